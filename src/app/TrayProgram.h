@@ -1,0 +1,4 @@
+#pragma once
+
+// Runs the resident tray program (or hands the request to the one already running).
+int runTrayProgram(int &argc, char **argv);

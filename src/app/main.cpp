@@ -1,0 +1,9 @@
+#include <QCoreApplication>
+#include <QTextStream>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTextStream(stdout) << "tarnwick " << TARNWICK_VERSION << "\n";
+    return 0;
+}

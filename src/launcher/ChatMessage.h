@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QUuid>
+
+#include <optional>
+
+// One message of the launcher conversation. Never serialised directly;
+// history keeps it as a StoredMessage.
+struct ChatMessage
+{
+    enum class Role { User, Assistant };
+
+    ChatMessage(Role role, QString content, std::optional<QByteArray> imageData = std::nullopt,
+                QString imageMIME = QStringLiteral("image/png"), bool isStreaming = false);
+
+    QUuid id = QUuid::createUuid();
+    Role role;
+    QString content;
+    std::optional<QByteArray> imageData;
+    QString imageMIME;
+    bool isStreaming = false;
+
+    friend bool operator==(const ChatMessage &, const ChatMessage &) = default;
+};

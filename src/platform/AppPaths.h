@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+// File locations. Every one follows the XDG variables and HOME, so a test
+// isolates itself by pointing them at a temporary folder.
+namespace AppPaths {
+
+QString configDir();  // $XDG_CONFIG_HOME/Tarnwick
+QString dataDir();    // $XDG_DATA_HOME/Tarnwick
+QString runtimeDir(); // $XDG_RUNTIME_DIR/tarnwick, or a private folder under the temporary folder
+
+// Creates the folder (and its parents) and makes the folder itself user-only (0700).
+bool ensurePrivateDir(const QString &path);
+
+} // namespace AppPaths

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+
+// Every preference key the program uses, with its default.
+namespace Preferences {
+
+inline const QString selectedProvider = QStringLiteral("selectedProvider");
+inline const QString selectedGeminiModel = QStringLiteral("selectedGeminiModel");
+inline const QString selectedOpenRouterModel = QStringLiteral("selectedOpenRouterModel");
+inline const QString appTheme = QStringLiteral("appTheme");
+inline const QString cachedOpenRouterModels = QStringLiteral("cachedOpenRouterModels");
+inline const QString hotkeyBinding = QStringLiteral("hotkeyBinding");
+inline const QString screenshotHotkeyBinding = QStringLiteral("screenshotHotkeyBinding");
+
+inline const QString defaultProvider = QStringLiteral("Gemini");
+inline const QString defaultGeminiModel = QStringLiteral("gemini-3-flash-preview");
+inline const QString defaultOpenRouterModel = QStringLiteral("openai/o3-mini");
+inline const QString defaultAppTheme = QStringLiteral("System");
+
+// Binding records: {"keyCode": n, "modifiers": mask}; virtual key codes and Carbon modifier bits.
+inline const QString keyCodeEntry = QStringLiteral("keyCode");
+inline const QString modifiersEntry = QStringLiteral("modifiers");
+constexpr quint32 defaultLaunchKeyCode = 49;        // Space
+constexpr quint32 defaultLaunchModifiers = 2048;    // Option (Alt)
+constexpr quint32 defaultScreenshotKeyCode = 1;     // S
+constexpr quint32 defaultScreenshotModifiers = 4352; // Control + Command (Ctrl + Super)
+
+} // namespace Preferences

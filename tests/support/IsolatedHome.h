@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+// Points HOME and the XDG folders at a fresh temporary folder for the life of
+// the object, so a test never reads or writes the user's real files.
+class IsolatedHome
+{
+public:
+    IsolatedHome();
+    ~IsolatedHome();
+
+    QString path() const { return m_dir.path(); }
+    QString configHome() const { return m_dir.path() + QStringLiteral("/config"); }
+    QString dataHome() const { return m_dir.path() + QStringLiteral("/data"); }
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_saved[4];
+};
