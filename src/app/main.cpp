@@ -1,9 +1,29 @@
-#include <QCoreApplication>
-#include <QTextStream>
+#include "app/TrayProgram.h"
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// Commands that run without the tray program; each builds its own application object.
+struct Command
+{
+    const char *name;
+    int (*run)(int &argc, char **argv);
+};
+
+const std::vector<Command> kCommands = {
+};
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
-    QTextStream(stdout) << "tarnwick " << TARNWICK_VERSION << "\n";
-    return 0;
+    if (argc > 1) {
+        for (const Command &command : kCommands) {
+            if (std::strcmp(argv[1], command.name) == 0)
+                return command.run(argc, argv);
+        }
+    }
+    return runTrayProgram(argc, argv);
 }
