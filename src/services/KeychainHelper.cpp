@@ -1,0 +1,94 @@
+#include "services/KeychainHelper.h"
+
+#include "services/KeyFile.h"
+#include "services/SecretServiceStore.h"
+
+#include <QDir>
+#include <QMutex>
+
+namespace {
+
+QMutex errorMutex;
+QString lastSaveError;
+
+bool noteSave(const QString &error)
+{
+    const QMutexLocker lock(&errorMutex);
+    lastSaveError = error;
+    return error.isEmpty();
+}
+
+QString shownPath(const QString &path)
+{
+    const QString home = QDir::homePath();
+    if (path.startsWith(home + QLatin1Char('/')))
+        return QStringLiteral("~") + path.mid(home.size());
+    return path;
+}
+
+} // namespace
+
+bool KeychainHelper::save(const QString &key, const QString &value)
+{
+    using SecretServiceStore::Status;
+    const SecretServiceStore::Reply reply = SecretServiceStore::store(service, key, value);
+    QString error;
+    switch (reply.status) {
+    case Status::Done:
+        // A copy kept in the file while the keyring was away is older now.
+        if (!KeyFile::remove(service, key, &error))
+            return noteSave(QStringLiteral("The key was stored in the keyring, but an older copy in the key file "
+                                           "could not be removed: ")
+                            + error);
+        return noteSave({});
+    case Status::Unreachable:
+        qCInfo(lcKeychain) << "No keyring service answered; keeping" << key << "in" << KeyFile::path();
+        if (!KeyFile::setValue(service, key, value, &error))
+            return noteSave(reply.error + QLatin1Char(' ') + error);
+        return noteSave({});
+    case Status::NotFound:
+    case Status::Failed:
+        // The keyring answered and declined (for example a dismissed unlock
+        // prompt): that is the user's say, not a reason to write the key to a file.
+        break;
+    }
+    return noteSave(reply.error);
+}
+
+std::optional<QString> KeychainHelper::load(const QString &key)
+{
+    // A key in the file was saved after anything the keyring holds for the same
+    // account (a keyring save removes it from the file), so it wins, and moves
+    // into the keyring once one answers.
+    if (std::optional<QString> kept = KeyFile::value(service, key)) {
+        if (SecretServiceStore::store(service, key, *kept).status == SecretServiceStore::Status::Done) {
+            QString ignored;
+            KeyFile::remove(service, key, &ignored);
+        }
+        return kept;
+    }
+    SecretServiceStore::Reply reply = SecretServiceStore::lookup(service, key);
+    if (reply.status != SecretServiceStore::Status::Done)
+        return std::nullopt;
+    return std::move(reply.text);
+}
+
+KeychainHelper::Store KeychainHelper::store()
+{
+    return SecretServiceStore::probe().status == SecretServiceStore::Status::Done ? Store::SecretService
+                                                                                   : Store::FallbackFile;
+}
+
+QString KeychainHelper::storeDescription()
+{
+    if (store() == Store::SecretService)
+        return QStringLiteral("Keys are kept in the system keyring.");
+    return QStringLiteral("No keyring service is running: keys are kept in a file only you can read (%1).")
+        .arg(shownPath(KeyFile::path()));
+}
+
+QString KeychainHelper::lastError()
+{
+    const QMutexLocker lock(&errorMutex);
+    return lastSaveError;
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// The user's API keys, one text per account name. They live in the system
+// keyring (Secret Service); when no keyring service answers, in a file only the
+// user can read. A key saved to the file while the keyring was away moves into
+// the keyring the next time it is loaded with the keyring answering.
+// No call waits more than a few seconds on a keyring service that hangs.
+class KeychainHelper
+{
+public:
+    static inline const QString service = QStringLiteral("com.tarnwick.app");
+    static inline const QString geminiAccount = QStringLiteral("gemini_api_key");
+    static inline const QString openRouterAccount = QStringLiteral("openrouter_api_key");
+
+    // Stores the text exactly as given (an empty text included); true when stored.
+    static bool save(const QString &key, const QString &value);
+    // The stored text, or no value when there is none.
+    static std::optional<QString> load(const QString &key);
+
+    enum class Store { SecretService, FallbackFile };
+    // Which store takes a key saved now.
+    static Store store();
+    // One line for the settings window saying where keys are kept.
+    static QString storeDescription();
+    // Why the last save failed, in plain words; empty after a successful save.
+    static QString lastError();
+
+    KeychainHelper() = delete;
+};

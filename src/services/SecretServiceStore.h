@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QLoggingCategory>
+#include <QString>
+
+Q_DECLARE_LOGGING_CATEGORY(lcKeychain)
+
+// The keyring side of the key store: one Secret Service item per account,
+// with the attributes "service" and "account". Every call is bounded, so a
+// keyring service that hangs costs seconds, never the D-Bus timeout.
+namespace SecretServiceStore {
+
+enum class Status {
+    Done,        // stored, or found
+    NotFound,    // the service answered: there is no such item
+    Unreachable, // no session bus, no keyring service, or no answer in time
+    Failed,      // the service answered but did not do it (a dismissed unlock prompt, a locked keyring)
+};
+
+struct Reply
+{
+    Status status = Status::Unreachable;
+    QString text;  // the value found by lookup
+    QString error; // why, in plain words, when not Done
+};
+
+Reply store(const QString &service, const QString &account, const QString &value);
+Reply lookup(const QString &service, const QString &account);
+Reply probe(); // Done when a keyring service answers
+
+} // namespace SecretServiceStore

@@ -1,0 +1,38 @@
+// Runs one KeychainHelper call in a process of its own, so a test can point it
+// at another session bus (GLib picks the bus once per process).
+//   keychain_probe save ACCOUNT   value from standard input; exit 1 when not stored
+//   keychain_probe load ACCOUNT   value to standard output; exit 3 when there is none
+//   keychain_probe store          prints SecretService or FallbackFile
+#include "services/KeychainHelper.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTextStream>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    QFile out;
+    out.open(stdout, QIODevice::WriteOnly);
+    if (args.value(0) == QLatin1String("save") && args.size() == 2) {
+        QFile in;
+        in.open(stdin, QIODevice::ReadOnly);
+        if (KeychainHelper::save(args[1], QString::fromUtf8(in.readAll())))
+            return 0;
+        QTextStream(stderr) << KeychainHelper::lastError() << '\n';
+        return 1;
+    }
+    if (args.value(0) == QLatin1String("load") && args.size() == 2) {
+        const std::optional<QString> value = KeychainHelper::load(args[1]);
+        if (!value)
+            return 3;
+        out.write(value->toUtf8());
+        return 0;
+    }
+    if (args.value(0) == QLatin1String("store") && args.size() == 1) {
+        out.write(KeychainHelper::store() == KeychainHelper::Store::SecretService ? "SecretService" : "FallbackFile");
+        return 0;
+    }
+    return 2;
+}
