@@ -1,0 +1,6 @@
+#pragma once
+
+#include "llm/ProviderRequest.h"
+
+ProviderRequest geminiRequest(const QString &baseUrl, const QString &apiKey, const QString &model,
+                              const LLMPrompt &prompt);

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "llm/LLMError.h"
+#include "llm/LLMProvider.h"
+#include "llm/LLMTurn.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+
+class LLMStream;
+class QObject;
+
+// Sends prompts to the chosen provider. Holds only its three values; every
+// call builds a fresh request on the thread's shared network access manager.
+class LLMClient
+{
+public:
+    LLMClient(LLMProvider provider, QString apiKey, QString model);
+
+    LLMProvider provider() const { return m_provider; }
+    QString apiKey() const { return m_apiKey; }
+    QString model() const { return m_model; }
+
+    // Nothing is sent before control returns to the event loop, so the
+    // caller connects first.
+    LLMStream *stream(const QList<LLMTurn> &turns, const QString &newMessage,
+                      const std::optional<QByteArray> &imageData,
+                      const QString &imageMIME = QStringLiteral("image/png"), QObject *parent = nullptr) const;
+
+    struct ModelList
+    {
+        QStringList models;
+        std::optional<LLMError> error;
+    };
+    // done runs on context's thread, once, unless context is destroyed first.
+    static void fetchOpenRouterModels(const QString &apiKey, QObject *context,
+                                      std::function<void(const ModelList &)> done);
+
+    // No byte for this long ends a request with a timeout error (60 s).
+    static void setIdleTimeout(std::chrono::milliseconds timeout);
+
+    static QString geminiBaseUrl();
+    static QString openRouterBaseUrl();
+
+private:
+    LLMProvider m_provider;
+    QString m_apiKey;
+    QString m_model;
+};

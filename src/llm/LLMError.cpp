@@ -1,0 +1,37 @@
+#include "llm/LLMError.h"
+
+namespace {
+QString invalidKeyText()
+{
+    return QStringLiteral("Invalid API key. Please check your key in Settings.");
+}
+}
+
+LLMError::LLMError(Kind kind, QString description)
+    : m_kind(kind)
+    , m_description(std::move(description))
+{
+}
+
+LLMError LLMError::httpError(int status, const QString &providerMessage)
+{
+    LLMError error(Kind::Http, {});
+    error.m_status = status;
+    if (status == 401)
+        return invalidKey(status);
+    if (status == 429)
+        error.m_description = QStringLiteral("Rate limit exceeded. Please wait a moment.");
+    else
+        error.m_description = QStringLiteral("API error (HTTP %1). Please try again.").arg(status);
+    const QString message = providerMessage.trimmed();
+    if (!message.isEmpty())
+        error.m_description += QLatin1Char('\n') + message;
+    return error;
+}
+
+LLMError LLMError::invalidKey(int status)
+{
+    LLMError error(Kind::Http, invalidKeyText());
+    error.m_status = status;
+    return error;
+}

@@ -1,0 +1,80 @@
+#include "llm/LLMStream.h"
+
+#include "llm/HttpExchange.h"
+
+#include <QPointer>
+
+LLMStream::LLMStream(ProviderRequest request, LLMProvider provider, QObject *parent)
+    : QObject(parent)
+    , m_exchange(new HttpExchange(std::move(request), this))
+    , m_reader(provider)
+{
+    qRegisterMetaType<LLMError>();
+    connect(m_exchange, &HttpExchange::received, this, &LLMStream::onReceived);
+    connect(m_exchange, &HttpExchange::completed, this, &LLMStream::onCompleted);
+    connect(m_exchange, &HttpExchange::failed, this, &LLMStream::onFailed);
+    // Queued, so that the caller connects to the signals first.
+    QMetaObject::invokeMethod(m_exchange, &HttpExchange::start, Qt::QueuedConnection);
+}
+
+LLMStream::~LLMStream() = default;
+
+void LLMStream::cancel()
+{
+    close();
+}
+
+void LLMStream::onReceived(const QByteArray &bytes)
+{
+    deliver(m_reader.feed(bytes));
+}
+
+void LLMStream::onCompleted()
+{
+    QPointer<LLMStream> self(this);
+    deliver(m_reader.finish());
+    if (!self || m_closed)
+        return;
+    close();
+    Q_EMIT finished();
+}
+
+void LLMStream::onFailed(const LLMError &error)
+{
+    if (m_closed)
+        return;
+    close();
+    Q_EMIT failed(error);
+}
+
+void LLMStream::deliver(const LineOutcome &outcome)
+{
+    QPointer<LLMStream> self(this);
+    for (const QString &text : outcome.fragments) {
+        if (m_closed)
+            return;
+        Q_EMIT fragment(text);
+        if (!self)
+            return;
+    }
+    if (m_closed)
+        return;
+    switch (outcome.ending) {
+    case LineOutcome::Ending::None:
+        break;
+    case LineOutcome::Ending::Done:
+        close();
+        Q_EMIT finished();
+        break;
+    case LineOutcome::Ending::Error:
+        close();
+        Q_EMIT failed(LLMError(LLMError::Kind::Provider, outcome.error));
+        break;
+    }
+}
+
+void LLMStream::close()
+{
+    m_closed = true;
+    m_exchange->abort();
+}

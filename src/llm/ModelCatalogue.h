@@ -1,0 +1,11 @@
+#pragma once
+
+#include "llm/LLMClient.h"
+#include "llm/ProviderRequest.h"
+
+ProviderRequest openRouterModelsRequest(const QString &baseUrl, const QString &apiKey);
+
+// The identifiers of a catalogue body, sorted by code point. A body that is
+// JSON but not the expected shape gives an empty list; one that is not JSON
+// gives an error.
+LLMClient::ModelList parseOpenRouterModels(const QByteArray &body);

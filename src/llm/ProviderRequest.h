@@ -1,0 +1,34 @@
+#pragma once
+
+#include "llm/LLMTurn.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QPair>
+#include <QString>
+
+#include <optional>
+
+// What the user is sending: the history and the new message.
+struct LLMPrompt
+{
+    QList<LLMTurn> turns;
+    QString newMessage;
+    std::optional<QByteArray> imageData;
+    QString imageMIME = QStringLiteral("image/png");
+};
+
+// A request ready to send: the address as composed (not yet checked),
+// the headers in the order they are set, and the body bytes.
+struct ProviderRequest
+{
+    QByteArray method = "POST";
+    QString url;
+    QList<QPair<QByteArray, QByteArray>> headers;
+    QByteArray body;
+    // Some providers answer an empty key with 403 instead of 401.
+    bool keyIsEmpty = false;
+};
+
+// The new message's text: an image sent without words is described.
+QString promptText(const LLMPrompt &prompt);

@@ -1,0 +1,380 @@
+#include "StreamOutcome.h"
+#include "llm/GeminiRequest.h"
+#include "llm/LLMClient.h"
+#include "llm/OpenRouterRequest.h"
+#include "support/LoopbackServer.h"
+
+#include <QTest>
+
+#include <memory>
+
+using Framing = ScriptedResponse::Framing;
+using Ending = ScriptedResponse::Ending;
+
+namespace {
+const QByteArray kGeminiAnswer =
+    "data: {\"candidates\":[{\"content\":{\"parts\":[{\"text\":\"Gr\xc3\xbc\xc3\x9f \"}],\"role\":\"model\"}}]}\r\n\r\n"
+    "data: {\"candidates\":[{\"content\":{\"parts\":[{\"text\":\"\xf0\x9f\x8e\x89 \xe2\x9c\x93\"}],\"role\":\"model\"}}]}\r\n\r\n"
+    "data: {\"candidates\":[{\"content\":{\"parts\":[{\"text\":\"!\"}],\"role\":\"model\"},\"finishReason\":\"STOP\"}]}";
+const QStringList kGeminiFragments = {QStringLiteral("Grüß "), QStringLiteral("🎉 ✓"), QStringLiteral("!")};
+
+const QByteArray kOpenRouterAnswer =
+    ": OPENROUTER PROCESSING\n\n"
+    "data: {\"choices\":[{\"delta\":{\"role\":\"assistant\",\"content\":\"\"}}]}\n\n"
+    ": OPENROUTER PROCESSING\n\n"
+    "data: {\"choices\":[{\"delta\":{\"content\":\"Caf\xc3\xa9\"}}]}\n\n"
+    "data: {\"choices\":[{\"delta\":{\"content\":\" \xe2\x82\xac\"},\"finish_reason\":\"stop\"}]}\n\n"
+    "data: [DONE]\n\n";
+const QStringList kOpenRouterFragments = {QString(), QStringLiteral("Café"), QStringLiteral(" €")};
+
+QByteArray geminiEvent(const QByteArray &text)
+{
+    return "data: {\"candidates\":[{\"content\":{\"parts\":[{\"text\":\"" + text + "\"}]}}]}\r\n\r\n";
+}
+}
+
+class TestLLMClient : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<LoopbackServer> m_server;
+
+    LLMStream *ask(LLMProvider provider, const QString &key = QStringLiteral("KEY"),
+                   const QString &model = QStringLiteral("m-1"))
+    {
+        return LLMClient(provider, key, model).stream({}, QStringLiteral("Hi"), std::nullopt, {}, this);
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_server = std::make_unique<LoopbackServer>();
+        QVERIFY(m_server->isListening());
+        qputenv("TARNWICK_GEMINI_BASE_URL", m_server->baseUrl().toUtf8());
+        qputenv("TARNWICK_OPENROUTER_BASE_URL", (m_server->baseUrl() + QStringLiteral("/")).toUtf8());
+        LLMClient::setIdleTimeout(std::chrono::seconds(20));
+    }
+
+    void geminiRequestOnTheWire()
+    {
+        m_server->enqueue(ScriptedResponse::withBody(200, kGeminiAnswer));
+        const QList<LLMTurn> turns = {{QStringLiteral("user"), QStringLiteral("a")},
+                                      {QStringLiteral("model"), QStringLiteral("b")}};
+        LLMClient client(LLMProvider::Gemini, QStringLiteral("k-1"), QStringLiteral("gemini-3-flash-preview"));
+        const StreamOutcome outcome =
+            StreamOutcome::collect(client.stream(turns, QStringLiteral("c"), QByteArray("\x89PNG"), {}, this));
+        QCOMPARE(outcome.fragments, kGeminiFragments);
+        QCOMPARE(outcome.finishedCount, 1);
+
+        QCOMPARE(m_server->requests().size(), 1);
+        const RecordedRequest &request = m_server->requests().first();
+        QCOMPARE(request.method, "POST");
+        QCOMPARE(request.path, "/v1beta/models/gemini-3-flash-preview:streamGenerateContent");
+        QCOMPARE(request.query, "alt=sse&key=k-1");
+        QCOMPARE(request.header("Content-Type"), "application/json");
+        QVERIFY(request.header("Authorization").isEmpty());
+        QVERIFY(request.header("x-goog-api-key").isEmpty());
+        const LLMPrompt prompt{turns, QStringLiteral("c"), QByteArray("\x89PNG"), {}};
+        QCOMPARE(request.body, geminiRequest({}, {}, {}, prompt).body);
+    }
+
+    void openRouterRequestOnTheWire()
+    {
+        m_server->enqueue(ScriptedResponse::withBody(200, kOpenRouterAnswer));
+        const StreamOutcome outcome =
+            StreamOutcome::collect(ask(LLMProvider::OpenRouter, QStringLiteral(" sk-or"), QStringLiteral("openai/o3-mini")));
+        QCOMPARE(outcome.fragments, kOpenRouterFragments);
+        QCOMPARE(outcome.finishedCount, 1);
+
+        const RecordedRequest &request = m_server->requests().first();
+        QCOMPARE(request.path, "/api/v1/chat/completions");
+        QVERIFY(request.query.isEmpty());
+        QStringList ours;
+        for (const auto &[name, value] : request.headers) {
+            if (name == "Content-Type" || name == "Authorization" || name == "HTTP-Referer")
+                ours << QString::fromLatin1(name + "=" + value);
+        }
+        QCOMPARE(ours, QStringList({"Content-Type=application/json", "Authorization=Bearer  sk-or",
+                                    "HTTP-Referer=Tarnwick"}));
+        QVERIFY(request.header("X-Title").isEmpty());
+        const LLMPrompt prompt{{}, QStringLiteral("Hi"), std::nullopt, {}};
+        QCOMPARE(request.body, openRouterRequest({}, {}, QStringLiteral("openai/o3-mini"), prompt).body);
+    }
+
+    // However the network cuts the body, the fragments are the same.
+    void deliveryDoesNotChangeFragments_data()
+    {
+        QTest::addColumn<bool>("gemini");
+        QTest::addColumn<int>("chunkSize");
+        QTest::addColumn<int>("framing");
+        const QList<QPair<const char *, Framing>> framings = {{"chunked", Framing::Chunked},
+                                                              {"content length", Framing::ContentLength},
+                                                              {"closed by server", Framing::CloseDelimited}};
+        for (const auto &[framingName, framing] : framings) {
+            for (bool gemini : {true, false}) {
+                const char *provider = gemini ? "Gemini" : "OpenRouter";
+                QTest::addRow("%s, whole, %s", provider, framingName) << gemini << 0 << int(framing);
+                QTest::addRow("%s, one byte at a time, %s", provider, framingName) << gemini << 1 << int(framing);
+                QTest::addRow("%s, seven bytes at a time, %s", provider, framingName) << gemini << 7 << int(framing);
+            }
+        }
+    }
+
+    void deliveryDoesNotChangeFragments()
+    {
+        QFETCH(bool, gemini);
+        QFETCH(int, chunkSize);
+        QFETCH(int, framing);
+        ScriptedResponse response =
+            ScriptedResponse::withBody(200, gemini ? kGeminiAnswer : kOpenRouterAnswer, chunkSize, chunkSize ? 1 : 0);
+        response.framing = Framing(framing);
+        m_server->enqueue(response);
+        const StreamOutcome outcome = StreamOutcome::collect(ask(gemini ? LLMProvider::Gemini : LLMProvider::OpenRouter));
+        QCOMPARE(outcome.fragments, gemini ? kGeminiFragments : kOpenRouterFragments);
+        QCOMPARE(outcome.finishedCount, 1);
+        QCOMPARE(outcome.failedCount, 0);
+    }
+
+    void failedStatuses_data()
+    {
+        QTest::addColumn<bool>("gemini");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("description");
+
+        const QString invalidKey = QStringLiteral("Invalid API key. Please check your key in Settings.");
+        QTest::newRow("401 without body") << false << "k" << 401 << QByteArray() << invalidKey;
+        QTest::newRow("401 with a message keeps the fixed text")
+            << false << "k" << 401 << QByteArray(R"({"error":{"message":"No auth credentials found","code":401}})")
+            << invalidKey;
+        QTest::newRow("wrong Gemini key answers 400")
+            << true << "bad" << 400
+            << QByteArray(R"({"error":{"code":400,"message":"API key not valid. Please pass a valid API key.",)"
+                          R"("status":"INVALID_ARGUMENT","details":[{"@type":"type.googleapis.com/google.rpc.ErrorInfo",)"
+                          R"("reason":"API_KEY_INVALID","domain":"googleapis.com"}]}})")
+            << invalidKey;
+        QTest::newRow("empty Gemini key answers 403")
+            << true << "" << 403
+            << QByteArray(R"([{"error":{"code":403,"message":"Method does not allow unregistered callers.",)"
+                          R"("status":"PERMISSION_DENIED"}}])")
+            << invalidKey;
+        QTest::newRow("403 with a key is not a key problem")
+            << true << "k" << 403 << QByteArray(R"({"error":{"code":403,"message":"Region not supported."}})")
+            << "API error (HTTP 403). Please try again.\nRegion not supported.";
+        QTest::newRow("429 adds the provider's message")
+            << false << "k" << 429 << QByteArray(R"({"error":{"message":"Slow down","code":429}})")
+            << "Rate limit exceeded. Please wait a moment.\nSlow down";
+        QTest::newRow("402 out of credits")
+            << false << "k" << 402
+            << QByteArray(R"({"error":{"message":"This request requires more credits","code":402}})")
+            << "API error (HTTP 402). Please try again.\nThis request requires more credits";
+        QTest::newRow("404 model without image input")
+            << false << "k" << 404
+            << QByteArray(R"({"error":{"message":"No endpoints found that support image input","code":404}})")
+            << "API error (HTTP 404). Please try again.\nNo endpoints found that support image input";
+        QTest::newRow("500 with a body that is not JSON")
+            << true << "k" << 500 << QByteArray("<html>oops</html>") << "API error (HTTP 500). Please try again.";
+        QTest::newRow("201 is not 200") << true << "k" << 201 << kGeminiAnswer
+                                        << "API error (HTTP 201). Please try again.";
+        QTest::newRow("502 with an endless body")
+            << true << "k" << 502 << QByteArray(300 * 1024, 'x') << "API error (HTTP 502). Please try again.";
+    }
+
+    void failedStatuses()
+    {
+        QFETCH(bool, gemini);
+        QFETCH(QString, key);
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        QFETCH(QString, description);
+        ScriptedResponse response = ScriptedResponse::withBody(status, body, 16 * 1024, 0, "application/json");
+        // A status that only explains itself must not keep the user waiting.
+        if (body.size() > 64 * 1024)
+            response.ending = Ending::Stall;
+        m_server->enqueue(response);
+        const StreamOutcome outcome = StreamOutcome::collect(ask(gemini ? LLMProvider::Gemini : LLMProvider::OpenRouter, key));
+        QVERIFY(outcome.fragments.isEmpty());
+        QCOMPARE(outcome.failedCount, 1);
+        QCOMPARE(outcome.error->kind(), LLMError::Kind::Http);
+        QCOMPARE(outcome.error->status(), status);
+        QCOMPARE(outcome.error->errorDescription(), description);
+    }
+
+    void silenceIsAnIdleTimeoutNotATotalLimit()
+    {
+        LLMClient::setIdleTimeout(std::chrono::milliseconds(400));
+        ScriptedResponse slow;
+        slow.headers = {{"Content-Type", "text/event-stream"}};
+        for (int i = 0; i < 8; ++i)
+            slow.writes.append({geminiEvent(QByteArray::number(i)), 150});
+        m_server->enqueue(slow);
+        const StreamOutcome steady = StreamOutcome::collect(ask(LLMProvider::Gemini));
+        QCOMPARE(steady.fragments, QStringList({"0", "1", "2", "3", "4", "5", "6", "7"}));
+        QCOMPARE(steady.finishedCount, 1);
+
+        ScriptedResponse stall = ScriptedResponse::withBody(200, geminiEvent("first"));
+        stall.ending = Ending::Stall;
+        m_server->enqueue(stall);
+        const StreamOutcome stalled = StreamOutcome::collect(ask(LLMProvider::Gemini));
+        QCOMPARE(stalled.fragments, QStringList({"first"}));
+        QCOMPARE(stalled.error->kind(), LLMError::Kind::Timeout);
+        QCOMPARE(stalled.error->errorDescription(),
+                 QStringLiteral("The provider stopped responding (no data for 0.4 seconds)."));
+        QTRY_VERIFY(m_server->requests().last().closedByClient);
+    }
+
+    void droppedConnectionMidAnswer()
+    {
+        ScriptedResponse response = ScriptedResponse::withBody(200, geminiEvent("part") + "data: {\"candi");
+        response.ending = Ending::Drop;
+        m_server->enqueue(response);
+        const StreamOutcome outcome = StreamOutcome::collect(ask(LLMProvider::Gemini));
+        QCOMPARE(outcome.fragments, QStringList({"part"}));
+        QCOMPARE(outcome.failedCount, 1);
+        QCOMPARE(outcome.error->kind(), LLMError::Kind::Network);
+        QVERIFY(!outcome.error->errorDescription().contains(QLatin1String("canceled")));
+    }
+
+    void cancelClosesTheConnection()
+    {
+        ScriptedResponse response = ScriptedResponse::withBody(200, geminiEvent("one"));
+        response.ending = Ending::Stall;
+        m_server->enqueue(response);
+        LLMStream *stream = ask(LLMProvider::Gemini);
+        int signalsAfterCancel = 0;
+        connect(stream, &LLMStream::fragment, this, [&] {
+            stream->cancel();
+            connect(stream, &LLMStream::fragment, this, [&] { ++signalsAfterCancel; });
+            connect(stream, &LLMStream::finished, this, [&] { ++signalsAfterCancel; });
+            connect(stream, &LLMStream::failed, this, [&] { ++signalsAfterCancel; });
+        });
+        QTRY_COMPARE(m_server->requests().size(), 1);
+        QTRY_VERIFY(m_server->requests().first().closedByClient);
+        QCOMPARE(signalsAfterCancel, 0);
+        delete stream;
+    }
+
+    void stoppingEarlyClosesTheConnection_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<bool>("failed");
+        QTest::newRow("Gemini end marker") << geminiEvent("a") + "data: [DONE]\r\n" + geminiEvent("b") << false;
+        QTest::newRow("Gemini error event")
+            << geminiEvent("a") + R"(data: {"error":{"code":503,"message":"The model is overloaded.","status":"UNAVAILABLE"}})" "\r\n"
+            << true;
+    }
+
+    void stoppingEarlyClosesTheConnection()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(bool, failed);
+        ScriptedResponse response = ScriptedResponse::withBody(200, body);
+        response.ending = Ending::Stall;
+        m_server->enqueue(response);
+        const StreamOutcome outcome = StreamOutcome::collect(ask(LLMProvider::Gemini));
+        QCOMPARE(outcome.fragments, QStringList({"a"}));
+        QCOMPARE(outcome.failedCount, failed ? 1 : 0);
+        QCOMPARE(outcome.finishedCount, failed ? 0 : 1);
+        if (failed)
+            QCOMPARE(outcome.error->errorDescription(), QStringLiteral("The model is overloaded."));
+        QTRY_VERIFY(m_server->requests().first().closedByClient);
+    }
+
+    void unusableAddressesFailWithoutSending_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("model");
+        QTest::newRow("space in the key") << "my key" << "gemini-3-flash-preview";
+        QTest::newRow("brace in the model") << "k" << "gemini{3}";
+        QTest::newRow("bad percent escape") << "k%zz" << "gemini";
+    }
+
+    void unusableAddressesFailWithoutSending()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, model);
+        const StreamOutcome outcome = StreamOutcome::collect(ask(LLMProvider::Gemini, key, model));
+        QCOMPARE(outcome.failedCount, 1);
+        QCOMPARE(outcome.error->kind(), LLMError::Kind::InvalidRequest);
+        QCOMPARE(outcome.error->errorDescription(),
+                 QStringLiteral("The request address is not valid. Check the model name, the API key and the "
+                                "provider address."));
+        QVERIFY(m_server->requests().isEmpty());
+    }
+
+    void refusedConnectionIsExplained()
+    {
+        const QString url = m_server->baseUrl();
+        m_server.reset();
+        qputenv("TARNWICK_OPENROUTER_BASE_URL", url.toUtf8());
+        const StreamOutcome outcome = StreamOutcome::collect(ask(LLMProvider::OpenRouter));
+        QCOMPARE(outcome.error->kind(), LLMError::Kind::Network);
+        QCOMPARE(outcome.error->errorDescription(),
+                 QStringLiteral("Could not connect to the provider (connection refused)."));
+    }
+
+    void catalogue_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QStringList>("models");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("sorted, entries without id skipped")
+            << 200 << QByteArray(R"({"data":[{"id":"b/x"},{"id":"a/y","name":"Y"},{"name":"no id"},{"id":"B/z"},{"id":"a/y"}]})")
+            << QStringList({"B/z", "a/y", "a/y", "b/x"}) << QString();
+        QTest::newRow("empty data") << 200 << QByteArray(R"({"data":[]})") << QStringList() << QString();
+        QTest::newRow("array at top level") << 200 << QByteArray(R"([{"id":"a/b"}])") << QStringList() << QString();
+        QTest::newRow("data holding a non-object")
+            << 200 << QByteArray(R"({"data":[{"id":"a/b"},7]})") << QStringList() << QString();
+        QTest::newRow("not JSON") << 200 << QByteArray("<html>") << QStringList()
+                                  << "The model list is not valid JSON (illegal value).";
+        QTest::newRow("401 without body") << 401 << QByteArray() << QStringList()
+                                          << "Invalid API key. Please check your key in Settings.";
+    }
+
+    void catalogue()
+    {
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        QFETCH(QStringList, models);
+        QFETCH(QString, error);
+        m_server->enqueue(ScriptedResponse::withBody(status, body, 3, 0, "application/json"));
+        std::optional<LLMClient::ModelList> result;
+        int calls = 0;
+        LLMClient::fetchOpenRouterModels(QStringLiteral("sk"), this, [&](const LLMClient::ModelList &list) {
+            result = list;
+            ++calls;
+        });
+        QTRY_VERIFY(result);
+        QCOMPARE(result->models, models);
+        QCOMPARE(result->error ? result->error->errorDescription() : QString(), error);
+
+        const RecordedRequest &request = m_server->requests().first();
+        QCOMPARE(request.method, "GET");
+        QCOMPARE(request.path, "/api/v1/models");
+        QCOMPARE(request.header("Authorization"), "Bearer sk");
+        QVERIFY(request.header("HTTP-Referer").isEmpty());
+        QTest::qWait(50);
+        QCOMPARE(calls, 1);
+    }
+
+    void catalogueForAGoneContextIsDropped()
+    {
+        ScriptedResponse response = ScriptedResponse::withBody(200, R"({"data":[]})");
+        response.writes.first().delayMs = 100;
+        m_server->enqueue(response);
+        bool called = false;
+        auto context = std::make_unique<QObject>();
+        LLMClient::fetchOpenRouterModels(QStringLiteral("sk"), context.get(),
+                                         [&](const LLMClient::ModelList &) { called = true; });
+        QTRY_COMPARE(m_server->requests().size(), 1);
+        context.reset();
+        QTRY_VERIFY(m_server->requests().first().closedByClient);
+        QVERIFY(!called);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLLMClient)
+#include "tst_llmclient.moc"
