@@ -24,6 +24,19 @@ QString secondsText(qint64 ms)
     return QStringLiteral("%1 seconds").arg(ms / 1000.0, 0, 'g', 3);
 }
 
+QString cutOffText()
+{
+    return QStringLiteral("The provider closed the connection before the answer was complete.");
+}
+
+// QNetworkAccessManager can report a body cut short by a closed connection as
+// complete; a declared length tells. Compressed bodies are counted unpacked.
+bool isShort(QNetworkReply *reply, qint64 received)
+{
+    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+    return length.isValid() && !reply->hasRawHeader("Content-Encoding") && received < length.toLongLong();
+}
+
 LLMError transportError(QNetworkReply *reply)
 {
     QString text;
@@ -35,7 +48,7 @@ LLMError transportError(QNetworkReply *reply)
         text = QStringLiteral("Could not find the provider's server. Check your internet connection.");
         break;
     case QNetworkReply::RemoteHostClosedError:
-        text = QStringLiteral("The provider closed the connection before the answer was complete.");
+        text = cutOffText();
         break;
     case QNetworkReply::TemporaryNetworkFailureError:
     case QNetworkReply::NetworkSessionFailedError:
@@ -136,6 +149,7 @@ void HttpExchange::onReadyRead()
         return;
     }
     const QByteArray bytes = m_reply->readAll();
+    m_receivedBytes += bytes.size();
     if (!bytes.isEmpty())
         Q_EMIT received(bytes);
 }
@@ -162,6 +176,10 @@ void HttpExchange::onFinished()
     }
     if (m_reply->error() != QNetworkReply::NoError) {
         fail(transportError(m_reply));
+        return;
+    }
+    if (isShort(m_reply, m_receivedBytes)) {
+        fail(LLMError(LLMError::Kind::Network, cutOffText()));
         return;
     }
     m_done = true;

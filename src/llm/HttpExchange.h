@@ -46,5 +46,6 @@ private:
     QTimer m_idle;
     int m_status = 0;
     QByteArray m_errorBody;
+    qint64 m_receivedBytes = 0;
     bool m_done = false;
 };

@@ -227,7 +227,10 @@ private Q_SLOTS:
 
     void droppedConnectionMidAnswer()
     {
+        // With chunked framing Qt may report the cut body as complete.
         ScriptedResponse response = ScriptedResponse::withBody(200, geminiEvent("part") + "data: {\"candi");
+        response.framing = Framing::ContentLength;
+        response.declaredLength = response.body().size() + 100;
         response.ending = Ending::Drop;
         m_server->enqueue(response);
         const StreamOutcome outcome = StreamOutcome::collect(ask(LLMProvider::Gemini));

@@ -140,7 +140,9 @@ void LoopbackServer::answer(const std::shared_ptr<Connection> &connection, int r
         head += name + ": " + value + "\r\n";
     switch (response.framing) {
     case ScriptedResponse::Framing::ContentLength:
-        head += "Content-Length: " + QByteArray::number(response.body().size()) + "\r\n";
+        head += "Content-Length: "
+                + QByteArray::number(response.declaredLength >= 0 ? response.declaredLength : response.body().size())
+                + "\r\n";
         break;
     case ScriptedResponse::Framing::Chunked:
         head += "Transfer-Encoding: chunked\r\n";

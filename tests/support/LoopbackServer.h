@@ -32,6 +32,8 @@ struct ScriptedResponse
     QList<Write> writes;
     Framing framing = Framing::Chunked;
     Ending ending = Ending::Complete;
+    // Content-Length to announce instead of the body's size (to fake a cut).
+    qint64 declaredLength = -1;
 
     // body cut into writes of chunkSize bytes (0: one write), delayMs apart.
     static ScriptedResponse withBody(int status, const QByteArray &body, int chunkSize = 0, int delayMs = 0,
