@@ -1,0 +1,177 @@
+#include "llm/AnswerReader.h"
+#include "llm/SseLineSplitter.h"
+
+#include <QTest>
+
+using Ending = LineOutcome::Ending;
+
+namespace {
+LineOutcome readAll(LLMProvider provider, const QList<QByteArray> &reads)
+{
+    AnswerReader reader(provider);
+    LineOutcome total;
+    auto take = [&](LineOutcome step) {
+        total.fragments += step.fragments;
+        if (step.ending != Ending::None) {
+            total.ending = step.ending;
+            total.error = step.error;
+        }
+    };
+    for (const QByteArray &read : reads)
+        take(reader.feed(read));
+    take(reader.finish());
+    return total;
+}
+
+QList<QByteArray> bytewise(const QByteArray &bytes)
+{
+    QList<QByteArray> reads;
+    for (char c : bytes)
+        reads.append(QByteArray(1, c));
+    return reads;
+}
+
+QByteArray geminiPart(const QByteArray &part)
+{
+    return "data: {\"candidates\":[{\"content\":{\"parts\":[" + part + "]}}]}";
+}
+}
+
+class TestLLMLines : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void splitting_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("reads");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("LF") << QList<QByteArray>{"a\nb\n"} << QStringList{"a", "b"};
+        QTest::newRow("CRLF") << QList<QByteArray>{"a\r\nb\r\n"} << QStringList{"a", "b"};
+        QTest::newRow("CR alone") << QList<QByteArray>{"a\rb\r"} << QStringList{"a", "b"};
+        QTest::newRow("CR ends one read, LF starts the next") << QList<QByteArray>{"a\r", "\nb\r", "\n"}
+                                                              << QStringList{"a", "b"};
+        QTest::newRow("CR ends one read, CR starts the next") << QList<QByteArray>{"a\r", "\rb\n"}
+                                                              << QStringList{"a", "", "b"};
+        QTest::newRow("blank lines kept") << QList<QByteArray>{"a\n\r\n\nb\n"} << QStringList{"a", "", "", "b"};
+        QTest::newRow("last line without terminator") << QList<QByteArray>{"a\r\nla", "st"} << QStringList{"a", "last"};
+        QTest::newRow("one line over many reads") << QList<QByteArray>{"da", "ta", ": ", "x\r", "\n"}
+                                                  << QStringList{"data: x"};
+        QTest::newRow("characters split across reads")
+            << QList<QByteArray>{"\xc3", "\xbc\n\xf0\x9f", "\x8e", "\x89!\r", "\n"} << QStringList{"ü", "🎉!"};
+        QTest::newRow("empty reads change nothing") << QList<QByteArray>{"", "a\r", "", "\n", ""} << QStringList{"a"};
+    }
+
+    void splitting()
+    {
+        QFETCH(QList<QByteArray>, reads);
+        QFETCH(QStringList, lines);
+        SseLineSplitter splitter;
+        QStringList seen;
+        for (const QByteArray &read : reads)
+            seen += splitter.feed(read);
+        if (const std::optional<QString> last = splitter.finish())
+            seen << *last;
+        QCOMPARE(seen, lines);
+    }
+
+    void rules_data()
+    {
+        QTest::addColumn<bool>("gemini");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QStringList>("fragments");
+        QTest::addColumn<int>("ending");
+        QTest::addColumn<QString>("error");
+        const int none = int(Ending::None), done = int(Ending::Done), error = int(Ending::Error);
+        const QByteArray text = geminiPart(R"({"text":"t"})");
+
+        QTest::newRow("Gemini: text as is, empty included")
+            << true << geminiPart(R"({"text":" a "})") + "\r\n" + geminiPart(R"({"text":""})") << QStringList{" a ", ""}
+            << none << "";
+        QTest::newRow("Gemini: [DONE] ends even with more lines after it")
+            << true << text + "\ndata: [DONE]\n" + text << QStringList{"t"} << done << "";
+        QTest::newRow("Gemini: no space after the colon is ignored")
+            << true << "data:" + text.mid(6) << QStringList{} << none << "";
+        QTest::newRow("Gemini: empty candidates, non-JSON, array and comment lines skipped")
+            << true << "data: {\"candidates\":[]}\ndata: {oops\ndata: [1]\n: note\nevent: x\n" + text
+            << QStringList{"t"} << none << "";
+        QTest::newRow("Gemini: every part that is not a thought, in order")
+            << true
+            << geminiPart(R"({"text":"hidden","thought":true},{"inlineData":{}},{"text":"a"},)"
+                          R"({"text":"","thoughtSignature":"c2ln"},{"text":"b"})")
+            << QStringList{"a", "b"} << none << "";
+        QTest::newRow("Gemini: error event after text")
+            << true << text + "\n" + R"(data: {"error":{"code":503,"message":"The model is overloaded.","status":"UNAVAILABLE"}})"
+            << QStringList{"t"} << error << "The model is overloaded.";
+        QTest::newRow("Gemini: error event without message")
+            << true << QByteArray(R"(data: {"error":{"code":500}})") << QStringList{} << error
+            << "The provider reported error 500 and stopped the answer.";
+        QTest::newRow("Gemini: blocked prompt")
+            << true << QByteArray(R"(data: {"promptFeedback":{"blockReason":"PROHIBITED_CONTENT"}})") << QStringList{} << error
+            << "Gemini refused the prompt because it touched prohibited content.";
+        QTest::newRow("Gemini: answer stopped for safety keeps its text first")
+            << true << text + "\n" + R"(data: {"candidates":[{"finishReason":"SAFETY","index":0}]})"
+            << QStringList{"t"} << error << "Gemini stopped the answer because it was flagged by the safety filters.";
+        QTest::newRow("Gemini: recitation")
+            << true << QByteArray(R"(data: {"candidates":[{"content":{"parts":[{"text":"x"}]},"finishReason":"RECITATION"}]})")
+            << QStringList{"x"} << error << "Gemini stopped the answer because it repeated protected material (recitation).";
+        QTest::newRow("Gemini: other reason")
+            << true << QByteArray(R"(data: {"candidates":[{"finishReason":"OTHER"}]})") << QStringList{} << error
+            << "Gemini stopped the answer because of an unspecified reason.";
+        QTest::newRow("Gemini: token budget spent on thinking")
+            << true << geminiPart(R"({"text":"plan","thought":true})") + "\n"
+                   + R"(data: {"candidates":[{"content":{"parts":[{"text":""}]},"finishReason":"MAX_TOKENS"}]})"
+            << QStringList{""} << error
+            << "Gemini used up its whole token budget before writing any answer. Try again or ask for less.";
+        QTest::newRow("Gemini: token limit after some text is a normal end")
+            << true << text + "\n" + R"(data: {"candidates":[{"finishReason":"MAX_TOKENS"}]})" << QStringList{"t"}
+            << none << "";
+        QTest::newRow("Gemini: normal stop")
+            << true << QByteArray(R"(data: {"candidates":[{"content":{"parts":[{"text":"x"}]},"finishReason":"STOP"}]})")
+            << QStringList{"x"} << none << "";
+
+        const QByteArray chunk = R"(data: {"choices":[{"delta":{"content":"c"}}]})";
+        QTest::newRow("OpenRouter: [DONE] does not end, processing comments ignored")
+            << false << ": OPENROUTER PROCESSING\n\n" + chunk + "\ndata: [DONE]\n" + chunk << QStringList{"c", "c"}
+            << none << "";
+        QTest::newRow("OpenRouter: spaces-only payload, null and missing content ignored")
+            << false
+            << QByteArray("data:  \t \ndata: {\"choices\":[{\"delta\":{\"content\":null}}]}\ndata: {\"choices\":[{\"delta\":{}}]}\n"
+                   "data: {\"choices\":[]}\n")
+            << QStringList{} << none << "";
+        QTest::newRow("OpenRouter: empty content is an empty fragment")
+            << false << QByteArray(R"(data: {"choices":[{"delta":{"content":""}}]})") << QStringList{""} << none << "";
+        QTest::newRow("OpenRouter: only the first choice")
+            << false << QByteArray(R"(data: {"choices":[{"delta":{"content":"1"}},{"delta":{"content":"2"}}]})") << QStringList{"1"}
+            << none << "";
+        QTest::newRow("OpenRouter: error beside a choice that failed")
+            << false
+            << chunk + "\n"
+                   + R"(data: {"error":{"code":502,"message":"Upstream provider went away"},"choices":[{"delta":{"content":""},"finish_reason":"error"}]})"
+                   "\n" + chunk
+            << QStringList{"c", ""} << error << "Upstream provider went away";
+        QTest::newRow("OpenRouter: error with only a code")
+            << false << QByteArray(R"(data: {"error":{"code":"server_error"}})") << QStringList{} << error
+            << "The provider reported error server_error and stopped the answer.";
+    }
+
+    // Each body read whole and one byte at a time gives the same outcome.
+    void rules()
+    {
+        QFETCH(bool, gemini);
+        QFETCH(QByteArray, body);
+        QFETCH(QStringList, fragments);
+        QFETCH(int, ending);
+        QFETCH(QString, error);
+        const LLMProvider provider = gemini ? LLMProvider::Gemini : LLMProvider::OpenRouter;
+        for (const QList<QByteArray> &reads : {QList<QByteArray>{body}, bytewise(body)}) {
+            const LineOutcome outcome = readAll(provider, reads);
+            QCOMPARE(outcome.fragments, fragments);
+            QCOMPARE(int(outcome.ending), ending);
+            QCOMPARE(outcome.error, error);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLLMLines)
+#include "tst_llmlines.moc"

@@ -1,0 +1,150 @@
+#include "llm/GeminiRequest.h"
+#include "llm/LLMError.h"
+#include "llm/OpenRouterRequest.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+
+namespace {
+QJsonObject parsed(const ProviderRequest &request)
+{
+    return QJsonDocument::fromJson(request.body).object();
+}
+
+const QByteArray kImage("\x89PNG\r\n\x1a\n\x00\xff", 10);
+const QString kImageBase64 = QStringLiteral("iVBORw0KGgoA/w==");
+}
+
+class TestLLMRequests : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void errorTexts_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("description");
+        QTest::newRow("401") << 401 << "" << "Invalid API key. Please check your key in Settings.";
+        QTest::newRow("429") << 429 << "" << "Rate limit exceeded. Please wait a moment.";
+        QTest::newRow("500") << 500 << "" << "API error (HTTP 500). Please try again.";
+        QTest::newRow("404") << 404 << "" << "API error (HTTP 404). Please try again.";
+        QTest::newRow("201") << 201 << "" << "API error (HTTP 201). Please try again.";
+        QTest::newRow("message on a second line")
+            << 503 << " Overloaded \n" << "API error (HTTP 503). Please try again.\nOverloaded";
+        QTest::newRow("401 keeps its text alone") << 401 << "bad key" << "Invalid API key. Please check your key in Settings.";
+    }
+
+    void errorTexts()
+    {
+        QFETCH(int, status);
+        QFETCH(QString, message);
+        QFETCH(QString, description);
+        const LLMError error = LLMError::httpError(status, message);
+        QCOMPARE(error.errorDescription(), description);
+        QCOMPARE(error.status(), status);
+        QCOMPARE(error.kind(), LLMError::Kind::Http);
+    }
+
+    void geminiAddressAndHeaders()
+    {
+        const ProviderRequest request =
+            geminiRequest(QStringLiteral("https://g.example"), QStringLiteral(" k+/ "), QStringLiteral("gemini-3-flash-preview"),
+                          {{}, QStringLiteral("hi"), std::nullopt, {}});
+        QCOMPARE(request.method, "POST");
+        QCOMPARE(request.url, QStringLiteral("https://g.example/v1beta/models/gemini-3-flash-preview:streamGenerateContent"
+                                             "?alt=sse&key= k+/ "));
+        QCOMPARE(request.headers, (QList<QPair<QByteArray, QByteArray>>{{"Content-Type", "application/json"}}));
+    }
+
+    void geminiBody()
+    {
+        const QList<LLMTurn> turns = {{QStringLiteral("model"), QString(), kImage, QStringLiteral("image/webp")},
+                                      {QStringLiteral("user"), QStringLiteral("Ünïcode ✓")}};
+        const ProviderRequest request = geminiRequest({}, {}, {}, {turns, QStringLiteral("word"), std::nullopt, {}});
+        QCOMPARE(request.body,
+                 QByteArray(R"({"contents":[)"
+                            R"({"parts":[{"inlineData":{"data":")" + kImageBase64.toLatin1() + R"(","mimeType":"image/webp"}},{"text":""}],"role":"model"},)"
+                            R"({"parts":[{"text":")" + QStringLiteral("Ünïcode ✓").toUtf8() + R"("}],"role":"user"},)"
+                            R"({"parts":[{"text":"word"}],"role":"user"}],)"
+                            R"("generationConfig":{"maxOutputTokens":8192,"temperature":0.9}})"));
+    }
+
+    // The new message's parts: image first when attached, then its text.
+    void newMessageParts_data()
+    {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("withImage");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("one word, no image") << "hello" << false << "hello";
+        QTest::newRow("empty with image") << "" << true << "Describe this image.";
+        QTest::newRow("one space with image") << " " << true << " ";
+        QTest::newRow("empty without image") << "" << false << "";
+    }
+
+    void newMessageParts()
+    {
+        QFETCH(QString, message);
+        QFETCH(bool, withImage);
+        QFETCH(QString, text);
+        const std::optional<QByteArray> image = withImage ? std::optional(kImage) : std::nullopt;
+        const QList<LLMTurn> turns = {{QStringLiteral("user"), QString(), kImage}};
+
+        const QJsonArray contents =
+            parsed(geminiRequest({}, {}, {}, {turns, message, image, QStringLiteral("image/jpeg")})).value("contents").toArray();
+        QCOMPARE(contents.size(), 2);
+        QCOMPARE(contents[0].toObject().value("parts").toArray().last().toObject().value("text").toString(), QString());
+        const QJsonArray parts = contents[1].toObject().value("parts").toArray();
+        QCOMPARE(parts.size(), withImage ? 2 : 1);
+        QCOMPARE(parts.last().toObject(), QJsonObject({{"text", text}}));
+        if (withImage) {
+            QCOMPARE(parts.first().toObject(),
+                     QJsonObject({{"inlineData", QJsonObject{{"mimeType", "image/jpeg"}, {"data", kImageBase64}}}}));
+        }
+
+        const QJsonArray messages =
+            parsed(openRouterRequest({}, {}, {}, {turns, message, image, QStringLiteral("image/jpeg")})).value("messages").toArray();
+        QCOMPARE(messages.size(), 2);
+        const QJsonArray content = messages[1].toObject().value("content").toArray();
+        QCOMPARE(content.size(), withImage ? 2 : 1);
+        QCOMPARE(content.last().toObject(), QJsonObject({{"type", "text"}, {"text", text}}));
+        if (withImage) {
+            QCOMPARE(content.first().toObject(),
+                     QJsonObject({{"type", "image_url"},
+                                  {"image_url", QJsonObject{{"url", "data:image/jpeg;base64," + kImageBase64}}}}));
+        }
+    }
+
+    void openRouterAddressAndHeaders()
+    {
+        const ProviderRequest request = openRouterRequest(QStringLiteral("https://or.example"), QStringLiteral(" sk "),
+                                                          QStringLiteral("openai/o3-mini"), {{}, QStringLiteral("hi"), std::nullopt, {}});
+        QCOMPARE(request.method, "POST");
+        QCOMPARE(request.url, QStringLiteral("https://or.example/api/v1/chat/completions"));
+        QCOMPARE(request.headers, (QList<QPair<QByteArray, QByteArray>>{
+                                      {"Content-Type", "application/json"},
+                                      {"Authorization", "Bearer  sk "},
+                                      {"HTTP-Referer", "Tarnwick"}}));
+    }
+
+    void openRouterBody()
+    {
+        const QList<LLMTurn> turns = {{QStringLiteral("user"), QStringLiteral("q")},
+                                      {QStringLiteral("model"), QStringLiteral("a")},
+                                      {QStringLiteral("assistant"), QStringLiteral("odd")}};
+        const ProviderRequest request =
+            openRouterRequest({}, {}, QStringLiteral("openai/o3-mini"), {turns, QStringLiteral("next"), std::nullopt, {}});
+        QCOMPARE(request.body,
+                 QByteArray(R"({"messages":[)"
+                            R"({"content":[{"text":"q","type":"text"}],"role":"user"},)"
+                            R"({"content":[{"text":"a","type":"text"}],"role":"assistant"},)"
+                            R"({"content":[{"text":"odd","type":"text"}],"role":"user"},)"
+                            R"({"content":[{"text":"next","type":"text"}],"role":"user"}],)"
+                            R"("model":"openai/o3-mini","stream":true})"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLLMRequests)
+#include "tst_llmrequests.moc"
