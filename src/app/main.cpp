@@ -1,3 +1,4 @@
+#include "app/HistoryCommand.h"
 #include "app/TrayProgram.h"
 
 #include <cstring>
@@ -13,6 +14,7 @@ struct Command
 };
 
 const std::vector<Command> kCommands = {
+    {"history", runHistoryCommand},
 };
 
 } // namespace
