@@ -1,5 +1,9 @@
+#include "app/AskCommand.h"
 #include "app/HistoryCommand.h"
+#include "app/ModelsCommand.h"
+#include "app/SetKeyCommand.h"
 #include "app/TrayProgram.h"
+#include "app/UsageCommand.h"
 
 #include <cstring>
 #include <vector>
@@ -15,6 +19,12 @@ struct Command
 
 const std::vector<Command> kCommands = {
     {"history", runHistoryCommand},
+    {"ask", runAskCommand},
+    {"set-key", runSetKeyCommand},
+    {"models", runModelsCommand},
+    {"--help", runHelpCommand},
+    {"-h", runHelpCommand},
+    {"--version", runVersionCommand},
 };
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class LLMStream;
@@ -66,6 +67,8 @@ Q_SIGNALS:
     void messageUpdated(int index); // content or isStreaming of one message
     // ... and one signal after every change of any kind (the history saves on it).
     void messagesChanged();
+    // A failed answer, with the text its message now shows after the warning sign.
+    void answerFailed(const QString &description);
 
     void inputTextChanged();
     void selectedProviderChanged();

@@ -38,8 +38,7 @@ public:
         QStringList models;
         std::optional<LLMError> error;
     };
-    // done runs on context's thread, once, unless context is destroyed first
-    // (which also aborts the request). The request runs on the calling thread.
+    // done runs on context's thread, once, unless context is destroyed first.
     static void fetchOpenRouterModels(const QString &apiKey, QObject *context,
                                       std::function<void(const ModelList &)> done);
 

@@ -24,6 +24,8 @@ UserDefaults &UserDefaults::standard()
 // Re-reads the file when another process (a second `tarnwick` command) changed it.
 void UserDefaults::refresh() const
 {
+    if (m_filePath.isEmpty())
+        return;
     const QFileInfo info(m_filePath);
     if (!info.exists()) {
         if (m_loadedSize != -1)
@@ -144,8 +146,8 @@ bool UserDefaults::write(const QString &key, const std::optional<QJsonValue> &va
     else
         m_values.remove(key);
 
-    bool written = AppPaths::ensurePrivateDir(QFileInfo(m_filePath).absolutePath());
-    if (written) {
+    bool written = m_filePath.isEmpty();
+    if (!written && AppPaths::ensurePrivateDir(QFileInfo(m_filePath).absolutePath())) {
         QSaveFile file(m_filePath);
         file.setDirectWriteFallback(false);
         written = file.open(QIODevice::WriteOnly);
@@ -155,7 +157,7 @@ bool UserDefaults::write(const QString &key, const std::optional<QJsonValue> &va
             written = file.commit();
         }
     }
-    if (written) {
+    if (written && !m_filePath.isEmpty()) {
         const QFileInfo info(m_filePath);
         m_loadedSize = info.size();
         m_loadedModified = info.lastModified();

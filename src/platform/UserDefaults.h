@@ -16,6 +16,7 @@ class UserDefaults : public QObject
     Q_OBJECT
 
 public:
+    // An empty path gives a store that lives in memory only (a one-off command's overrides).
     explicit UserDefaults(QString filePath, QObject *parent = nullptr);
 
     // The process-wide store at $XDG_CONFIG_HOME/Tarnwick/preferences.json.

@@ -15,8 +15,7 @@
 #include <system_error>
 #include <thread>
 
-// Quiet by default: `tarnwick ask` keeps standard error for the failure text.
-Q_LOGGING_CATEGORY(lcKeychain, "tarnwick.keychain", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcKeychain, "tarnwick.keychain")
 
 namespace SecretServiceStore {
 

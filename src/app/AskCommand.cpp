@@ -1,0 +1,141 @@
+#include "app/AskCommand.h"
+
+#include "app/InterruptNotifier.h"
+#include "launcher/LauncherViewModel.h"
+#include "llm/LLMProvider.h"
+#include "platform/Preferences.h"
+#include "platform/UserDefaults.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QImageReader>
+
+#include <cstdio>
+
+namespace {
+
+void writeOut(const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+void writeError(const QString &text)
+{
+    const QByteArray bytes = text.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+}
+
+std::optional<QString> matchProvider(const QString &name)
+{
+    for (LLMProvider provider : allLLMProviders()) {
+        if (rawValue(provider).compare(name, Qt::CaseInsensitive) == 0)
+            return rawValue(provider);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+int runAskCommand(int &argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Sends one prompt and prints the answer as it streams in."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("ask"), QStringLiteral("The command."));
+    parser.addPositionalArgument(QStringLiteral("PROMPT"),
+                                 QStringLiteral("The prompt; read from standard input when none is given."),
+                                 QStringLiteral("[PROMPT...]"));
+    const QCommandLineOption providerOption(QStringLiteral("provider"), QStringLiteral("Gemini or OpenRouter."),
+                                            QStringLiteral("PROVIDER"));
+    const QCommandLineOption modelOption(QStringLiteral("model"), QStringLiteral("The model identifier."),
+                                         QStringLiteral("ID"));
+    const QCommandLineOption imageOption(QStringLiteral("image"), QStringLiteral("An image to send with the prompt."),
+                                         QStringLiteral("FILE"));
+    parser.addOptions({providerOption, modelOption, imageOption});
+    parser.process(app);
+
+    // The overrides live in memory: a one-off question changes no stored choice.
+    const UserDefaults &stored = UserDefaults::standard();
+    UserDefaults choices{QString()};
+    for (const QString &key : {Preferences::selectedProvider, Preferences::selectedGeminiModel,
+                               Preferences::selectedOpenRouterModel}) {
+        if (const auto value = stored.string(key))
+            choices.set(key, *value);
+    }
+    if (parser.isSet(providerOption)) {
+        const auto provider = matchProvider(parser.value(providerOption));
+        if (!provider) {
+            writeError(QStringLiteral("Unknown provider \"%1\": use Gemini or OpenRouter.")
+                           .arg(parser.value(providerOption)));
+            return 2;
+        }
+        choices.set(Preferences::selectedProvider, *provider);
+    }
+
+    LauncherViewModel vm(choices);
+    if (parser.isSet(modelOption)) {
+        if (vm.selectedProvider() == rawValue(LLMProvider::Gemini))
+            vm.setSelectedGeminiModel(parser.value(modelOption));
+        else
+            vm.setSelectedOpenRouterModel(parser.value(modelOption));
+    }
+
+    if (parser.isSet(imageOption)) {
+        QImageReader reader(parser.value(imageOption));
+        const QImage image = reader.read();
+        if (image.isNull()) {
+            writeError(QStringLiteral("Could not read the image %1: %2")
+                           .arg(parser.value(imageOption), reader.errorString()));
+            return 2;
+        }
+        vm.setAttachedImage(image);
+    }
+
+    QStringList words = parser.positionalArguments().mid(1);
+    QString prompt = words.join(QLatin1Char(' '));
+    if (words.isEmpty()) {
+        QFile input;
+        input.open(stdin, QIODevice::ReadOnly);
+        prompt = QString::fromUtf8(input.readAll());
+    }
+    vm.setInputText(prompt);
+    if (vm.inputText().trimmed().isEmpty() && !vm.attachedImageData()) {
+        writeError(QStringLiteral("Nothing to send: give a prompt or an image."));
+        return 2;
+    }
+
+    int exitCode = 0;
+    qsizetype printed = 0;
+    QObject::connect(&vm, &LauncherViewModel::messageUpdated, &app, [&](int index) {
+        const ChatMessage &message = vm.messages().at(index);
+        if (message.role == ChatMessage::Role::Assistant && message.isStreaming) {
+            writeOut(message.content.mid(printed));
+            printed = message.content.size();
+        }
+    });
+    QObject::connect(&vm, &LauncherViewModel::answerFailed, &app, [&](const QString &description) {
+        writeError(description);
+        exitCode = 1;
+    });
+    QObject::connect(&vm, &LauncherViewModel::isLoadingChanged, &app, [&] {
+        if (!vm.isLoading())
+            QCoreApplication::exit(exitCode);
+    });
+
+    InterruptNotifier interrupt;
+    QObject::connect(&interrupt, &InterruptNotifier::interrupted, &app, [&] {
+        exitCode = 130;
+        vm.cancelStream();
+    });
+
+    vm.send();
+    if (const auto error = vm.errorMessage()) {
+        writeError(*error);
+        return 1;
+    }
+    return QCoreApplication::exec();
+}

@@ -1,0 +1,4 @@
+#pragma once
+
+// `tarnwick models`: prints the OpenRouter catalogue and caches it for the model switcher.
+int runModelsCommand(int &argc, char **argv);

@@ -1,0 +1,41 @@
+#include "app/SetKeyCommand.h"
+
+#include "services/KeychainHelper.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTextStream>
+
+int runSetKeyCommand(int &argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QTextStream err(stderr);
+    const QStringList args = QCoreApplication::arguments();
+    const QString which = args.size() == 3 ? args.at(2).toLower() : QString();
+    QString account;
+    if (which == QStringLiteral("gemini"))
+        account = KeychainHelper::geminiAccount;
+    else if (which == QStringLiteral("openrouter"))
+        account = KeychainHelper::openRouterAccount;
+    if (account.isEmpty()) {
+        err << "Usage: tarnwick set-key gemini|openrouter  (the key is read from standard input)\n";
+        return 2;
+    }
+
+    // Never from the arguments: they show up in the process list and the shell history.
+    QFile input;
+    input.open(stdin, QIODevice::ReadOnly);
+    QByteArray raw = input.readAll();
+    const QString key = QString::fromUtf8(raw).trimmed();
+    raw.fill('\0');
+    if (key.isEmpty()) {
+        err << "No key on standard input; nothing was stored.\n";
+        return 2;
+    }
+    if (!KeychainHelper::save(account, key)) {
+        err << "Could not store the key: " << KeychainHelper::lastError() << "\n";
+        return 1;
+    }
+    QTextStream(stdout) << KeychainHelper::storeDescription() << "\n";
+    return 0;
+}

@@ -1,0 +1,4 @@
+#pragma once
+
+// `tarnwick set-key gemini|openrouter`: stores the key read from standard input.
+int runSetKeyCommand(int &argc, char **argv);
