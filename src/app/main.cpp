@@ -1,4 +1,5 @@
 #include "app/AskCommand.h"
+#include "app/CaptureRegionCommand.h"
 #include "app/HistoryCommand.h"
 #include "app/ModelsCommand.h"
 #include "app/SetKeyCommand.h"
@@ -25,6 +26,7 @@ const std::vector<Command> kCommands = {
     {"--help", runHelpCommand},
     {"-h", runHelpCommand},
     {"--version", runVersionCommand},
+    {"capture-region", runCaptureRegionCommand},
 };
 
 } // namespace

@@ -1,0 +1,55 @@
+#include "app/CaptureRegionCommand.h"
+
+#include "app/RegionSelector.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QSaveFile>
+
+#include <cstdio>
+
+namespace {
+
+bool writePng(const QImage &image, const QString &path)
+{
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    if (!image.save(&file, "PNG")) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+} // namespace
+
+int runCaptureRegionCommand(int &argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() != 3 || arguments.at(2).isEmpty()) {
+        std::fputs("usage: tarnwick capture-region PATH\n", stderr);
+        return 2;
+    }
+    const QString path = arguments.at(2);
+
+    RegionSelector selector;
+    int status = 1;
+    QObject::connect(&selector, &RegionSelector::selected, &app, [&](const QImage &image) {
+        if (writePng(image, path))
+            status = 0;
+        else
+            std::fprintf(stderr, "tarnwick: cannot write %s\n", qPrintable(path));
+        QApplication::quit();
+    });
+    QObject::connect(&selector, &RegionSelector::cancelled, &app, &QApplication::quit);
+    if (!selector.begin()) {
+        std::fputs("tarnwick: cannot grab the screen\n", stderr);
+        return 1;
+    }
+    QApplication::exec();
+    return status;
+}
