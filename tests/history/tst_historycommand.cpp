@@ -1,0 +1,112 @@
+#include "support/IsolatedHome.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+// `tarnwick history` run as a user would, on files written by hand.
+class TestHistoryCommand : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void listsAndShowsHandWrittenFile();
+    void reportsProblems_data();
+    void reportsProblems();
+};
+
+namespace {
+
+struct Result
+{
+    int exitCode;
+    QString out;
+    QString err;
+};
+
+Result runTarnwick(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(TARNWICK_BINARY), arguments);
+    process.waitForFinished(30000);
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+void writeHistory(const IsolatedHome &home, const QByteArray &bytes)
+{
+    const QString folder = home.dataHome() + QStringLiteral("/Tarnwick");
+    QDir().mkpath(folder);
+    QFile file(folder + QStringLiteral("/conversations.json"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// Older first in the file; an image, lower-case id, plain slashes, members in any order.
+const char *const kHandWritten = R"([
+ {"id": "e621e1f8-c36c-495a-93fc-0c247a3e6e5f", "title": "Explain quicksort", "date": 600000000.25,
+  "messages": [
+   {"role": "user", "content": "Explain quicksort", "imageMIME": "image/png", "imageData": "iVBORw0KGgo="},
+   {"imageMIME": "image\/png", "content": "Pick a **pivot**.\n\n```py\nsort(a)\n```", "role": "assistant"}]},
+ {"messages": [], "date": 700000000, "title": "Second\nline", "id": "0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0"}
+])";
+
+} // namespace
+
+void TestHistoryCommand::listsAndShowsHandWrittenFile()
+{
+    IsolatedHome home;
+    writeHistory(home, kHandWritten);
+
+    const Result list = runTarnwick({QStringLiteral("history")});
+    QCOMPARE(list.exitCode, 0);
+    const QStringList lines = list.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 2);
+    QVERIFY2(lines.at(0).startsWith(QLatin1String("0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0\t")), qPrintable(lines.at(0)));
+    QVERIFY(lines.at(0).endsWith(QLatin1String(" ago\tSecond line")));
+    QVERIFY(lines.at(1).startsWith(QLatin1String("E621E1F8-C36C-495A-93FC-0C247A3E6E5F\t")));
+    QVERIFY(lines.at(1).endsWith(QLatin1String("\tExplain quicksort")));
+
+    const Result show = runTarnwick({QStringLiteral("history"), QStringLiteral("show"),
+                                     QStringLiteral("E621E1F8-C36C-495A-93FC-0C247A3E6E5F")});
+    QCOMPARE(show.exitCode, 0);
+    QVERIFY2(show.out.startsWith(QLatin1String("# Explain quicksort\n\n")), qPrintable(show.out));
+    QVERIFY(show.out.contains(QLatin1String("\n## User\n\n[image: image/png, 8 bytes]\n\nExplain quicksort\n")));
+    QVERIFY(show.out.endsWith(QLatin1String("\n## Assistant\n\nPick a **pivot**.\n\n```py\nsort(a)\n```\n")));
+}
+
+void TestHistoryCommand::reportsProblems_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("error");
+    const QStringList list{QStringLiteral("history")};
+    QTest::newRow("no history yet") << QByteArray() << list << 0 << QString();
+    QTest::newRow("unreadable file") << QByteArray("[{\"id\":") << list << 1 << QStringLiteral("cannot read");
+    QTest::newRow("unknown id") << QByteArray(kHandWritten)
+                                << QStringList{QStringLiteral("history"), QStringLiteral("show"),
+                                               QStringLiteral("11111111-2222-3333-4444-555555555555")}
+                                << 1 << QStringLiteral("no conversation");
+    QTest::newRow("unknown subcommand") << QByteArray() << QStringList{QStringLiteral("history"), QStringLiteral("x")}
+                                        << 2 << QStringLiteral("usage");
+}
+
+void TestHistoryCommand::reportsProblems()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, error);
+    IsolatedHome home;
+    if (!file.isEmpty())
+        writeHistory(home, file);
+    const Result result = runTarnwick(arguments);
+    QCOMPARE(result.exitCode, exitCode);
+    QVERIFY(result.out.isEmpty());
+    QVERIFY2(result.err.contains(error), qPrintable(result.err));
+}
+
+QTEST_GUILESS_MAIN(TestHistoryCommand)
+#include "tst_historycommand.moc"
