@@ -204,11 +204,11 @@ private Q_SLOTS:
 
     void silenceIsAnIdleTimeoutNotATotalLimit()
     {
-        LLMClient::setIdleTimeout(std::chrono::milliseconds(400));
+        LLMClient::setIdleTimeout(std::chrono::milliseconds(1500));
         ScriptedResponse slow;
         slow.headers = {{"Content-Type", "text/event-stream"}};
         for (int i = 0; i < 8; ++i)
-            slow.writes.append({geminiEvent(QByteArray::number(i)), 150});
+            slow.writes.append({geminiEvent(QByteArray::number(i)), 300});
         m_server->enqueue(slow);
         const StreamOutcome steady = StreamOutcome::collect(ask(LLMProvider::Gemini));
         QCOMPARE(steady.fragments, QStringList({"0", "1", "2", "3", "4", "5", "6", "7"}));
@@ -221,7 +221,7 @@ private Q_SLOTS:
         QCOMPARE(stalled.fragments, QStringList({"first"}));
         QCOMPARE(stalled.error->kind(), LLMError::Kind::Timeout);
         QCOMPARE(stalled.error->errorDescription(),
-                 QStringLiteral("The provider stopped responding (no data for 0.4 seconds)."));
+                 QStringLiteral("The provider stopped responding (no data for 1.5 seconds)."));
         QTRY_VERIFY(m_server->requests().last().closedByClient);
     }
 
