@@ -30,7 +30,8 @@ QString cutOffText()
 }
 
 // QNetworkAccessManager can report a body cut short by a closed connection as
-// complete; a declared length tells. Compressed bodies are counted unpacked.
+// complete; a declared length tells. A compressed body's length counts packed
+// bytes, so it is not checked.
 bool isShort(QNetworkReply *reply, qint64 received)
 {
     const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
