@@ -174,6 +174,9 @@ private Q_SLOTS:
     {
         ScriptedResponse cut = ScriptedResponse::withBody(200, geminiEvent("partial"));
         cut.ending = ScriptedResponse::Ending::Drop;
+        // A declared length makes the cut visible; a cut chunked body can pass for a whole one.
+        cut.framing = ScriptedResponse::Framing::ContentLength;
+        cut.declaredLength = cut.body().size() + 100;
         m_server->enqueue(cut);
         m_server->enqueue(ScriptedResponse::withBody(429, "{}", 0, 0, "application/json"));
         QSignalSpy failures(m_vm.get(), &LauncherViewModel::answerFailed);
