@@ -1,10 +1,76 @@
 #include "app/TrayProgram.h"
 
+#include "app/AppDelegate.h"
+#include "app/SingleInstance.h"
+#include "platform/AppPaths.h"
+
 #include <QApplication>
+#include <QIcon>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstring>
+#include <optional>
+
+namespace {
+
+constexpr const char *kRequests[] = {"toggle", "open", "screenshot", "settings"};
+
+// The request named on the command line, empty for none; nullopt when the
+// arguments name something else. Qt's own arguments (single dash) pass.
+std::optional<QByteArray> requestFromArguments(int argc, char **argv)
+{
+    QByteArray request;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--", 2) != 0)
+            continue;
+        const char *name = argv[i] + 2;
+        bool known = false;
+        for (const char *candidate : kRequests)
+            known = known || std::strcmp(name, candidate) == 0;
+        if (!known || (!request.isEmpty() && request != name)) {
+            std::fprintf(stderr, "tarnwick: unknown or conflicting option %s\n"
+                                 "Usage: tarnwick [--toggle | --open | --screenshot | --settings]\n",
+                         argv[i]);
+            return std::nullopt;
+        }
+        request = name;
+    }
+    return request;
+}
+
+} // namespace
 
 int runTrayProgram(int &argc, char **argv)
 {
+    const std::optional<QByteArray> request = requestFromArguments(argc, argv);
+    if (!request)
+        return 2;
+
+    SingleInstance instance(AppPaths::runtimeDir());
+    // A second start without arguments opens the launcher of the first.
+    switch (instance.acquireOrForward(request->isEmpty() ? QByteArray("open") : *request)) {
+    case SingleInstance::Outcome::forwarded:
+        return 0;
+    case SingleInstance::Outcome::failed:
+        std::fprintf(stderr, "tarnwick: another Tarnwick is running but does not answer\n");
+        return 1;
+    case SingleInstance::Outcome::primary:
+        break;
+    }
+
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tarnwick"));
+    QApplication::setDesktopFileName(QStringLiteral("tarnwick"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/tarnwick/tarnwick.svg")));
     QApplication::setQuitOnLastWindowClosed(false);
+
+    AppDelegate delegate;
+    delegate.applicationDidFinishLaunching();
+    if (!instance.listen([&delegate](const QString &r) { return delegate.handleRequest(r); }))
+        std::fprintf(stderr, "tarnwick: cannot listen on %s; later starts cannot reach this one\n",
+                     qPrintable(instance.socketPath()));
+    const QString first = request->isEmpty() ? QStringLiteral("start") : QString::fromLatin1(*request);
+    QTimer::singleShot(0, &delegate, [&delegate, first] { delegate.handleRequest(first); });
     return QApplication::exec();
 }

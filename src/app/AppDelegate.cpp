@@ -1,0 +1,235 @@
+#include "app/AppDelegate.h"
+
+#include "app/EventTrace.h"
+#include "app/LauncherWindow.h"
+#include "app/X11Window.h"
+#include "platform/NotificationCenter.h"
+#include "services/HotkeyManager.h"
+#include "settings/SettingsWindow.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QMenu>
+#include <QScreen>
+#include <QShortcut>
+#include <QSystemTrayIcon>
+
+namespace {
+
+constexpr int kScreenshotDelayMs = 150;
+// A tray that is not there yet at login usually comes within seconds.
+constexpr int kTrayRetryIntervalMs = 1000;
+constexpr int kTrayRetryAttempts = 120;
+
+const char *hotkeyTraceName(HotkeyManager::Hotkey hotkey, HotkeyManager::Status status)
+{
+    const bool launch = hotkey == HotkeyManager::Hotkey::launch;
+    switch (status) {
+    case HotkeyManager::Status::active:
+        return launch ? "hotkey-launch-active" : "hotkey-screenshot-active";
+    case HotkeyManager::Status::notRegistered:
+        return launch ? "hotkey-launch-unregistered" : "hotkey-screenshot-unregistered";
+    case HotkeyManager::Status::taken:
+    case HotkeyManager::Status::sameAsOther:
+        return launch ? "hotkey-launch-taken" : "hotkey-screenshot-taken";
+    case HotkeyManager::Status::unknownKey:
+        return launch ? "hotkey-launch-unknown-key" : "hotkey-screenshot-unknown-key";
+    case HotkeyManager::Status::unsupported:
+        return launch ? "hotkey-launch-unsupported" : "hotkey-screenshot-unsupported";
+    }
+    return "hotkey-unknown";
+}
+
+} // namespace
+
+AppDelegate::AppDelegate(QObject *parent)
+    : QObject(parent)
+{
+    m_trayRetry.setInterval(kTrayRetryIntervalMs);
+    connect(&m_trayRetry, &QTimer::timeout, this, &AppDelegate::showTrayIconWhenReady);
+}
+
+AppDelegate::~AppDelegate()
+{
+    delete m_hotkeyManager;
+    delete m_settingsWindow;
+    delete m_launcherWindow;
+    delete m_statusMenu;
+}
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    if (EventTrace::enabled()) {
+        connect(&NotificationCenter::defaultCenter(), &NotificationCenter::posted, this,
+                [](const QString &name) { EventTrace::note(("notification " + name.toUtf8()).constData()); });
+    }
+    // No main menu: the text fields carry the Edit shortcuts themselves, and
+    // the panel and the settings window handle Ctrl+Q.
+    setupMenuBar();
+    setupLauncherWindow();
+
+    m_hotkeyManager = new HotkeyManager([this] { toggleLauncher(); });
+    connect(m_hotkeyManager, &HotkeyManager::statusChanged, this, [this](HotkeyManager::Hotkey hotkey) {
+        EventTrace::note(hotkeyTraceName(hotkey, m_hotkeyManager->status(hotkey)));
+        updateTrayToolTip();
+    });
+    m_hotkeyManager->registerHotkeys();
+
+    NotificationCenter::defaultCenter().observe(Notifications::takeTarnwickScreenshot, this,
+                                                [this] { handleScreenshotHotkey(); });
+    EventTrace::note("launched");
+}
+
+bool AppDelegate::handleRequest(const QString &request)
+{
+    EventTrace::note(("request " + request.toUtf8()).constData());
+    if (request == QLatin1String("toggle"))
+        toggleLauncher();
+    else if (request == QLatin1String("open"))
+        openLauncher();
+    else if (request == QLatin1String("screenshot"))
+        NotificationCenter::defaultCenter().post(Notifications::takeTarnwickScreenshot);
+    else if (request == QLatin1String("settings"))
+        openSettings();
+    else if (request != QLatin1String("start"))
+        return false;
+    return true;
+}
+
+void AppDelegate::setupMenuBar()
+{
+    m_statusItem = new QSystemTrayIcon(this);
+    QIcon icon(QStringLiteral(":/tarnwick/MenuBarIcon.svg"));
+    if (icon.isNull())
+        icon = QIcon::fromTheme(QStringLiteral("tarnwick"));
+    icon.setIsMask(true);
+    m_statusItem->setIcon(icon);
+
+    m_statusMenu = new QMenu;
+    m_statusMenu->addAction(tr("Open Tarnwick"), this, &AppDelegate::openLauncher);
+    m_statusMenu->addSeparator();
+    QAction *settings = m_statusMenu->addAction(tr("Settings..."), this, &AppDelegate::openSettings);
+    settings->setShortcut(QKeySequence(Qt::ControlModifier | Qt::Key_Comma));
+    m_statusMenu->addSeparator();
+    QAction *quitAction = m_statusMenu->addAction(tr("Quit Tarnwick"), this, &AppDelegate::quit);
+    quitAction->setShortcut(QKeySequence::Quit);
+    m_statusItem->setContextMenu(m_statusMenu);
+
+    connect(m_statusItem, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger)
+            statusBarButtonClicked();
+    });
+    updateTrayToolTip();
+    showTrayIconWhenReady();
+}
+
+// A click opens the menu, as the right button does.
+void AppDelegate::statusBarButtonClicked()
+{
+    m_statusMenu->popup(QCursor::pos());
+}
+
+void AppDelegate::showTrayIconWhenReady()
+{
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        m_trayRetry.stop();
+        m_statusItem->show();
+        EventTrace::note("tray-ready");
+        return;
+    }
+    // Without any tray the program stays reachable through `tarnwick --open`
+    // and `tarnwick --settings`.
+    if (++m_trayAttempts >= kTrayRetryAttempts)
+        m_trayRetry.stop();
+    else if (!m_trayRetry.isActive())
+        m_trayRetry.start();
+}
+
+void AppDelegate::updateTrayToolTip()
+{
+    QStringList lines{QStringLiteral("Tarnwick")};
+    if (m_hotkeyManager) {
+        for (HotkeyManager::Hotkey hotkey : {HotkeyManager::Hotkey::launch, HotkeyManager::Hotkey::screenshot}) {
+            const QString problem = m_hotkeyManager->statusText(hotkey);
+            if (problem.isEmpty())
+                continue;
+            lines << (hotkey == HotkeyManager::Hotkey::launch ? tr("The launch hotkey does not work: %1")
+                                                              : tr("The screenshot hotkey does not work: %1"))
+                         .arg(problem);
+        }
+    }
+    m_statusItem->setToolTip(lines.join(QLatin1Char('\n')));
+}
+
+void AppDelegate::setupLauncherWindow()
+{
+    m_launcherWindow = new LauncherWindow;
+    connect(m_launcherWindow, &LauncherWindow::settingsRequested, this, &AppDelegate::openSettings);
+    connect(m_launcherWindow, &LauncherWindow::quitRequested, this, &AppDelegate::quit);
+}
+
+void AppDelegate::toggleLauncher()
+{
+    EventTrace::note("toggle");
+    if (!m_launcherWindow)
+        return;
+    if (m_launcherWindow->isVisible())
+        m_launcherWindow->animateOut();
+    else
+        m_launcherWindow->animateIn();
+}
+
+void AppDelegate::openLauncher()
+{
+    if (m_launcherWindow)
+        m_launcherWindow->animateIn();
+}
+
+void AppDelegate::handleScreenshotHotkey()
+{
+    if (!m_launcherWindow)
+        return;
+    if (m_launcherWindow->isVisible()) {
+        NotificationCenter::defaultCenter().post(Notifications::tarnwickTakeScreenshot);
+        return;
+    }
+    m_launcherWindow->animateIn();
+    QTimer::singleShot(kScreenshotDelayMs, this,
+                       [] { NotificationCenter::defaultCenter().post(Notifications::tarnwickTakeScreenshot); });
+}
+
+void AppDelegate::openSettings()
+{
+    if (!m_settingsWindow) {
+        m_settingsWindow = new SettingsWindow;
+        auto *quitShortcut = new QShortcut(QKeySequence::Quit, m_settingsWindow);
+        connect(quitShortcut, &QShortcut::activated, this, &AppDelegate::quit);
+    }
+    const QScreen *screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen) {
+        QRect frame = m_settingsWindow->frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        m_settingsWindow->move(frame.topLeft());
+    }
+    m_settingsWindow->showNormal();
+    m_settingsWindow->raise();
+    m_settingsWindow->activateWindow();
+    X11Window::activate(m_settingsWindow);
+}
+
+void AppDelegate::quit()
+{
+    flushPendingWrites();
+    QCoreApplication::exit(0);
+}
+
+// The history store writes as conversations change; a write still pending
+// when the user quits is finished here, before the process ends.
+void AppDelegate::flushPendingWrites()
+{
+}

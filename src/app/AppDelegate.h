@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+class HotkeyManager;
+class LauncherWindow;
+class QMenu;
+class QSystemTrayIcon;
+class SettingsWindow;
+
+// The resident program: the tray icon and its menu, the one launcher panel,
+// the settings window and the global hotkeys, created once and kept for the run.
+class AppDelegate : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit AppDelegate(QObject *parent = nullptr);
+    ~AppDelegate() override;
+
+    // The launch sequence; call once, with the event loop about to run.
+    void applicationDidFinishLaunching();
+
+    // A request from the command line: "toggle", "open", "screenshot",
+    // "settings", or "start" (nothing beyond running).
+    bool handleRequest(const QString &request);
+
+    void handleScreenshotHotkey();
+    void toggleLauncher();
+    void openLauncher();
+    void openSettings();
+    void quit();
+
+    LauncherWindow *launcherWindow() const { return m_launcherWindow; }
+    HotkeyManager *hotkeyManager() const { return m_hotkeyManager; }
+    SettingsWindow *settingsWindow() const { return m_settingsWindow; }
+
+private:
+    void setupMenuBar();
+    void setupLauncherWindow();
+    void statusBarButtonClicked();
+    void showTrayIconWhenReady();
+    void updateTrayToolTip();
+    void flushPendingWrites();
+
+    QPointer<QSystemTrayIcon> m_statusItem;
+    LauncherWindow *m_launcherWindow = nullptr;
+    SettingsWindow *m_settingsWindow = nullptr;
+    HotkeyManager *m_hotkeyManager = nullptr;
+    QMenu *m_statusMenu = nullptr;
+    QTimer m_trayRetry;
+    int m_trayAttempts = 0;
+};

@@ -1,0 +1,241 @@
+#include "app/LauncherWindow.h"
+
+#include "app/EventTrace.h"
+#include "app/X11Window.h"
+#include "launcher/LauncherView.h"
+#include "platform/NotificationCenter.h"
+
+#include <QBitmap>
+#include <QCursor>
+#include <QEasingCurve>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPropertyAnimation>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <QWindow>
+
+namespace {
+
+constexpr QSize kSize(700, 540);
+constexpr QSize kMinimumSize(480, 380);
+constexpr qreal kCornerRadius = 20;
+constexpr int kResizeBorder = 6;
+constexpr int kFadeInMs = 220;
+constexpr int kFadeOutMs = 150;
+const QRect kFallbackScreen(0, 0, 1440, 900);
+
+// The standard ease-out and ease-in timing curves.
+QEasingCurve cubicBezier(QPointF c1, QPointF c2)
+{
+    QEasingCurve curve(QEasingCurve::BezierSpline);
+    curve.addCubicBezierSegment(c1, c2, QPointF(1, 1));
+    return curve;
+}
+
+QPainterPath roundedShape(const QRectF &rect)
+{
+    QPainterPath path;
+    path.addRoundedRect(rect, kCornerRadius, kCornerRadius);
+    return path;
+}
+
+} // namespace
+
+LauncherWindow::LauncherWindow(QWidget *parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    , m_hostingView(nullptr)
+    , m_fade(new QPropertyAnimation(this, "windowOpacity", this))
+{
+    setWindowTitle(QStringLiteral("Tarnwick"));
+    setAttribute(Qt::WA_TranslucentBackground);
+    setMouseTracking(true);
+    setMinimumSize(kMinimumSize);
+
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->geometry() : kFallbackScreen;
+    setGeometry(QRect(QPoint(area.x() + (area.width() - kSize.width()) / 2,
+                             area.y() + (area.height() - kSize.height()) / 2),
+                      kSize));
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(kResizeBorder, kResizeBorder, kResizeBorder, kResizeBorder);
+    m_hostingView = new LauncherView(this);
+    layout->addWidget(m_hostingView);
+    connect(m_hostingView, &LauncherView::closeRequested, this, &LauncherWindow::animateOut);
+    connect(m_hostingView, &LauncherView::settingsRequested, this, &LauncherWindow::settingsRequested);
+
+    connect(m_fade, &QPropertyAnimation::finished, this, [this] {
+        if (m_hiding) {
+            m_hiding = false;
+            hide();
+            EventTrace::note("launcher-hidden");
+        }
+    });
+
+    NotificationCenter &center = NotificationCenter::defaultCenter();
+    center.observe(Notifications::hideTarnwick, this, [this] { animateOut(); });
+    center.observe(Notifications::showTarnwick, this, [this] { animateIn(); });
+}
+
+void LauncherWindow::animateIn()
+{
+    m_fade->stop();
+    m_hiding = false;
+
+    const bool translucent = X11Window::compositingManagerRunning();
+    if (translucent != m_translucent) {
+        m_translucent = translucent;
+        updateShape();
+        update();
+    }
+    centreOnScreen();
+    setWindowOpacity(0);
+    if (!isVisible())
+        X11Window::prepareFloatingPanel(this);
+    show();
+    raise();
+    activateWindow();
+    X11Window::activate(this);
+    m_hostingView->focusInput();
+
+    m_fade->setDuration(kFadeInMs);
+    m_fade->setEasingCurve(cubicBezier({0, 0}, {0.58, 1}));
+    m_fade->setStartValue(0.0);
+    m_fade->setEndValue(1.0);
+    m_fade->start();
+}
+
+void LauncherWindow::animateOut()
+{
+    if (!isVisible())
+        return;
+    m_fade->stop();
+    m_hiding = true;
+    m_fade->setDuration(kFadeOutMs);
+    m_fade->setEasingCurve(cubicBezier({0.42, 0}, {1, 1}));
+    m_fade->setStartValue(windowOpacity());
+    m_fade->setEndValue(0.0);
+    m_fade->start();
+}
+
+// Centres on the screen under the mouse pointer, where the user is looking.
+void LauncherWindow::centreOnScreen()
+{
+    const QScreen *screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : kFallbackScreen;
+    QRect frame = geometry();
+    frame.moveCenter(area.center());
+    move(frame.topLeft());
+}
+
+bool LauncherWindow::event(QEvent *event)
+{
+    if (event->type() == QEvent::Expose && windowHandle() && windowHandle()->isExposed())
+        EventTrace::note("launcher-exposed");
+    return QWidget::event(event);
+}
+
+// Keys reach the panel only when the focused view leaves them unhandled.
+void LauncherWindow::keyPressEvent(QKeyEvent *event)
+{
+    const QKeyCombination key = event->keyCombination();
+    if (key == QKeyCombination(Qt::Key_Escape)) {
+        animateOut();
+    } else if (key == QKeyCombination(Qt::ControlModifier, Qt::Key_Comma)) {
+        Q_EMIT settingsRequested();
+    } else if (key == QKeyCombination(Qt::ControlModifier, Qt::Key_Q)) {
+        Q_EMIT quitRequested();
+    } else {
+        QWidget::keyPressEvent(event);
+    }
+}
+
+Qt::Edges LauncherWindow::edgesAt(QPoint position) const
+{
+    Qt::Edges edges;
+    if (position.x() < kResizeBorder)
+        edges |= Qt::LeftEdge;
+    if (position.x() >= width() - kResizeBorder)
+        edges |= Qt::RightEdge;
+    if (position.y() < kResizeBorder)
+        edges |= Qt::TopEdge;
+    if (position.y() >= height() - kResizeBorder)
+        edges |= Qt::BottomEdge;
+    return edges;
+}
+
+// The border resizes the panel; the rest of its background moves it.
+void LauncherWindow::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton || !windowHandle())
+        return QWidget::mousePressEvent(event);
+    const Qt::Edges edges = edgesAt(event->position().toPoint());
+    if (edges)
+        windowHandle()->startSystemResize(edges);
+    else
+        windowHandle()->startSystemMove();
+}
+
+void LauncherWindow::mouseMoveEvent(QMouseEvent *event)
+{
+    const Qt::Edges edges = edgesAt(event->position().toPoint());
+    const bool horizontal = edges & (Qt::LeftEdge | Qt::RightEdge);
+    const bool vertical = edges & (Qt::TopEdge | Qt::BottomEdge);
+    if (horizontal && vertical) {
+        const bool falling = edges == (Qt::LeftEdge | Qt::TopEdge) || edges == (Qt::RightEdge | Qt::BottomEdge);
+        setCursor(falling ? Qt::SizeFDiagCursor : Qt::SizeBDiagCursor);
+    } else if (horizontal) {
+        setCursor(Qt::SizeHorCursor);
+    } else if (vertical) {
+        setCursor(Qt::SizeVerCursor);
+    } else {
+        unsetCursor();
+    }
+    QWidget::mouseMoveEvent(event);
+}
+
+// A translucent dark rounded shape stands in for the blurred background.
+// Without a compositing manager alpha is ignored: then the panel is painted
+// opaque and its corners are cut away by the window's shape.
+void LauncherWindow::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (m_translucent) {
+        painter.setPen(QPen(QColor(255, 255, 255, 38), 1));
+        painter.setBrush(QColor(22, 22, 26, 214));
+        painter.drawPath(roundedShape(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5)));
+    } else {
+        painter.fillRect(rect(), QColor(36, 36, 41));
+        painter.setPen(QPen(QColor(255, 255, 255, 38), 1));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(roundedShape(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5)));
+    }
+}
+
+void LauncherWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    updateShape();
+}
+
+void LauncherWindow::updateShape()
+{
+    if (m_translucent) {
+        clearMask();
+        return;
+    }
+    QBitmap shape(size());
+    shape.fill(Qt::color0);
+    QPainter painter(&shape);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Qt::color1);
+    painter.drawPath(roundedShape(QRectF(rect())));
+    painter.end();
+    setMask(shape);
+}

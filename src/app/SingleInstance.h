@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QLockFile>
+#include <QString>
+
+#include <functional>
+
+class QLocalServer;
+
+// One resident program per user: a lock file and a local socket, open only to
+// the user, in the user's private runtime folder. A later start hands its
+// request ("open", "toggle", ...) to the resident one over the socket.
+class SingleInstance
+{
+public:
+    enum class Outcome {
+        primary,   // this process holds the lock and runs the program
+        forwarded, // the running instance accepted the request
+        failed,    // an instance holds the lock but does not answer
+    };
+
+    explicit SingleInstance(const QString &directory);
+    ~SingleInstance();
+
+    // Runs before any application object exists. Waits a few seconds for an
+    // instance that is still starting; takes over a lock whose holder is gone.
+    Outcome acquireOrForward(const QByteArray &request);
+
+    // Primary only, once the application object exists: answers later starts
+    // with handler's verdict. Returns whether the socket listens.
+    bool listen(std::function<bool(const QString &)> handler);
+
+    QString socketPath() const { return m_socketPath; }
+
+private:
+    void serve();
+
+    bool m_dirReady;
+    QString m_socketPath;
+    QLockFile m_lock;
+    QLocalServer *m_server = nullptr;
+    std::function<bool(const QString &)> m_handler;
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+class UserDefaults;
+
+// A global hotkey as stored: the virtual key code of the main key and a Carbon
+// modifier mask (see KeyTable for their meaning on this desktop).
+struct HotkeyBinding
+{
+    quint32 keyCode = 0;
+    quint32 modifiers = 0;
+
+    friend bool operator==(const HotkeyBinding &, const HotkeyBinding &) = default;
+
+    static HotkeyBinding builtInLaunch();
+    static HotkeyBinding builtInScreenshot();
+
+    // Reads the record {"keyCode", "modifiers"} under key; each entry that is
+    // missing, not an integer or outside 0..4294967295 falls back on its own
+    // to the built-in value. Writes nothing.
+    static HotkeyBinding load(const UserDefaults &defaults, const QString &key, HotkeyBinding builtIn);
+    // Replaces the record under key; returns whether the file was written.
+    bool store(UserDefaults &defaults, const QString &key) const;
+
+    // As Qt writes shortcuts on this platform ("Alt+Space"); empty for a key
+    // code the table does not know.
+    QString displayText() const;
+};

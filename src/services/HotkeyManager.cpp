@@ -1,0 +1,157 @@
+#include "services/HotkeyManager.h"
+
+#include "platform/NotificationCenter.h"
+#include "platform/Preferences.h"
+#include "platform/UserDefaults.h"
+
+HotkeyManager::HotkeyManager(std::function<void()> callback, QObject *parent)
+    : HotkeyManager(std::move(callback), UserDefaults::standard(), HotkeyBackend::createForPlatform(), parent)
+{
+}
+
+HotkeyManager::HotkeyManager(std::function<void()> callback, UserDefaults &defaults,
+                             std::unique_ptr<HotkeyBackend> backend, QObject *parent)
+    : QObject(parent)
+    , m_callback(std::move(callback))
+    , m_defaults(defaults)
+    , m_backend(std::move(backend))
+{
+    m_launch.binding = HotkeyBinding::load(defaults, Preferences::hotkeyBinding, HotkeyBinding::builtInLaunch());
+    m_screenshot.binding =
+        HotkeyBinding::load(defaults, Preferences::screenshotHotkeyBinding, HotkeyBinding::builtInScreenshot());
+    connect(m_backend.get(), &HotkeyBackend::pressed, this, &HotkeyManager::onPressed);
+}
+
+HotkeyManager::~HotkeyManager()
+{
+    unregister();
+}
+
+HotkeyManager::Slot &HotkeyManager::slot(Hotkey hotkey)
+{
+    return hotkey == Hotkey::launch ? m_launch : m_screenshot;
+}
+
+const HotkeyManager::Slot &HotkeyManager::slot(Hotkey hotkey) const
+{
+    return hotkey == Hotkey::launch ? m_launch : m_screenshot;
+}
+
+void HotkeyManager::registerHotkeys()
+{
+    grab(Hotkey::launch);
+    grab(Hotkey::screenshot);
+}
+
+void HotkeyManager::update(quint32 keyCode, quint32 modifiers)
+{
+    replace(Hotkey::launch, {keyCode, modifiers});
+}
+
+void HotkeyManager::updateScreenshot(quint32 keyCode, quint32 modifiers)
+{
+    replace(Hotkey::screenshot, {keyCode, modifiers});
+}
+
+void HotkeyManager::replace(Hotkey hotkey, HotkeyBinding binding)
+{
+    m_backend->release(int(hotkey));
+    slot(hotkey).binding = binding;
+    binding.store(m_defaults,
+                  hotkey == Hotkey::launch ? Preferences::hotkeyBinding : Preferences::screenshotHotkeyBinding);
+    grab(hotkey);
+    // A hotkey that lost out to its twin may be free now.
+    const Hotkey other = hotkey == Hotkey::launch ? Hotkey::screenshot : Hotkey::launch;
+    if (slot(other).status == Status::sameAsOther || slot(hotkey).status == Status::sameAsOther)
+        grab(other);
+}
+
+void HotkeyManager::unregister()
+{
+    for (Hotkey hotkey : {Hotkey::launch, Hotkey::screenshot}) {
+        m_backend->release(int(hotkey));
+        setStatus(hotkey, Status::notRegistered);
+    }
+}
+
+void HotkeyManager::grab(Hotkey hotkey)
+{
+    const Hotkey other = hotkey == Hotkey::launch ? Hotkey::screenshot : Hotkey::launch;
+    // The X server lets one client grab a combination twice, which would fire both.
+    if (slot(hotkey).binding == slot(other).binding && slot(other).status == Status::active) {
+        if (hotkey == Hotkey::launch) {
+            m_backend->release(int(other));
+            setStatus(other, Status::sameAsOther);
+        } else {
+            m_backend->release(int(hotkey));
+            setStatus(hotkey, Status::sameAsOther);
+            return;
+        }
+    }
+    switch (m_backend->grab(int(hotkey), slot(hotkey).binding)) {
+    case HotkeyBackend::GrabResult::grabbed:
+        setStatus(hotkey, Status::active);
+        break;
+    case HotkeyBackend::GrabResult::taken:
+        setStatus(hotkey, Status::taken);
+        break;
+    case HotkeyBackend::GrabResult::unknownKey:
+        setStatus(hotkey, Status::unknownKey);
+        break;
+    case HotkeyBackend::GrabResult::unsupported:
+        setStatus(hotkey, Status::unsupported);
+        break;
+    }
+}
+
+void HotkeyManager::setStatus(Hotkey hotkey, Status status)
+{
+    if (slot(hotkey).status == status)
+        return;
+    slot(hotkey).status = status;
+    Q_EMIT statusChanged(hotkey);
+}
+
+HotkeyBinding HotkeyManager::binding(Hotkey hotkey) const
+{
+    return slot(hotkey).binding;
+}
+
+HotkeyManager::Status HotkeyManager::status(Hotkey hotkey) const
+{
+    return slot(hotkey).status;
+}
+
+QString HotkeyManager::statusText(Hotkey hotkey) const
+{
+    const QString name = slot(hotkey).binding.displayText();
+    switch (slot(hotkey).status) {
+    case Status::active:
+    case Status::notRegistered:
+        return {};
+    case Status::taken:
+        return tr("%1 is already taken by another program.").arg(name);
+    case Status::sameAsOther:
+        return tr("%1 is already the launch hotkey.").arg(name);
+    case Status::unknownKey:
+        return tr("This key does not exist on this desktop.");
+    case Status::unsupported:
+        return hotkey == Hotkey::launch
+            ? tr("Global hotkeys are not available on this desktop. Bind a shortcut to \"tarnwick --toggle\" instead.")
+            : tr("Global hotkeys are not available on this desktop. Bind a shortcut to \"tarnwick --screenshot\" instead.");
+    }
+    return {};
+}
+
+void HotkeyManager::onPressed(int id)
+{
+    if (id == int(Hotkey::launch)) {
+        if (m_callback)
+            m_callback();
+    } else if (id == int(Hotkey::screenshot)) {
+        // Delivered after the key handler has returned.
+        QMetaObject::invokeMethod(
+            this, [] { NotificationCenter::defaultCenter().post(Notifications::takeTarnwickScreenshot); },
+            Qt::QueuedConnection);
+    }
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "services/HotkeyBackend.h"
+#include "services/HotkeyBinding.h"
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+
+class UserDefaults;
+
+// The two system-wide hotkeys: the launch hotkey calls the callback, the
+// screenshot hotkey posts "TakeTarnwickScreenshot". Bindings are read from the
+// preferences at construction and written by update/updateScreenshot.
+// Unlike a silent refusal, each hotkey reports whether it is really active.
+class HotkeyManager : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Hotkey { launch = 1, screenshot = 2 };
+
+    enum class Status {
+        notRegistered,
+        active,
+        taken,           // another program holds the combination
+        sameAsOther,     // both hotkeys bound alike; the launch hotkey keeps it
+        unknownKey,      // the key code names no key on this desktop
+        unsupported,     // this session offers no global grabs (Wayland)
+    };
+    Q_ENUM(Status)
+
+    // The standard preferences and the desktop's own hotkey facility.
+    explicit HotkeyManager(std::function<void()> callback, QObject *parent = nullptr);
+    HotkeyManager(std::function<void()> callback, UserDefaults &defaults, std::unique_ptr<HotkeyBackend> backend,
+                  QObject *parent = nullptr);
+    ~HotkeyManager() override;
+
+    void registerHotkeys();
+    void update(quint32 keyCode, quint32 modifiers);
+    void updateScreenshot(quint32 keyCode, quint32 modifiers);
+    void unregister();
+
+    HotkeyBinding binding(Hotkey hotkey) const;
+    Status status(Hotkey hotkey) const;
+    // A sentence for the user when the hotkey is not active; empty when it is.
+    QString statusText(Hotkey hotkey) const;
+
+Q_SIGNALS:
+    void statusChanged(HotkeyManager::Hotkey hotkey);
+
+private:
+    struct Slot
+    {
+        HotkeyBinding binding;
+        Status status = Status::notRegistered;
+    };
+
+    Slot &slot(Hotkey hotkey);
+    const Slot &slot(Hotkey hotkey) const;
+    void grab(Hotkey hotkey);
+    void setStatus(Hotkey hotkey, Status status);
+    void replace(Hotkey hotkey, HotkeyBinding binding);
+    void onPressed(int id);
+
+    std::function<void()> m_callback;
+    UserDefaults &m_defaults;
+    std::unique_ptr<HotkeyBackend> m_backend;
+    Slot m_launch;
+    Slot m_screenshot;
+};
