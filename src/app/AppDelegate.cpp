@@ -167,6 +167,8 @@ void AppDelegate::updateTrayToolTip()
 void AppDelegate::setupLauncherWindow()
 {
     m_launcherWindow = new LauncherWindow;
+    if (EventTrace::enabled())
+        EventTrace::note(("launcher-window " + QByteArray::number(m_launcherWindow->winId())).constData());
     connect(m_launcherWindow, &LauncherWindow::settingsRequested, this, &AppDelegate::openSettings);
     connect(m_launcherWindow, &LauncherWindow::quitRequested, this, &AppDelegate::quit);
 }
@@ -205,6 +207,8 @@ void AppDelegate::openSettings()
 {
     if (!m_settingsWindow) {
         m_settingsWindow = new SettingsWindow;
+        if (EventTrace::enabled())
+            EventTrace::note(("settings-window " + QByteArray::number(m_settingsWindow->winId())).constData());
         auto *quitShortcut = new QShortcut(QKeySequence::Quit, m_settingsWindow);
         connect(quitShortcut, &QShortcut::activated, this, &AppDelegate::quit);
     }

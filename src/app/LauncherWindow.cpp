@@ -96,6 +96,8 @@ void LauncherWindow::animateIn()
     if (!isVisible())
         X11Window::prepareFloatingPanel(this);
     show();
+    if (EventTrace::enabled())
+        windowHandle()->installEventFilter(this);
     raise();
     activateWindow();
     X11Window::activate(this);
@@ -133,11 +135,11 @@ void LauncherWindow::centreOnScreen()
     move(frame.topLeft());
 }
 
-bool LauncherWindow::event(QEvent *event)
+bool LauncherWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::Expose && windowHandle() && windowHandle()->isExposed())
+    if (event->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed())
         EventTrace::note("launcher-exposed");
-    return QWidget::event(event);
+    return QWidget::eventFilter(watched, event);
 }
 
 // Keys reach the panel only when the focused view leaves them unhandled.

@@ -32,7 +32,7 @@ xcb_atom_t atom(xcb_connection_t *c, const char *name)
         return *it;
     std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
         xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, key.size(), name), nullptr), &std::free);
-    const xcb_atom_t result = reply ? reply->atom : XCB_ATOM_NONE;
+    const xcb_atom_t result = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     cache.insert(key, result);
     return result;
 }

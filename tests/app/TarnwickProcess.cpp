@@ -1,0 +1,73 @@
+#include "TarnwickProcess.h"
+
+#include "XSession.h"
+
+#include <QDir>
+
+TarnwickProcess::TarnwickProcess(const XSession &session)
+    : m_session(session)
+{
+    QDir(m_home.path()).mkpath(QStringLiteral("runtime"));
+    QFile::setPermissions(m_home.filePath(QStringLiteral("runtime")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QProcessEnvironment env = session.environment(m_home.path());
+    env.insert(QStringLiteral("TARNWICK_TRACE_EVENTS"), QStringLiteral("1"));
+    m_process.setProcessEnvironment(env);
+    m_process.setProcessChannelMode(QProcess::SeparateChannels);
+}
+
+TarnwickProcess::~TarnwickProcess()
+{
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.terminate();
+        if (!m_process.waitForFinished(10000))
+            m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+}
+
+void TarnwickProcess::start(const QStringList &arguments)
+{
+    m_process.start(QStringLiteral(TARNWICK_BINARY), arguments);
+    m_process.waitForStarted(10000);
+}
+
+int TarnwickProcess::runCommand(const QStringList &arguments) const
+{
+    QProcess command;
+    command.setProcessEnvironment(m_process.processEnvironment());
+    command.start(QStringLiteral(TARNWICK_BINARY), arguments);
+    if (!command.waitForFinished(60000))
+        return -1;
+    return command.exitStatus() == QProcess::NormalExit ? command.exitCode() : -1;
+}
+
+void TarnwickProcess::readTrace()
+{
+    m_pending += m_process.readAllStandardError();
+    qsizetype end;
+    while ((end = m_pending.indexOf('\n')) >= 0) {
+        const QByteArray line = m_pending.left(end);
+        m_pending.remove(0, end + 1);
+        // "tarnwick-trace <time> <event>"
+        const QList<QByteArray> parts = line.split(' ');
+        if (parts.size() >= 3 && parts[0] == "tarnwick-trace")
+            m_events << QString::fromUtf8(line.mid(parts[0].size() + parts[1].size() + 2));
+    }
+}
+
+int TarnwickProcess::count(const QString &event)
+{
+    readTrace();
+    return int(m_events.count(event));
+}
+
+quint32 TarnwickProcess::windowId(const QString &which)
+{
+    readTrace();
+    const QString prefix = which + QLatin1Char(' ');
+    for (const QString &event : std::as_const(m_events)) {
+        if (event.startsWith(prefix))
+            return event.mid(prefix.size()).toUInt();
+    }
+    return 0;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+
+class XSession;
+
+// The real `tarnwick` program on a test X session, in its own home folder,
+// with its event trace collected from standard error.
+class TarnwickProcess
+{
+public:
+    explicit TarnwickProcess(const XSession &session);
+    ~TarnwickProcess();
+
+    void start(const QStringList &arguments = {});
+    // Another `tarnwick` in the same home; returns its exit code.
+    int runCommand(const QStringList &arguments) const;
+
+    QProcess &process() { return m_process; }
+    // How often an event was traced; "request open" and the like.
+    int count(const QString &event);
+    // The number after "launcher-window ", "settings-window ", ... (0 if none yet).
+    quint32 windowId(const QString &which);
+
+private:
+    void readTrace();
+
+    const XSession &m_session;
+    QTemporaryDir m_home;
+    QProcess m_process;
+    QStringList m_events;
+    QByteArray m_pending;
+};

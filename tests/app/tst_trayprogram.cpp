@@ -1,0 +1,275 @@
+// The real program on a private X server with Openbox, driven with xdotool.
+#include "TarnwickProcess.h"
+#include "XSession.h"
+
+#include <QTest>
+
+#include <memory>
+
+namespace {
+constexpr int kTimeout = 30000; // generous: a loaded machine and sanitizers
+const QString kLaunched = QStringLiteral("launched");
+const QString kTakeScreenshot = QStringLiteral("notification TakeTarnwickScreenshot");
+const QString kStartScreenshot = QStringLiteral("notification TarnwickTakeScreenshot");
+} // namespace
+
+class TestTrayProgram : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void launchHotkeyShowsFocusedPanelAndHides();
+    void lockKeysDoNotMatter_data();
+    void lockKeysDoNotMatter();
+    void bareKeysDoNothing();
+    void screenshotHotkeyShowsLauncherFirst();
+    void commandsReachTheRunningInstance();
+    void commandStartsAnInstanceAndRecoversStaleLock();
+    void hotkeyTakenByAnotherProgramIsReported();
+    void trayMenuOpensLauncherAndQuits();
+
+private:
+    void startTarnwick(const QStringList &arguments = {});
+    void key(const QString &keys);
+    QString clipboard() const;
+
+    std::unique_ptr<XSession> m_session;
+    std::unique_ptr<TarnwickProcess> m_tarnwick;
+    quint32 m_panel = 0;
+};
+
+void TestTrayProgram::initTestCase()
+{
+    m_session = std::make_unique<XSession>();
+    if (!m_session->problem().isEmpty())
+        QSKIP(qPrintable(QStringLiteral("no test X session: ") + m_session->problem()));
+}
+
+void TestTrayProgram::init()
+{
+    m_tarnwick = std::make_unique<TarnwickProcess>(*m_session);
+}
+
+void TestTrayProgram::cleanup()
+{
+    m_tarnwick.reset();
+    m_session->stopHelpers();
+    m_panel = 0;
+}
+
+void TestTrayProgram::startTarnwick(const QStringList &arguments)
+{
+    m_tarnwick->start(arguments);
+    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(kLaunched), 1, kTimeout);
+    m_panel = m_tarnwick->windowId(QStringLiteral("launcher-window"));
+    QVERIFY(m_panel != 0);
+}
+
+void TestTrayProgram::key(const QString &keys)
+{
+    int exitCode = -1;
+    m_session->run(QStringLiteral("xdotool"), QStringList{QStringLiteral("key")} + keys.split(QLatin1Char(' ')), &exitCode);
+    QCOMPARE(exitCode, 0);
+}
+
+QString TestTrayProgram::clipboard() const
+{
+    return m_session->run(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"),
+                                                     QStringLiteral("clipboard")});
+}
+
+void TestTrayProgram::launchHotkeyShowsFocusedPanelAndHides()
+{
+    startTarnwick();
+    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("hotkey-launch-active")), 1, kTimeout);
+    QVERIFY(!m_session->isViewable(m_panel));
+
+    key(QStringLiteral("alt+space"));
+    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(m_panel), kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(m_session->activeWindow(), m_panel, kTimeout);
+
+    // The keyboard really reaches the input field: type, select, copy, read back.
+    m_session->run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"),
+                                                QStringLiteral("tarnwick")});
+    key(QStringLiteral("ctrl+a ctrl+c"));
+    QTRY_COMPARE_WITH_TIMEOUT(clipboard(), QStringLiteral("tarnwick"), kTimeout);
+
+    key(QStringLiteral("alt+space"));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_session->isViewable(m_panel), kTimeout);
+
+    key(QStringLiteral("alt+space"));
+    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(m_panel), kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(m_session->activeWindow(), m_panel, kTimeout);
+    key(QStringLiteral("Escape"));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_session->isViewable(m_panel), kTimeout);
+    QCOMPARE(m_tarnwick->count(QStringLiteral("toggle")), 3);
+}
+
+void TestTrayProgram::lockKeysDoNotMatter_data()
+{
+    QTest::addColumn<QString>("locks");
+    QTest::newRow("Num Lock on") << QStringLiteral("Num_Lock");
+    QTest::newRow("Caps Lock on") << QStringLiteral("Caps_Lock");
+    QTest::newRow("both on") << QStringLiteral("Num_Lock Caps_Lock");
+}
+
+void TestTrayProgram::lockKeysDoNotMatter()
+{
+    QFETCH(QString, locks);
+    startTarnwick();
+    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("hotkey-launch-active")), 1, kTimeout);
+    key(locks);
+    auto unlock = qScopeGuard([&] { key(locks); });
+
+    key(QStringLiteral("alt+space"));
+    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(m_panel), kTimeout);
+    key(QStringLiteral("alt+space"));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_session->isViewable(m_panel), kTimeout);
+    key(QStringLiteral("ctrl+super+s"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(kTakeScreenshot), 1, kTimeout);
+}
+
+void TestTrayProgram::bareKeysDoNothing()
+{
+    startTarnwick();
+    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("hotkey-screenshot-active")), 1, kTimeout);
+    key(QStringLiteral("space s ctrl+s super+s alt+s shift+space ctrl+space super+space"));
+    // The real hotkey afterwards proves the keys before it were seen and passed over.
+    key(QStringLiteral("alt+space"));
+    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(m_panel), kTimeout);
+    QCOMPARE(m_tarnwick->count(QStringLiteral("toggle")), 1);
+    QCOMPARE(m_tarnwick->count(kTakeScreenshot), 0);
+}
+
+void TestTrayProgram::screenshotHotkeyShowsLauncherFirst()
+{
+    startTarnwick();
+    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("hotkey-screenshot-active")), 1, kTimeout);
+
+    key(QStringLiteral("ctrl+super+s"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(kStartScreenshot), 1, kTimeout);
+    QVERIFY(m_session->isViewable(m_panel));
+    QCOMPARE(m_tarnwick->count(kTakeScreenshot), 1);
+
+    // While the launcher is up the screenshot starts again, the panel stays.
+    key(QStringLiteral("ctrl+super+s"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(kStartScreenshot), 2, kTimeout);
+    QCOMPARE(m_tarnwick->count(kTakeScreenshot), 2);
+    QVERIFY(m_session->isViewable(m_panel));
+}
+
+void TestTrayProgram::commandsReachTheRunningInstance()
+{
+    startTarnwick();
+    QCOMPARE(m_tarnwick->runCommand({QStringLiteral("--toggle")}), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(m_panel), kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(m_session->activeWindow(), m_panel, kTimeout);
+    QCOMPARE(m_tarnwick->runCommand({QStringLiteral("--toggle")}), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_session->isViewable(m_panel), kTimeout);
+
+    // A second plain start opens the launcher of the first and leaves.
+    QCOMPARE(m_tarnwick->runCommand({}), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(m_panel), kTimeout);
+    QCOMPARE(m_tarnwick->count(QStringLiteral("request open")), 1);
+
+    QCOMPARE(m_tarnwick->runCommand({QStringLiteral("--screenshot")}), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(kStartScreenshot), 1, kTimeout);
+
+    QCOMPARE(m_tarnwick->runCommand({QStringLiteral("--settings")}), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(m_tarnwick->windowId(QStringLiteral("settings-window")) != 0, kTimeout);
+    const quint32 settings = m_tarnwick->windowId(QStringLiteral("settings-window"));
+    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(settings), kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(m_session->activeWindow(), settings, kTimeout);
+    QCOMPARE(m_session->run(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), QString::number(settings)}),
+             QStringLiteral("Tarnwick Settings"));
+
+    QCOMPARE(m_tarnwick->runCommand({QStringLiteral("--no-such-thing")}), 2);
+    QCOMPARE(m_tarnwick->process().state(), QProcess::Running);
+}
+
+void TestTrayProgram::commandStartsAnInstanceAndRecoversStaleLock()
+{
+    startTarnwick({QStringLiteral("--toggle")});
+    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(m_panel), kTimeout);
+
+    // A crash leaves the lock and the socket behind.
+    m_tarnwick->process().kill();
+    QVERIFY(m_tarnwick->process().waitForFinished(kTimeout));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_session->isViewable(m_panel), kTimeout);
+
+    m_tarnwick->start({QStringLiteral("--open")});
+    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(kLaunched), 2, kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("request open")), 1, kTimeout);
+    // The new instance answers later starts.
+    QCOMPARE(m_tarnwick->runCommand({QStringLiteral("--toggle")}), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("request toggle")), 2, kTimeout);
+}
+
+void TestTrayProgram::hotkeyTakenByAnotherProgramIsReported()
+{
+    constexpr quint8 space = 65;
+    constexpr quint16 alt = 0x8;
+    QVERIFY(m_session->grabKey(space, alt));
+    auto release = qScopeGuard([&] { m_session->releaseKey(space, alt); });
+
+    startTarnwick();
+    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("hotkey-launch-taken")), 1, kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("hotkey-screenshot-active")), 1, kTimeout);
+    QCOMPARE(m_tarnwick->count(QStringLiteral("hotkey-launch-active")), 0);
+    // The program keeps running and stays reachable.
+    QCOMPARE(m_tarnwick->runCommand({QStringLiteral("--open")}), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(m_panel), kTimeout);
+}
+
+void TestTrayProgram::trayMenuOpensLauncherAndQuits()
+{
+    if (!m_session->startHelper(QStringLiteral("trayer"), {QStringLiteral("--edge"), QStringLiteral("top"),
+                                                            QStringLiteral("--align"), QStringLiteral("right"),
+                                                            QStringLiteral("--widthtype"), QStringLiteral("request"),
+                                                            QStringLiteral("--height"), QStringLiteral("24")}))
+        QSKIP("trayer is not installed");
+    startTarnwick();
+    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("tray-ready")), 1, kTimeout);
+
+    // The tray icon is the small visible window of ours inside the tray.
+    QString icon;
+    const auto visibleWindows = [&] {
+        return m_session
+            ->run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                              QStringLiteral("--class"), QStringLiteral("tarnwick")})
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    };
+    const auto openMenuAndPick = [&](const QString &selectKey) {
+        const QStringList before = visibleWindows();
+        m_session->run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("--window"), icon,
+                                                    QStringLiteral("8"), QStringLiteral("8"), QStringLiteral("click"),
+                                                    QStringLiteral("1")});
+        // The menu takes the keyboard once it is on screen.
+        QTRY_VERIFY_WITH_TIMEOUT(visibleWindows().size() > before.size(), kTimeout);
+        key(selectKey);
+        key(QStringLiteral("Return"));
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            for (const QString &id : visibleWindows()) {
+                if (id.toUInt() != m_panel)
+                    icon = id;
+            }
+            return !icon.isEmpty();
+        }(),
+        kTimeout);
+    openMenuAndPick(QStringLiteral("Down")); // the first item, "Open Tarnwick"
+    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(m_panel), kTimeout);
+
+    openMenuAndPick(QStringLiteral("Up")); // from the top it wraps to the last, "Quit Tarnwick"
+    QVERIFY(m_tarnwick->process().waitForFinished(kTimeout));
+    QCOMPARE(m_tarnwick->process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_tarnwick->process().exitCode(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestTrayProgram)
+#include "tst_trayprogram.moc"
