@@ -119,7 +119,8 @@ void AppDelegate::setupMenuBar()
     m_statusItem->setContextMenu(m_statusMenu);
 
     connect(m_statusItem, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::Trigger)
+        // Two clicks in a row arrive as a double click; each opens the menu.
+        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
             statusBarButtonClicked();
     });
     updateTrayToolTip();

@@ -106,7 +106,7 @@ void TestTrayProgram::launchHotkeyShowsFocusedPanelAndHides()
     QTRY_COMPARE_WITH_TIMEOUT(m_session->activeWindow(), m_panel, kTimeout);
     key(QStringLiteral("Escape"));
     QTRY_VERIFY_WITH_TIMEOUT(!m_session->isViewable(m_panel), kTimeout);
-    QCOMPARE(m_tarnwick->count(QStringLiteral("toggle")), 3);
+    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("toggle")), 3, kTimeout);
 }
 
 void TestTrayProgram::lockKeysDoNotMatter_data()
@@ -141,7 +141,7 @@ void TestTrayProgram::bareKeysDoNothing()
     // The real hotkey afterwards proves the keys before it were seen and passed over.
     key(QStringLiteral("alt+space"));
     QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(m_panel), kTimeout);
-    QCOMPARE(m_tarnwick->count(QStringLiteral("toggle")), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("toggle")), 1, kTimeout);
     QCOMPARE(m_tarnwick->count(kTakeScreenshot), 0);
 }
 
@@ -153,7 +153,7 @@ void TestTrayProgram::screenshotHotkeyShowsLauncherFirst()
     key(QStringLiteral("ctrl+super+s"));
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(kStartScreenshot), 1, kTimeout);
     QVERIFY(m_session->isViewable(m_panel));
-    QCOMPARE(m_tarnwick->count(kTakeScreenshot), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(kTakeScreenshot), 1, kTimeout);
 
     // While the launcher is up the screenshot starts again, the panel stays.
     key(QStringLiteral("ctrl+super+s"));
@@ -174,7 +174,7 @@ void TestTrayProgram::commandsReachTheRunningInstance()
     // A second plain start opens the launcher of the first and leaves.
     QCOMPARE(m_tarnwick->runCommand({}), 0);
     QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(m_panel), kTimeout);
-    QCOMPARE(m_tarnwick->count(QStringLiteral("request open")), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("request open")), 1, kTimeout);
 
     QCOMPARE(m_tarnwick->runCommand({QStringLiteral("--screenshot")}), 0);
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(kStartScreenshot), 1, kTimeout);
