@@ -4,6 +4,8 @@
 
 #include <QDir>
 
+#include <cstdio>
+
 TarnwickProcess::TarnwickProcess(const XSession &session)
     : m_session(session)
 {
@@ -52,6 +54,8 @@ void TarnwickProcess::readTrace()
         const QList<QByteArray> parts = line.split(' ');
         if (parts.size() >= 3 && parts[0] == "tarnwick-trace")
             m_events << QString::fromUtf8(line.mid(parts[0].size() + parts[1].size() + 2));
+        else // warnings and sanitizer reports belong in the test's log
+            std::fprintf(stderr, "tarnwick: %s\n", line.constData());
     }
 }
 
