@@ -38,7 +38,8 @@ public:
         QStringList models;
         std::optional<LLMError> error;
     };
-    // done runs on context's thread, once, unless context is destroyed first.
+    // done runs on context's thread, once, unless context is destroyed first
+    // (which also aborts the request). The request runs on the calling thread.
     static void fetchOpenRouterModels(const QString &apiKey, QObject *context,
                                       std::function<void(const ModelList &)> done);
 

@@ -11,6 +11,9 @@ constexpr qsizetype kBodyLimit = 64 * 1024 * 1024;
 void ModelListFetch::start(const QString &apiKey, QObject *context,
                            std::function<void(const LLMClient::ModelList &)> done)
 {
+    // Without a context there is no thread to report on and no one to tell.
+    if (!context)
+        return;
     new ModelListFetch(apiKey, context, std::move(done));
 }
 

@@ -15,7 +15,8 @@
 #include <system_error>
 #include <thread>
 
-Q_LOGGING_CATEGORY(lcKeychain, "tarnwick.keychain")
+// Quiet by default: `tarnwick ask` keeps standard error for the failure text.
+Q_LOGGING_CATEGORY(lcKeychain, "tarnwick.keychain", QtWarningMsg)
 
 namespace SecretServiceStore {
 

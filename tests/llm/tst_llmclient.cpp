@@ -61,7 +61,7 @@ private Q_SLOTS:
         m_server->enqueue(ScriptedResponse::withBody(200, kGeminiAnswer));
         const QList<LLMTurn> turns = {{QStringLiteral("user"), QStringLiteral("a")},
                                       {QStringLiteral("model"), QStringLiteral("b")}};
-        LLMClient client(LLMProvider::Gemini, QStringLiteral("k-1"), QStringLiteral("gemini-3-flash-preview"));
+        LLMClient client(LLMProvider::Gemini, QStringLiteral("k+/-1"), QStringLiteral("gemini-3-flash-preview"));
         const StreamOutcome outcome =
             StreamOutcome::collect(client.stream(turns, QStringLiteral("c"), QByteArray("\x89PNG"), {}, this));
         QCOMPARE(outcome.fragments, kGeminiFragments);
@@ -71,7 +71,7 @@ private Q_SLOTS:
         const RecordedRequest &request = m_server->requests().first();
         QCOMPARE(request.method, "POST");
         QCOMPARE(request.path, "/v1beta/models/gemini-3-flash-preview:streamGenerateContent");
-        QCOMPARE(request.query, "alt=sse&key=k-1");
+        QCOMPARE(request.query, "alt=sse&key=k+/-1");
         QCOMPARE(request.header("Content-Type"), "application/json");
         QVERIFY(request.header("Authorization").isEmpty());
         QVERIFY(request.header("x-goog-api-key").isEmpty());
