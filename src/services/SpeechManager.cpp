@@ -1,0 +1,148 @@
+#include "services/SpeechManager.h"
+
+#include "services/MicrophoneSource.h"
+#include "services/SpeechDecoder.h"
+#include "services/WavFileSource.h"
+
+#include <QThread>
+
+namespace {
+
+std::unique_ptr<AudioSource> defaultSource()
+{
+    const QString file = qEnvironmentVariable("TARNWICK_DICTATION_INPUT");
+    if (!file.isEmpty())
+        return std::make_unique<WavFileSource>(file);
+    return std::make_unique<MicrophoneSource>();
+}
+
+} // namespace
+
+SpeechManager::SpeechManager(QObject *parent)
+    : SpeechManager(defaultSource(), SpeechModel::usEnglish(), parent)
+{
+}
+
+SpeechManager::SpeechManager(std::unique_ptr<AudioSource> source, SpeechModel model, QObject *parent)
+    : QObject(parent)
+    , m_source(std::move(source))
+    , m_recognizerAvailable(model.isInstalled())
+    , m_thread(new QThread(this))
+    , m_decoder(new SpeechDecoder(std::move(model)))
+{
+    m_authStatus = m_source->isAvailable() ? AuthStatus::Authorized : AuthStatus::Denied;
+
+    m_decoder->moveToThread(m_thread);
+    connect(m_thread, &QThread::finished, m_decoder, &QObject::deleteLater);
+    // Results cross to the main thread as queued copies; a run already ended is ignored.
+    connect(m_decoder, &SpeechDecoder::partial, this, &SpeechManager::onPartial);
+    connect(m_decoder, &SpeechDecoder::finalResult, this, &SpeechManager::onFinal);
+    connect(m_decoder, &SpeechDecoder::failed, this, &SpeechManager::onFailed);
+    connect(m_source.get(), &AudioSource::samples, this, [this](const QByteArray &pcm) {
+        QMetaObject::invokeMethod(m_decoder, [decoder = m_decoder, run = m_run, pcm] { decoder->feed(run, pcm); });
+    });
+    connect(m_source.get(), &AudioSource::failed, this, &SpeechManager::cleanup);
+    m_thread->start();
+}
+
+SpeechManager::~SpeechManager()
+{
+    cleanup();
+    m_thread->quit();
+    m_thread->wait();
+}
+
+void SpeechManager::toggle(std::function<void(const QString &)> onFinish)
+{
+    if (m_isListening)
+        stop(std::move(onFinish));
+    else
+        start(std::move(onFinish));
+}
+
+void SpeechManager::stop(std::function<void(const QString &)> onFinish)
+{
+    const QString text = m_liveTranscript;
+    cleanup();
+    if (onFinish)
+        onFinish(text);
+}
+
+// There is no consent prompt on Linux: an input device to listen to is the permission.
+void SpeechManager::start(std::function<void(const QString &)> onFinish)
+{
+    const AuthStatus answer = m_source->isAvailable() ? AuthStatus::Authorized : AuthStatus::Denied;
+    if (answer != m_authStatus) {
+        m_authStatus = answer;
+        Q_EMIT authStatusChanged();
+    }
+    if (answer == AuthStatus::Authorized)
+        beginRecognition(std::move(onFinish));
+}
+
+void SpeechManager::beginRecognition(std::function<void(const QString &)> onFinish)
+{
+    if (!m_recognizerAvailable)
+        return;
+    // Never a second capture on the same input: a run still capturing ends first.
+    if (m_source->isActive())
+        cleanup();
+
+    const quint64 run = ++m_run;
+    QMetaObject::invokeMethod(m_decoder, [decoder = m_decoder, run] { decoder->begin(run); });
+    if (!m_source->start()) {
+        cleanup();
+        return;
+    }
+    m_onFinish = std::move(onFinish);
+    setListening(true);
+    setLiveTranscript(QString());
+}
+
+void SpeechManager::cleanup()
+{
+    m_source->stop();
+    const quint64 run = m_run++;
+    QMetaObject::invokeMethod(m_decoder, [decoder = m_decoder, run] { decoder->end(run); });
+    m_onFinish = nullptr;
+    setListening(false);
+}
+
+void SpeechManager::onPartial(quint64 run, const QString &text)
+{
+    if (run == m_run && m_isListening)
+        setLiveTranscript(text);
+}
+
+void SpeechManager::onFinal(quint64 run, const QString &text)
+{
+    if (run != m_run || !m_isListening)
+        return;
+    setLiveTranscript(text);
+    stop([onFinish = m_onFinish, text](const QString &) {
+        if (onFinish)
+            onFinish(text);
+    });
+}
+
+void SpeechManager::onFailed(quint64 run)
+{
+    if (run == m_run)
+        cleanup();
+}
+
+void SpeechManager::setListening(bool listening)
+{
+    if (m_isListening == listening)
+        return;
+    m_isListening = listening;
+    Q_EMIT isListeningChanged();
+}
+
+void SpeechManager::setLiveTranscript(const QString &text)
+{
+    if (m_liveTranscript == text)
+        return;
+    m_liveTranscript = text;
+    Q_EMIT liveTranscriptChanged();
+}

@@ -1,0 +1,207 @@
+#include "services/SpeechManager.h"
+#include "services/WavFileSource.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString kGrammar = QStringLiteral(
+    "#JSGF V1.0;\ngrammar launcher;\n"
+    "public <command> = (open | close | show | hide) the (window | door | settings | history) [please];\n");
+
+// A microphone that can be pulled out mid-sentence.
+class UnpluggableSource : public WavFileSource
+{
+public:
+    using WavFileSource::WavFileSource;
+    void unplug() { Q_EMIT failed(); }
+};
+
+struct Deliveries
+{
+    QStringList texts;
+    std::function<void(const QString &)> callback()
+    {
+        return [this](const QString &text) { texts << text; };
+    }
+};
+
+} // namespace
+
+// Dictation through the same path the program uses, fed speech synthesised
+// with espeak-ng, played in real time by a WAV-file audio source.
+class TestSpeechManager : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void finalResultIsDeliveredOnce();
+    void togglingOffEarlyDeliversWhatWasHeard();
+    void inputFailureAfterPartialTextDeliversNothing();
+    void newRunStartsWithEmptyTranscript();
+    void nothingToListenWith_data();
+    void nothingToListenWith();
+
+private:
+    std::unique_ptr<SpeechManager> manager(const QString &wav);
+    // Follows liveTranscript while the run lasts; returns each value it took.
+    QStringList transcriptHistory(SpeechManager &speech);
+
+    QTemporaryDir m_scratch;
+    QString m_speech;
+    const QString m_sentence = QStringLiteral("open the window please");
+};
+
+void TestSpeechManager::initTestCase()
+{
+    if (!SpeechModel::usEnglish().isInstalled())
+        QSKIP("needs the PocketSphinx US English model (pocketsphinx-en-us)");
+    if (QStandardPaths::findExecutable(QStringLiteral("espeak-ng")).isEmpty()
+        || QStandardPaths::findExecutable(QStringLiteral("sox")).isEmpty())
+        QSKIP("needs espeak-ng and sox to make speech");
+    const QString raw = m_scratch.filePath(QStringLiteral("raw.wav"));
+    m_speech = m_scratch.filePath(QStringLiteral("speech.wav"));
+    QCOMPARE(QProcess::execute(QStringLiteral("espeak-ng"), {"-v", "en-us", "-s", "140", "-w", raw, m_sentence}), 0);
+    QCOMPARE(QProcess::execute(QStringLiteral("sox"), {raw, "-r", "16000", "-c", "1", "-b", "16", m_speech}), 0);
+}
+
+std::unique_ptr<SpeechManager> TestSpeechManager::manager(const QString &wav)
+{
+    SpeechModel model = SpeechModel::usEnglish();
+    model.grammar = kGrammar;
+    return std::make_unique<SpeechManager>(std::make_unique<WavFileSource>(wav), model);
+}
+
+QStringList TestSpeechManager::transcriptHistory(SpeechManager &speech)
+{
+    QStringList history;
+    connect(&speech, &SpeechManager::liveTranscriptChanged, this,
+            [&history, &speech] { history << speech.liveTranscript(); });
+    (void)QTest::qWaitFor([&speech] { return !speech.isListening(); }, 30000);
+    speech.disconnect(this);
+    return history;
+}
+
+void TestSpeechManager::finalResultIsDeliveredOnce()
+{
+    auto speech = manager(m_speech);
+    QCOMPARE(speech->authStatus(), SpeechManager::AuthStatus::Authorized);
+    Deliveries delivered;
+    speech->toggle(delivered.callback());
+    QVERIFY(speech->isListening());
+
+    const QStringList history = transcriptHistory(*speech);
+    QVERIFY(!speech->isListening());
+    QCOMPARE(delivered.texts, QStringList{m_sentence});
+    QCOMPARE(speech->liveTranscript(), m_sentence);
+    // Partial hypotheses came first, growing towards the sentence.
+    QVERIFY2(history.size() >= 2, qPrintable(history.join(QLatin1String(" | "))));
+    QCOMPARE(history.last(), m_sentence);
+
+    // The silence that follows must not deliver a second time.
+    QTest::qWait(1000);
+    QCOMPARE(delivered.texts.size(), 1);
+}
+
+void TestSpeechManager::togglingOffEarlyDeliversWhatWasHeard()
+{
+    auto speech = manager(m_speech);
+    Deliveries byItself, byUser;
+    speech->toggle(byItself.callback());
+    QTRY_VERIFY_WITH_TIMEOUT(!speech->liveTranscript().isEmpty(), 20000);
+    QVERIFY(speech->isListening());
+
+    const QString heard = speech->liveTranscript();
+    speech->toggle(byUser.callback());
+    QVERIFY(!speech->isListening());
+    QCOMPARE(byUser.texts, QStringList{heard});
+
+    // Results still on their way from the decoder belong to the ended run.
+    QTest::qWait(3000);
+    QCOMPARE(byItself.texts, QStringList());
+    QCOMPARE(byUser.texts.size(), 1);
+    QCOMPARE(speech->liveTranscript(), heard);
+}
+
+void TestSpeechManager::inputFailureAfterPartialTextDeliversNothing()
+{
+    SpeechModel model = SpeechModel::usEnglish();
+    model.grammar = kGrammar;
+    auto source = std::make_unique<UnpluggableSource>(m_speech);
+    UnpluggableSource *microphone = source.get();
+    SpeechManager speech(std::move(source), model);
+    Deliveries delivered;
+    speech.toggle(delivered.callback());
+    QTRY_VERIFY_WITH_TIMEOUT(!speech.liveTranscript().isEmpty(), 20000);
+
+    const QString partial = speech.liveTranscript();
+    microphone->unplug();
+    QVERIFY(!speech.isListening());
+    QVERIFY(!microphone->isActive());
+    QTest::qWait(3000);
+    QCOMPARE(delivered.texts, QStringList());
+    QCOMPARE(speech.liveTranscript(), partial);
+}
+
+void TestSpeechManager::newRunStartsWithEmptyTranscript()
+{
+    auto speech = manager(m_speech);
+    Deliveries delivered;
+    speech->toggle(delivered.callback());
+    transcriptHistory(*speech);
+    QCOMPARE(speech->liveTranscript(), m_sentence);
+
+    speech->toggle(delivered.callback());
+    QVERIFY(speech->isListening());
+    QCOMPARE(speech->liveTranscript(), QString());
+    // Off before any speech: the empty transcript is what was heard.
+    speech->toggle(delivered.callback());
+    QCOMPARE(delivered.texts, (QStringList{m_sentence, QString()}));
+    QVERIFY(!speech->isListening());
+}
+
+void TestSpeechManager::nothingToListenWith_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<bool>("modelInstalled");
+    QTest::addColumn<SpeechManager::AuthStatus>("status");
+
+    QTest::newRow("no input device is a refusal") << "/nonexistent/microphone.wav" << true << SpeechManager::AuthStatus::Denied;
+    QTest::newRow("input that cannot start") << "not audio" << true << SpeechManager::AuthStatus::Authorized;
+    QTest::newRow("no recogniser model") << "speech" << false << SpeechManager::AuthStatus::Authorized;
+}
+
+void TestSpeechManager::nothingToListenWith()
+{
+    QFETCH(QString, input);
+    QFETCH(bool, modelInstalled);
+    QFETCH(SpeechManager::AuthStatus, status);
+
+    if (input == QLatin1String("speech")) {
+        input = m_speech;
+    } else if (input == QLatin1String("not audio")) {
+        input = m_scratch.filePath(QStringLiteral("notes.txt"));
+        QFile notes(input);
+        QVERIFY(notes.open(QIODevice::WriteOnly));
+        notes.write("RIFF? no, just text\n");
+    }
+    SpeechModel model = SpeechModel::usEnglish();
+    model.grammar = kGrammar;
+    if (!modelInstalled)
+        model.acousticModel = QStringLiteral("/nonexistent/model");
+
+    SpeechManager speech(std::make_unique<WavFileSource>(input), model);
+    Deliveries delivered;
+    speech.toggle(delivered.callback());
+    QCOMPARE(speech.authStatus(), status);
+    QVERIFY(!speech.isListening());
+    QTest::qWait(500);
+    QCOMPARE(delivered.texts, QStringList());
+}
+
+QTEST_GUILESS_MAIN(TestSpeechManager)
+#include "tst_speechmanager.moc"
