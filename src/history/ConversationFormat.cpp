@@ -1,5 +1,7 @@
 #include "history/ConversationFormat.h"
 
+#include "history/Base64.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -123,11 +125,10 @@ bool readMessage(const QJsonValue &value, StoredMessage *message, QString *error
     if (image.isUndefined() || image.isNull()) {
         message->imageData.reset();
     } else if (image.isString()) {
-        auto decoded = QByteArray::fromBase64Encoding(image.toString().toLatin1(),
-                                                       QByteArray::AbortOnBase64DecodingErrors);
+        std::optional<QByteArray> decoded = decodeBase64(image.toString());
         if (!decoded)
             return fail(error, QStringLiteral("a message's \"imageData\" is not Base64"));
-        message->imageData = std::move(decoded.decoded);
+        message->imageData = std::move(decoded);
     } else {
         return fail(error, QStringLiteral("a message's \"imageData\" is not text"));
     }

@@ -45,7 +45,8 @@ public:
     // Waits until every change so far is on disk (or has failed).
     void flush();
 
-    // The shortest pause between two writes of the file (one second by default).
+    // The shortest pause between two writes of the file (one second by default;
+    // large files are written less often). Zero writes every change at once.
     void setSaveInterval(std::chrono::milliseconds interval);
 
     // The writer, for counters in benchmarks.

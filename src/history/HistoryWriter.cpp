@@ -13,6 +13,12 @@
 
 using Clock = std::chrono::steady_clock;
 
+namespace {
+
+constexpr double kBytesPerSecond = 4e6;
+
+} // namespace
+
 HistoryWriter::HistoryWriter(QString filePath, QObject *parent)
     : QObject(parent)
     , m_filePath(std::move(filePath))
@@ -45,6 +51,12 @@ void HistoryWriter::setMinimumInterval(std::chrono::milliseconds interval)
         m_interval = interval;
     }
     m_wake.notify_all();
+}
+
+std::chrono::milliseconds HistoryWriter::interval() const
+{
+    std::lock_guard lock(m_mutex);
+    return std::chrono::duration_cast<std::chrono::milliseconds>(m_interval);
 }
 
 void HistoryWriter::submit(const QList<Conversation> &conversations, const QList<quint64> &revisions)
@@ -85,14 +97,17 @@ void HistoryWriter::run()
         const auto started = Clock::now();
         std::optional<QString> failure = prepare(preparation);
         const bool prepared = !failure;
+        qint64 size = 0;
         if (prepared)
-            failure = write(job);
+            failure = write(job, &size);
         const auto finished = Clock::now();
 
         lock.lock();
         m_busy = false;
         m_lastWriteEnd = finished;
-        m_interval = std::max<Clock::duration>(m_minimumInterval, 4 * (finished - started));
+        const auto share = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(size / kBytesPerSecond));
+        if (m_minimumInterval.count() > 0)
+            m_interval = std::max<Clock::duration>({m_minimumInterval, 4 * (finished - started), share});
         if (!prepared && m_preparation == Preparation::None)
             m_preparation = preparation;
         if (!m_pending)
@@ -159,9 +174,10 @@ std::optional<QString> HistoryWriter::prepare(Preparation preparation)
     return std::nullopt;
 }
 
-std::optional<QString> HistoryWriter::write(const Job &job)
+std::optional<QString> HistoryWriter::write(const Job &job, qint64 *size)
 {
     const QByteArray bytes = encode(job);
+    *size = bytes.size();
 
     QSaveFile file(m_filePath);
     file.setDirectWriteFallback(false);

@@ -16,7 +16,8 @@
 
 // Writes the history file on a worker thread. The latest submitted list wins;
 // writes are spaced so a long streamed answer does not rewrite a large file
-// back to back. Each conversation's encoded bytes are cached by revision, so a
+// back to back: at least the minimum interval apart, four times as long as
+// the last write took, and no more than about 4 MB a second on average. Each conversation's encoded bytes are cached by revision, so a
 // write encodes only what changed since the previous one.
 class HistoryWriter : public QObject
 {
@@ -35,7 +36,8 @@ public:
 
     void setPreparation(Preparation preparation);
 
-    // The shortest pause between two writes; the writer lengthens it for slow writes.
+    // The shortest pause between two writes; the writer lengthens it for slow
+    // or large writes. Zero turns spacing off: every write follows the last.
     void setMinimumInterval(std::chrono::milliseconds interval);
 
     // Revisions identify conversation contents: equal revisions mean equal bytes.
@@ -43,6 +45,9 @@ public:
 
     // Blocks until everything submitted so far has been written (or has failed).
     void flush();
+
+    // The pause the writer keeps now between two writes.
+    std::chrono::milliseconds interval() const;
 
     qint64 bytesWritten() const { return m_bytesWritten.load(); }
     int writeCount() const { return m_writeCount.load(); }
@@ -58,14 +63,14 @@ private:
     };
 
     void run();
-    std::optional<QString> write(const Job &job);
+    std::optional<QString> write(const Job &job, qint64 *size);
     std::optional<QString> prepare(Preparation preparation);
     QByteArray encode(const Job &job);
 
     const QString m_filePath;
     QHash<quint64, QByteArray> m_cache; // worker thread only
 
-    std::mutex m_mutex;
+    mutable std::mutex m_mutex;
     std::condition_variable m_wake;
     std::condition_variable m_idle;
     std::optional<Job> m_pending;

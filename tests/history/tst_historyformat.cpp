@@ -73,7 +73,11 @@ void TestHistoryFormat::roundTripsEveryField()
         Conversation(kId, QStringLiteral("Ünïcode / \"title\"\n2"), referenceDate(-12.345),
                      {StoredMessage(QStringLiteral("User"), QString::fromUtf16(u"a\u2028b\0c", 5), image,
                                     QStringLiteral("image/jpeg")),
-                      StoredMessage(QStringLiteral("assistant"), QStringLiteral("```\ncode\n```"))}),
+                      StoredMessage(QStringLiteral("assistant"), QStringLiteral("```\ncode\n```")),
+                      StoredMessage(QStringLiteral("user"), QString(), QByteArray("a")),
+                      StoredMessage(QStringLiteral("user"), QString(), QByteArray("ab")),
+                      StoredMessage(QStringLiteral("user"), QString(), QByteArray("abc")),
+                      StoredMessage(QStringLiteral("user"), QString(), QByteArray())}),
         Conversation(QStringLiteral("empty"), QDateTime::currentDateTimeUtc(), {}),
     };
     const auto decoded = ConversationFormat::decode(ConversationFormat::encode(original));
@@ -134,6 +138,12 @@ void TestHistoryFormat::rejectsWholeFile_data()
     QTest::newRow("role a number") << fileWith(good + R"(,"messages":[{"role":1,"content":"hi","imageMIME":"x"}])");
     QTest::newRow("image not Base64")
         << fileWith(good + R"(,"messages":[{"role":"user","content":"","imageData":"**","imageMIME":"x"}])");
+    QTest::newRow("image without padding")
+        << fileWith(good + R"(,"messages":[{"role":"user","content":"","imageData":"YWI","imageMIME":"x"}])");
+    QTest::newRow("image with a line break")
+        << fileWith(good + R"(,"messages":[{"role":"user","content":"","imageData":"YWJj\nYWJj","imageMIME":"x"}])");
+    QTest::newRow("image padding inside")
+        << fileWith(good + R"(,"messages":[{"role":"user","content":"","imageData":"YQ==YWJj","imageMIME":"x"}])");
     QTest::newRow("one good, one bad conversation")
         << ("[{" + good + kMessageTail + ",{" + good + R"(,"messages":[1]}])");
 }

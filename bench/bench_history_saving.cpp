@@ -1,0 +1,173 @@
+// Saving a streamed answer into a large history, and loading that history.
+// Compares the store (cached encoding, writes on a worker, spaced out) with
+// rewriting the whole file on the main thread at every fragment.
+//   bench_history_saving [--scale F] [--pace-us N]
+// --scale shrinks the history (1 = 1,000 conversations, about 100 MB);
+// --pace-us is the gap between fragments (default 1000 µs).
+#include "SyntheticAnswer.h"
+
+#include "history/ConversationFormat.h"
+#include "history/ConversationStore.h"
+#include "history/HistoryWriter.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QRandomGenerator>
+#include <QSaveFile>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+QTextStream out(stdout);
+
+double millisSince(const QElapsedTimer &timer)
+{
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+QList<Conversation> makeHistory(double scale)
+{
+    QRandomGenerator random(1);
+    const int count = int(1000 * scale);
+    QList<Conversation> history;
+    for (int i = 0; i < count; ++i) {
+        QList<StoredMessage> messages;
+        for (int m = 0; m < 6; ++m) {
+            QString content;
+            while (content.size() < 1000)
+                content += QStringLiteral("Some words of message %1 in conversation %2, with a/slash. ").arg(m).arg(i);
+            std::optional<QByteArray> image;
+            if (m == 0 && i % 5 == 0) {
+                QByteArray bytes(350'000, Qt::Uninitialized);
+                random.fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
+                image = bytes;
+            }
+            messages.append(StoredMessage(m % 2 ? QStringLiteral("assistant") : QStringLiteral("user"), content, image));
+        }
+        history.append(Conversation(QStringLiteral("Conversation %1").arg(i),
+                                    ConversationFormat::dateFromReferenceSeconds(7e8 + i * 3600.5), messages));
+    }
+    return history;
+}
+
+bool writeWhole(const QString &path, const QList<Conversation> &conversations)
+{
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    file.write(ConversationFormat::encode(conversations));
+    return file.commit();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const auto option = [&](const QString &name, double fallback) {
+        const qsizetype at = args.indexOf(name);
+        return at >= 0 && at + 1 < args.size() ? args.at(at + 1).toDouble() : fallback;
+    };
+    const double scale = option(QStringLiteral("--scale"), 1.0);
+    const auto pace = std::chrono::microseconds(qint64(option(QStringLiteral("--pace-us"), 1000)));
+
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/conversations.json");
+    {
+        const QList<Conversation> history = makeHistory(scale);
+        writeWhole(path, history);
+    }
+    const qint64 fileSize = QFile(path).size();
+    out << "History: " << int(1000 * scale) << " conversations, " << fileSize / 1e6 << " MB\n";
+
+    // Loading.
+    QList<double> reloads, rawParses;
+    for (int run = 0; run < 3; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        {
+            QFile file(path);
+            file.open(QIODevice::ReadOnly);
+            const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
+            if (!document.isArray())
+                return 1;
+        }
+        rawParses << millisSince(timer);
+        timer.start();
+        ConversationStore store(path);
+        reloads << millisSince(timer);
+        if (store.conversations().size() != int(1000 * scale))
+            return 1;
+    }
+    out << "Load: reload " << percentile(reloads, 0.5) << " ms (median of 3), read + JSON parse of the same bytes "
+        << percentile(rawParses, 0.5) << " ms\n";
+
+    // Streaming an answer into the history.
+    const SyntheticAnswer answer = makeSyntheticAnswer(90000, 30000, 2000);
+    ConversationStore store(path);
+    QList<ChatMessage> messages = {ChatMessage(ChatMessage::Role::User, QStringLiteral("Explain quicksort"),
+                                               QByteArray(350'000, 'p')),
+                                   ChatMessage(ChatMessage::Role::Assistant, QString(), {}, QStringLiteral("image/png"),
+                                               true)};
+    QUuid id;
+    QList<double> saves;
+    saves.reserve(answer.fragments.size());
+    QElapsedTimer streamTimer;
+    streamTimer.start();
+    auto next = std::chrono::steady_clock::now();
+    for (const QString &fragment : answer.fragments) {
+        messages.back().content += fragment;
+        QElapsedTimer timer;
+        timer.start();
+        id = store.saveLauncherConversation(messages, id);
+        saves << millisSince(timer);
+        next += pace;
+        std::this_thread::sleep_until(next);
+    }
+    const double streamSeconds = millisSince(streamTimer) / 1000;
+    QElapsedTimer flushTimer;
+    flushTimer.start();
+    store.flush();
+    const double flushMillis = millisSince(flushTimer);
+    const qint64 ourBytes = store.writer().bytesWritten();
+    const int ourWrites = store.writer().writeCount();
+
+    // The whole rewrite per fragment, sampled: every sample costs the same.
+    QList<double> literal;
+    const QList<Conversation> finalList = store.conversations();
+    for (int sample = 0; sample < 8; ++sample) {
+        QElapsedTimer timer;
+        timer.start();
+        writeWhole(path + QStringLiteral(".literal"), finalList);
+        literal << millisSince(timer);
+    }
+    const double literalWriteSeconds = percentile(literal, 0.5) / 1000;
+    const qint64 finalSize = QFile(path).size();
+
+    out << "Answer: " << answer.text.size() << " characters in " << answer.fragments.size() << " fragments, streamed in "
+        << streamSeconds << " s\n";
+    out << "Main-thread time per fragment spent saving: store p50 " << percentile(saves, 0.5) * 1000 << " us, p99 "
+        << percentile(saves, 0.99) * 1000 << " us, max " << percentile(saves, 1.0) * 1000 << " us; whole rewrite p50 "
+        << percentile(literal, 0.5) << " ms, p99 " << percentile(literal, 0.99) << " ms (8 samples)\n";
+    out << "Ratio whole rewrite / store: p50 " << percentile(literal, 0.5) / percentile(saves, 0.5) << "x, p99 "
+        << percentile(literal, 0.99) / percentile(saves, 0.99) << "x\n";
+    out << "Flush after the last fragment: " << flushMillis << " ms\n";
+    out << "Bytes written for the answer: store " << ourBytes / 1e6 << " MB in " << ourWrites << " writes; whole rewrite "
+        << double(finalSize) * answer.fragments.size() / 1e9 << " GB in " << answer.fragments.size() << " writes\n";
+    // A real answer of this length takes about 15 minutes at 100 tokens a second.
+    const double realSeconds = 900;
+    const double gap = std::max(store.writer().interval().count() / 1000.0, literalWriteSeconds);
+    out << "Writes are now spaced " << gap << " s apart; at 100 tokens/s (" << realSeconds
+        << " s) the store would write about " << int(realSeconds / gap + 1) << " times, "
+        << (realSeconds / gap + 1) * double(finalSize) / 1e9 << " GB\n";
+    return 0;
+}
