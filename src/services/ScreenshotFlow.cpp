@@ -37,6 +37,9 @@ ScreenshotFlow::~ScreenshotFlow()
     }
     if (!m_path.isEmpty())
         QFile::remove(m_path);
+    // The launcher was hidden for this capture; never leave it so.
+    if (m_running)
+        NotificationCenter::defaultCenter().post(Notifications::showTarnwick);
 }
 
 QString ScreenshotFlow::capturePath()

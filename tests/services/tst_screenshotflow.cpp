@@ -90,6 +90,7 @@ private Q_SLOTS:
     void captureCommand_data();
     void captureCommand();
     void secondStartIsRefusedWhileRunning();
+    void flowEndedMidCaptureShowsTheLauncherAgain();
     void portal_data();
     void portal();
 
@@ -252,6 +253,21 @@ void TestScreenshotFlow::secondStartIsRefusedWhileRunning()
     QVERIFY(flow.start());
     QVERIFY(finished.wait(10000));
     QCOMPARE(captured.count(), 2);
+}
+
+void TestScreenshotFlow::flowEndedMidCaptureShowsTheLauncherAgain()
+{
+    const QString script = writeScript(QStringLiteral("cp '%1' \"$1\"; exec sleep 30").arg(m_picture));
+    qputenv("TARNWICK_SCREENSHOT_COMMAND", ("'" + script + "'").toLocal8Bit());
+    QSignalSpy posted(&NotificationCenter::defaultCenter(), &NotificationCenter::posted);
+    {
+        ScreenshotFlow flow;
+        QVERIFY(flow.start());
+        QTRY_VERIFY(QFile::exists(ScreenshotFlow::capturePath()));
+    }
+    QCOMPARE(posted.count(), 2);
+    QCOMPARE(posted.last().first().toString(), QStringLiteral("ShowTarnwick"));
+    QVERIFY(!QFile::exists(ScreenshotFlow::capturePath()));
 }
 
 void TestScreenshotFlow::portal_data()
