@@ -69,7 +69,6 @@ void TestTextGrabber::selectionOfAnotherProgram_data()
     QTest::addColumn<QByteArray>("selected");
     QTest::addColumn<std::optional<QString>>("grabbed");
 
-    QTest::newRow("one word") << QByteArray("word") << std::optional<QString>(QStringLiteral("word"));
     QTest::newRow("word with two spaces each side keeps them")
         << QByteArray("  word  ") << std::optional<QString>(QStringLiteral("  word  "));
     QTest::newRow("two lines with their line breaks")
