@@ -1,21 +1,456 @@
 #include "launcher/LauncherView.h"
 
-#include <QPlainTextEdit>
-#include <QTextBrowser>
+#include "history/ConversationSidebarView.h"
+#include "history/ConversationStore.h"
+#include "launcher/AttachmentStrip.h"
+#include "launcher/BindingText.h"
+#include "launcher/DictationStrip.h"
+#include "launcher/EmptyStateView.h"
+#include "launcher/InputBar.h"
+#include "launcher/InputJoining.h"
+#include "launcher/LauncherColors.h"
+#include "launcher/LauncherHeader.h"
+#include "launcher/LauncherViewModel.h"
+#include "launcher/MessageListView.h"
+#include "launcher/MultilineTextField.h"
+#include "launcher/SymbolButton.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Preferences.h"
+#include "platform/UserDefaults.h"
+#include "services/TextGrabber.h"
+#if __has_include("services/SpeechManager.h")
+#include "services/SpeechManager.h"
+#define TARNWICK_HAS_SPEECH 1
+#endif
+
+#include <QFile>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPointer>
+#include <QShortcut>
+#include <QStackedWidget>
 #include <QVBoxLayout>
+#include <QVariantAnimation>
+
+namespace {
+
+constexpr int kSidebarAnimationMs = 250;
+
+// The dimmed column behind the open sidebar; a click on it closes the sidebar.
+class DimOverlay : public QWidget
+{
+public:
+    DimOverlay(std::function<void()> onClick, QWidget *parent)
+        : QWidget(parent)
+        , m_onClick(std::move(onClick))
+    {
+    }
+
+    void setOpacity(qreal opacity)
+    {
+        m_opacity = opacity;
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter(this).fillRect(rect(), QColor(0, 0, 0, qRound(255 * 0.15 * m_opacity)));
+    }
+    void mousePressEvent(QMouseEvent *event) override
+    {
+        event->accept();
+        m_onClick();
+    }
+
+private:
+    std::function<void()> m_onClick;
+    qreal m_opacity = 0;
+};
+
+// A one-point line in a colour taken from the launcher's colours.
+class Divider : public QWidget
+{
+public:
+    Divider(std::function<QColor(const LauncherColors &)> color, QWidget *parent)
+        : QWidget(parent)
+        , m_color(std::move(color))
+    {
+        setFixedHeight(1);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override { QPainter(this).fillRect(rect(), m_color(LauncherColors::of(this))); }
+
+private:
+    std::function<QColor(const LauncherColors &)> m_color;
+};
+
+bool systemPrefersDark()
+{
+    return QGuiApplication::palette().color(QPalette::Window).lightness() < 128;
+}
+
+bool canSend(const LauncherViewModel &vm)
+{
+    return !vm.inputText().trimmed().isEmpty() || vm.attachedImageData().has_value();
+}
+
+} // namespace
 
 LauncherView::LauncherView(QWidget *parent)
-    : QWidget(parent)
-    , m_input(new QPlainTextEdit(this))
+    : LauncherView(UserDefaults::standard(), ConversationStore::defaultFilePath(), parent)
 {
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(new QTextBrowser(this), 1);
-    m_input->setPlaceholderText(QStringLiteral("Message Tarnwick…"));
-    m_input->setMaximumHeight(120);
-    layout->addWidget(m_input);
+}
+
+LauncherView::LauncherView(UserDefaults &defaults, const QString &historyFilePath, QWidget *parent)
+    : QWidget(parent)
+    , m_defaults(defaults)
+    , m_vm(std::make_unique<LauncherViewModel>(defaults))
+    , m_store(std::make_unique<ConversationStore>(historyFilePath))
+{
+#ifdef TARNWICK_HAS_SPEECH
+    m_speech = new SpeechManager(this);
+    connect(m_speech, &SpeechManager::isListeningChanged, this, &LauncherView::syncDictation);
+    connect(m_speech, &SpeechManager::liveTranscriptChanged, this, &LauncherView::syncDictation);
+#endif
+    buildLayout();
+    connectViewModel();
+    connectTools();
+    applyTheme();
+    syncConversationArea();
+    syncSendState();
+    syncAttachment();
+    syncDictation();
+}
+
+LauncherView::~LauncherView()
+{
+    // The owned objects go while every view that listens to them still exists.
+#ifdef TARNWICK_HAS_SPEECH
+    delete m_speech;
+#endif
+    m_vm.reset();
+    m_store.reset();
+}
+
+void LauncherView::buildLayout()
+{
+    m_main = new QWidget(this);
+    auto *column = new QVBoxLayout(m_main);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    m_header = new LauncherHeader(*m_vm, m_defaults, m_main);
+    column->addWidget(m_header);
+    column->addWidget(new Divider([](const LauncherColors &colors) { return colors.separator; }, m_main));
+
+    m_conversation = new QStackedWidget(m_main);
+    m_emptyState = new EmptyStateView(m_vm->selectedModel(), m_conversation);
+    m_messages = new MessageListView(m_conversation);
+    m_conversation->addWidget(m_emptyState);
+    m_conversation->addWidget(m_messages);
+    column->addWidget(m_conversation, 1);
+    column->addWidget(new Divider(
+        [](const LauncherColors &colors) { return withOpacity(colors.quaternaryFill, 0.5); }, m_main));
+
+    m_attachment = new AttachmentStrip(m_main);
+    column->addWidget(m_attachment);
+    m_dictation = new DictationStrip(m_main);
+    column->addWidget(m_dictation);
+
+    auto *barBox = new QVBoxLayout;
+    barBox->setContentsMargins(14, 12, 14, 12);
+    m_inputBar = new InputBar(m_main);
+    barBox->addWidget(m_inputBar);
+    column->addLayout(barBox);
+
+    m_dim = new DimOverlay([this] { setSidebarOpen(false); }, this);
+    m_dim->hide();
+    m_sidebarAnimation = new QVariantAnimation(this);
+    m_sidebarAnimation->setDuration(kSidebarAnimationMs);
+    m_sidebarAnimation->setEasingCurve(QEasingCurve::OutBack);
+    connect(m_sidebarAnimation, &QVariantAnimation::valueChanged, this,
+            [this](const QVariant &value) { placeSidebar(value.toReal()); });
+    connect(m_sidebarAnimation, &QVariantAnimation::finished, this, [this] {
+        if (m_sidebarOpen)
+            return;
+        // The sidebar is built each time it opens and discarded when it has left.
+        delete m_sidebar;
+        m_sidebar = nullptr;
+        m_dim->hide();
+    });
+}
+
+void LauncherView::connectViewModel()
+{
+    LauncherViewModel *vm = m_vm.get();
+    connect(vm, &LauncherViewModel::messagesReset, this, [this] { m_messages->setMessages(m_vm->messages()); });
+    connect(vm, &LauncherViewModel::messageAppended, this,
+            [this](int index) { m_messages->appendMessage(m_vm->messages().at(index)); });
+    connect(vm, &LauncherViewModel::messageUpdated, this,
+            [this](int index) { m_messages->updateMessage(index, m_vm->messages().at(index)); });
+    connect(vm, &LauncherViewModel::messagesChanged, this, [this] {
+        autoSave();
+        syncConversationArea();
+    });
+    connect(vm, &LauncherViewModel::errorMessageChanged, this, [this] {
+        m_messages->setErrorText(m_vm->errorMessage());
+        syncConversationArea();
+    });
+    connect(vm, &LauncherViewModel::inputTextChanged, this, [this] {
+        m_inputBar->field()->setText(m_vm->inputText());
+        syncSendState();
+    });
+    connect(vm, &LauncherViewModel::isLoadingChanged, this, &LauncherView::syncSendState);
+    connect(vm, &LauncherViewModel::attachmentChanged, this, [this] {
+        syncAttachment();
+        syncSendState();
+    });
+    for (auto signal : {&LauncherViewModel::selectedProviderChanged, &LauncherViewModel::selectedGeminiModelChanged,
+                        &LauncherViewModel::selectedOpenRouterModelChanged})
+        connect(vm, signal, this, [this] { m_emptyState->setSelectedModel(m_vm->selectedModel()); });
+    connect(vm, &LauncherViewModel::themeChanged, this, &LauncherView::applyTheme);
+    connect(&m_defaults, &UserDefaults::changed, this, [this](const QString &key) {
+        if (key == Preferences::appTheme)
+            applyTheme();
+        else if (key == Preferences::screenshotHotkeyBinding)
+            refreshScreenshotTooltip();
+    });
+    NotificationCenter::defaultCenter().observe(Notifications::tarnwickTakeScreenshot, this,
+                                                [this] { m_vm->takeScreenshot(); });
+    m_messages->setMessages(m_vm->messages());
+    m_messages->setErrorText(m_vm->errorMessage());
+}
+
+void LauncherView::refreshScreenshotTooltip()
+{
+    QVariantMap binding = m_defaults.dictionary(Preferences::screenshotHotkeyBinding);
+    if (binding.isEmpty()) {
+        binding.insert(Preferences::keyCodeEntry, Preferences::defaultScreenshotKeyCode);
+        binding.insert(Preferences::modifiersEntry, Preferences::defaultScreenshotModifiers);
+    }
+    const QString text = bindingShortcutText(binding);
+    m_inputBar->screenshotButton()->setToolTip(text.isEmpty() ? QStringLiteral("Screenshot")
+                                                              : QStringLiteral("Screenshot (%1)").arg(text));
+}
+
+void LauncherView::connectTools()
+{
+    InputBar *bar = m_inputBar;
+    refreshScreenshotTooltip();
+    connect(bar->field(), &MultilineTextField::textEdited, this, [this](const QString &text) {
+        m_vm->setInputText(text);
+    });
+    connect(bar->field(), &MultilineTextField::submitted, this, [this] { m_vm->send(); });
+    connect(bar, &InputBar::sendRequested, this, [this] { m_vm->send(); });
+    connect(bar, &InputBar::stopRequested, this, [this] { m_vm->cancelStream(); });
+    connect(bar->attachButton(), &QAbstractButton::clicked, this, &LauncherView::openImagePicker);
+    connect(bar->pasteButton(), &QAbstractButton::clicked, this, [this] { m_vm->pasteImageFromClipboard(); });
+    connect(bar->screenshotButton(), &QAbstractButton::clicked, this, [this] { m_vm->takeScreenshot(); });
+    connect(bar->grabButton(), &QAbstractButton::clicked, this, &LauncherView::grabText);
+    connect(bar->dictateButton(), &QAbstractButton::clicked, this, &LauncherView::dictate);
+    connect(m_attachment->removeButton(), &QAbstractButton::clicked, this, [this] { m_vm->removeAttachment(); });
+
+    connect(m_header->closeButton(), &QAbstractButton::clicked, this, &LauncherView::closeRequested);
+    connect(m_header->sidebarButton(), &QAbstractButton::clicked, this, [this] { setSidebarOpen(!m_sidebarOpen); });
+    connect(m_header->newConversationButton(), &QAbstractButton::clicked, this, &LauncherView::startNewConversation);
+
+    auto *newChat = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_N), this);
+    newChat->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(newChat, &QShortcut::activated, this, &LauncherView::startNewConversation);
+    m_stopShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Period), this);
+    m_stopShortcut->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(m_stopShortcut, &QShortcut::activated, this, [this] { m_vm->cancelStream(); });
+    auto *settings = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma), this);
+    settings->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(settings, &QShortcut::activated, this, &LauncherView::settingsRequested);
 }
 
 void LauncherView::focusInput()
 {
-    m_input->setFocus(Qt::ActiveWindowFocusReason);
+    m_inputBar->field()->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+bool LauncherView::showsEmptyState() const
+{
+    return m_conversation->currentWidget() == m_emptyState;
+}
+
+void LauncherView::syncConversationArea()
+{
+    const bool empty = m_vm->messages().isEmpty() && !m_vm->errorMessage().has_value();
+    m_conversation->setCurrentWidget(empty ? static_cast<QWidget *>(m_emptyState) : m_messages);
+}
+
+void LauncherView::syncSendState()
+{
+    const bool loading = m_vm->isLoading();
+    m_inputBar->setSendState(loading, canSend(*m_vm));
+    // Ctrl+. exists only while an answer loads.
+    m_stopShortcut->setEnabled(loading);
+}
+
+void LauncherView::syncAttachment()
+{
+    const std::optional<QImage> image = m_vm->attachedImage();
+    if (image)
+        m_attachment->setImage(*image);
+    m_attachment->setVisible(image.has_value());
+}
+
+void LauncherView::syncDictation()
+{
+#ifdef TARNWICK_HAS_SPEECH
+    const bool listening = m_speech->isListening();
+    m_inputBar->setListening(listening);
+    m_dictation->setTranscript(m_speech->liveTranscript());
+    m_dictation->setVisible(listening && !m_speech->liveTranscript().isEmpty());
+#else
+    m_dictation->hide();
+#endif
+}
+
+void LauncherView::dictate()
+{
+#ifdef TARNWICK_HAS_SPEECH
+    QPointer<LauncherView> self(this);
+    m_speech->toggle([self](const QString &transcript) {
+        if (self)
+            self->m_vm->setInputText(inputWithTranscript(self->m_vm->inputText(), transcript));
+    });
+#endif
+}
+
+void LauncherView::grabText()
+{
+    const std::optional<QString> grabbed = TextGrabber::grabSelectedText();
+    if (!grabbed)
+        return;
+    m_vm->setInputText(inputWithQuote(m_vm->inputText(), *grabbed));
+}
+
+void LauncherView::autoSave()
+{
+    if (m_vm->messages().isEmpty())
+        return;
+    m_activeConversationID = m_store->saveLauncherConversation(m_vm->messages(), m_activeConversationID);
+    if (m_sidebar)
+        m_sidebar->setActiveID(m_activeConversationID);
+}
+
+void LauncherView::startNewConversation()
+{
+    m_vm->newConversation();
+    m_activeConversationID = QUuid();
+    if (m_sidebar)
+        m_sidebar->setActiveID(m_activeConversationID);
+    setSidebarOpen(false);
+}
+
+void LauncherView::loadConversation(const Conversation &conversation)
+{
+    m_vm->newConversation();
+    // The id comes first: setting the messages saves them under it.
+    m_activeConversationID = conversation.id;
+    QList<ChatMessage> messages;
+    messages.reserve(conversation.messages.size());
+    for (const StoredMessage &stored : conversation.messages)
+        messages.append(stored.toChatMessage());
+    m_vm->setMessages(messages);
+    if (m_sidebar)
+        m_sidebar->setActiveID(m_activeConversationID);
+    setSidebarOpen(false);
+}
+
+void LauncherView::openImagePicker()
+{
+    auto *picker = new QFileDialog(this, QStringLiteral("Attach image"));
+    picker->setAttribute(Qt::WA_DeleteOnClose);
+    picker->setFileMode(QFileDialog::ExistingFile);
+    picker->setNameFilter(QStringLiteral("Images (*.png *.jpg *.jpeg *.gif *.webp *.heic *.heif)"));
+    connect(picker, &QFileDialog::fileSelected, this, &LauncherView::attachImageFile);
+    picker->open();
+}
+
+void LauncherView::attachImageFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QImage image = QImage::fromData(file.readAll());
+    if (image.isNull())
+        return;
+    m_vm->setAttachedImage(image);
+}
+
+void LauncherView::setSidebarOpen(bool open)
+{
+    if (open == m_sidebarOpen)
+        return;
+    m_sidebarOpen = open;
+    m_header->setSidebarOpen(open);
+    if (open && !m_sidebar) {
+        m_sidebar = new ConversationSidebarView(*m_store, m_activeConversationID, this);
+        connect(m_sidebar, &ConversationSidebarView::newRequested, this, &LauncherView::startNewConversation);
+        connect(m_sidebar, &ConversationSidebarView::loadRequested, this, &LauncherView::loadConversation);
+    }
+    if (open) {
+        m_dim->show();
+        m_dim->raise();
+        m_sidebar->show();
+        m_sidebar->raise();
+    }
+    const qreal from = m_sidebarAnimation->state() == QAbstractAnimation::Running
+        ? m_sidebarAnimation->currentValue().toReal()
+        : (open ? 0.0 : 1.0);
+    m_sidebarAnimation->stop();
+    m_sidebarAnimation->setEasingCurve(open ? QEasingCurve::OutBack : QEasingCurve::InOutCubic);
+    m_sidebarAnimation->setStartValue(from);
+    m_sidebarAnimation->setEndValue(open ? 1.0 : 0.0);
+    m_sidebarAnimation->start();
+}
+
+void LauncherView::placeSidebar(qreal progress)
+{
+    static_cast<DimOverlay *>(m_dim)->setOpacity(qBound(0.0, progress, 1.0));
+    if (m_sidebar)
+        m_sidebar->setGeometry(qRound(-ConversationSidebarView::kWidth * (1.0 - progress)), 0,
+                               ConversationSidebarView::kWidth, height());
+}
+
+void LauncherView::applyTheme()
+{
+    const AppTheme theme = m_vm->theme();
+    const bool dark = theme == AppTheme::Dark || (theme == AppTheme::System && systemPrefersDark());
+    m_lightBackground = !dark;
+    setPalette(LauncherColors::forAppearance(dark).palette(QGuiApplication::palette()));
+    update();
+}
+
+void LauncherView::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    m_main->setGeometry(rect());
+    m_dim->setGeometry(rect());
+    if (m_sidebar)
+        placeSidebar(m_sidebarAnimation->state() == QAbstractAnimation::Running
+                         ? m_sidebarAnimation->currentValue().toReal()
+                         : (m_sidebarOpen ? 1.0 : 0.0));
+}
+
+void LauncherView::paintEvent(QPaintEvent *)
+{
+    // The panel behind is dark; the light appearance brings its own ground.
+    if (!m_lightBackground)
+        return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath ground;
+    ground.addRoundedRect(QRectF(rect()), 20, 20);
+    painter.fillPath(ground, QColor(246, 246, 248, 242));
 }

@@ -1,0 +1,65 @@
+#include "launcher/ErrorBubble.h"
+
+#include "launcher/LauncherColors.h"
+#include "launcher/SymbolIcon.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+
+ErrorBubble::ErrorBubble(const QString &text, QWidget *parent)
+    : QWidget(parent)
+    , m_icon(new QLabel(this))
+    , m_text(new QLabel(text, this))
+{
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(10, 8, 10, 8);
+    row->setSpacing(8);
+    row->addWidget(m_icon, 0, Qt::AlignTop);
+    row->addWidget(m_text, 1);
+    m_text->setWordWrap(true);
+    m_text->setTextFormat(Qt::PlainText);
+    m_text->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QFont font = m_text->font();
+    font.setPixelSize(13);
+    m_text->setFont(font);
+    applyColors();
+}
+
+QString ErrorBubble::text() const
+{
+    return m_text->text();
+}
+
+void ErrorBubble::setText(const QString &text)
+{
+    m_text->setText(text);
+}
+
+void ErrorBubble::applyColors()
+{
+    const LauncherColors colors = LauncherColors::of(this);
+    m_icon->setPixmap(symbolPixmap(QStringLiteral("exclamationmark.triangle.fill"), 14, colors.orange,
+                                   devicePixelRatioF()));
+    QPalette palette = m_text->palette();
+    palette.setColor(QPalette::WindowText, withOpacity(colors.orange, 0.9));
+    m_text->setPalette(palette);
+}
+
+void ErrorBubble::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        applyColors();
+}
+
+void ErrorBubble::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath background;
+    background.addRoundedRect(QRectF(rect()), 8, 8);
+    painter.fillPath(background, withOpacity(LauncherColors::of(this).secondary, 0.08));
+}

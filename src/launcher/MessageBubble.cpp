@@ -1,0 +1,277 @@
+#include "launcher/MessageBubble.h"
+
+#include "content/MessageContent.h"
+#include "content/ProseView.h"
+#include "launcher/LauncherColors.h"
+#include "launcher/SymbolIcon.h"
+#include "launcher/TypingDots.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScopedValueRollback>
+
+namespace {
+
+constexpr int kSideSpace = 60;
+constexpr int kColumnSpacing = 6;
+constexpr int kPadX = 14;
+constexpr int kPadY = 10;
+constexpr int kDotsPad = 14;
+constexpr int kRadius = 18;
+
+} // namespace
+
+MessageBubble::MessageBubble(const ChatMessage &message, QWidget *parent)
+    : QWidget(parent)
+    , m_message(message)
+{
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    if (m_message.imageData) {
+        QImage image;
+        if (image.loadFromData(*m_message.imageData)) {
+            m_picture = QPixmap::fromImage(image);
+            m_pictureLabel = new QLabel(this);
+            m_pictureLabel->setScaledContents(true);
+        }
+    }
+    syncChildren();
+}
+
+void MessageBubble::setMessage(const ChatMessage &message)
+{
+    const bool contentChanged = message.content != m_message.content;
+    const bool streamingChanged = message.isStreaming != m_message.isStreaming;
+    m_message = message;
+    if (contentChanged || streamingChanged)
+        syncChildren();
+}
+
+bool MessageBubble::bubbleVisible() const
+{
+    return !m_message.content.isEmpty() || m_message.isStreaming;
+}
+
+bool MessageBubble::showsPicture() const
+{
+    return m_pictureLabel != nullptr;
+}
+
+bool MessageBubble::showsBubble() const
+{
+    return bubbleVisible();
+}
+
+bool MessageBubble::showsTypingDots() const
+{
+    return m_dots && !m_dots->isHidden();
+}
+
+QString MessageBubble::statusText() const
+{
+    return m_status && !m_status->isHidden() ? m_statusText->text() : QString();
+}
+
+void MessageBubble::syncChildren()
+{
+    const bool dots = m_message.content.isEmpty() && m_message.isStreaming;
+    if (dots && !m_dots)
+        m_dots = new TypingDots(this);
+    if (m_dots)
+        m_dots->setVisible(dots);
+
+    if (!dots && !m_message.content.isEmpty()) {
+        if (isUser()) {
+            if (!m_userText) {
+                m_userText = new ProseView(this);
+                QPalette white = m_userText->palette();
+                white.setColor(QPalette::Text, Qt::white);
+                m_userText->setPalette(white);
+                m_userText->show();
+            }
+            m_userText->setRawText(m_message.content);
+        } else {
+            if (!m_content) {
+                m_content = new MessageContent(m_message.content, false, this);
+                connect(m_content, &MessageContent::contentSizeChanged, this, &MessageBubble::contentChanged);
+                m_content->show();
+            } else {
+                m_content->setRaw(m_message.content);
+            }
+        }
+    }
+    if (m_userText)
+        m_userText->setVisible(!dots && !m_message.content.isEmpty());
+    if (m_content)
+        m_content->setVisible(!dots && !m_message.content.isEmpty());
+    syncStatus();
+    contentChanged();
+}
+
+void MessageBubble::syncStatus()
+{
+    if (!m_message.isStreaming) {
+        if (m_status)
+            m_status->hide();
+        return;
+    }
+    if (!m_status) {
+        m_status = new QWidget(this);
+        auto *row = new QHBoxLayout(m_status);
+        row->setContentsMargins(4, 0, 0, 0);
+        row->setSpacing(4);
+        m_statusIcon = new QLabel(m_status);
+        m_statusText = new QLabel(m_status);
+        QFont font = m_statusText->font();
+        font.setPixelSize(11);
+        m_statusText->setFont(font);
+        row->addWidget(m_statusIcon);
+        row->addWidget(m_statusText);
+        row->addStretch(1);
+    }
+    const bool thinking = m_message.content.isEmpty();
+    const LauncherColors colors = LauncherColors::of(this);
+    m_statusIcon->setPixmap(symbolPixmap(thinking ? QStringLiteral("brain") : QStringLiteral("pencil.line"), 10,
+                                         colors.secondary, devicePixelRatioF()));
+    m_statusText->setText(thinking ? QStringLiteral("Tarnwick is thinking…") : QStringLiteral("Tarnwick is generating…"));
+    QPalette secondary = m_statusText->palette();
+    secondary.setColor(QPalette::WindowText, colors.secondary);
+    m_statusText->setPalette(secondary);
+    m_status->show();
+}
+
+void MessageBubble::contentChanged()
+{
+    if (m_laidOutWidth < 0 || m_inLayout)
+        return;
+    const int before = m_height;
+    layoutFor(m_laidOutWidth);
+    update();
+    if (m_height != before) {
+        updateGeometry();
+        Q_EMIT heightChanged();
+    }
+}
+
+QSize MessageBubble::pictureSize() const
+{
+    if (!m_pictureLabel)
+        return {};
+    return m_picture.size().scaled(200, 150, Qt::KeepAspectRatio);
+}
+
+void MessageBubble::layoutFor(int width)
+{
+    const QScopedValueRollback<bool> guard(m_inLayout, true);
+    m_laidOutWidth = width;
+    const int available = qMax(1, width - kSideSpace);
+    int y = 0;
+    bool any = false;
+    auto place = [&](QWidget *child, int x, int w, int h) {
+        child->setGeometry(x, y, w, h);
+        y += h + kColumnSpacing;
+        any = true;
+    };
+
+    if (m_pictureLabel) {
+        const QSize picture = pictureSize();
+        if (m_pictureLabel->pixmap().isNull()) {
+            QPixmap rounded(picture * devicePixelRatioF());
+            rounded.fill(Qt::transparent);
+            QPainter painter(&rounded);
+            painter.setRenderHint(QPainter::Antialiasing);
+            QPainterPath clip;
+            clip.addRoundedRect(QRectF(QPointF(0, 0), QSizeF(rounded.size())), 10 * devicePixelRatioF(),
+                                10 * devicePixelRatioF());
+            painter.setClipPath(clip);
+            painter.drawPixmap(rounded.rect(), m_picture);
+            painter.end();
+            m_pictureLabel->setPixmap(rounded);
+        }
+        place(m_pictureLabel, isUser() ? width - picture.width() : 0, picture.width(), picture.height());
+    }
+
+    m_bubbleRect = QRect();
+    if (bubbleVisible()) {
+        QSize inner;
+        QWidget *child = nullptr;
+        if (m_dots && !m_dots->isHidden()) {
+            child = m_dots;
+            inner = m_dots->sizeHint();
+            const int w = inner.width() + kDotsPad * 2;
+            m_bubbleRect = QRect(isUser() ? width - w : 0, y, w, inner.height() + kDotsPad * 2);
+            m_dots->setGeometry(m_bubbleRect.x() + kDotsPad, y + kDotsPad, inner.width(), inner.height());
+        } else {
+            const int maxInner = qMax(1, available - kPadX * 2);
+            int innerWidth = 0;
+            int innerHeight = 0;
+            if (m_userText && !m_userText->isHidden()) {
+                child = m_userText;
+                m_userText->setLayoutWidth(maxInner);
+                innerWidth = qMin(maxInner, m_userText->idealWidth());
+                innerHeight = m_userText->contentHeight();
+            } else if (m_content && !m_content->isHidden()) {
+                child = m_content;
+                m_content->setLayoutWidth(maxInner);
+                innerWidth = m_content->idealWidth();
+                innerHeight = m_content->contentHeight();
+            }
+            const int w = innerWidth + kPadX * 2;
+            m_bubbleRect = QRect(isUser() ? width - w : 0, y, w, innerHeight + kPadY * 2);
+            if (child)
+                child->setGeometry(m_bubbleRect.x() + kPadX, y + kPadY, innerWidth, innerHeight);
+        }
+        y += m_bubbleRect.height() + kColumnSpacing;
+        any = true;
+    }
+
+    if (m_status && !m_status->isHidden())
+        place(m_status, isUser() ? width - m_status->sizeHint().width() : 0, m_status->sizeHint().width(),
+              m_status->sizeHint().height());
+
+    m_height = any ? y - kColumnSpacing : 0;
+}
+
+int MessageBubble::heightForWidth(int width) const
+{
+    if (width != m_laidOutWidth)
+        const_cast<MessageBubble *>(this)->layoutFor(width);
+    return m_height;
+}
+
+void MessageBubble::resizeEvent(QResizeEvent *)
+{
+    if (width() != m_laidOutWidth)
+        layoutFor(width());
+}
+
+void MessageBubble::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && m_status && !m_status->isHidden())
+        syncStatus();
+}
+
+void MessageBubble::paintEvent(QPaintEvent *)
+{
+    if (m_bubbleRect.isEmpty())
+        return;
+    const LauncherColors colors = LauncherColors::of(this);
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    // A soft shadow 2 down, in a few translucent rings instead of a blur effect
+    // that would re-render the whole bubble on every streamed fragment.
+    const qreal shadowOpacity = isUser() ? 0.2 : 0.1;
+    for (int ring = 4; ring >= 1; --ring) {
+        QPainterPath shadow;
+        shadow.addRoundedRect(QRectF(m_bubbleRect.translated(0, 2)).adjusted(-ring / 2.0, -ring / 2.0, ring / 2.0,
+                                                                              ring / 2.0),
+                              kRadius + ring / 2.0, kRadius + ring / 2.0);
+        painter.fillPath(shadow, QColor(0, 0, 0, qRound(255 * shadowOpacity / 4)));
+    }
+    QPainterPath bubble;
+    bubble.addRoundedRect(QRectF(m_bubbleRect), kRadius, kRadius);
+    painter.fillPath(bubble, isUser() ? withOpacity(colors.green, 0.8) : withOpacity(colors.secondary, 0.1));
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "launcher/ChatMessage.h"
+
+#include <QWidget>
+
+class MessageContent;
+class ProseView;
+class QLabel;
+class TypingDots;
+
+// One message: its picture, its text bubble and, while an answer streams, a
+// status line. A user message stands at the trailing edge, an answer at the
+// leading edge. The row lays itself out for a given width.
+class MessageBubble : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit MessageBubble(const ChatMessage &message, QWidget *parent = nullptr);
+
+    const ChatMessage &message() const { return m_message; }
+    void setMessage(const ChatMessage &message);
+
+    int heightForWidth(int width) const override;
+    bool hasHeightForWidth() const override { return true; }
+
+    // For inspection: what the row shows now.
+    bool showsPicture() const;
+    bool showsBubble() const;
+    bool showsTypingDots() const;
+    QString statusText() const; // empty when there is no status line
+    MessageContent *content() const { return m_content; }
+    ProseView *userText() const { return m_userText; }
+
+Q_SIGNALS:
+    void heightChanged();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    bool isUser() const { return m_message.role == ChatMessage::Role::User; }
+    bool bubbleVisible() const;
+    void syncChildren();
+    void syncStatus();
+    void layoutFor(int width);
+    QSize pictureSize() const;
+    void contentChanged();
+
+    ChatMessage m_message;
+    QPixmap m_picture;
+    QLabel *m_pictureLabel = nullptr;
+    TypingDots *m_dots = nullptr;
+    MessageContent *m_content = nullptr;
+    ProseView *m_userText = nullptr;
+    QWidget *m_status = nullptr;
+    QLabel *m_statusIcon = nullptr;
+    QLabel *m_statusText = nullptr;
+    QRect m_bubbleRect;
+    int m_height = 0;
+    int m_laidOutWidth = -1;
+    bool m_inLayout = false;
+};

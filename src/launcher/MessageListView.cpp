@@ -1,0 +1,218 @@
+#include "launcher/MessageListView.h"
+
+#include "launcher/ErrorBubble.h"
+#include "launcher/MessageBubble.h"
+
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QScopedValueRollback>
+#include <QScrollBar>
+#include <QVariantAnimation>
+
+namespace {
+
+constexpr int kPadX = 16;
+constexpr int kPadTop = 10;
+constexpr int kPadBottom = 8;
+constexpr int kSpacing = 14;
+constexpr int kErrorTopPad = 10;
+constexpr int kBottomItem = 4;
+constexpr int kPinnedSlack = 24;
+constexpr int kBatchBudgetMs = 6;
+
+} // namespace
+
+MessageListView::MessageListView(QWidget *parent)
+    : QScrollArea(parent)
+    , m_column(new QWidget)
+    , m_scrollAnimation(new QVariantAnimation(this))
+{
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setWidgetResizable(false);
+    setWidget(m_column);
+    setAutoFillBackground(false);
+    viewport()->setAutoFillBackground(false);
+    m_column->setAutoFillBackground(false);
+    viewport()->installEventFilter(this);
+
+    m_batchTimer.setInterval(0);
+    connect(&m_batchTimer, &QTimer::timeout, this, &MessageListView::buildOlderBatch);
+
+    m_scrollAnimation->setDuration(250);
+    m_scrollAnimation->setEasingCurve(QEasingCurve::InOutQuad);
+    connect(m_scrollAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
+        const QScopedValueRollback<bool> ours(m_scrolling, true);
+        verticalScrollBar()->setValue(value.toInt());
+    });
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        if (!m_scrolling)
+            m_pinned = value >= verticalScrollBar()->maximum() - kPinnedSlack;
+    });
+}
+
+MessageBubble *MessageListView::bubbleAt(int index) const
+{
+    const int built = index - int(m_pending.size());
+    return built >= 0 && built < m_bubbles.size() ? m_bubbles.at(built) : nullptr;
+}
+
+int MessageListView::rowWidth() const
+{
+    return qMax(1, viewport()->width() - kPadX * 2);
+}
+
+MessageBubble *MessageListView::makeBubble(const ChatMessage &message)
+{
+    auto *bubble = new MessageBubble(message, m_column);
+    connect(bubble, &MessageBubble::heightChanged, this, [this, bubble] { relayout(m_bubbles.indexOf(bubble)); });
+    bubble->show();
+    return bubble;
+}
+
+void MessageListView::setMessages(const QList<ChatMessage> &messages)
+{
+    m_batchTimer.stop();
+    qDeleteAll(m_bubbles);
+    m_bubbles.clear();
+    m_pending = messages;
+    // Build from the newest message up until the screen is full.
+    const int width = rowWidth();
+    int height = 0;
+    QList<MessageBubble *> visible;
+    while (!m_pending.isEmpty() && height < viewport()->height() + 200) {
+        MessageBubble *bubble = makeBubble(m_pending.takeLast());
+        height += bubble->heightForWidth(width) + kSpacing;
+        visible.prepend(bubble);
+    }
+    m_bubbles = visible;
+    relayout(0);
+    m_pinned = true;
+    scrollToBottom(false);
+    if (!m_pending.isEmpty())
+        m_batchTimer.start();
+}
+
+void MessageListView::buildOlderBatch()
+{
+    QElapsedTimer budget;
+    budget.start();
+    const int width = rowWidth();
+    QList<MessageBubble *> older;
+    while (!m_pending.isEmpty() && budget.elapsed() < kBatchBudgetMs) {
+        MessageBubble *bubble = makeBubble(m_pending.takeLast());
+        bubble->heightForWidth(width);
+        older.prepend(bubble);
+    }
+    if (m_pending.isEmpty())
+        m_batchTimer.stop();
+    // Keep what the user looks at in place while rows appear above it.
+    const int distanceFromBottom = verticalScrollBar()->maximum() - verticalScrollBar()->value();
+    m_bubbles = older + m_bubbles;
+    relayout(0);
+    const QScopedValueRollback<bool> ours(m_scrolling, true);
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum() - distanceFromBottom);
+}
+
+void MessageListView::appendMessage(const ChatMessage &message)
+{
+    m_bubbles.append(makeBubble(message));
+    relayout(m_bubbles.size() - 1);
+    m_pinned = true;
+    scrollToBottom(true);
+}
+
+void MessageListView::updateMessage(int index, const ChatMessage &message)
+{
+    const int built = index - int(m_pending.size());
+    if (built < 0) {
+        if (index >= 0)
+            m_pending[index] = message;
+        return;
+    }
+    if (built < m_bubbles.size())
+        m_bubbles.at(built)->setMessage(message);
+}
+
+void MessageListView::setErrorText(const std::optional<QString> &text)
+{
+    if (text && !m_error) {
+        m_error = new ErrorBubble(*text, m_column);
+        m_error->show();
+    } else if (text) {
+        m_error->setText(*text);
+    } else {
+        delete m_error;
+        m_error = nullptr;
+    }
+    relayout(0);
+}
+
+int MessageListView::firstRowTop() const
+{
+    int y = kPadTop;
+    if (m_error) {
+        const int height = m_error->heightForWidth(rowWidth());
+        m_error->setGeometry(kPadX, y + kErrorTopPad, rowWidth(),
+                             height > 0 ? height : m_error->sizeHint().height());
+        y += kErrorTopPad + m_error->height() + kSpacing;
+    }
+    return y;
+}
+
+void MessageListView::relayout(int fromRow)
+{
+    if (fromRow < 0)
+        return;
+    const int width = rowWidth();
+    m_tops.resize(m_bubbles.size());
+    int y = 0;
+    if (fromRow == 0 || fromRow > m_bubbles.size()) {
+        fromRow = 0;
+        y = firstRowTop();
+    } else {
+        y = m_tops.at(fromRow - 1) + m_bubbles.at(fromRow - 1)->height() + kSpacing;
+    }
+    for (int row = fromRow; row < m_bubbles.size(); ++row) {
+        MessageBubble *bubble = m_bubbles.at(row);
+        const int height = bubble->heightForWidth(width);
+        m_tops[row] = y;
+        bubble->setGeometry(kPadX, y, width, height);
+        y += height + kSpacing;
+    }
+    m_columnHeight = y + kBottomItem + kPadBottom;
+    const bool follow = m_pinned;
+    m_column->resize(viewport()->width(), qMax(m_columnHeight, viewport()->height()));
+    if (follow)
+        followBottom();
+}
+
+void MessageListView::followBottom()
+{
+    if (m_scrollAnimation->state() == QAbstractAnimation::Running) {
+        m_scrollAnimation->setEndValue(verticalScrollBar()->maximum());
+        return;
+    }
+    const QScopedValueRollback<bool> ours(m_scrolling, true);
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+void MessageListView::scrollToBottom(bool animated)
+{
+    m_scrollAnimation->stop();
+    if (!animated) {
+        const QScopedValueRollback<bool> ours(m_scrolling, true);
+        verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+        return;
+    }
+    m_scrollAnimation->setStartValue(verticalScrollBar()->value());
+    m_scrollAnimation->setEndValue(verticalScrollBar()->maximum());
+    m_scrollAnimation->start();
+}
+
+bool MessageListView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == viewport() && event->type() == QEvent::Resize && m_column->width() != viewport()->width())
+        relayout(0);
+    return QScrollArea::eventFilter(watched, event);
+}

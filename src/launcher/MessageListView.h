@@ -1,0 +1,60 @@
+#pragma once
+
+#include "launcher/ChatMessage.h"
+
+#include <QList>
+#include <QScrollArea>
+#include <QTimer>
+
+#include <optional>
+
+class ErrorBubble;
+class MessageBubble;
+class QVariantAnimation;
+
+// The scrolling conversation: the error bubble, then one bubble per message.
+// Rows are placed by hand so that a change to the last message moves nothing
+// above it. A long conversation is built from the bottom up: what is on
+// screen first, older messages in small batches after that.
+class MessageListView : public QScrollArea
+{
+    Q_OBJECT
+
+public:
+    explicit MessageListView(QWidget *parent = nullptr);
+
+    void setMessages(const QList<ChatMessage> &messages);
+    void appendMessage(const ChatMessage &message);
+    void updateMessage(int index, const ChatMessage &message);
+    void setErrorText(const std::optional<QString> &text);
+
+    int messageCount() const { return m_pending.size() + m_bubbles.size(); }
+    // The bubble of a message, or null while it is still waiting to be built.
+    MessageBubble *bubbleAt(int index) const;
+    bool isFullyBuilt() const { return m_pending.isEmpty(); }
+    ErrorBubble *errorBubble() const { return m_error; }
+
+    void scrollToBottom(bool animated);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    MessageBubble *makeBubble(const ChatMessage &message);
+    void relayout(int fromRow);
+    void buildOlderBatch();
+    int rowWidth() const;
+    int firstRowTop() const;
+    void followBottom();
+
+    QWidget *m_column;
+    ErrorBubble *m_error = nullptr;
+    QList<ChatMessage> m_pending;      // the oldest messages, not built yet
+    QList<MessageBubble *> m_bubbles;  // the rest, in order
+    QList<int> m_tops;
+    int m_columnHeight = 0;
+    bool m_pinned = true;              // the view follows the bottom
+    bool m_scrolling = false;          // a scroll of our own is under way
+    QTimer m_batchTimer;
+    QVariantAnimation *m_scrollAnimation;
+};

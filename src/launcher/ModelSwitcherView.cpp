@@ -1,0 +1,132 @@
+#include "launcher/ModelSwitcherView.h"
+
+#include "launcher/LauncherColors.h"
+#include "launcher/LauncherViewModel.h"
+#include "launcher/ModelNames.h"
+#include "launcher/SymbolIcon.h"
+#include "llm/LLMProvider.h"
+#include "platform/Preferences.h"
+#include "platform/UserDefaults.h"
+
+#include <QMenu>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace {
+
+constexpr int kIconSize = 11;
+constexpr int kSpacing = 4;
+constexpr int kPadX = 8;
+constexpr int kPadY = 4;
+
+QFont labelFont(QFont font)
+{
+    font.setPixelSize(11);
+    font.setWeight(QFont::Medium);
+    return font;
+}
+
+QAction *addHeader(QMenu *menu, const QString &text)
+{
+    QAction *header = menu->addAction(text);
+    header->setEnabled(false);
+    QFont font = header->font();
+    font.setBold(true);
+    header->setFont(font);
+    return header;
+}
+
+} // namespace
+
+ModelSwitcherView::ModelSwitcherView(LauncherViewModel &vm, UserDefaults &defaults, QWidget *parent)
+    : QAbstractButton(parent)
+    , m_vm(vm)
+    , m_defaults(defaults)
+    , m_menu(new QMenu(this))
+{
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::NoFocus);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    for (auto signal : {&LauncherViewModel::selectedProviderChanged, &LauncherViewModel::selectedGeminiModelChanged,
+                        &LauncherViewModel::selectedOpenRouterModelChanged})
+        connect(&m_vm, signal, this, &ModelSwitcherView::refreshLabel);
+    connect(this, &QAbstractButton::clicked, this, [this] {
+        rebuildMenu();
+        m_menu->popup(mapToGlobal(QPoint(0, height() + 2)));
+    });
+    refreshLabel();
+}
+
+QMenu *ModelSwitcherView::menu()
+{
+    rebuildMenu();
+    return m_menu;
+}
+
+void ModelSwitcherView::rebuildMenu()
+{
+    m_menu->clear();
+    const QString gemini = rawValue(LLMProvider::Gemini);
+    const QString openRouter = rawValue(LLMProvider::OpenRouter);
+
+    addHeader(m_menu, QStringLiteral("Gemini Models"));
+    for (const QString &model : defaultGeminiModels()) {
+        QAction *entry = m_menu->addAction(model);
+        entry->setCheckable(true);
+        entry->setChecked(m_vm.selectedProvider() == gemini && m_vm.selectedGeminiModel() == model);
+        connect(entry, &QAction::triggered, this, [this, gemini, model] {
+            m_vm.setSelectedProvider(gemini);
+            m_vm.setSelectedGeminiModel(model);
+        });
+    }
+
+    m_menu->addSeparator();
+    addHeader(m_menu, QStringLiteral("OpenRouter Models"));
+    const QStringList cached = m_defaults.stringList(Preferences::cachedOpenRouterModels);
+    if (cached.isEmpty()) {
+        m_menu->addAction(QStringLiteral("No OpenRouter models (fetch in Settings)"))->setEnabled(false);
+        return;
+    }
+    for (const QString &model : cached) {
+        QAction *entry = m_menu->addAction(model);
+        entry->setCheckable(true);
+        entry->setChecked(m_vm.selectedProvider() == openRouter && m_vm.selectedOpenRouterModel() == model);
+        connect(entry, &QAction::triggered, this, [this, openRouter, model] {
+            m_vm.setSelectedProvider(openRouter);
+            m_vm.setSelectedOpenRouterModel(model);
+        });
+    }
+}
+
+void ModelSwitcherView::refreshLabel()
+{
+    setText(formatModelName(m_vm.selectedModel()));
+    updateGeometry();
+    update();
+}
+
+QSize ModelSwitcherView::sizeHint() const
+{
+    const QFontMetrics metrics(labelFont(font()));
+    return QSize(kPadX * 2 + kIconSize + kSpacing + metrics.horizontalAdvance(text()),
+                 kPadY * 2 + qMax(kIconSize, metrics.height()));
+}
+
+void ModelSwitcherView::paintEvent(QPaintEvent *)
+{
+    const LauncherColors colors = LauncherColors::of(this);
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (isDown())
+        painter.setOpacity(0.7);
+    QPainterPath background;
+    background.addRoundedRect(QRectF(rect()), 8, 8);
+    painter.fillPath(background, withOpacity(colors.secondary, 0.1));
+    const qreal iconTop = (height() - kIconSize) / 2.0;
+    painter.drawPixmap(QPointF(kPadX, iconTop),
+                       symbolPixmap(QStringLiteral("sparkles"), kIconSize, colors.primary, devicePixelRatioF()));
+    painter.setFont(labelFont(font()));
+    painter.setPen(colors.primary);
+    painter.drawText(QRect(kPadX + kIconSize + kSpacing, 0, width(), height()), Qt::AlignLeft | Qt::AlignVCenter,
+                     text());
+}

@@ -1,0 +1,89 @@
+#include "launcher/MultilineTextField.h"
+
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QTextBlock>
+
+MultilineTextField::MultilineTextField(QWidget *parent)
+    : QPlainTextEdit(parent)
+{
+    setFrameShape(QFrame::NoFrame);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setTabChangesFocus(true);
+    setAutoFillBackground(false);
+    viewport()->setAutoFillBackground(false);
+    QFont font = this->font();
+    font.setPixelSize(14);
+    setFont(font);
+    document()->setDocumentMargin(0);
+    setViewportMargins(0, 2, 0, 2);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+
+    connect(document(), &QTextDocument::contentsChanged, this, [this] {
+        updateGeometry();
+        if (!m_settingText)
+            Q_EMIT textEdited(toPlainText());
+    });
+}
+
+void MultilineTextField::setText(const QString &text)
+{
+    if (text == toPlainText())
+        return;
+    const int start = textCursor().selectionStart();
+    m_settingText = true;
+    setPlainText(text);
+    m_settingText = false;
+    QTextCursor caret = textCursor();
+    caret.setPosition(qMin(start, int(text.size())));
+    setTextCursor(caret);
+}
+
+void MultilineTextField::setHeightLimits(int minimum, int maximum)
+{
+    m_minimumHeight = minimum;
+    m_maximumHeight = maximum;
+    updateGeometry();
+}
+
+int MultilineTextField::contentHeight() const
+{
+    // The plain-text layout measures the document in lines.
+    const qreal lines = qMax<qreal>(1, document()->size().height());
+    return qRound(lines * fontMetrics().lineSpacing()) + 4;
+}
+
+QSize MultilineTextField::sizeHint() const
+{
+    return QSize(200, qBound(m_minimumHeight, contentHeight(), m_maximumHeight));
+}
+
+QSize MultilineTextField::minimumSizeHint() const
+{
+    return QSize(50, m_minimumHeight);
+}
+
+void MultilineTextField::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (event->modifiers() & Qt::ShiftModifier) {
+            textCursor().insertText(QStringLiteral("\n"));
+            ensureCursorVisible();
+        } else {
+            Q_EMIT submitted();
+        }
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void MultilineTextField::insertFromMimeData(const QMimeData *source)
+{
+    // Plain text only: styled text arrives without its styling.
+    if (source->hasText())
+        textCursor().insertText(source->text());
+}

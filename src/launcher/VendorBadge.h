@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QPixmap>
+#include <QString>
+
+#include <optional>
+
+// Our own small vendor badges for the logo names of providerImageName(): a
+// rounded tile in a vendor colour with the vendor's initial. Unknown names
+// have no picture.
+std::optional<QPixmap> vendorBadge(const QString &imageName, int pointSize, qreal devicePixelRatio = 1.0);
