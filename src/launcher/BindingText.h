@@ -5,5 +5,5 @@
 
 // A stored hotkey binding ({"keyCode", "modifiers"}: virtual key code and
 // Carbon modifier bits) written the way Qt writes shortcuts here
-// ("Ctrl+Meta+S"). Empty when the record is unusable.
+// ("Meta+Ctrl+S"). Empty when the record is unusable.
 QString bindingShortcutText(const QVariantMap &binding);
