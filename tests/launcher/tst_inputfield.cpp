@@ -96,7 +96,7 @@ void TestInputField::pastedStyledTextArrivesPlain()
     QGuiApplication::clipboard()->setMimeData(styled);
     field.paste();
     QCOMPARE(field.text(), QStringLiteral("bold and italic"));
-    QVERIFY(!field.document()->toHtml().contains(QLatin1String("font-weight")));
+    QVERIFY(!field.document()->toHtml().contains(QLatin1String("font-weight:700")));
 }
 
 void TestInputField::editingShortcutsWorkAndLauncherShortcutsPassThrough()

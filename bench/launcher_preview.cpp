@@ -1,0 +1,97 @@
+// Shows the launcher view in a 700 by 540 frameless window in one of its
+// states, for looking at it: launcher_preview STATE [System|Light|Dark]
+// with STATE one of empty, stream, thinking, error, sidebar.
+
+#include "history/Conversation.h"
+#include "history/ConversationStore.h"
+#include "launcher/LauncherView.h"
+#include "launcher/LauncherViewModel.h"
+#include "launcher/MultilineTextField.h"
+#include "launcher/InputBar.h"
+#include "platform/Preferences.h"
+#include "platform/UserDefaults.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+// The panel's own dark, translucent, rounded ground, as the launcher window paints it.
+class Panel : public QWidget
+{
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPainterPath ground;
+        ground.addRoundedRect(QRectF(rect()), 20, 20);
+        painter.fillPath(ground, QColor(28, 28, 30, 235));
+    }
+};
+
+const char *kAnswer = R"(Here is a **small** example with `inline code` and *emphasis*.
+
+```python
+def fib(n):
+    # the classic one
+    if n < 2:
+        return n
+    return fib(n - 1) + fib(n - 2)  # 2 calls
+
+print("fib(10) = " + str(fib(10)))
+```
+
+The function calls itself twice, so its cost grows quickly. A long line follows to show that code blocks scroll sideways rather than wrap)";
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toUtf8());
+    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toUtf8());
+    QApplication app(argc, argv);
+    const QString state = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("empty");
+    UserDefaults defaults(home.filePath(QStringLiteral("preferences.json")));
+    defaults.set(Preferences::appTheme, argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("Dark"));
+
+    Panel panel;
+    panel.setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    panel.setAttribute(Qt::WA_TranslucentBackground);
+    panel.resize(700, 540);
+    auto *layout = new QVBoxLayout(&panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto *view = new LauncherView(defaults, home.filePath(QStringLiteral("conversations.json")), &panel);
+    layout->addWidget(view);
+    LauncherViewModel &vm = view->viewModel();
+
+    using Role = ChatMessage::Role;
+    const ChatMessage question(Role::User, QStringLiteral("Show me a **recursive** Fibonacci in Python"));
+    if (state == QLatin1String("stream")) {
+        vm.setMessages({question, ChatMessage(Role::Assistant, QString::fromUtf8(kAnswer).append(QString(80, QLatin1Char('.'))),
+                                              std::nullopt, QStringLiteral("image/png"), true)});
+    } else if (state == QLatin1String("thinking")) {
+        vm.setMessages({question, ChatMessage(Role::Assistant, QString(), std::nullopt, QStringLiteral("image/png"), true)});
+    } else if (state == QLatin1String("error")) {
+        vm.setInputText(QStringLiteral("Hello"));
+        vm.send(); // no key is stored here, so the launcher reports it
+    } else if (state == QLatin1String("sidebar")) {
+        for (const char *title : {"Explain quicksort", "A very long conversation title that needs two lines or more to show",
+                                  "Shell one-liners"}) {
+            view->store().upsert(Conversation(QString::fromUtf8(title), QDateTime::currentDateTime().addSecs(-3600),
+                                              {StoredMessage(QStringLiteral("user"), QString::fromUtf8(title))}));
+        }
+        vm.setMessages({question, ChatMessage(Role::Assistant, QString::fromUtf8(kAnswer))});
+        QTimer::singleShot(100, view, [view] { view->setSidebarOpen(true); });
+    } else {
+        view->inputBar()->field()->setFocus();
+    }
+    panel.show();
+    view->focusInput();
+    return app.exec();
+}

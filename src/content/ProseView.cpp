@@ -1,0 +1,92 @@
+#include "content/ProseView.h"
+
+#include "content/InlineRendering.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QWheelEvent>
+
+ProseView::ProseView(QWidget *parent)
+    : QTextEdit(parent)
+{
+    setReadOnly(true);
+    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard | Qt::LinksAccessibleByMouse);
+    setFrameShape(QFrame::NoFrame);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setLineWrapMode(QTextEdit::FixedPixelWidth);
+    setUndoRedoEnabled(false);
+    setContextMenuPolicy(Qt::DefaultContextMenu);
+    setAutoFillBackground(false);
+    viewport()->setAutoFillBackground(false);
+    viewport()->setCursor(Qt::IBeamCursor);
+    document()->setDocumentMargin(0);
+    document()->setUndoRedoEnabled(false);
+    QFont font = this->font();
+    font.setPixelSize(14);
+    setFont(font);
+    document()->setDefaultFont(font);
+    setFocusPolicy(Qt::ClickFocus);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+}
+
+void ProseView::setRawText(const QString &text)
+{
+    if (text == m_raw)
+        return;
+    // Only text that grew past the settled part can keep what is already rendered.
+    const bool grew = text.size() > m_raw.size() && text.startsWith(m_raw);
+    const int from = grew ? m_stableLength : 0;
+    m_raw = text;
+    render(from);
+    Q_EMIT contentSizeChanged();
+}
+
+void ProseView::render(int from)
+{
+    QTextCursor cursor(document());
+    if (from == 0) {
+        document()->clear();
+        m_stableDocumentPosition = 0;
+    } else {
+        cursor.setPosition(m_stableDocumentPosition);
+        cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+    }
+    // The settled part of the new tail is rendered on its own, so its end is
+    // known as a document position for the next update.
+    const QString tail = m_raw.mid(from);
+    const int settled = stableInlinePrefixLength(tail);
+    insertInlineMarkdown(cursor, tail.left(settled));
+    m_stableLength = from + settled;
+    m_stableDocumentPosition = cursor.position();
+    insertInlineMarkdown(cursor, tail.mid(settled));
+}
+
+void ProseView::setLayoutWidth(int width)
+{
+    width = qMax(1, width);
+    if (width == m_layoutWidth)
+        return;
+    m_layoutWidth = width;
+    setLineWrapColumnOrWidth(width);
+    document()->setTextWidth(width);
+}
+
+int ProseView::idealWidth() const
+{
+    return qCeil(document()->idealWidth()) + 1;
+}
+
+int ProseView::contentHeight() const
+{
+    return qCeil(document()->size().height());
+}
+
+void ProseView::wheelEvent(QWheelEvent *event)
+{
+    // Never scrolls itself: the conversation scrolls.
+    event->ignore();
+}

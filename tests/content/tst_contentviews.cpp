@@ -1,0 +1,180 @@
+#include "content/CodeBlockView.h"
+#include "content/MessageContent.h"
+#include "content/ProseView.h"
+#include "content/SyntaxColoredCodeView.h"
+#include "content/SyntaxColoring.h"
+
+#include <QAbstractButton>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QTest>
+#include <QTextBlock>
+
+namespace {
+
+// The text of a document with what its characters look like, merged into runs.
+QStringList describe(const QTextDocument *document)
+{
+    QStringList runs;
+    QString last;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QTextCharFormat f = fragment.charFormat();
+            const QString look = QStringLiteral("w%1 i%2 s%3 a%4 m%5 c%6")
+                                     .arg(f.fontWeight())
+                                     .arg(f.fontItalic())
+                                     .arg(f.fontStrikeOut())
+                                     .arg(f.anchorHref())
+                                     .arg(f.fontFixedPitch() || f.font().fixedPitch())
+                                     .arg(f.foreground().color().name());
+            for (QChar c : fragment.text()) {
+                if (look != last || runs.isEmpty()) {
+                    runs.append(look + QLatin1Char('|'));
+                    last = look;
+                }
+                runs.last().append(c);
+            }
+        }
+        if (block.next().isValid())
+            runs.last().append(QLatin1Char('\n'));
+    }
+    return runs;
+}
+
+QStringList fragmentsOf(const QString &text, int size)
+{
+    QStringList prefixes;
+    for (int end = size; end < text.size(); end += size)
+        prefixes.append(text.left(end));
+    prefixes.append(text);
+    return prefixes;
+}
+
+const char *kMarkdown = "Intro with **bold** and *soft* words.\n\n"
+                        "A `code span`, a [link](https://example.org) and ~~gone~~.\n"
+                        "**bold that spans\na line break**\n\n"
+                        "# not a heading\n- not a list\n\n"
+                        "Unclosed **marker stays literal";
+
+const char *kCode = "#include <x>\n"
+                    "const s = \"a // not a comment\";\n"
+                    "let t = `multi\nline` + 'q\\'s';\n"
+                    "/* block\n comment 42 */ return 3.14 in index\n"
+                    "x = \"never closed\n# hash line with if and 7\n";
+
+} // namespace
+
+class TestContentViews : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void streamedProseLooksLikeOnePass_data();
+    void streamedProseLooksLikeOnePass();
+    void streamedCodeIsColouredLikeOnePass_data();
+    void streamedCodeIsColouredLikeOnePass();
+    void streamingTouchesOnlyTheLastEntry();
+    void blankMessagesShowNothing();
+    void codeBlockLabelAndCopy();
+};
+
+void TestContentViews::streamedProseLooksLikeOnePass_data()
+{
+    QTest::addColumn<int>("fragment");
+    for (int size : {1, 3, 17})
+        QTest::addRow("fragments of %d", size) << size;
+}
+
+void TestContentViews::streamedProseLooksLikeOnePass()
+{
+    QFETCH(int, fragment);
+    const QString text = QString::fromUtf8(kMarkdown);
+    ProseView streamed;
+    for (const QString &prefix : fragmentsOf(text, fragment))
+        streamed.setRawText(prefix);
+    ProseView whole;
+    whole.setRawText(text);
+    QCOMPARE(describe(streamed.document()), describe(whole.document()));
+    QVERIFY(describe(whole.document()).join(QString()).contains(QLatin1String("# not a heading")));
+}
+
+void TestContentViews::streamedCodeIsColouredLikeOnePass_data()
+{
+    QTest::addColumn<int>("fragment");
+    for (int size : {1, 4, 9})
+        QTest::addRow("fragments of %d", size) << size;
+}
+
+void TestContentViews::streamedCodeIsColouredLikeOnePass()
+{
+    QFETCH(int, fragment);
+    const QString code = QString::fromUtf8(kCode);
+    SyntaxColoredCodeView streamed(QString(), QStringLiteral("js"));
+    for (const QString &prefix : fragmentsOf(code, fragment))
+        streamed.setCode(prefix);
+    SyntaxColoredCodeView whole(code, QStringLiteral("js"));
+    QCOMPARE(describe(streamed.document()), describe(whole.document()));
+    QCOMPARE(streamed.toPlainText(), code);
+
+    // And both agree with the colouring pass itself.
+    QList<SyntaxColorRun> runs = syntaxColorRuns(code);
+    QTextCursor cursor(whole.document());
+    for (const SyntaxColorRun &run : runs) {
+        cursor.setPosition(int(run.start) + 1);
+        QCOMPARE(cursor.charFormat().foreground().color(), syntaxColorValue(run.color));
+    }
+}
+
+void TestContentViews::streamingTouchesOnlyTheLastEntry()
+{
+    const QString answer = QStringLiteral("Intro\n\n```py\nprint(1)\n```\nMiddle text\n```\nraw\n```\nEnd");
+    MessageContent content(QString(), false);
+    content.setLayoutWidth(400);
+    QList<QWidget *> seen;
+    for (const QString &prefix : fragmentsOf(answer, 2)) {
+        content.setRaw(prefix);
+        const QList<QWidget *> entries = content.entries();
+        // Entries before the last one of the previous update are never rebuilt.
+        for (int index = 0; index + 1 < seen.size() && index < entries.size(); ++index)
+            QCOMPARE(entries.at(index), seen.at(index));
+        seen = entries;
+    }
+    const QList<QWidget *> entries = content.entries();
+    QCOMPARE(entries.size(), 5);
+    QCOMPARE(qobject_cast<CodeBlockView *>(entries.at(1))->codeBody(), QStringLiteral("print(1)"));
+    QCOMPARE(qobject_cast<CodeBlockView *>(entries.at(3))->codeBody(), QStringLiteral("raw"));
+    QCOMPARE(qobject_cast<ProseView *>(entries.at(4))->rawText(), QStringLiteral("End"));
+    QVERIFY(content.contentHeight() > 0);
+}
+
+void TestContentViews::blankMessagesShowNothing()
+{
+    for (const QString &raw : {QString(), QStringLiteral("  \n\n \t")}) {
+        MessageContent content(raw, false);
+        content.setLayoutWidth(300);
+        for (QWidget *entry : content.entries())
+            QVERIFY(entry->isHidden());
+        QCOMPARE(content.contentHeight(), 0);
+    }
+}
+
+void TestContentViews::codeBlockLabelAndCopy()
+{
+    CodeBlockView unnamed(QString(), QStringLiteral("x"));
+    QCOMPARE(unnamed.findChild<QLabel *>()->text(), QStringLiteral("code"));
+
+    const QString body = QStringLiteral("echo \"hi\"\n\tindented\n");
+    CodeBlockView block(QStringLiteral("py"), body);
+    QCOMPARE(block.findChild<QLabel *>()->text(), QStringLiteral("py"));
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    block.copyButton()->click();
+    QCOMPARE(QGuiApplication::clipboard()->text(), body); // no fences, no language
+    QCOMPARE(block.copyButton()->text(), QStringLiteral("Copied!"));
+    QTRY_COMPARE_WITH_TIMEOUT(block.copyButton()->text(), QStringLiteral("Copy"), 4000);
+    QVERIFY(!block.copied());
+}
+
+QTEST_MAIN(TestContentViews)
+#include "tst_contentviews.moc"
