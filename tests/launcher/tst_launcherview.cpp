@@ -1,0 +1,309 @@
+#include "content/MessageContent.h"
+#include "history/ConversationSidebarView.h"
+#include "history/ConversationStore.h"
+#include "launcher/EmptyStateView.h"
+#include "launcher/ErrorBubble.h"
+#include "launcher/InputBar.h"
+#include "launcher/LauncherView.h"
+#include "launcher/LauncherViewModel.h"
+#include "launcher/MessageBubble.h"
+#include "launcher/MessageListView.h"
+#include "launcher/ModelSwitcherView.h"
+#include "launcher/MultilineTextField.h"
+#include "launcher/SymbolButton.h"
+#include "platform/Preferences.h"
+#include "platform/UserDefaults.h"
+#include "services/KeychainHelper.h"
+#include "support/IsolatedHome.h"
+#include "support/LoopbackServer.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QImageWriter>
+#include <QListView>
+#include <QMenu>
+#include <QShortcut>
+#include <QTest>
+
+namespace {
+
+using Role = ChatMessage::Role;
+
+struct Launcher
+{
+    IsolatedHome home;
+    UserDefaults defaults{home.configHome() + QStringLiteral("/Tarnwick/preferences.json")};
+    LauncherView view{defaults, home.dataHome() + QStringLiteral("/Tarnwick/conversations.json")};
+    LauncherViewModel &vm = view.viewModel();
+
+    Launcher()
+    {
+        view.resize(700, 540);
+        view.show();
+        QApplication::setActiveWindow(&view);
+    }
+};
+
+ChatMessage streamingAnswer(const QString &content = QString())
+{
+    return ChatMessage(Role::Assistant, content, std::nullopt, QStringLiteral("image/png"), true);
+}
+
+QByteArray imageBytes(const char *format)
+{
+    QImage image(8, 6, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter(&buffer, format).write(image);
+    return buffer.data();
+}
+
+} // namespace
+
+class TestLauncherView : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void sendButtonFollowsInputAndAttachment_data();
+    void sendButtonFollowsInputAndAttachment();
+    void stopShortcutOnlyWhileLoading();
+    void conversationAreaShowsEmptyStateErrorOrMessages();
+    void streamingAnswerGoesThroughItsStages();
+    void savingFollowsTheMessages();
+    void sidebarDeleteOfTheOpenConversationStartsANewOne();
+    void modelMenuSwitchesProviderAndModel();
+    void themeFollowsThePreferenceLive();
+    void pickedImageFilesAttachAsPng();
+};
+
+void TestLauncherView::sendButtonFollowsInputAndAttachment_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<bool>("image");
+    QTest::addColumn<bool>("enabled");
+    QTest::newRow("empty") << QString() << false << false;
+    QTest::newRow("spaces and line breaks") << QStringLiteral("  \n \t") << false << false;
+    QTest::newRow("text") << QStringLiteral(" hi ") << false << true;
+    QTest::newRow("blank with an image") << QStringLiteral("  \n") << true << true;
+}
+
+void TestLauncherView::sendButtonFollowsInputAndAttachment()
+{
+    QFETCH(QString, input);
+    QFETCH(bool, image);
+    QFETCH(bool, enabled);
+    Launcher launcher;
+    launcher.view.inputBar()->field()->insertPlainText(input); // as typed
+    if (image)
+        launcher.vm.setAttachedImage(QImage(4, 4, QImage::Format_RGB32));
+    SymbolButton *send = launcher.view.inputBar()->sendButton();
+    QCOMPARE(launcher.vm.inputText(), input);
+    QCOMPARE(send->isEnabled(), enabled);
+    QCOMPARE(send->symbolName(), QStringLiteral("arrow.up.circle.fill"));
+}
+
+void TestLauncherView::stopShortcutOnlyWhileLoading()
+{
+    Launcher launcher;
+    LoopbackServer server;
+    ScriptedResponse stalled = ScriptedResponse::withBody(200, "data: {\"candidates\":[{\"content\":{\"parts\":[{\"text\":\"Hel\"}]}}]}\n\n");
+    stalled.ending = ScriptedResponse::Ending::Stall;
+    server.enqueue(stalled);
+    qputenv("TARNWICK_GEMINI_BASE_URL", server.baseUrl().toUtf8());
+    if (!KeychainHelper::save(KeychainHelper::geminiAccount, QStringLiteral("test-key")))
+        QSKIP("no key store answers in this session");
+
+    MultilineTextField *field = launcher.view.inputBar()->field();
+    QVERIFY(!launcher.view.stopShortcut()->isEnabled());
+    QTest::keyClicks(field, QStringLiteral("Hello"));
+    QTest::keyClick(field, Qt::Key_Return);
+    QVERIFY(launcher.vm.isLoading());
+    QVERIFY(launcher.view.stopShortcut()->isEnabled());
+    QCOMPARE(launcher.view.inputBar()->sendButton()->symbolName(), QStringLiteral("stop.circle.fill"));
+    QTRY_COMPARE(launcher.vm.messages().last().content, QStringLiteral("Hel"));
+
+    QTest::keyClick(field, Qt::Key_Period, Qt::ControlModifier);
+    QVERIFY(!launcher.vm.isLoading());
+    QVERIFY(!launcher.vm.messages().last().isStreaming);
+    QVERIFY(!launcher.view.stopShortcut()->isEnabled());
+    QCOMPARE(launcher.view.inputBar()->sendButton()->symbolName(), QStringLiteral("arrow.up.circle.fill"));
+    qunsetenv("TARNWICK_GEMINI_BASE_URL");
+}
+
+void TestLauncherView::conversationAreaShowsEmptyStateErrorOrMessages()
+{
+    Launcher launcher;
+    QVERIFY(launcher.view.showsEmptyState());
+    launcher.vm.setSelectedProvider(QStringLiteral("OpenRouter"));
+    launcher.vm.setSelectedOpenRouterModel(QStringLiteral("mistralai/large"));
+    QVERIFY(!launcher.view.emptyState()->showsVendorLogo()); // the brand mark stands in
+    launcher.vm.setSelectedOpenRouterModel(QStringLiteral("openai/o3-mini"));
+    QVERIFY(launcher.view.emptyState()->showsVendorLogo());
+
+    // No key anywhere: the error shows above an empty list.
+    launcher.vm.setInputText(QStringLiteral("Hello"));
+    launcher.vm.send();
+    QVERIFY(launcher.vm.errorMessage().has_value());
+    QVERIFY(!launcher.view.showsEmptyState());
+    QVERIFY(launcher.view.messageList()->errorBubble());
+    QCOMPARE(launcher.view.messageList()->errorBubble()->text(), *launcher.vm.errorMessage());
+    QCOMPARE(launcher.view.messageList()->messageCount(), 0);
+}
+
+void TestLauncherView::streamingAnswerGoesThroughItsStages()
+{
+    Launcher launcher;
+    const QByteArray png = imageBytes("PNG");
+    launcher.vm.setMessages({ChatMessage(Role::User, QString(), png), streamingAnswer()});
+    MessageListView *list = launcher.view.messageList();
+    MessageBubble *picture = list->bubbleAt(0);
+    QVERIFY(picture->showsPicture());
+    QVERIFY(!picture->showsBubble());
+
+    MessageBubble *answer = list->bubbleAt(1);
+    QVERIFY(answer->showsTypingDots());
+    QCOMPARE(answer->statusText(), QStringLiteral("Tarnwick is thinking…"));
+    list->updateMessage(1, streamingAnswer(QStringLiteral("Hi **there**")));
+    QVERIFY(!answer->showsTypingDots());
+    QCOMPARE(answer->statusText(), QStringLiteral("Tarnwick is generating…"));
+    list->updateMessage(1, ChatMessage(Role::Assistant, QStringLiteral("Hi **there**")));
+    QCOMPARE(answer->statusText(), QString());
+    QVERIFY(answer->content()->contentHeight() > 0);
+}
+
+void TestLauncherView::savingFollowsTheMessages()
+{
+    Launcher launcher;
+    ConversationStore &store = launcher.view.store();
+    launcher.view.startNewConversation();
+    QVERIFY(store.conversations().isEmpty()); // an empty conversation is not saved
+
+    launcher.vm.setMessages({ChatMessage(Role::User, QStringLiteral("  Explain quicksort \n")),
+                             ChatMessage(Role::Assistant, QStringLiteral("Pick a pivot"))});
+    QCOMPARE(store.conversations().size(), 1);
+    const QUuid first = launcher.view.activeConversationID();
+    QCOMPARE(store.conversations().first().id, first);
+    QCOMPARE(store.conversations().first().title, QStringLiteral("Explain quicksort"));
+
+    launcher.view.startNewConversation();
+    QVERIFY(launcher.view.activeConversationID().isNull());
+    launcher.vm.setMessages({ChatMessage(Role::User, QStringLiteral("Second"))});
+    QCOMPARE(store.conversations().size(), 2);
+
+    // Reopening saves again under the conversation's own id, not a new one.
+    const Conversation stored = store.conversations().last();
+    QCOMPARE(stored.id, first);
+    launcher.view.loadConversation(stored);
+    QCOMPARE(launcher.view.activeConversationID(), first);
+    QCOMPARE(store.conversations().size(), 2);
+    QCOMPARE(launcher.vm.messages().size(), 2);
+    QVERIFY(!launcher.vm.messages().first().isStreaming);
+}
+
+void TestLauncherView::sidebarDeleteOfTheOpenConversationStartsANewOne()
+{
+    Launcher launcher;
+    ConversationStore &store = launcher.view.store();
+    store.upsert(Conversation(QStringLiteral("Older"), QDateTime::currentDateTime().addDays(-1),
+                              {StoredMessage(QStringLiteral("user"), QStringLiteral("Older"))}));
+    launcher.vm.setMessages({ChatMessage(Role::User, QStringLiteral("Open one"))});
+    const QUuid open = launcher.view.activeConversationID();
+
+    launcher.view.setSidebarOpen(true);
+    ConversationSidebarView *sidebar = launcher.view.sidebar();
+    QVERIFY(sidebar);
+    QCOMPARE(sidebar->list()->model()->rowCount(), 2);
+    QCOMPARE(sidebar->activeID(), open);
+
+    sidebar->deleteRow(1); // not the open one: the launcher is left alone
+    QCOMPARE(launcher.view.activeConversationID(), open);
+    QCOMPARE(launcher.vm.messages().size(), 1);
+
+    sidebar->deleteRow(0); // the open one
+    QVERIFY(launcher.view.activeConversationID().isNull());
+    QVERIFY(launcher.vm.messages().isEmpty());
+    QVERIFY(store.conversations().isEmpty());
+    QVERIFY(!launcher.view.isSidebarOpen());
+    QVERIFY(launcher.view.showsEmptyState());
+    if (launcher.view.sidebar())
+        QVERIFY(launcher.view.sidebar()->showsEmptyState());
+}
+
+void TestLauncherView::modelMenuSwitchesProviderAndModel()
+{
+    Launcher launcher;
+    launcher.defaults.set(Preferences::cachedOpenRouterModels,
+                          QStringList{QStringLiteral("anthropic/claude-x"), QStringLiteral("openai/o3-mini")});
+    launcher.vm.setSelectedProvider(QStringLiteral("Gemini"));
+    launcher.vm.setSelectedGeminiModel(QStringLiteral("gemini-2.5-pro"));
+    ModelSwitcherView *switcher = launcher.view.findChild<ModelSwitcherView *>();
+    QCOMPARE(switcher->text(), QStringLiteral("2.5 Pro ✦"));
+
+    auto entry = [&](const QString &label) -> QAction * {
+        for (QAction *action : switcher->menu()->actions()) {
+            if (action->text() == label)
+                return action;
+        }
+        return nullptr;
+    };
+    QVERIFY(entry(QStringLiteral("gemini-2.5-pro"))->isChecked());
+    QVERIFY(!entry(QStringLiteral("openai/o3-mini"))->isChecked());
+
+    entry(QStringLiteral("anthropic/claude-x"))->trigger();
+    QCOMPARE(launcher.vm.selectedProvider(), QStringLiteral("OpenRouter"));
+    QCOMPARE(launcher.vm.selectedOpenRouterModel(), QStringLiteral("anthropic/claude-x"));
+    QCOMPARE(launcher.vm.selectedGeminiModel(), QStringLiteral("gemini-2.5-pro")); // kept for a switch back
+    QCOMPARE(switcher->text(), QStringLiteral("claude-x"));
+    QVERIFY(!entry(QStringLiteral("gemini-2.5-pro"))->isChecked());
+
+    entry(QStringLiteral("gemini-1.5-pro"))->trigger();
+    QCOMPARE(launcher.vm.selectedProvider(), QStringLiteral("Gemini"));
+    QCOMPARE(launcher.vm.selectedGeminiModel(), QStringLiteral("gemini-1.5-pro"));
+
+    launcher.defaults.remove(Preferences::cachedOpenRouterModels);
+    QAction *none = entry(QStringLiteral("No OpenRouter models (fetch in Settings)"));
+    QVERIFY(none && !none->isEnabled());
+}
+
+void TestLauncherView::themeFollowsThePreferenceLive()
+{
+    Launcher launcher;
+    auto textIsLight = [&] { return launcher.view.palette().color(QPalette::WindowText).lightness() > 128; };
+    launcher.defaults.set(Preferences::appTheme, QStringLiteral("Dark"));
+    QVERIFY(textIsLight());
+    launcher.defaults.set(Preferences::appTheme, QStringLiteral("Light"));
+    QVERIFY(!textIsLight());
+    // The palette reaches the bubbles too.
+    launcher.vm.setMessages({ChatMessage(Role::Assistant, QStringLiteral("x"))});
+    QVERIFY(launcher.view.messageList()->bubbleAt(0)->palette().color(QPalette::WindowText).lightness() < 128);
+}
+
+void TestLauncherView::pickedImageFilesAttachAsPng()
+{
+    Launcher launcher;
+    QTemporaryDir dir;
+    const QString jpeg = dir.filePath(QStringLiteral("photo.jpg"));
+    QFile file(jpeg);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(imageBytes("JPEG"));
+    file.close();
+    launcher.view.attachImageFile(jpeg);
+    QVERIFY(launcher.vm.attachedImageData().has_value());
+    QVERIFY(launcher.vm.attachedImageData()->startsWith("\x89PNG"));
+    QCOMPARE(launcher.vm.attachedImageMIME(), QStringLiteral("image/png"));
+
+    launcher.vm.removeAttachment();
+    const QString broken = dir.filePath(QStringLiteral("broken.png"));
+    QFile bad(broken);
+    QVERIFY(bad.open(QIODevice::WriteOnly));
+    bad.write("not an image at all");
+    bad.close();
+    launcher.view.attachImageFile(broken);
+    launcher.view.attachImageFile(dir.filePath(QStringLiteral("missing.png")));
+    QVERIFY(!launcher.vm.attachedImageData().has_value());
+}
+
+QTEST_MAIN(TestLauncherView)
+#include "tst_launcherview.moc"
