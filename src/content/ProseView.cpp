@@ -2,9 +2,9 @@
 
 #include "content/InlineRendering.h"
 
-#include <QAbstractTextDocumentLayout>
-#include <QScrollBar>
-#include <QTextBlock>
+#include <QDesktopServices>
+#include <QMouseEvent>
+#include <QUrl>
 #include <QTextDocument>
 #include <QWheelEvent>
 
@@ -83,6 +83,15 @@ int ProseView::idealWidth() const
 int ProseView::contentHeight() const
 {
     return qCeil(document()->size().height());
+}
+
+void ProseView::mouseReleaseEvent(QMouseEvent *event)
+{
+    QTextEdit::mouseReleaseEvent(event);
+    // A click (not the end of a selection) on a link opens it.
+    const QString link = anchorAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && !link.isEmpty() && !textCursor().hasSelection())
+        QDesktopServices::openUrl(QUrl(link));
 }
 
 void ProseView::wheelEvent(QWheelEvent *event)

@@ -25,6 +25,7 @@ Q_SIGNALS:
     void contentSizeChanged();
 
 protected:
+    void mouseReleaseEvent(QMouseEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
 
 private:

@@ -22,6 +22,7 @@
 #include <QImageWriter>
 #include <QListView>
 #include <QMenu>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QTest>
 
@@ -71,6 +72,8 @@ private Q_SLOTS:
     void stopShortcutOnlyWhileLoading();
     void conversationAreaShowsEmptyStateErrorOrMessages();
     void streamingAnswerGoesThroughItsStages();
+    void streamingFollowsTheBottomOnlyWhileTheUserIsThere();
+    void longConversationOpensFromTheBottomUp();
     void savingFollowsTheMessages();
     void sidebarDeleteOfTheOpenConversationStartsANewOne();
     void modelMenuSwitchesProviderAndModel();
@@ -171,6 +174,59 @@ void TestLauncherView::streamingAnswerGoesThroughItsStages()
     list->updateMessage(1, ChatMessage(Role::Assistant, QStringLiteral("Hi **there**")));
     QCOMPARE(answer->statusText(), QString());
     QVERIFY(answer->content()->contentHeight() > 0);
+}
+
+void TestLauncherView::streamingFollowsTheBottomOnlyWhileTheUserIsThere()
+{
+    Launcher launcher;
+    QList<ChatMessage> messages;
+    for (int index = 0; index < 30; ++index)
+        messages.append(ChatMessage(Role::User, QStringLiteral("message %1").arg(index)));
+    messages.append(streamingAnswer(QStringLiteral("start")));
+    launcher.vm.setMessages(messages);
+    MessageListView *list = launcher.view.messageList();
+    QScrollBar *bar = list->verticalScrollBar();
+    QTRY_VERIFY(list->isFullyBuilt());
+    QVERIFY(bar->maximum() > 0);
+    QCOMPARE(bar->value(), bar->maximum());
+
+    QString answer = QStringLiteral("start");
+    auto grow = [&] {
+        answer += QStringLiteral("\nmore text");
+        list->updateMessage(30, streamingAnswer(answer));
+    };
+    grow();
+    QCOMPARE(bar->value(), bar->maximum());
+
+    // The user scrolls up to read (or copy) something: streaming leaves the view there.
+    bar->setValue(0);
+    grow();
+    grow();
+    QCOMPARE(bar->value(), 0);
+
+    // A message of the user's own brings the view back down.
+    list->appendMessage(ChatMessage(Role::User, QStringLiteral("next")));
+    QTRY_COMPARE(bar->value(), bar->maximum());
+}
+
+void TestLauncherView::longConversationOpensFromTheBottomUp()
+{
+    Launcher launcher;
+    QList<StoredMessage> stored;
+    for (int index = 0; index < 400; ++index)
+        stored.append(StoredMessage(index % 2 ? QStringLiteral("assistant") : QStringLiteral("user"),
+                                    QStringLiteral("message %1 with **some** text").arg(index)));
+    launcher.view.loadConversation(Conversation(QStringLiteral("Long"), QDateTime::currentDateTime(), stored));
+    MessageListView *list = launcher.view.messageList();
+    QCOMPARE(list->messageCount(), 400);
+    QVERIFY(!list->isFullyBuilt());
+    QVERIFY(list->bubbleAt(399));
+    QVERIFY(!list->bubbleAt(0));
+
+    QTRY_VERIFY(list->isFullyBuilt());
+    QCOMPARE(list->bubbleAt(0)->message().content, QStringLiteral("message 0 with **some** text"));
+    QVERIFY(list->bubbleAt(0)->geometry().bottom() < list->bubbleAt(1)->geometry().top());
+    QCOMPARE(list->verticalScrollBar()->value(), list->verticalScrollBar()->maximum());
 }
 
 void TestLauncherView::savingFollowsTheMessages()
