@@ -17,11 +17,8 @@
 #include "platform/NotificationCenter.h"
 #include "platform/Preferences.h"
 #include "platform/UserDefaults.h"
-#include "services/TextGrabber.h"
-#if __has_include("services/SpeechManager.h")
 #include "services/SpeechManager.h"
-#define TARNWICK_HAS_SPEECH 1
-#endif
+#include "services/TextGrabber.h"
 
 #include <QFile>
 #include <QFileDialog>
@@ -113,11 +110,9 @@ LauncherView::LauncherView(UserDefaults &defaults, const QString &historyFilePat
     , m_vm(std::make_unique<LauncherViewModel>(defaults))
     , m_store(std::make_unique<ConversationStore>(historyFilePath))
 {
-#ifdef TARNWICK_HAS_SPEECH
     m_speech = new SpeechManager(this);
     connect(m_speech, &SpeechManager::isListeningChanged, this, &LauncherView::syncDictation);
     connect(m_speech, &SpeechManager::liveTranscriptChanged, this, &LauncherView::syncDictation);
-#endif
     buildLayout();
     connectViewModel();
     connectTools();
@@ -131,9 +126,7 @@ LauncherView::LauncherView(UserDefaults &defaults, const QString &historyFilePat
 LauncherView::~LauncherView()
 {
     // The owned objects go while every view that listens to them still exists.
-#ifdef TARNWICK_HAS_SPEECH
     delete m_speech;
-#endif
     m_vm.reset();
     m_store.reset();
 }
@@ -305,25 +298,19 @@ void LauncherView::syncAttachment()
 
 void LauncherView::syncDictation()
 {
-#ifdef TARNWICK_HAS_SPEECH
     const bool listening = m_speech->isListening();
     m_inputBar->setListening(listening);
     m_dictation->setTranscript(m_speech->liveTranscript());
     m_dictation->setVisible(listening && !m_speech->liveTranscript().isEmpty());
-#else
-    m_dictation->hide();
-#endif
 }
 
 void LauncherView::dictate()
 {
-#ifdef TARNWICK_HAS_SPEECH
     QPointer<LauncherView> self(this);
     m_speech->toggle([self](const QString &transcript) {
         if (self)
             self->m_vm->setInputText(inputWithTranscript(self->m_vm->inputText(), transcript));
     });
-#endif
 }
 
 void LauncherView::grabText()
