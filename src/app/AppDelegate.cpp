@@ -207,7 +207,7 @@ void AppDelegate::handleScreenshotHotkey()
 void AppDelegate::openSettings()
 {
     if (!m_settingsWindow) {
-        m_settingsWindow = new SettingsWindow;
+        m_settingsWindow = new SettingsWindow(m_hotkeyManager);
         if (EventTrace::enabled())
             EventTrace::note(("settings-window " + QByteArray::number(m_settingsWindow->winId())).constData());
         auto *quitShortcut = new QShortcut(QKeySequence::Quit, m_settingsWindow);

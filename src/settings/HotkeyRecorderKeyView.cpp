@@ -1,0 +1,169 @@
+#include "settings/HotkeyRecorderKeyView.h"
+
+#include "services/KeyTable.h"
+#include "settings/KeyNames.h"
+#include "settings/SettingsColors.h"
+
+#include <QCoreApplication>
+#include <QFontDatabase>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <xcb/xcb.h>
+
+namespace {
+
+constexpr quint32 kEscapeKeyCode = 53;
+constexpr qreal kCornerRadius = 6;
+constexpr int kFontPixelSize = 13;
+
+} // namespace
+
+HotkeyRecorderKeyView::HotkeyRecorderKeyView(QWidget *parent)
+    : QWidget(parent)
+    , m_bindingText(hotkeyString(m_currentKeyCode, m_currentModifiers))
+{
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPixelSize(kFontPixelSize);
+    font.setWeight(QFont::Medium);
+    setFont(font);
+}
+
+HotkeyRecorderKeyView::~HotkeyRecorderKeyView()
+{
+    holdKeyboard(false);
+}
+
+QString HotkeyRecorderKeyView::displayText() const
+{
+    return m_isRecording ? QStringLiteral("Press keys… (Esc to cancel)") : m_bindingText;
+}
+
+void HotkeyRecorderKeyView::setRecording(bool recording)
+{
+    if (recording == m_isRecording)
+        return;
+    m_isRecording = recording;
+    if (recording)
+        setFocus(Qt::OtherFocusReason);
+    holdKeyboard(recording);
+    update();
+}
+
+void HotkeyRecorderKeyView::setBinding(quint32 keyCode, quint32 modifiers)
+{
+    if (keyCode == m_currentKeyCode && modifiers == m_currentModifiers)
+        return;
+    m_currentKeyCode = keyCode;
+    m_currentModifiers = modifiers;
+    m_bindingText = hotkeyString(keyCode, modifiers);
+    update();
+}
+
+void HotkeyRecorderKeyView::holdKeyboard(bool hold)
+{
+    if (hold == m_holdsKeyboard)
+        return;
+    m_holdsKeyboard = hold;
+    if (hold) {
+        // Filters installed last run first: ours sees the keys before the
+        // global hotkeys' filter could take them.
+        QCoreApplication::instance()->installNativeEventFilter(this);
+        grabKeyboard();
+    } else {
+        QCoreApplication::instance()->removeNativeEventFilter(this);
+        releaseKeyboard();
+    }
+}
+
+void HotkeyRecorderKeyView::capture(quint32 x11Keycode, quint32 modifiers)
+{
+    if (!m_isRecording)
+        return;
+    const std::optional<quint32> keyCode = KeyTable::virtualKeyForX11Keycode(x11Keycode);
+    // Modifier keys pressed on their own are not a combination yet.
+    if (!keyCode || KeyTable::isModifierKey(*keyCode))
+        return;
+    modifiers &= KeyTable::carbonModifierMask;
+    if (*keyCode == kEscapeKeyCode && modifiers == 0) {
+        Q_EMIT cancelled();
+        update();
+        return;
+    }
+    if (modifiers == 0)
+        return;
+    Q_EMIT changed(*keyCode, modifiers);
+    update();
+}
+
+bool HotkeyRecorderKeyView::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
+{
+    if (eventType != "xcb_generic_event_t" || keyboardGrabber() != this)
+        return false;
+    const auto *event = static_cast<const xcb_generic_event_t *>(message);
+    if ((event->response_type & 0x7f) != XCB_KEY_PRESS)
+        return false;
+    const auto *key = static_cast<const xcb_key_press_event_t *>(message);
+    capture(key->detail, KeyTable::carbonModifiersForX11(key->state));
+    return true;
+}
+
+bool HotkeyRecorderKeyView::event(QEvent *event)
+{
+    if (m_isRecording) {
+        // Every key belongs to the combination: no window shortcut (Ctrl+Return
+        // saves) and no focus move on Tab.
+        if (event->type() == QEvent::ShortcutOverride) {
+            event->accept();
+            return true;
+        }
+        if (event->type() == QEvent::KeyPress) {
+            keyPressEvent(static_cast<QKeyEvent *>(event));
+            return true;
+        }
+    }
+    return QWidget::event(event);
+}
+
+void HotkeyRecorderKeyView::keyPressEvent(QKeyEvent *event)
+{
+    // Swallowed in both states, as a control that owns the keyboard does.
+    event->accept();
+    capture(event->nativeScanCode(), KeyTable::carbonModifiersForQt(event->modifiers()));
+}
+
+void HotkeyRecorderKeyView::mousePressEvent(QMouseEvent *event)
+{
+    event->accept();
+    if (m_isRecording)
+        return;
+    setRecording(true);
+    Q_EMIT recordingStarted();
+}
+
+void HotkeyRecorderKeyView::hideEvent(QHideEvent *event)
+{
+    // A closed window must not keep the keyboard.
+    if (m_isRecording) {
+        setRecording(false);
+        Q_EMIT cancelled();
+    }
+    QWidget::hideEvent(event);
+}
+
+void HotkeyRecorderKeyView::paintEvent(QPaintEvent *)
+{
+    using namespace SettingsColors;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QColor blue = systemBlue(this);
+    const QRectF box = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    painter.setPen(QPen(m_isRecording ? blue : withAlpha(label(this), 0.15), 1));
+    painter.setBrush(m_isRecording ? withAlpha(blue, 0.25) : withAlpha(label(this), 0.05));
+    painter.drawRoundedRect(box, kCornerRadius, kCornerRadius);
+    painter.setPen(m_isRecording ? blue : label(this));
+    painter.drawText(rect(), Qt::AlignCenter, displayText());
+}

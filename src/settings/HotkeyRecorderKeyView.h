@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QAbstractNativeEventFilter>
+#include <QWidget>
+
+// Shows a hotkey binding and, while recording, turns the next key pressed
+// with at least one of Control, Option (Alt), Shift or Command (Super) into a
+// binding: a virtual key code and a Carbon modifier mask. Esc alone cancels.
+// While recording it holds the keyboard, so that global hotkeys (our own
+// included) cannot take the combination being recorded.
+class HotkeyRecorderKeyView : public QWidget, public QAbstractNativeEventFilter
+{
+    Q_OBJECT
+
+public:
+    explicit HotkeyRecorderKeyView(QWidget *parent = nullptr);
+    ~HotkeyRecorderKeyView() override;
+
+    bool isRecording() const { return m_isRecording; }
+    quint32 currentKeyCode() const { return m_currentKeyCode; }
+    quint32 currentModifiers() const { return m_currentModifiers; }
+    QString displayText() const;
+
+    void setRecording(bool recording);
+    void setBinding(quint32 keyCode, quint32 modifiers);
+
+    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
+
+Q_SIGNALS:
+    void changed(quint32 keyCode, quint32 modifiers);
+    void cancelled();
+    // A click started recording.
+    void recordingStarted();
+
+protected:
+    bool event(QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    // x11Keycode: the X11 key code (Linux evdev code + 8); modifiers: Carbon bits.
+    void capture(quint32 x11Keycode, quint32 modifiers);
+    void holdKeyboard(bool hold);
+
+    bool m_isRecording = false;
+    quint32 m_currentKeyCode = 49;
+    quint32 m_currentModifiers = 2048;
+    QString m_bindingText;
+    bool m_holdsKeyboard = false;
+};

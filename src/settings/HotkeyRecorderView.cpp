@@ -1,0 +1,52 @@
+#include "settings/HotkeyRecorderView.h"
+
+#include "settings/HotkeyRecorderKeyView.h"
+
+#include <QHBoxLayout>
+
+HotkeyRecorderView::HotkeyRecorderView(QWidget *parent)
+    : QWidget(parent)
+    , m_view(new HotkeyRecorderKeyView(this))
+{
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_view);
+    setFixedSize(160, 28);
+    setFocusProxy(m_view);
+
+    connect(m_view, &HotkeyRecorderKeyView::changed, this, [this](quint32 keyCode, quint32 modifiers) {
+        setBinding(keyCode, modifiers);
+        setRecording(false);
+    });
+    connect(m_view, &HotkeyRecorderKeyView::cancelled, this, [this] { setRecording(false); });
+    // A click starts recording in the view; the state follows, so that the
+    // form's button reads "Cancel" meanwhile.
+    connect(m_view, &HotkeyRecorderKeyView::recordingStarted, this, [this] { setRecording(true); });
+    updateView();
+}
+
+void HotkeyRecorderView::setBinding(quint32 keyCode, quint32 modifiers)
+{
+    if (keyCode == m_keyCode && modifiers == m_modifiers)
+        return;
+    m_keyCode = keyCode;
+    m_modifiers = modifiers;
+    updateView();
+    Q_EMIT bindingChanged();
+}
+
+void HotkeyRecorderView::setRecording(bool recording)
+{
+    if (recording == m_isRecording)
+        return;
+    m_isRecording = recording;
+    updateView();
+    Q_EMIT recordingChanged(recording);
+}
+
+void HotkeyRecorderView::updateView()
+{
+    m_view->setRecording(m_isRecording);
+    m_view->setBinding(m_keyCode, m_modifiers);
+    m_view->update();
+}

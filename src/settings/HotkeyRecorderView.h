@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QWidget>
+
+class HotkeyRecorderKeyView;
+
+// The hotkey recorder as the settings form places it: owns the binding shown
+// (key code, Carbon modifier mask) and the recording state, and keeps its
+// key-capturing view in step with them.
+class HotkeyRecorderView : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit HotkeyRecorderView(QWidget *parent = nullptr);
+
+    quint32 keyCode() const { return m_keyCode; }
+    quint32 modifiers() const { return m_modifiers; }
+    bool isRecording() const { return m_isRecording; }
+    HotkeyRecorderKeyView *keyView() const { return m_view; }
+
+    void setBinding(quint32 keyCode, quint32 modifiers);
+    void setRecording(bool recording);
+
+Q_SIGNALS:
+    // A new binding was recorded or set.
+    void bindingChanged();
+    void recordingChanged(bool recording);
+
+private:
+    void updateView();
+
+    quint32 m_keyCode = 49;
+    quint32 m_modifiers = 2048;
+    bool m_isRecording = false;
+    HotkeyRecorderKeyView *m_view;
+};

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include <optional>
+
+// What the current keyboard layout shows on a key (X11 key code), without
+// modifiers: the character in upper case ("K", "Ö"), or the key's symbol name
+// when it types no character ("F1"). Asks the X server's keymap; without an X
+// connection the default layout of the system stands in.
+std::optional<QString> layoutKeyName(quint32 x11Keycode);

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QColor>
+
+class QWidget;
+
+// The semantic colours the settings window draws with, taken from the
+// widget's palette so that they follow the system appearance.
+namespace SettingsColors {
+
+bool isDark(const QWidget *widget);
+QColor label(const QWidget *widget);
+// The label colour at half strength, as secondary text reads.
+QColor secondaryLabel(const QWidget *widget);
+QColor separator(const QWidget *widget);
+QColor systemBlue(const QWidget *widget);
+QColor systemGreen(const QWidget *widget);
+QColor systemRed(const QWidget *widget);
+QColor withAlpha(QColor color, qreal alpha);
+
+} // namespace SettingsColors

@@ -1,0 +1,524 @@
+#include "settings/SettingsView.h"
+
+#include "llm/LLMClient.h"
+#include "llm/LLMProvider.h"
+#include "platform/Preferences.h"
+#include "platform/UserDefaults.h"
+#include "services/HotkeyBinding.h"
+#include "services/HotkeyManager.h"
+#include "services/KeychainHelper.h"
+#include "settings/FormSection.h"
+#include "settings/HotkeyProblemText.h"
+#include "settings/HotkeyRecorderView.h"
+#include "settings/SaveStatusView.h"
+#include "settings/SegmentedControl.h"
+#include "settings/SettingsColors.h"
+#include "settings/SettingsSymbols.h"
+#include "settings/SpinnerView.h"
+
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QShortcut>
+#include <QShowEvent>
+#include <QToolButton>
+#include <QUrl>
+
+namespace {
+
+constexpr int kWidth = 540;
+constexpr int kHeight = 460;
+constexpr int kControlWidth = 240;
+constexpr int kModelMenuWidth = 200;
+
+// The six Gemini models the launcher's model switcher offers, in its order.
+QStringList geminiModelChoices()
+{
+    return {
+        QStringLiteral("gemini-3.1-pro-preview"), QStringLiteral("gemini-3-flash-preview"),
+        QStringLiteral("gemini-3.1-flash-lite-preview"), QStringLiteral("gemini-2.5-pro"),
+        QStringLiteral("gemini-2.5-flash"), QStringLiteral("gemini-1.5-pro"),
+    };
+}
+
+QStringList themeLabels()
+{
+    QStringList labels;
+    for (AppTheme theme : allAppThemes())
+        labels << rawValue(theme);
+    return labels;
+}
+
+QStringList providerLabels()
+{
+    QStringList labels;
+    for (LLMProvider provider : allLLMProviders())
+        labels << rawValue(provider);
+    return labels;
+}
+
+QWidget *divider(QWidget *parent)
+{
+    auto *line = new QWidget(parent);
+    line->setFixedHeight(1);
+    line->setAutoFillBackground(true);
+    QPalette palette = line->palette();
+    palette.setColor(QPalette::Window, SettingsColors::separator(parent));
+    line->setPalette(palette);
+    return line;
+}
+
+QLineEdit *keyField(const QString &placeholder, const QString &objectName, QWidget *parent)
+{
+    auto *field = new QLineEdit(parent);
+    field->setObjectName(objectName);
+    field->setEchoMode(QLineEdit::Password);
+    field->setPlaceholderText(placeholder);
+    field->setFixedWidth(kControlWidth);
+    // The square border of a plain text box.
+    field->setStyleSheet(QStringLiteral("QLineEdit { border: 1px solid palette(mid); border-radius: 0; "
+                                        "padding: 2px 4px; background: palette(base); }"));
+    return field;
+}
+
+QString stringOr(const UserDefaults &defaults, const QString &key, const QString &fallback)
+{
+    return defaults.string(key).value_or(fallback);
+}
+
+} // namespace
+
+SettingsView::SettingsView(HotkeyManager *hotkeys, QWidget *parent)
+    : SettingsView(UserDefaults::standard(), hotkeys, parent)
+{
+}
+
+SettingsView::SettingsView(UserDefaults &defaults, HotkeyManager *hotkeys, QWidget *parent)
+    : QWidget(parent)
+    , m_defaults(defaults)
+    , m_hotkeys(hotkeys)
+    , m_selectedGeminiModel(stringOr(defaults, Preferences::selectedGeminiModel, Preferences::defaultGeminiModel))
+    , m_selectedOpenRouterModel(
+          stringOr(defaults, Preferences::selectedOpenRouterModel, Preferences::defaultOpenRouterModel))
+{
+    setFixedSize(kWidth, kHeight);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(buildHeader());
+    layout->addWidget(divider(this));
+    layout->addWidget(buildForm(), 1);
+    layout->addWidget(divider(this));
+    layout->addWidget(buildFooter());
+
+    m_geminiKeyField->setText(KeychainHelper::load(KeychainHelper::geminiAccount).value_or(QString()));
+    m_openRouterKeyField->setText(KeychainHelper::load(KeychainHelper::openRouterAccount).value_or(QString()));
+    // Connected after the stored key is in: opening asks on its own (showEvent).
+    connect(m_openRouterKeyField, &QLineEdit::textChanged, this, &SettingsView::fetchModelsIfPossible);
+
+    const HotkeyBinding launch =
+        HotkeyBinding::load(defaults, Preferences::hotkeyBinding, HotkeyBinding::builtInLaunch());
+    const HotkeyBinding screenshot =
+        HotkeyBinding::load(defaults, Preferences::screenshotHotkeyBinding, HotkeyBinding::builtInScreenshot());
+    m_launchRecorder->setBinding(launch.keyCode, launch.modifiers);
+    m_screenshotRecorder->setBinding(screenshot.keyCode, screenshot.modifiers);
+
+    auto *saveShortcut = new QShortcut(QKeySequence(Qt::ControlModifier | Qt::Key_Return), this);
+    auto *keypadSaveShortcut =
+        new QShortcut(QKeySequence(Qt::ControlModifier | Qt::KeypadModifier | Qt::Key_Enter), this);
+    for (QShortcut *shortcut : {saveShortcut, keypadSaveShortcut}) {
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, this, &SettingsView::save);
+    }
+
+    // Provider and theme are bound to the preferences: a change made
+    // elsewhere (the launcher's model switcher) shows here too.
+    connect(&m_defaults, &UserDefaults::changed, this, [this](const QString &key) {
+        if (key == Preferences::selectedProvider)
+            showProviderRows();
+        else if (key == Preferences::appTheme)
+            showStoredTheme();
+    });
+    if (m_hotkeys)
+        connect(m_hotkeys, &HotkeyManager::statusChanged, this, &SettingsView::showHotkeyProblems);
+    connect(m_launchRecorder, &HotkeyRecorderView::bindingChanged, this, &SettingsView::showHotkeyProblems);
+    connect(m_screenshotRecorder, &HotkeyRecorderView::bindingChanged, this, &SettingsView::showHotkeyProblems);
+
+    showProviderRows();
+    showStoredTheme();
+    showOpenRouterModels();
+    showModelsLoading();
+    showHotkeyProblems();
+}
+
+QString SettingsView::geminiKeyPage()
+{
+    return QStringLiteral("https://aistudio.google.com/apikey");
+}
+
+QString SettingsView::openRouterKeyPage()
+{
+    return QStringLiteral("https://openrouter.ai/keys");
+}
+
+QWidget *SettingsView::buildHeader()
+{
+    auto *header = new QWidget(this);
+    auto *layout = new QHBoxLayout(header);
+    layout->setContentsMargins(24, 22, 24, 18);
+    layout->setSpacing(10);
+    auto *mark = new QLabel(header);
+    mark->setPixmap(settingsSymbol(QStringLiteral("bolt.leaf.fill"), 20, {}, devicePixelRatioF()));
+    auto *title = new QLabel(QStringLiteral("Tarnwick Settings"), header);
+    QFont font = title->font();
+    font.setPixelSize(16);
+    font.setWeight(QFont::DemiBold);
+    title->setFont(font);
+    layout->addWidget(mark);
+    layout->addWidget(title);
+    layout->addStretch(1);
+    return header;
+}
+
+QWidget *SettingsView::buildForm()
+{
+    auto *scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setMinimumHeight(280);
+    auto *form = new QWidget(scroll);
+    form->setObjectName(QStringLiteral("settingsForm"));
+    auto *layout = new QVBoxLayout(form);
+    layout->setContentsMargins(20, 16, 20, 16);
+    layout->setSpacing(18);
+    layout->addWidget(buildApiSection(form));
+    layout->addWidget(buildHotkeySection(form));
+    layout->addStretch(1);
+    scroll->setWidget(form);
+    scroll->viewport()->setAutoFillBackground(false);
+    form->setAutoFillBackground(false);
+    return scroll;
+}
+
+FormSection *SettingsView::buildApiSection(QWidget *parent)
+{
+    auto *section = new FormSection(QStringLiteral("API Configuration"), parent);
+
+    m_providerPicker = new SegmentedControl(providerLabels(), section);
+    m_providerPicker->setObjectName(QStringLiteral("providerPicker"));
+    m_providerPicker->setFixedWidth(kControlWidth);
+    connect(m_providerPicker, &SegmentedControl::activated, this, &SettingsView::pickProvider);
+    section->addRow(QStringLiteral("AI Provider"), m_providerPicker);
+
+    m_themePicker = new SegmentedControl(themeLabels(), section);
+    m_themePicker->setObjectName(QStringLiteral("themePicker"));
+    m_themePicker->setFixedWidth(kControlWidth);
+    connect(m_themePicker, &SegmentedControl::activated, this, &SettingsView::pickTheme);
+    section->addRow(QStringLiteral("App Theme"), m_themePicker);
+
+    m_geminiKeyField =
+        keyField(QStringLiteral("Paste Gemini key here..."), QStringLiteral("geminiKeyField"), section);
+    m_geminiKeyRow = section->addRow(QStringLiteral("Gemini API Key"), m_geminiKeyField);
+    m_geminiKeyRow->setToolTip(QStringLiteral("Get your key at ") + geminiKeyPage());
+
+    m_geminiModelMenu = new QComboBox(section);
+    m_geminiModelMenu->setObjectName(QStringLiteral("geminiModelMenu"));
+    m_geminiModelMenu->setFixedWidth(kControlWidth);
+    m_geminiModelMenu->addItems(geminiModelChoices());
+    // A stored model the list does not offer shows as no entry and is kept.
+    m_geminiModelMenu->setCurrentIndex(m_geminiModelMenu->findText(m_selectedGeminiModel));
+    connect(m_geminiModelMenu, &QComboBox::activated, this,
+            [this](int index) { m_selectedGeminiModel = m_geminiModelMenu->itemText(index); });
+    m_geminiModelRow = section->addRow(QStringLiteral("Default Model"), m_geminiModelMenu);
+
+    m_openRouterKeyField =
+        keyField(QStringLiteral("Paste OpenRouter key here..."), QStringLiteral("openRouterKeyField"), section);
+    m_openRouterKeyRow = section->addRow(QStringLiteral("OpenRouter API Key"), m_openRouterKeyField);
+    m_openRouterKeyRow->setToolTip(QStringLiteral("Get your key at ") + openRouterKeyPage());
+
+    auto *modelControl = new QWidget(section);
+    auto *modelLayout = new QHBoxLayout(modelControl);
+    modelLayout->setContentsMargins(0, 0, 0, 0);
+    modelLayout->setSpacing(8);
+    m_openRouterModelMenu = new QComboBox(modelControl);
+    m_openRouterModelMenu->setObjectName(QStringLiteral("openRouterModelMenu"));
+    m_openRouterModelMenu->setFixedWidth(kModelMenuWidth);
+    connect(m_openRouterModelMenu, &QComboBox::activated, this,
+            [this](int index) { m_selectedOpenRouterModel = m_openRouterModelMenu->itemText(index); });
+    m_spinner = new SpinnerView(modelControl);
+    m_refreshButton = new QToolButton(modelControl);
+    m_refreshButton->setObjectName(QStringLiteral("refreshModelsButton"));
+    m_refreshButton->setAutoRaise(true);
+    m_refreshButton->setToolTip(QStringLiteral("Refresh the model list"));
+    m_refreshButton->setIcon(QIcon(settingsSymbol(QStringLiteral("arrow.triangle.2.circlepath"), 16,
+                                                  SettingsColors::secondaryLabel(this), devicePixelRatioF())));
+    m_refreshButton->setFixedSize(22, 22);
+    connect(m_refreshButton, &QToolButton::clicked, this, &SettingsView::fetchModelsIfPossible);
+    modelLayout->addWidget(m_openRouterModelMenu);
+    modelLayout->addWidget(m_spinner);
+    modelLayout->addWidget(m_refreshButton);
+    m_openRouterModelRow = section->addRow(QStringLiteral("Default Model"), modelControl);
+
+    m_keyStoreCaption = section->addCaption(KeychainHelper::storeDescription());
+    m_keyStoreCaption->setObjectName(QStringLiteral("keyStoreCaption"));
+    return section;
+}
+
+QWidget *SettingsView::hotkeyControl(HotkeyRecorderView *recorder)
+{
+    auto *control = new QWidget(recorder->parentWidget());
+    auto *layout = new QHBoxLayout(control);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(10);
+    recorder->setParent(control);
+    auto *button = new QPushButton(QStringLiteral("Click to change"), control);
+    button->setObjectName(recorder->objectName() + QStringLiteral("Button"));
+    // A click must leave the keyboard focus to the recorder it starts.
+    button->setFocusPolicy(Qt::TabFocus);
+    QFont small = button->font();
+    small.setPixelSize(11);
+    button->setFont(small);
+    connect(button, &QPushButton::clicked, recorder, [recorder] { recorder->setRecording(!recorder->isRecording()); });
+    connect(recorder, &HotkeyRecorderView::recordingChanged, button, [button](bool recording) {
+        button->setText(recording ? QStringLiteral("Cancel") : QStringLiteral("Click to change"));
+    });
+    layout->addWidget(recorder);
+    layout->addWidget(button);
+    return control;
+}
+
+FormSection *SettingsView::buildHotkeySection(QWidget *parent)
+{
+    auto *section = new FormSection(QStringLiteral("Hotkey"), parent);
+    const auto problemLabel = [section](const QString &name) {
+        QLabel *label = section->addCaption({});
+        label->setObjectName(name);
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, SettingsColors::systemRed(section));
+        label->setPalette(palette);
+        label->hide();
+        return label;
+    };
+
+    m_launchRecorder = new HotkeyRecorderView(section);
+    m_launchRecorder->setObjectName(QStringLiteral("launchRecorder"));
+    section->addRow(QStringLiteral("Launch Hotkey"), hotkeyControl(m_launchRecorder));
+    m_launchProblem = problemLabel(QStringLiteral("launchHotkeyProblem"));
+    section->addCaption(QStringLiteral("Click the hotkey field, then press your desired key combination (requires at "
+                                       "least one modifier: ⌃⌥⇧⌘). Esc cancels."));
+
+    m_screenshotRecorder = new HotkeyRecorderView(section);
+    m_screenshotRecorder->setObjectName(QStringLiteral("screenshotRecorder"));
+    section->addRow(QStringLiteral("Screenshot Hotkey"), hotkeyControl(m_screenshotRecorder));
+    m_screenshotProblem = problemLabel(QStringLiteral("screenshotHotkeyProblem"));
+    section->addCaption(QStringLiteral("This hotkey works globally. Press it anywhere to hide Tarnwick, crop a "
+                                       "region, then it reappears with the screenshot attached."));
+    return section;
+}
+
+QWidget *SettingsView::buildFooter()
+{
+    auto *footer = new QWidget(this);
+    auto *layout = new QHBoxLayout(footer);
+    layout->setContentsMargins(24, 14, 24, 14);
+    layout->setSpacing(10);
+
+    m_keyPageLink = new QPushButton(footer);
+    m_keyPageLink->setObjectName(QStringLiteral("keyPageLink"));
+    m_keyPageLink->setFlat(true);
+    m_keyPageLink->setCursor(Qt::PointingHandCursor);
+    m_keyPageLink->setStyleSheet(
+        QStringLiteral("QPushButton { border: none; padding: 0; color: palette(link); text-align: left; }"
+                       "QPushButton:hover { text-decoration: underline; }"));
+    connect(m_keyPageLink, &QPushButton::clicked, this, &SettingsView::openKeyPage);
+
+    m_saveStatus = new SaveStatusView(footer);
+    m_saveButton = new QPushButton(QStringLiteral("Save"), footer);
+    m_saveButton->setObjectName(QStringLiteral("saveButton"));
+    m_saveButton->setToolTip(QStringLiteral("Save (%1)")
+                                 .arg(QKeySequence(Qt::ControlModifier | Qt::Key_Return)
+                                          .toString(QKeySequence::NativeText)));
+    const QColor green = SettingsColors::systemGreen(this);
+    m_saveButton->setStyleSheet(
+        QStringLiteral("QPushButton { background: %1; color: white; border: none; border-radius: 6px; "
+                       "padding: 5px 16px; font-weight: 600; }"
+                       "QPushButton:hover { background: %2; } QPushButton:pressed { background: %3; }")
+            .arg(green.name(), green.lighter(110).name(), green.darker(115).name()));
+    connect(m_saveButton, &QPushButton::clicked, this, &SettingsView::save);
+
+    layout->addWidget(m_keyPageLink);
+    layout->addStretch(1);
+    layout->addWidget(m_saveStatus, 0, Qt::AlignVCenter);
+    layout->addWidget(m_saveButton);
+    return footer;
+}
+
+QString SettingsView::selectedProvider() const
+{
+    return stringOr(m_defaults, Preferences::selectedProvider, Preferences::defaultProvider);
+}
+
+AppTheme SettingsView::appTheme() const
+{
+    const QString stored = stringOr(m_defaults, Preferences::appTheme, Preferences::defaultAppTheme);
+    return appThemeFromRawValue(stored).value_or(AppTheme::System);
+}
+
+QString SettingsView::geminiApiKey() const
+{
+    return m_geminiKeyField->text();
+}
+
+QString SettingsView::openRouterApiKey() const
+{
+    return m_openRouterKeyField->text();
+}
+
+bool SettingsView::savedConfirmation() const
+{
+    return m_saveStatus->savedConfirmation();
+}
+
+QString SettingsView::saveStatusText() const
+{
+    return m_saveStatus->text();
+}
+
+void SettingsView::pickProvider(int index)
+{
+    const QString provider = m_providerPicker->labels().value(index);
+    if (!m_defaults.set(Preferences::selectedProvider, provider))
+        m_saveStatus->showFailure(QStringLiteral("Could not store the provider in %1.").arg(m_defaults.filePath()));
+    showProviderRows();
+}
+
+void SettingsView::pickTheme(int index)
+{
+    const QString theme = m_themePicker->labels().value(index);
+    if (!m_defaults.set(Preferences::appTheme, theme))
+        m_saveStatus->showFailure(QStringLiteral("Could not store the theme in %1.").arg(m_defaults.filePath()));
+    showStoredTheme();
+}
+
+void SettingsView::showProviderRows()
+{
+    const QString provider = selectedProvider();
+    m_providerPicker->setCurrentIndex(m_providerPicker->labels().indexOf(provider));
+    const bool gemini = provider == rawValue(LLMProvider::Gemini);
+    m_geminiKeyRow->setVisible(gemini);
+    m_geminiModelRow->setVisible(gemini);
+    m_openRouterKeyRow->setVisible(!gemini);
+    m_openRouterModelRow->setVisible(!gemini);
+    m_keyPageLink->setText(QStringLiteral("Get ") + provider + QStringLiteral(" Key"));
+}
+
+void SettingsView::showStoredTheme()
+{
+    m_themePicker->setCurrentIndex(allAppThemes().indexOf(appTheme()));
+}
+
+void SettingsView::openKeyPage()
+{
+    QDesktopServices::openUrl(QUrl(selectedProvider() == rawValue(LLMProvider::Gemini) ? geminiKeyPage()
+                                                                                        : openRouterKeyPage()));
+}
+
+void SettingsView::showOpenRouterModels()
+{
+    const QStringList entries =
+        m_openRouterModels.isEmpty() ? QStringList{m_selectedOpenRouterModel} : m_openRouterModels;
+    const QSignalBlocker blocker(m_openRouterModelMenu);
+    m_openRouterModelMenu->clear();
+    m_openRouterModelMenu->addItems(entries);
+    m_openRouterModelMenu->setCurrentIndex(entries.indexOf(m_selectedOpenRouterModel));
+}
+
+void SettingsView::showModelsLoading()
+{
+    m_spinner->setVisible(m_isLoadingModels);
+    m_refreshButton->setVisible(!m_isLoadingModels);
+}
+
+void SettingsView::fetchModelsIfPossible()
+{
+    const QString key = openRouterApiKey();
+    if (key.isEmpty())
+        return;
+    m_isLoadingModels = true;
+    showModelsLoading();
+    // Neither cancelled nor merged: the last answer to arrive sets the list,
+    // the first one clears the spinner.
+    LLMClient::fetchOpenRouterModels(key, this, [this](const LLMClient::ModelList &result) {
+        if (!result.error && !result.models.isEmpty()) {
+            m_openRouterModels = result.models;
+            m_defaults.set(Preferences::cachedOpenRouterModels, m_openRouterModels);
+            // The new selection is stored by Save.
+            if (!m_openRouterModels.contains(m_selectedOpenRouterModel))
+                m_selectedOpenRouterModel = m_openRouterModels.first();
+            showOpenRouterModels();
+        }
+        m_isLoadingModels = false;
+        showModelsLoading();
+    });
+}
+
+void SettingsView::save()
+{
+    QStringList failures;
+    const auto storeKey = [&failures](const QString &account, const QString &value, const QString &name) {
+        if (!KeychainHelper::save(account, value))
+            failures << QStringLiteral("Could not store the %1 key: %2").arg(name, KeychainHelper::lastError());
+    };
+    storeKey(KeychainHelper::geminiAccount, geminiApiKey(), QStringLiteral("Gemini"));
+    storeKey(KeychainHelper::openRouterAccount, openRouterApiKey(), QStringLiteral("OpenRouter"));
+
+    const HotkeyBinding launch{m_launchRecorder->keyCode(), m_launchRecorder->modifiers()};
+    const HotkeyBinding screenshot{m_screenshotRecorder->keyCode(), m_screenshotRecorder->modifiers()};
+    // Every write is tried, whatever failed before it.
+    bool preferencesStored = m_defaults.set(Preferences::selectedGeminiModel, m_selectedGeminiModel);
+    preferencesStored = m_defaults.set(Preferences::selectedOpenRouterModel, m_selectedOpenRouterModel)
+                        && preferencesStored;
+    preferencesStored = launch.store(m_defaults, Preferences::hotkeyBinding) && preferencesStored;
+    preferencesStored = screenshot.store(m_defaults, Preferences::screenshotHotkeyBinding) && preferencesStored;
+    if (!preferencesStored)
+        failures << QStringLiteral("Could not write the preferences file %1.").arg(m_defaults.filePath());
+
+    if (m_hotkeys) {
+        m_hotkeys->update(launch.keyCode, launch.modifiers);
+        m_hotkeys->updateScreenshot(screenshot.keyCode, screenshot.modifiers);
+    }
+    showHotkeyProblems();
+    // The keyring may have come or gone since the window was opened.
+    m_keyStoreCaption->setText(KeychainHelper::storeDescription());
+
+    if (failures.isEmpty())
+        m_saveStatus->showSaved();
+    else
+        m_saveStatus->showFailure(failures.join(QLatin1Char('\n')));
+}
+
+void SettingsView::showHotkeyProblems()
+{
+    const auto show = [this](HotkeyManager::Hotkey hotkey, HotkeyRecorderView *recorder, QLabel *label) {
+        QString problem;
+        // Only about the binding in force: an unsaved recording has not been tried.
+        if (m_hotkeys && m_hotkeys->binding(hotkey) == HotkeyBinding{recorder->keyCode(), recorder->modifiers()})
+            problem = hotkeyProblemText(hotkey, m_hotkeys->status(hotkey), recorder->keyCode(), recorder->modifiers());
+        label->setText(problem);
+        label->setVisible(!problem.isEmpty());
+    };
+    show(HotkeyManager::Hotkey::launch, m_launchRecorder, m_launchProblem);
+    show(HotkeyManager::Hotkey::screenshot, m_screenshotRecorder, m_screenshotProblem);
+}
+
+void SettingsView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!event->spontaneous() && selectedProvider() == rawValue(LLMProvider::OpenRouter))
+        fetchModelsIfPossible();
+}

@@ -1,0 +1,106 @@
+#pragma once
+
+#include "launcher/AppTheme.h"
+
+#include <QStringList>
+#include <QWidget>
+
+class FormSection;
+class HotkeyManager;
+class HotkeyRecorderView;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+class SaveStatusView;
+class SegmentedControl;
+class SpinnerView;
+class UserDefaults;
+
+// The content of the settings window. The provider and the theme are stored
+// the moment they are picked; keys, default models and hotkeys only on Save.
+// Everything else typed or recorded lives here until then, also while the
+// window is closed.
+class SettingsView : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // hotkeys may be null: the bindings are then stored for the next start.
+    explicit SettingsView(HotkeyManager *hotkeys, QWidget *parent = nullptr);
+    SettingsView(UserDefaults &defaults, HotkeyManager *hotkeys, QWidget *parent = nullptr);
+
+    static QString geminiKeyPage();
+    static QString openRouterKeyPage();
+
+    // Read from the preferences each time.
+    QString selectedProvider() const;
+    AppTheme appTheme() const;
+
+    QString geminiApiKey() const;
+    QString openRouterApiKey() const;
+    QString selectedGeminiModel() const { return m_selectedGeminiModel; }
+    QString selectedOpenRouterModel() const { return m_selectedOpenRouterModel; }
+    QStringList openRouterModels() const { return m_openRouterModels; }
+    bool isLoadingModels() const { return m_isLoadingModels; }
+    bool savedConfirmation() const;
+    // "Saved!", what failed, or empty.
+    QString saveStatusText() const;
+
+    HotkeyRecorderView *launchRecorder() const { return m_launchRecorder; }
+    HotkeyRecorderView *screenshotRecorder() const { return m_screenshotRecorder; }
+
+    // Asks OpenRouter for its models with the key typed; nothing without a key.
+    void fetchModelsIfPossible();
+    void save();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    QWidget *buildHeader();
+    QWidget *buildForm();
+    QWidget *buildFooter();
+    FormSection *buildApiSection(QWidget *parent);
+    FormSection *buildHotkeySection(QWidget *parent);
+    QWidget *hotkeyControl(HotkeyRecorderView *recorder);
+
+    void pickProvider(int index);
+    void pickTheme(int index);
+    void showProviderRows();
+    void showStoredTheme();
+    void showOpenRouterModels();
+    void showModelsLoading();
+    void showHotkeyProblems();
+    void openKeyPage();
+
+    UserDefaults &m_defaults;
+    HotkeyManager *m_hotkeys;
+
+    QString m_selectedGeminiModel;
+    QString m_selectedOpenRouterModel;
+    QStringList m_openRouterModels;
+    bool m_isLoadingModels = false;
+
+    SegmentedControl *m_providerPicker = nullptr;
+    SegmentedControl *m_themePicker = nullptr;
+    QLineEdit *m_geminiKeyField = nullptr;
+    QLineEdit *m_openRouterKeyField = nullptr;
+    QComboBox *m_geminiModelMenu = nullptr;
+    QComboBox *m_openRouterModelMenu = nullptr;
+    QToolButton *m_refreshButton = nullptr;
+    SpinnerView *m_spinner = nullptr;
+    QWidget *m_geminiKeyRow = nullptr;
+    QWidget *m_geminiModelRow = nullptr;
+    QWidget *m_openRouterKeyRow = nullptr;
+    QWidget *m_openRouterModelRow = nullptr;
+    QLabel *m_keyStoreCaption = nullptr;
+    HotkeyRecorderView *m_launchRecorder = nullptr;
+    HotkeyRecorderView *m_screenshotRecorder = nullptr;
+    QLabel *m_launchProblem = nullptr;
+    QLabel *m_screenshotProblem = nullptr;
+    QPushButton *m_keyPageLink = nullptr;
+    SaveStatusView *m_saveStatus = nullptr;
+    QPushButton *m_saveButton = nullptr;
+};
