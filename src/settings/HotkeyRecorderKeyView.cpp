@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -72,10 +73,13 @@ void HotkeyRecorderKeyView::holdKeyboard(bool hold)
         // Filters installed last run first: ours sees the keys before the
         // global hotkeys' filter could take them.
         QCoreApplication::instance()->installNativeEventFilter(this);
-        grabKeyboard();
+        // Only X11 lets a client take the whole keyboard.
+        if (QGuiApplication::platformName() == QLatin1String("xcb"))
+            grabKeyboard();
     } else {
         QCoreApplication::instance()->removeNativeEventFilter(this);
-        releaseKeyboard();
+        if (keyboardGrabber() == this)
+            releaseKeyboard();
     }
 }
 

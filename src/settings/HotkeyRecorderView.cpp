@@ -25,6 +25,12 @@ HotkeyRecorderView::HotkeyRecorderView(QWidget *parent)
     updateView();
 }
 
+// The view cancels a recording when it is hidden, also while this is destroyed.
+HotkeyRecorderView::~HotkeyRecorderView()
+{
+    m_view->disconnect(this);
+}
+
 void HotkeyRecorderView::setBinding(quint32 keyCode, quint32 modifiers)
 {
     if (keyCode == m_keyCode && modifiers == m_modifiers)

@@ -13,6 +13,7 @@ class HotkeyRecorderView : public QWidget
 
 public:
     explicit HotkeyRecorderView(QWidget *parent = nullptr);
+    ~HotkeyRecorderView() override;
 
     quint32 keyCode() const { return m_keyCode; }
     quint32 modifiers() const { return m_modifiers; }

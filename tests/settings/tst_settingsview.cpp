@@ -1,0 +1,413 @@
+// The settings form offscreen, against a real keyring (the test session's
+// gnome-keyring), a real preferences file and a loopback OpenRouter.
+#include "platform/Preferences.h"
+#include "platform/UserDefaults.h"
+#include "services/HotkeyManager.h"
+#include "services/KeychainHelper.h"
+#include "settings/HotkeyRecorderKeyView.h"
+#include "settings/HotkeyRecorderView.h"
+#include "settings/SegmentedControl.h"
+#include "settings/SettingsView.h"
+#include "settings/SettingsWindow.h"
+#include "support/IsolatedHome.h"
+#include "support/LoopbackServer.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+#include <memory>
+
+namespace {
+
+// Stands in for the X server's answers to grabs; the real ones are tried in
+// the system test.
+class ScriptedHotkeyBackend : public HotkeyBackend
+{
+public:
+    QList<HotkeyBinding> takenByOthers;
+    QList<HotkeyBinding> grabbed;
+
+    GrabResult grab(int, HotkeyBinding binding) override
+    {
+        if (takenByOthers.contains(binding))
+            return GrabResult::taken;
+        grabbed << binding;
+        return GrabResult::grabbed;
+    }
+    void release(int) override {}
+};
+
+void clearKeyring()
+{
+    for (const QString &account : {KeychainHelper::geminiAccount, KeychainHelper::openRouterAccount}) {
+        QProcess::execute(QStringLiteral("secret-tool"), {QStringLiteral("clear"), QStringLiteral("service"),
+                                                          KeychainHelper::service, QStringLiteral("account"), account});
+    }
+}
+
+QByteArray catalogue(const QStringList &ids)
+{
+    QByteArray body = "{\"data\":[";
+    for (const QString &id : ids)
+        body += (body.endsWith('[') ? "" : ",") + QByteArray("{\"id\":\"") + id.toUtf8() + "\",\"pricing\":{}}";
+    return body + "]}";
+}
+
+template<typename T>
+T *child(const QWidget &parent, const char *name)
+{
+    T *found = parent.findChild<T *>(QLatin1String(name));
+    if (!found)
+        qFatal("no child %s", name);
+    return found;
+}
+
+void pressKey(QWidget *target, quint32 x11Keycode, Qt::Key key, Qt::KeyboardModifiers modifiers)
+{
+    QKeyEvent event(QEvent::KeyPress, key, modifiers, x11Keycode, 0, 0);
+    QApplication::sendEvent(target, &event);
+}
+
+void clickSegment(SegmentedControl *control, const QString &label)
+{
+    QTest::mouseClick(control, Qt::LeftButton, {}, control->segmentRect(control->labels().indexOf(label)).center());
+}
+
+} // namespace
+
+class TestSettingsView : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void firstOpeningWithEmptyStores();
+    void providerAndThemeAreStoredAtOnce();
+    void saveWritesEverythingAndReRegistersHotkeys();
+    void hotkeyThatCannotBeRegisteredIsShown();
+    void fetchSelectsFirstAndCaches();
+    void failedOrEmptyFetchChangesNothing();
+    void unsavedEditsSurviveClosing();
+    void savedConfirmationGoesAfterFirstPress();
+    void failedWriteIsSaidInsteadOfSaved();
+
+    // Receives what QDesktopServices would open in a browser.
+    void openUrl(const QUrl &url) { m_openedUrls << url; }
+
+private:
+    std::unique_ptr<SettingsView> makeView();
+
+    std::unique_ptr<IsolatedHome> m_home;
+    std::unique_ptr<UserDefaults> m_defaults;
+    std::unique_ptr<LoopbackServer> m_server;
+    ScriptedHotkeyBackend *m_backend = nullptr;
+    std::unique_ptr<HotkeyManager> m_hotkeys;
+    QList<QUrl> m_openedUrls;
+};
+
+void TestSettingsView::init()
+{
+    m_home = std::make_unique<IsolatedHome>();
+    m_defaults = std::make_unique<UserDefaults>(m_home->configHome() + QStringLiteral("/Tarnwick/preferences.json"));
+    m_server = std::make_unique<LoopbackServer>();
+    qputenv("TARNWICK_OPENROUTER_BASE_URL", m_server->baseUrl().toUtf8());
+    auto backend = std::make_unique<ScriptedHotkeyBackend>();
+    m_backend = backend.get();
+    m_hotkeys = std::make_unique<HotkeyManager>([] {}, *m_defaults, std::move(backend));
+    m_hotkeys->registerHotkeys();
+    clearKeyring();
+    m_openedUrls.clear();
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "openUrl");
+}
+
+void TestSettingsView::cleanup()
+{
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    m_hotkeys.reset();
+    m_server.reset();
+    m_defaults.reset();
+    m_home.reset();
+    clearKeyring();
+}
+
+std::unique_ptr<SettingsView> TestSettingsView::makeView()
+{
+    auto view = std::make_unique<SettingsView>(*m_defaults, m_hotkeys.get());
+    view->show();
+    if (!QTest::qWaitForWindowActive(view.get()))
+        qWarning("the settings view did not become active");
+    return view;
+}
+
+void TestSettingsView::firstOpeningWithEmptyStores()
+{
+    const auto view = makeView();
+    QCOMPARE(child<SegmentedControl>(*view, "providerPicker")->currentIndex(), 0);
+    QCOMPARE(child<SegmentedControl>(*view, "themePicker")->currentIndex(), 0);
+    QVERIFY(child<QLineEdit>(*view, "geminiKeyField")->text().isEmpty());
+    QVERIFY(child<QLineEdit>(*view, "geminiKeyField")->isVisible());
+    QVERIFY(!child<QLineEdit>(*view, "openRouterKeyField")->isVisible());
+    QCOMPARE(child<QLineEdit>(*view, "geminiKeyField")->placeholderText(), QStringLiteral("Paste Gemini key here..."));
+    QCOMPARE(child<QComboBox>(*view, "geminiModelMenu")->currentText(), QStringLiteral("gemini-3-flash-preview"));
+    QCOMPARE(child<QComboBox>(*view, "geminiModelMenu")->count(), 6);
+    QCOMPARE(view->launchRecorder()->keyView()->displayText(), QStringLiteral("⌥Space"));
+    QCOMPARE(view->screenshotRecorder()->keyView()->displayText(), QStringLiteral("⌃⌘S"));
+    QCOMPARE(child<QPushButton>(*view, "keyPageLink")->text(), QStringLiteral("Get Gemini Key"));
+    QCOMPARE(child<QLabel>(*view, "keyStoreCaption")->text(), KeychainHelper::storeDescription());
+    QVERIFY(!child<QLabel>(*view, "launchHotkeyProblem")->isVisible());
+
+    QTest::mouseClick(child<QPushButton>(*view, "keyPageLink"), Qt::LeftButton);
+    QCOMPARE(m_openedUrls, QList<QUrl>{QUrl(SettingsView::geminiKeyPage())});
+    // Opening reads, it writes nothing.
+    QVERIFY(!QFile::exists(m_defaults->filePath()));
+    QVERIFY(m_server->requests().isEmpty());
+}
+
+void TestSettingsView::providerAndThemeAreStoredAtOnce()
+{
+    QVERIFY(KeychainHelper::save(KeychainHelper::openRouterAccount, QStringLiteral("or-key")));
+    const auto view = makeView();
+    QCOMPARE(view->openRouterApiKey(), QStringLiteral("or-key"));
+
+    clickSegment(child<SegmentedControl>(*view, "providerPicker"), QStringLiteral("OpenRouter"));
+    QCOMPARE(UserDefaults(m_defaults->filePath()).string(Preferences::selectedProvider), QStringLiteral("OpenRouter"));
+    QVERIFY(child<QLineEdit>(*view, "openRouterKeyField")->isVisible());
+    QVERIFY(child<QComboBox>(*view, "openRouterModelMenu")->isVisible());
+    QVERIFY(!child<QLineEdit>(*view, "geminiKeyField")->isVisible());
+    QVERIFY(!child<QComboBox>(*view, "geminiModelMenu")->isVisible());
+    QCOMPARE(child<QPushButton>(*view, "keyPageLink")->text(), QStringLiteral("Get OpenRouter Key"));
+    // With an empty catalogue the menu offers the stored model alone.
+    QCOMPARE(child<QComboBox>(*view, "openRouterModelMenu")->count(), 1);
+    QCOMPARE(child<QComboBox>(*view, "openRouterModelMenu")->currentText(), QStringLiteral("openai/o3-mini"));
+    QTest::mouseClick(child<QPushButton>(*view, "keyPageLink"), Qt::LeftButton);
+    QCOMPARE(m_openedUrls.value(0), QUrl(SettingsView::openRouterKeyPage()));
+
+    clickSegment(child<SegmentedControl>(*view, "themePicker"), QStringLiteral("Dark"));
+    QCOMPARE(UserDefaults(m_defaults->filePath()).string(Preferences::appTheme), QStringLiteral("Dark"));
+    QCOMPARE(view->appTheme(), AppTheme::Dark);
+
+    // Switching is no reason to ask for the catalogue, and nothing else was stored.
+    QTest::qWait(100);
+    QVERIFY(m_server->requests().isEmpty());
+    QVERIFY(!m_defaults->contains(Preferences::selectedOpenRouterModel));
+
+    // A provider picked elsewhere (the launcher's switcher) shows here too.
+    m_defaults->set(Preferences::selectedProvider, QStringLiteral("Gemini"));
+    QVERIFY(child<QLineEdit>(*view, "geminiKeyField")->isVisible());
+}
+
+void TestSettingsView::saveWritesEverythingAndReRegistersHotkeys()
+{
+    const auto view = makeView();
+    child<QLineEdit>(*view, "geminiKeyField")->setText(QStringLiteral("gem-ключ-🔑"));
+    auto *menu = child<QComboBox>(*view, "geminiModelMenu");
+    menu->setFocus();
+    QTest::keyClick(menu, Qt::Key_Down);
+    QCOMPARE(view->selectedGeminiModel(), QStringLiteral("gemini-3.1-flash-lite-preview"));
+
+    // Command-Shift-K for the launch hotkey, through its "Click to change" button.
+    QTest::mouseClick(child<QPushButton>(*view, "launchRecorderButton"), Qt::LeftButton);
+    QCOMPARE(child<QPushButton>(*view, "launchRecorderButton")->text(), QStringLiteral("Cancel"));
+    pressKey(view->launchRecorder()->keyView(), 45, Qt::Key_K, Qt::MetaModifier | Qt::ShiftModifier);
+    QCOMPARE(child<QPushButton>(*view, "launchRecorderButton")->text(), QStringLiteral("Click to change"));
+    QCOMPARE(view->launchRecorder()->keyView()->displayText(), QStringLiteral("⇧⌘K"));
+    // Nothing is stored or grabbed before Save.
+    QCOMPARE(m_hotkeys->binding(HotkeyManager::Hotkey::launch), HotkeyBinding::builtInLaunch());
+    QVERIFY(!m_defaults->contains(Preferences::hotkeyBinding));
+    QVERIFY(!KeychainHelper::load(KeychainHelper::geminiAccount));
+
+    QTest::keyClick(view.get(), Qt::Key_Return, Qt::ControlModifier);
+    QCOMPARE(view->saveStatusText(), QStringLiteral("Saved!"));
+
+    QCOMPARE(KeychainHelper::load(KeychainHelper::geminiAccount), QStringLiteral("gem-ключ-🔑"));
+    // The empty OpenRouter field is stored as typed.
+    QCOMPARE(KeychainHelper::load(KeychainHelper::openRouterAccount), QString());
+    const UserDefaults stored(m_defaults->filePath());
+    QCOMPARE(stored.string(Preferences::selectedGeminiModel), QStringLiteral("gemini-3.1-flash-lite-preview"));
+    QCOMPARE(stored.string(Preferences::selectedOpenRouterModel), QStringLiteral("openai/o3-mini"));
+    const QVariantMap launch{{QStringLiteral("keyCode"), qint64(40)}, {QStringLiteral("modifiers"), qint64(768)}};
+    const QVariantMap screenshot{{QStringLiteral("keyCode"), qint64(1)}, {QStringLiteral("modifiers"), qint64(4352)}};
+    QCOMPARE(stored.dictionary(Preferences::hotkeyBinding), launch);
+    QCOMPARE(stored.dictionary(Preferences::screenshotHotkeyBinding), screenshot);
+    // Provider and theme are not part of Save.
+    QVERIFY(!stored.contains(Preferences::selectedProvider));
+    QVERIFY(!stored.contains(Preferences::appTheme));
+
+    QCOMPARE(m_hotkeys->binding(HotkeyManager::Hotkey::launch), (HotkeyBinding{40, 768}));
+    QCOMPARE(m_hotkeys->status(HotkeyManager::Hotkey::launch), HotkeyManager::Status::active);
+    QVERIFY(m_backend->grabbed.contains(HotkeyBinding{40, 768}));
+}
+
+void TestSettingsView::hotkeyThatCannotBeRegisteredIsShown()
+{
+    m_backend->takenByOthers << HotkeyBinding{3, 4096};
+    const auto view = makeView();
+    auto *problem = child<QLabel>(*view, "screenshotHotkeyProblem");
+    QTest::mouseClick(view->screenshotRecorder()->keyView(), Qt::LeftButton);
+    QVERIFY(view->screenshotRecorder()->isRecording());
+    pressKey(view->screenshotRecorder()->keyView(), 41, Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(!problem->isVisible());
+
+    QTest::mouseClick(child<QPushButton>(*view, "saveButton"), Qt::LeftButton);
+    QCOMPARE(m_hotkeys->status(HotkeyManager::Hotkey::screenshot), HotkeyManager::Status::taken);
+    QVERIFY(problem->isVisible());
+    QCOMPARE(problem->text(), QStringLiteral("⌃F is in use by another application: choose another combination."));
+    QVERIFY(!child<QLabel>(*view, "launchHotkeyProblem")->isVisible());
+    // The store worked, so Save says so; the hotkey's trouble is told beside it.
+    QCOMPARE(view->saveStatusText(), QStringLiteral("Saved!"));
+
+    // A new recording has not been tried yet: the warning goes with the old binding.
+    view->screenshotRecorder()->setRecording(true);
+    pressKey(view->screenshotRecorder()->keyView(), 42, Qt::Key_G, Qt::ControlModifier);
+    QVERIFY(!problem->isVisible());
+}
+
+void TestSettingsView::fetchSelectsFirstAndCaches()
+{
+    m_defaults->set(Preferences::selectedProvider, QStringLiteral("OpenRouter"));
+    m_defaults->set(Preferences::selectedOpenRouterModel, QStringLiteral("openai/o3-mini"));
+    QVERIFY(KeychainHelper::save(KeychainHelper::openRouterAccount, QStringLiteral("sk-or-1")));
+    m_server->enqueue(ScriptedResponse::withBody(200, catalogue({QStringLiteral("zeta/z"), QStringLiteral("b/x"),
+                                                                 QStringLiteral("a/y")}),
+                                                 0, 300, "application/json"));
+
+    // Opening with OpenRouter asks at once; the spinner stands in for the button meanwhile.
+    const auto view = makeView();
+    QVERIFY(view->isLoadingModels());
+    QVERIFY(!child<QToolButton>(*view, "refreshModelsButton")->isVisible());
+    QTRY_VERIFY(!view->isLoadingModels());
+    QVERIFY(child<QToolButton>(*view, "refreshModelsButton")->isVisible());
+    QCOMPARE(m_server->requests().size(), 1);
+    QCOMPARE(m_server->requests().first().path, QByteArray("/api/v1/models"));
+    QCOMPARE(m_server->requests().first().header("Authorization"), QByteArray("Bearer sk-or-1"));
+
+    const QStringList sorted{QStringLiteral("a/y"), QStringLiteral("b/x"), QStringLiteral("zeta/z")};
+    QCOMPARE(view->openRouterModels(), sorted);
+    auto *menu = child<QComboBox>(*view, "openRouterModelMenu");
+    QCOMPARE(menu->count(), 3);
+    QCOMPARE(menu->currentText(), QStringLiteral("a/y"));
+    const UserDefaults stored(m_defaults->filePath());
+    QCOMPARE(stored.stringList(Preferences::cachedOpenRouterModels), sorted);
+    QCOMPARE(stored.string(Preferences::selectedOpenRouterModel), QStringLiteral("openai/o3-mini"));
+
+    // Every change of the key asks again with the key as typed; a list that
+    // holds the selection keeps it.
+    menu->setFocus();
+    QTest::keyClick(menu, Qt::Key_Down);
+    QCOMPARE(view->selectedOpenRouterModel(), QStringLiteral("b/x"));
+    m_server->enqueue(ScriptedResponse::withBody(200, catalogue({QStringLiteral("b/x"), QStringLiteral("c/w")}), 0, 0,
+                                                 "application/json"));
+    child<QLineEdit>(*view, "openRouterKeyField")->setText(QStringLiteral("sk-or-2"));
+    QTRY_COMPARE(view->openRouterModels().size(), 2);
+    QCOMPARE(m_server->requests().last().header("Authorization"), QByteArray("Bearer sk-or-2"));
+    QCOMPARE(view->selectedOpenRouterModel(), QStringLiteral("b/x"));
+
+    QTest::mouseClick(child<QPushButton>(*view, "saveButton"), Qt::LeftButton);
+    QCOMPARE(UserDefaults(m_defaults->filePath()).string(Preferences::selectedOpenRouterModel), QStringLiteral("b/x"));
+}
+
+void TestSettingsView::failedOrEmptyFetchChangesNothing()
+{
+    m_defaults->set(Preferences::selectedProvider, QStringLiteral("OpenRouter"));
+    m_defaults->set(Preferences::cachedOpenRouterModels, QStringList{QStringLiteral("old/one")});
+    const auto view = makeView();
+    // No key, no request.
+    QTest::mouseClick(child<QToolButton>(*view, "refreshModelsButton"), Qt::LeftButton);
+    QVERIFY(!view->isLoadingModels());
+    QVERIFY(m_server->requests().isEmpty());
+
+    m_server->enqueue(ScriptedResponse::withBody(401, "{\"error\":{}}", 0, 0, "application/json"));
+    child<QLineEdit>(*view, "openRouterKeyField")->setText(QStringLiteral("bad"));
+    QVERIFY(view->isLoadingModels());
+    QTRY_VERIFY(!view->isLoadingModels());
+
+    m_server->enqueue(ScriptedResponse::withBody(200, catalogue({}), 0, 0, "application/json"));
+    QTest::mouseClick(child<QToolButton>(*view, "refreshModelsButton"), Qt::LeftButton);
+    QTRY_VERIFY(!view->isLoadingModels());
+    QCOMPARE(m_server->requests().size(), 2);
+
+    QVERIFY(view->openRouterModels().isEmpty());
+    QCOMPARE(child<QComboBox>(*view, "openRouterModelMenu")->currentText(), QStringLiteral("openai/o3-mini"));
+    QCOMPARE(UserDefaults(m_defaults->filePath()).stringList(Preferences::cachedOpenRouterModels),
+             QStringList{QStringLiteral("old/one")});
+}
+
+void TestSettingsView::unsavedEditsSurviveClosing()
+{
+    SettingsWindow window(m_hotkeys.get());
+    SettingsView *view = window.view();
+    QCOMPARE(window.size(), QSize(540, 460));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    child<QLineEdit>(window, "geminiKeyField")->setText(QStringLiteral("typed-not-saved"));
+    view->launchRecorder()->setRecording(true);
+    pressKey(view->launchRecorder()->keyView(), 45, Qt::Key_K, Qt::AltModifier | Qt::ControlModifier);
+    // Closing mid-recording gives the keyboard back and keeps the old binding.
+    view->screenshotRecorder()->setRecording(true);
+
+    window.close();
+    QVERIFY(!view->screenshotRecorder()->isRecording());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(child<QLineEdit>(window, "geminiKeyField")->text(), QStringLiteral("typed-not-saved"));
+    QCOMPARE(view->launchRecorder()->keyView()->displayText(), QStringLiteral("⌃⌥K"));
+    QCOMPARE(view->screenshotRecorder()->keyView()->displayText(), QStringLiteral("⌃⌘S"));
+    QVERIFY(!KeychainHelper::load(KeychainHelper::geminiAccount));
+    QCOMPARE(m_hotkeys->binding(HotkeyManager::Hotkey::launch), HotkeyBinding::builtInLaunch());
+}
+
+void TestSettingsView::savedConfirmationGoesAfterFirstPress()
+{
+    const auto view = makeView();
+    QVERIFY(!view->savedConfirmation());
+    QTest::mouseClick(child<QPushButton>(*view, "saveButton"), Qt::LeftButton);
+    QVERIFY(view->savedConfirmation());
+    QTRY_VERIFY_WITH_TIMEOUT(!view->savedConfirmation(), 5000);
+    QTRY_VERIFY(view->saveStatusText().isEmpty());
+
+    // Each press schedules its own reset and none is cancelled.
+    QTest::mouseClick(child<QPushButton>(*view, "saveButton"), Qt::LeftButton);
+    QTest::qWait(1000);
+    QTest::mouseClick(child<QPushButton>(*view, "saveButton"), Qt::LeftButton);
+    QVERIFY(view->savedConfirmation());
+    QTRY_VERIFY_WITH_TIMEOUT(!view->savedConfirmation(), 1000);
+}
+
+void TestSettingsView::failedWriteIsSaidInsteadOfSaved()
+{
+    // A preferences folder that cannot be made: a file stands in its way
+    // (whatever the user's rights, root included).
+    QFile blocker(m_home->configHome() + QStringLiteral("/Tarnwick"));
+    QVERIFY(QDir().mkpath(m_home->configHome()));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    m_defaults = std::make_unique<UserDefaults>(blocker.fileName() + QStringLiteral("/preferences.json"));
+
+    const auto view = std::make_unique<SettingsView>(*m_defaults, nullptr);
+    view->show();
+    child<QLineEdit>(*view, "geminiKeyField")->setText(QStringLiteral("k"));
+    QTest::mouseClick(child<QPushButton>(*view, "saveButton"), Qt::LeftButton);
+    QVERIFY(!view->savedConfirmation());
+    QVERIFY2(view->saveStatusText().startsWith(QStringLiteral("Could not write the preferences file")),
+             qPrintable(view->saveStatusText()));
+    // What could be stored was: the key went to the keyring.
+    QCOMPARE(KeychainHelper::load(KeychainHelper::geminiAccount), QStringLiteral("k"));
+    // The message stays past the confirmation's time.
+    QTest::qWait(1800);
+    QVERIFY(!view->saveStatusText().isEmpty());
+}
+
+QTEST_MAIN(TestSettingsView)
+#include "tst_settingsview.moc"
