@@ -1,5 +1,6 @@
 #include "settings/SettingsView.h"
 
+#include "app/EventTrace.h"
 #include "llm/LLMClient.h"
 #include "llm/LLMProvider.h"
 #include "platform/Preferences.h"
@@ -496,10 +497,13 @@ void SettingsView::save()
     // The keyring may have come or gone since the window was opened.
     m_keyStoreCaption->setText(KeychainHelper::storeDescription());
 
-    if (failures.isEmpty())
+    if (failures.isEmpty()) {
         m_saveStatus->showSaved();
-    else
+        EventTrace::note("settings-saved");
+    } else {
         m_saveStatus->showFailure(failures.join(QLatin1Char('\n')));
+        EventTrace::note("settings-save-failed");
+    }
 }
 
 void SettingsView::showHotkeyProblems()
@@ -511,14 +515,31 @@ void SettingsView::showHotkeyProblems()
             problem = hotkeyProblemText(hotkey, m_hotkeys->status(hotkey), recorder->keyCode(), recorder->modifiers());
         label->setText(problem);
         label->setVisible(!problem.isEmpty());
+        if (!problem.isEmpty())
+            EventTrace::note(("settings-hotkey-problem " + recorder->objectName().toUtf8()).constData());
     };
     show(HotkeyManager::Hotkey::launch, m_launchRecorder, m_launchProblem);
     show(HotkeyManager::Hotkey::screenshot, m_screenshotRecorder, m_screenshotProblem);
 }
 
+// Where the controls a system test clicks are, relative to the window.
+void SettingsView::traceControlPositions()
+{
+    if (!EventTrace::enabled())
+        return;
+    for (QWidget *control : {static_cast<QWidget *>(m_launchRecorder), static_cast<QWidget *>(m_screenshotRecorder),
+                             static_cast<QWidget *>(m_saveButton)}) {
+        const QPoint centre = control->mapTo(window(), control->rect().center());
+        const QByteArray name = "settings-control " + control->objectName().toUtf8();
+        EventTrace::note((name + "-x " + QByteArray::number(centre.x())).constData());
+        EventTrace::note((name + "-y " + QByteArray::number(centre.y())).constData());
+    }
+}
+
 void SettingsView::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    traceControlPositions();
     if (!event->spontaneous() && selectedProvider() == rawValue(LLMProvider::OpenRouter))
         fetchModelsIfPossible();
 }

@@ -74,6 +74,7 @@ private:
     void showModelsLoading();
     void showHotkeyProblems();
     void openKeyPage();
+    void traceControlPositions();
 
     UserDefaults &m_defaults;
     HotkeyManager *m_hotkeys;

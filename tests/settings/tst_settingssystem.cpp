@@ -1,0 +1,132 @@
+// The real program on a private X server: hotkeys recorded in the settings
+// window with xdotool, saved, and tried at once.
+#include "app/TarnwickProcess.h"
+#include "app/XSession.h"
+
+#include <QScopeGuard>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+constexpr int kTimeout = 30000; // generous: a loaded machine and sanitizers
+constexpr quint8 kX11J = 44;
+constexpr quint16 kX11ControlAlt = 0x0004 | 0x0008;
+} // namespace
+
+class TestSettingsSystem : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void recordedLaunchHotkeyWorksAtOnce();
+    void hotkeyHeldByAnotherProgramIsShown();
+
+private:
+    void openSettings();
+    void clickControl(const QString &name);
+    void key(const QString &keys);
+
+    std::unique_ptr<XSession> m_session;
+    std::unique_ptr<TarnwickProcess> m_tarnwick;
+    quint32 m_settings = 0;
+};
+
+void TestSettingsSystem::initTestCase()
+{
+    m_session = std::make_unique<XSession>();
+    if (!m_session->problem().isEmpty())
+        QSKIP(qPrintable(QStringLiteral("no test X session: ") + m_session->problem()));
+}
+
+void TestSettingsSystem::init()
+{
+    m_tarnwick = std::make_unique<TarnwickProcess>(*m_session);
+}
+
+void TestSettingsSystem::cleanup()
+{
+    m_tarnwick.reset();
+    m_settings = 0;
+}
+
+void TestSettingsSystem::openSettings()
+{
+    m_tarnwick->start();
+    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("launched")), 1, kTimeout);
+    QCOMPARE(m_tarnwick->runCommand({QStringLiteral("--settings")}), 0);
+    QTRY_VERIFY_WITH_TIMEOUT((m_settings = m_tarnwick->windowId(QStringLiteral("settings-window"))) != 0, kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(m_settings), kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(m_session->activeWindow(), m_settings, kTimeout);
+}
+
+void TestSettingsSystem::clickControl(const QString &name)
+{
+    const QString prefix = QStringLiteral("settings-control ") + name;
+    const quint32 x = m_tarnwick->windowId(prefix + QStringLiteral("-x"));
+    const quint32 y = m_tarnwick->windowId(prefix + QStringLiteral("-y"));
+    QVERIFY2(x != 0 && y != 0, qPrintable(name));
+    int exitCode = -1;
+    m_session->run(QStringLiteral("xdotool"),
+                   {QStringLiteral("mousemove"), QStringLiteral("--window"), QString::number(m_settings),
+                    QString::number(x), QString::number(y), QStringLiteral("click"), QStringLiteral("1")},
+                   &exitCode);
+    QCOMPARE(exitCode, 0);
+}
+
+void TestSettingsSystem::key(const QString &keys)
+{
+    int exitCode = -1;
+    m_session->run(QStringLiteral("xdotool"), QStringList{QStringLiteral("key")} + keys.split(QLatin1Char(' ')),
+                   &exitCode);
+    QCOMPARE(exitCode, 0);
+}
+
+void TestSettingsSystem::recordedLaunchHotkeyWorksAtOnce()
+{
+    openSettings();
+    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("hotkey-launch-active")), 1, kTimeout);
+    const quint32 panel = m_tarnwick->windowId(QStringLiteral("launcher-window"));
+
+    // Recording holds the keyboard: the current hotkey is recorded, not run.
+    clickControl(QStringLiteral("launchRecorder"));
+    key(QStringLiteral("alt+space"));
+    clickControl(QStringLiteral("launchRecorder"));
+    key(QStringLiteral("k super+shift+k"));
+    clickControl(QStringLiteral("saveButton"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("settings-saved")), 1, kTimeout);
+    QCOMPARE(m_tarnwick->count(QStringLiteral("toggle")), 0);
+
+    key(QStringLiteral("super+shift+k"));
+    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(panel), kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("toggle")), 1, kTimeout);
+
+    // The old hotkey is gone: only the new one after it toggles again.
+    key(QStringLiteral("alt+space super+shift+k"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("toggle")), 2, kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_session->isViewable(panel), kTimeout);
+    QCOMPARE(m_tarnwick->count(QStringLiteral("settings-hotkey-problem launchRecorder")), 0);
+}
+
+void TestSettingsSystem::hotkeyHeldByAnotherProgramIsShown()
+{
+    QVERIFY(m_session->grabKey(kX11J, kX11ControlAlt));
+    const auto release = qScopeGuard([&] { m_session->releaseKey(kX11J, kX11ControlAlt); });
+    openSettings();
+
+    // Another program's grab does not stop the recording, only the hotkey.
+    clickControl(QStringLiteral("launchRecorder"));
+    key(QStringLiteral("ctrl+alt+j"));
+    clickControl(QStringLiteral("saveButton"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("hotkey-launch-taken")), 1, kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("settings-hotkey-problem launchRecorder")) >= 1,
+                             kTimeout);
+    QCOMPARE(m_tarnwick->count(QStringLiteral("settings-saved")), 1);
+}
+
+QTEST_MAIN(TestSettingsSystem)
+#include "tst_settingssystem.moc"
