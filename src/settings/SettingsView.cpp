@@ -145,7 +145,7 @@ SettingsView::SettingsView(UserDefaults &defaults, HotkeyManager *hotkeys, QWidg
             showStoredTheme();
     });
     if (m_hotkeys)
-        connect(m_hotkeys, &HotkeyManager::statusChanged, this, &SettingsView::showHotkeyProblems);
+        connect(m_hotkeys.data(), &HotkeyManager::statusChanged, this, &SettingsView::showHotkeyProblems);
     connect(m_launchRecorder, &HotkeyRecorderView::bindingChanged, this, &SettingsView::showHotkeyProblems);
     connect(m_screenshotRecorder, &HotkeyRecorderView::bindingChanged, this, &SettingsView::showHotkeyProblems);
 

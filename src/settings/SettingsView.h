@@ -2,6 +2,7 @@
 
 #include "launcher/AppTheme.h"
 
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 
@@ -77,7 +78,8 @@ private:
     void traceControlPositions();
 
     UserDefaults &m_defaults;
-    HotkeyManager *m_hotkeys;
+    // The program's manager may go first when the program ends.
+    QPointer<HotkeyManager> m_hotkeys;
 
     QString m_selectedGeminiModel;
     QString m_selectedOpenRouterModel;

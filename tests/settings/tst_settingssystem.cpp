@@ -125,7 +125,7 @@ void TestSettingsSystem::hotkeyHeldByAnotherProgramIsShown()
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("hotkey-launch-taken")), 1, kTimeout);
     QTRY_VERIFY_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("settings-hotkey-problem launchRecorder")) >= 1,
                              kTimeout);
-    QCOMPARE(m_tarnwick->count(QStringLiteral("settings-saved")), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("settings-saved")), 1, kTimeout);
 }
 
 QTEST_MAIN(TestSettingsSystem)
