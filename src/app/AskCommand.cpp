@@ -123,7 +123,7 @@ int runAskCommand(int &argc, char **argv)
     });
     QObject::connect(&vm, &LauncherViewModel::isLoadingChanged, &app, [&] {
         if (!vm.isLoading())
-            QCoreApplication::exit(exitCode);
+            QCoreApplication::quit();
     });
 
     InterruptNotifier interrupt;
@@ -137,5 +137,6 @@ int runAskCommand(int &argc, char **argv)
         writeError(*error);
         return 1;
     }
-    return QCoreApplication::exec();
+    QCoreApplication::exec();
+    return exitCode;
 }

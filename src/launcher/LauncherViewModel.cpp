@@ -167,9 +167,9 @@ void LauncherViewModel::finishStream(const QUuid &id, std::optional<QString> fai
             message.content = kWarningPrefix + *failure;
         message.isStreaming = false;
     });
-    setLoading(false);
     if (failure)
         Q_EMIT answerFailed(*failure);
+    setLoading(false);
 }
 
 void LauncherViewModel::cancelStream()
