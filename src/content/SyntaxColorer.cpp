@@ -85,7 +85,14 @@ const QList<SyntaxColorRun> &SyntaxColorer::update(const QString &code)
     const qsizetype freshStart = fresh.isEmpty() ? m_changedFrom : std::min(fresh.front().start, m_changedFrom);
     auto keep = std::partition_point(m_runs.cbegin(), m_runs.cend(),
                                      [&](const SyntaxColorRun &run) { return run.end() <= freshStart; });
-    m_runs.resize(keep - m_runs.cbegin());
+    const qsizetype kept = keep - m_runs.cbegin();
+    // A run that reached past the change keeps its unchanged beginning.
+    if (kept < m_runs.size() && m_runs.at(kept).start < freshStart) {
+        m_runs[kept].length = freshStart - m_runs.at(kept).start;
+        m_runs.resize(kept + 1);
+    } else {
+        m_runs.resize(kept);
+    }
     m_runs.append(fresh);
     return m_runs;
 }

@@ -133,6 +133,8 @@ void TestSyntaxColoring::growingCodeGivesSameRuns_data()
     QTest::addColumn<QString>("full");
     QTest::addColumn<int>("maxStep");
     QTest::newRow("sample, one code unit at a time") << QString::fromUtf8(kSample) << 1;
+    QTest::newRow("a string run that a later comment cuts short")
+        << QStringLiteral("a // c\ns = 'x'\u00FFt`\n/* b\n `\n/* c\n */ if") << 1;
     QTest::newRow("sample repeated, fragments of up to 9") << QString::fromUtf8(kSample).repeated(12) << 9;
 }
 
