@@ -318,8 +318,10 @@ qsizetype ParagraphParser::readLinkTail(qsizetype at, QString *target) const
                 destination.append(m_text.at(++i));
                 continue;
             }
-            if (c == QLatin1Char('('))
-                ++depth;
+            // Deeper nesting is no destination; without a limit, text full of "](("
+            // would be read over and over.
+            if (c == QLatin1Char('(') && ++depth > 32)
+                return kNone;
             if (c == QLatin1Char(')') && depth-- == 0)
                 break;
             destination.append(c);

@@ -36,8 +36,10 @@ void SyntaxColorer::scan(const SyntaxRule &rule, RuleState &state) const
             position = match.capturedEnd(0);
             continue;
         }
+        // A partial match starts at the character its lookbehind (\b) inspected,
+        // which may be before the search position, or -1.
         if (match.hasPartialMatch())
-            state.restart = match.capturedStart(0);
+            state.restart = std::max(match.capturedStart(0), position);
         break;
     }
     state.unsettled.clear();
