@@ -1,11 +1,16 @@
 // Shows the settings window in the light or dark system appearance and saves
-// a picture of it: settings_preview light|dark OUT.png [OpenRouter]
+// two pictures of it, the form's top and, after Save, its bottom:
+// settings_preview light|dark OUT [OpenRouter]  (OUT-top.png, OUT-bottom.png)
 #include "platform/Preferences.h"
 #include "platform/UserDefaults.h"
+#include "services/HotkeyManager.h"
+#include "settings/SettingsView.h"
 #include "settings/SettingsWindow.h"
 
 #include <QApplication>
 #include <QPalette>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStyleFactory>
 #include <QTimer>
 
@@ -43,10 +48,18 @@ int main(int argc, char **argv)
     if (args.size() > 3)
         UserDefaults::standard().set(Preferences::selectedProvider, args.at(3));
 
-    SettingsWindow window;
+    HotkeyManager hotkeys([] {});
+    hotkeys.registerHotkeys();
+    SettingsWindow window(&hotkeys);
     window.show();
     QTimer::singleShot(800, &app, [&] {
-        window.grab().save(args.at(2));
+        window.grab().save(args.at(2) + QStringLiteral("-top.png"));
+        window.view()->save();
+        QScrollBar *bar = window.findChild<QScrollArea *>()->verticalScrollBar();
+        bar->setValue(bar->maximum());
+    });
+    QTimer::singleShot(1400, &app, [&] {
+        window.grab().save(args.at(2) + QStringLiteral("-bottom.png"));
         app.quit();
     });
     return app.exec();
