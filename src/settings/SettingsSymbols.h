@@ -4,7 +4,7 @@
 #include <QPixmap>
 #include <QString>
 
-// The symbols the settings window shows ("bolt.leaf.fill",
-// "arrow.triangle.2.circlepath", "checkmark.circle.fill",
-// "exclamationmark.triangle.fill"), pixelSize square.
+// The symbols the settings window shows, pixelSize square: the launcher's
+// shared ones ("bolt.leaf.fill", "exclamationmark.triangle.fill"), and the two
+// only this window uses ("arrow.triangle.2.circlepath", "checkmark.circle.fill").
 QPixmap settingsSymbol(const QString &name, int pixelSize, const QColor &color, qreal devicePixelRatio = 1.0);

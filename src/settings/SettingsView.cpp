@@ -1,6 +1,7 @@
 #include "settings/SettingsView.h"
 
 #include "app/EventTrace.h"
+#include "launcher/ModelNames.h"
 #include "llm/LLMClient.h"
 #include "llm/LLMProvider.h"
 #include "platform/Preferences.h"
@@ -35,16 +36,6 @@ constexpr int kWidth = 540;
 constexpr int kHeight = 460;
 constexpr int kControlWidth = 240;
 constexpr int kModelMenuWidth = 200;
-
-// The six Gemini models the launcher's model switcher offers, in its order.
-QStringList geminiModelChoices()
-{
-    return {
-        QStringLiteral("gemini-3.1-pro-preview"), QStringLiteral("gemini-3-flash-preview"),
-        QStringLiteral("gemini-3.1-flash-lite-preview"), QStringLiteral("gemini-2.5-pro"),
-        QStringLiteral("gemini-2.5-flash"), QStringLiteral("gemini-1.5-pro"),
-    };
-}
 
 QStringList themeLabels()
 {
@@ -230,7 +221,7 @@ FormSection *SettingsView::buildApiSection(QWidget *parent)
     m_geminiModelMenu = new QComboBox(section);
     m_geminiModelMenu->setObjectName(QStringLiteral("geminiModelMenu"));
     m_geminiModelMenu->setFixedWidth(kControlWidth);
-    m_geminiModelMenu->addItems(geminiModelChoices());
+    m_geminiModelMenu->addItems(defaultGeminiModels());
     // A stored model the list does not offer shows as no entry and is kept.
     m_geminiModelMenu->setCurrentIndex(m_geminiModelMenu->findText(m_selectedGeminiModel));
     connect(m_geminiModelMenu, &QComboBox::activated, this,
