@@ -189,7 +189,9 @@ void TestCaptureRegion::selectorOnTheXServer()
     // Something to photograph, and the truth to compare with, taken before the selector starts.
     QProcess picture;
     picture.start(QStringLiteral("display"), {QStringLiteral("-geometry"), QStringLiteral("+120+130"), QStringLiteral("rose:")});
-    QProcess::execute(QStringLiteral("xdotool"), {"search", "--sync", "--onlyvisible", "--class", "Display"});
+    QProcess shown;
+    shown.start(QStringLiteral("xdotool"), {"search", "--sync", "--onlyvisible", "--class", "Display"});
+    QVERIFY(shown.waitForFinished(15000));
     const QString truthPath = m_scratch.filePath(QStringLiteral("root.png"));
     QCOMPARE(QProcess::execute(QStringLiteral("import"), {"-window", "root", truthPath}), 0);
 
