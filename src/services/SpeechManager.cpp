@@ -30,8 +30,6 @@ SpeechManager::SpeechManager(std::unique_ptr<AudioSource> source, SpeechModel mo
     , m_thread(new QThread(this))
     , m_decoder(new SpeechDecoder(std::move(model)))
 {
-    m_authStatus = m_source->isAvailable() ? AuthStatus::Authorized : AuthStatus::Denied;
-
     m_decoder->moveToThread(m_thread);
     connect(m_thread, &QThread::finished, m_decoder, &QObject::deleteLater);
     // Results cross to the main thread as queued copies; a run already ended is ignored.
@@ -68,7 +66,9 @@ void SpeechManager::stop(std::function<void(const QString &)> onFinish)
         onFinish(text);
 }
 
-// There is no consent prompt on Linux: an input device to listen to is the permission.
+// There is no consent prompt on Linux: an input device to listen to is the
+// permission. Asked at the first dictation, not at start-up, so a desktop
+// without a sound server is not disturbed until the user dictates.
 void SpeechManager::start(std::function<void(const QString &)> onFinish)
 {
     const AuthStatus answer = m_source->isAvailable() ? AuthStatus::Authorized : AuthStatus::Denied;
