@@ -89,7 +89,6 @@ void ScreenshotFlow::runCommand(const QString &program, const QStringList &argum
 {
     m_process = new QProcess(this);
     m_process->setProcessChannelMode(QProcess::ForwardedChannels);
-    m_process->setInputChannelMode(QProcess::ForwardedInputChannel);
     connect(m_process, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus status) {
         m_process->deleteLater();
         finish(status == QProcess::NormalExit && exitCode == 0);
