@@ -73,14 +73,28 @@ void HotkeyRecorderKeyView::holdKeyboard(bool hold)
         // Filters installed last run first: ours sees the keys before the
         // global hotkeys' filter could take them.
         QCoreApplication::instance()->installNativeEventFilter(this);
-        // Only X11 lets a client take the whole keyboard.
-        if (QGuiApplication::platformName() == QLatin1String("xcb"))
-            grabKeyboard();
+        grabIfX11();
     } else {
         QCoreApplication::instance()->removeNativeEventFilter(this);
         if (keyboardGrabber() == this)
             releaseKeyboard();
     }
+}
+
+void HotkeyRecorderKeyView::grabIfX11()
+{
+    // Only X11 lets a client take the whole keyboard.
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        grabKeyboard();
+}
+
+// The other recorder may have taken the keyboard meanwhile; coming back to
+// this one while it still records takes it back.
+void HotkeyRecorderKeyView::focusInEvent(QFocusEvent *event)
+{
+    if (m_holdsKeyboard && keyboardGrabber() != this)
+        grabIfX11();
+    QWidget::focusInEvent(event);
 }
 
 void HotkeyRecorderKeyView::capture(quint32 x11Keycode, quint32 modifiers)

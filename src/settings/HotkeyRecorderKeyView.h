@@ -38,11 +38,13 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
 
 private:
     // x11Keycode: the X11 key code (Linux evdev code + 8); modifiers: Carbon bits.
     void capture(quint32 x11Keycode, quint32 modifiers);
     void holdKeyboard(bool hold);
+    void grabIfX11();
 
     bool m_isRecording = false;
     quint32 m_currentKeyCode = 49;

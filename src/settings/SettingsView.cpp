@@ -463,8 +463,11 @@ void SettingsView::save()
 {
     QStringList failures;
     const auto storeKey = [&failures](const QString &account, const QString &value, const QString &name) {
-        if (!KeychainHelper::save(account, value))
-            failures << QStringLiteral("Could not store the %1 key: %2").arg(name, KeychainHelper::lastError());
+        if (KeychainHelper::save(account, value))
+            return;
+        const QString why = KeychainHelper::lastError();
+        failures << QStringLiteral("Could not store the %1 key: %2")
+                        .arg(name, why.isEmpty() ? QStringLiteral("the keyring refused it.") : why);
     };
     storeKey(KeychainHelper::geminiAccount, geminiApiKey(), QStringLiteral("Gemini"));
     storeKey(KeychainHelper::openRouterAccount, openRouterApiKey(), QStringLiteral("OpenRouter"));
