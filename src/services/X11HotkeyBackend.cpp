@@ -157,16 +157,17 @@ bool X11HotkeyBackend::nativeEventFilter(const QByteArray &eventType, void *mess
             continue;
         if (type == XCB_KEY_RELEASE) {
             it->down = false;
+            it->releasedAt = key->time;
             continue;
         }
         if (it->modifiers != modifiers)
             continue;
         matched = true;
-        // Held keys repeat as presses without releases in between.
-        if (!it->down) {
-            it->down = true;
+        // A held key repeats, as presses alone or as release-press pairs that
+        // share one time stamp; either way it is one press.
+        if (!it->down && key->time != it->releasedAt)
             fired << it.key();
-        }
+        it->down = true;
     }
     // Receivers may change the grabs, so they run after the walk.
     for (int id : std::as_const(fired))

@@ -27,6 +27,7 @@ private:
         quint8 keycode;
         quint16 modifiers;
         bool down = false;
+        quint32 releasedAt = 0;
     };
 
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;

@@ -1,0 +1,178 @@
+// HotkeyManager with its X11 backend on a private X server, pressed with xdotool.
+#include "XSession.h"
+
+#include "platform/NotificationCenter.h"
+#include "platform/Preferences.h"
+#include "platform/UserDefaults.h"
+#include "services/HotkeyManager.h"
+
+#include <QGuiApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <QTest>
+
+namespace {
+constexpr int kTimeout = 30000;
+XSession *session = nullptr;
+
+using Hotkey = HotkeyManager::Hotkey;
+using Status = HotkeyManager::Status;
+} // namespace
+
+class TestHotkeyManager : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void updateFiresAtOnceAndSurvivesRestart();
+    void screenshotHotkeyPostsOncePerPress();
+    void bothHotkeysBoundAlike();
+    void combinationTakenByAnotherProgram();
+
+private:
+    std::unique_ptr<HotkeyManager> makeManager();
+    void key(const QString &keys);
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<UserDefaults> m_defaults;
+    int m_launches = 0;
+    int m_screenshotPosts = 0;
+    QMetaObject::Connection m_observer;
+};
+
+void TestHotkeyManager::init()
+{
+    m_defaults = std::make_unique<UserDefaults>(m_dir.filePath(QStringLiteral("preferences.json")));
+    m_defaults->remove(Preferences::hotkeyBinding);
+    m_defaults->remove(Preferences::screenshotHotkeyBinding);
+    m_launches = 0;
+    m_screenshotPosts = 0;
+    m_observer = NotificationCenter::defaultCenter().observe(Notifications::takeTarnwickScreenshot, this,
+                                                             [this] { ++m_screenshotPosts; });
+}
+
+void TestHotkeyManager::cleanup()
+{
+    disconnect(m_observer);
+}
+
+std::unique_ptr<HotkeyManager> TestHotkeyManager::makeManager()
+{
+    auto manager =
+        std::make_unique<HotkeyManager>([this] { ++m_launches; }, *m_defaults, HotkeyBackend::createForPlatform());
+    manager->registerHotkeys();
+    return manager;
+}
+
+void TestHotkeyManager::key(const QString &keys)
+{
+    int exitCode = -1;
+    session->run(QStringLiteral("xdotool"), QStringList{QStringLiteral("key")} + keys.split(QLatin1Char(' ')),
+                 &exitCode);
+    QCOMPARE(exitCode, 0);
+}
+
+void TestHotkeyManager::updateFiresAtOnceAndSurvivesRestart()
+{
+    auto manager = makeManager();
+    QCOMPARE(manager->status(Hotkey::launch), Status::active);
+    key(QStringLiteral("alt+space"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_launches, 1, kTimeout);
+
+    manager->update(40, 256); // Command-K, that is Super+K
+    QCOMPARE(manager->status(Hotkey::launch), Status::active);
+    key(QStringLiteral("super+k"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_launches, 2, kTimeout);
+    // The old combination is let go: only the new one counts.
+    key(QStringLiteral("alt+space super+k"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_launches, 3, kTimeout);
+
+    manager.reset();
+    QFile file(m_defaults->filePath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(QJsonDocument::fromJson(file.readAll()).object().value(Preferences::hotkeyBinding).toObject(),
+             QJsonObject({{QStringLiteral("keyCode"), 40}, {QStringLiteral("modifiers"), 256}}));
+
+    UserDefaults reread(m_defaults->filePath());
+    HotkeyManager restarted([this] { ++m_launches; }, reread, HotkeyBackend::createForPlatform());
+    restarted.registerHotkeys();
+    key(QStringLiteral("super+k"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_launches, 4, kTimeout);
+    QCOMPARE(m_screenshotPosts, 0);
+}
+
+void TestHotkeyManager::screenshotHotkeyPostsOncePerPress()
+{
+    auto manager = makeManager();
+    QCOMPARE(manager->status(Hotkey::screenshot), Status::active);
+    // Held down, the key repeats; that is still one press.
+    session->run(QStringLiteral("xdotool"), {QStringLiteral("keydown"), QStringLiteral("ctrl+super+s"),
+                                              QStringLiteral("sleep"), QStringLiteral("1"), QStringLiteral("keyup"),
+                                              QStringLiteral("ctrl+super+s")});
+    QTRY_COMPARE_WITH_TIMEOUT(m_screenshotPosts, 1, kTimeout);
+    key(QStringLiteral("ctrl+super+s ctrl+super+s"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_screenshotPosts, 3, kTimeout);
+    QCOMPARE(m_launches, 0);
+}
+
+void TestHotkeyManager::bothHotkeysBoundAlike()
+{
+    auto manager = makeManager();
+    manager->updateScreenshot(49, 2048); // Option-Space, the launch hotkey's
+    QCOMPARE(manager->status(Hotkey::screenshot), Status::sameAsOther);
+    QVERIFY(!manager->statusText(Hotkey::screenshot).isEmpty());
+    key(QStringLiteral("alt+space"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_launches, 1, kTimeout);
+
+    // Moving the launch hotkey away frees the combination for the screenshot.
+    QSignalSpy changes(manager.get(), &HotkeyManager::statusChanged);
+    manager->update(40, 2048);
+    QCOMPARE(manager->status(Hotkey::screenshot), Status::active);
+    QVERIFY(changes.contains({QVariant::fromValue(Hotkey::screenshot)}));
+    key(QStringLiteral("alt+space alt+k"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_launches, 2, kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(m_screenshotPosts, 1, kTimeout);
+}
+
+void TestHotkeyManager::combinationTakenByAnotherProgram()
+{
+    constexpr quint8 f1 = 67;
+    constexpr quint16 control = 0x4;
+    QVERIFY(session->grabKey(f1, control));
+    auto release = qScopeGuard([] { session->releaseKey(f1, control); });
+
+    auto manager = makeManager();
+    manager->update(122, 4096); // Control-F1
+    QCOMPARE(manager->status(Hotkey::launch), Status::taken);
+    QVERIFY(manager->statusText(Hotkey::launch).contains(QStringLiteral("Ctrl+F1")));
+    // The binding is kept for when the other program lets go.
+    QCOMPARE(manager->binding(Hotkey::launch), (HotkeyBinding{122, 4096}));
+    release.dismiss();
+    session->releaseKey(f1, control);
+    manager->update(122, 4096);
+    QCOMPARE(manager->status(Hotkey::launch), Status::active);
+}
+
+int main(int argc, char **argv)
+{
+    XSession x;
+    if (!x.problem().isEmpty()) {
+        std::fprintf(stderr, "SKIP: no test X session: %s\n", qPrintable(x.problem()));
+        return 0;
+    }
+    session = &x;
+    qputenv("DISPLAY", x.display().toLatin1());
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    QGuiApplication app(argc, argv);
+    TestHotkeyManager test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_hotkeymanager.moc"
