@@ -52,8 +52,10 @@ void TarnwickProcess::readTrace()
         m_pending.remove(0, end + 1);
         // "tarnwick-trace <time> <event>"
         const QList<QByteArray> parts = line.split(' ');
-        if (parts.size() >= 3 && parts[0] == "tarnwick-trace")
+        if (parts.size() >= 3 && parts[0] == "tarnwick-trace") {
             m_events << QString::fromUtf8(line.mid(parts[0].size() + parts[1].size() + 2));
+            m_times << parts[1].toDouble();
+        }
         else // warnings and sanitizer reports belong in the test's log
             std::fprintf(stderr, "tarnwick: %s\n", line.constData());
     }
@@ -74,4 +76,14 @@ quint32 TarnwickProcess::windowId(const QString &which)
             return event.mid(prefix.size()).toUInt();
     }
     return 0;
+}
+
+double TarnwickProcess::timeOf(const QString &event, int occurrence)
+{
+    readTrace();
+    for (qsizetype i = 0; i < m_events.size(); ++i) {
+        if (m_events[i] == event && occurrence-- == 0)
+            return m_times[i];
+    }
+    return -1;
 }

@@ -23,6 +23,9 @@ public:
     int count(const QString &event);
     // The number after "launcher-window ", "settings-window ", ... (0 if none yet).
     quint32 windowId(const QString &which);
+    // CLOCK_MONOTONIC milliseconds of the nth (from 0) such event; -1 if none yet.
+    double timeOf(const QString &event, int occurrence = 0);
+    qint64 pid() const { return m_process.processId(); }
 
 private:
     void readTrace();
@@ -31,5 +34,6 @@ private:
     QTemporaryDir m_home;
     QProcess m_process;
     QStringList m_events;
+    QList<double> m_times;
     QByteArray m_pending;
 };

@@ -1,0 +1,144 @@
+// The tray program's figures on a private X server: cold start to tray and
+// hotkeys ready, hotkey press to panel on screen, idle memory and wake-ups.
+#include "TarnwickProcess.h"
+#include "XSession.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <functional>
+
+namespace {
+
+double nowMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
+bool waitFor(const std::function<bool()> &condition, int timeoutMs = 30000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::usleep(500);
+    }
+    return true;
+}
+
+void printSeries(const char *what, QList<double> values)
+{
+    if (values.isEmpty()) {
+        std::printf("%-44s no samples\n", what);
+        return;
+    }
+    std::sort(values.begin(), values.end());
+    std::printf("%-44s median %7.1f ms   min %7.1f   max %7.1f   (n=%lld)\n", what, values[values.size() / 2],
+                values.first(), values.last(), qlonglong(values.size()));
+}
+
+// Resident memory of the process, in MB.
+double residentMb(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    }
+    return -1;
+}
+
+// Context switches of all threads: each one is a wake-up.
+qint64 contextSwitches(qint64 pid)
+{
+    qint64 total = 0;
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+    for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile status(tasks.filePath(task) + QStringLiteral("/status"));
+        if (!status.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray &line : status.readAll().split('\n')) {
+            if (line.startsWith("voluntary_ctxt_switches:") || line.startsWith("nonvoluntary_ctxt_switches:"))
+                total += line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
+        }
+    }
+    return total;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    constexpr int kStarts = 8;
+    constexpr int kPresses = 15;
+    XSession session;
+    if (!session.problem().isEmpty()) {
+        std::fprintf(stderr, "no X session: %s\n", qPrintable(session.problem()));
+        return 1;
+    }
+    session.startHelper(QStringLiteral("trayer"), {QStringLiteral("--edge"), QStringLiteral("top")});
+    std::printf("tarnwick: %s\n", TARNWICK_BINARY);
+
+    QList<double> toHotkeys, toTray;
+    for (int i = 0; i < kStarts; ++i) {
+        TarnwickProcess tarnwick(session);
+        const double started = nowMs();
+        tarnwick.start();
+        if (!waitFor([&] { return tarnwick.timeOf(QStringLiteral("launched")) > 0
+                                  && tarnwick.timeOf(QStringLiteral("tray-ready")) > 0; })) {
+            std::fprintf(stderr, "tarnwick did not start\n");
+            return 1;
+        }
+        toHotkeys << tarnwick.timeOf(QStringLiteral("launched")) - started;
+        toTray << tarnwick.timeOf(QStringLiteral("tray-ready")) - started;
+    }
+    printSeries("cold start to hotkeys grabbed", toHotkeys);
+    printSeries("cold start to tray icon shown", toTray);
+
+    TarnwickProcess tarnwick(session);
+    tarnwick.start();
+    waitFor([&] { return tarnwick.timeOf(QStringLiteral("launched")) > 0; });
+    QThread::sleep(2);
+    const double rssFresh = residentMb(tarnwick.pid());
+
+    QList<double> pressToMapped, handlerToMapped;
+    for (int i = 0; i < kPresses; ++i) {
+        const double pressed = nowMs();
+        session.run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("alt+space")});
+        if (!waitFor([&] { return tarnwick.timeOf(QStringLiteral("launcher-exposed"), i) > 0; })) {
+            std::fprintf(stderr, "the panel did not show\n");
+            return 1;
+        }
+        const double exposed = tarnwick.timeOf(QStringLiteral("launcher-exposed"), i);
+        pressToMapped << exposed - pressed;
+        handlerToMapped << exposed - tarnwick.timeOf(QStringLiteral("toggle"), 2 * i);
+        session.run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("alt+space")});
+        waitFor([&] { return tarnwick.timeOf(QStringLiteral("launcher-hidden"), i) > 0; });
+    }
+    printSeries("xdotool key to panel exposed", pressToMapped);
+    printSeries("hotkey handler to panel exposed", handlerToMapped);
+
+    QThread::sleep(2);
+    std::printf("%-44s %7.1f MB before the first show, %.1f MB after %d shows\n", "idle resident memory (VmRSS)",
+                rssFresh, residentMb(tarnwick.pid()), kPresses);
+    constexpr int kIdleSeconds = 10;
+    const qint64 before = contextSwitches(tarnwick.pid());
+    QThread::sleep(kIdleSeconds);
+    const qint64 after = contextSwitches(tarnwick.pid());
+    std::printf("%-44s %7.2f per second over %d s (all threads, panel hidden)\n", "idle wake-ups",
+                double(after - before) / kIdleSeconds, kIdleSeconds);
+    return 0;
+}

@@ -1,0 +1,75 @@
+// The launcher panel's fades, hide paths and size limits (offscreen).
+#include "app/LauncherWindow.h"
+#include "platform/NotificationCenter.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+class TestLauncherWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void builtHiddenAtItsSize();
+    void showDuringFadingHideWins();
+    void notificationsAndKeysHide();
+};
+
+void TestLauncherWindow::builtHiddenAtItsSize()
+{
+    LauncherWindow window;
+    QVERIFY(!window.isVisible());
+    QCOMPARE(window.size(), QSize(700, 540));
+    QCOMPARE(window.minimumSize(), QSize(480, 380));
+    window.resize(300, 200);
+    QCOMPARE(window.size(), QSize(480, 380));
+    QVERIFY(window.windowFlags() & Qt::WindowStaysOnTopHint);
+    QVERIFY(window.windowFlags() & Qt::FramelessWindowHint);
+}
+
+void TestLauncherWindow::showDuringFadingHideWins()
+{
+    LauncherWindow window;
+    window.animateIn();
+    QVERIFY(window.isVisible());
+    QTRY_COMPARE(window.windowOpacity(), 1.0);
+
+    window.animateOut();
+    QVERIFY(window.isVisible()); // still fading
+    window.animateIn();
+    // Longer than both fades: the cancelled hide must not land afterwards.
+    QTest::qWait(500);
+    QVERIFY(window.isVisible());
+    QCOMPARE(window.windowOpacity(), 1.0);
+
+    // A visible panel shown again fades in again from transparent.
+    window.animateIn();
+    QVERIFY(window.windowOpacity() < 1.0);
+    QTRY_COMPARE(window.windowOpacity(), 1.0);
+}
+
+void TestLauncherWindow::notificationsAndKeysHide()
+{
+    LauncherWindow window;
+    QSignalSpy settings(&window, &LauncherWindow::settingsRequested);
+    QSignalSpy quit(&window, &LauncherWindow::quitRequested);
+
+    NotificationCenter::defaultCenter().post(Notifications::showTarnwick);
+    QVERIFY(window.isVisible());
+    NotificationCenter::defaultCenter().post(Notifications::hideTarnwick);
+    QTRY_VERIFY(!window.isVisible());
+
+    window.animateIn();
+    // The caret goes to the input field, which leaves these keys to the panel.
+    QWidget *input = window.focusWidget();
+    QVERIFY(input && window.isAncestorOf(input));
+    QTest::keyClick(input, Qt::Key_Comma, Qt::ControlModifier);
+    QCOMPARE(settings.size(), 1);
+    QTest::keyClick(input, Qt::Key_Q, Qt::ControlModifier);
+    QCOMPARE(quit.size(), 1);
+    QTest::keyClick(input, Qt::Key_Escape);
+    QTRY_VERIFY(!window.isVisible());
+}
+
+QTEST_MAIN(TestLauncherWindow)
+#include "tst_launcherwindow.moc"
