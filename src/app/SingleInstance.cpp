@@ -2,6 +2,7 @@
 
 #include "platform/AppPaths.h"
 
+#include <QCoreApplication>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QThread>
@@ -78,10 +79,7 @@ SingleInstance::SingleInstance(const QString &directory)
     m_lock.setStaleLockTime(0);
 }
 
-SingleInstance::~SingleInstance()
-{
-    delete m_server;
-}
+SingleInstance::~SingleInstance() = default;
 
 SingleInstance::Outcome SingleInstance::acquireOrForward(const QByteArray &request)
 {
@@ -105,7 +103,8 @@ SingleInstance::Outcome SingleInstance::acquireOrForward(const QByteArray &reque
 bool SingleInstance::listen(std::function<bool(const QString &)> handler)
 {
     m_handler = std::move(handler);
-    m_server = new QLocalServer;
+    // Owned by the application object, so it closes while the event loop's machinery still exists.
+    m_server = new QLocalServer(QCoreApplication::instance());
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     // Holding the lock, any socket file left behind is a dead instance's.
     QLocalServer::removeServer(m_socketPath);

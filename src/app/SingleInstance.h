@@ -1,12 +1,13 @@
 #pragma once
 
 #include <QByteArray>
+#include <QLocalServer>
 #include <QLockFile>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
 
-class QLocalServer;
 
 // One resident program per user: a lock file and a local socket, open only to
 // the user, in the user's private runtime folder. A later start hands its
@@ -39,6 +40,6 @@ private:
     bool m_dirReady;
     QString m_socketPath;
     QLockFile m_lock;
-    QLocalServer *m_server = nullptr;
+    QPointer<QLocalServer> m_server;
     std::function<bool(const QString &)> m_handler;
 };

@@ -87,6 +87,10 @@ void TestTrayProgram::launchHotkeyShowsFocusedPanelAndHides()
     startTarnwick();
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("hotkey-launch-active")), 1, kTimeout);
     QVERIFY(!m_session->isViewable(m_panel));
+    // Another program has the focus, as when the user works in it.
+    QVERIFY(m_session->startHelper(QStringLiteral("display"), {QStringLiteral("-size"), QStringLiteral("300x200"),
+                                                                QStringLiteral("xc:gray")}));
+    QTRY_VERIFY_WITH_TIMEOUT(m_session->activeWindow() != 0, kTimeout);
 
     key(QStringLiteral("alt+space"));
     QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(m_panel), kTimeout);
