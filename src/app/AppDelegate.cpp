@@ -3,6 +3,8 @@
 #include "app/EventTrace.h"
 #include "app/LauncherWindow.h"
 #include "app/X11Window.h"
+#include "history/ConversationStore.h"
+#include "launcher/LauncherView.h"
 #include "platform/NotificationCenter.h"
 #include "services/HotkeyManager.h"
 #include "settings/SettingsWindow.h"
@@ -237,4 +239,6 @@ void AppDelegate::quit()
 // when the user quits is finished here, before the process ends.
 void AppDelegate::flushPendingWrites()
 {
+    if (m_launcherWindow)
+        m_launcherWindow->launcherView()->store().flush();
 }

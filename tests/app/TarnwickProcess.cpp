@@ -13,6 +13,9 @@ TarnwickProcess::TarnwickProcess(const XSession &session)
     QFile::setPermissions(m_home.filePath(QStringLiteral("runtime")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QProcessEnvironment env = session.environment(m_home.path());
     env.insert(QStringLiteral("TARNWICK_TRACE_EVENTS"), QStringLiteral("1"));
+    // The screenshot flow would put a region selector over the whole screen
+    // and wait for a person; a capture that ends at once stands in for it.
+    env.insert(QStringLiteral("TARNWICK_SCREENSHOT_COMMAND"), QStringLiteral("true"));
     m_process.setProcessEnvironment(env);
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
 }
