@@ -13,9 +13,6 @@ TarnwickProcess::TarnwickProcess(const XSession &session)
     QFile::setPermissions(m_home.filePath(QStringLiteral("runtime")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QProcessEnvironment env = session.environment(m_home.path());
     env.insert(QStringLiteral("TARNWICK_TRACE_EVENTS"), QStringLiteral("1"));
-    // The screenshot flow would put a region selector over the whole screen
-    // and wait for a person; a capture that ends at once stands in for it.
-    env.insert(QStringLiteral("TARNWICK_SCREENSHOT_COMMAND"), QStringLiteral("true"));
     m_process.setProcessEnvironment(env);
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
 }
@@ -28,6 +25,13 @@ TarnwickProcess::~TarnwickProcess()
             m_process.kill();
         m_process.waitForFinished(5000);
     }
+}
+
+void TarnwickProcess::setEnvironmentVariable(const QString &name, const QString &value)
+{
+    QProcessEnvironment env = m_process.processEnvironment();
+    env.insert(name, value);
+    m_process.setProcessEnvironment(env);
 }
 
 void TarnwickProcess::start(const QStringList &arguments)

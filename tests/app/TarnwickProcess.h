@@ -14,6 +14,7 @@ public:
     explicit TarnwickProcess(const XSession &session);
     ~TarnwickProcess();
 
+    void setEnvironmentVariable(const QString &name, const QString &value);
     void start(const QStringList &arguments = {});
     // Another `tarnwick` in the same home; returns its exit code.
     int runCommand(const QStringList &arguments) const;
