@@ -3,21 +3,13 @@
 #include "services/KeychainHelper.h"
 #include "support/IsolatedHome.h"
 #include "support/LoopbackServer.h"
+#include "support/ProviderEvents.h"
 
 #include <QProcess>
 #include <QTest>
 
 #include <csignal>
 #include <memory>
-
-namespace {
-
-QByteArray geminiEvent(const QByteArray &text)
-{
-    return "data: {\"candidates\":[{\"content\":{\"parts\":[{\"text\":\"" + text + "\"}]}}]}\r\n\r\n";
-}
-
-} // namespace
 
 // The headless commands of the real program, against the loopback provider and the session keyring.
 class TestCommands : public QObject
@@ -78,7 +70,7 @@ private Q_SLOTS:
         m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("Hello") + geminiEvent(", world"), 3));
         Run asked = run({QStringLiteral("ask"), QStringLiteral("--model"), QStringLiteral("gemini-x"),
                          QStringLiteral("say"), QStringLiteral("hello")});
-        QCOMPARE(asked.exitCode, 0);
+        QVERIFY2(asked.exitCode == 0, asked.err.constData());
         QCOMPARE(asked.out, "Hello, world");
         QVERIFY(asked.err.isEmpty());
         const RecordedRequest &request = m_server->requests().first();

@@ -5,6 +5,7 @@
 #include "services/KeychainHelper.h"
 #include "support/IsolatedHome.h"
 #include "support/LoopbackServer.h"
+#include "support/ProviderEvents.h"
 
 #include <QBuffer>
 #include <QClipboard>
@@ -19,11 +20,6 @@
 #include <memory>
 
 namespace {
-
-QByteArray geminiEvent(const QByteArray &text)
-{
-    return "data: {\"candidates\":[{\"content\":{\"parts\":[{\"text\":\"" + text + "\"}]}}]}\r\n\r\n";
-}
 
 QJsonArray geminiContents(const RecordedRequest &request)
 {

@@ -3,6 +3,7 @@
 #include "llm/LLMClient.h"
 #include "llm/OpenRouterRequest.h"
 #include "support/LoopbackServer.h"
+#include "support/ProviderEvents.h"
 
 #include <QTest>
 
@@ -27,10 +28,6 @@ const QByteArray kOpenRouterAnswer =
     "data: [DONE]\n\n";
 const QStringList kOpenRouterFragments = {QString(), QStringLiteral("Café"), QStringLiteral(" €")};
 
-QByteArray geminiEvent(const QByteArray &text)
-{
-    return "data: {\"candidates\":[{\"content\":{\"parts\":[{\"text\":\"" + text + "\"}]}}]}\r\n\r\n";
-}
 }
 
 class TestLLMClient : public QObject
