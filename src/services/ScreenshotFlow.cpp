@@ -30,6 +30,8 @@ ScreenshotFlow::ScreenshotFlow(QObject *parent)
 
 ScreenshotFlow::~ScreenshotFlow()
 {
+    if (!m_running)
+        return;
     if (m_process) {
         m_process->disconnect(this);
         m_process->kill();
@@ -38,8 +40,7 @@ ScreenshotFlow::~ScreenshotFlow()
     if (!m_path.isEmpty())
         QFile::remove(m_path);
     // The launcher was hidden for this capture; never leave it so.
-    if (m_running)
-        NotificationCenter::defaultCenter().post(Notifications::showTarnwick);
+    NotificationCenter::defaultCenter().post(Notifications::showTarnwick);
 }
 
 QString ScreenshotFlow::capturePath()

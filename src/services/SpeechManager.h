@@ -29,6 +29,8 @@ public:
 
     bool isListening() const { return m_isListening; }
     QString liveTranscript() const { return m_liveTranscript; }
+    // Not determined until the first dictation asks for the input; denied
+    // when there is no input device.
     AuthStatus authStatus() const { return m_authStatus; }
 
     void toggle(std::function<void(const QString &)> onFinish);

@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -53,11 +54,13 @@ bool TestTextGrabber::selectElsewhere(const QByteArray &text, const char *select
         return false;
     owner->write(text);
     owner->closeWriteChannel();
-    // xclip takes the selection once it has read all of its input.
+    // xclip takes the selection once it has read all of its input. Until then
+    // the reader may ask us, so our event loop keeps turning meanwhile.
     for (int attempt = 0; attempt < 100; ++attempt) {
         QProcess reader;
+        QSignalSpy finished(&reader, &QProcess::finished);
         reader.start(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"), QString::fromLatin1(selection)});
-        if (reader.waitForFinished() && reader.readAllStandardOutput() == text)
+        if (finished.wait(5000) && reader.readAllStandardOutput() == text)
             return true;
         QTest::qWait(20);
     }
