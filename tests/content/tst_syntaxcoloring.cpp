@@ -11,7 +11,6 @@ class TestSyntaxColoring : public QObject
 private Q_SLOTS:
     void colours_data();
     void colours();
-    void colourValues();
     void holdsOnLongInput_data();
     void holdsOnLongInput();
     void growingCodeGivesSameRuns_data();
@@ -80,13 +79,6 @@ void TestSyntaxColoring::colours()
     QFETCH(QString, code);
     QFETCH(QString, expected);
     QCOMPARE(mask(code), expected);
-}
-
-void TestSyntaxColoring::colourValues()
-{
-    QCOMPARE(syntaxColorValue(SyntaxColor::Keyword), QColor::fromRgbF(0.53f, 0.69f, 0.98f, 1.0f));
-    QCOMPARE(syntaxColorValue(SyntaxColor::Base).alphaF(), 1.0f);
-    QCOMPARE(syntaxRules().size(), 4);
 }
 
 void TestSyntaxColoring::holdsOnLongInput_data()

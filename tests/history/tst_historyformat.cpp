@@ -231,12 +231,10 @@ void TestHistoryFormat::wordsRelativeDates_data()
     QTest::addColumn<int>("days");
     QTest::addColumn<QString>("text");
     QTest::newRow("same moment") << 0LL << 0 << QStringLiteral("now");
-    QTest::newRow("half a minute ago") << -30LL << 0 << QStringLiteral("now");
     QTest::newRow("minutes ago") << -300LL << 0 << QStringLiteral("5 min. ago");
     QTest::newRow("minutes ahead") << 300LL << 0 << QStringLiteral("in 5 min.");
     QTest::newRow("hours ago") << -7300LL << 0 << QStringLiteral("2 hr. ago");
     QTest::newRow("yesterday") << 0LL << -1 << QStringLiteral("yesterday");
-    QTest::newRow("tomorrow") << 0LL << 1 << QStringLiteral("tomorrow");
     QTest::newRow("days ago") << 0LL << -3 << QStringLiteral("3 days ago");
     QTest::newRow("days ahead") << 0LL << 2 << QStringLiteral("in 2 days");
     QTest::newRow("last week") << 0LL << -10 << QStringLiteral("last week");
