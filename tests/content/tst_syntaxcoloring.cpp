@@ -151,6 +151,8 @@ void TestSyntaxColoring::growingCodeGivesSameRuns()
             QCOMPARE(runs.at(i), previous.at(i));
         previous = runs;
     }
+    const QString other = QStringLiteral("x = 1 // replaced");
+    QCOMPARE(colorer.update(other), syntaxColorRuns(other));
 }
 
 QTEST_GUILESS_MAIN(TestSyntaxColoring)
