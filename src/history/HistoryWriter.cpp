@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include <cerrno>
 #include <unistd.h>
 #include <utility>
 
@@ -88,8 +87,7 @@ void HistoryWriter::run()
         const auto due = m_lastWriteEnd + m_interval;
         m_wake.wait_until(lock, due, [this] { return m_flushing || m_stopping; });
 
-        const Job job = std::move(*m_pending);
-        m_pending.reset();
+        std::optional<Job> job = std::exchange(m_pending, std::nullopt);
         const Preparation preparation = std::exchange(m_preparation, Preparation::None);
         m_busy = true;
         lock.unlock();
@@ -99,13 +97,15 @@ void HistoryWriter::run()
         const bool prepared = !failure;
         qint64 size = 0;
         if (prepared)
-            failure = write(job, &size);
+            failure = write(*job, &size);
+        job.reset(); // drop our share of the old list outside the lock
         const auto finished = Clock::now();
 
         lock.lock();
         m_busy = false;
         m_lastWriteEnd = finished;
-        const auto share = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(size / kBytesPerSecond));
+        const auto share =
+            std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(size / kBytesPerSecond));
         if (m_minimumInterval.count() > 0)
             m_interval = std::max<Clock::duration>({m_minimumInterval, 4 * (finished - started), share});
         if (!prepared && m_preparation == Preparation::None)
@@ -141,25 +141,36 @@ std::optional<QString> HistoryWriter::prepare(Preparation preparation)
 {
     if (preparation == Preparation::None || !QFileInfo::exists(m_filePath))
         return std::nullopt;
-    if (preparation == Preparation::SetAside) {
-        const QString aside = m_filePath + QStringLiteral(".corrupt-")
-            + QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-        QString target = aside;
-        for (int n = 2; QFileInfo::exists(target); ++n)
-            target = aside + QLatin1Char('-') + QString::number(n);
-        if (!QFile::rename(m_filePath, target))
-            return QStringLiteral("could not move the unreadable history file aside to %1").arg(target);
-        return std::nullopt;
-    }
-    // The backup is a second name for the old file: the save that follows
-    // replaces the file with a new one, so the old bytes stay under .bak.
+    if (preparation == Preparation::SetAside)
+        return setAside();
+    backUp();
+    return std::nullopt;
+}
+
+std::optional<QString> HistoryWriter::setAside()
+{
+    const QString aside = m_filePath + QStringLiteral(".corrupt-")
+        + QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString target = aside;
+    for (int n = 2; QFileInfo::exists(target); ++n)
+        target = aside + QLatin1Char('-') + QString::number(n);
+    if (!QFile::rename(m_filePath, target))
+        return QStringLiteral("could not move the unreadable history file aside to %1").arg(target);
+    return std::nullopt;
+}
+
+// The backup is a second name for the old file: the save that follows
+// replaces the file with a new one, so the old bytes stay under .bak.
+// A missing backup does not stop saving: the file itself is still good.
+void HistoryWriter::backUp()
+{
     const QByteArray path = QFile::encodeName(m_filePath);
     const QByteArray backup = path + ".bak";
     const QByteArray temporary = backup + ".tmp";
     ::unlink(temporary.constData());
     if (::link(path.constData(), temporary.constData()) == 0) {
         if (::rename(temporary.constData(), backup.constData()) == 0)
-            return std::nullopt;
+            return;
         ::unlink(temporary.constData());
     }
     QFile old(m_filePath);
@@ -170,8 +181,6 @@ std::optional<QString> HistoryWriter::prepare(Preparation preparation)
         copy.write(old.readAll());
         copy.commit();
     }
-    // A missing backup does not stop saving: the file itself is still good.
-    return std::nullopt;
 }
 
 std::optional<QString> HistoryWriter::write(const Job &job, qint64 *size)

@@ -65,6 +65,8 @@ private:
     void run();
     std::optional<QString> write(const Job &job, qint64 *size);
     std::optional<QString> prepare(Preparation preparation);
+    std::optional<QString> setAside();
+    void backUp();
     QByteArray encode(const Job &job);
 
     const QString m_filePath;
