@@ -92,7 +92,6 @@ private:
     std::vector<Node> m_nodes;
     bool m_textOpen = false; // the last node takes more plain text
     std::vector<Delimiter> m_delimiters;
-    qsizetype m_firstDelimiter = kNone;
     qsizetype m_lastDelimiter = kNone;
     std::vector<Bracket> m_brackets;
     std::vector<Span> m_spans;
@@ -188,8 +187,6 @@ qsizetype ParagraphParser::readDelimiterRun(qsizetype at)
     const qsizetype index = qsizetype(m_delimiters.size()) - 1;
     if (m_lastDelimiter != kNone)
         m_delimiters[m_lastDelimiter].next = index;
-    else
-        m_firstDelimiter = index;
     m_lastDelimiter = index;
     return end;
 }
@@ -199,8 +196,6 @@ void ParagraphParser::removeDelimiter(qsizetype index)
     Delimiter &d = m_delimiters[index];
     if (d.previous != kNone)
         m_delimiters[d.previous].next = d.next;
-    else
-        m_firstDelimiter = d.next;
     if (d.next != kNone)
         m_delimiters[d.next].previous = d.previous;
     else
