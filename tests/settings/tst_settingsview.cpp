@@ -4,6 +4,7 @@
 #include "platform/UserDefaults.h"
 #include "services/HotkeyManager.h"
 #include "services/KeychainHelper.h"
+#include "services/NullHotkeyBackend.h"
 #include "settings/HotkeyRecorderKeyView.h"
 #include "settings/HotkeyRecorderView.h"
 #include "settings/SegmentedControl.h"
@@ -97,6 +98,7 @@ private Q_SLOTS:
     void providerAndThemeAreStoredAtOnce();
     void saveWritesEverythingAndReRegistersHotkeys();
     void hotkeyThatCannotBeRegisteredIsShown();
+    void withoutGlobalGrabsTheDesktopShortcutIsSuggested();
     void fetchSelectsFirstAndCaches();
     void failedOrEmptyFetchChangesNothing();
     void unsavedEditsSurviveClosing();
@@ -272,6 +274,18 @@ void TestSettingsView::hotkeyThatCannotBeRegisteredIsShown()
     view->screenshotRecorder()->setRecording(true);
     pressKey(view->screenshotRecorder()->keyView(), 42, Qt::Key_G, Qt::ControlModifier);
     QVERIFY(!problem->isVisible());
+}
+
+void TestSettingsView::withoutGlobalGrabsTheDesktopShortcutIsSuggested()
+{
+    HotkeyManager hotkeys([] {}, *m_defaults, std::make_unique<NullHotkeyBackend>());
+    hotkeys.registerHotkeys();
+    SettingsView view(*m_defaults, &hotkeys);
+    view.show();
+    QCOMPARE(child<QLabel>(view, "launchHotkeyProblem")->text(),
+             QStringLiteral("Global hotkeys do not work in this session: bind \"tarnwick --toggle\" in your desktop's "
+                            "keyboard settings."));
+    QVERIFY(child<QLabel>(view, "screenshotHotkeyProblem")->text().contains(QStringLiteral("tarnwick --screenshot")));
 }
 
 void TestSettingsView::fetchSelectsFirstAndCaches()
