@@ -4,6 +4,7 @@
 
 #include <QDesktopServices>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QUrl>
 #include <QTextDocument>
 #include <QWheelEvent>
@@ -30,6 +31,14 @@ ProseView::ProseView(QWidget *parent)
     document()->setDefaultFont(font);
     setFocusPolicy(Qt::ClickFocus);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    // The host sizes the view to its text; it never scrolls, not even to follow
+    // the caret past a width narrower than the layout width.
+    for (QScrollBar *bar : {horizontalScrollBar(), verticalScrollBar()}) {
+        connect(bar, &QScrollBar::valueChanged, bar, [bar](int value) {
+            if (value != 0)
+                bar->setValue(0);
+        });
+    }
 }
 
 void ProseView::setRawText(const QString &text)

@@ -4,7 +4,7 @@
 #include "history/RelativeDate.h"
 #include "launcher/LauncherColors.h"
 
-#include <QApplication>
+#include <QAbstractItemView>
 #include <QPainter>
 #include <QPainterPath>
 #include <QTextLayout>
@@ -69,12 +69,15 @@ QStringList ConversationRowDelegate::titleLines(const QString &title, const QFon
 
 QSize ConversationRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
-    const int width = qMax(1, option.rect.width() - kPadX * 2);
+    // The list asks before it knows the row's rectangle: rows span its viewport.
+    const auto *view = qobject_cast<const QAbstractItemView *>(option.widget);
+    const int rowWidth = view ? view->viewport()->width() : option.rect.width();
+    const int width = qMax(1, rowWidth - kPadX * 2);
     const QFont title = titleFont(option.font);
     const int lines = int(titleLines(index.data(ConversationListModel::TitleRole).toString(), title, width).size());
     const int height = kPadY * 2 + lines * QFontMetrics(title).height() + kLineSpacing +
                        QFontMetrics(dateFont(option.font)).height();
-    return QSize(option.rect.width(), height + kRowGap);
+    return QSize(rowWidth, height + kRowGap);
 }
 
 void ConversationRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,

@@ -95,11 +95,11 @@ ConversationSidebarView::ConversationSidebarView(ConversationStore &store, const
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_list->setUniformItemSizes(false);
+    m_list->setResizeMode(QListView::Adjust);
     m_list->setSelectionMode(QAbstractItemView::NoSelection);
     m_list->setFocusPolicy(Qt::NoFocus);
     m_list->setMouseTracking(true);
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
-    m_list->setContentsMargins(6, 6, 6, 6);
     m_list->setAutoFillBackground(false);
     m_list->viewport()->setAutoFillBackground(false);
     m_list->setCursor(Qt::PointingHandCursor);
@@ -110,7 +110,11 @@ ConversationSidebarView::ConversationSidebarView(ConversationStore &store, const
     connect(m_list, &QWidget::customContextMenuRequested, this, &ConversationSidebarView::showContextMenu);
 
     m_body->addWidget(emptyState(this));
-    m_body->addWidget(m_list);
+    auto *listBox = new QWidget(this);
+    auto *padding = new QVBoxLayout(listBox);
+    padding->setContentsMargins(6, 6, 6, 6);
+    padding->addWidget(m_list);
+    m_body->addWidget(listBox);
     column->addWidget(m_body, 1);
     connect(m_model, &QAbstractItemModel::modelReset, this, &ConversationSidebarView::syncEmptyState);
     syncEmptyState();
@@ -161,6 +165,6 @@ void ConversationSidebarView::paintEvent(QPaintEvent *)
 {
     const LauncherColors colors = LauncherColors::of(this);
     QPainter painter(this);
-    painter.fillRect(rect(), colors.dark ? QColor(38, 38, 40, 235) : QColor(244, 244, 246, 240));
+    painter.fillRect(rect(), colors.dark ? QColor(36, 36, 38, 250) : QColor(244, 244, 246, 252));
     painter.fillRect(QRect(width() - 1, 0, 1, height()), colors.separator);
 }

@@ -263,15 +263,16 @@ void MessageBubble::paintEvent(QPaintEvent *)
     painter.setRenderHint(QPainter::Antialiasing);
     // A soft shadow 2 down, in a few translucent rings instead of a blur effect
     // that would re-render the whole bubble on every streamed fragment.
+    // Only outside the bubble, so a translucent bubble does not show it through.
+    QPainterPath bubble;
+    bubble.addRoundedRect(QRectF(m_bubbleRect), kRadius, kRadius);
     const qreal shadowOpacity = isUser() ? 0.2 : 0.1;
     for (int ring = 4; ring >= 1; --ring) {
         QPainterPath shadow;
         shadow.addRoundedRect(QRectF(m_bubbleRect.translated(0, 2)).adjusted(-ring / 2.0, -ring / 2.0, ring / 2.0,
                                                                               ring / 2.0),
                               kRadius + ring / 2.0, kRadius + ring / 2.0);
-        painter.fillPath(shadow, QColor(0, 0, 0, qRound(255 * shadowOpacity / 4)));
+        painter.fillPath(shadow.subtracted(bubble), QColor(0, 0, 0, qRound(255 * shadowOpacity / 4)));
     }
-    QPainterPath bubble;
-    bubble.addRoundedRect(QRectF(m_bubbleRect), kRadius, kRadius);
     painter.fillPath(bubble, isUser() ? withOpacity(colors.green, 0.8) : withOpacity(colors.secondary, 0.1));
 }
