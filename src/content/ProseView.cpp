@@ -56,6 +56,8 @@ void ProseView::setRawText(const QString &text)
 void ProseView::render(int from)
 {
     QTextCursor cursor(document());
+    // One edit for the removal and the insertions: the tail is laid out once.
+    cursor.beginEditBlock();
     if (from == 0) {
         document()->clear();
         m_stableDocumentPosition = 0;
@@ -72,6 +74,7 @@ void ProseView::render(int from)
     m_stableLength = from + settled;
     m_stableDocumentPosition = cursor.position();
     insertInlineMarkdown(cursor, tail.mid(settled));
+    cursor.endEditBlock();
 }
 
 void ProseView::setLayoutWidth(int width)

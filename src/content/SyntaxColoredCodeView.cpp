@@ -3,20 +3,20 @@
 #include <QFontDatabase>
 #include <QTextCharFormat>
 #include <QScrollBar>
-#include <QTextBlock>
 #include <QTextCursor>
 #include <QWheelEvent>
 
 #include <algorithm>
 
 SyntaxColoredCodeView::SyntaxColoredCodeView(const QString &code, const QString &lang, QWidget *parent)
-    : QPlainTextEdit(parent)
+    : QTextEdit(parent)
     , m_lang(lang)
 {
     setReadOnly(true);
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     setFrameShape(QFrame::NoFrame);
-    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setLineWrapMode(QTextEdit::NoWrap);
+    setAcceptRichText(false);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setUndoRedoEnabled(false);
@@ -43,6 +43,7 @@ void SyntaxColoredCodeView::setCode(const QString &code)
         return;
     const bool grew = code.size() > m_code.size() && code.startsWith(m_code);
     QTextCursor cursor(document());
+    cursor.beginEditBlock();
     if (grew) {
         cursor.movePosition(QTextCursor::End);
         cursor.insertText(code.mid(m_code.size()), baseFormat());
@@ -53,6 +54,7 @@ void SyntaxColoredCodeView::setCode(const QString &code)
     m_colorer.update(code);
     m_code = code;
     recolourFrom(grew ? m_colorer.changedFrom() : 0);
+    cursor.endEditBlock();
     Q_EMIT contentSizeChanged();
 }
 
@@ -60,6 +62,8 @@ void SyntaxColoredCodeView::recolourFrom(qsizetype from)
 {
     from = qBound<qsizetype>(0, from, m_code.size());
     QTextCursor cursor(document());
+    // One edit, so the changed lines are laid out once, not once per run.
+    cursor.beginEditBlock();
     cursor.setPosition(int(from));
     cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
     cursor.setCharFormat(baseFormat());
@@ -73,6 +77,7 @@ void SyntaxColoredCodeView::recolourFrom(qsizetype from)
         format.setForeground(syntaxColorValue(run->color));
         cursor.mergeCharFormat(format);
     }
+    cursor.endEditBlock();
 }
 
 QTextCharFormat SyntaxColoredCodeView::baseFormat() const
@@ -85,14 +90,12 @@ QTextCharFormat SyntaxColoredCodeView::baseFormat() const
 
 int SyntaxColoredCodeView::naturalWidth() const
 {
-    // The plain-text layout tracks the widest unwrapped line.
-    return qCeil(document()->documentLayout()->documentSize().width()) + 2;
+    return qCeil(document()->idealWidth()) + 2;
 }
 
 int SyntaxColoredCodeView::contentHeight() const
 {
-    const QTextBlock last = document()->lastBlock();
-    return qCeil(blockBoundingGeometry(last).bottom()) + 1;
+    return qCeil(document()->size().height()) + 1;
 }
 
 void SyntaxColoredCodeView::wheelEvent(QWheelEvent *event)
@@ -100,7 +103,7 @@ void SyntaxColoredCodeView::wheelEvent(QWheelEvent *event)
     // Sideways scrolling belongs to the block; up and down to the conversation.
     if (qAbs(event->angleDelta().x()) > qAbs(event->angleDelta().y()) ||
         (event->modifiers() & Qt::ShiftModifier)) {
-        QPlainTextEdit::wheelEvent(event);
+        QTextEdit::wheelEvent(event);
         return;
     }
     event->ignore();

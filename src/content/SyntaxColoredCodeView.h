@@ -2,13 +2,13 @@
 
 #include "content/SyntaxColorer.h"
 
-#include <QPlainTextEdit>
+#include <QTextEdit>
 #include <QTextCharFormat>
 
 // The read-only, selectable, monospaced and coloured body of one code block.
 // Code that only grew is appended and re-coloured from where the colours can
 // have changed, with the same result as colouring it whole.
-class SyntaxColoredCodeView : public QPlainTextEdit
+class SyntaxColoredCodeView : public QTextEdit
 {
     Q_OBJECT
 

@@ -132,6 +132,9 @@ void MessageBubble::syncStatus()
         row->addStretch(1);
     }
     const bool thinking = m_message.content.isEmpty();
+    if (!m_status->isHidden() && thinking == m_statusShowsThinking && !m_statusIcon->pixmap().isNull())
+        return;
+    m_statusShowsThinking = thinking;
     const LauncherColors colors = LauncherColors::of(this);
     m_statusIcon->setPixmap(symbolPixmap(thinking ? QStringLiteral("brain") : QStringLiteral("pencil.line"), 10,
                                          colors.secondary, devicePixelRatioF()));
@@ -250,8 +253,10 @@ void MessageBubble::resizeEvent(QResizeEvent *)
 void MessageBubble::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange && m_status && !m_status->isHidden())
+    if (event->type() == QEvent::PaletteChange && m_status && !m_status->isHidden()) {
+        m_statusIcon->setPixmap(QPixmap());
         syncStatus();
+    }
 }
 
 void MessageBubble::paintEvent(QPaintEvent *)

@@ -59,6 +59,7 @@ private:
     QWidget *m_status = nullptr;
     QLabel *m_statusIcon = nullptr;
     QLabel *m_statusText = nullptr;
+    bool m_statusShowsThinking = false;
     QRect m_bubbleRect;
     int m_height = 0;
     int m_laidOutWidth = -1;

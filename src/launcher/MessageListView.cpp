@@ -19,6 +19,7 @@ constexpr int kErrorTopPad = 10;
 constexpr int kBottomItem = 4;
 constexpr int kPinnedSlack = 24;
 constexpr int kBatchBudgetMs = 6;
+constexpr int kPlacingIntervalMs = 300;
 
 } // namespace
 
@@ -53,7 +54,7 @@ MessageListView::MessageListView(QWidget *parent)
 
 MessageBubble *MessageListView::bubbleAt(int index) const
 {
-    const int built = index - int(m_pending.size());
+    const int built = index - int(m_pending.size() + m_prepared.size());
     return built >= 0 && built < m_bubbles.size() ? m_bubbles.at(built) : nullptr;
 }
 
@@ -75,6 +76,8 @@ void MessageListView::setMessages(const QList<ChatMessage> &messages)
     m_batchTimer.stop();
     qDeleteAll(m_bubbles);
     m_bubbles.clear();
+    qDeleteAll(m_prepared);
+    m_prepared.clear();
     m_pending = messages;
     // Build from the newest message up until the screen is full.
     const int width = rowWidth();
@@ -89,8 +92,10 @@ void MessageListView::setMessages(const QList<ChatMessage> &messages)
     relayout(0);
     m_pinned = true;
     scrollToBottom(false);
-    if (!m_pending.isEmpty())
+    if (!m_pending.isEmpty()) {
+        m_sincePlacing.start();
         m_batchTimer.start();
+    }
 }
 
 void MessageListView::buildOlderBatch()
@@ -98,20 +103,35 @@ void MessageListView::buildOlderBatch()
     QElapsedTimer budget;
     budget.start();
     const int width = rowWidth();
-    QList<MessageBubble *> older;
     while (!m_pending.isEmpty() && budget.elapsed() < kBatchBudgetMs) {
         MessageBubble *bubble = makeBubble(m_pending.takeLast());
+        bubble->hide();
         bubble->heightForWidth(width);
-        older.prepend(bubble);
+        m_prepared.prepend(bubble);
     }
+    // Rows put above the others move every row below them, so built rows are
+    // placed together now and then, or at once when the user nears the top.
+    const bool nearTop = verticalScrollBar()->value() < viewport()->height();
+    if (m_pending.isEmpty() || nearTop || m_sincePlacing.elapsed() > kPlacingIntervalMs)
+        placePrepared();
     if (m_pending.isEmpty())
         m_batchTimer.stop();
+}
+
+void MessageListView::placePrepared()
+{
+    if (m_prepared.isEmpty())
+        return;
     // Keep what the user looks at in place while rows appear above it.
     const int distanceFromBottom = verticalScrollBar()->maximum() - verticalScrollBar()->value();
-    m_bubbles = older + m_bubbles;
+    for (MessageBubble *bubble : std::as_const(m_prepared))
+        bubble->show();
+    m_bubbles = m_prepared + m_bubbles;
+    m_prepared.clear();
     relayout(0);
     const QScopedValueRollback<bool> ours(m_scrolling, true);
     verticalScrollBar()->setValue(verticalScrollBar()->maximum() - distanceFromBottom);
+    m_sincePlacing.start();
 }
 
 void MessageListView::appendMessage(const ChatMessage &message)
@@ -124,12 +144,17 @@ void MessageListView::appendMessage(const ChatMessage &message)
 
 void MessageListView::updateMessage(int index, const ChatMessage &message)
 {
-    const int built = index - int(m_pending.size());
-    if (built < 0) {
-        if (index >= 0)
-            m_pending[index] = message;
+    if (index < 0)
+        return;
+    if (index < m_pending.size()) {
+        m_pending[index] = message;
         return;
     }
+    if (index < m_pending.size() + m_prepared.size()) {
+        m_prepared.at(index - m_pending.size())->setMessage(message);
+        return;
+    }
+    const int built = index - int(m_pending.size() + m_prepared.size());
     if (built < m_bubbles.size())
         m_bubbles.at(built)->setMessage(message);
 }

@@ -2,6 +2,7 @@
 
 #include "launcher/ChatMessage.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QScrollArea>
 #include <QTimer>
@@ -28,10 +29,10 @@ public:
     void updateMessage(int index, const ChatMessage &message);
     void setErrorText(const std::optional<QString> &text);
 
-    int messageCount() const { return m_pending.size() + m_bubbles.size(); }
+    int messageCount() const { return int(m_pending.size() + m_prepared.size() + m_bubbles.size()); }
     // The bubble of a message, or null while it is still waiting to be built.
     MessageBubble *bubbleAt(int index) const;
-    bool isFullyBuilt() const { return m_pending.isEmpty(); }
+    bool isFullyBuilt() const { return m_pending.isEmpty() && m_prepared.isEmpty(); }
     ErrorBubble *errorBubble() const { return m_error; }
 
     void scrollToBottom(bool animated);
@@ -43,6 +44,7 @@ private:
     MessageBubble *makeBubble(const ChatMessage &message);
     void relayout(int fromRow);
     void buildOlderBatch();
+    void placePrepared();
     int rowWidth() const;
     int firstRowTop() const;
     void followBottom();
@@ -50,7 +52,9 @@ private:
     QWidget *m_column;
     ErrorBubble *m_error = nullptr;
     QList<ChatMessage> m_pending;      // the oldest messages, not built yet
-    QList<MessageBubble *> m_bubbles;  // the rest, in order
+    QList<MessageBubble *> m_prepared; // built older ones, hidden until placed together
+    QList<MessageBubble *> m_bubbles;  // the rest, in order, on the column
+    QElapsedTimer m_sincePlacing;
     QList<int> m_tops;
     int m_columnHeight = 0;
     bool m_pinned = true;              // the view follows the bottom
