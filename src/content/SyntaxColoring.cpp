@@ -24,13 +24,17 @@ const QList<SyntaxRule> &syntaxRules()
         const auto options = QRegularExpression::UseUnicodePropertiesOption;
         const QString escape = QStringLiteral(R"(\\[^\n\x{0B}\f\r\x{85}\x{2028}\x{2029}])");
         QList<SyntaxRule> list = {
+            // The keywords' word boundaries as ICU draws them: combining marks
+            // and joiners belong to the word, so "e\u0301if" holds no keyword.
             {SyntaxColor::Keyword,
              QRegularExpression(
-                 QStringLiteral(R"(\b(func|class|struct|enum|var|let|const|import|return|if|else|guard|for|in|)"
+                 QStringLiteral(R"((?<![\p{L}\p{Nl}\p{M}\p{Nd}\p{Pc}\x{200C}\x{200D}]))"
+                                R"((func|class|struct|enum|var|let|const|import|return|if|else|guard|for|in|)"
                                 R"(while|true|false|nil|null|undefined|self|this|init|override|public|private|)"
                                 R"(internal|static|final|async|await|throws|try|catch|do|switch|case|break|)"
                                 R"(continue|extension|protocol|from|def|pass|lambda|with|and|or|not|new|typeof|)"
-                                R"(instanceof|void|interface|type|export|default|require)\b)"),
+                                R"(instanceof|void|interface|type|export|default|require))"
+                                R"((?![\p{L}\p{Nl}\p{M}\p{Nd}\p{Pc}\p{Cf}]))"),
                  options)},
             {SyntaxColor::String,
              QRegularExpression(QStringLiteral(R"("[^"\\]*+(?:%1[^"\\]*+)*+"|'[^'\\]*+(?:%1[^'\\]*+)*+'|`[^`]*+`)")

@@ -69,6 +69,8 @@ void TestSyntaxColoring::colours_data()
     QTest::newRow("emoji offsets") << QStringLiteral("\"😀\" if 1 // 😀 2")
                                    << QStringLiteral("ssss.kk.n.ccccccn");
     QTest::newRow("letters with accents are word characters") << QStringLiteral("éif if") << QStringLiteral("....kk");
+    QTest::newRow("combining marks belong to the word") << QStringLiteral("e\u0301if if\u0301 in\u200D x.in")
+                                                        << QStringLiteral("...............kk");
     QTest::newRow("unpaired surrogate") << QString(QChar(0xD800)) + QStringLiteral(" if")
                                         << QStringLiteral("..kk");
     QTest::newRow("empty code") << QString() << QString();
