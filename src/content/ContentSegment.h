@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+#include <utility>
+
 // A run of prose, or one fenced code block, of a message.
 struct ContentSegment
 {
