@@ -206,18 +206,14 @@ void LauncherWindow::mouseMoveEvent(QMouseEvent *event)
 // opaque and its corners are cut away by the window's shape.
 void LauncherWindow::paintEvent(QPaintEvent *)
 {
+    const QColor opaque(36, 36, 41);
     QPainter painter(this);
+    if (!m_translucent)
+        painter.fillRect(rect(), opaque); // no half-covered edge pixels left to show black
     painter.setRenderHint(QPainter::Antialiasing);
-    if (m_translucent) {
-        painter.setPen(QPen(QColor(255, 255, 255, 38), 1));
-        painter.setBrush(QColor(22, 22, 26, 214));
-        painter.drawPath(roundedShape(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5)));
-    } else {
-        painter.fillRect(rect(), QColor(36, 36, 41));
-        painter.setPen(QPen(QColor(255, 255, 255, 38), 1));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawPath(roundedShape(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5)));
-    }
+    painter.setPen(QPen(QColor(255, 255, 255, 38), 1));
+    painter.setBrush(m_translucent ? QColor(22, 22, 26, 214) : opaque);
+    painter.drawPath(roundedShape(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5)));
 }
 
 void LauncherWindow::resizeEvent(QResizeEvent *event)
