@@ -1,6 +1,6 @@
 #include "app/AskCommand.h"
 
-#include "app/InterruptNotifier.h"
+#include "platform/InterruptNotifier.h"
 #include "launcher/LauncherViewModel.h"
 #include "llm/LLMProvider.h"
 #include "platform/Preferences.h"

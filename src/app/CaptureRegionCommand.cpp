@@ -6,7 +6,9 @@
 #include <QImage>
 #include <QSaveFile>
 
+#include <csignal>
 #include <cstdio>
+#include <sys/prctl.h>
 
 namespace {
 
@@ -28,6 +30,8 @@ bool writePng(const QImage &image, const QString &path)
 
 int runCaptureRegionCommand(int &argc, char **argv)
 {
+    // A full-screen selector must not outlive the program that asked for it.
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
     QApplication app(argc, argv);
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() != 3 || arguments.at(2).isEmpty()) {

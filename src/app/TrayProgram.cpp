@@ -3,6 +3,7 @@
 #include "app/AppDelegate.h"
 #include "app/SingleInstance.h"
 #include "platform/AppPaths.h"
+#include "platform/InterruptNotifier.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -67,6 +68,9 @@ int runTrayProgram(int &argc, char **argv)
 
     AppDelegate delegate;
     delegate.applicationDidFinishLaunching();
+    // A session logging out sends SIGTERM: quit as the menu does, flushing the history.
+    InterruptNotifier interrupt;
+    QObject::connect(&interrupt, &InterruptNotifier::interrupted, &delegate, &AppDelegate::quit);
     if (!instance.listen([&delegate](const QString &r) { return delegate.handleRequest(r); }))
         std::fprintf(stderr, "tarnwick: cannot listen on %s; later starts cannot reach this one\n",
                      qPrintable(instance.socketPath()));

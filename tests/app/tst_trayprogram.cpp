@@ -31,6 +31,7 @@ private Q_SLOTS:
     void commandStartsAnInstanceAndRecoversStaleLock();
     void hotkeyTakenByAnotherProgramIsReported();
     void trayMenuOpensLauncherAndQuits();
+    void terminationQuitsCleanly();
 
 private:
     void startTarnwick(const QStringList &arguments = {});
@@ -279,6 +280,16 @@ void TestTrayProgram::trayMenuOpensLauncherAndQuits()
     QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(m_panel), kTimeout);
 
     openMenuAndPick(QStringLiteral("Up")); // from the top it wraps to the last, "Quit Tarnwick"
+    QVERIFY(m_tarnwick->process().waitForFinished(kTimeout));
+    QCOMPARE(m_tarnwick->process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_tarnwick->process().exitCode(), 0);
+}
+
+// Logging out sends SIGTERM; the program quits as "Quit Tarnwick" does, history flushed.
+void TestTrayProgram::terminationQuitsCleanly()
+{
+    startTarnwick();
+    m_tarnwick->process().terminate();
     QVERIFY(m_tarnwick->process().waitForFinished(kTimeout));
     QCOMPARE(m_tarnwick->process().exitStatus(), QProcess::NormalExit);
     QCOMPARE(m_tarnwick->process().exitCode(), 0);

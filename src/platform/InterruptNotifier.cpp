@@ -1,4 +1,4 @@
-#include "app/InterruptNotifier.h"
+#include "platform/InterruptNotifier.h"
 
 #include <QSocketNotifier>
 

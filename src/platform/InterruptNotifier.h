@@ -4,8 +4,9 @@
 
 class QSocketNotifier;
 
-// Turns Ctrl+C (SIGINT) and SIGTERM into a signal on the event loop, so a
-// command can cancel its work cleanly instead of dying mid-request.
+// Turns Ctrl+C (SIGINT) and SIGTERM into a signal on the event loop, so the
+// program can finish its work cleanly (abort a request, flush the history)
+// instead of dying mid-way. One instance per process.
 class InterruptNotifier : public QObject
 {
     Q_OBJECT
