@@ -1,0 +1,117 @@
+// The real program on a private X server against a loopback provider: the
+// hotkey, a typed prompt, the streamed answer saved to history, and the
+// conversation reopened from the sidebar.
+#include "TarnwickProcess.h"
+#include "XSession.h"
+#include "support/LoopbackServer.h"
+#include "support/ProviderEvents.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+
+namespace {
+constexpr int kTimeout = 30000;
+
+QJsonArray history(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QJsonDocument::fromJson(file.readAll()).array();
+}
+} // namespace
+
+class TestLauncherSystem : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void promptStreamsIntoHistoryAndReopens();
+
+private:
+    void xdotool(const QStringList &arguments);
+
+    std::unique_ptr<XSession> m_session;
+};
+
+void TestLauncherSystem::xdotool(const QStringList &arguments)
+{
+    int exitCode = -1;
+    m_session->run(QStringLiteral("xdotool"), arguments, &exitCode);
+    QCOMPARE(exitCode, 0);
+}
+
+void TestLauncherSystem::promptStreamsIntoHistoryAndReopens()
+{
+    m_session = std::make_unique<XSession>();
+    if (!m_session->problem().isEmpty())
+        QSKIP(qPrintable(QStringLiteral("no test X session: ") + m_session->problem()));
+
+    LoopbackServer server;
+    QVERIFY(server.isListening());
+    ScriptedResponse answer;
+    answer.headers = {{"Content-Type", "text/event-stream"}};
+    for (const QByteArray &piece : {QByteArray("Streamed "), QByteArray("answer "), QByteArray("from loopback")})
+        answer.writes.append({geminiEvent(piece), 150});
+    server.enqueue(answer);
+
+    TarnwickProcess tarnwick(*m_session);
+    tarnwick.setEnvironmentVariable(QStringLiteral("TARNWICK_GEMINI_BASE_URL"), server.baseUrl());
+    const QProcessEnvironment environment = tarnwick.process().processEnvironment();
+    const QString historyFile = environment.value(QStringLiteral("XDG_DATA_HOME")) +
+                                QStringLiteral("/Tarnwick/conversations.json");
+
+    QProcess setKey;
+    setKey.setProcessEnvironment(environment);
+    setKey.start(QStringLiteral(TARNWICK_BINARY), {QStringLiteral("set-key"), QStringLiteral("gemini")});
+    setKey.write("test-key\n");
+    setKey.closeWriteChannel();
+    QVERIFY(setKey.waitForFinished(60000));
+    QCOMPARE(setKey.exitCode(), 0);
+
+    tarnwick.start();
+    QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("launched")), 1, kTimeout);
+    const quint32 panel = tarnwick.windowId(QStringLiteral("launcher-window"));
+    QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("hotkey-launch-active")), 1, kTimeout);
+    xdotool({QStringLiteral("key"), QStringLiteral("alt+space")});
+    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(panel), kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(m_session->activeWindow(), panel, kTimeout);
+
+    xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), QStringLiteral("Hello there")});
+    xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+
+    // The answer arrives in pieces and the whole conversation lands in the history file.
+    QTRY_VERIFY_WITH_TIMEOUT(history(historyFile).size() == 1 &&
+                                 history(historyFile).first().toObject()[QStringLiteral("messages")].toArray().size() == 2 &&
+                                 history(historyFile).first().toObject()[QStringLiteral("messages")].toArray().last()
+                                         .toObject()[QStringLiteral("content")].toString() ==
+                                     QStringLiteral("Streamed answer from loopback"),
+                             kTimeout);
+    const QJsonObject saved = history(historyFile).first().toObject();
+    QCOMPARE(saved[QStringLiteral("title")].toString(), QStringLiteral("Hello there"));
+    QCOMPARE(server.requests().size(), 1);
+    QVERIFY(server.requests().first().body.contains("Hello there"));
+
+    // A new conversation, then the saved one again from the sidebar: reopening
+    // saves it under its own id with a newer date. The clicks aim at the
+    // header's sidebar button and the first history row of the 700 by 540 panel.
+    xdotool({QStringLiteral("key"), QStringLiteral("ctrl+n")});
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), QString::number(panel), QStringLiteral("57"),
+             QStringLiteral("30")}); // the sidebar button
+    xdotool({QStringLiteral("click"), QStringLiteral("1")});
+    QTest::qWait(600); // the sidebar slides in
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), QString::number(panel), QStringLiteral("80"),
+             QStringLiteral("75")}); // the first row
+    xdotool({QStringLiteral("click"), QStringLiteral("1")});
+    const double savedDate = saved[QStringLiteral("date")].toDouble();
+    QTRY_VERIFY_WITH_TIMEOUT(history(historyFile).size() == 1 &&
+                                 history(historyFile).first().toObject()[QStringLiteral("date")].toDouble() > savedDate,
+                             kTimeout);
+    QCOMPARE(history(historyFile).first().toObject()[QStringLiteral("id")], saved[QStringLiteral("id")]);
+}
+
+QTEST_GUILESS_MAIN(TestLauncherSystem)
+#include "tst_launchersystem.moc"
