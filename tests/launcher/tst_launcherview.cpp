@@ -145,7 +145,9 @@ void TestLauncherView::conversationAreaShowsEmptyStateErrorOrMessages()
     launcher.vm.setSelectedOpenRouterModel(QStringLiteral("openai/o3-mini"));
     QVERIFY(launcher.view.emptyState()->showsVendorLogo());
 
-    // No key anywhere: the error shows above an empty list.
+    // No key: the error shows above an empty list. The session keyring is shared
+    // by every test program, so clear the key rather than hope none was stored.
+    QVERIFY(KeychainHelper::save(KeychainHelper::openRouterAccount, QString()));
     launcher.vm.setInputText(QStringLiteral("Hello"));
     launcher.vm.send();
     QVERIFY(launcher.vm.errorMessage().has_value());
