@@ -2,8 +2,6 @@
 
 #include "content/InlineParagraphParser.h"
 
-namespace {
-
 bool isBlankLine(QStringView line)
 {
     for (QChar c : line) {
@@ -12,8 +10,6 @@ bool isBlankLine(QStringView line)
     }
     return true;
 }
-
-} // namespace
 
 void appendInlineRun(QList<InlineRun> &runs, InlineRun run)
 {

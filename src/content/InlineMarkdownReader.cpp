@@ -2,19 +2,6 @@
 
 #include "content/InlineParagraphParser.h"
 
-namespace {
-
-bool isBlankLine(QStringView line)
-{
-    for (QChar c : line) {
-        if (c != QLatin1Char(' ') && c != QLatin1Char('\t') && c != QLatin1Char('\r'))
-            return false;
-    }
-    return true;
-}
-
-} // namespace
-
 const QList<InlineRun> &InlineMarkdownReader::update(const QString &text)
 {
     if (!QStringView(text).startsWith(m_text)) {

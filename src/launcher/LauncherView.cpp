@@ -3,7 +3,6 @@
 #include "history/ConversationSidebarView.h"
 #include "history/ConversationStore.h"
 #include "launcher/AttachmentStrip.h"
-#include "launcher/BindingText.h"
 #include "launcher/DictationStrip.h"
 #include "launcher/EmptyStateView.h"
 #include "launcher/InputBar.h"
@@ -16,6 +15,7 @@
 #include "launcher/SymbolButton.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Preferences.h"
+#include "services/HotkeyBinding.h"
 #include "platform/UserDefaults.h"
 #include "services/SpeechManager.h"
 #include "services/TextGrabber.h"
@@ -222,12 +222,9 @@ void LauncherView::connectViewModel()
 
 void LauncherView::refreshScreenshotTooltip()
 {
-    QVariantMap binding = m_defaults.dictionary(Preferences::screenshotHotkeyBinding);
-    if (binding.isEmpty()) {
-        binding.insert(Preferences::keyCodeEntry, Preferences::defaultScreenshotKeyCode);
-        binding.insert(Preferences::modifiersEntry, Preferences::defaultScreenshotModifiers);
-    }
-    const QString text = bindingShortcutText(binding);
+    const QString text =
+        HotkeyBinding::load(m_defaults, Preferences::screenshotHotkeyBinding, HotkeyBinding::builtInScreenshot())
+            .displayText();
     m_inputBar->screenshotButton()->setToolTip(text.isEmpty() ? QStringLiteral("Screenshot")
                                                               : QStringLiteral("Screenshot (%1)").arg(text));
 }

@@ -1,7 +1,5 @@
-#include "launcher/BindingText.h"
 #include "launcher/InputJoining.h"
 #include "launcher/ModelNames.h"
-#include "platform/Preferences.h"
 
 #include <QTest>
 
@@ -18,7 +16,6 @@ private Q_SLOTS:
     void displayNames();
     void vendorLogos_data();
     void vendorLogos();
-    void screenshotBindingText();
 };
 
 void TestLauncherRules::quotesJoinTheInput_data()
@@ -99,14 +96,6 @@ void TestLauncherRules::vendorLogos()
     QFETCH(QString, model);
     QFETCH(QString, expected);
     QCOMPARE(providerImageName(model).value_or(QString()), expected);
-}
-
-void TestLauncherRules::screenshotBindingText()
-{
-    const QVariantMap standard{{Preferences::keyCodeEntry, Preferences::defaultScreenshotKeyCode},
-                               {Preferences::modifiersEntry, Preferences::defaultScreenshotModifiers}};
-    QCOMPARE(bindingShortcutText(standard), QStringLiteral("Meta+Ctrl+S")); // Qt's own order
-    QCOMPARE(bindingShortcutText({}), QString());
 }
 
 QTEST_MAIN(TestLauncherRules)
