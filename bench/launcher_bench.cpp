@@ -9,12 +9,12 @@
 #include "launcher/LauncherViewModel.h"
 #include "launcher/MessageListView.h"
 #include "platform/UserDefaults.h"
+#include "support/IsolatedHome.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -158,14 +158,12 @@ void benchOpening(LauncherView &view)
 
 int main(int argc, char *argv[])
 {
-    QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toUtf8());
-    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toUtf8());
+    IsolatedHome home;
     QApplication app(argc, argv);
-    UserDefaults defaults(home.filePath(QStringLiteral("preferences.json")));
+    UserDefaults defaults(home.path() + QStringLiteral("/preferences.json"));
     const QString part = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString(); // "stream", "open" or both
     {
-        LauncherView view(defaults, home.filePath(QStringLiteral("conversations.json")));
+        LauncherView view(defaults, home.path() + QStringLiteral("/conversations.json"));
         view.resize(700, 540);
         view.show();
         QApplication::processEvents();
@@ -174,7 +172,7 @@ int main(int argc, char *argv[])
         view.store().flush();
     }
     if (part != QLatin1String("stream")) {
-        LauncherView view(defaults, home.filePath(QStringLiteral("conversations-2.json")));
+        LauncherView view(defaults, home.path() + QStringLiteral("/conversations-2.json"));
         view.resize(700, 540);
         view.show();
         QApplication::processEvents();

@@ -10,11 +10,11 @@
 #include "launcher/InputBar.h"
 #include "platform/Preferences.h"
 #include "platform/UserDefaults.h"
+#include "support/IsolatedHome.h"
 
 #include <QApplication>
 #include <QPainter>
 #include <QPainterPath>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -52,12 +52,10 @@ The function calls itself twice, so its cost grows quickly. A long line follows 
 
 int main(int argc, char *argv[])
 {
-    QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toUtf8());
-    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toUtf8());
+    IsolatedHome home;
     QApplication app(argc, argv);
     const QString state = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("empty");
-    UserDefaults defaults(home.filePath(QStringLiteral("preferences.json")));
+    UserDefaults defaults(home.path() + QStringLiteral("/preferences.json"));
     defaults.set(Preferences::appTheme, argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("Dark"));
 
     Panel panel;
@@ -66,7 +64,7 @@ int main(int argc, char *argv[])
     panel.resize(700, 540);
     auto *layout = new QVBoxLayout(&panel);
     layout->setContentsMargins(0, 0, 0, 0);
-    auto *view = new LauncherView(defaults, home.filePath(QStringLiteral("conversations.json")), &panel);
+    auto *view = new LauncherView(defaults, home.path() + QStringLiteral("/conversations.json"), &panel);
     layout->addWidget(view);
     LauncherViewModel &vm = view->viewModel();
 
