@@ -3,9 +3,9 @@
 //   bench_content_pipeline [TOKENS FRAGMENTS CODE_LINES]
 #include "SyntheticAnswer.h"
 
-#include "content/ContentSegmenter.h"
-#include "content/InlineMarkdownReader.h"
-#include "content/SyntaxColorer.h"
+#include "text/ContentSegmenter.h"
+#include "text/InlineMarkdownReader.h"
+#include "text/SyntaxColorer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

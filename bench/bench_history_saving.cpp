@@ -6,9 +6,9 @@
 // --pace-us is the gap between fragments (default 1000 µs).
 #include "SyntheticAnswer.h"
 
-#include "history/ConversationFormat.h"
-#include "history/ConversationStore.h"
-#include "history/HistoryWriter.h"
+#include "store/ConversationFormat.h"
+#include "store/ConversationStore.h"
+#include "store/HistoryWriter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

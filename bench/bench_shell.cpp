@@ -1,7 +1,7 @@
 // The tray program's figures on a private X server: cold start to tray and
 // hotkeys ready, hotkey press to panel on screen, idle memory and wake-ups.
-#include "TarnwickProcess.h"
-#include "XSession.h"
+#include "support/TarnwickProcess.h"
+#include "support/XSession.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -3,10 +3,10 @@
 // time to open a long conversation, and resident memory with it open.
 // launcher_bench [stream|open]
 
-#include "history/Conversation.h"
-#include "history/ConversationStore.h"
+#include "store/Conversation.h"
+#include "store/ConversationStore.h"
 #include "launcher/LauncherView.h"
-#include "launcher/LauncherViewModel.h"
+#include "core/LauncherViewModel.h"
 #include "launcher/MessageListView.h"
 #include "platform/UserDefaults.h"
 #include "support/IsolatedHome.h"

@@ -2,10 +2,10 @@
 // states, for looking at it: launcher_preview STATE [System|Light|Dark]
 // with STATE one of empty, stream, thinking, error, sidebar.
 
-#include "history/Conversation.h"
-#include "history/ConversationStore.h"
+#include "store/Conversation.h"
+#include "store/ConversationStore.h"
 #include "launcher/LauncherView.h"
-#include "launcher/LauncherViewModel.h"
+#include "core/LauncherViewModel.h"
 #include "launcher/MultilineTextField.h"
 #include "launcher/InputBar.h"
 #include "platform/Preferences.h"

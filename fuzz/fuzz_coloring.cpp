@@ -1,7 +1,7 @@
 // Colour runs are ordered, inside the code and never Base; the growing
 // colourer always agrees with a fresh pass.
-#include "content/SyntaxColorer.h"
-#include "content/SyntaxColoring.h"
+#include "text/SyntaxColorer.h"
+#include "text/SyntaxColoring.h"
 
 #include "FuzzInput.h"
 

@@ -1,6 +1,6 @@
 // Any bytes as a history file: reading never fails badly, and what it accepts
 // writes back to bytes that read the same and write the same again.
-#include "history/ConversationFormat.h"
+#include "store/ConversationFormat.h"
 
 #include "FuzzInput.h"
 

@@ -1,7 +1,7 @@
 // Inline Markdown never loses text it does not read as markup, never grows
 // it, and the growing reader always agrees with a fresh read.
-#include "content/InlineMarkdown.h"
-#include "content/InlineMarkdownReader.h"
+#include "text/InlineMarkdown.h"
+#include "text/InlineMarkdownReader.h"
 
 #include "FuzzInput.h"
 

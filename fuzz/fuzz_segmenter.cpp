@@ -1,7 +1,7 @@
 // The growing segmenter always agrees with a fresh split, whatever the text
 // and wherever the stream cuts it.
-#include "content/ContentSegment.h"
-#include "content/ContentSegmenter.h"
+#include "text/ContentSegment.h"
+#include "text/ContentSegmenter.h"
 
 #include "FuzzInput.h"
 

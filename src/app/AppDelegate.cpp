@@ -1,9 +1,9 @@
 #include "app/AppDelegate.h"
 
-#include "app/EventTrace.h"
+#include "platform/EventTrace.h"
 #include "app/LauncherWindow.h"
-#include "app/X11Window.h"
-#include "history/ConversationStore.h"
+#include "platform/x11/X11Window.h"
+#include "store/ConversationStore.h"
 #include "launcher/LauncherView.h"
 #include "platform/NotificationCenter.h"
 #include "services/HotkeyManager.h"
@@ -226,7 +226,7 @@ void AppDelegate::openSettings()
     m_settingsWindow->showNormal();
     m_settingsWindow->raise();
     m_settingsWindow->activateWindow();
-    X11Window::activate(m_settingsWindow);
+    X11Window::activate(m_settingsWindow->winId());
 }
 
 void AppDelegate::quit()

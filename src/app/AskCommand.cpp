@@ -1,7 +1,7 @@
 #include "app/AskCommand.h"
 
 #include "platform/InterruptNotifier.h"
-#include "launcher/LauncherViewModel.h"
+#include "core/LauncherViewModel.h"
 #include "llm/LLMProvider.h"
 #include "platform/Preferences.h"
 #include "platform/UserDefaults.h"

@@ -1,8 +1,8 @@
 #include "app/HistoryCommand.h"
 
-#include "history/ConversationFile.h"
-#include "history/ConversationStore.h"
-#include "history/RelativeDate.h"
+#include "store/ConversationFile.h"
+#include "store/ConversationStore.h"
+#include "store/RelativeDate.h"
 
 #include <QCoreApplication>
 #include <QLocale>

@@ -1,7 +1,7 @@
 #include "app/LauncherWindow.h"
 
-#include "app/EventTrace.h"
-#include "app/X11Window.h"
+#include "platform/EventTrace.h"
+#include "platform/x11/X11Window.h"
 #include "launcher/LauncherView.h"
 #include "platform/NotificationCenter.h"
 
@@ -94,13 +94,13 @@ void LauncherWindow::animateIn()
     centreOnScreen();
     setWindowOpacity(0);
     if (!isVisible())
-        X11Window::prepareFloatingPanel(this);
+        X11Window::prepareFloatingPanel(winId());
     show();
     if (EventTrace::enabled())
         windowHandle()->installEventFilter(this);
     raise();
     activateWindow();
-    X11Window::activate(this);
+    X11Window::activate(winId());
     m_hostingView->focusInput();
 
     m_fade->setDuration(kFadeInMs);

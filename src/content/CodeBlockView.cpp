@@ -1,8 +1,8 @@
 #include "content/CodeBlockView.h"
 
 #include "content/SyntaxColoredCodeView.h"
-#include "launcher/LauncherColors.h"
-#include "launcher/SymbolIcon.h"
+#include "ui/LauncherColors.h"
+#include "ui/SymbolIcon.h"
 
 #include <QAbstractButton>
 #include <QClipboard>

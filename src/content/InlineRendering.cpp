@@ -1,6 +1,6 @@
 #include "content/InlineRendering.h"
 
-#include "content/InlineMarkdown.h"
+#include "text/InlineMarkdown.h"
 
 #include <QFontDatabase>
 #include <QTextCursor>

@@ -2,7 +2,7 @@
 
 #include "content/CodeBlockView.h"
 #include "content/ProseView.h"
-#include "launcher/LauncherColors.h"
+#include "ui/LauncherColors.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "content/ContentSegmenter.h"
+#include "text/ContentSegmenter.h"
 
 #include <QList>
 #include <QWidget>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "content/SyntaxColorer.h"
+#include "text/SyntaxColorer.h"
 
 #include <QTextEdit>
 #include <QTextCharFormat>

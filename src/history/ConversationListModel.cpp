@@ -1,6 +1,6 @@
 #include "history/ConversationListModel.h"
 
-#include "history/ConversationStore.h"
+#include "store/ConversationStore.h"
 
 ConversationListModel::ConversationListModel(ConversationStore &store, QObject *parent)
     : QAbstractListModel(parent)

@@ -1,8 +1,8 @@
 #include "history/ConversationRowDelegate.h"
 
 #include "history/ConversationListModel.h"
-#include "history/RelativeDate.h"
-#include "launcher/LauncherColors.h"
+#include "store/RelativeDate.h"
+#include "ui/LauncherColors.h"
 
 #include <QAbstractItemView>
 #include <QPainter>

@@ -2,10 +2,10 @@
 
 #include "history/ConversationListModel.h"
 #include "history/ConversationRowDelegate.h"
-#include "history/ConversationStore.h"
-#include "launcher/LauncherColors.h"
-#include "launcher/SymbolButton.h"
-#include "launcher/SymbolIcon.h"
+#include "store/ConversationStore.h"
+#include "ui/LauncherColors.h"
+#include "ui/SymbolButton.h"
+#include "ui/SymbolIcon.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

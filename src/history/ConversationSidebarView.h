@@ -1,6 +1,6 @@
 #pragma once
 
-#include "history/Conversation.h"
+#include "store/Conversation.h"
 
 #include <QUuid>
 #include <QWidget>

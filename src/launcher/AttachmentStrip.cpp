@@ -1,7 +1,7 @@
 #include "launcher/AttachmentStrip.h"
 
-#include "launcher/LauncherColors.h"
-#include "launcher/SymbolButton.h"
+#include "ui/LauncherColors.h"
+#include "ui/SymbolButton.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

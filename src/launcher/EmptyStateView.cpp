@@ -1,8 +1,8 @@
 #include "launcher/EmptyStateView.h"
 
-#include "launcher/LauncherColors.h"
-#include "launcher/ModelNames.h"
-#include "launcher/SymbolIcon.h"
+#include "ui/LauncherColors.h"
+#include "core/ModelNames.h"
+#include "ui/SymbolIcon.h"
 #include "launcher/VendorBadge.h"
 
 #include <QEvent>

@@ -1,7 +1,7 @@
 #include "launcher/ErrorBubble.h"
 
-#include "launcher/LauncherColors.h"
-#include "launcher/SymbolIcon.h"
+#include "ui/LauncherColors.h"
+#include "ui/SymbolIcon.h"
 
 #include <QEvent>
 #include <QHBoxLayout>

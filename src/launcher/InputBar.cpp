@@ -1,7 +1,7 @@
 #include "launcher/InputBar.h"
 
 #include "launcher/MultilineTextField.h"
-#include "launcher/SymbolButton.h"
+#include "ui/SymbolButton.h"
 
 #include <QHBoxLayout>
 #include <QPainter>

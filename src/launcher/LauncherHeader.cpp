@@ -1,8 +1,8 @@
 #include "launcher/LauncherHeader.h"
 
 #include "launcher/ModelSwitcherView.h"
-#include "launcher/SymbolButton.h"
-#include "launcher/SymbolIcon.h"
+#include "ui/SymbolButton.h"
+#include "ui/SymbolIcon.h"
 
 #include <QEvent>
 #include <QHBoxLayout>

@@ -2,8 +2,8 @@
 
 #include "content/MessageContent.h"
 #include "content/ProseView.h"
-#include "launcher/LauncherColors.h"
-#include "launcher/SymbolIcon.h"
+#include "ui/LauncherColors.h"
+#include "ui/SymbolIcon.h"
 #include "launcher/TypingDots.h"
 
 #include <QEvent>

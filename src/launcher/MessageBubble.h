@@ -1,6 +1,6 @@
 #pragma once
 
-#include "launcher/ChatMessage.h"
+#include "core/ChatMessage.h"
 
 #include <QWidget>
 

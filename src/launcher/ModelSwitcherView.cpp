@@ -1,9 +1,9 @@
 #include "launcher/ModelSwitcherView.h"
 
-#include "launcher/LauncherColors.h"
-#include "launcher/LauncherViewModel.h"
-#include "launcher/ModelNames.h"
-#include "launcher/SymbolIcon.h"
+#include "ui/LauncherColors.h"
+#include "core/LauncherViewModel.h"
+#include "core/ModelNames.h"
+#include "ui/SymbolIcon.h"
 #include "llm/LLMProvider.h"
 #include "platform/Preferences.h"
 #include "platform/UserDefaults.h"

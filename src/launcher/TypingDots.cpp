@@ -1,6 +1,6 @@
 #include "launcher/TypingDots.h"
 
-#include "launcher/LauncherColors.h"
+#include "ui/LauncherColors.h"
 
 #include <QPainter>
 

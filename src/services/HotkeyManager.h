@@ -1,7 +1,7 @@
 #pragma once
 
-#include "services/HotkeyBackend.h"
-#include "services/HotkeyBinding.h"
+#include "platform/HotkeyBackend.h"
+#include "platform/HotkeyBinding.h"
 
 #include <QObject>
 

@@ -1,6 +1,6 @@
 #include "settings/FormSection.h"
 
-#include "settings/SettingsColors.h"
+#include "ui/SettingsColors.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

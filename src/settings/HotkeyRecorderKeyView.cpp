@@ -1,8 +1,8 @@
 #include "settings/HotkeyRecorderKeyView.h"
 
-#include "services/KeyTable.h"
+#include "platform/KeyTable.h"
 #include "settings/KeyNames.h"
-#include "settings/SettingsColors.h"
+#include "ui/SettingsColors.h"
 
 #include <QCoreApplication>
 #include <QFontDatabase>

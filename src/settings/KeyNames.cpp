@@ -1,7 +1,7 @@
 #include "settings/KeyNames.h"
 
-#include "services/KeyTable.h"
-#include "settings/LayoutKeyName.h"
+#include "platform/KeyTable.h"
+#include "platform/x11/LayoutKeyName.h"
 
 #include <array>
 #include <utility>

@@ -1,7 +1,7 @@
 #include "settings/SaveStatusView.h"
 
-#include "settings/SettingsColors.h"
-#include "settings/SettingsSymbols.h"
+#include "ui/SettingsColors.h"
+#include "ui/SettingsSymbols.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
 #include "settings/SegmentedControl.h"
 
-#include "settings/SettingsColors.h"
+#include "ui/SettingsColors.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

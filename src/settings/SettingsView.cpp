@@ -1,12 +1,12 @@
 #include "settings/SettingsView.h"
 
-#include "app/EventTrace.h"
-#include "launcher/ModelNames.h"
+#include "platform/EventTrace.h"
+#include "core/ModelNames.h"
 #include "llm/LLMClient.h"
 #include "llm/LLMProvider.h"
 #include "platform/Preferences.h"
 #include "platform/UserDefaults.h"
-#include "services/HotkeyBinding.h"
+#include "platform/HotkeyBinding.h"
 #include "services/HotkeyManager.h"
 #include "services/KeychainHelper.h"
 #include "settings/FormSection.h"
@@ -14,8 +14,8 @@
 #include "settings/HotkeyRecorderView.h"
 #include "settings/SaveStatusView.h"
 #include "settings/SegmentedControl.h"
-#include "settings/SettingsColors.h"
-#include "settings/SettingsSymbols.h"
+#include "ui/SettingsColors.h"
+#include "ui/SettingsSymbols.h"
 #include "settings/SpinnerView.h"
 
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "launcher/AppTheme.h"
+#include "core/AppTheme.h"
 
 #include <QPointer>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "settings/SpinnerView.h"
 
-#include "settings/SettingsColors.h"
+#include "ui/SettingsColors.h"
 
 #include <QPainter>
 

@@ -1,5 +1,5 @@
 // HotkeyManager with its X11 backend on a private X server, pressed with xdotool.
-#include "XSession.h"
+#include "support/XSession.h"
 
 #include "platform/NotificationCenter.h"
 #include "platform/Preferences.h"

@@ -1,7 +1,7 @@
 // The screenshot road through the real program: hotkey, our region selector
 // over a frozen screen, an xdotool drag, the picture in the launcher.
-#include "TarnwickProcess.h"
-#include "XSession.h"
+#include "support/TarnwickProcess.h"
+#include "support/XSession.h"
 
 #include <QFile>
 #include <QImage>

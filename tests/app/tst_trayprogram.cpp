@@ -1,6 +1,6 @@
 // The real program on a private X server with Openbox, driven with xdotool.
-#include "TarnwickProcess.h"
-#include "XSession.h"
+#include "support/TarnwickProcess.h"
+#include "support/XSession.h"
 
 #include <QTest>
 

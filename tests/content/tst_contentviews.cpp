@@ -2,7 +2,7 @@
 #include "content/MessageContent.h"
 #include "content/ProseView.h"
 #include "content/SyntaxColoredCodeView.h"
-#include "content/SyntaxColoring.h"
+#include "text/SyntaxColoring.h"
 
 #include <QAbstractButton>
 #include <QClipboard>

@@ -1,8 +1,8 @@
 // The real program on a private X server against a loopback provider: the
 // hotkey, a typed prompt, the streamed answer saved to history, and the
 // conversation reopened from the sidebar.
-#include "TarnwickProcess.h"
-#include "XSession.h"
+#include "support/TarnwickProcess.h"
+#include "support/XSession.h"
 #include "support/LoopbackServer.h"
 #include "support/ProviderEvents.h"
 

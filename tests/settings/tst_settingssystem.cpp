@@ -1,7 +1,7 @@
 // The real program on a private X server: hotkeys recorded in the settings
 // window with xdotool, saved, and tried at once.
-#include "app/TarnwickProcess.h"
-#include "app/XSession.h"
+#include "support/TarnwickProcess.h"
+#include "support/XSession.h"
 
 #include <QScopeGuard>
 #include <QTest>

@@ -4,7 +4,7 @@
 #include "platform/UserDefaults.h"
 #include "services/HotkeyManager.h"
 #include "services/KeychainHelper.h"
-#include "services/NullHotkeyBackend.h"
+#include "platform/NullHotkeyBackend.h"
 #include "settings/HotkeyRecorderKeyView.h"
 #include "settings/HotkeyRecorderView.h"
 #include "settings/SegmentedControl.h"

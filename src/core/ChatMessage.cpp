@@ -1,0 +1,13 @@
+#include "core/ChatMessage.h"
+
+#include <utility>
+
+ChatMessage::ChatMessage(Role role, QString content, std::optional<QByteArray> imageData, QString imageMIME,
+                         bool isStreaming)
+    : role(role)
+    , content(std::move(content))
+    , imageData(std::move(imageData))
+    , imageMIME(std::move(imageMIME))
+    , isStreaming(isStreaming)
+{
+}

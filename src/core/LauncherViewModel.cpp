@@ -1,0 +1,287 @@
+#include "core/LauncherViewModel.h"
+
+#include "llm/LLMClient.h"
+#include "llm/LLMError.h"
+#include "llm/LLMStream.h"
+#include "llm/LLMTurn.h"
+#include "platform/Preferences.h"
+#include "platform/UserDefaults.h"
+#include "services/KeychainHelper.h"
+#include "services/ScreenshotFlow.h"
+
+#include <QBuffer>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImageWriter>
+#include <QMimeData>
+
+namespace {
+
+const QString kWarningPrefix = QStringLiteral("\u26A0\uFE0F ");
+
+QString storedText(const UserDefaults &defaults, const QString &key, const QString &fallback)
+{
+    return defaults.string(key).value_or(fallback);
+}
+
+} // namespace
+
+LauncherViewModel::LauncherViewModel(UserDefaults &defaults, QObject *parent)
+    : QObject(parent)
+    , m_defaults(defaults)
+    , m_selectedProvider(storedText(defaults, Preferences::selectedProvider, Preferences::defaultProvider))
+    , m_selectedGeminiModel(storedText(defaults, Preferences::selectedGeminiModel, Preferences::defaultGeminiModel))
+    , m_selectedOpenRouterModel(
+          storedText(defaults, Preferences::selectedOpenRouterModel, Preferences::defaultOpenRouterModel))
+{
+    connect(&m_defaults, &UserDefaults::changed, this, [this](const QString &key) {
+        if (key == Preferences::appTheme)
+            Q_EMIT themeChanged();
+    });
+}
+
+LauncherViewModel::~LauncherViewModel()
+{
+    if (m_streamTask)
+        m_streamTask->cancel();
+}
+
+void LauncherViewModel::setMessages(QList<ChatMessage> messages)
+{
+    m_messages = std::move(messages);
+    Q_EMIT messagesReset();
+    Q_EMIT messagesChanged();
+}
+
+void LauncherViewModel::setInputText(const QString &text)
+{
+    if (text == m_inputText)
+        return;
+    m_inputText = text;
+    Q_EMIT inputTextChanged();
+}
+
+// Every assignment is written back, also an unchanged one; observers hear of it first.
+void LauncherViewModel::setSelectedProvider(const QString &provider)
+{
+    m_selectedProvider = provider;
+    Q_EMIT selectedProviderChanged();
+    m_defaults.set(Preferences::selectedProvider, provider);
+}
+
+void LauncherViewModel::setSelectedGeminiModel(const QString &model)
+{
+    m_selectedGeminiModel = model;
+    Q_EMIT selectedGeminiModelChanged();
+    m_defaults.set(Preferences::selectedGeminiModel, model);
+}
+
+void LauncherViewModel::setSelectedOpenRouterModel(const QString &model)
+{
+    m_selectedOpenRouterModel = model;
+    Q_EMIT selectedOpenRouterModelChanged();
+    m_defaults.set(Preferences::selectedOpenRouterModel, model);
+}
+
+QString LauncherViewModel::selectedModel() const
+{
+    return m_selectedProvider == rawValue(LLMProvider::Gemini) ? m_selectedGeminiModel : m_selectedOpenRouterModel;
+}
+
+void LauncherViewModel::removeAttachment()
+{
+    m_attachedImage.reset();
+    m_attachedImageData.reset();
+    Q_EMIT attachmentChanged();
+}
+
+AppTheme LauncherViewModel::theme() const
+{
+    return appThemeFromRawValue(storedText(m_defaults, Preferences::appTheme, Preferences::defaultAppTheme))
+        .value_or(AppTheme::System);
+}
+
+void LauncherViewModel::send()
+{
+    const QString prompt = m_inputText.trimmed();
+    const bool hasImage = m_attachedImageData.has_value();
+    if ((prompt.isEmpty() && !hasImage) || m_isLoading)
+        return;
+
+    // The settings window writes the provider straight to the store, so read it there.
+    const LLMProvider provider =
+        llmProviderFromRawValue(storedText(m_defaults, Preferences::selectedProvider, Preferences::defaultProvider))
+            .value_or(LLMProvider::Gemini);
+    const QString account =
+        provider == LLMProvider::Gemini ? KeychainHelper::geminiAccount : KeychainHelper::openRouterAccount;
+    const QString apiKey = KeychainHelper::load(account).value_or(QString());
+    if (apiKey.isEmpty()) {
+        setErrorMessage(QStringLiteral("No API key set for ") + rawValue(provider)
+                        + QStringLiteral(". Open Settings to configure it."));
+        return;
+    }
+    setErrorMessage(std::nullopt);
+
+    const std::optional<QByteArray> imageData = m_attachedImageData;
+    const QString imageMIME = m_attachedImageMIME;
+    appendMessage(ChatMessage(ChatMessage::Role::User, prompt, imageData, imageMIME));
+
+    setInputText(QString());
+    m_attachedImage.reset();
+    m_attachedImageData.reset();
+    Q_EMIT attachmentChanged();
+    setLoading(true);
+
+    ChatMessage placeholder(ChatMessage::Role::Assistant, QString(), std::nullopt, QStringLiteral("image/png"), true);
+    const QUuid answerID = placeholder.id;
+    appendMessage(std::move(placeholder));
+
+    QList<LLMTurn> turns;
+    for (qsizetype i = 0; i + 2 < m_messages.size(); ++i) {
+        const ChatMessage &message = m_messages.at(i);
+        turns.append(LLMTurn{message.role == ChatMessage::Role::User ? QStringLiteral("user") : QStringLiteral("model"),
+                             message.content, message.imageData, message.imageMIME});
+    }
+
+    const LLMClient client(provider, apiKey, selectedModel());
+    LLMStream *stream = client.stream(turns, prompt, imageData, imageMIME, this);
+    m_streamTask = stream;
+    // The answer is addressed by id: the list may have been replaced meanwhile.
+    connect(stream, &LLMStream::fragment, this, [this, answerID](const QString &text) {
+        updateMessage(answerID, [&text](ChatMessage &message) { message.content += text; });
+    });
+    connect(stream, &LLMStream::finished, this, [this, answerID, stream] {
+        finishStream(answerID, std::nullopt);
+        stream->deleteLater();
+    });
+    connect(stream, &LLMStream::failed, this, [this, answerID, stream](const LLMError &error) {
+        finishStream(answerID, error.errorDescription());
+        stream->deleteLater();
+    });
+}
+
+void LauncherViewModel::finishStream(const QUuid &id, std::optional<QString> failure)
+{
+    updateMessage(id, [&failure](ChatMessage &message) {
+        if (failure)
+            message.content = kWarningPrefix + *failure;
+        message.isStreaming = false;
+    });
+    if (failure)
+        Q_EMIT answerFailed(*failure);
+    setLoading(false);
+}
+
+void LauncherViewModel::cancelStream()
+{
+    if (m_streamTask) {
+        // Aborting the request stops the download (and the billing) at once.
+        m_streamTask->cancel();
+        m_streamTask->deleteLater();
+    }
+    m_streamTask.clear();
+    for (qsizetype i = m_messages.size() - 1; i >= 0; --i) {
+        if (m_messages.at(i).isStreaming) {
+            m_messages[i].isStreaming = false;
+            Q_EMIT messageUpdated(int(i));
+            Q_EMIT messagesChanged();
+            break;
+        }
+    }
+    setLoading(false);
+}
+
+void LauncherViewModel::newConversation()
+{
+    cancelStream();
+    m_messages.clear();
+    Q_EMIT messagesReset();
+    Q_EMIT messagesChanged();
+    setErrorMessage(std::nullopt);
+    if (m_attachedImage || m_attachedImageData) {
+        m_attachedImage.reset();
+        m_attachedImageData.reset();
+        Q_EMIT attachmentChanged();
+    }
+}
+
+void LauncherViewModel::setAttachedImage(const QImage &image)
+{
+    m_attachedImage = image;
+    Q_EMIT attachmentChanged();
+
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    if (image.isNull() || !writer.write(image))
+        return;
+    m_attachedImageData = png;
+    m_attachedImageMIME = QStringLiteral("image/png");
+    Q_EMIT attachmentChanged();
+}
+
+void LauncherViewModel::pasteImageFromClipboard()
+{
+    auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance());
+    if (!app)
+        return;
+    const QMimeData *mime = QGuiApplication::clipboard()->mimeData();
+    if (!mime)
+        return;
+    QImage image;
+    if (mime->hasImage())
+        image = qvariant_cast<QImage>(mime->imageData());
+    // A browser's "Copy image" may offer only encoded bytes under an image type.
+    for (qsizetype i = 0; image.isNull() && i < mime->formats().size(); ++i) {
+        const QString format = mime->formats().at(i);
+        if (format.startsWith(QStringLiteral("image/")))
+            image = QImage::fromData(mime->data(format));
+    }
+    if (!image.isNull())
+        setAttachedImage(image);
+}
+
+void LauncherViewModel::takeScreenshot()
+{
+    if (!m_screenshotFlow) {
+        m_screenshotFlow = new ScreenshotFlow(this);
+        connect(m_screenshotFlow, &ScreenshotFlow::captured, this, &LauncherViewModel::setAttachedImage);
+    }
+    m_screenshotFlow->start();
+}
+
+void LauncherViewModel::appendMessage(ChatMessage message)
+{
+    m_messages.append(std::move(message));
+    Q_EMIT messageAppended(int(m_messages.size() - 1));
+    Q_EMIT messagesChanged();
+}
+
+void LauncherViewModel::updateMessage(const QUuid &id, const std::function<void(ChatMessage &)> &change)
+{
+    for (qsizetype i = m_messages.size() - 1; i >= 0; --i) {
+        if (m_messages.at(i).id == id) {
+            change(m_messages[i]);
+            Q_EMIT messageUpdated(int(i));
+            Q_EMIT messagesChanged();
+            return;
+        }
+    }
+}
+
+void LauncherViewModel::setLoading(bool loading)
+{
+    if (loading == m_isLoading)
+        return;
+    m_isLoading = loading;
+    Q_EMIT isLoadingChanged();
+}
+
+void LauncherViewModel::setErrorMessage(std::optional<QString> message)
+{
+    if (message == m_errorMessage)
+        return;
+    m_errorMessage = std::move(message);
+    Q_EMIT errorMessageChanged();
+}

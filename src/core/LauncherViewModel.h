@@ -1,0 +1,102 @@
+#pragma once
+
+#include "core/AppTheme.h"
+#include "core/ChatMessage.h"
+
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class LLMStream;
+class ScreenshotFlow;
+class UserDefaults;
+
+// The launcher's one observable state object: the conversation on screen, the
+// prompt being typed, the attachment, the model choice, and the answer in flight.
+class LauncherViewModel : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit LauncherViewModel(UserDefaults &defaults, QObject *parent = nullptr);
+    ~LauncherViewModel() override;
+
+    const QList<ChatMessage> &messages() const { return m_messages; }
+    // Replaces the whole list (a reopened conversation).
+    void setMessages(QList<ChatMessage> messages);
+
+    QString inputText() const { return m_inputText; }
+    void setInputText(const QString &text);
+
+    QString selectedProvider() const { return m_selectedProvider; }
+    void setSelectedProvider(const QString &provider);
+    QString selectedGeminiModel() const { return m_selectedGeminiModel; }
+    void setSelectedGeminiModel(const QString &model);
+    QString selectedOpenRouterModel() const { return m_selectedOpenRouterModel; }
+    void setSelectedOpenRouterModel(const QString &model);
+    QString selectedModel() const;
+
+    bool isLoading() const { return m_isLoading; }
+    std::optional<QString> errorMessage() const { return m_errorMessage; }
+
+    std::optional<QImage> attachedImage() const { return m_attachedImage; }
+    std::optional<QByteArray> attachedImageData() const { return m_attachedImageData; }
+    QString attachedImageMIME() const { return m_attachedImageMIME; }
+    // The thumbnail's remove button: image and bytes go, the media type stays.
+    void removeAttachment();
+
+    AppTheme theme() const;
+
+    void send();
+    void cancelStream();
+    void newConversation();
+
+    void setAttachedImage(const QImage &image);
+    void pasteImageFromClipboard();
+    void takeScreenshot();
+
+Q_SIGNALS:
+    // Fine-grained list changes, so a view can redraw only what changed ...
+    void messagesReset();
+    void messageAppended(int index);
+    void messageUpdated(int index); // content or isStreaming of one message
+    // ... and one signal after every change of any kind (the history saves on it).
+    void messagesChanged();
+    // A failed answer, with the text its message now shows after the warning sign.
+    void answerFailed(const QString &description);
+
+    void inputTextChanged();
+    void selectedProviderChanged();
+    void selectedGeminiModelChanged();
+    void selectedOpenRouterModelChanged();
+    void isLoadingChanged();
+    void errorMessageChanged();
+    void attachmentChanged();
+    void themeChanged();
+
+private:
+    void appendMessage(ChatMessage message);
+    void updateMessage(const QUuid &id, const std::function<void(ChatMessage &)> &change);
+    void setLoading(bool loading);
+    void setErrorMessage(std::optional<QString> message);
+    void finishStream(const QUuid &id, std::optional<QString> failure);
+
+    UserDefaults &m_defaults;
+    QList<ChatMessage> m_messages;
+    QString m_inputText;
+    QString m_selectedProvider;
+    QString m_selectedGeminiModel;
+    QString m_selectedOpenRouterModel;
+    bool m_isLoading = false;
+    std::optional<QString> m_errorMessage;
+    std::optional<QImage> m_attachedImage;
+    std::optional<QByteArray> m_attachedImageData;
+    QString m_attachedImageMIME = QStringLiteral("image/png");
+    QPointer<LLMStream> m_streamTask;
+    ScreenshotFlow *m_screenshotFlow = nullptr;
+};

@@ -1,0 +1,60 @@
+#include "platform/HotkeyBinding.h"
+
+#include "platform/Preferences.h"
+#include "platform/UserDefaults.h"
+#include "platform/KeyTable.h"
+
+#include <QKeySequence>
+#include <QVariantMap>
+
+#include <limits>
+
+namespace {
+
+quint32 entryOr(const QVariantMap &record, const QString &entry, quint32 fallback)
+{
+    const QVariant value = record.value(entry);
+    if (value.typeId() != QMetaType::LongLong)
+        return fallback;
+    const qint64 number = value.toLongLong();
+    if (number < 0 || number > std::numeric_limits<quint32>::max())
+        return fallback;
+    return static_cast<quint32>(number);
+}
+
+} // namespace
+
+HotkeyBinding HotkeyBinding::builtInLaunch()
+{
+    return {Preferences::defaultLaunchKeyCode, Preferences::defaultLaunchModifiers};
+}
+
+HotkeyBinding HotkeyBinding::builtInScreenshot()
+{
+    return {Preferences::defaultScreenshotKeyCode, Preferences::defaultScreenshotModifiers};
+}
+
+HotkeyBinding HotkeyBinding::load(const UserDefaults &defaults, const QString &key, HotkeyBinding builtIn)
+{
+    const QVariantMap record = defaults.dictionary(key);
+    return {entryOr(record, Preferences::keyCodeEntry, builtIn.keyCode),
+            entryOr(record, Preferences::modifiersEntry, builtIn.modifiers)};
+}
+
+bool HotkeyBinding::store(UserDefaults &defaults, const QString &key) const
+{
+    QVariantMap record;
+    record.insert(Preferences::keyCodeEntry, qint64(keyCode));
+    record.insert(Preferences::modifiersEntry, qint64(modifiers));
+    return defaults.set(key, record);
+}
+
+QString HotkeyBinding::displayText() const
+{
+    const std::optional<QKeyCombination> key = KeyTable::qtKeyForVirtualKey(keyCode);
+    if (!key)
+        return {};
+    const QKeyCombination combination(key->keyboardModifiers() | KeyTable::qtModifiersForCarbon(modifiers),
+                                      key->key());
+    return QKeySequence(combination).toString(QKeySequence::NativeText);
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "platform/HotkeyBackend.h"
+
+// Sessions without global key grabs: every grab is reported unsupported.
+class NullHotkeyBackend : public HotkeyBackend
+{
+    Q_OBJECT
+
+public:
+    using HotkeyBackend::HotkeyBackend;
+
+    GrabResult grab(int, HotkeyBinding) override { return GrabResult::unsupported; }
+    void release(int) override {}
+};

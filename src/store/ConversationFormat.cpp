@@ -1,0 +1,253 @@
+#include "store/ConversationFormat.h"
+
+#include "store/Base64.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+#include <QJsonValue>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace ConversationFormat {
+
+namespace {
+
+// 2001-01-01 00:00:00 UTC in milliseconds since the Unix epoch.
+constexpr qint64 kReferenceMSecs = 978307200000LL;
+
+void appendString(QByteArray &out, const QString &text)
+{
+    static const char hex[] = "0123456789abcdef";
+    const QByteArray utf8 = text.toUtf8();
+    out.reserve(out.size() + utf8.size() + 2);
+    out.append('"');
+    const char *run = utf8.constData();
+    const char *const end = run + utf8.size();
+    for (const char *p = run; p != end; ++p) {
+        const auto c = static_cast<unsigned char>(*p);
+        if (c >= 0x20 && c != '"' && c != '\\' && c != '/')
+            continue;
+        out.append(run, p - run);
+        run = p + 1;
+        switch (c) {
+        case '"': out.append("\\\"", 2); break;
+        case '\\': out.append("\\\\", 2); break;
+        case '/': out.append("\\/", 2); break;
+        case '\b': out.append("\\b", 2); break;
+        case '\f': out.append("\\f", 2); break;
+        case '\n': out.append("\\n", 2); break;
+        case '\r': out.append("\\r", 2); break;
+        case '\t': out.append("\\t", 2); break;
+        default: {
+            const char escape[6] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 0xF]};
+            out.append(escape, 6);
+        }
+        }
+    }
+    out.append(run, end - run);
+    out.append('"');
+}
+
+void appendNumber(QByteArray &out, double value)
+{
+    // Shortest text that reads back as the same double, never in exponent form.
+    char buffer[400];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    out.append(buffer, result.ptr - buffer);
+}
+
+void appendMessage(QByteArray &out, const StoredMessage &message)
+{
+    out.append("{\"role\":");
+    appendString(out, message.role);
+    out.append(",\"content\":");
+    appendString(out, message.content);
+    if (message.imageData) {
+        out.append(",\"imageData\":\"");
+        out.append(message.imageData->toBase64());
+        out.append('"');
+    }
+    out.append(",\"imageMIME\":");
+    appendString(out, message.imageMIME);
+    out.append('}');
+}
+
+bool fail(QString *error, const QString &reason)
+{
+    if (error)
+        *error = reason;
+    return false;
+}
+
+bool isCanonicalUuidText(const QString &text)
+{
+    if (text.size() != 36)
+        return false;
+    for (int i = 0; i < 36; ++i) {
+        const QChar c = text.at(i);
+        if (i == 8 || i == 13 || i == 18 || i == 23) {
+            if (c != QLatin1Char('-'))
+                return false;
+        } else {
+            const char16_t u = c.unicode();
+            if (!((u >= '0' && u <= '9') || (u >= 'a' && u <= 'f') || (u >= 'A' && u <= 'F')))
+                return false;
+        }
+    }
+    return true;
+}
+
+bool readString(const QJsonObject &object, QLatin1String key, QString *out)
+{
+    const QJsonValue value = object.value(key);
+    if (!value.isString())
+        return false;
+    *out = value.toString();
+    return true;
+}
+
+bool readMessage(const QJsonValue &value, StoredMessage *message, QString *error)
+{
+    if (!value.isObject())
+        return fail(error, QStringLiteral("a message is not an object"));
+    const QJsonObject object = value.toObject();
+    if (!readString(object, QLatin1String("role"), &message->role))
+        return fail(error, QStringLiteral("a message lacks a text \"role\""));
+    if (!readString(object, QLatin1String("content"), &message->content))
+        return fail(error, QStringLiteral("a message lacks a text \"content\""));
+    if (!readString(object, QLatin1String("imageMIME"), &message->imageMIME))
+        return fail(error, QStringLiteral("a message lacks a text \"imageMIME\""));
+    const QJsonValue image = object.value(QLatin1String("imageData"));
+    if (image.isUndefined() || image.isNull()) {
+        message->imageData.reset();
+    } else if (image.isString()) {
+        std::optional<QByteArray> decoded = decodeBase64(image.toString());
+        if (!decoded)
+            return fail(error, QStringLiteral("a message's \"imageData\" is not Base64"));
+        message->imageData = std::move(decoded);
+    } else {
+        return fail(error, QStringLiteral("a message's \"imageData\" is not text"));
+    }
+    return true;
+}
+
+bool readConversation(const QJsonValue &value, Conversation *conversation, QString *error)
+{
+    if (!value.isObject())
+        return fail(error, QStringLiteral("a conversation is not an object"));
+    const QJsonObject object = value.toObject();
+    QString idText;
+    if (!readString(object, QLatin1String("id"), &idText) || !isCanonicalUuidText(idText))
+        return fail(error, QStringLiteral("a conversation lacks a UUID \"id\""));
+    conversation->id = QUuid::fromString(idText);
+    if (!readString(object, QLatin1String("title"), &conversation->title))
+        return fail(error, QStringLiteral("a conversation lacks a text \"title\""));
+    const QJsonValue date = object.value(QLatin1String("date"));
+    if (!date.isDouble() || !std::isfinite(date.toDouble()))
+        return fail(error, QStringLiteral("a conversation lacks a number \"date\""));
+    conversation->date = dateFromReferenceSeconds(date.toDouble());
+    const QJsonValue messages = object.value(QLatin1String("messages"));
+    if (!messages.isArray())
+        return fail(error, QStringLiteral("a conversation lacks an array \"messages\""));
+    const QJsonArray array = messages.toArray();
+    conversation->messages.clear();
+    conversation->messages.reserve(array.size());
+    for (const QJsonValue &item : array) {
+        StoredMessage message;
+        if (!readMessage(item, &message, error))
+            return false;
+        conversation->messages.append(std::move(message));
+    }
+    return true;
+}
+
+} // namespace
+
+double secondsSinceReferenceDate(const QDateTime &date)
+{
+    if (!date.isValid())
+        return 0;
+    return double(date.toMSecsSinceEpoch() - kReferenceMSecs) / 1000.0;
+}
+
+QDateTime dateFromReferenceSeconds(double seconds)
+{
+    // QDateTime keeps milliseconds; absurd dates are clamped rather than refused.
+    const double msecs = std::clamp(std::round(seconds * 1000.0), -1e15, 1e15);
+    return QDateTime::fromMSecsSinceEpoch(qint64(msecs) + kReferenceMSecs, Qt::UTC);
+}
+
+QByteArray encodeConversation(const Conversation &conversation)
+{
+    QByteArray out;
+    out.append("{\"id\":\"");
+    out.append(conversation.id.toByteArray(QUuid::WithoutBraces).toUpper());
+    out.append("\",\"title\":");
+    appendString(out, conversation.title);
+    out.append(",\"date\":");
+    appendNumber(out, secondsSinceReferenceDate(conversation.date));
+    out.append(",\"messages\":[");
+    for (qsizetype i = 0; i < conversation.messages.size(); ++i) {
+        if (i)
+            out.append(',');
+        appendMessage(out, conversation.messages.at(i));
+    }
+    out.append("]}");
+    return out;
+}
+
+QByteArray encodeArray(const QList<QByteArray> &encodedConversations)
+{
+    qsizetype size = 2 + encodedConversations.size();
+    for (const QByteArray &item : encodedConversations)
+        size += item.size();
+    QByteArray out;
+    out.reserve(size);
+    out.append('[');
+    for (qsizetype i = 0; i < encodedConversations.size(); ++i) {
+        if (i)
+            out.append(',');
+        out.append(encodedConversations.at(i));
+    }
+    out.append(']');
+    return out;
+}
+
+QByteArray encode(const QList<Conversation> &conversations)
+{
+    QList<QByteArray> items;
+    items.reserve(conversations.size());
+    for (const Conversation &conversation : conversations)
+        items.append(encodeConversation(conversation));
+    return encodeArray(items);
+}
+
+std::optional<QList<Conversation>> decode(const QByteArray &bytes, QString *error)
+{
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
+    if (parseError.error != QJsonParseError::NoError) {
+        fail(error, QStringLiteral("not JSON (%1 at byte %2)").arg(parseError.errorString()).arg(parseError.offset));
+        return std::nullopt;
+    }
+    if (!document.isArray()) {
+        fail(error, QStringLiteral("the top level is not an array"));
+        return std::nullopt;
+    }
+    const QJsonArray array = document.array();
+    QList<Conversation> conversations;
+    conversations.reserve(array.size());
+    for (const QJsonValue &item : array) {
+        Conversation conversation;
+        if (!readConversation(item, &conversation, error))
+            return std::nullopt;
+        conversations.append(std::move(conversation));
+    }
+    return conversations;
+}
+
+} // namespace ConversationFormat

@@ -1,0 +1,206 @@
+#include "store/HistoryWriter.h"
+
+#include "store/ConversationFormat.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <unistd.h>
+#include <utility>
+
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr double kBytesPerSecond = 4e6;
+
+} // namespace
+
+HistoryWriter::HistoryWriter(QString filePath, QObject *parent)
+    : QObject(parent)
+    , m_filePath(std::move(filePath))
+    , m_interval(m_minimumInterval)
+    , m_thread([this] { run(); })
+{
+}
+
+HistoryWriter::~HistoryWriter()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_wake.notify_all();
+    m_thread.join();
+}
+
+void HistoryWriter::setPreparation(Preparation preparation)
+{
+    std::lock_guard lock(m_mutex);
+    m_preparation = preparation;
+}
+
+void HistoryWriter::setMinimumInterval(std::chrono::milliseconds interval)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_minimumInterval = interval;
+        m_interval = interval;
+    }
+    m_wake.notify_all();
+}
+
+std::chrono::milliseconds HistoryWriter::interval() const
+{
+    std::lock_guard lock(m_mutex);
+    return std::chrono::duration_cast<std::chrono::milliseconds>(m_interval);
+}
+
+void HistoryWriter::submit(const QList<Conversation> &conversations, const QList<quint64> &revisions)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_pending = Job{conversations, revisions};
+    }
+    m_wake.notify_all();
+}
+
+void HistoryWriter::flush()
+{
+    std::unique_lock lock(m_mutex);
+    m_flushing = true;
+    m_wake.notify_all();
+    m_idle.wait(lock, [this] { return !m_pending && !m_busy; });
+    m_flushing = false;
+}
+
+void HistoryWriter::run()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_pending || m_stopping; });
+        if (!m_pending)
+            return;
+        // Space the writes out unless someone waits for them.
+        const auto due = m_lastWriteEnd + m_interval;
+        m_wake.wait_until(lock, due, [this] { return m_flushing || m_stopping; });
+
+        std::optional<Job> job = std::exchange(m_pending, std::nullopt);
+        const Preparation preparation = std::exchange(m_preparation, Preparation::None);
+        m_busy = true;
+        lock.unlock();
+
+        const auto started = Clock::now();
+        std::optional<QString> failure = prepare(preparation);
+        const bool prepared = !failure;
+        qint64 size = 0;
+        if (prepared)
+            failure = write(*job, &size);
+        job.reset(); // drop our share of the old list outside the lock
+        const auto finished = Clock::now();
+
+        lock.lock();
+        m_busy = false;
+        m_lastWriteEnd = finished;
+        const auto share =
+            std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(size / kBytesPerSecond));
+        if (m_minimumInterval.count() > 0)
+            m_interval = std::max<Clock::duration>({m_minimumInterval, 4 * (finished - started), share});
+        if (!prepared && m_preparation == Preparation::None)
+            m_preparation = preparation;
+        if (!m_pending)
+            m_idle.notify_all();
+        if (failure) {
+            QMetaObject::invokeMethod(
+                this, [this, reason = *failure] { Q_EMIT writeFailed(reason); }, Qt::QueuedConnection);
+        }
+    }
+}
+
+QByteArray HistoryWriter::encode(const Job &job)
+{
+    QHash<quint64, QByteArray> cache;
+    cache.reserve(job.revisions.size());
+    QList<QByteArray> items;
+    items.reserve(job.conversations.size());
+    for (qsizetype i = 0; i < job.conversations.size(); ++i) {
+        const quint64 revision = job.revisions.at(i);
+        QByteArray bytes = m_cache.value(revision);
+        if (bytes.isNull())
+            bytes = ConversationFormat::encodeConversation(job.conversations.at(i));
+        cache.insert(revision, bytes);
+        items.append(std::move(bytes));
+    }
+    m_cache = std::move(cache);
+    return ConversationFormat::encodeArray(items);
+}
+
+std::optional<QString> HistoryWriter::prepare(Preparation preparation)
+{
+    if (preparation == Preparation::None || !QFileInfo::exists(m_filePath))
+        return std::nullopt;
+    if (preparation == Preparation::SetAside)
+        return setAside();
+    backUp();
+    return std::nullopt;
+}
+
+std::optional<QString> HistoryWriter::setAside()
+{
+    const QString aside = m_filePath + QStringLiteral(".corrupt-")
+        + QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString target = aside;
+    for (int n = 2; QFileInfo::exists(target); ++n)
+        target = aside + QLatin1Char('-') + QString::number(n);
+    if (!QFile::rename(m_filePath, target))
+        return QStringLiteral("could not move the unreadable history file aside to %1").arg(target);
+    return std::nullopt;
+}
+
+// The backup is a second name for the old file: the save that follows
+// replaces the file with a new one, so the old bytes stay under .bak.
+// A missing backup does not stop saving: the file itself is still good.
+void HistoryWriter::backUp()
+{
+    const QByteArray path = QFile::encodeName(m_filePath);
+    const QByteArray backup = path + ".bak";
+    const QByteArray temporary = backup + ".tmp";
+    ::unlink(temporary.constData());
+    if (::link(path.constData(), temporary.constData()) == 0) {
+        if (::rename(temporary.constData(), backup.constData()) == 0)
+            return;
+        ::unlink(temporary.constData());
+    }
+    QFile old(m_filePath);
+    QSaveFile copy(QFile::decodeName(backup));
+    copy.setDirectWriteFallback(false);
+    if (old.open(QIODevice::ReadOnly) && copy.open(QIODevice::WriteOnly)) {
+        copy.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        copy.write(old.readAll());
+        copy.commit();
+    }
+}
+
+std::optional<QString> HistoryWriter::write(const Job &job, qint64 *size)
+{
+    const QByteArray bytes = encode(job);
+    *size = bytes.size();
+
+    QSaveFile file(m_filePath);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly))
+        return QStringLiteral("could not write %1: %2").arg(m_filePath, file.errorString());
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return QStringLiteral("could not write %1: %2").arg(m_filePath, reason);
+    }
+    if (!file.commit())
+        return QStringLiteral("could not write %1: %2").arg(m_filePath, file.errorString());
+    m_bytesWritten += bytes.size();
+    ++m_writeCount;
+    return std::nullopt;
+}

@@ -1,0 +1,72 @@
+#include "text/ContentSegmenter.h"
+
+#include "text/FenceLine.h"
+
+void ContentSegmenter::reset()
+{
+    m_text.clear();
+    m_consumed = 0;
+    m_finished.clear();
+    m_pending.clear();
+    m_inCode = false;
+    m_lang.clear();
+}
+
+void ContentSegmenter::takeLine(QStringView line)
+{
+    if (FenceLine::isFence(line)) {
+        if (m_inCode) {
+            m_pending.chop(1);
+            m_finished.append(ContentSegment::makeCode(m_lang, m_pending));
+            m_lang.clear();
+            m_inCode = false;
+        } else {
+            if (!m_pending.isEmpty()) {
+                m_pending.chop(1);
+                m_finished.append(ContentSegment::makeText(m_pending));
+            }
+            m_lang = FenceLine::language(line);
+            m_inCode = true;
+        }
+        // A fresh string: the finished segment keeps the old one.
+        m_pending = QString();
+        return;
+    }
+    m_pending.append(line);
+    m_pending.append(QLatin1Char('\n'));
+}
+
+const QList<ContentSegment> &ContentSegmenter::update(const QString &text)
+{
+    if (!QStringView(text).startsWith(m_text))
+        reset();
+    m_text = text;
+
+    for (;;) {
+        const qsizetype end = text.indexOf(QLatin1Char('\n'), m_consumed);
+        if (end < 0)
+            break;
+        takeLine(FenceLine::withoutCarriageReturn(QStringView(text).sliced(m_consumed, end - m_consumed)));
+        m_consumed = end + 1;
+    }
+
+    // The last line has no line feed yet: read it and the end of the input
+    // without committing to either.
+    m_segments = m_finished;
+    const QStringView last = QStringView(text).sliced(m_consumed);
+    if (FenceLine::isFence(last)) {
+        const QString joined = m_pending.isEmpty() ? QString() : m_pending.chopped(1);
+        if (m_inCode)
+            m_segments.append(ContentSegment::makeCode(m_lang, joined));
+        else if (!m_pending.isEmpty())
+            m_segments.append(ContentSegment::makeText(joined));
+        return m_segments;
+    }
+    QString tail = m_pending;
+    tail.append(last);
+    if (m_inCode)
+        m_segments.append(ContentSegment::makeCode(m_lang, std::move(tail)));
+    else
+        m_segments.append(ContentSegment::makeText(std::move(tail)));
+    return m_segments;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "text/ContentSegment.h"
+
+#include <QList>
+#include <QString>
+
+// parseContentSegments for a text that grows: lines already taken are not read
+// again, so each update costs about the length of what was appended plus the
+// block still open. Any other change starts over. The result is always what
+// parseContentSegments gives for the same text.
+class ContentSegmenter
+{
+public:
+    const QList<ContentSegment> &update(const QString &text);
+    const QList<ContentSegment> &segments() const { return m_segments; }
+
+private:
+    void reset();
+    void takeLine(QStringView line);
+
+    QString m_text;                    // the text of the last update
+    qsizetype m_consumed = 0;          // end of the last whole line taken
+    QList<ContentSegment> m_finished;  // segments that no later text changes
+    QString m_pending;                 // pending lines, each followed by "\n"
+    bool m_hasPending = false;
+    bool m_inCode = false;
+    QString m_lang;
+    QList<ContentSegment> m_segments;  // m_finished plus what is still open
+};

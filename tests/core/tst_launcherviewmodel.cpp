@@ -1,0 +1,285 @@
+#include "core/LauncherViewModel.h"
+#include "llm/LLMClient.h"
+#include "platform/Preferences.h"
+#include "platform/UserDefaults.h"
+#include "services/KeychainHelper.h"
+#include "support/IsolatedHome.h"
+#include "support/LoopbackServer.h"
+#include "support/ProviderEvents.h"
+
+#include <QBuffer>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+QJsonArray geminiContents(const RecordedRequest &request)
+{
+    return QJsonDocument::fromJson(request.body).object().value(QStringLiteral("contents")).toArray();
+}
+
+} // namespace
+
+// The launcher state against a real loopback provider and the session's real keyring.
+class TestLauncherViewModel : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<IsolatedHome> m_home;
+    std::unique_ptr<UserDefaults> m_defaults;
+    std::unique_ptr<LoopbackServer> m_server;
+    std::unique_ptr<LauncherViewModel> m_vm;
+
+    bool waitIdle() { return QTest::qWaitFor([this] { return !m_vm->isLoading(); }, 10000); }
+
+    void sendAndWait(const QString &prompt)
+    {
+        m_vm->setInputText(prompt);
+        m_vm->send();
+        QVERIFY(m_vm->isLoading());
+        QVERIFY(waitIdle());
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_home = std::make_unique<IsolatedHome>();
+        m_defaults = std::make_unique<UserDefaults>(m_home->configHome() + QStringLiteral("/prefs.json"));
+        m_server = std::make_unique<LoopbackServer>();
+        qputenv("TARNWICK_GEMINI_BASE_URL", m_server->baseUrl().toUtf8());
+        qputenv("TARNWICK_OPENROUTER_BASE_URL", m_server->baseUrl().toUtf8());
+        QVERIFY(KeychainHelper::save(KeychainHelper::geminiAccount, QStringLiteral("gemini-key")));
+        QVERIFY(KeychainHelper::save(KeychainHelper::openRouterAccount, QStringLiteral("router-key")));
+        m_vm = std::make_unique<LauncherViewModel>(*m_defaults);
+    }
+
+    void cleanup()
+    {
+        m_vm.reset();
+        m_server.reset();
+        m_defaults.reset();
+        m_home.reset();
+    }
+
+    void firstRunReadsDefaultsAndWritesNothing()
+    {
+        QCOMPARE(m_vm->selectedProvider(), QStringLiteral("Gemini"));
+        QCOMPARE(m_vm->selectedModel(), QStringLiteral("gemini-3-flash-preview"));
+        QCOMPARE(m_vm->theme(), AppTheme::System);
+        QVERIFY(!QFile::exists(m_defaults->filePath()));
+    }
+
+    void storedChoicesAndWriteBack()
+    {
+        m_defaults->set(Preferences::selectedProvider, QStringLiteral("OpenRouter"));
+        m_defaults->set(Preferences::appTheme, QStringLiteral("Sepia"));
+        LauncherViewModel vm(*m_defaults);
+        QCOMPARE(vm.selectedModel(), QStringLiteral("openai/o3-mini"));
+        QCOMPARE(vm.theme(), AppTheme::System);
+
+        QSignalSpy themeSpy(&vm, &LauncherViewModel::themeChanged);
+        m_defaults->set(Preferences::appTheme, QStringLiteral("Dark"));
+        QCOMPARE(themeSpy.size(), 1);
+        QCOMPARE(vm.theme(), AppTheme::Dark);
+
+        vm.setSelectedGeminiModel(QStringLiteral("gemini-2.5-pro"));
+        QCOMPARE(m_defaults->string(Preferences::selectedGeminiModel), QStringLiteral("gemini-2.5-pro"));
+        vm.setSelectedProvider(QStringLiteral("Gemini"));
+        QCOMPARE(vm.selectedModel(), QStringLiteral("gemini-2.5-pro"));
+    }
+
+    void blankInputChangesNothing()
+    {
+        QSignalSpy spy(m_vm.get(), &LauncherViewModel::messagesChanged);
+        m_vm->setInputText(QStringLiteral("  \n\t \n"));
+        m_vm->send();
+        QVERIFY(m_vm->messages().isEmpty());
+        QVERIFY(!m_vm->isLoading());
+        QVERIFY(!m_vm->errorMessage());
+        QCOMPARE(spy.size(), 0);
+        QVERIFY(m_server->requests().isEmpty());
+    }
+
+    void missingKeyKeepsEverything()
+    {
+        QVERIFY(KeychainHelper::save(KeychainHelper::openRouterAccount, QString()));
+        m_defaults->set(Preferences::selectedProvider, QStringLiteral("OpenRouter"));
+        m_vm->setAttachedImage(QImage(4, 4, QImage::Format_RGB32));
+        m_vm->setInputText(QStringLiteral("hello"));
+        m_vm->send();
+        QCOMPARE(m_vm->errorMessage(),
+                 QStringLiteral("No API key set for OpenRouter. Open Settings to configure it."));
+        QVERIFY(m_vm->messages().isEmpty());
+        QCOMPARE(m_vm->inputText(), QStringLiteral("hello"));
+        QVERIFY(m_vm->attachedImageData());
+        QVERIFY(!m_vm->isLoading());
+    }
+
+    void unknownProviderFallsBackToGemini()
+    {
+        m_defaults->set(Preferences::selectedProvider, QStringLiteral("Claude"));
+        m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("ok")));
+        sendAndWait(QStringLiteral("hi"));
+        QCOMPARE(m_server->requests().size(), 1);
+        QVERIFY(m_server->requests().first().path.startsWith("/v1beta/models/"));
+        QCOMPARE(m_server->requests().first().query, "alt=sse&key=gemini-key");
+    }
+
+    // Each fragment is its own change, and the history grows by two turns per exchange.
+    void fragmentsJoinAndHistoryGrows()
+    {
+        for (int i = 0; i < 3; ++i)
+            m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("Hel") + geminiEvent("lo"), 1));
+        QSignalSpy updates(m_vm.get(), &LauncherViewModel::messageUpdated);
+        sendAndWait(QStringLiteral("  first  "));
+        QCOMPARE(m_vm->messages().size(), 2);
+        QCOMPARE(m_vm->messages().at(0).content, QStringLiteral("first"));
+        const ChatMessage &answer = m_vm->messages().at(1);
+        QCOMPARE(answer.content, QStringLiteral("Hello"));
+        QVERIFY(!answer.isStreaming);
+        QCOMPARE(updates.size(), 3); // two fragments, then the end of streaming
+
+        sendAndWait(QStringLiteral("second"));
+        sendAndWait(QStringLiteral("third"));
+        QCOMPARE(geminiContents(m_server->requests().at(0)).size(), 1);
+        const QJsonArray third = geminiContents(m_server->requests().at(2));
+        QCOMPARE(third.size(), 5); // four earlier turns and the new prompt
+        QCOMPARE(third.at(1).toObject().value(QStringLiteral("role")).toString(), QStringLiteral("model"));
+        QVERIFY(m_vm->inputText().isEmpty());
+    }
+
+    void emptyAnswerStaysAsEmptyMessage()
+    {
+        m_server->enqueue(ScriptedResponse::withBody(200, QByteArray()));
+        sendAndWait(QStringLiteral("hi"));
+        QCOMPARE(m_vm->messages().size(), 2);
+        QVERIFY(m_vm->messages().at(1).content.isEmpty());
+        QVERIFY(!m_vm->messages().at(1).isStreaming);
+    }
+
+    void failureReplacesTheAnswer()
+    {
+        ScriptedResponse cut = ScriptedResponse::withBody(200, geminiEvent("partial"));
+        cut.ending = ScriptedResponse::Ending::Drop;
+        // A declared length makes the cut visible; a cut chunked body can pass for a whole one.
+        cut.framing = ScriptedResponse::Framing::ContentLength;
+        cut.declaredLength = cut.body().size() + 100;
+        m_server->enqueue(cut);
+        m_server->enqueue(ScriptedResponse::withBody(429, "{}", 0, 0, "application/json"));
+        QSignalSpy failures(m_vm.get(), &LauncherViewModel::answerFailed);
+        sendAndWait(QStringLiteral("one"));
+        QVERIFY(m_vm->messages().at(1).content.startsWith(QStringLiteral("\u26A0\uFE0F ")));
+        QVERIFY(!m_vm->messages().at(1).content.contains(QStringLiteral("partial")));
+
+        sendAndWait(QStringLiteral("two"));
+        QCOMPARE(m_vm->messages().at(3).content,
+                 QStringLiteral("\u26A0\uFE0F Rate limit exceeded. Please wait a moment."));
+        QCOMPARE(failures.size(), 2);
+        QVERIFY(!m_vm->errorMessage());
+    }
+
+    // Cancelling keeps what arrived, writes no error, and closes the connection.
+    void cancelKeepsTextAndStopsTheDownload()
+    {
+        ScriptedResponse stall = ScriptedResponse::withBody(200, geminiEvent("so far"));
+        stall.ending = ScriptedResponse::Ending::Stall;
+        m_server->enqueue(stall);
+        m_vm->setInputText(QStringLiteral("long answer please"));
+        m_vm->send();
+        QVERIFY(QTest::qWaitFor([this] { return m_vm->messages().at(1).content == QStringLiteral("so far"); }, 10000));
+        m_vm->cancelStream();
+        QVERIFY(!m_vm->isLoading());
+        QCOMPARE(m_vm->messages().at(1).content, QStringLiteral("so far"));
+        QVERIFY(!m_vm->messages().at(1).isStreaming);
+        QVERIFY(QTest::qWaitFor([this] { return m_server->requests().first().closedByClient; }, 10000));
+    }
+
+    // A conversation replaced while an answer streams is never written into.
+    void newConversationDuringAnswer()
+    {
+        ScriptedResponse slow;
+        slow.writes = {{geminiEvent("late 1"), 0}, {geminiEvent("late 2"), 300}};
+        m_server->enqueue(slow);
+        m_vm->setInputText(QStringLiteral("question"));
+        m_vm->send();
+        m_vm->newConversation();
+        const QList<ChatMessage> reopened = {ChatMessage(ChatMessage::Role::User, QStringLiteral("old")),
+                                             ChatMessage(ChatMessage::Role::Assistant, QStringLiteral("answer"))};
+        m_vm->setMessages(reopened);
+        QTest::qWait(600);
+        QCOMPARE(m_vm->messages(), reopened);
+        QVERIFY(!m_vm->isLoading());
+    }
+
+    void newConversationWhileIdleKeepsInputAndMediaType()
+    {
+        m_vm->setInputText(QStringLiteral("draft"));
+        m_vm->setAttachedImage(QImage(2, 2, QImage::Format_ARGB32));
+        m_vm->newConversation();
+        QCOMPARE(m_vm->inputText(), QStringLiteral("draft"));
+        QVERIFY(!m_vm->attachedImage());
+        QVERIFY(!m_vm->attachedImageData());
+        QCOMPARE(m_vm->attachedImageMIME(), QStringLiteral("image/png"));
+    }
+
+    void imageOnlyPromptIsSentAsPng()
+    {
+        m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("a cat")));
+        QImage jpegSource(8, 6, QImage::Format_RGB32);
+        jpegSource.fill(Qt::red);
+        m_vm->setAttachedImage(jpegSource);
+        QVERIFY(m_vm->attachedImageData()->startsWith("\x89PNG\r\n\x1a\n"));
+        QCOMPARE(m_vm->attachedImageMIME(), QStringLiteral("image/png"));
+
+        m_vm->send();
+        QVERIFY(waitIdle());
+        const ChatMessage &user = m_vm->messages().at(0);
+        QVERIFY(user.content.isEmpty());
+        QVERIFY(user.imageData);
+        QVERIFY(!m_vm->attachedImage());
+        QVERIFY(!m_vm->attachedImageData());
+        QCOMPARE(m_vm->attachedImageMIME(), QStringLiteral("image/png"));
+        const QJsonArray parts =
+            geminiContents(m_server->requests().first()).at(0).toObject().value(QStringLiteral("parts")).toArray();
+        QCOMPARE(parts.size(), 2);
+        QCOMPARE(parts.at(0).toObject().value(QStringLiteral("inlineData")).toObject().value(QStringLiteral("data")),
+                 QString::fromLatin1(user.imageData->toBase64()));
+        QCOMPARE(parts.at(1).toObject().value(QStringLiteral("text")).toString(),
+                 QStringLiteral("Describe this image."));
+    }
+
+    void pasteTakesImagesOnly()
+    {
+        QGuiApplication::clipboard()->setText(QStringLiteral("just text"));
+        m_vm->pasteImageFromClipboard();
+        QVERIFY(!m_vm->attachedImage());
+        QVERIFY(!m_vm->attachedImageData());
+
+        // A browser's "Copy image" offers encoded bytes under an image type.
+        QImage picture(5, 3, QImage::Format_RGB32);
+        picture.fill(Qt::blue);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        picture.save(&buffer, "PNG");
+        auto *mime = new QMimeData;
+        mime->setData(QStringLiteral("image/png"), png);
+        QGuiApplication::clipboard()->setMimeData(mime);
+        m_vm->pasteImageFromClipboard();
+        QVERIFY(m_vm->attachedImage());
+        QCOMPARE(m_vm->attachedImage()->size(), QSize(5, 3));
+        QVERIFY(m_vm->attachedImageData()->startsWith("\x89PNG"));
+    }
+};
+
+QTEST_MAIN(TestLauncherViewModel)
+#include "tst_launcherviewmodel.moc"

@@ -1,0 +1,206 @@
+// The physical key table, the modifier mapping and the stored binding records.
+#include "platform/Preferences.h"
+#include "platform/UserDefaults.h"
+#include "platform/HotkeyBinding.h"
+#include "services/HotkeyManager.h"
+#include "platform/KeyTable.h"
+#include "platform/NullHotkeyBackend.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestHotkeyBinding : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void keyTable_data();
+    void keyTable();
+    void keyTableRoundTrips();
+    void keysWithoutX11Code();
+    void modifiers_data();
+    void modifiers();
+    void bindingRecord_data();
+    void bindingRecord();
+    void storedRecordIsTwoIntegers();
+    void withoutGlobalGrabsEachHotkeySaysSo();
+};
+
+void TestHotkeyBinding::keyTable_data()
+{
+    QTest::addColumn<quint32>("virtualKey");
+    QTest::addColumn<int>("x11Keycode");
+    QTest::addColumn<QString>("name");
+    // X11 key codes of a standard evdev keymap (xev shows the same numbers).
+    QTest::newRow("space bar") << 49u << 65 << "Space";
+    QTest::newRow("S") << 1u << 39 << "S";
+    QTest::newRow("K") << 40u << 45 << "K";
+    QTest::newRow("Esc") << 53u << 9 << "Esc";
+    QTest::newRow("F1") << 122u << 67 << "F1";
+    QTest::newRow("F12") << 111u << 96 << "F12";
+    QTest::newRow("Return") << 36u << 36 << "Return";
+    QTest::newRow("digit 5, left of 6 on the original codes") << 23u << 14 << "5";
+    QTest::newRow("comma") << 43u << 59 << ",";
+    QTest::newRow("grave") << 50u << 49 << "`";
+    QTest::newRow("left arrow") << 123u << 113 << "Left";
+    QTest::newRow("keypad 7") << 89u << 79 << "Num+7";
+    QTest::newRow("forward delete") << 117u << 119 << "Del";
+    QTest::newRow("ISO key beside left Shift") << 10u << 94 << "<";
+}
+
+void TestHotkeyBinding::keyTable()
+{
+    QFETCH(quint32, virtualKey);
+    QFETCH(int, x11Keycode);
+    QFETCH(QString, name);
+    QCOMPARE(KeyTable::x11KeycodeForVirtualKey(virtualKey), std::optional<quint8>(quint8(x11Keycode)));
+    QCOMPARE(KeyTable::virtualKeyForX11Keycode(x11Keycode), std::optional<quint32>(virtualKey));
+    QCOMPARE((HotkeyBinding{virtualKey, 0}.displayText()), name);
+}
+
+// Every key the table knows maps to one X11 key code and back to itself.
+void TestHotkeyBinding::keyTableRoundTrips()
+{
+    int known = 0;
+    QSet<quint8> seen;
+    for (quint32 virtualKey = 0; virtualKey < 0x80; ++virtualKey) {
+        const std::optional<quint8> keycode = KeyTable::x11KeycodeForVirtualKey(virtualKey);
+        if (!keycode)
+            continue;
+        ++known;
+        QVERIFY2(!seen.contains(*keycode), qPrintable(QString::number(virtualKey)));
+        seen.insert(*keycode);
+        QCOMPARE(KeyTable::virtualKeyForX11Keycode(*keycode), std::optional<quint32>(virtualKey));
+        QVERIFY(KeyTable::qtKeyForVirtualKey(virtualKey).has_value());
+    }
+    QVERIFY(known > 110);
+}
+
+void TestHotkeyBinding::keysWithoutX11Code()
+{
+    // 0x3F is Fn, which never reaches X11; 0x34 and 0x6C are no keys; big
+    // numbers come from a damaged record.
+    for (quint32 virtualKey : {0x3Fu, 0x34u, 0x6Cu, 0x80u, 0xFFFFFFFFu}) {
+        QVERIFY(!KeyTable::x11KeycodeForVirtualKey(virtualKey));
+        QVERIFY((HotkeyBinding{virtualKey, 2048}.displayText().isEmpty()));
+    }
+    for (quint32 keycode : {0u, 7u, 256u})
+        QVERIFY(!KeyTable::virtualKeyForX11Keycode(keycode));
+}
+
+void TestHotkeyBinding::modifiers_data()
+{
+    QTest::addColumn<quint32>("carbon");
+    QTest::addColumn<int>("x11");
+    QTest::addColumn<int>("qt");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("Option is Alt") << 2048u << 0x8 << int(Qt::AltModifier) << "Alt+Space";
+    QTest::newRow("Command is Super") << 256u << 0x40 << int(Qt::MetaModifier) << "Meta+Space";
+    QTest::newRow("Control and Command") << 4352u << 0x44 << int(Qt::ControlModifier | Qt::MetaModifier)
+                                         << "Meta+Ctrl+Space";
+    QTest::newRow("all four") << 0x1B00u << 0x4D
+                              << int(Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)
+                              << "Meta+Ctrl+Alt+Shift+Space";
+    QTest::newRow("none") << 0u << 0 << 0 << "Space";
+}
+
+void TestHotkeyBinding::modifiers()
+{
+    QFETCH(quint32, carbon);
+    QFETCH(int, x11);
+    QFETCH(int, qt);
+    QFETCH(QString, shown);
+    QCOMPARE(KeyTable::x11ModifiersForCarbon(carbon), quint16(x11));
+    QCOMPARE(KeyTable::carbonModifiersForX11(quint16(x11)), carbon);
+    QCOMPARE(int(KeyTable::qtModifiersForCarbon(carbon)), qt);
+    QCOMPARE(KeyTable::carbonModifiersForQt(Qt::KeyboardModifiers(qt)), carbon);
+    QCOMPARE((HotkeyBinding{49, carbon}.displayText()), shown);
+    // Caps Lock (Lock) and Num Lock (Mod2) in an event state are not modifiers of a binding.
+    QCOMPARE(KeyTable::carbonModifiersForX11(quint16(x11 | 0x2 | 0x10)), carbon);
+}
+
+void TestHotkeyBinding::bindingRecord_data()
+{
+    QTest::addColumn<QString>("json");
+    QTest::addColumn<quint32>("keyCode");
+    QTest::addColumn<quint32>("modifiers");
+    QTest::newRow("no record") << "{}" << 1u << 4352u;
+    QTest::newRow("both entries") << R"({"screenshotHotkeyBinding": {"keyCode": 40, "modifiers": 256}})" << 40u << 256u;
+    QTest::newRow("only keyCode keeps built-in modifiers")
+        << R"({"screenshotHotkeyBinding": {"keyCode": 3}})" << 3u << 4352u;
+    QTest::newRow("only modifiers keeps built-in key")
+        << R"({"screenshotHotkeyBinding": {"modifiers": 512}})" << 1u << 512u;
+    QTest::newRow("text entries") << R"({"screenshotHotkeyBinding": {"keyCode": "40", "modifiers": "256"}})" << 1u
+                                  << 4352u;
+    QTest::newRow("negative") << R"({"screenshotHotkeyBinding": {"keyCode": -1, "modifiers": 256}})" << 1u << 256u;
+    QTest::newRow("beyond 32 bits")
+        << R"({"screenshotHotkeyBinding": {"keyCode": 4294967296, "modifiers": 4294967295}})" << 1u << 4294967295u;
+    QTest::newRow("fraction") << R"({"screenshotHotkeyBinding": {"keyCode": 2.5}})" << 1u << 4352u;
+    QTest::newRow("not a dictionary") << R"({"screenshotHotkeyBinding": [40, 256]})" << 1u << 4352u;
+}
+
+void TestHotkeyBinding::bindingRecord()
+{
+    QFETCH(QString, json);
+    QFETCH(quint32, keyCode);
+    QFETCH(quint32, modifiers);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("preferences.json"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(json.toUtf8());
+    file.close();
+
+    UserDefaults defaults(path);
+    const HotkeyBinding binding =
+        HotkeyBinding::load(defaults, Preferences::screenshotHotkeyBinding, HotkeyBinding::builtInScreenshot());
+    QCOMPARE(binding.keyCode, keyCode);
+    QCOMPARE(binding.modifiers, modifiers);
+    // Reading writes nothing back.
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(file.readAll()), json);
+}
+
+void TestHotkeyBinding::storedRecordIsTwoIntegers()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("preferences.json"));
+    UserDefaults defaults(path);
+    HotkeyManager manager(nullptr, defaults, std::make_unique<NullHotkeyBackend>());
+    QCOMPARE(manager.binding(HotkeyManager::Hotkey::launch), HotkeyBinding::builtInLaunch());
+    manager.update(49, 256);
+
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QJsonObject stored = QJsonDocument::fromJson(file.readAll()).object();
+    QCOMPARE(stored.value(Preferences::hotkeyBinding).toObject(),
+             QJsonObject({{QStringLiteral("keyCode"), 49}, {QStringLiteral("modifiers"), 256}}));
+    QVERIFY(!stored.contains(Preferences::screenshotHotkeyBinding));
+
+    UserDefaults reread(path);
+    HotkeyManager next(nullptr, reread, std::make_unique<NullHotkeyBackend>());
+    QCOMPARE(next.binding(HotkeyManager::Hotkey::launch), (HotkeyBinding{49, 256}));
+}
+
+// Wayland and other sessions without global grabs: the bindings stay stored
+// and each hotkey tells the user which command to bind instead.
+void TestHotkeyBinding::withoutGlobalGrabsEachHotkeySaysSo()
+{
+    QTemporaryDir dir;
+    UserDefaults defaults(dir.filePath(QStringLiteral("preferences.json")));
+    HotkeyManager manager(nullptr, defaults, std::make_unique<NullHotkeyBackend>());
+    QSignalSpy changes(&manager, &HotkeyManager::statusChanged);
+    QCOMPARE(manager.status(HotkeyManager::Hotkey::launch), HotkeyManager::Status::notRegistered);
+    manager.registerHotkeys();
+    QCOMPARE(changes.size(), 2);
+    QCOMPARE(manager.status(HotkeyManager::Hotkey::launch), HotkeyManager::Status::unsupported);
+    QVERIFY(manager.statusText(HotkeyManager::Hotkey::launch).contains(QStringLiteral("tarnwick --toggle")));
+    QVERIFY(manager.statusText(HotkeyManager::Hotkey::screenshot).contains(QStringLiteral("tarnwick --screenshot")));
+}
+
+QTEST_GUILESS_MAIN(TestHotkeyBinding)
+#include "tst_hotkeybinding.moc"

@@ -1,0 +1,379 @@
+#include "store/ConversationFormat.h"
+#include "store/ConversationStore.h"
+#include "store/HistoryWriter.h"
+#include "support/IsolatedHome.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace std::chrono_literals;
+
+class TestConversationStore : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void firstStartMakesPrivateFolderOnly();
+    void savesLauncherConversations();
+    void keepsPlacesOnUpdateAndSortsOnLoad();
+    void deletingUnknownIdStillWrites();
+    void fileMatchesWholeRewriteAfterBurst();
+    void setsAsideUnreadableFiles_data();
+    void setsAsideUnreadableFiles();
+    void keepsOneBackupPerRun();
+    void failedWriteKeepsOldFile();
+    void readOnlyFolderReportsFailure();
+    void killedWriterNeverTearsFile();
+};
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+Conversation conversationDated(const QString &title, double seconds)
+{
+    return Conversation(title, ConversationFormat::dateFromReferenceSeconds(seconds),
+                        {StoredMessage(QStringLiteral("user"), title)});
+}
+
+QStringList titles(const ConversationStore &store)
+{
+    QStringList result;
+    for (const Conversation &c : store.conversations())
+        result.append(c.title);
+    return result;
+}
+
+QStringList setAsideFiles(const QString &folder)
+{
+    return QDir(folder).entryList({QStringLiteral("conversations.json.corrupt-*")}, QDir::Files);
+}
+
+} // namespace
+
+void TestConversationStore::firstStartMakesPrivateFolderOnly()
+{
+    IsolatedHome home;
+    const QString folder = home.dataHome() + QStringLiteral("/Tarnwick");
+    ConversationStore store;
+    QCOMPARE(store.filePath(), folder + QStringLiteral("/conversations.json"));
+    QVERIFY(store.conversations().isEmpty());
+    QVERIFY(QFileInfo(folder).isDir());
+    QCOMPARE(QFileInfo(folder).permissions() & 0x0077, QFileDevice::Permissions());
+    QVERIFY(!QFileInfo::exists(store.filePath()));
+
+    store.upsert(conversationDated(QStringLiteral("one"), 1));
+    store.flush();
+    QCOMPARE(QFileInfo(store.filePath()).permissions(),
+             QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser);
+}
+
+void TestConversationStore::savesLauncherConversations()
+{
+    IsolatedHome home;
+    ConversationStore store;
+    QSignalSpy changed(&store, &ConversationStore::conversationsChanged);
+    QCOMPARE(store.saveLauncherConversation({}, QUuid()), QUuid());
+    QCOMPARE(changed.count(), 0);
+
+    QList<ChatMessage> messages = {ChatMessage(ChatMessage::Role::User, QStringLiteral("  Explain quicksort \n")),
+                                   ChatMessage(ChatMessage::Role::Assistant, QStringLiteral("Pick a"), {},
+                                               QStringLiteral("image/png"), true)};
+    const QUuid id = store.saveLauncherConversation(messages, QUuid());
+    QVERIFY(!id.isNull());
+    messages.back().content += QStringLiteral(" pivot");
+    QCOMPARE(store.saveLauncherConversation(messages, id), id);
+    QCOMPARE(changed.count(), 2);
+    QCOMPARE(store.conversations().size(), 1);
+    store.flush();
+
+    ConversationStore reopened;
+    const Conversation &saved = reopened.conversations().front();
+    QCOMPARE(saved.id, id);
+    QCOMPARE(saved.title, QStringLiteral("Explain quicksort"));
+    QVERIFY(qAbs(saved.date.secsTo(QDateTime::currentDateTimeUtc())) < 60);
+    const ChatMessage answer = saved.messages.back().toChatMessage();
+    QCOMPARE(answer.content, QStringLiteral("Pick a pivot"));
+    QVERIFY(!answer.isStreaming);
+}
+
+void TestConversationStore::keepsPlacesOnUpdateAndSortsOnLoad()
+{
+    IsolatedHome home;
+    const QString path = ConversationStore::defaultFilePath();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    writeAll(path, ConversationFormat::encode({conversationDated(QStringLiteral("middle"), 500),
+                                               conversationDated(QStringLiteral("oldest"), 100),
+                                               conversationDated(QStringLiteral("newest"), 900)}));
+    ConversationStore store;
+    QCOMPARE(titles(store), (QStringList{QStringLiteral("newest"), QStringLiteral("middle"), QStringLiteral("oldest")}));
+
+    Conversation updated = store.conversations().at(2);
+    updated.title = QStringLiteral("oldest, renamed");
+    updated.date = QDateTime::currentDateTimeUtc();
+    store.upsert(updated);
+    store.upsert(conversationDated(QStringLiteral("new"), 50));
+    QCOMPARE(titles(store), (QStringList{QStringLiteral("new"), QStringLiteral("newest"), QStringLiteral("middle"),
+                                         QStringLiteral("oldest, renamed")}));
+    store.flush();
+    store.reload();
+    QCOMPARE(titles(store), (QStringList{QStringLiteral("oldest, renamed"), QStringLiteral("newest"),
+                                         QStringLiteral("middle"), QStringLiteral("new")}));
+}
+
+void TestConversationStore::deletingUnknownIdStillWrites()
+{
+    IsolatedHome home;
+    ConversationStore store;
+    store.upsert(conversationDated(QStringLiteral("a"), 1));
+    const QUuid keep = store.conversations().front().id;
+    store.flush();
+    QFile::remove(store.filePath());
+
+    store.deleteConversation(QUuid::createUuid());
+    store.flush();
+    QCOMPARE(store.conversations().size(), 1);
+    QCOMPARE(readAll(store.filePath()), ConversationFormat::encode(store.conversations()));
+
+    store.deleteConversation(keep);
+    store.flush();
+    QCOMPARE(readAll(store.filePath()), QByteArray("[]"));
+}
+
+// A stream of changes ends with the file a whole rewrite would write, in far fewer writes.
+void TestConversationStore::fileMatchesWholeRewriteAfterBurst()
+{
+    IsolatedHome home;
+    ConversationStore store;
+    for (int i = 0; i < 20; ++i)
+        store.upsert(conversationDated(QStringLiteral("old %1").arg(i), i));
+    store.flush();
+    const int writesBefore = store.writer().writeCount();
+
+    QList<ChatMessage> messages = {
+        ChatMessage(ChatMessage::Role::User, QStringLiteral("draw"), QByteArray(300000, 'p')),
+        ChatMessage(ChatMessage::Role::Assistant, QString(), {}, QStringLiteral("image/png"), true)};
+    QUuid id;
+    for (int i = 0; i < 500; ++i) {
+        messages.back().content += QStringLiteral("word%1 ").arg(i);
+        id = store.saveLauncherConversation(messages, id);
+    }
+    store.flush();
+    QCOMPARE(readAll(store.filePath()), ConversationFormat::encode(store.conversations()));
+    QVERIFY2(store.writer().writeCount() - writesBefore < 50, "changes in a burst share writes");
+}
+
+void TestConversationStore::setsAsideUnreadableFiles_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("cut-off JSON") << QByteArray(R"([{"id":"E621E1F8-C36C-495A-93FC-)");
+    QTest::newRow("foreign JSON") << QByteArray(R"({"settings":{"theme":"dark"}})");
+    QTest::newRow("binary") << QByteArray("\x00\xff\xfe garbage", 11);
+}
+
+void TestConversationStore::setsAsideUnreadableFiles()
+{
+    QFETCH(QByteArray, bytes);
+    IsolatedHome home;
+    const QString path = ConversationStore::defaultFilePath();
+    const QString folder = QFileInfo(path).absolutePath();
+    QDir().mkpath(folder);
+    writeAll(path, bytes);
+
+    ConversationStore store;
+    QVERIFY(store.conversations().isEmpty());
+    QVERIFY(setAsideFiles(folder).isEmpty()); // reading alone moves nothing
+    store.upsert(conversationDated(QStringLiteral("fresh"), 1));
+    store.flush();
+
+    const QStringList aside = setAsideFiles(folder);
+    QCOMPARE(aside.size(), 1);
+    QCOMPARE(readAll(folder + QLatin1Char('/') + aside.front()), bytes);
+    QCOMPARE(ConversationFormat::decode(readAll(path))->size(), 1);
+
+    store.upsert(conversationDated(QStringLiteral("second"), 2));
+    store.flush();
+    QCOMPARE(setAsideFiles(folder).size(), 1);
+}
+
+void TestConversationStore::keepsOneBackupPerRun()
+{
+    IsolatedHome home;
+    const QString path = ConversationStore::defaultFilePath();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    const QByteArray original = ConversationFormat::encode({conversationDated(QStringLiteral("kept"), 1)});
+    writeAll(path, original);
+    {
+        ConversationStore store;
+        store.upsert(conversationDated(QStringLiteral("first"), 2));
+        store.flush();
+        store.upsert(conversationDated(QStringLiteral("second"), 3));
+        store.flush();
+        QCOMPARE(readAll(path + QStringLiteral(".bak")), original);
+    }
+    const QByteArray afterFirstRun = readAll(path);
+    ConversationStore nextRun;
+    nextRun.upsert(conversationDated(QStringLiteral("third"), 4));
+    nextRun.flush();
+    QCOMPARE(readAll(path + QStringLiteral(".bak")), afterFirstRun);
+}
+
+// A disk that fills up mid-write: the file size limit makes the write fail for root too.
+void TestConversationStore::failedWriteKeepsOldFile()
+{
+    IsolatedHome home;
+    ConversationStore store;
+    store.upsert(conversationDated(QStringLiteral("small"), 1));
+    store.flush();
+    const QByteArray before = readAll(store.filePath());
+    QSignalSpy failed(&store, &ConversationStore::writeFailed);
+
+    rlimit saved{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = saved;
+    limited.rlim_cur = 64 * 1024;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    store.upsert(Conversation(QStringLiteral("large"), QDateTime::currentDateTimeUtc(),
+                              {StoredMessage(QStringLiteral("user"), QString(200000, QLatin1Char('z')))}));
+    store.flush();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    QVERIFY(failed.wait(5000) || failed.count() == 1);
+    QVERIFY(!failed.front().front().toString().isEmpty());
+    QCOMPARE(readAll(store.filePath()), before);
+    QCOMPARE(store.conversations().size(), 2);
+    QCOMPARE(QDir(QFileInfo(store.filePath()).absolutePath()).entryList(QDir::Files),
+             QStringList{QStringLiteral("conversations.json")});
+
+    // The next change writes everything again.
+    store.deleteConversation(QUuid::createUuid());
+    store.flush();
+    QCOMPARE(ConversationFormat::decode(readAll(store.filePath()))->size(), 2);
+}
+
+namespace {
+
+// Child process: a store on a folder it may only read.
+int runReadOnlyChild(const QString &path)
+{
+    if (setuid(65534) != 0)
+        return 3;
+    ConversationStore store(path);
+    bool failed = false;
+    QObject::connect(&store, &ConversationStore::writeFailed, [&] { failed = true; });
+    if (store.conversations().size() != 1)
+        return 4;
+    store.upsert(conversationDated(QStringLiteral("refused"), 2));
+    store.flush();
+    QCoreApplication::processEvents();
+    return failed ? 0 : 5;
+}
+
+// Child process: saves a growing conversation over and over until killed.
+int runWriterChild(const QString &path)
+{
+    ConversationStore store(path);
+    store.setSaveInterval(0ms);
+    QList<ChatMessage> messages = {ChatMessage(ChatMessage::Role::User, QStringLiteral("go"),
+                                               QByteArray(2'000'000, 'i')),
+                                   ChatMessage(ChatMessage::Role::Assistant, QString())};
+    QUuid id;
+    for (int i = 0;; ++i) {
+        messages.back().content += QStringLiteral("fragment %1 ").arg(i);
+        id = store.saveLauncherConversation(messages, id);
+        if (i % 50 == 0)
+            store.flush();
+    }
+}
+
+} // namespace
+
+// The folder belongs to someone else and only they may write in it: the
+// store cannot make it private, and every write fails. The child drops from
+// root to nobody, since root writes anywhere.
+void TestConversationStore::readOnlyFolderReportsFailure()
+{
+    if (geteuid() != 0)
+        QSKIP("needs root to give the test a folder it cannot write");
+    IsolatedHome home;
+    const QString folder = home.dataHome() + QStringLiteral("/Tarnwick");
+    const QString path = folder + QStringLiteral("/conversations.json");
+    QDir().mkpath(folder);
+    const QByteArray before = ConversationFormat::encode({conversationDated(QStringLiteral("kept"), 1)});
+    writeAll(path, before);
+    const auto open = QFileDevice::Permissions(0x7755);
+    for (const QString &dir : {home.path(), home.dataHome(), folder})
+        QVERIFY(QFile::setPermissions(dir, open));
+    QCOMPARE(chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
+
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--read-only-child"), path});
+    QVERIFY(child.waitForFinished(30000));
+    QCOMPARE(child.exitCode(), 0);
+    QCOMPARE(readAll(path), before);
+    QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("conversations.json")});
+}
+
+void TestConversationStore::killedWriterNeverTearsFile()
+{
+    IsolatedHome home;
+    const QString path = home.dataHome() + QStringLiteral("/Tarnwick/conversations.json");
+    qsizetype saved = 0;
+    for (int round = 0; round < 6; ++round) {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--writer-child"), path});
+        QVERIFY(child.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(path), 20000);
+        QTest::qWait(QRandomGenerator::global()->bounded(20, 400));
+        ::kill(pid_t(child.processId()), SIGKILL);
+        QVERIFY(child.waitForFinished());
+
+        const auto decoded = ConversationFormat::decode(readAll(path));
+        QVERIFY2(decoded, qPrintable(QStringLiteral("torn file after round %1").arg(round)));
+        // Each round's child adds its own conversation; the kill may come before its first save.
+        QVERIFY(decoded->size() >= std::max<qsizetype>(1, saved) && decoded->size() <= saved + 1);
+        saved = decoded->size();
+        for (const Conversation &conversation : *decoded)
+            QCOMPARE(conversation.messages.front().imageData->size(), 2'000'000);
+    }
+}
+
+int main(int argc, char **argv)
+{
+    if (argc == 3 && qstrcmp(argv[1], "--read-only-child") == 0) {
+        QCoreApplication app(argc, argv);
+        return runReadOnlyChild(QString::fromLocal8Bit(argv[2]));
+    }
+    if (argc == 3 && qstrcmp(argv[1], "--writer-child") == 0) {
+        QCoreApplication app(argc, argv);
+        return runWriterChild(QString::fromLocal8Bit(argv[2]));
+    }
+    QCoreApplication app(argc, argv);
+    TestConversationStore test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_conversationstore.moc"

@@ -1,0 +1,96 @@
+#include "support/TarnwickProcess.h"
+
+#include "support/XSession.h"
+
+#include <QDir>
+
+#include <cstdio>
+
+TarnwickProcess::TarnwickProcess(const XSession &session)
+    : m_session(session)
+{
+    QDir(m_home.path()).mkpath(QStringLiteral("runtime"));
+    QFile::setPermissions(m_home.filePath(QStringLiteral("runtime")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QProcessEnvironment env = session.environment(m_home.path());
+    env.insert(QStringLiteral("TARNWICK_TRACE_EVENTS"), QStringLiteral("1"));
+    m_process.setProcessEnvironment(env);
+    m_process.setProcessChannelMode(QProcess::SeparateChannels);
+}
+
+TarnwickProcess::~TarnwickProcess()
+{
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.terminate();
+        if (!m_process.waitForFinished(10000))
+            m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+}
+
+void TarnwickProcess::setEnvironmentVariable(const QString &name, const QString &value)
+{
+    QProcessEnvironment env = m_process.processEnvironment();
+    env.insert(name, value);
+    m_process.setProcessEnvironment(env);
+}
+
+void TarnwickProcess::start(const QStringList &arguments)
+{
+    m_process.start(QStringLiteral(TARNWICK_BINARY), arguments);
+    m_process.waitForStarted(10000);
+}
+
+int TarnwickProcess::runCommand(const QStringList &arguments) const
+{
+    QProcess command;
+    command.setProcessEnvironment(m_process.processEnvironment());
+    command.start(QStringLiteral(TARNWICK_BINARY), arguments);
+    if (!command.waitForFinished(60000))
+        return -1;
+    return command.exitStatus() == QProcess::NormalExit ? command.exitCode() : -1;
+}
+
+void TarnwickProcess::readTrace()
+{
+    m_pending += m_process.readAllStandardError();
+    qsizetype end;
+    while ((end = m_pending.indexOf('\n')) >= 0) {
+        const QByteArray line = m_pending.left(end);
+        m_pending.remove(0, end + 1);
+        // "tarnwick-trace <time> <event>"
+        const QList<QByteArray> parts = line.split(' ');
+        if (parts.size() >= 3 && parts[0] == "tarnwick-trace") {
+            m_events << QString::fromUtf8(line.mid(parts[0].size() + parts[1].size() + 2));
+            m_times << parts[1].toDouble();
+        }
+        else // warnings and sanitizer reports belong in the test's log
+            std::fprintf(stderr, "tarnwick: %s\n", line.constData());
+    }
+}
+
+int TarnwickProcess::count(const QString &event)
+{
+    readTrace();
+    return int(m_events.count(event));
+}
+
+quint32 TarnwickProcess::windowId(const QString &which)
+{
+    readTrace();
+    const QString prefix = which + QLatin1Char(' ');
+    for (const QString &event : std::as_const(m_events)) {
+        if (event.startsWith(prefix))
+            return event.mid(prefix.size()).toUInt();
+    }
+    return 0;
+}
+
+double TarnwickProcess::timeOf(const QString &event, int occurrence)
+{
+    readTrace();
+    for (qsizetype i = 0; i < m_events.size(); ++i) {
+        if (m_events[i] == event && occurrence-- == 0)
+            return m_times[i];
+    }
+    return -1;
+}
