@@ -156,12 +156,13 @@ void AppDelegate::updateTrayToolTip()
     QStringList lines{QStringLiteral("Tarnwick")};
     if (m_hotkeyManager) {
         for (HotkeyManager::Hotkey hotkey : {HotkeyManager::Hotkey::launch, HotkeyManager::Hotkey::screenshot}) {
+            const bool launch = hotkey == HotkeyManager::Hotkey::launch;
             const QString problem = m_hotkeyManager->statusText(hotkey);
-            if (problem.isEmpty())
-                continue;
-            lines << (hotkey == HotkeyManager::Hotkey::launch ? tr("The launch hotkey does not work: %1")
-                                                              : tr("The screenshot hotkey does not work: %1"))
-                         .arg(problem);
+            if (!problem.isEmpty())
+                lines << (launch ? tr("Launch hotkey: %1") : tr("Screenshot hotkey: %1")).arg(problem);
+            else if (m_hotkeyManager->status(hotkey) == HotkeyManager::Status::active)
+                lines << (launch ? tr("%1 opens and closes the panel") : tr("%1 takes a screenshot"))
+                             .arg(m_hotkeyManager->binding(hotkey).displayText());
         }
     }
     m_statusItem->setToolTip(lines.join(QLatin1Char('\n')));

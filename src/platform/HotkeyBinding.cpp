@@ -4,7 +4,6 @@
 #include "platform/UserDefaults.h"
 #include "platform/KeyTable.h"
 
-#include <QKeySequence>
 #include <QVariantMap>
 
 #include <limits>
@@ -51,10 +50,14 @@ bool HotkeyBinding::store(UserDefaults &defaults, const QString &key) const
 
 QString HotkeyBinding::displayText() const
 {
-    const std::optional<QKeyCombination> key = KeyTable::qtKeyForVirtualKey(keyCode);
-    if (!key)
-        return {};
-    const QKeyCombination combination(key->keyboardModifiers() | KeyTable::qtModifiersForCarbon(modifiers),
-                                      key->key());
-    return QKeySequence(combination).toString(QKeySequence::NativeText);
+    QString text;
+    if (modifiers & KeyTable::carbonControl)
+        text += QStringLiteral("Ctrl+");
+    if (modifiers & KeyTable::carbonOption)
+        text += QStringLiteral("Alt+");
+    if (modifiers & KeyTable::carbonShift)
+        text += QStringLiteral("Shift+");
+    if (modifiers & KeyTable::carbonCommand)
+        text += QStringLiteral("Super+");
+    return text + KeyTable::keyName(keyCode);
 }

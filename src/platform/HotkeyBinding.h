@@ -24,7 +24,7 @@ struct HotkeyBinding
     // Replaces the record under key; returns whether the file was written.
     bool store(UserDefaults &defaults, const QString &key) const;
 
-    // As Qt writes shortcuts on this platform ("Alt+Space"); empty for a key
-    // code the table does not know.
+    // As Linux desktops write it: modifiers in the order Ctrl, Alt, Shift,
+    // Super, then the key's name ("Alt+Space", "Ctrl+Super+S").
     QString displayText() const;
 };

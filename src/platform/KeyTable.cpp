@@ -1,5 +1,9 @@
 #include "platform/KeyTable.h"
 
+#include "platform/x11/LayoutKeyName.h"
+
+#include <QKeySequence>
+
 #include <array>
 
 namespace KeyTable {
@@ -189,6 +193,21 @@ std::optional<QKeyCombination> qtKeyForVirtualKey(quint32 virtualKey)
 {
     const PhysicalKey *key = byVirtualKey(virtualKey);
     return key ? std::optional(key->qtKey) : std::nullopt;
+}
+
+QString keyName(quint32 virtualKey)
+{
+    const PhysicalKey *key = byVirtualKey(virtualKey);
+    if (!key)
+        return QStringLiteral("Key%1").arg(virtualKey);
+    const Qt::Key qtKey = key->qtKey.key();
+    // Letters, digits and punctuation follow the layout; named keys do not.
+    const bool character = qtKey > Qt::Key_Space && qtKey < Qt::Key_Escape && !key->qtKey.keyboardModifiers();
+    if (character && key->evdev + 8 <= 255) {
+        if (std::optional<QString> name = layoutKeyName(key->evdev + 8); name && name->size() <= 2)
+            return *name;
+    }
+    return QKeySequence(key->qtKey).toString(QKeySequence::PortableText);
 }
 
 bool isModifierKey(quint32 virtualKey)

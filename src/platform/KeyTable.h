@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 #include <QKeyCombination>
+#include <QString>
 
 #include <optional>
 
@@ -37,6 +38,11 @@ std::optional<quint32> virtualKeyForX11Keycode(quint32 keycode);
 // The key as Qt names it on a US layout, for showing a binding; keypad keys
 // carry Qt::KeypadModifier.
 std::optional<QKeyCombination> qtKeyForVirtualKey(quint32 virtualKey);
+
+// The key's name as Linux desktops write it: what the current layout shows on
+// a character key ("S", "Ö", ","), Qt's name for the others ("Space", "F5",
+// "Left", "Num+7"), else "Key" and the number ("Key52").
+QString keyName(quint32 virtualKey);
 
 // Shift, Control, Option, Command and Caps Lock keys themselves.
 bool isModifierKey(quint32 virtualKey);

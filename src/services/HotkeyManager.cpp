@@ -130,15 +130,16 @@ QString HotkeyManager::statusText(Hotkey hotkey) const
     case Status::notRegistered:
         return {};
     case Status::taken:
-        return tr("%1 is already taken by another program.").arg(name);
+        return tr("%1 is taken by another program, often the window manager: choose another combination.")
+            .arg(name);
     case Status::sameAsOther:
-        return tr("%1 is already the launch hotkey.").arg(name);
+        return tr("%1 is already the launch hotkey: choose another combination.").arg(name);
     case Status::unknownKey:
-        return tr("This key does not exist on this desktop.");
+        return tr("%1 has no key on this keyboard: choose another combination.").arg(name);
     case Status::unsupported:
-        return hotkey == Hotkey::launch
-            ? tr("Global hotkeys are not available on this desktop. Bind a shortcut to \"tarnwick --toggle\" instead.")
-            : tr("Global hotkeys are not available on this desktop. Bind a shortcut to \"tarnwick --screenshot\" instead.");
+        return tr("Global hotkeys do not work in this session: bind \"tarnwick %1\" in your desktop's keyboard "
+                  "settings.")
+            .arg(hotkey == Hotkey::launch ? QStringLiteral("--toggle") : QStringLiteral("--screenshot"));
     }
     return {};
 }

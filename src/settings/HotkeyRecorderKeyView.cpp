@@ -1,17 +1,16 @@
 #include "settings/HotkeyRecorderKeyView.h"
 
+#include "platform/HotkeyBinding.h"
 #include "platform/KeyTable.h"
-#include "settings/KeyNames.h"
 #include "ui/SettingsColors.h"
 
-#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 
-#include <xcb/xcb.h>
+#include "platform/x11/X11KeyPressFilter.h"
 
 namespace {
 
@@ -23,8 +22,16 @@ constexpr int kFontPixelSize = 13;
 
 HotkeyRecorderKeyView::HotkeyRecorderKeyView(QWidget *parent)
     : QWidget(parent)
-    , m_bindingText(hotkeyString(m_currentKeyCode, m_currentModifiers))
+    , m_bindingText(HotkeyBinding{m_currentKeyCode, m_currentModifiers}.displayText())
 {
+    // Keys that reach us through the keyboard grab, before the global
+    // hotkeys' own filter could take them.
+    m_keyFilter = std::make_unique<X11KeyPressFilter>([this](quint32 x11Keycode, quint32 modifiers) {
+        if (keyboardGrabber() != this)
+            return false;
+        capture(x11Keycode, modifiers);
+        return true;
+    });
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled, false);
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -60,7 +67,7 @@ void HotkeyRecorderKeyView::setBinding(quint32 keyCode, quint32 modifiers)
         return;
     m_currentKeyCode = keyCode;
     m_currentModifiers = modifiers;
-    m_bindingText = hotkeyString(keyCode, modifiers);
+    m_bindingText = HotkeyBinding{keyCode, modifiers}.displayText();
     update();
 }
 
@@ -70,12 +77,10 @@ void HotkeyRecorderKeyView::holdKeyboard(bool hold)
         return;
     m_holdsKeyboard = hold;
     if (hold) {
-        // Filters installed last run first: ours sees the keys before the
-        // global hotkeys' filter could take them.
-        QCoreApplication::instance()->installNativeEventFilter(this);
+        m_keyFilter->setActive(true);
         grabIfX11();
     } else {
-        QCoreApplication::instance()->removeNativeEventFilter(this);
+        m_keyFilter->setActive(false);
         if (keyboardGrabber() == this)
             releaseKeyboard();
     }
@@ -115,18 +120,6 @@ void HotkeyRecorderKeyView::capture(quint32 x11Keycode, quint32 modifiers)
         return;
     Q_EMIT changed(*keyCode, modifiers);
     update();
-}
-
-bool HotkeyRecorderKeyView::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
-{
-    if (eventType != "xcb_generic_event_t" || keyboardGrabber() != this)
-        return false;
-    const auto *event = static_cast<const xcb_generic_event_t *>(message);
-    if ((event->response_type & 0x7f) != XCB_KEY_PRESS)
-        return false;
-    const auto *key = static_cast<const xcb_key_press_event_t *>(message);
-    capture(key->detail, KeyTable::carbonModifiersForX11(key->state));
-    return true;
 }
 
 bool HotkeyRecorderKeyView::event(QEvent *event)

@@ -1,14 +1,17 @@
 #pragma once
 
-#include <QAbstractNativeEventFilter>
 #include <QWidget>
+
+#include <memory>
+
+class X11KeyPressFilter;
 
 // Shows a hotkey binding and, while recording, turns the next key pressed
 // with at least one of Control, Option (Alt), Shift or Command (Super) into a
 // binding: a virtual key code and a Carbon modifier mask. Esc alone cancels.
 // While recording it holds the keyboard, so that global hotkeys (our own
 // included) cannot take the combination being recorded.
-class HotkeyRecorderKeyView : public QWidget, public QAbstractNativeEventFilter
+class HotkeyRecorderKeyView : public QWidget
 {
     Q_OBJECT
 
@@ -23,8 +26,6 @@ public:
 
     void setRecording(bool recording);
     void setBinding(quint32 keyCode, quint32 modifiers);
-
-    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 
 Q_SIGNALS:
     void changed(quint32 keyCode, quint32 modifiers);
@@ -51,4 +52,5 @@ private:
     quint32 m_currentModifiers = 2048;
     QString m_bindingText;
     bool m_holdsKeyboard = false;
+    std::unique_ptr<X11KeyPressFilter> m_keyFilter;
 };

@@ -10,7 +10,6 @@
 #include "services/HotkeyManager.h"
 #include "services/KeychainHelper.h"
 #include "settings/FormSection.h"
-#include "settings/HotkeyProblemText.h"
 #include "settings/HotkeyRecorderView.h"
 #include "settings/SaveStatusView.h"
 #include "settings/SegmentedControl.h"
@@ -302,7 +301,7 @@ FormSection *SettingsView::buildHotkeySection(QWidget *parent)
     section->addRow(QStringLiteral("Launch Hotkey"), hotkeyControl(m_launchRecorder));
     m_launchProblem = problemLabel(QStringLiteral("launchHotkeyProblem"));
     section->addCaption(QStringLiteral("Click the hotkey field, then press your desired key combination (requires at "
-                                       "least one modifier: ⌃⌥⇧⌘). Esc cancels."));
+                                       "least one of Ctrl, Alt, Shift or Super). Esc cancels."));
 
     m_screenshotRecorder = new HotkeyRecorderView(section);
     m_screenshotRecorder->setObjectName(QStringLiteral("screenshotRecorder"));
@@ -506,7 +505,7 @@ void SettingsView::showHotkeyProblems()
         QString problem;
         // Only about the binding in force: an unsaved recording has not been tried.
         if (m_hotkeys && m_hotkeys->binding(hotkey) == HotkeyBinding{recorder->keyCode(), recorder->modifiers()})
-            problem = hotkeyProblemText(hotkey, m_hotkeys->status(hotkey), recorder->keyCode(), recorder->modifiers());
+            problem = m_hotkeys->statusText(hotkey);
         label->setText(problem);
         label->setVisible(!problem.isEmpty());
         if (!problem.isEmpty())

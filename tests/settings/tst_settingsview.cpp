@@ -164,8 +164,8 @@ void TestSettingsView::firstOpeningWithEmptyStores()
     QCOMPARE(child<QLineEdit>(*view, "geminiKeyField")->placeholderText(), QStringLiteral("Paste Gemini key here..."));
     QCOMPARE(child<QComboBox>(*view, "geminiModelMenu")->currentText(), QStringLiteral("gemini-3-flash-preview"));
     QCOMPARE(child<QComboBox>(*view, "geminiModelMenu")->count(), 6);
-    QCOMPARE(view->launchRecorder()->keyView()->displayText(), QStringLiteral("⌥Space"));
-    QCOMPARE(view->screenshotRecorder()->keyView()->displayText(), QStringLiteral("⌃⌘S"));
+    QCOMPARE(view->launchRecorder()->keyView()->displayText(), QStringLiteral("Alt+Space"));
+    QCOMPARE(view->screenshotRecorder()->keyView()->displayText(), QStringLiteral("Ctrl+Super+S"));
     QCOMPARE(child<QPushButton>(*view, "keyPageLink")->text(), QStringLiteral("Get Gemini Key"));
     QCOMPARE(child<QLabel>(*view, "keyStoreCaption")->text(), KeychainHelper::storeDescription());
     QVERIFY(!child<QLabel>(*view, "launchHotkeyProblem")->isVisible());
@@ -224,7 +224,7 @@ void TestSettingsView::saveWritesEverythingAndReRegistersHotkeys()
     QCOMPARE(child<QPushButton>(*view, "launchRecorderButton")->text(), QStringLiteral("Cancel"));
     pressKey(view->launchRecorder()->keyView(), 45, Qt::Key_K, Qt::MetaModifier | Qt::ShiftModifier);
     QCOMPARE(child<QPushButton>(*view, "launchRecorderButton")->text(), QStringLiteral("Click to change"));
-    QCOMPARE(view->launchRecorder()->keyView()->displayText(), QStringLiteral("⇧⌘K"));
+    QCOMPARE(view->launchRecorder()->keyView()->displayText(), QStringLiteral("Shift+Super+K"));
     // Nothing is stored or grabbed before Save.
     QCOMPARE(m_hotkeys->binding(HotkeyManager::Hotkey::launch), HotkeyBinding::builtInLaunch());
     QVERIFY(!m_defaults->contains(Preferences::hotkeyBinding));
@@ -265,7 +265,8 @@ void TestSettingsView::hotkeyThatCannotBeRegisteredIsShown()
     QTest::mouseClick(child<QPushButton>(*view, "saveButton"), Qt::LeftButton);
     QCOMPARE(m_hotkeys->status(HotkeyManager::Hotkey::screenshot), HotkeyManager::Status::taken);
     QVERIFY(problem->isVisible());
-    QCOMPARE(problem->text(), QStringLiteral("⌃F is in use by another application: choose another combination."));
+    QCOMPARE(problem->text(),
+             QStringLiteral("Ctrl+F is taken by another program, often the window manager: choose another combination."));
     QVERIFY(!child<QLabel>(*view, "launchHotkeyProblem")->isVisible());
     // The store worked, so Save says so; the hotkey's trouble is told beside it.
     QCOMPARE(view->saveStatusText(), QStringLiteral("Saved!"));
@@ -376,8 +377,8 @@ void TestSettingsView::unsavedEditsSurviveClosing()
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QCOMPARE(child<QLineEdit>(window, "geminiKeyField")->text(), QStringLiteral("typed-not-saved"));
-    QCOMPARE(view->launchRecorder()->keyView()->displayText(), QStringLiteral("⌃⌥K"));
-    QCOMPARE(view->screenshotRecorder()->keyView()->displayText(), QStringLiteral("⌃⌘S"));
+    QCOMPARE(view->launchRecorder()->keyView()->displayText(), QStringLiteral("Ctrl+Alt+K"));
+    QCOMPARE(view->screenshotRecorder()->keyView()->displayText(), QStringLiteral("Ctrl+Super+S"));
     QVERIFY(!KeychainHelper::load(KeychainHelper::geminiAccount));
     QCOMPARE(m_hotkeys->binding(HotkeyManager::Hotkey::launch), HotkeyBinding::builtInLaunch());
 }

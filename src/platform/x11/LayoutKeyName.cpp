@@ -1,6 +1,8 @@
 #include "platform/x11/LayoutKeyName.h"
 
-#include <QGuiApplication>
+#include "platform/x11/X11Connection.h"
+
+#include <QList>
 
 #include <xcb/xcb.h>
 #include <xkbcommon/xkbcommon-x11.h>
@@ -25,12 +27,6 @@ struct StateFree
 using Context = std::unique_ptr<xkb_context, ContextFree>;
 using Keymap = std::unique_ptr<xkb_keymap, KeymapFree>;
 using State = std::unique_ptr<xkb_state, StateFree>;
-
-xcb_connection_t *x11Connection()
-{
-    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
 
 // The server's keymap and its state, so the layout the user switched to counts.
 std::pair<Keymap, State> serverKeymap(xkb_context *context, xcb_connection_t *connection)

@@ -1,6 +1,7 @@
 #include "platform/x11/X11Window.h"
 
-#include <QGuiApplication>
+#include "platform/x11/X11Connection.h"
+
 #include <QHash>
 
 #include <xcb/xcb.h>
@@ -14,8 +15,7 @@ namespace {
 
 xcb_connection_t *connection()
 {
-    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
+    return x11Connection();
 }
 
 xcb_window_t root(xcb_connection_t *c)
