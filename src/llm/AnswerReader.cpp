@@ -3,6 +3,20 @@
 #include "llm/GeminiLineRule.h"
 #include "llm/OpenRouterLineRule.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+// Gemini's error reports outside the event stream come alone or in an array.
+QString asEventLine(const QByteArray &value)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(value);
+    const QJsonObject object = document.isArray() ? document.array().first().toObject() : document.object();
+    return QStringLiteral("data: ") + QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+}
+
 AnswerReader::AnswerReader(LLMProvider provider)
     : m_provider(provider)
 {
@@ -17,7 +31,11 @@ LineOutcome AnswerReader::feed(QByteArrayView bytes)
     for (const QString &line : lines) {
         handle(line, outcome);
         if (m_ended)
-            break;
+            return outcome;
+    }
+    if (m_splitter.overflowed()) {
+        end(outcome, LineOutcome::Ending::Error,
+            QStringLiteral("The provider sent a line longer than 8 MB; the answer was stopped there."));
     }
     return outcome;
 }
@@ -32,18 +50,39 @@ LineOutcome AnswerReader::finish()
     return outcome;
 }
 
+LineOutcome AnswerReader::applyRule(const QString &line)
+{
+    if (m_provider != LLMProvider::Gemini)
+        return openRouterLineRule(line);
+    // Gemini writes some errors as bare JSON, without the "data: " prefix.
+    if (line.startsWith(QLatin1String("data: ")) || !(m_bareJson.isCollecting() || BareJsonCollector::startsValue(line)))
+        return geminiLineRule(line, m_answered);
+    if (const std::optional<QByteArray> value = m_bareJson.add(line))
+        return geminiLineRule(asEventLine(*value), m_answered);
+    return LineOutcome::ignored();
+}
+
 void AnswerReader::handle(const QString &line, LineOutcome &outcome)
 {
-    LineOutcome step = m_provider == LLMProvider::Gemini ? geminiLineRule(line, m_answered)
-                                                         : openRouterLineRule(line);
+    LineOutcome step = applyRule(line);
     for (const QString &fragment : std::as_const(step.fragments)) {
+        if (m_answerLength + fragment.size() > answerLimit) {
+            end(outcome, LineOutcome::Ending::Error,
+                QStringLiteral("The answer passed 16 MB of text and was stopped there."));
+            return;
+        }
+        m_answerLength += fragment.size();
         if (!fragment.isEmpty())
             m_answered = true;
+        outcome.fragments.append(fragment);
     }
-    outcome.fragments.append(std::move(step.fragments));
-    if (step.ending != LineOutcome::Ending::None) {
-        outcome.ending = step.ending;
-        outcome.error = step.error;
-        m_ended = true;
-    }
+    if (step.ending != LineOutcome::Ending::None)
+        end(outcome, step.ending, step.error);
+}
+
+void AnswerReader::end(LineOutcome &outcome, LineOutcome::Ending ending, const QString &error)
+{
+    outcome.ending = ending;
+    outcome.error = error;
+    m_ended = true;
 }

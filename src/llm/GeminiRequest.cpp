@@ -12,14 +12,36 @@ QJsonObject imagePart(const QByteArray &data, const QString &mime)
                                     {QStringLiteral("data"), QString::fromLatin1(data.toBase64())}}}};
 }
 
+QJsonObject textPart(const QString &text)
+{
+    return QJsonObject{{QStringLiteral("text"), text}};
+}
+
 QJsonObject content(const QString &role, const QString &text, const std::optional<QByteArray> &image,
                     const QString &mime)
 {
     QJsonArray parts;
     if (image)
         parts.append(imagePart(*image, mime));
-    parts.append(QJsonObject{{QStringLiteral("text"), text}});
+    parts.append(textPart(text));
     return QJsonObject{{QStringLiteral("role"), role}, {QStringLiteral("parts"), parts}};
+}
+
+// Gemini refuses a request holding an empty text part, so an earlier empty
+// answer (or a cancelled one) would make every later prompt fail. An image
+// stands alone; an empty turn says it was empty, which keeps the turns
+// alternating.
+QJsonObject historyContent(const LLMTurn &turn)
+{
+    if (!turn.text.isEmpty())
+        return content(turn.role, turn.text, turn.imageData, turn.imageMIME);
+    QJsonArray parts;
+    if (turn.imageData)
+        parts.append(imagePart(*turn.imageData, turn.imageMIME));
+    else
+        parts.append(textPart(turn.role == QLatin1String("model") ? QStringLiteral("(no answer)")
+                                                                  : QStringLiteral("(empty message)")));
+    return QJsonObject{{QStringLiteral("role"), turn.role}, {QStringLiteral("parts"), parts}};
 }
 }
 
@@ -28,7 +50,7 @@ ProviderRequest geminiRequest(const QString &baseUrl, const QString &apiKey, con
 {
     QJsonArray contents;
     for (const LLMTurn &turn : prompt.turns)
-        contents.append(content(turn.role, turn.text, turn.imageData, turn.imageMIME));
+        contents.append(historyContent(turn));
     contents.append(content(QStringLiteral("user"), promptText(prompt), prompt.imageData, prompt.imageMIME));
 
     const QJsonObject body{
@@ -42,5 +64,6 @@ ProviderRequest geminiRequest(const QString &baseUrl, const QString &apiKey, con
     request.headers = {{"Content-Type", "application/json"}};
     request.body = QJsonDocument(body).toJson(QJsonDocument::Compact);
     request.keyIsEmpty = apiKey.isEmpty();
+    request.expectsEventStream = true;
     return request;
 }

@@ -3,17 +3,24 @@
 #include "llm/NetworkAccess.h"
 #include "llm/ProviderErrorBody.h"
 
+#include <QHostAddress>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QUrl>
 
 #include <atomic>
+#include <optional>
 
 namespace {
 // A failed answer's body only explains the status; a larger one is cut.
 constexpr qsizetype kErrorBodyLimit = 64 * 1024;
 
+// Qt stops reading from the socket when this much is waiting: a fast endless
+// answer cannot pile up unread bytes.
+constexpr qint64 kReadBufferSize = 1024 * 1024;
+
 std::atomic<qint64> g_idleTimeoutMs{60000};
+std::atomic<qint64> g_firstByteTimeoutMs{300000};
 
 QString secondsText(qint64 ms)
 {
@@ -38,8 +45,22 @@ bool isShort(QNetworkReply *reply, qint64 received)
     return length.isValid() && !reply->hasRawHeader("Content-Encoding") && received < length.toLongLong();
 }
 
-LLMError transportError(QNetworkReply *reply)
+// A server on the user's side is named, with what to check.
+std::optional<QString> serverReachText(QNetworkReply::NetworkError error, const QString &address)
 {
+    if (address.isEmpty())
+        return std::nullopt;
+    if (error == QNetworkReply::ConnectionRefusedError)
+        return QStringLiteral("Cannot reach %1: connection refused. Is the server running?").arg(address);
+    if (error == QNetworkReply::HostNotFoundError)
+        return QStringLiteral("Cannot reach %1: host not found. Check the server address.").arg(address);
+    return std::nullopt;
+}
+
+LLMError transportError(QNetworkReply *reply, const QString &serverAddress)
+{
+    if (const auto text = serverReachText(reply->error(), serverAddress))
+        return LLMError(LLMError::Kind::Network, *text);
     QString text;
     switch (reply->error()) {
     case QNetworkReply::ConnectionRefusedError:
@@ -60,6 +81,28 @@ LLMError transportError(QNetworkReply *reply)
         break;
     }
     return LLMError(LLMError::Kind::Network, text);
+}
+
+int defaultPort(const QUrl &url)
+{
+    return url.scheme() == QLatin1String("https") ? 443 : 80;
+}
+
+bool sameOrigin(const QUrl &a, const QUrl &b)
+{
+    return a.scheme() == b.scheme() && a.host().compare(b.host(), Qt::CaseInsensitive) == 0
+           && a.port(defaultPort(a)) == b.port(defaultPort(b));
+}
+
+// Requests to this machine never go through a proxy: a proxy elsewhere
+// cannot reach the user's own server.
+bool isLoopback(const QUrl &url)
+{
+    const QString host = url.host();
+    if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0
+        || host.endsWith(QLatin1String(".localhost"), Qt::CaseInsensitive))
+        return true;
+    return QHostAddress(host).isLoopback();
 }
 
 bool isUsableAddress(const QUrl &url)
@@ -93,6 +136,22 @@ std::chrono::milliseconds HttpExchange::idleTimeout()
     return std::chrono::milliseconds(g_idleTimeoutMs.load());
 }
 
+void HttpExchange::setFirstByteTimeout(std::chrono::milliseconds timeout)
+{
+    g_firstByteTimeoutMs = timeout.count();
+}
+
+std::chrono::milliseconds HttpExchange::firstByteTimeout()
+{
+    return std::chrono::milliseconds(g_firstByteTimeoutMs.load());
+}
+
+void HttpExchange::rearmIdle()
+{
+    const bool waitingForModel = !m_request.serverAddress.isEmpty() && m_receivedBytes == 0;
+    m_idle.start(waitingForModel ? firstByteTimeout() : idleTimeout());
+}
+
 void HttpExchange::start()
 {
     if (m_done || m_reply)
@@ -109,16 +168,66 @@ void HttpExchange::start()
     QNetworkRequest request(url);
     for (const auto &[name, value] : std::as_const(m_request.headers))
         request.setRawHeader(name, value);
+    // Qt would follow a redirect to any host with the key in the headers.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
 
-    QNetworkAccessManager *manager = networkAccessForThisThread();
+    QNetworkAccessManager *manager =
+        networkAccessForThisThread(isLoopback(url) ? NetworkRoute::Direct : NetworkRoute::System);
     m_reply = m_request.method == "GET" ? manager->get(request)
                                         : manager->sendCustomRequest(request, m_request.method, m_request.body);
+    m_reply->setReadBufferSize(kReadBufferSize);
     connect(m_reply, &QNetworkReply::readyRead, this, &HttpExchange::onReadyRead);
     connect(m_reply, &QNetworkReply::finished, this, &HttpExchange::onFinished);
+    connect(m_reply, &QNetworkReply::redirected, this, &HttpExchange::onRedirected);
     // Any byte moving either way shows the provider is still there.
-    connect(m_reply, &QNetworkReply::uploadProgress, this, [this] { m_idle.start(); });
-    connect(m_reply, &QNetworkReply::metaDataChanged, this, [this] { m_idle.start(); });
-    m_idle.start(idleTimeout());
+    connect(m_reply, &QNetworkReply::uploadProgress, this, &HttpExchange::rearmIdle);
+    connect(m_reply, &QNetworkReply::metaDataChanged, this, &HttpExchange::rearmIdle);
+    rearmIdle();
+}
+
+void HttpExchange::onRedirected(const QUrl &target)
+{
+    if (m_done || !m_reply)
+        return;
+    const QUrl resolved = m_reply->url().resolved(target);
+    if (sameOrigin(resolved, QUrl(m_request.url))) {
+        m_status = 0;
+        Q_EMIT m_reply->redirectAllowed();
+        return;
+    }
+    const QString origin =
+        resolved.adjusted(QUrl::RemoveUserInfo | QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment)
+            .toString();
+    fail(LLMError(LLMError::Kind::Network,
+                  QStringLiteral("The provider redirected the request to %1, another server. Tarnwick does not "
+                                 "follow it, so your key was not sent there.")
+                      .arg(origin)));
+}
+
+bool HttpExchange::checkContentType()
+{
+    if (m_contentTypeChecked || m_status != 200 || !m_request.expectsEventStream)
+        return m_wrongContentType.isEmpty();
+    m_contentTypeChecked = true;
+    const QString type = m_reply->header(QNetworkRequest::ContentTypeHeader).toString();
+    const QString essence = type.section(QLatin1Char(';'), 0, 0).trimmed().toLower();
+    // Servers that name no type at all are given the benefit of the doubt.
+    if (!essence.isEmpty() && essence != QLatin1String("text/event-stream"))
+        m_wrongContentType = essence;
+    return m_wrongContentType.isEmpty();
+}
+
+LLMError HttpExchange::errorForBody() const
+{
+    if (m_status != 200)
+        return errorForFailedResponse(m_status, m_errorBody, m_request.keyIsEmpty);
+    QString text = QStringLiteral("The provider answered with %1 instead of an event stream. A network sign-in "
+                                  "page or a proxy may be in the way.")
+                       .arg(m_wrongContentType);
+    const QString message = providerMessageInBody(m_errorBody);
+    if (!message.isEmpty())
+        text += QLatin1Char('\n') + message;
+    return LLMError(LLMError::Kind::Provider, text);
 }
 
 void HttpExchange::abort()
@@ -142,15 +251,16 @@ void HttpExchange::onReadyRead()
 {
     if (m_done || !readStatus())
         return;
-    m_idle.start();
-    if (m_status != 200) {
+    if (m_status != 200 || !checkContentType()) {
+        rearmIdle();
         m_errorBody += m_reply->read(kErrorBodyLimit - m_errorBody.size());
         if (m_errorBody.size() >= kErrorBodyLimit)
-            fail(errorForFailedResponse(m_status, m_errorBody, m_request.keyIsEmpty));
+            fail(errorForBody());
         return;
     }
     const QByteArray bytes = m_reply->readAll();
     m_receivedBytes += bytes.size();
+    rearmIdle();
     if (!bytes.isEmpty())
         Q_EMIT received(bytes);
 }
@@ -162,7 +272,7 @@ void HttpExchange::onFinished()
     if (!readStatus()) {
         // No HTTP answer at all: a transport failure, or some other protocol.
         if (m_reply->error() != QNetworkReply::NoError)
-            fail(transportError(m_reply));
+            fail(transportError(m_reply, m_request.serverAddress));
         else
             fail(LLMError::httpError(500));
         return;
@@ -171,12 +281,12 @@ void HttpExchange::onFinished()
     onReadyRead();
     if (!self || m_done)
         return;
-    if (m_status != 200) {
-        fail(errorForFailedResponse(m_status, m_errorBody, m_request.keyIsEmpty));
+    if (m_status != 200 || !m_wrongContentType.isEmpty()) {
+        fail(errorForBody());
         return;
     }
     if (m_reply->error() != QNetworkReply::NoError) {
-        fail(transportError(m_reply));
+        fail(transportError(m_reply, m_request.serverAddress));
         return;
     }
     if (isShort(m_reply, m_receivedBytes)) {
@@ -191,6 +301,13 @@ void HttpExchange::onFinished()
 
 void HttpExchange::onIdle()
 {
+    if (!m_request.serverAddress.isEmpty() && m_receivedBytes == 0) {
+        fail(LLMError(LLMError::Kind::Timeout,
+                      QStringLiteral("The server at %1 sent nothing for %2. It may still be loading the model, "
+                                     "or it is stuck.")
+                          .arg(m_request.serverAddress, secondsText(firstByteTimeout().count()))));
+        return;
+    }
     const qint64 ms = idleTimeout().count();
     fail(LLMError(LLMError::Kind::Timeout,
                   QStringLiteral("The provider stopped responding (no data for %1).").arg(secondsText(ms))));

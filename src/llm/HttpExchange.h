@@ -10,10 +10,12 @@
 #include <chrono>
 
 class QNetworkReply;
+class QUrl;
 
 // One HTTP request on the thread's shared network access manager. The body of
 // a 200 answer is handed on as it arrives; any other status, a transport
-// failure or a silence longer than the idle timeout ends it with an error.
+// failure, a redirect to another origin or a silence longer than the idle
+// timeout ends it with an error.
 class HttpExchange : public QObject
 {
     Q_OBJECT
@@ -27,6 +29,9 @@ public:
 
     static void setIdleTimeout(std::chrono::milliseconds timeout);
     static std::chrono::milliseconds idleTimeout();
+    // How long a server on the user's side may take before its first byte.
+    static void setFirstByteTimeout(std::chrono::milliseconds timeout);
+    static std::chrono::milliseconds firstByteTimeout();
 
 Q_SIGNALS:
     void received(const QByteArray &bytes);
@@ -37,7 +42,11 @@ private:
     void onReadyRead();
     void onFinished();
     void onIdle();
+    void onRedirected(const QUrl &target);
+    void rearmIdle();
     bool readStatus();
+    bool checkContentType();
+    LLMError errorForBody() const;
     void fail(const LLMError &error);
     void releaseReply();
 
@@ -47,5 +56,8 @@ private:
     int m_status = 0;
     QByteArray m_errorBody;
     qint64 m_receivedBytes = 0;
+    // The content type of a 200 answer that should have been an event stream.
+    QString m_wrongContentType;
+    bool m_contentTypeChecked = false;
     bool m_done = false;
 };

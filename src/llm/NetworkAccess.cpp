@@ -1,12 +1,19 @@
 #include "llm/NetworkAccess.h"
 
 #include <QNetworkAccessManager>
+#include <QNetworkProxy>
 #include <QThreadStorage>
 
-QNetworkAccessManager *networkAccessForThisThread()
+QNetworkAccessManager *networkAccessForThisThread(NetworkRoute route)
 {
-    static QThreadStorage<QNetworkAccessManager *> managers;
-    if (!managers.hasLocalData())
-        managers.setLocalData(new QNetworkAccessManager);
+    static QThreadStorage<QNetworkAccessManager *> system;
+    static QThreadStorage<QNetworkAccessManager *> direct;
+    QThreadStorage<QNetworkAccessManager *> &managers = route == NetworkRoute::Direct ? direct : system;
+    if (!managers.hasLocalData()) {
+        auto *manager = new QNetworkAccessManager;
+        if (route == NetworkRoute::Direct)
+            manager->setProxy(QNetworkProxy::NoProxy);
+        managers.setLocalData(manager);
+    }
     return managers.localData();
 }

@@ -2,6 +2,11 @@
 
 class QNetworkAccessManager;
 
-// The calling thread's one network access manager, made on first use and
-// deleted with the thread (with the application for the main thread).
-QNetworkAccessManager *networkAccessForThisThread();
+enum class NetworkRoute {
+    System, // the proxy settings of the desktop, as Qt finds them
+    Direct, // never through a proxy
+};
+
+// The calling thread's network access manager for the route, made on first
+// use and deleted with the thread (with the application for the main thread).
+QNetworkAccessManager *networkAccessForThisThread(NetworkRoute route = NetworkRoute::System);

@@ -46,5 +46,6 @@ ProviderRequest openRouterRequest(const QString &baseUrl, const QString &apiKey,
                        {"HTTP-Referer", "Tarnwick"}};
     request.body = QJsonDocument(body).toJson(QJsonDocument::Compact);
     request.keyIsEmpty = apiKey.isEmpty();
+    request.expectsEventStream = true;
     return request;
 }

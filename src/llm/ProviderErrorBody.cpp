@@ -34,6 +34,11 @@ QString providerErrorMessage(const QJsonObject &withError)
     return QStringLiteral("The provider reported error %1 and stopped the answer.").arg(codeText);
 }
 
+QString providerMessageInBody(const QByteArray &body)
+{
+    return errorObject(body).value(QLatin1String("error")).toObject().value(QLatin1String("message")).toString().trimmed();
+}
+
 LLMError errorForFailedResponse(int status, const QByteArray &body, bool keyIsEmpty)
 {
     const QJsonObject top = errorObject(body);

@@ -9,5 +9,8 @@
 // code when the provider gave no message.
 QString providerErrorMessage(const QJsonObject &withError);
 
+// The provider's message in an error body, or empty.
+QString providerMessageInBody(const QByteArray &body);
+
 // The error for a failed status, explained by the body the provider sent.
 LLMError errorForFailedResponse(int status, const QByteArray &body, bool keyIsEmpty);

@@ -28,6 +28,11 @@ struct ProviderRequest
     QByteArray body;
     // Some providers answer an empty key with 403 instead of 401.
     bool keyIsEmpty = false;
+    // An answer: a 200 body must be an event stream.
+    bool expectsEventStream = false;
+    // A server on the user's machine or network, which may take minutes to
+    // load a model before its first byte; failures to reach it name it.
+    QString serverAddress;
 };
 
 // The new message's text: an image sent without words is described.

@@ -5,6 +5,8 @@
 QStringList SseLineSplitter::feed(QByteArrayView bytes)
 {
     QStringList lines;
+    if (m_overflowed)
+        return lines;
     const char *cursor = bytes.data();
     const char *const end = cursor + bytes.size();
     if (m_skipLineFeed && cursor != end) {
@@ -14,6 +16,11 @@ QStringList SseLineSplitter::feed(QByteArrayView bytes)
     }
     while (cursor != end) {
         const char *terminator = std::find_if(cursor, end, [](char c) { return c == '\n' || c == '\r'; });
+        if (m_partial.size() + (terminator - cursor) > lineLimit) {
+            m_overflowed = true;
+            m_partial.clear();
+            break;
+        }
         if (terminator == end) {
             m_partial.append(cursor, end - cursor);
             break;
@@ -39,7 +46,7 @@ QStringList SseLineSplitter::feed(QByteArrayView bytes)
 std::optional<QString> SseLineSplitter::finish()
 {
     m_skipLineFeed = false;
-    if (m_partial.isEmpty())
+    if (m_partial.isEmpty() || m_overflowed)
         return std::nullopt;
     const QString line = QString::fromUtf8(m_partial);
     m_partial.clear();

@@ -48,7 +48,7 @@ private:
     {
         QProcess process;
         start(process, args, input);
-        [&] { QVERIFY(QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 20000)); }();
+        [&] { QVERIFY(QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 60000)); }();
         return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
     }
 
@@ -126,6 +126,50 @@ private Q_SLOTS:
         Run asked = run(args);
         QCOMPARE(asked.exitCode, exitCode);
         QVERIFY(asked.out.isEmpty());
+        QVERIFY2(QString::fromUtf8(asked.err).contains(error), asked.err.constData());
+    }
+
+    // Answers that break off keep what came and fail loudly.
+    void askReportsBrokenAnswers_data()
+    {
+        QTest::addColumn<QByteArray>("contentType");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QByteArray>("repeated");
+        QTest::addColumn<QByteArray>("out");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("Gemini error without the data prefix, over several lines")
+            << QByteArray("text/event-stream")
+            << geminiEvent("Half an ans") + "{\n  \"error\": {\n    \"code\": 503,\n    \"message\": \"The model is "
+                                            "overloaded.\",\n    \"status\": \"UNAVAILABLE\"\n  }\n}\n"
+            << QByteArray() << QByteArray("Half an ans") << QStringLiteral("The model is overloaded.");
+        QTest::newRow("captive portal page with status 200")
+            << QByteArray("text/html") << QByteArray("<html><body>Accept the terms to continue</body></html>")
+            << QByteArray() << QByteArray() << QStringLiteral("answered with text/html instead of an event stream");
+        QTest::newRow("endless answer")
+            << QByteArray("text/event-stream") << geminiEvent("start ")
+            << geminiEvent(QByteArray(64 * 1024, 'x')) << QByteArray("start xxxx")
+            << QStringLiteral("The answer passed 16 MB of text and was stopped there.");
+    }
+
+    void askReportsBrokenAnswers()
+    {
+        QFETCH(QByteArray, contentType);
+        QFETCH(QByteArray, body);
+        QFETCH(QByteArray, repeated);
+        QFETCH(QByteArray, out);
+        QFETCH(QString, error);
+        QVERIFY(KeychainHelper::save(KeychainHelper::geminiAccount, QStringLiteral("key")));
+        ScriptedResponse response = ScriptedResponse::withBody(200, body, 0, 0, contentType);
+        if (!repeated.isEmpty()) {
+            response.writes.append({repeated, 0});
+            response.repeatFrom = 1;
+        }
+        m_server->enqueue(response);
+        Run asked = run({QStringLiteral("ask"), QStringLiteral("hi")});
+        QCOMPARE(asked.exitCode, 1);
+        QVERIFY2(asked.out.startsWith(out), asked.out.left(200).constData());
+        if (!repeated.isEmpty())
+            QVERIFY(asked.out.size() > 16 * 1024 * 1024 - 128 * 1024 && asked.out.size() <= 16 * 1024 * 1024);
         QVERIFY2(QString::fromUtf8(asked.err).contains(error), asked.err.constData());
     }
 

@@ -282,6 +282,154 @@ private Q_SLOTS:
         QTRY_VERIFY(m_server->requests().first().closedByClient);
     }
 
+    // An answer that never ends must not take all memory: it stops at a
+    // generous size, keeping what came before.
+    void endlessAnswerStops_data()
+    {
+        QTest::addColumn<bool>("gemini");
+        QTest::addColumn<QByteArray>("first");
+        QTest::addColumn<QByteArray>("repeated");
+        QTest::addColumn<QString>("error");
+        const QByteArray piece(64 * 1024 - 1, 'x');
+        QTest::newRow("endless events")
+            << false << QByteArray(": OPENROUTER PROCESSING\n\n")
+            << "data: {\"choices\":[{\"delta\":{\"content\":\"" + piece + "y\"}}]}\n\n"
+            << "The answer passed 16 MB of text and was stopped there.";
+        QTest::newRow("one endless line") << true << geminiEvent("kept") + "data: {\"candidates\":" << piece
+                                          << "The provider sent a line longer than 8 MB; the answer was stopped there.";
+    }
+
+    void endlessAnswerStops()
+    {
+        QFETCH(bool, gemini);
+        QFETCH(QByteArray, first);
+        QFETCH(QByteArray, repeated);
+        QFETCH(QString, error);
+        ScriptedResponse response;
+        response.headers = {{"Content-Type", "text/event-stream"}};
+        response.writes = {{first, 0}, {repeated, 0}};
+        response.repeatFrom = 1;
+        m_server->enqueue(response);
+        const StreamOutcome outcome =
+            StreamOutcome::collect(ask(gemini ? LLMProvider::Gemini : LLMProvider::OpenRouter), 120000);
+        QCOMPARE(outcome.failedCount, 1);
+        QCOMPARE(outcome.error->errorDescription(), error);
+        const qsizetype received = outcome.fragments.join(QString()).size();
+        if (gemini) {
+            QCOMPARE(outcome.fragments, QStringList{"kept"});
+        } else {
+            QVERIFY(received <= 16 * 1024 * 1024);
+            QVERIFY(received > 16 * 1024 * 1024 - 64 * 1024);
+        }
+        QTRY_VERIFY(m_server->requests().first().closedByClient);
+    }
+
+    // A network sign-in page answers 200 with its own page.
+    void bodyThatIsNotAnEventStream_data()
+    {
+        QTest::addColumn<QByteArray>("contentType");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QStringList>("fragments");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("captive portal page")
+            << QByteArray("text/html; charset=UTF-8")
+            << QByteArray("<!DOCTYPE html><html><head><title>Sign in to Guest Wi-Fi</title></head><body>"
+                          "<form action=\"/login\"><input name=\"room\"></form></body></html>")
+            << QStringList{}
+            << "The provider answered with text/html instead of an event stream. A network sign-in page or a "
+               "proxy may be in the way.";
+        QTest::newRow("JSON error with status 200")
+            << QByteArray("application/json") << QByteArray(R"({"error":{"message":"Model not loaded"}})")
+            << QStringList{}
+            << "The provider answered with application/json instead of an event stream. A network sign-in page "
+               "or a proxy may be in the way.\nModel not loaded";
+        QTest::newRow("event stream with parameters") << QByteArray("Text/Event-Stream; charset=utf-8")
+                                                      << geminiEvent("ok") << QStringList{"ok"} << QString();
+        QTest::newRow("no content type at all") << QByteArray() << geminiEvent("ok") << QStringList{"ok"} << QString();
+    }
+
+    void bodyThatIsNotAnEventStream()
+    {
+        QFETCH(QByteArray, contentType);
+        QFETCH(QByteArray, body);
+        QFETCH(QStringList, fragments);
+        QFETCH(QString, error);
+        ScriptedResponse response = ScriptedResponse::withBody(200, body, 16);
+        response.headers.clear();
+        if (!contentType.isEmpty())
+            response.headers = {{"Content-Type", contentType}};
+        m_server->enqueue(response);
+        const StreamOutcome outcome = StreamOutcome::collect(ask(LLMProvider::Gemini));
+        QCOMPARE(outcome.fragments, fragments);
+        QCOMPARE(outcome.error ? outcome.error->errorDescription() : QString(), error);
+        QCOMPARE(outcome.finishedCount, error.isEmpty() ? 1 : 0);
+    }
+
+    // A key goes only to the address it was meant for: a redirect to another
+    // origin is refused before anything is sent there.
+    void redirects_data()
+    {
+        QTest::addColumn<int>("provider");
+        QTest::addColumn<bool>("catalogue");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<bool>("sameOrigin");
+        for (int status : {301, 302, 307, 308}) {
+            QTest::addRow("OpenRouter answer, %d to another port", status)
+                << int(LLMProvider::OpenRouter) << false << status << false;
+        }
+        QTest::newRow("Gemini answer, 307 to another port") << int(LLMProvider::Gemini) << false << 307 << false;
+        QTest::newRow("OpenRouter catalogue, 302 to another port") << int(LLMProvider::OpenRouter) << true << 302 << false;
+        QTest::newRow("OpenRouter answer, 307 on the same server") << int(LLMProvider::OpenRouter) << false << 307 << true;
+        QTest::newRow("OpenRouter catalogue, 301 on the same server") << int(LLMProvider::OpenRouter) << true << 301 << true;
+    }
+
+    void redirects()
+    {
+        QFETCH(int, provider);
+        QFETCH(bool, catalogue);
+        QFETCH(int, status);
+        QFETCH(bool, sameOrigin);
+        LoopbackServer elsewhere;
+        QVERIFY(elsewhere.isListening());
+        const QByteArray answer = provider == int(LLMProvider::Gemini) ? geminiEvent("moved")
+                                  : catalogue ? QByteArray(R"({"data":[{"id":"a/moved"}]})")
+                                              : QByteArray("data: {\"choices\":[{\"delta\":{\"content\":\"moved\"}}]}\n\n");
+        elsewhere.setResponder([&](const RecordedRequest &) { return ScriptedResponse::withBody(200, answer); });
+        const QString target = (sameOrigin ? m_server->baseUrl() : elsewhere.baseUrl()) + QStringLiteral("/moved");
+        m_server->setResponder([&](const RecordedRequest &request) {
+            if (request.path == "/moved")
+                return ScriptedResponse::withBody(200, answer);
+            ScriptedResponse moved = ScriptedResponse::withBody(status, "moved", 0, 0, "text/plain");
+            moved.headers.append({"Location", target.toUtf8()});
+            return moved;
+        });
+
+        std::optional<QStringList> received;
+        QString error;
+        if (catalogue) {
+            LLMClient::fetchOpenRouterModels(QStringLiteral("secret"), this, [&](const LLMClient::ModelList &list) {
+                received = list.models;
+                error = list.error ? list.error->errorDescription() : QString();
+            });
+            QTRY_VERIFY(received);
+        } else {
+            const StreamOutcome outcome = StreamOutcome::collect(ask(LLMProvider(provider), QStringLiteral("secret")));
+            received = outcome.fragments;
+            error = outcome.error ? outcome.error->errorDescription() : QString();
+        }
+        if (sameOrigin) {
+            QCOMPARE(error, QString());
+            QCOMPARE(*received, QStringList{catalogue ? "a/moved" : "moved"});
+            QCOMPARE(m_server->requests().size(), 2);
+            return;
+        }
+        QVERIFY(elsewhere.requests().isEmpty());
+        QVERIFY(received->isEmpty());
+        QCOMPARE(error, QStringLiteral("The provider redirected the request to %1, another server. Tarnwick does "
+                                       "not follow it, so your key was not sent there.")
+                            .arg(elsewhere.baseUrl()));
+    }
+
     void unusableAddressesFailWithoutSending_data()
     {
         QTest::addColumn<QString>("key");

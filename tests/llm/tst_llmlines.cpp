@@ -126,6 +126,19 @@ private Q_SLOTS:
         QTest::newRow("Gemini: token limit after some text is a normal end")
             << true << text + "\n" + R"(data: {"candidates":[{"finishReason":"MAX_TOKENS"}]})" << QStringList{"t"}
             << none << "";
+        QTest::newRow("Gemini: bare error object after text")
+            << true << text + "\r\n" + R"({"error":{"code":429,"message":"Resource has been exhausted.","status":"RESOURCE_EXHAUSTED"}})"
+            << QStringList{"t"} << error << "Resource has been exhausted.";
+        QTest::newRow("Gemini: bare error spread over lines, braces in its text")
+            << true
+            << text + "\n{\n  \"error\": {\n    \"code\": 503,\n    \"message\": \"Overloaded } try later {\",\n"
+                      "    \"status\": \"UNAVAILABLE\"\n  }\n}\n" + text
+            << QStringList{"t"} << error << "Overloaded } try later {";
+        QTest::newRow("Gemini: bare error inside an array")
+            << true << QByteArray("[{\n  \"error\": {\n    \"code\": 500,\n    \"message\": \"Internal error\"\n  }\n}\n]\n")
+            << QStringList{} << error << "Internal error";
+        QTest::newRow("Gemini: bare object without error and a cut-off one are skipped")
+            << true << "{\"note\": 1}\n" + text + "\n{\"error\": {" << QStringList{"t"} << none << "";
         QTest::newRow("Gemini: normal stop")
             << true << QByteArray(R"(data: {"candidates":[{"content":{"parts":[{"text":"x"}]},"finishReason":"STOP"}]})")
             << QStringList{"x"} << none << "";

@@ -28,7 +28,7 @@ private Q_SLOTS:
         const ProviderRequest request = geminiRequest({}, {}, {}, {turns, QStringLiteral("word"), std::nullopt, {}});
         QCOMPARE(request.body,
                  QByteArray(R"({"contents":[)"
-                            R"({"parts":[{"inlineData":{"data":")" + kImageBase64.toLatin1() + R"(","mimeType":"image/webp"}},{"text":""}],"role":"model"},)"
+                            R"({"parts":[{"inlineData":{"data":")" + kImageBase64.toLatin1() + R"(","mimeType":"image/webp"}}],"role":"model"},)"
                             R"({"parts":[{"text":")" + QStringLiteral("Ünïcode ✓").toUtf8() + R"("}],"role":"user"},)"
                             R"({"parts":[{"text":"word"}],"role":"user"}],)"
                             R"("generationConfig":{"maxOutputTokens":8192,"temperature":0.9}})"));
@@ -57,7 +57,7 @@ private Q_SLOTS:
         const QJsonArray contents =
             parsed(geminiRequest({}, {}, {}, {turns, message, image, QStringLiteral("image/jpeg")})).value("contents").toArray();
         QCOMPARE(contents.size(), 2);
-        QCOMPARE(contents[0].toObject().value("parts").toArray().last().toObject().value("text").toString(), QString());
+        QCOMPARE(contents[0].toObject().value("parts").toArray().size(), 1);
         const QJsonArray parts = contents[1].toObject().value("parts").toArray();
         QCOMPARE(parts.size(), withImage ? 2 : 1);
         QCOMPARE(parts.last().toObject(), QJsonObject({{"text", text}}));
@@ -77,6 +77,27 @@ private Q_SLOTS:
                      QJsonObject({{"type", "image_url"},
                                   {"image_url", QJsonObject{{"url", "data:image/jpeg;base64," + kImageBase64}}}}));
         }
+    }
+
+    // Gemini refuses an empty text part; an empty answer in the history must
+    // not make every later prompt of the conversation fail.
+    void geminiEmptyTurns()
+    {
+        const QList<LLMTurn> turns = {{QStringLiteral("user"), QStringLiteral("q")},
+                                      {QStringLiteral("model"), QString()},
+                                      {QStringLiteral("user"), QStringLiteral("again")},
+                                      {QStringLiteral("model"), QString(), kImage}};
+        const QJsonArray contents =
+            parsed(geminiRequest({}, {}, {}, {turns, QStringLiteral("next"), std::nullopt, {}})).value("contents").toArray();
+        QCOMPARE(contents.size(), 5);
+        for (const QJsonValue &content : contents) {
+            const QJsonArray parts = content.toObject().value("parts").toArray();
+            QVERIFY(!parts.isEmpty());
+            for (const QJsonValue &part : parts)
+                QVERIFY(!part.toObject().contains("text") || !part.toObject().value("text").toString().isEmpty());
+        }
+        QCOMPARE(contents[1].toObject().value("role").toString(), QStringLiteral("model"));
+        QCOMPARE(contents[3].toObject().value("parts").toArray().size(), 1);
     }
 
     void openRouterBody()

@@ -161,8 +161,11 @@ void LoopbackServer::writeStep(const std::shared_ptr<Connection> &connection, in
     if (!connection->socket || connection->answering != requestIndex)
         return;
     if (step == response.writes.size()) {
-        finishAnswer(connection, response);
-        return;
+        if (response.repeatFrom < 0 || response.repeatFrom >= step) {
+            finishAnswer(connection, response);
+            return;
+        }
+        step = response.repeatFrom;
     }
     const ScriptedResponse::Write &write = response.writes[step];
     auto send = [this, connection, requestIndex, response, step, socket = connection->socket] {
@@ -174,6 +177,18 @@ void LoopbackServer::writeStep(const std::shared_ptr<Connection> &connection, in
         else
             socket->write(bytes);
         socket->flush();
+        // An endless answer waits while the client lags, so the server's buffer stays small.
+        if (response.repeatFrom >= 0 && socket->bytesToWrite() > 4 * 1024 * 1024) {
+            auto waiting = std::make_shared<QMetaObject::Connection>();
+            *waiting = connect(socket, &QTcpSocket::bytesWritten, this,
+                               [this, connection, requestIndex, response, step, socket, waiting] {
+                                   if (socket->bytesToWrite() > 1024 * 1024)
+                                       return;
+                                   disconnect(*waiting);
+                                   writeStep(connection, requestIndex, response, step + 1);
+                               });
+            return;
+        }
         writeStep(connection, requestIndex, response, step + 1);
     };
     if (write.delayMs > 0)

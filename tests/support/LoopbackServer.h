@@ -34,6 +34,9 @@ struct ScriptedResponse
     Ending ending = Ending::Complete;
     // Content-Length to announce instead of the body's size (to fake a cut).
     qint64 declaredLength = -1;
+    // After the last write, start again at this write and never end (an
+    // endless answer); the pace follows the client's reading. -1: off.
+    int repeatFrom = -1;
 
     // body cut into writes of chunkSize bytes (0: one write), delayMs apart.
     static ScriptedResponse withBody(int status, const QByteArray &body, int chunkSize = 0, int delayMs = 0,
