@@ -3,8 +3,10 @@
 #include "platform/AppPaths.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QScopeGuard>
 #include <QThread>
 
 #include <cerrno>
@@ -16,28 +18,34 @@
 
 namespace {
 
-constexpr int kReplyTimeoutMs = 5000;
 constexpr int kStartupWaitAttempts = 50;
 constexpr int kAttemptIntervalMs = 100;
 constexpr qint64 kMaxRequestLength = 64;
 
+enum class Delivery {
+    unreachable, // nobody listens (yet): trying again sends nothing twice
+    accepted,
+    refused,
+    unanswered, // sent, but no answer in time: must not be sent again
+};
+
 // A plain Unix socket client: it needs no application object, so a forwarding
 // start never connects to the display.
-bool forward(const QString &socketPath, const QByteArray &request)
+Delivery forward(const QString &socketPath, const QByteArray &request)
 {
     const QByteArray path = socketPath.toLocal8Bit();
     sockaddr_un address{};
     if (path.size() >= qsizetype(sizeof(address.sun_path)))
-        return false;
+        return Delivery::unreachable;
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, path.constData(), path.size());
 
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
-        return false;
+        return Delivery::unreachable;
     auto closer = qScopeGuard([fd] { ::close(fd); });
     if (::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof(address)) != 0)
-        return false;
+        return Delivery::unreachable;
 
     const QByteArray line = request + '\n';
     for (qsizetype sent = 0; sent < line.size();) {
@@ -45,33 +53,35 @@ bool forward(const QString &socketPath, const QByteArray &request)
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            return false;
+            return sent == 0 ? Delivery::unreachable : Delivery::unanswered;
         sent += n;
     }
 
+    // One deadline for the whole answer, however it trickles in.
+    QDeadlineTimer deadline(SingleInstance::replyTimeoutMs);
     QByteArray reply;
     while (!reply.contains('\n')) {
         pollfd readable{fd, POLLIN, 0};
-        const int ready = ::poll(&readable, 1, kReplyTimeoutMs);
+        const int ready = ::poll(&readable, 1, int(deadline.remainingTime()));
         if (ready < 0 && errno == EINTR)
             continue;
         if (ready <= 0)
-            return false;
+            return Delivery::unanswered;
         char buffer[64];
         const ssize_t n = ::read(fd, buffer, sizeof(buffer));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            return false;
+            return Delivery::unanswered;
         reply.append(buffer, n);
     }
-    return reply.startsWith("ok\n");
+    return reply.startsWith("ok\n") ? Delivery::accepted : Delivery::refused;
 }
 
 } // namespace
 
 SingleInstance::SingleInstance(const QString &directory)
-    : m_dirReady(AppPaths::ensurePrivateDir(directory))
+    : m_dirReady(AppPaths::ensurePrivateDir(directory, &m_problem))
     , m_socketPath(directory + QStringLiteral("/tarnwick.socket"))
     , m_lock(directory + QStringLiteral("/tarnwick.lock"))
 {
@@ -89,8 +99,16 @@ SingleInstance::Outcome SingleInstance::acquireOrForward(const QByteArray &reque
         // tryLock also clears a lock left by a process that has died.
         if (m_lock.tryLock(0))
             return Outcome::primary;
-        if (forward(m_socketPath, request))
+        switch (forward(m_socketPath, request)) {
+        case Delivery::accepted:
             return Outcome::forwarded;
+        case Delivery::refused:
+            return Outcome::refused;
+        case Delivery::unanswered:
+            return Outcome::unanswered;
+        case Delivery::unreachable:
+            break;
+        }
         QThread::msleep(kAttemptIntervalMs);
     }
     // A live holder keeps an advisory lock on the file, so this removes the

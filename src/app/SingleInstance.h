@@ -16,10 +16,16 @@ class SingleInstance
 {
 public:
     enum class Outcome {
-        primary,   // this process holds the lock and runs the program
-        forwarded, // the running instance accepted the request
-        failed,    // an instance holds the lock but does not answer
+        primary,    // this process holds the lock and runs the program
+        forwarded,  // the running instance accepted the request
+        refused,    // the running instance answered that it cannot do it
+        unanswered, // the request went to the running instance, which did not answer in time
+        failed,     // an instance holds the lock but takes no requests, or the folder is unusable
     };
+
+    // How long a start waits for the running instance's answer. The request
+    // is sent once: a busy instance still carries it out when it recovers.
+    static constexpr int replyTimeoutMs = 10000;
 
     explicit SingleInstance(const QString &directory);
     ~SingleInstance();
@@ -27,6 +33,8 @@ public:
     // Runs before any application object exists. Waits a few seconds for an
     // instance that is still starting; takes over a lock whose holder is gone.
     Outcome acquireOrForward(const QByteArray &request);
+    // Why the folder cannot hold the lock and socket; empty when it can.
+    QString problem() const { return m_problem; }
 
     // Primary only, once the application object exists: answers later starts
     // with handler's verdict. Returns whether the socket listens.
@@ -37,6 +45,7 @@ public:
 private:
     void serve();
 
+    QString m_problem;
     bool m_dirReady;
     QString m_socketPath;
     QLockFile m_lock;

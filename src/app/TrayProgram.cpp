@@ -53,8 +53,21 @@ int runTrayProgram(int &argc, char **argv)
     switch (instance.acquireOrForward(request->isEmpty() ? QByteArray("open") : *request)) {
     case SingleInstance::Outcome::forwarded:
         return 0;
+    case SingleInstance::Outcome::refused:
+        std::fprintf(stderr, "tarnwick: the running Tarnwick refused the request\n");
+        return 1;
+    case SingleInstance::Outcome::unanswered:
+        std::fprintf(stderr,
+                     "tarnwick: the running Tarnwick did not answer within %d seconds; "
+                     "it may still carry out the request when it recovers\n",
+                     SingleInstance::replyTimeoutMs / 1000);
+        return 1;
     case SingleInstance::Outcome::failed:
-        std::fprintf(stderr, "tarnwick: another Tarnwick is running but does not answer\n");
+        if (!instance.problem().isEmpty())
+            std::fprintf(stderr, "tarnwick: cannot start: %s\nSet XDG_RUNTIME_DIR to a private folder of yours.\n",
+                         qPrintable(instance.problem()));
+        else
+            std::fprintf(stderr, "tarnwick: another Tarnwick is running but takes no requests\n");
         return 1;
     case SingleInstance::Outcome::primary:
         break;

@@ -2,24 +2,30 @@
 
 #include <cstdio>
 
+namespace {
+
+constexpr const char *kUsage =
+    "Usage: tarnwick [COMMAND]\n"
+    "\n"
+    "Without a command, starts Tarnwick in the tray, or opens the launcher of the one running.\n"
+    "\n"
+    "  --toggle, --open        show or hide the launcher / show it\n"
+    "  --screenshot            capture a screen region into the launcher\n"
+    "  --settings              open the settings window\n"
+    "  ask [--provider P] [--model ID] [--image FILE] [PROMPT...]\n"
+    "                          send one prompt (or standard input) and print the answer\n"
+    "  set-key gemini|openrouter\n"
+    "                          store an API key read from standard input\n"
+    "  models                  print the OpenRouter models and cache them\n"
+    "  history [show ID]       list saved conversations, or print one as Markdown\n"
+    "  capture-region PATH     select a screen region and save it as PNG\n"
+    "  --help, --version\n";
+
+} // namespace
+
 int runHelpCommand(int &, char **)
 {
-    std::fputs("Usage: tarnwick [COMMAND]\n"
-               "\n"
-               "Without a command, starts Tarnwick in the tray, or opens the launcher of the one running.\n"
-               "\n"
-               "  --toggle, --open        show or hide the launcher / show it\n"
-               "  --screenshot            capture a screen region into the launcher\n"
-               "  --settings              open the settings window\n"
-               "  ask [--provider P] [--model ID] [--image FILE] [PROMPT...]\n"
-               "                          send one prompt (or standard input) and print the answer\n"
-               "  set-key gemini|openrouter\n"
-               "                          store an API key read from standard input\n"
-               "  models                  print the OpenRouter models and cache them\n"
-               "  history [show ID]       list saved conversations, or print one as Markdown\n"
-               "  capture-region PATH     select a screen region and save it as PNG\n"
-               "  --help, --version\n",
-               stdout);
+    std::fputs(kUsage, stdout);
     return 0;
 }
 
@@ -27,4 +33,10 @@ int runVersionCommand(int &, char **)
 {
     std::fputs("tarnwick " TARNWICK_VERSION "\n", stdout);
     return 0;
+}
+
+int runUnknownCommand(const char *word)
+{
+    std::fprintf(stderr, "tarnwick: unknown command \"%s\"\n\n%s", word, kUsage);
+    return 2;
 }

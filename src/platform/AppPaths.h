@@ -8,9 +8,11 @@ namespace AppPaths {
 
 QString configDir();  // $XDG_CONFIG_HOME/Tarnwick
 QString dataDir();    // $XDG_DATA_HOME/Tarnwick
-QString runtimeDir(); // $XDG_RUNTIME_DIR/tarnwick, or a private folder under the temporary folder
+QString runtimeDir(); // $XDG_RUNTIME_DIR/tarnwick, or tarnwick-<uid> in the temporary folder
 
-// Creates the folder (and its parents) and makes the folder itself user-only (0700).
-bool ensurePrivateDir(const QString &path);
+// Creates the folder (and its parents) and makes the folder itself user-only
+// (0700). Fails, saying why in problem, when the folder is a symbolic link,
+// not a folder, or belongs to someone else: never follows or takes over one.
+bool ensurePrivateDir(const QString &path, QString *problem = nullptr);
 
 } // namespace AppPaths
