@@ -6,6 +6,7 @@
 #include "launcher/DictationStrip.h"
 #include "launcher/EmptyStateView.h"
 #include "launcher/InputBar.h"
+#include "core/ImageFiles.h"
 #include "core/InputJoining.h"
 #include "ui/LauncherColors.h"
 #include "launcher/LauncherHeader.h"
@@ -20,7 +21,6 @@
 #include "services/SpeechManager.h"
 #include "services/TextGrabber.h"
 
-#include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QImage>
@@ -30,6 +30,7 @@
 #include <QPointer>
 #include <QShortcut>
 #include <QStackedWidget>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <QVariantAnimation>
 
@@ -97,6 +98,12 @@ bool canSend(const LauncherViewModel &vm)
     return !vm.inputText().trimmed().isEmpty() || vm.attachedImageData().has_value();
 }
 
+// A short message beside the control the user just used, gone after a while.
+void showNotice(QWidget *anchor, const QString &text)
+{
+    QToolTip::showText(anchor->mapToGlobal(QPoint(0, anchor->height())), text, anchor, QRect(), 10000);
+}
+
 } // namespace
 
 LauncherView::LauncherView(QWidget *parent)
@@ -113,6 +120,8 @@ LauncherView::LauncherView(UserDefaults &defaults, const QString &historyFilePat
     m_speech = new SpeechManager(this);
     connect(m_speech, &SpeechManager::isListeningChanged, this, &LauncherView::syncDictation);
     connect(m_speech, &SpeechManager::liveTranscriptChanged, this, &LauncherView::syncDictation);
+    connect(m_speech, &SpeechManager::problemReported, this,
+            [this](const QString &problem) { showNotice(m_inputBar->dictateButton(), problem); });
     buildLayout();
     connectViewModel();
     connectTools();
@@ -356,20 +365,19 @@ void LauncherView::openImagePicker()
     auto *picker = new QFileDialog(this, QStringLiteral("Attach image"));
     picker->setAttribute(Qt::WA_DeleteOnClose);
     picker->setFileMode(QFileDialog::ExistingFile);
-    picker->setNameFilter(QStringLiteral("Images (*.png *.jpg *.jpeg *.gif *.webp *.heic *.heif)"));
+    picker->setNameFilter(ImageFiles::pickerFilter());
     connect(picker, &QFileDialog::fileSelected, this, &LauncherView::attachImageFile);
     picker->open();
 }
 
 void LauncherView::attachImageFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const ImageFiles::Read file = ImageFiles::read(path);
+    if (file.image.isNull()) {
+        showNotice(m_inputBar->attachButton(), file.problem);
         return;
-    const QImage image = QImage::fromData(file.readAll());
-    if (image.isNull())
-        return;
-    m_vm->setAttachedImage(image);
+    }
+    m_vm->setAttachedImage(file.image);
 }
 
 void LauncherView::setSidebarOpen(bool open)

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QString>
 
 // Where dictation audio comes from: 16 kHz mono signed 16-bit little-endian
 // samples, delivered on the main thread in small blocks while started.
@@ -17,10 +18,12 @@ public:
     // Whether there is an input to listen to at all; none counts as a
     // refused permission.
     virtual bool isAvailable() const = 0;
-    // False when capture cannot begin; nothing is delivered then.
+    // False when capture cannot begin; nothing is delivered then, and
+    // problem() says why in words for the user.
     virtual bool start() = 0;
     virtual void stop() = 0;
     virtual bool isActive() const = 0;
+    virtual QString problem() const = 0;
 
 Q_SIGNALS:
     void samples(const QByteArray &pcm);

@@ -24,29 +24,44 @@ bool MicrophoneSource::start()
     if (m_input)
         return true;
     const QAudioDevice device = QMediaDevices::defaultAudioInput();
+    if (device.isNull()) {
+        m_problem = QStringLiteral("No microphone was found.");
+        return false;
+    }
     QAudioFormat format;
     format.setSampleRate(sampleRate);
     format.setChannelCount(1);
     format.setSampleFormat(QAudioFormat::Int16);
-    if (device.isNull() || !device.isFormatSupported(format))
+    // Many devices take only their own rate, channels or float samples.
+    if (!device.isFormatSupported(format))
+        format = device.preferredFormat();
+    m_converter = PcmConverter(format);
+    if (!m_converter.isValid()) {
+        m_problem = QStringLiteral("The microphone \u201c%1\u201d offers no sound format dictation can use.")
+                        .arg(device.description());
         return false;
+    }
 
     m_input = new QAudioSource(device, format, this);
-    // 1024 frames per block, as the recogniser is fed.
-    m_input->setBufferSize(1024 * 2);
+    // About 1024 frames at 16 kHz per block, as the recogniser is fed.
+    m_input->setBufferSize(format.bytesForDuration(64000));
     m_stream = m_input->start();
     if (!m_stream || m_input->error() != QAudio::NoError) {
+        m_problem = QStringLiteral("The microphone \u201c%1\u201d could not be opened.").arg(device.description());
         stop();
         return false;
     }
+    m_problem.clear();
     connect(m_stream, &QIODevice::readyRead, this, [this] {
-        const QByteArray block = m_stream->readAll();
+        const QByteArray block = m_converter.convert(m_stream->readAll());
         if (!block.isEmpty())
             Q_EMIT samples(block);
     });
     connect(m_input, &QAudioSource::stateChanged, this, [this](QAudio::State state) {
-        if (state == QAudio::StoppedState && m_input->error() != QAudio::NoError)
+        if (state == QAudio::StoppedState && m_input->error() != QAudio::NoError) {
+            m_problem = QStringLiteral("The microphone stopped delivering sound.");
             Q_EMIT failed();
+        }
     });
     return true;
 }

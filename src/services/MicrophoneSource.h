@@ -1,6 +1,7 @@
 #pragma once
 
 #include "services/AudioSource.h"
+#include "services/PcmConverter.h"
 
 #include <QAudioDevice>
 #include <QPointer>
@@ -8,8 +9,8 @@
 class QAudioSource;
 class QIODevice;
 
-// The default audio input through Qt Multimedia, asked for 16 kHz mono
-// 16-bit samples (the sound server converts).
+// The default audio input through Qt Multimedia: 16 kHz mono 16-bit samples
+// when the device takes them, else its own format, converted here.
 class MicrophoneSource : public AudioSource
 {
     Q_OBJECT
@@ -22,8 +23,11 @@ public:
     bool start() override;
     void stop() override;
     bool isActive() const override { return m_input != nullptr; }
+    QString problem() const override { return m_problem; }
 
 private:
     QAudioSource *m_input = nullptr;
     QPointer<QIODevice> m_stream;
+    PcmConverter m_converter;
+    QString m_problem;
 };

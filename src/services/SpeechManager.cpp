@@ -39,7 +39,11 @@ SpeechManager::SpeechManager(std::unique_ptr<AudioSource> source, SpeechModel mo
     connect(m_source.get(), &AudioSource::samples, this, [this](const QByteArray &pcm) {
         QMetaObject::invokeMethod(m_decoder, [decoder = m_decoder, run = m_run, pcm] { decoder->feed(run, pcm); });
     });
-    connect(m_source.get(), &AudioSource::failed, this, &SpeechManager::cleanup);
+    connect(m_source.get(), &AudioSource::failed, this, [this] {
+        cleanup();
+        report(m_source->problem().isEmpty() ? QStringLiteral("The microphone stopped delivering sound.")
+                                             : m_source->problem());
+    });
     m_thread->start();
 }
 
@@ -78,12 +82,16 @@ void SpeechManager::start(std::function<void(const QString &)> onFinish)
     }
     if (answer == AuthStatus::Authorized)
         beginRecognition(std::move(onFinish));
+    else
+        report(QStringLiteral("No microphone was found."));
 }
 
 void SpeechManager::beginRecognition(std::function<void(const QString &)> onFinish)
 {
-    if (!m_recognizerAvailable)
+    if (!m_recognizerAvailable) {
+        report(QStringLiteral("Dictation needs the PocketSphinx US English model (Debian package pocketsphinx-en-us)."));
         return;
+    }
     // Never a second capture on the same input: a run still capturing ends first.
     if (m_source->isActive())
         cleanup();
@@ -92,8 +100,11 @@ void SpeechManager::beginRecognition(std::function<void(const QString &)> onFini
     QMetaObject::invokeMethod(m_decoder, [decoder = m_decoder, run] { decoder->begin(run); });
     if (!m_source->start()) {
         cleanup();
+        report(m_source->problem().isEmpty() ? QStringLiteral("The microphone could not be opened.")
+                                             : m_source->problem());
         return;
     }
+    m_problem.clear();
     m_onFinish = std::move(onFinish);
     setListening(true);
     setLiveTranscript(QString());
@@ -129,6 +140,12 @@ void SpeechManager::onFailed(quint64 run)
 {
     if (run == m_run)
         cleanup();
+}
+
+void SpeechManager::report(const QString &problem)
+{
+    m_problem = problem;
+    Q_EMIT problemReported(problem);
 }
 
 void SpeechManager::setListening(bool listening)

@@ -32,6 +32,8 @@ public:
     // Not determined until the first dictation asks for the input; denied
     // when there is no input device.
     AuthStatus authStatus() const { return m_authStatus; }
+    // Why the last dictation did not start or broke off; empty after one that started.
+    QString problem() const { return m_problem; }
 
     void toggle(std::function<void(const QString &)> onFinish);
     void stop(std::function<void(const QString &)> onFinish);
@@ -41,6 +43,8 @@ Q_SIGNALS:
     void isListeningChanged();
     void liveTranscriptChanged();
     void authStatusChanged();
+    // Each time dictation cannot start or its input breaks off, to be shown to the user.
+    void problemReported(const QString &problem);
 
 private:
     void start(std::function<void(const QString &)> onFinish);
@@ -50,6 +54,7 @@ private:
     void onPartial(quint64 run, const QString &text);
     void onFinal(quint64 run, const QString &text);
     void onFailed(quint64 run);
+    void report(const QString &problem);
 
     std::unique_ptr<AudioSource> m_source;
     bool m_recognizerAvailable = false;
@@ -60,4 +65,5 @@ private:
     bool m_isListening = false;
     QString m_liveTranscript;
     AuthStatus m_authStatus = AuthStatus::NotDetermined;
+    QString m_problem;
 };

@@ -1,8 +1,12 @@
 #include "services/WavFileSource.h"
 
+#include "services/PcmConverter.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
+
+#include <optional>
 
 namespace {
 
@@ -16,6 +20,33 @@ quint32 le32(const char *p)
 quint16 le16(const char *p)
 {
     return qFromLittleEndian<quint16>(p);
+}
+
+// The sample layout a "fmt " chunk describes, when it is plain PCM or float.
+std::optional<QAudioFormat> wavFormat(const char *f, qsizetype size)
+{
+    constexpr quint16 pcm = 1, ieeeFloat = 3, extensible = 0xFFFE;
+    quint16 tag = le16(f);
+    // The extensible header names the real tag in the first bytes of its sub-format.
+    if (tag == extensible && size >= 26)
+        tag = le16(f + 24);
+    const int bits = le16(f + 14);
+    QAudioFormat format;
+    format.setChannelCount(le16(f + 2));
+    format.setSampleRate(int(le32(f + 4)));
+    if (tag == pcm && bits == 8)
+        format.setSampleFormat(QAudioFormat::UInt8);
+    else if (tag == pcm && bits == 16)
+        format.setSampleFormat(QAudioFormat::Int16);
+    else if (tag == pcm && bits == 32)
+        format.setSampleFormat(QAudioFormat::Int32);
+    else if (tag == ieeeFloat && bits == 32)
+        format.setSampleFormat(QAudioFormat::Float);
+    else
+        return std::nullopt;
+    if (!PcmConverter(format).isValid())
+        return std::nullopt;
+    return format;
 }
 
 } // namespace
@@ -36,7 +67,7 @@ QByteArray WavFileSource::readPcm(const QString &path)
     const QByteArray wav = file.readAll();
     if (wav.size() < 12 || !wav.startsWith("RIFF") || wav.mid(8, 4) != "WAVE")
         return {};
-    bool formatOk = false;
+    std::optional<QAudioFormat> format;
     for (qsizetype at = 12; at + 8 <= wav.size();) {
         const QByteArray id = wav.mid(at, 4);
         const qsizetype size = le32(wav.constData() + at + 4);
@@ -44,11 +75,13 @@ QByteArray WavFileSource::readPcm(const QString &path)
         if (size > wav.size() - body && id != "data")
             return {};
         if (id == "fmt " && size >= 16) {
-            const char *f = wav.constData() + body;
-            formatOk = le16(f) == 1 && le16(f + 2) == 1 && le32(f + 4) == quint32(sampleRate) && le16(f + 14) == 16;
+            format = wavFormat(wav.constData() + body, size);
         } else if (id == "data") {
+            if (!format)
+                return {};
             // Streamed WAV files may leave the data size open; take what is there.
-            return formatOk ? wav.mid(body, std::min<qsizetype>(size, wav.size() - body) & ~qsizetype(1)) : QByteArray();
+            PcmConverter converter(*format);
+            return converter.convert(wav.mid(body, std::min<qsizetype>(size, wav.size() - body)));
         }
         at = body + size + (size & 1);
     }
@@ -65,8 +98,11 @@ bool WavFileSource::start()
     if (m_timer.isActive())
         return true;
     m_pcm = readPcm(m_path);
-    if (m_pcm.isEmpty())
+    if (m_pcm.isEmpty()) {
+        m_problem = QStringLiteral("The dictation input %1 is not a PCM or float WAV file.").arg(m_path);
         return false;
+    }
+    m_problem.clear();
     m_sentBytes = 0;
     m_clock.start();
     m_timer.start();

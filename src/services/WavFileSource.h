@@ -6,8 +6,8 @@
 #include <QString>
 #include <QTimer>
 
-// Plays a 16 kHz mono 16-bit PCM WAV file in real time as if it were a
-// microphone, then goes on with silence as a quiet room would. Used when
+// Plays a PCM or float WAV file (any rate and channels, converted to what the
+// recogniser takes) in real time as if it were a microphone, then goes on with silence as a quiet room would. Used when
 // TARNWICK_DICTATION_INPUT names a file, and by the tests.
 class WavFileSource : public AudioSource
 {
@@ -16,18 +16,20 @@ class WavFileSource : public AudioSource
 public:
     explicit WavFileSource(QString path, QObject *parent = nullptr);
 
-    // The file's samples, or empty when it is no such WAV file.
+    // The file's sound as 16 kHz mono 16-bit samples, or empty when it is no such WAV file.
     static QByteArray readPcm(const QString &path);
 
     bool isAvailable() const override;
     bool start() override;
     void stop() override;
     bool isActive() const override { return m_timer.isActive(); }
+    QString problem() const override { return m_problem; }
 
 private:
     void deliver();
 
     QString m_path;
+    QString m_problem;
     QByteArray m_pcm;
     qint64 m_sentBytes = 0;
     QElapsedTimer m_clock;

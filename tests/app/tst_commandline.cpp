@@ -72,14 +72,15 @@ private:
         return finish(process);
     }
 
-    // Starts the tray program and waits until it has launched.
+    // Starts the tray program and waits until it has launched and listens.
     bool startTray(QProcess &tray, QByteArray &trace)
     {
         tray.setProcessEnvironment(environment());
         tray.start(QStringLiteral(TARNWICK_BINARY), {});
         return QTest::qWaitFor([&] {
             trace += tray.readAllStandardError();
-            return trace.contains(" launched\n") || tray.state() == QProcess::NotRunning;
+            return (trace.contains(" launched\n") && QFileInfo::exists(runtimeFolder() + QStringLiteral("/tarnwick/tarnwick.socket")))
+                   || tray.state() == QProcess::NotRunning;
         }, kTimeout) && tray.state() == QProcess::Running;
     }
 
