@@ -7,6 +7,10 @@
 #include "launcher/LauncherView.h"
 #include "platform/NotificationCenter.h"
 #include "services/HotkeyManager.h"
+#include "services/HotkeyNotice.h"
+#include "platform/UserDefaults.h"
+#include "platform/portal/DesktopNotifier.h"
+#include "settings/SettingsView.h"
 #include "settings/SettingsWindow.h"
 
 #include <QAction>
@@ -25,6 +29,9 @@ constexpr int kScreenshotDelayMs = 150;
 // A tray that is not there yet at login usually comes within seconds.
 constexpr int kTrayRetryIntervalMs = 1000;
 constexpr int kTrayRetryAttempts = 120;
+// Long enough for the desktop to answer a portal request, short enough to
+// come before the user gives up on the hotkey.
+constexpr int kHotkeyNoticeDelayMs = 1000;
 
 const char *hotkeyTraceName(HotkeyManager::Hotkey hotkey, HotkeyManager::Status status)
 {
@@ -41,6 +48,10 @@ const char *hotkeyTraceName(HotkeyManager::Hotkey hotkey, HotkeyManager::Status 
         return launch ? "hotkey-launch-unknown-key" : "hotkey-screenshot-unknown-key";
     case HotkeyManager::Status::unsupported:
         return launch ? "hotkey-launch-unsupported" : "hotkey-screenshot-unsupported";
+    case HotkeyManager::Status::pending:
+        return launch ? "hotkey-launch-pending" : "hotkey-screenshot-pending";
+    case HotkeyManager::Status::declined:
+        return launch ? "hotkey-launch-declined" : "hotkey-screenshot-declined";
     }
     return "hotkey-unknown";
 }
@@ -77,8 +88,15 @@ void AppDelegate::applicationDidFinishLaunching()
     connect(m_hotkeyManager, &HotkeyManager::statusChanged, this, [this](HotkeyManager::Hotkey hotkey) {
         EventTrace::note(hotkeyTraceName(hotkey, m_hotkeyManager->status(hotkey)));
         updateTrayToolTip();
+        if (hotkey == HotkeyManager::Hotkey::launch && m_hotkeyManager->status(hotkey) == HotkeyManager::Status::active)
+            m_launcherWindow->setHotkeyNotice({});
     });
+    connect(m_hotkeyManager, &HotkeyManager::bindingChanged, this, &AppDelegate::updateTrayToolTip);
+    m_hotkeyNotice = new HotkeyNotice(*m_hotkeyManager, UserDefaults::standard(), kHotkeyNoticeDelayMs, this);
+    connect(m_hotkeyNotice, &HotkeyNotice::due, this, &AppDelegate::showHotkeyNotice);
+    connect(m_hotkeyNotice, &HotkeyNotice::checked, this, [] { EventTrace::note("hotkey-notice-checked"); });
     m_hotkeyManager->registerHotkeys();
+    m_hotkeyNotice->start();
 
     NotificationCenter::defaultCenter().observe(Notifications::takeTarnwickScreenshot, this,
                                                 [this] { handleScreenshotHotkey(); });
@@ -168,6 +186,30 @@ void AppDelegate::updateTrayToolTip()
     m_statusItem->setToolTip(lines.join(QLatin1Char('\n')));
 }
 
+// Told where the user will see it: a desktop notification (the tray's balloon
+// without a notification server) and the panel, opened once with the notice.
+void AppDelegate::showHotkeyNotice()
+{
+    const QString summary = m_hotkeyNotice->summary();
+    const QString body = m_hotkeyNotice->body();
+    if (!m_notifier)
+        m_notifier = new DesktopNotifier(this);
+    m_notifier->notify(summary, body, [this, summary, body](bool shown) {
+        if (!shown && m_statusItem && m_statusItem->isVisible())
+            m_statusItem->showMessage(summary, body, QSystemTrayIcon::Warning);
+        EventTrace::note(shown ? "hotkey-notice-notification" : "hotkey-notice-balloon");
+    });
+    m_launcherWindow->setHotkeyNotice(m_hotkeyManager->statusText(HotkeyManager::Hotkey::launch));
+    m_launcherWindow->animateIn();
+    EventTrace::note("hotkey-notice");
+}
+
+void AppDelegate::chooseLaunchHotkey()
+{
+    openSettings();
+    m_settingsWindow->view()->recordLaunchHotkey();
+}
+
 void AppDelegate::setupLauncherWindow()
 {
     m_launcherWindow = new LauncherWindow;
@@ -175,6 +217,7 @@ void AppDelegate::setupLauncherWindow()
         EventTrace::note(("launcher-window " + QByteArray::number(m_launcherWindow->winId())).constData());
     connect(m_launcherWindow, &LauncherWindow::settingsRequested, this, &AppDelegate::openSettings);
     connect(m_launcherWindow, &LauncherWindow::quitRequested, this, &AppDelegate::quit);
+    connect(m_launcherWindow, &LauncherWindow::chooseHotkeyRequested, this, &AppDelegate::chooseLaunchHotkey);
 }
 
 void AppDelegate::toggleLauncher()

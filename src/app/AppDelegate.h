@@ -4,7 +4,9 @@
 #include <QPointer>
 #include <QTimer>
 
+class DesktopNotifier;
 class HotkeyManager;
+class HotkeyNotice;
 class LauncherWindow;
 class QMenu;
 class QSystemTrayIcon;
@@ -44,11 +46,15 @@ private:
     void showTrayIconWhenReady();
     void updateTrayToolTip();
     void flushPendingWrites();
+    void showHotkeyNotice();
+    void chooseLaunchHotkey();
 
     QPointer<QSystemTrayIcon> m_statusItem;
     LauncherWindow *m_launcherWindow = nullptr;
     SettingsWindow *m_settingsWindow = nullptr;
     HotkeyManager *m_hotkeyManager = nullptr;
+    HotkeyNotice *m_hotkeyNotice = nullptr;
+    DesktopNotifier *m_notifier = nullptr;
     QMenu *m_statusMenu = nullptr;
     QTimer m_trayRetry;
     int m_trayAttempts = 0;

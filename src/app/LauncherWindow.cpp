@@ -1,5 +1,6 @@
 #include "app/LauncherWindow.h"
 
+#include "app/HotkeyNoticeBar.h"
 #include "platform/EventTrace.h"
 #include "platform/x11/X11Window.h"
 #include "launcher/LauncherView.h"
@@ -25,6 +26,9 @@ constexpr qreal kCornerRadius = 20;
 constexpr int kResizeBorder = 6;
 constexpr int kFadeInMs = 220;
 constexpr int kFadeOutMs = 150;
+// Below the launcher's header, inset like its other cards.
+constexpr int kNoticeTop = 58;
+constexpr int kNoticeInset = 16;
 const QRect kFallbackScreen(0, 0, 1440, 900);
 
 // The standard ease-out and ease-in timing curves.
@@ -66,6 +70,9 @@ LauncherWindow::LauncherWindow(QWidget *parent)
     layout->addWidget(m_hostingView);
     connect(m_hostingView, &LauncherView::closeRequested, this, &LauncherWindow::animateOut);
     connect(m_hostingView, &LauncherView::settingsRequested, this, &LauncherWindow::settingsRequested);
+    // A child of the view, so that it takes the view's colours.
+    m_hotkeyNotice = new HotkeyNoticeBar(m_hostingView);
+    connect(m_hotkeyNotice, &HotkeyNoticeBar::chooseHotkeyRequested, this, &LauncherWindow::chooseHotkeyRequested);
 
     connect(m_fade, &QPropertyAnimation::finished, this, [this] {
         if (m_hiding) {
@@ -220,6 +227,21 @@ void LauncherWindow::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     updateShape();
+    placeHotkeyNotice();
+}
+
+void LauncherWindow::setHotkeyNotice(const QString &text)
+{
+    m_hotkeyNotice->setText(text);
+    m_hotkeyNotice->setVisible(!text.isEmpty());
+    placeHotkeyNotice();
+    m_hotkeyNotice->raise();
+}
+
+void LauncherWindow::placeHotkeyNotice()
+{
+    const int width = m_hostingView->width() - 2 * kNoticeInset;
+    m_hotkeyNotice->setGeometry(kNoticeInset, kNoticeTop, width, m_hotkeyNotice->heightForWidth(width));
 }
 
 void LauncherWindow::updateShape()

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class HotkeyNoticeBar;
 class LauncherView;
 class QPropertyAnimation;
 
@@ -22,9 +23,15 @@ public:
     void animateIn();
     void animateOut();
 
+    // The notice that the launch hotkey does not work, over the top of the
+    // panel until dismissed; an empty text takes it away.
+    void setHotkeyNotice(const QString &text);
+    HotkeyNoticeBar *hotkeyNotice() const { return m_hotkeyNotice; }
+
 Q_SIGNALS:
     void settingsRequested();
     void quitRequested();
+    void chooseHotkeyRequested();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -38,9 +45,11 @@ private:
     Qt::Edges edgesAt(QPoint position) const;
     void centreOnScreen();
     void updateShape();
+    void placeHotkeyNotice();
 
     LauncherView *m_hostingView;
     QPropertyAnimation *m_fade;
+    HotkeyNoticeBar *m_hotkeyNotice = nullptr;
     bool m_hiding = false;
     bool m_translucent = true;
 };

@@ -14,6 +14,8 @@ inline const QString appTheme = QStringLiteral("appTheme");
 inline const QString cachedOpenRouterModels = QStringLiteral("cachedOpenRouterModels");
 inline const QString hotkeyBinding = QStringLiteral("hotkeyBinding");
 inline const QString screenshotHotkeyBinding = QStringLiteral("screenshotHotkeyBinding");
+// Launch bindings the user was told do not work ("keyCode/modifiers" texts).
+inline const QString hotkeyNoticesShown = QStringLiteral("hotkeyNoticesShown");
 
 inline const QString defaultProvider = QStringLiteral("Gemini");
 inline const QString defaultGeminiModel = QStringLiteral("gemini-3-flash-preview");

@@ -64,6 +64,7 @@ void HotkeyManager::replace(Hotkey hotkey, HotkeyBinding binding)
     const Hotkey other = hotkey == Hotkey::launch ? Hotkey::screenshot : Hotkey::launch;
     if (slot(other).status == Status::sameAsOther || slot(hotkey).status == Status::sameAsOther)
         grab(other);
+    Q_EMIT bindingChanged(hotkey);
 }
 
 void HotkeyManager::unregister()
@@ -140,6 +141,12 @@ QString HotkeyManager::statusText(Hotkey hotkey) const
         return tr("Global hotkeys do not work in this session: bind \"tarnwick %1\" in your desktop's keyboard "
                   "settings.")
             .arg(hotkey == Hotkey::launch ? QStringLiteral("--toggle") : QStringLiteral("--screenshot"));
+    case Status::pending:
+        return {};
+    case Status::declined:
+        return tr("The desktop did not grant %1: choose another combination, or allow it in your desktop's keyboard "
+                  "settings.")
+            .arg(name);
     }
     return {};
 }

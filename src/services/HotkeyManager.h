@@ -28,6 +28,8 @@ public:
         sameAsOther,     // both hotkeys bound alike; the launch hotkey keeps it
         unknownKey,      // the key code names no key on this desktop
         unsupported,     // this session offers no global grabs (Wayland)
+        pending,         // asked the desktop, no answer yet
+        declined,        // the desktop (or the user in its dialog) refused it
     };
     Q_ENUM(Status)
 
@@ -49,6 +51,8 @@ public:
 
 Q_SIGNALS:
     void statusChanged(HotkeyManager::Hotkey hotkey);
+    // update/updateScreenshot replaced the binding (its status is known by then).
+    void bindingChanged(HotkeyManager::Hotkey hotkey);
 
 private:
     struct Slot

@@ -515,6 +515,14 @@ void SettingsView::showHotkeyProblems()
     show(HotkeyManager::Hotkey::screenshot, m_screenshotRecorder, m_screenshotProblem);
 }
 
+void SettingsView::recordLaunchHotkey()
+{
+    if (auto *scroll = findChild<QScrollArea *>())
+        scroll->ensureWidgetVisible(m_launchRecorder);
+    m_launchRecorder->setFocus(Qt::OtherFocusReason);
+    m_launchRecorder->setRecording(true);
+}
+
 // Where the controls a system test clicks are, relative to the window.
 void SettingsView::traceControlPositions()
 {

@@ -51,6 +51,8 @@ public:
 
     HotkeyRecorderView *launchRecorder() const { return m_launchRecorder; }
     HotkeyRecorderView *screenshotRecorder() const { return m_screenshotRecorder; }
+    // Scrolls to the launch hotkey's recorder and starts recording there.
+    void recordLaunchHotkey();
 
     // Asks OpenRouter for its models with the key typed; nothing without a key.
     void fetchModelsIfPossible();

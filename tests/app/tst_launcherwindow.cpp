@@ -1,7 +1,10 @@
 // The launcher panel's fades, hide paths and size limits (offscreen).
+#include "app/HotkeyNoticeBar.h"
 #include "app/LauncherWindow.h"
 #include "platform/NotificationCenter.h"
 
+#include <QLabel>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -13,6 +16,7 @@ private Q_SLOTS:
     void builtHiddenAtItsSize();
     void showDuringFadingHideWins();
     void notificationsAndKeysHide();
+    void hotkeyNoticeLeadsToTheRecorder();
 };
 
 void TestLauncherWindow::builtHiddenAtItsSize()
@@ -69,6 +73,32 @@ void TestLauncherWindow::notificationsAndKeysHide()
     QCOMPARE(quit.size(), 1);
     QTest::keyClick(input, Qt::Key_Escape);
     QTRY_VERIFY(!window.isVisible());
+}
+
+void TestLauncherWindow::hotkeyNoticeLeadsToTheRecorder()
+{
+    LauncherWindow window;
+    QSignalSpy choose(&window, &LauncherWindow::chooseHotkeyRequested);
+    window.setHotkeyNotice(QStringLiteral("Alt+Space is taken by another program."));
+    window.animateIn();
+    HotkeyNoticeBar *notice = window.hotkeyNotice();
+    QVERIFY(notice->isVisible());
+    const QLabel *text = notice->findChild<QLabel *>(QStringLiteral("hotkeyNoticeText"));
+    QCOMPARE(text->text(), QStringLiteral("Alt+Space is taken by another program."));
+    // Over the panel's content, inside its rounded edge, tall enough for its text.
+    QVERIFY(notice->geometry().left() > 0 && notice->geometry().right() < notice->parentWidget()->width());
+    QTRY_VERIFY(text->height() >= text->heightForWidth(text->width()));
+
+    QTest::mouseClick(notice->findChild<QPushButton *>(QStringLiteral("chooseHotkeyButton")), Qt::LeftButton);
+    QCOMPARE(choose.count(), 1);
+    QVERIFY(!notice->isVisible());
+
+    // Told again, then dismissed: nothing is asked for.
+    window.setHotkeyNotice(QStringLiteral("again"));
+    QVERIFY(notice->isVisible());
+    window.setHotkeyNotice({});
+    QVERIFY(!notice->isVisible());
+    QCOMPARE(choose.count(), 1);
 }
 
 QTEST_MAIN(TestLauncherWindow)

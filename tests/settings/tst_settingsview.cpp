@@ -11,6 +11,7 @@
 #include "settings/SettingsView.h"
 #include "settings/SettingsWindow.h"
 #include "support/IsolatedHome.h"
+#include "support/ScriptedHotkeyBackend.h"
 #include "support/LoopbackServer.h"
 
 #include <QApplication>
@@ -29,24 +30,6 @@
 #include <memory>
 
 namespace {
-
-// Stands in for the X server's answers to grabs; the real ones are tried in
-// the system test.
-class ScriptedHotkeyBackend : public HotkeyBackend
-{
-public:
-    QList<HotkeyBinding> takenByOthers;
-    QList<HotkeyBinding> grabbed;
-
-    GrabResult grab(int, HotkeyBinding binding) override
-    {
-        if (takenByOthers.contains(binding))
-            return GrabResult::taken;
-        grabbed << binding;
-        return GrabResult::grabbed;
-    }
-    void release(int) override {}
-};
 
 void clearKeyring()
 {

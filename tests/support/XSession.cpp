@@ -22,7 +22,7 @@ struct Reply
 
 } // namespace
 
-XSession::XSession()
+XSession::XSession(const QString &openboxConfig)
 {
     for (const char *tool : {"Xvfb", "openbox", "xdotool"}) {
         if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty()) {
@@ -62,7 +62,7 @@ XSession::XSession()
     m_windowManager.setProcessEnvironment(env);
     m_windowManager.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_windowManager.start(QStringLiteral("openbox"),
-                          {QStringLiteral("--config-file"), QStringLiteral(OPENBOX_RC), QStringLiteral("--sm-disable")});
+                          {QStringLiteral("--config-file"), openboxConfig, QStringLiteral("--sm-disable")});
     // Openbox is ready once it owns the window manager selection.
     clock.restart();
     const QByteArray selection = "WM_S0";

@@ -16,7 +16,8 @@ struct xcb_connection_t;
 class XSession
 {
 public:
-    XSession();
+    // openboxConfig: Openbox's rc file; the default leaves every key free.
+    explicit XSession(const QString &openboxConfig = QStringLiteral(OPENBOX_RC));
     ~XSession();
 
     // Empty when the session runs; otherwise what is missing.
