@@ -6,19 +6,22 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-void insertInlineMarkdown(QTextCursor &cursor, const QString &text)
+namespace {
+
+void insertRuns(QTextCursor &cursor, const QString &text, const QTextCharFormat &plain, bool keepBlock)
 {
     if (text.isEmpty())
         return;
-    const QFont base = cursor.document()->defaultFont();
-    QTextCharFormat plain;
-    plain.setFont(base);
+    const QFont base = plain.font();
     // One insertion, then the styles over their ranges, in one edit: every
     // separate insertion would lay the paragraph out again.
     cursor.beginEditBlock();
     const QList<InlineRun> runs = parseInlineMarkdown(text);
     const int start = cursor.position();
-    cursor.insertText(inlinePlainText(runs), plain);
+    QString plainText = inlinePlainText(runs);
+    if (keepBlock)
+        plainText.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    cursor.insertText(plainText, plain);
     const int end = cursor.position();
     int position = start;
     for (const InlineRun &run : runs) {
@@ -51,6 +54,20 @@ void insertInlineMarkdown(QTextCursor &cursor, const QString &text)
     }
     cursor.setPosition(end);
     cursor.endEditBlock();
+}
+
+} // namespace
+
+void insertInlineMarkdown(QTextCursor &cursor, const QString &text)
+{
+    QTextCharFormat plain;
+    plain.setFont(cursor.document()->defaultFont());
+    insertRuns(cursor, text, plain, false);
+}
+
+void insertInlineMarkdown(QTextCursor &cursor, const QString &text, const QTextCharFormat &base)
+{
+    insertRuns(cursor, text, base, true);
 }
 
 int stableInlinePrefixLength(const QString &text)

@@ -1,21 +1,16 @@
 #include "content/MessageContent.h"
 
 #include "content/CodeBlockView.h"
-#include "content/ProseView.h"
-#include "ui/LauncherColors.h"
+#include "content/MarkdownTableView.h"
+#include "content/MarkdownView.h"
+
+#include <QTextDocument>
+
+#include <span>
 
 namespace {
 
 constexpr int kSpacing = 8;
-
-bool isBlank(const QString &text)
-{
-    for (QChar c : text) {
-        if (!c.isSpace())
-            return false;
-    }
-    return true;
-}
 
 } // namespace
 
@@ -28,66 +23,140 @@ MessageContent::MessageContent(const QString &raw, bool isUser, QWidget *parent)
 
 void MessageContent::setRaw(const QString &raw)
 {
-    if (raw == m_raw && !m_entries.isEmpty())
+    if (raw == m_raw && !m_parts.isEmpty())
         return;
     // Text that only grew leaves every segment but the last one as it was.
     const bool grew = raw.startsWith(m_raw);
+    const int oldSegments = int(m_segmenter.segments().size());
     m_raw = raw;
-    const QList<ContentSegment> &segments = m_segmenter.update(raw);
-    const int first = grew ? qMax(0, int(m_entries.size()) - 1) : 0;
-    for (int index = first; index < segments.size(); ++index) {
-        const ContentSegment &segment = segments.at(index);
-        if (index < m_entries.size()) {
-            if (reuseEntry(m_entries.at(index), segment))
-                continue;
-            delete m_entries.at(index);
-            m_entries[index] = makeEntry(segment);
-        } else {
-            m_entries.append(makeEntry(segment));
-        }
-    }
-    while (m_entries.size() > segments.size())
-        delete m_entries.takeLast();
-    relayout(first);
+    m_segmenter.update(raw);
+    update(grew ? qMax(0, oldSegments - 1) : 0);
 }
 
-QWidget *MessageContent::makeEntry(const ContentSegment &segment)
+void MessageContent::setStreaming(bool streaming)
+{
+    if (streaming == m_streaming)
+        return;
+    m_streaming = streaming;
+    update(qMax(0, int(m_segmenter.segments().size()) - 1));
+}
+
+void MessageContent::update(int fromSegment)
+{
+    const QList<ContentSegment> &segments = m_segmenter.segments();
+    m_readers.resize(segments.size());
+    for (int index = fromSegment; index < segments.size(); ++index) {
+        if (segments.at(index).isText())
+            m_readers[index].update(segments.at(index).text, m_streaming && index == segments.size() - 1);
+    }
+    int firstPart = 0;
+    while (firstPart < m_parts.size() && m_parts.at(firstPart).segment < fromSegment)
+        ++firstPart;
+    m_parts.resize(firstPart);
+    for (int index = fromSegment; index < segments.size(); ++index)
+        appendParts(index, m_parts);
+
+    for (int index = firstPart; index < m_parts.size(); ++index) {
+        const Part &part = m_parts.at(index);
+        if (index < m_entries.size()) {
+            if (reuseEntry(m_entries.at(index), part))
+                continue;
+            delete m_entries.at(index);
+            m_entries[index] = makeEntry(part);
+        } else {
+            m_entries.append(makeEntry(part));
+        }
+    }
+    while (m_entries.size() > m_parts.size())
+        delete m_entries.takeLast();
+    relayout(firstPart);
+}
+
+void MessageContent::appendParts(int segment, QList<Part> &parts) const
+{
+    const ContentSegment &content = m_segmenter.segments().at(segment);
+    if (content.isCode()) {
+        parts.append({Part::Kind::Code, segment, 0, 0});
+        return;
+    }
+    const QList<MarkdownBlock> &blocks = m_readers.at(segment).blocks();
+    int start = 0;
+    for (int index = 0; index <= blocks.size(); ++index) {
+        const bool table = index < blocks.size() && blocks.at(index).kind == MarkdownBlock::Kind::Table;
+        if ((table || index == blocks.size()) && index > start)
+            parts.append({Part::Kind::Prose, segment, start, index});
+        if (table) {
+            parts.append({Part::Kind::Table, segment, index, index + 1});
+            start = index + 1;
+        }
+    }
+}
+
+QWidget *MessageContent::makeEntry(const Part &part)
 {
     QWidget *entry = nullptr;
-    if (segment.isCode()) {
+    if (part.kind == Part::Kind::Code) {
+        const ContentSegment &segment = m_segmenter.segments().at(part.segment);
         auto *block = new CodeBlockView(segment.lang, segment.body, this);
         connect(block, &CodeBlockView::contentSizeChanged, this, [this, block] {
-            relayout(m_entries.indexOf(block));
+            relayout(int(m_entries.indexOf(block)));
         });
-        block->show();
         entry = block;
+    } else if (part.kind == Part::Kind::Table) {
+        auto *table = new MarkdownTableView(this);
+        connect(table, &MarkdownTableView::contentSizeChanged, this, [this, table] {
+            relayout(int(m_entries.indexOf(table)));
+        });
+        entry = table;
     } else {
-        auto *prose = new ProseView(this);
+        auto *prose = new MarkdownView(this);
         if (m_isUser) {
             QPalette white = prose->palette();
             white.setColor(QPalette::Text, Qt::white);
             prose->setPalette(white);
         }
-        prose->setRawText(segment.text);
-        prose->setVisible(!isBlank(segment.text));
+        if (m_layoutWidth > 0)
+            prose->setLayoutWidth(m_layoutWidth);
         entry = prose;
     }
+    feed(entry, part);
+    entry->show();
     return entry;
 }
 
-bool MessageContent::reuseEntry(QWidget *entry, const ContentSegment &segment)
+bool MessageContent::reuseEntry(QWidget *entry, const Part &part)
 {
-    if (auto *prose = qobject_cast<ProseView *>(entry); prose && !segment.isCode()) {
-        prose->setRawText(segment.text);
-        prose->setVisible(!isBlank(segment.text));
-        return true;
+    if (part.kind == Part::Kind::Code) {
+        auto *block = qobject_cast<CodeBlockView *>(entry);
+        const ContentSegment &segment = m_segmenter.segments().at(part.segment);
+        if (!block || block->lang() != segment.lang)
+            return false;
+    } else if (part.kind == Part::Kind::Table) {
+        if (!qobject_cast<MarkdownTableView *>(entry))
+            return false;
+    } else if (!qobject_cast<MarkdownView *>(entry)) {
+        return false;
     }
-    auto *block = qobject_cast<CodeBlockView *>(entry);
-    if (block && segment.isCode() && block->lang() == segment.lang) {
-        block->setCodeBody(segment.body);
-        return true;
+    feed(entry, part);
+    return true;
+}
+
+void MessageContent::feed(QWidget *entry, const Part &part)
+{
+    if (part.kind == Part::Kind::Code) {
+        static_cast<CodeBlockView *>(entry)->setCodeBody(m_segmenter.segments().at(part.segment).body);
+        return;
     }
-    return false;
+    const MarkdownBlockReader &reader = m_readers.at(part.segment);
+    if (part.kind == Part::Kind::Table) {
+        static_cast<MarkdownTableView *>(entry)->setTable(reader.blocks().at(part.first));
+        return;
+    }
+    const std::span<const MarkdownBlock> all(reader.blocks().constData(), size_t(reader.blocks().size()));
+    const int settled = qBound(0, reader.settledCount() - part.first, part.end - part.first);
+    const qint64 identity = (qint64(part.segment) << 40) | (qint64(reader.generation() & 0xffff) << 24) | part.first;
+    static_cast<MarkdownView *>(entry)->setBlocks(all.subspan(size_t(part.first), size_t(part.end - part.first)),
+                                                  settled, identity);
 }
 
 int MessageContent::entryHeight(QWidget *entry) const
@@ -102,9 +171,16 @@ void MessageContent::setLayoutWidth(int width)
     if (width == m_layoutWidth)
         return;
     m_layoutWidth = width;
-    for (QWidget *entry : std::as_const(m_entries)) {
-        if (auto *prose = qobject_cast<ProseView *>(entry))
-            prose->setLayoutWidth(width);
+    for (int index = 0; index < m_entries.size(); ++index) {
+        auto *prose = qobject_cast<MarkdownView *>(m_entries.at(index));
+        if (!prose)
+            continue;
+        prose->setLayoutWidth(width);
+        // Paragraphs split where their lines broke at the old width join again.
+        if (prose->hasSplitParagraphs()) {
+            prose->invalidate();
+            feed(prose, m_parts.at(index));
+        }
     }
     relayout(0);
 }
@@ -113,14 +189,28 @@ int MessageContent::idealWidth() const
 {
     int ideal = 0;
     for (QWidget *entry : m_entries) {
-        if (entry->isHidden())
-            continue;
         if (auto *prose = qobject_cast<ProseView *>(entry))
             ideal = qMax(ideal, prose->idealWidth());
+        else if (auto *table = qobject_cast<MarkdownTableView *>(entry))
+            ideal = qMax(ideal, table->idealWidth());
         else
             ideal = qMax(ideal, static_cast<CodeBlockView *>(entry)->idealWidth());
     }
     return qMin(ideal, m_layoutWidth);
+}
+
+QString MessageContent::plainText() const
+{
+    QStringList parts;
+    for (QWidget *entry : m_entries) {
+        if (auto *prose = qobject_cast<ProseView *>(entry))
+            parts.append(prose->document()->toPlainText());
+        else if (auto *table = qobject_cast<MarkdownTableView *>(entry))
+            parts.append(table->grid()->document()->toPlainText());
+        else
+            parts.append(static_cast<CodeBlockView *>(entry)->codeBody());
+    }
+    return parts.join(QLatin1Char('\n'));
 }
 
 void MessageContent::relayout(int from)
@@ -130,13 +220,8 @@ void MessageContent::relayout(int from)
     m_tops.resize(m_entries.size());
     int y = 0;
     if (from > 0 && from <= m_entries.size()) {
-        // Entries before `from` keep their place; continue below the last shown one.
-        for (int index = from - 1; index >= 0; --index) {
-            if (!m_entries.at(index)->isHidden()) {
-                y = m_tops.at(index) + m_entries.at(index)->height() + kSpacing;
-                break;
-            }
-        }
+        // Entries before `from` keep their place.
+        y = m_tops.at(from - 1) + m_entries.at(from - 1)->height() + kSpacing;
     } else {
         from = 0;
     }
@@ -145,8 +230,6 @@ void MessageContent::relayout(int from)
         if (auto *prose = qobject_cast<ProseView *>(entry))
             prose->setLayoutWidth(m_layoutWidth);
         m_tops[index] = y;
-        if (entry->isHidden())
-            continue;
         const int height = entryHeight(entry);
         entry->setGeometry(0, y, m_layoutWidth, height);
         y += height + kSpacing;

@@ -94,12 +94,12 @@ void MessageBubble::syncChildren()
             m_userText->setRawText(m_message.content);
         } else {
             if (!m_content) {
-                m_content = new MessageContent(m_message.content, false, this);
+                m_content = new MessageContent(QString(), false, this);
                 connect(m_content, &MessageContent::contentSizeChanged, this, &MessageBubble::contentChanged);
                 m_content->show();
-            } else {
-                m_content->setRaw(m_message.content);
             }
+            m_content->setStreaming(m_message.isStreaming);
+            m_content->setRaw(m_message.content);
         }
     }
     if (m_userText)

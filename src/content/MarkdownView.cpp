@@ -1,0 +1,300 @@
+#include "content/MarkdownView.h"
+
+#include "content/InlineRendering.h"
+#include "ui/LauncherColors.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <QTextList>
+
+namespace {
+
+// Long paragraphs are read for inline Markdown in pieces of at least this many
+// characters, each ending at a space or line break, so a streamed paragraph
+// costs its last piece; a piece is laid out again only while it is the last.
+constexpr qsizetype kPieceLength = 2048;
+// A paragraph block longer than this is split at a line start, so appending
+// lays out only the lines after it.
+constexpr int kSplitLength = 4096;
+
+constexpr int kIndentWidth = 26;
+constexpr int kQuoteIndent = 14;
+
+qsizetype pieceEnd(const QString &text, qsizetype from)
+{
+    if (text.size() - from <= kPieceLength)
+        return text.size();
+    for (qsizetype index = from + kPieceLength; index < text.size(); ++index) {
+        const QChar c = text.at(index);
+        if (c == QLatin1Char(' ') || c == QLatin1Char('\n'))
+            return index + 1;
+    }
+    return text.size();
+}
+
+int quoteDepth(const MarkdownBlock &block)
+{
+    int depth = 0;
+    for (const MarkdownContainer &container : block.containers)
+        depth += container.kind == MarkdownContainer::Kind::Quote ? 1 : 0;
+    return depth;
+}
+
+int listDepth(const MarkdownBlock &block)
+{
+    return int(block.containers.size()) - quoteDepth(block);
+}
+
+const MarkdownContainer *innermostItem(const MarkdownBlock &block)
+{
+    for (auto it = block.containers.crbegin(); it != block.containers.crend(); ++it) {
+        if (it->kind == MarkdownContainer::Kind::ListItem)
+            return &*it;
+    }
+    return nullptr;
+}
+
+// Space above a block, from what came before it.
+int spaceAbove(const MarkdownBlock &block, const MarkdownBlock *previous)
+{
+    if (!previous)
+        return 0;
+    if (block.kind == MarkdownBlock::Kind::Heading)
+        return block.level <= 2 ? 14 : 10;
+    if (previous->kind == MarkdownBlock::Kind::Heading)
+        return 6;
+    if (innermostItem(block) && innermostItem(*previous))
+        return 3;
+    return 9;
+}
+
+qreal headingScale(int level)
+{
+    switch (level) {
+    case 1: return 1.5;
+    case 2: return 1.3;
+    case 3: return 1.15;
+    default: return 1.0;
+    }
+}
+
+bool sameLeaf(const MarkdownBlock &a, const MarkdownBlock &b)
+{
+    return a.kind == b.kind && a.level == b.level && a.containers == b.containers && a.firstInItem == b.firstInItem;
+}
+
+} // namespace
+
+MarkdownView::MarkdownView(QWidget *parent)
+    : ProseView(parent)
+{
+    document()->setIndentWidth(kIndentWidth);
+}
+
+void MarkdownView::removeFrom(int position)
+{
+    QTextCursor cursor(document());
+    cursor.setPosition(position);
+    cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+}
+
+void MarkdownView::setBlocks(std::span<const MarkdownBlock> blocks, int settled, qint64 identity)
+{
+    settled = qBound(0, settled, int(blocks.size()));
+    if (identity != m_identity || int(blocks.size()) < m_doneCount) {
+        m_identity = identity;
+        document()->clear();
+        m_doneCount = 0;
+        m_doneEnd = 0;
+        m_tail.clear();
+        m_pieceEnd = -1;
+        m_hasSplits = false;
+        m_lists.clear();
+    }
+    // Nothing new since the last time?
+    if (int(blocks.size()) == m_doneCount + m_tail.size() &&
+        std::equal(m_tail.cbegin(), m_tail.cend(), blocks.begin() + m_doneCount))
+        return;
+
+    QTextCursor cursor(document());
+    cursor.beginEditBlock();
+    int index = m_doneCount;
+    const MarkdownBlock *first = index < int(blocks.size()) ? &blocks[index] : nullptr;
+    const bool grewInPlace = first && !m_tail.isEmpty() && m_pieceEnd >= 0 && sameLeaf(m_tail.first(), *first) &&
+                             first->text.startsWith(m_tail.first().text);
+    if (grewInPlace) {
+        // The first open paragraph grew: keep its settled pieces.
+        removeFrom(m_pieceEnd);
+        cursor.setPosition(m_pieceEnd);
+        const bool tracking = index == settled;
+        insertPieces(cursor, first->text, m_pieceRaw, m_pieceFormat, tracking);
+        if (!tracking)
+            m_pieceEnd = -1;
+        if (index + 1 == settled)
+            m_doneEnd = cursor.position();
+        ++index;
+    } else if (m_doneEnd == 0) {
+        document()->clear();
+        m_lists.clear();
+        m_pieceEnd = -1;
+    } else {
+        removeFrom(m_doneEnd);
+        cursor.setPosition(m_doneEnd);
+        m_pieceEnd = -1;
+    }
+    for (; index < int(blocks.size()); ++index) {
+        const MarkdownBlock *previous = index > 0 ? &blocks[index - 1] : nullptr;
+        renderBlock(cursor, blocks[index], previous, index == 0, index == settled);
+        if (index + 1 == settled)
+            m_doneEnd = cursor.position();
+    }
+    m_doneCount = settled;
+    m_tail = QList<MarkdownBlock>(blocks.begin() + settled, blocks.end());
+    cursor.endEditBlock();
+    if (m_pieceEnd >= 0)
+        splitLongBlock(cursor);
+    Q_EMIT contentSizeChanged();
+}
+
+void MarkdownView::renderBlock(QTextCursor &cursor, const MarkdownBlock &block, const MarkdownBlock *previous,
+                               bool first, bool trackPieces)
+{
+    QTextBlockFormat format;
+    format.setTopMargin(spaceAbove(block, previous));
+    const int quotes = quoteDepth(block);
+    format.setLeftMargin(quotes * kQuoteIndent);
+    format.setProperty(kQuoteDepthProperty, quotes);
+    if (block.kind == MarkdownBlock::Kind::Rule)
+        format.setProperty(QTextFormat::BlockTrailingHorizontalRulerWidth, QTextLength(QTextLength::PercentageLength, 100));
+    const MarkdownContainer *item = innermostItem(block);
+    if (item && !block.firstInItem)
+        format.setIndent(listDepth(block));
+    if (item && block.firstInItem && item->task != MarkdownContainer::Task::None)
+        format.setMarker(item->task == MarkdownContainer::Task::Done ? QTextBlockFormat::MarkerType::Checked
+                                                                      : QTextBlockFormat::MarkerType::Unchecked);
+
+    QTextCharFormat text;
+    QFont font = document()->defaultFont();
+    if (block.kind == MarkdownBlock::Kind::Heading) {
+        font.setPixelSize(qRound(font.pixelSize() * headingScale(block.level)));
+        font.setWeight(QFont::DemiBold);
+    }
+    text.setFont(font);
+    if (quotes > 0)
+        text.setForeground(LauncherColors::of(this).secondary);
+
+    if (first && cursor.position() == 0) {
+        cursor.setBlockFormat(format);
+        cursor.setBlockCharFormat(text);
+    } else {
+        cursor.insertBlock(format, text);
+    }
+    if (item && block.firstInItem && item->ordered) {
+        // The number as written, hanging before the text (so a list that
+        // carries on after a code block keeps its numbers).
+        const QString marker = QStringLiteral("%1. ").arg(item->number);
+        QTextBlockFormat hanging = cursor.blockFormat();
+        hanging.setIndent(listDepth(block) - 1);
+        hanging.setLeftMargin(hanging.leftMargin() + kIndentWidth);
+        hanging.setTextIndent(-QFontMetricsF(font).horizontalAdvance(marker));
+        cursor.setBlockFormat(hanging);
+        cursor.insertText(marker, text);
+    } else if (item && block.firstInItem) {
+        listFor(cursor, block)->add(cursor.block());
+    }
+    if (block.kind == MarkdownBlock::Kind::Paragraph || block.kind == MarkdownBlock::Kind::Heading) {
+        if (trackPieces) {
+            m_pieceRaw = 0;
+            m_pieceEnd = cursor.position();
+            m_pieceFormat = text;
+        }
+        insertPieces(cursor, block.text, 0, text, trackPieces);
+    }
+}
+
+void MarkdownView::insertPieces(QTextCursor &cursor, const QString &text, qsizetype from, const QTextCharFormat &base,
+                                bool trackPieces)
+{
+    while (from < text.size()) {
+        const qsizetype end = pieceEnd(text, from);
+        insertInlineMarkdown(cursor, text.sliced(from, end - from), base);
+        from = end;
+        // A piece followed by more text is final.
+        if (trackPieces && end < text.size()) {
+            m_pieceRaw = end;
+            m_pieceEnd = cursor.position();
+        }
+    }
+}
+
+QTextList *MarkdownView::listFor(QTextCursor &cursor, const MarkdownBlock &block)
+{
+    const MarkdownContainer *item = innermostItem(block);
+    QPointer<QTextList> &list = m_lists[item->listId];
+    if (list && list->count() > 0)
+        return list;
+    QTextListFormat format;
+    const int depth = listDepth(block);
+    static const QTextListFormat::Style bullets[] = {QTextListFormat::ListDisc, QTextListFormat::ListCircle,
+                                                     QTextListFormat::ListSquare};
+    format.setStyle(bullets[(depth - 1) % 3]);
+    format.setIndent(depth);
+    list = cursor.createList(format);
+    return list;
+}
+
+void MarkdownView::splitLongBlock(QTextCursor &cursor)
+{
+    QTextBlock block = document()->findBlock(m_pieceEnd);
+    if (block.length() < kSplitLength || m_pieceEnd <= block.position())
+        return;
+    document()->documentLayout()->blockBoundingRect(block); // lays it out
+    const QTextLayout *layout = block.layout();
+    const QTextLine line = layout->lineForTextPosition(m_pieceEnd - block.position());
+    if (!line.isValid() || line.textStart() == 0)
+        return;
+    // The lines before stay broken as they are: split there, keeping the look.
+    QTextBlockFormat format = block.blockFormat();
+    format.setTopMargin(0);
+    format.setProperty(kContinuationProperty, true);
+    format.clearProperty(QTextFormat::BlockMarker);
+    if (block.textList())
+        format.setIndent(block.textList()->format().indent());
+    format.setObjectIndex(-1);
+    cursor.setPosition(block.position() + line.textStart());
+    cursor.insertBlock(format, block.charFormat());
+    ++m_pieceEnd;
+    m_hasSplits = true;
+}
+
+void MarkdownView::paintEvent(QPaintEvent *event)
+{
+    ProseView::paintEvent(event);
+    // Quote bars beside the blocks on screen.
+    QPainter painter(viewport());
+    const QColor bar = LauncherColors::of(this).secondary;
+    const QAbstractTextDocumentLayout *layout = document()->documentLayout();
+    const int top = event->rect().top();
+    const int bottom = event->rect().bottom();
+    QTextBlock block = document()->findBlock(layout->hitTest(QPointF(0, top), Qt::FuzzyHit));
+    for (; block.isValid(); block = block.next()) {
+        const QRectF rect = layout->blockBoundingRect(block);
+        if (rect.top() > bottom)
+            break;
+        const int depth = block.blockFormat().intProperty(kQuoteDepthProperty);
+        for (int level = 0; level < depth; ++level) {
+            QColor colour = bar;
+            colour.setAlphaF(0.45f);
+            painter.fillRect(QRectF(level * kQuoteIndent + 1, rect.top() + block.blockFormat().topMargin(), 3,
+                                    rect.height() - block.blockFormat().topMargin()),
+                             colour);
+        }
+    }
+}

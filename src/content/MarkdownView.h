@@ -1,0 +1,59 @@
+#pragma once
+
+#include "content/ProseView.h"
+#include "text/MarkdownBlock.h"
+
+#include <QHash>
+#include <QPointer>
+
+#include <span>
+
+class QTextCursor;
+class QTextList;
+
+// Selectable prose laid out as a document: paragraphs, headings, lists with
+// hanging markers, task boxes, quotes with a bar and rules, in one text
+// document so a selection runs across them. While an answer streams only what
+// changed is laid out again: blocks that settled stay, and a long paragraph
+// keeps its settled pieces and the lines already broken.
+class MarkdownView : public ProseView
+{
+    Q_OBJECT
+
+public:
+    explicit MarkdownView(QWidget *parent = nullptr);
+
+    // Shows `blocks`; the first `settled` of them no longer change while the
+    // text grows. `identity` names where the blocks come from: another one
+    // renders from the top.
+    void setBlocks(std::span<const MarkdownBlock> blocks, int settled, qint64 identity);
+    // Renders from the top at the next setBlocks (after a width change, say).
+    void invalidate() { m_identity = -1; }
+    bool hasSplitParagraphs() const { return m_hasSplits; }
+
+    // Blocks that carry on a paragraph split for layout, and the quote depth of a block.
+    static constexpr int kContinuationProperty = 0x100100;
+    static constexpr int kQuoteDepthProperty = 0x100101;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void renderBlock(QTextCursor &cursor, const MarkdownBlock &block, const MarkdownBlock *previous, bool first,
+                     bool trackPieces);
+    void insertPieces(QTextCursor &cursor, const QString &text, qsizetype from, const QTextCharFormat &base,
+                      bool trackPieces);
+    void splitLongBlock(QTextCursor &cursor);
+    QTextList *listFor(QTextCursor &cursor, const MarkdownBlock &block);
+    void removeFrom(int position);
+
+    qint64 m_identity = -1;
+    int m_doneCount = 0;         // blocks rendered for good
+    int m_doneEnd = 0;           // document position after them
+    QList<MarkdownBlock> m_tail; // blocks rendered after those, as they were
+    qsizetype m_pieceRaw = 0;    // of m_tail's first block: text rendered for good
+    int m_pieceEnd = -1;         // and where its rendering ends (-1: none)
+    QTextCharFormat m_pieceFormat;
+    bool m_hasSplits = false;
+    QHash<int, QPointer<QTextList>> m_lists;
+};
