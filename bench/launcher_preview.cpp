@@ -1,6 +1,6 @@
 // Shows the launcher view in a 700 by 540 frameless window in one of its
 // states, for looking at it: launcher_preview STATE [System|Light|Dark]
-// with STATE one of empty, stream, thinking, error, sidebar.
+// with STATE one of empty, stream, thinking, error, sidebar, document.
 
 #include "store/Conversation.h"
 #include "store/ConversationStore.h"
@@ -48,6 +48,36 @@ print("fib(10) = " + str(fib(10)))
 
 The function calls itself twice, so its cost grows quickly. A long line follows to show that code blocks scroll sideways rather than wrap)";
 
+// Every block kind an answer may hold.
+const char *kDocument = R"(# Setting up the build
+## Before you start
+Read the steps once; each takes a minute.
+
+1. Install the **compiler** and `cmake`
+2. Configure:
+   - on Debian: `apt install g++`
+   - on *other* systems, see [the guide](https://example.org)
+     1. nested numbers
+3. Build it
+
+- [x] parse the answer
+- [ ] render every block
+
+> **Note:** a quote keeps its bar,
+> even over two lines.
+> > and nests
+
+| Option | Default | Meaning |
+|:--|:-:|--:|
+| `-v` | off | more **output** |
+| `--jobs` | 2 | builds at once, on every core the machine offers you |
+
+---
+Setext heading
+--------------
+Last line with a hard  
+break.)";
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -61,7 +91,7 @@ int main(int argc, char *argv[])
     Panel panel;
     panel.setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     panel.setAttribute(Qt::WA_TranslucentBackground);
-    panel.resize(700, 540);
+    panel.resize(700, state == QLatin1String("document") ? 1040 : 540);
     auto *layout = new QVBoxLayout(&panel);
     layout->setContentsMargins(0, 0, 0, 0);
     auto *view = new LauncherView(defaults, home.path() + QStringLiteral("/conversations.json"), &panel);
@@ -73,6 +103,9 @@ int main(int argc, char *argv[])
     if (state == QLatin1String("stream")) {
         vm.setMessages({question, ChatMessage(Role::Assistant, QString::fromUtf8(kAnswer).append(QString(80, QLatin1Char('.'))),
                                               std::nullopt, QStringLiteral("image/png"), true)});
+    } else if (state == QLatin1String("document")) {
+        vm.setMessages({ChatMessage(Role::User, QStringLiteral("How do I build it? # stays literal")),
+                        ChatMessage(Role::Assistant, QString::fromUtf8(kDocument))});
     } else if (state == QLatin1String("thinking")) {
         vm.setMessages({question, ChatMessage(Role::Assistant, QString(), std::nullopt, QStringLiteral("image/png"), true)});
     } else if (state == QLatin1String("error")) {

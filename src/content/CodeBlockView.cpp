@@ -1,5 +1,6 @@
 #include "content/CodeBlockView.h"
 
+#include "content/HoverScrollBar.h"
 #include "content/SyntaxColoredCodeView.h"
 #include "ui/LauncherColors.h"
 #include "ui/SymbolIcon.h"
@@ -76,6 +77,7 @@ CodeBlockView::CodeBlockView(const QString &lang, const QString &codeBody, QWidg
     , m_label(new QLabel(lang.isEmpty() ? QStringLiteral("code") : lang, this))
     , m_copyButton(new CopyButton(this))
     , m_code(new SyntaxColoredCodeView(codeBody, lang, this))
+    , m_bar(new HoverScrollBar(m_code, this))
 {
     QFont labelFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     labelFont.setPixelSize(10);
@@ -147,6 +149,8 @@ void CodeBlockView::resizeEvent(QResizeEvent *)
     m_copyButton->setGeometry(kPadX + label.width() + kHeaderSpacing, (header - button.height()) / 2, button.width(),
                               button.height());
     m_code->setGeometry(kPadX, header + kCodePadY, qMax(1, width() - kPadX * 2), m_code->contentHeight());
+    // The sideways bar sits in the bottom padding, shown on hover.
+    m_bar->setGeometry(kPadX, height() - kCodePadY + 1, qMax(1, width() - kPadX * 2), HoverScrollBar::kThickness);
 }
 
 void CodeBlockView::paintEvent(QPaintEvent *)

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class HoverScrollBar;
 class QAbstractButton;
 class QLabel;
 class SyntaxColoredCodeView;
@@ -20,6 +21,8 @@ public:
     void setCodeBody(const QString &codeBody);
     bool copied() const { return m_copied; }
     QAbstractButton *copyButton() const { return m_copyButton; }
+    SyntaxColoredCodeView *codeView() const { return m_code; }
+    HoverScrollBar *sidewaysBar() const { return m_bar; }
 
     int idealWidth() const;
     int heightForWidth(int width) const override;
@@ -44,4 +47,5 @@ private:
     QLabel *m_label;
     QAbstractButton *m_copyButton;
     SyntaxColoredCodeView *m_code;
+    HoverScrollBar *m_bar;
 };

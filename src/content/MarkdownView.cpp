@@ -101,8 +101,13 @@ void MarkdownView::removeFrom(int position)
 {
     QTextCursor cursor(document());
     cursor.setPosition(position);
+    // Joining blocks hands the kept block the looks of the removed one: put its own back.
+    const QTextBlockFormat format = cursor.blockFormat();
+    const QTextCharFormat charFormat = cursor.blockCharFormat();
     cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
+    cursor.setBlockFormat(format);
+    cursor.setBlockCharFormat(charFormat);
 }
 
 void MarkdownView::setBlocks(std::span<const MarkdownBlock> blocks, int settled, qint64 identity)
@@ -284,17 +289,19 @@ void MarkdownView::paintEvent(QPaintEvent *event)
     const int top = event->rect().top();
     const int bottom = event->rect().bottom();
     QTextBlock block = document()->findBlock(layout->hitTest(QPointF(0, top), Qt::FuzzyHit));
+    if (block.previous().isValid())
+        block = block.previous();
     for (; block.isValid(); block = block.next()) {
         const QRectF rect = layout->blockBoundingRect(block);
         if (rect.top() > bottom)
             break;
         const int depth = block.blockFormat().intProperty(kQuoteDepthProperty);
+        const int above = block.previous().isValid() ? block.previous().blockFormat().intProperty(kQuoteDepthProperty) : 0;
         for (int level = 0; level < depth; ++level) {
-            QColor colour = bar;
-            colour.setAlphaF(0.45f);
-            painter.fillRect(QRectF(level * kQuoteIndent + 1, rect.top() + block.blockFormat().topMargin(), 3,
-                                    rect.height() - block.blockFormat().topMargin()),
-                             colour);
+            // A bar runs on through the gap above when the block before is in the same quote.
+            const qreal gap = level < above ? block.blockFormat().topMargin() : 0;
+            painter.fillRect(QRectF(level * kQuoteIndent + 1, rect.top() - gap, 3, rect.height() + gap),
+                             withOpacity(bar, 0.45));
         }
     }
 }

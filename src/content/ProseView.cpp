@@ -3,7 +3,9 @@
 #include "content/InlineRendering.h"
 
 #include <QDesktopServices>
+#include <QMimeData>
 #include <QMouseEvent>
+#include <QTextDocumentFragment>
 #include <QScrollBar>
 #include <QUrl>
 #include <QTextDocument>
@@ -110,4 +112,11 @@ void ProseView::wheelEvent(QWheelEvent *event)
 {
     // Never scrolls itself: the conversation scrolls.
     event->ignore();
+}
+
+QMimeData *ProseView::createMimeDataFromSelection() const
+{
+    auto *data = new QMimeData;
+    data->setText(textCursor().selection().toPlainText());
+    return data;
 }

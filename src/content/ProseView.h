@@ -20,6 +20,8 @@ public:
     int layoutWidth() const { return m_layoutWidth; }
     int idealWidth() const;
     int contentHeight() const;
+    // What copying the selection puts on the clipboard: its plain text only.
+    QMimeData *mimeDataOfSelection() const { return createMimeDataFromSelection(); }
 
 Q_SIGNALS:
     void contentSizeChanged();
@@ -27,6 +29,7 @@ Q_SIGNALS:
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
+    QMimeData *createMimeDataFromSelection() const override;
 
 private:
     void render(int from);

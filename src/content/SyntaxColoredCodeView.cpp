@@ -1,5 +1,7 @@
 #include "content/SyntaxColoredCodeView.h"
 
+#include "content/HoverScrollBar.h"
+
 #include <QFontDatabase>
 #include <QTextCharFormat>
 #include <QScrollBar>
@@ -55,6 +57,11 @@ void SyntaxColoredCodeView::setCode(const QString &code)
     m_code = code;
     recolourFrom(grew ? m_colorer.changedFrom() : 0);
     cursor.endEditBlock();
+    // The caret, pushed along by the insertion, would pull the view to the end of the lines.
+    if (!textCursor().hasSelection()) {
+        QTextCursor start(document());
+        setTextCursor(start);
+    }
     Q_EMIT contentSizeChanged();
 }
 
@@ -100,11 +107,7 @@ int SyntaxColoredCodeView::contentHeight() const
 
 void SyntaxColoredCodeView::wheelEvent(QWheelEvent *event)
 {
-    // Sideways scrolling belongs to the block; up and down to the conversation.
-    if (qAbs(event->angleDelta().x()) > qAbs(event->angleDelta().y()) ||
-        (event->modifiers() & Qt::ShiftModifier)) {
-        QTextEdit::wheelEvent(event);
-        return;
-    }
-    event->ignore();
+    // Sideways (or with Shift) scrolling belongs to the block; up and down to the conversation.
+    if (!scrollSideways(this, event))
+        event->ignore();
 }

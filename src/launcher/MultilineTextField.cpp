@@ -12,12 +12,14 @@ MultilineTextField::MultilineTextField(QWidget *parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    setTabChangesFocus(true);
+    // Tab is the text's own: it inserts a tab.
+    setTabChangesFocus(false);
     setAutoFillBackground(false);
     viewport()->setAutoFillBackground(false);
     QFont font = this->font();
     font.setPixelSize(14);
     setFont(font);
+    setTabStopDistance(QFontMetricsF(font).horizontalAdvance(QLatin1Char(' ')) * 4);
     document()->setDocumentMargin(0);
     setViewportMargins(0, 2, 0, 2);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);

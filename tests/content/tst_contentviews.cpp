@@ -1,10 +1,13 @@
 #include "content/CodeBlockView.h"
+#include "content/HoverScrollBar.h"
 #include "content/MessageContent.h"
 #include "content/ProseView.h"
 #include "content/SyntaxColoredCodeView.h"
 #include "text/SyntaxColoring.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QScrollBar>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
@@ -78,6 +81,7 @@ private Q_SLOTS:
     void streamingTouchesOnlyTheLastEntry();
     void blankMessagesShowNothing();
     void codeBlockLabelAndCopy();
+    void wideCodeScrollsSideways();
 };
 
 void TestContentViews::streamedProseLooksLikeOnePass_data()
@@ -145,7 +149,7 @@ void TestContentViews::streamingTouchesOnlyTheLastEntry()
     QCOMPARE(entries.size(), 5);
     QCOMPARE(qobject_cast<CodeBlockView *>(entries.at(1))->codeBody(), QStringLiteral("print(1)"));
     QCOMPARE(qobject_cast<CodeBlockView *>(entries.at(3))->codeBody(), QStringLiteral("raw"));
-    QCOMPARE(qobject_cast<ProseView *>(entries.at(4))->rawText(), QStringLiteral("End"));
+    QCOMPARE(qobject_cast<ProseView *>(entries.at(4))->toPlainText(), QStringLiteral("End"));
     QVERIFY(content.contentHeight() > 0);
 }
 
@@ -174,6 +178,37 @@ void TestContentViews::codeBlockLabelAndCopy()
     QCOMPARE(block.copyButton()->text(), QStringLiteral("Copied!"));
     QTRY_COMPARE_WITH_TIMEOUT(block.copyButton()->text(), QStringLiteral("Copy"), 4000);
     QVERIFY(!block.copied());
+}
+
+void TestContentViews::wideCodeScrollsSideways()
+{
+    CodeBlockView block(QStringLiteral("sh"), QStringLiteral("echo ") + QString(300, QLatin1Char('x')));
+    block.resize(240, block.heightForWidth(240));
+    block.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&block));
+    QScrollBar *own = block.codeView()->horizontalScrollBar();
+    QVERIFY(own->maximum() > 0);
+    QCOMPARE(own->value(), 0); // shows the start of the lines, not the end
+    // The bar shows while the pointer is over the block.
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&block, &leave);
+    QVERIFY(block.sidewaysBar()->isHidden());
+    QEnterEvent enter(QPointF(20, 20), QPointF(20, 20), block.mapToGlobal(QPointF(20, 20)));
+    QApplication::sendEvent(&block, &enter);
+    QVERIFY(block.sidewaysBar()->isVisible());
+    QVERIFY(block.sidewaysBar()->geometry().bottom() < block.height());
+    // Shift with the wheel scrolls sideways; the plain wheel is left to the conversation.
+    QWheelEvent plain(QPointF(20, 40), block.mapToGlobal(QPointF(20, 40)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(block.codeView()->viewport(), &plain);
+    QCOMPARE(own->value(), 0);
+    QWheelEvent shifted(QPointF(20, 40), block.mapToGlobal(QPointF(20, 40)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                        Qt::ShiftModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(block.codeView()->viewport(), &shifted);
+    QVERIFY(own->value() > 0);
+    QCOMPARE(block.sidewaysBar()->value(), own->value());
+    QApplication::sendEvent(&block, &leave);
+    QVERIFY(block.sidewaysBar()->isHidden());
 }
 
 QTEST_MAIN(TestContentViews)

@@ -19,6 +19,7 @@ private Q_SLOTS:
     void pastedStyledTextArrivesPlain();
     void editingShortcutsWorkAndLauncherShortcutsPassThrough();
     void growsBetweenItsLimits();
+    void tabIsTypedNotAFocusMove();
 };
 
 void TestInputField::returnSubmitsWithoutBreakingTheLine()
@@ -131,6 +132,27 @@ void TestInputField::growsBetweenItsLimits()
     QVERIFY(three > 28 && three < 120);
     field.setText(QString(QStringLiteral("line\n")).repeated(40));
     QCOMPARE(field.sizeHint().height(), 120);
+}
+
+void TestInputField::tabIsTypedNotAFocusMove()
+{
+    QWidget window;
+    auto *field = new MultilineTextField(&window);
+    auto *next = new MultilineTextField(&window);
+    next->move(0, 100);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    field->setFocus();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTRY_VERIFY(field->hasFocus());
+    field->setText(QStringLiteral("ab"));
+    QTextCursor caret = field->textCursor();
+    caret.setPosition(1);
+    field->setTextCursor(caret);
+    QTest::keyClick(field, Qt::Key_Tab);
+    QCOMPARE(field->text(), QStringLiteral("a\tb"));
+    QVERIFY(field->hasFocus());
+    QVERIFY(!next->hasFocus());
 }
 
 QTEST_MAIN(TestInputField)

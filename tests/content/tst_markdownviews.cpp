@@ -1,0 +1,248 @@
+#include "content/CodeBlockView.h"
+#include "content/MarkdownTableView.h"
+#include "content/MarkdownView.h"
+#include "content/MessageContent.h"
+
+#include <QMimeData>
+#include <QScrollBar>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextList>
+#include <QTextTable>
+
+namespace {
+
+// What a document shows: per block its look (indent, margins, list, marker,
+// quote depth, rule) and its characters in runs of one look. A block that only
+// carries on a paragraph split for layout joins the one before it.
+QStringList describeDocument(const QTextDocument *document)
+{
+    QStringList out;
+    QString last;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        const QTextBlockFormat f = block.blockFormat();
+        const bool continuation = f.boolProperty(MarkdownView::kContinuationProperty) && !out.isEmpty();
+        if (!continuation)
+            last.clear();
+        QString text;
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat c = it.fragment().charFormat();
+            const QString look = QStringLiteral("{%1 w%2 i%3 s%4 a%5 f%6}")
+                                     .arg(c.font().pixelSize())
+                                     .arg(c.fontWeight())
+                                     .arg(c.fontItalic())
+                                     .arg(c.fontStrikeOut())
+                                     .arg(c.anchorHref())
+                                     .arg(c.foreground().color().name(QColor::HexArgb));
+            if (look != last)
+                text += look;
+            last = look;
+            text += it.fragment().text();
+        }
+        if (continuation) {
+            out.last() += text;
+            continue;
+        }
+        const QTextList *list = block.textList();
+        out.append(QStringLiteral("[i%1 l%2 t%3 m%4 q%5 r%6 list%7/%8 k%9] ")
+                       .arg(f.indent())
+                       .arg(f.leftMargin())
+                       .arg(f.topMargin())
+                       .arg(int(f.marker()))
+                       .arg(f.intProperty(MarkdownView::kQuoteDepthProperty))
+                       .arg(f.hasProperty(QTextFormat::BlockTrailingHorizontalRulerWidth))
+                       .arg(list ? int(list->format().style()) : 0)
+                       .arg(list ? list->format().indent() : 0)
+                       .arg(qRound(f.textIndent())) +
+                   text);
+    }
+    return out;
+}
+
+QStringList describeContent(const MessageContent &content)
+{
+    QStringList out;
+    for (QWidget *entry : content.entries()) {
+        if (auto *prose = qobject_cast<MarkdownView *>(entry)) {
+            out.append(QStringLiteral("prose"));
+            out += describeDocument(prose->document());
+        } else if (auto *table = qobject_cast<MarkdownTableView *>(entry)) {
+            out.append(QStringLiteral("table"));
+            out += describeDocument(table->grid()->document());
+        } else {
+            auto *code = static_cast<CodeBlockView *>(entry);
+            out.append(QStringLiteral("code ") + code->lang() + QLatin1Char(':') + code->codeBody());
+        }
+    }
+    return out;
+}
+
+// Answers as models write them.
+const char *const kCorpus[] = {
+    "## Steps\n\nTo set it up:\n1. Install the **package**:\n   ```\nnot a fence here\n   ```\n2. Run `make`\n"
+    "   - on Linux: `make -j4`\n   - on *other* systems, see [the docs](https://example.org)\n3. Done\n\n"
+    "```sh\nmake install\n```\n4. Carry on after the code\n\n> **Note**: quotes hold\n> - lists\n> and lazy lines\n\n---\n"
+    "Thanks!",
+    "| Option | Default | Meaning |\n|:--|:-:|--:|\n| `-v` | off | more **output** |\n| `-q` | on | less |\n"
+    "| `--long-option-name` | none | a cell that is long enough to make the table wider than a narrow bubble |\n\n"
+    "Task list:\n- [x] parse\n- [ ] render\n  continued line\n- [ ] test\n\nSetext Title\n============\nLine one  \n"
+    "line two\\\nline three",
+    "# Title\n\nParagraph with *emphasis*, ~~strike~~ and a very long run of words that wraps over several lines "
+    "in a narrow bubble, so that the layout has more than one line to break.\n\n* a\n* b\n    * c\n        * d\n\n"
+    "Text\n---\n\n- - -\n\n1) one\n2) two\n\n###### Small ######\nend",
+};
+
+QStringList prefixesOf(const QString &text, int size)
+{
+    QStringList prefixes;
+    for (int end = size; end < text.size(); end += size)
+        prefixes.append(text.left(end));
+    prefixes.append(text);
+    return prefixes;
+}
+
+} // namespace
+
+class TestMarkdownViews : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void streamedAnswerRendersAsOnePass_data();
+    void streamedAnswerRendersAsOnePass();
+    void longParagraphStreamsInPieces();
+    void blockKinds();
+    void tables();
+    void copiesPlainText();
+    void userTextStaysLiteral();
+};
+
+void TestMarkdownViews::streamedAnswerRendersAsOnePass_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<int>("fragment");
+    for (int index = 0; index < int(std::size(kCorpus)); ++index) {
+        for (int size : {1, 4, 13})
+            QTest::addRow("answer %d, fragments of %d", index, size) << QString::fromUtf8(kCorpus[index]) << size;
+    }
+}
+
+void TestMarkdownViews::streamedAnswerRendersAsOnePass()
+{
+    QFETCH(QString, answer);
+    QFETCH(int, fragment);
+    MessageContent streamed(QString(), false);
+    streamed.setLayoutWidth(260);
+    streamed.setStreaming(true);
+    for (const QString &prefix : prefixesOf(answer, fragment)) {
+        streamed.setRaw(prefix);
+        MessageContent whole(QString(), false);
+        whole.setLayoutWidth(260);
+        whole.setStreaming(true);
+        whole.setRaw(prefix);
+        QCOMPARE(describeContent(streamed), describeContent(whole));
+    }
+    streamed.setStreaming(false);
+    MessageContent finished(answer, false);
+    finished.setLayoutWidth(260);
+    QCOMPARE(describeContent(streamed), describeContent(finished));
+}
+
+void TestMarkdownViews::longParagraphStreamsInPieces()
+{
+    QString paragraph = QStringLiteral("- item\n\n");
+    for (int word = 0; paragraph.size() < 30000; ++word)
+        paragraph += word % 50 == 7 ? QStringLiteral("**bold %1** ").arg(word) : QStringLiteral("w%1 ").arg(word);
+    MessageContent streamed(QString(), false);
+    streamed.setLayoutWidth(300);
+    streamed.setStreaming(true);
+    for (const QString &prefix : prefixesOf(paragraph, 97))
+        streamed.setRaw(prefix);
+    streamed.setStreaming(false);
+    auto *view = qobject_cast<MarkdownView *>(streamed.entries().constFirst());
+    QVERIFY(view->hasSplitParagraphs());
+    MessageContent whole(paragraph, false);
+    whole.setLayoutWidth(300);
+    QCOMPARE(describeContent(streamed), describeContent(whole));
+    // Split where the lines broke: the same height as one block.
+    QCOMPARE(streamed.contentHeight(), whole.contentHeight());
+    // A new width breaks the lines anew, as a fresh rendering does.
+    streamed.setLayoutWidth(500);
+    whole.setLayoutWidth(500);
+    QCOMPARE(describeContent(streamed), describeContent(whole));
+    QCOMPARE(streamed.contentHeight(), whole.contentHeight());
+}
+
+void TestMarkdownViews::blockKinds()
+{
+    MessageContent content(QStringLiteral("# Big\n### Small\nbody\n\n- a\n  - [x] b\n3. three\n> quoted\n\n***"), false);
+    content.setLayoutWidth(400);
+    auto *view = qobject_cast<MarkdownView *>(content.entries().constFirst());
+    QVERIFY(view);
+    const QTextDocument *document = view->document();
+    QCOMPARE(document->blockCount(), 8);
+    auto block = [&](int index) { return document->findBlockByNumber(index); };
+    auto size = [&](int index) { return block(index).begin().fragment().charFormat().font().pixelSize(); };
+    QVERIFY(size(0) > size(1));
+    QVERIFY(size(1) > size(2));
+    QCOMPARE(block(0).text(), QStringLiteral("Big"));
+
+    QVERIFY(block(3).textList());
+    QCOMPARE(block(3).textList()->format().style(), QTextListFormat::ListDisc);
+    QCOMPARE(block(4).textList()->format().style(), QTextListFormat::ListCircle);
+    QCOMPARE(block(4).textList()->format().indent(), 2);
+    QCOMPARE(block(4).blockFormat().marker(), QTextBlockFormat::MarkerType::Checked);
+    QCOMPARE(block(4).text(), QStringLiteral("b"));
+    // A number as written, hanging before its text.
+    QCOMPARE(block(5).text(), QStringLiteral("3. three"));
+    QVERIFY(block(5).blockFormat().textIndent() < 0);
+    QCOMPARE(block(6).blockFormat().intProperty(MarkdownView::kQuoteDepthProperty), 1);
+    QVERIFY(block(6).blockFormat().leftMargin() > 0);
+    QVERIFY(block(7).blockFormat().hasProperty(QTextFormat::BlockTrailingHorizontalRulerWidth));
+}
+
+void TestMarkdownViews::tables()
+{
+    const QString wide = QStringLiteral("| Name | Value |\n|---|--:|\n| **a** | 1 |\n| b | %1 |\n").arg(QString(60, QLatin1Char('x')));
+    MessageContent content(QStringLiteral("Before\n\n") + wide + QStringLiteral("\nAfter"), false);
+    content.setLayoutWidth(200);
+    const QList<QWidget *> entries = content.entries();
+    QCOMPARE(entries.size(), 3);
+    auto *table = qobject_cast<MarkdownTableView *>(entries.at(1));
+    QVERIFY(table);
+    QTextTable *grid = table->textTable();
+    QCOMPARE(grid->rows(), 3);
+    QCOMPARE(grid->columns(), 2);
+    QCOMPARE(grid->format().headerRowCount(), 1);
+    QVERIFY(grid->format().border() > 0);
+    QCOMPARE(grid->cellAt(0, 0).firstCursorPosition().block().text(), QStringLiteral("Name"));
+    QVERIFY(grid->cellAt(0, 0).firstCursorPosition().block().begin().fragment().charFormat().fontWeight() > QFont::Normal);
+    QCOMPARE(grid->cellAt(1, 0).firstCursorPosition().block().text(), QStringLiteral("a"));
+    QCOMPARE(grid->cellAt(1, 1).firstCursorPosition().blockFormat().alignment() & Qt::AlignHorizontal_Mask,
+             Qt::AlignRight);
+    // Wider than the bubble: it keeps its width and scrolls, with room for the bar.
+    QVERIFY(table->idealWidth() > 200);
+    QVERIFY(table->heightForWidth(200) > qCeil(table->grid()->document()->size().height()));
+    QVERIFY(table->grid()->horizontalScrollBar()->maximum() > 0);
+}
+
+void TestMarkdownViews::copiesPlainText()
+{
+    MessageContent content(QStringLiteral("# Title\n\n- **one**\n- two\n\n1. first"), false);
+    content.setLayoutWidth(300);
+    auto *view = qobject_cast<MarkdownView *>(content.entries().constFirst());
+    view->selectAll();
+    QScopedPointer<QMimeData> copied(view->mimeDataOfSelection());
+    QVERIFY(!copied->hasHtml());
+    QCOMPARE(copied->text(), QStringLiteral("Title\none\ntwo\n1. first"));
+}
+
+void TestMarkdownViews::userTextStaysLiteral()
+{
+    ProseView user;
+    user.setRawText(QStringLiteral("# not a heading\n- not a list"));
+    QCOMPARE(user.toPlainText(), QStringLiteral("# not a heading\n- not a list"));
+}
+
+QTEST_MAIN(TestMarkdownViews)
+#include "tst_markdownviews.moc"
