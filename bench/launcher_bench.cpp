@@ -1,7 +1,10 @@
 // Streaming and opening costs of the launcher's conversation view, on the main
-// thread: per-fragment time for a long answer with a large code block, the
-// time to open a long conversation, and resident memory with it open.
-// launcher_bench [stream|open]
+// thread: per-fragment time for answers of several shapes (a long answer with a
+// large code block, one long list without blank lines, one paragraph without
+// line breaks, lists and tables), the time to open a long conversation, and
+// resident memory with it open.
+// launcher_bench [stream|list|paragraph|tables|open] [SCALE]
+// SCALE (default 1) shrinks the shapes, for builds too slow for their full size.
 
 #include "store/Conversation.h"
 #include "store/ConversationStore.h"
@@ -71,10 +74,50 @@ double percentile(std::vector<double> values, double p)
     return values.at(std::min(values.size() - 1, size_t(p * double(values.size()))));
 }
 
-void benchStreaming(LauncherView &view)
+// `lines` list items with single line breaks, nested every few lines.
+QString longList(int lines)
 {
-    const int fragments = 30000;
-    const QString answer = longAnswer(90000, 2000);
+    QRandomGenerator random(3);
+    QString text = QStringLiteral("Here are the steps:\n");
+    for (int line = 0; line < lines; ++line) {
+        text += line % 7 == 3 ? QStringLiteral("  - ") : QStringLiteral("- ");
+        text += proseParagraph(random, 8) + QLatin1Char('\n');
+    }
+    return text;
+}
+
+// One paragraph of `chars` characters without a line break.
+QString longParagraph(qsizetype chars)
+{
+    QRandomGenerator random(5);
+    QString text;
+    while (text.size() < chars)
+        text += proseParagraph(random, 40) + QLatin1Char(' ');
+    return text.left(chars);
+}
+
+// Headings, numbered and nested lists, task lists and tables, as long answers mix them.
+QString listsAndTables(int totalTokens)
+{
+    QRandomGenerator random(9);
+    QString text;
+    for (int section = 0; text.size() < qsizetype(totalTokens) * 4; ++section) {
+        text += QStringLiteral("## Part %1\n\n").arg(section);
+        for (int item = 1; item <= 8; ++item) {
+            text += QStringLiteral("%1. ").arg(item) + proseParagraph(random, 10) + QLatin1Char('\n');
+            if (item % 3 == 0)
+                text += QStringLiteral("   - [ ] ") + proseParagraph(random, 6) + QLatin1Char('\n');
+        }
+        text += QStringLiteral("\n| Name | Value | Note |\n|:--|--:|:-:|\n");
+        for (int row = 0; row < 12; ++row)
+            text += QStringLiteral("| `k%1` | %2 | ").arg(row).arg(row * 17) + proseParagraph(random, 5) + QStringLiteral(" |\n");
+        text += QStringLiteral("\n> ") + proseParagraph(random, 20) + QStringLiteral("\n\n");
+    }
+    return text;
+}
+
+void benchStreaming(LauncherView &view, const char *shape, const QString &answer, int fragments)
+{
     LauncherViewModel &vm = view.viewModel();
     vm.setMessages({ChatMessage(ChatMessage::Role::User, QStringLiteral("Write it all out")),
                     ChatMessage(ChatMessage::Role::Assistant, QString(), std::nullopt, QStringLiteral("image/png"),
@@ -93,6 +136,8 @@ void benchStreaming(LauncherView &view)
     viewCosts.reserve(fragments);
     const qsizetype step = answer.size() / fragments;
     QElapsedTimer clock;
+    QElapsedTimer total;
+    total.start();
     for (int fragment = 0; fragment < fragments; ++fragment) {
         const qsizetype end = fragment == fragments - 1 ? answer.size() : (fragment + 1) * step;
         reply.content = answer.left(end);
@@ -105,16 +150,19 @@ void benchStreaming(LauncherView &view)
         if (fragment % 256 == 0)
             QApplication::processEvents(); // lets paints and the history writer run as they would
     }
+    const double streamed = double(total.nsecsElapsed()) / 1e9;
+    reply.isStreaming = false;
+    list->updateMessage(1, reply);
     clock.start();
     view.repaint();
     const double paint = double(clock.nsecsElapsed()) / 1e6;
-    std::printf("stream: %d fragments, %lld characters, 2000-line code block\n", fragments,
-                static_cast<long long>(answer.size()));
-    std::printf("  per fragment (ms): p50 %.3f  p99 %.3f  max %.3f\n", percentile(costs, 0.5),
-                percentile(costs, 0.99), percentile(costs, 1.0));
+    std::printf("%s: %d fragments, %lld characters\n", shape, fragments, static_cast<long long>(answer.size()));
+    std::printf("  per fragment (ms): p50 %.3f  p99 %.3f  max %.3f  (all fragments: %.1f s)\n",
+                percentile(costs, 0.5), percentile(costs, 0.99), percentile(costs, 1.0), streamed);
     std::printf("  of which the bubble (ms): p50 %.3f  p99 %.3f\n", percentile(viewCosts, 0.5),
                 percentile(viewCosts, 0.99));
     std::printf("  one full repaint at the end (ms): %.2f\n", paint);
+    std::fflush(stdout);
 }
 
 Conversation longConversation(int count)
@@ -161,18 +209,36 @@ int main(int argc, char *argv[])
     IsolatedHome home;
     QApplication app(argc, argv);
     UserDefaults defaults(home.path() + QStringLiteral("/preferences.json"));
-    const QString part = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString(); // "stream", "open" or both
+    const QString part = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString(); // one shape, "open", or all
+    const int scale = qMax(1, argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 1);
+    auto wanted = [&part](const char *name) { return part.isEmpty() || part == QLatin1String(name); };
+    struct Shape
     {
-        LauncherView view(defaults, home.path() + QStringLiteral("/conversations.json"));
+        const char *name;
+        QString answer;
+        int fragments;
+    };
+    QList<Shape> shapes;
+    // About 3 tokens, 12 characters, a fragment.
+    if (wanted("stream"))
+        shapes.append({"stream (2000-line code block)", longAnswer(90000 / scale, 2000 / scale), 30000 / scale});
+    if (wanted("list"))
+        shapes.append({"list (5000 lines, no blank line)", longList(5000 / scale), 20000 / scale});
+    if (wanted("paragraph"))
+        shapes.append({"paragraph (1 MB, no line break)", longParagraph(1000000 / scale), 80000 / scale});
+    if (wanted("tables"))
+        shapes.append({"lists and tables (90k tokens)", listsAndTables(90000 / scale), 30000 / scale});
+    int index = 0;
+    for (const Shape &shape : std::as_const(shapes)) {
+        LauncherView view(defaults, home.path() + QStringLiteral("/conversations-%1.json").arg(index++));
         view.resize(700, 540);
         view.show();
         QApplication::processEvents();
-        if (part != QLatin1String("open"))
-            benchStreaming(view);
+        benchStreaming(view, shape.name, shape.answer, shape.fragments);
         view.store().flush();
     }
-    if (part != QLatin1String("stream")) {
-        LauncherView view(defaults, home.path() + QStringLiteral("/conversations-2.json"));
+    if (wanted("open")) {
+        LauncherView view(defaults, home.path() + QStringLiteral("/conversations-open.json"));
         view.resize(700, 540);
         view.show();
         QApplication::processEvents();
