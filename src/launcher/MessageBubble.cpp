@@ -6,7 +6,9 @@
 #include "ui/SymbolIcon.h"
 #include "launcher/TypingDots.h"
 
+#include <QClipboard>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -233,8 +235,61 @@ void MessageBubble::layoutFor(int width)
     if (m_status && !m_status->isHidden())
         place(m_status, isUser() ? width - m_status->sizeHint().width() : 0, m_status->sizeHint().width(),
               m_status->sizeHint().height());
+    // The row keeps its room while hidden, so hovering moves nothing.
+    if (m_actionRow && m_actionRow->actions()) {
+        const QSize row = m_actionRow->sizeHint();
+        const int inset = kPadX / 2;
+        m_actionRow->setGeometry(isUser() ? width - row.width() - inset : inset, y, row.width(), row.height());
+        y += row.height() + kColumnSpacing;
+        any = true;
+    }
 
     m_height = any ? y - kColumnSpacing : 0;
+}
+
+void MessageBubble::setActions(MessageBubbleActions::Actions actions)
+{
+    if (actions == this->actions())
+        return;
+    if (!m_actionRow) {
+        m_actionRow = new MessageBubbleActions(this);
+        connect(m_actionRow, &MessageBubbleActions::triggered, this, [this](MessageBubbleActions::Action action) {
+            if (action == MessageBubbleActions::Action::Copy)
+                copyText();
+            Q_EMIT actionTriggered(action);
+        });
+    }
+    m_actionRow->setActions(actions);
+    m_actionRow->setVisible(m_hovered && actions);
+    contentChanged();
+}
+
+MessageBubbleActions::Actions MessageBubble::actions() const
+{
+    return m_actionRow ? m_actionRow->actions() : MessageBubbleActions::Actions();
+}
+
+void MessageBubble::copyText()
+{
+    QGuiApplication::clipboard()->setText(m_message.content);
+    if (m_actionRow)
+        m_actionRow->showCopied();
+}
+
+void MessageBubble::enterEvent(QEnterEvent *event)
+{
+    QWidget::enterEvent(event);
+    m_hovered = true;
+    if (m_actionRow)
+        m_actionRow->setVisible(bool(m_actionRow->actions()));
+}
+
+void MessageBubble::leaveEvent(QEvent *event)
+{
+    QWidget::leaveEvent(event);
+    m_hovered = false;
+    if (m_actionRow)
+        m_actionRow->hide();
 }
 
 int MessageBubble::heightForWidth(int width) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ChatMessage.h"
+#include "launcher/MessageBubbleActions.h"
 
 #include <QWidget>
 
@@ -22,6 +23,13 @@ public:
     const ChatMessage &message() const { return m_message; }
     void setMessage(const ChatMessage &message);
 
+    // The buttons offered under the message, shown while the pointer is over it.
+    void setActions(MessageBubbleActions::Actions actions);
+    MessageBubbleActions::Actions actions() const;
+    MessageBubbleActions *actionRow() const { return m_actionRow; }
+    // Puts the message's text, as written, on the clipboard.
+    void copyText();
+
     int heightForWidth(int width) const override;
     bool hasHeightForWidth() const override { return true; }
 
@@ -35,11 +43,14 @@ public:
 
 Q_SIGNALS:
     void heightChanged();
+    void actionTriggered(MessageBubbleActions::Action action);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void enterEvent(QEnterEvent *event) override;
+    void leaveEvent(QEvent *event) override;
 
 private:
     bool isUser() const { return m_message.role == ChatMessage::Role::User; }
@@ -57,6 +68,8 @@ private:
     MessageContent *m_content = nullptr;
     ProseView *m_userText = nullptr;
     QWidget *m_status = nullptr;
+    MessageBubbleActions *m_actionRow = nullptr;
+    bool m_hovered = false;
     QLabel *m_statusIcon = nullptr;
     QLabel *m_statusText = nullptr;
     bool m_statusShowsThinking = false;

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QScopedValueRollback>
+#include <QMetaMethod>
 #include <QScrollBar>
 #include <QVariantAnimation>
 
@@ -67,6 +68,14 @@ MessageBubble *MessageListView::makeBubble(const ChatMessage &message)
 {
     auto *bubble = new MessageBubble(message, m_column);
     connect(bubble, &MessageBubble::heightChanged, this, [this, bubble] { relayout(m_bubbles.indexOf(bubble)); });
+    connect(bubble, &MessageBubble::actionTriggered, this, [this, bubble](MessageBubbleActions::Action action) {
+        const int built = int(m_bubbles.indexOf(bubble));
+        if (built >= 0 && action != MessageBubbleActions::Action::Copy)
+            Q_EMIT actionRequested(int(m_pending.size() + m_prepared.size()) + built, action);
+    });
+    const bool answered = message.role == ChatMessage::Role::Assistant && !message.isStreaming && !message.content.isEmpty();
+    bubble->setActions(answered ? MessageBubbleActions::Actions(MessageBubbleActions::Action::Copy)
+                                : MessageBubbleActions::Actions());
     bubble->show();
     return bubble;
 }
@@ -89,6 +98,7 @@ void MessageListView::setMessages(const QList<ChatMessage> &messages)
         visible.prepend(bubble);
     }
     m_bubbles = visible;
+    refreshActions();
     relayout(0);
     m_pinned = true;
     scrollToBottom(false);
@@ -137,6 +147,7 @@ void MessageListView::placePrepared()
 void MessageListView::appendMessage(const ChatMessage &message)
 {
     m_bubbles.append(makeBubble(message));
+    refreshActions();
     relayout(m_bubbles.size() - 1);
     m_pinned = true;
     scrollToBottom(true);
@@ -155,8 +166,39 @@ void MessageListView::updateMessage(int index, const ChatMessage &message)
         return;
     }
     const int built = index - int(m_pending.size() + m_prepared.size());
-    if (built < m_bubbles.size())
+    if (built < m_bubbles.size()) {
         m_bubbles.at(built)->setMessage(message);
+        if (built + 3 >= m_bubbles.size())
+            refreshActions();
+    }
+}
+
+void MessageListView::refreshActions()
+{
+    using Action = MessageBubbleActions::Action;
+    // Only the last prompt and the last answer offer more than Copy.
+    const bool streaming = !m_bubbles.isEmpty() && m_bubbles.last()->message().isStreaming;
+    // Regenerate and Edit are offered only where a host acts on them.
+    const bool handled = isSignalConnected(QMetaMethod::fromSignal(&MessageListView::actionRequested));
+    bool lastUserSeen = false;
+    for (qsizetype built = m_bubbles.size() - 1; built >= 0 && built >= m_bubbles.size() - 3; --built) {
+        MessageBubble *bubble = m_bubbles.at(built);
+        const ChatMessage &message = bubble->message();
+        MessageBubbleActions::Actions actions;
+        if (message.role == ChatMessage::Role::Assistant) {
+            if (!message.isStreaming && !message.content.isEmpty())
+                actions |= Action::Copy;
+            const bool last = built == m_bubbles.size() - 1;
+            if (handled && last && !streaming && built > 0 &&
+                m_bubbles.at(built - 1)->message().role == ChatMessage::Role::User)
+                actions |= Action::Regenerate;
+        } else if (!lastUserSeen) {
+            lastUserSeen = true;
+            if (handled && !streaming)
+                actions |= Action::Edit;
+        }
+        bubble->setActions(actions);
+    }
 }
 
 void MessageListView::setErrorText(const std::optional<QString> &text)

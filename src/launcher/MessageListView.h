@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ChatMessage.h"
+#include "launcher/MessageBubbleActions.h"
 
 #include <QElapsedTimer>
 #include <QList>
@@ -37,6 +38,10 @@ public:
 
     void scrollToBottom(bool animated);
 
+Q_SIGNALS:
+    // Regenerate or Edit was chosen on the message at `index` (Copy is done in place).
+    void actionRequested(int index, MessageBubbleActions::Action action);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -48,6 +53,7 @@ private:
     int rowWidth() const;
     int firstRowTop() const;
     void followBottom();
+    void refreshActions();
 
     QWidget *m_column;
     ErrorBubble *m_error = nullptr;

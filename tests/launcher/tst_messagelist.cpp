@@ -2,10 +2,12 @@
 #include "content/MessageContent.h"
 #include "launcher/MessageBubble.h"
 #include "launcher/MessageListView.h"
+#include "ui/SymbolButton.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -26,6 +28,7 @@ class TestMessageList : public QObject
 
 private Q_SLOTS:
     void selectingAcrossParagraphsKeepsFollowingTheBottom();
+    void actionsOnTheLastPromptAndAnswer();
 };
 
 void TestMessageList::selectingAcrossParagraphsKeepsFollowingTheBottom()
@@ -71,6 +74,61 @@ void TestMessageList::selectingAcrossParagraphsKeepsFollowingTheBottom()
     answer.content += paragraphs(50, 10);
     list.updateMessage(1, answer);
     QTRY_COMPARE(bar->value(), bar->maximum());
+}
+
+void TestMessageList::actionsOnTheLastPromptAndAnswer()
+{
+    using Action = MessageBubbleActions::Action;
+    using Actions = MessageBubbleActions::Actions;
+    using Role = ChatMessage::Role;
+    MessageListView list;
+    QSignalSpy requested(&list, &MessageListView::actionRequested);
+    list.resize(420, 600);
+    const QString source = QStringLiteral("## Two\n- **b**");
+    QList<ChatMessage> messages = {ChatMessage(Role::User, QStringLiteral("one")),
+                                   ChatMessage(Role::Assistant, QStringLiteral("first")),
+                                   ChatMessage(Role::User, QStringLiteral("two")),
+                                   ChatMessage(Role::Assistant, source)};
+    list.setMessages(messages);
+    list.show();
+    QCOMPARE(list.bubbleAt(0)->actions(), Actions());
+    QCOMPARE(list.bubbleAt(1)->actions(), Actions(Action::Copy));
+    QCOMPARE(list.bubbleAt(2)->actions(), Actions(Action::Edit));
+    QCOMPARE(list.bubbleAt(3)->actions(), Action::Copy | Action::Regenerate);
+
+    // Hidden until the pointer is over the message, with its room kept.
+    MessageBubble *answer = list.bubbleAt(3);
+    const int height = answer->height();
+    QVERIFY(answer->actionRow()->isHidden());
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), answer->mapToGlobal(QPointF(5, 5)));
+    QApplication::sendEvent(answer, &enter);
+    QVERIFY(answer->actionRow()->isVisible());
+    QCOMPARE(answer->height(), height);
+
+    // Copy takes the Markdown source; the others are asked of the host with the message's place.
+    answer->actionRow()->button(Action::Copy)->click();
+    QCOMPARE(QApplication::clipboard()->text(), source);
+    answer->actionRow()->button(Action::Regenerate)->click();
+    list.bubbleAt(2)->actionRow()->button(Action::Edit)->click();
+    QCOMPARE(requested.size(), 2);
+    QCOMPARE(requested.at(0).at(0).toInt(), 3);
+    QCOMPARE(requested.at(0).at(1).value<Action>(), Action::Regenerate);
+    QCOMPARE(requested.at(1).at(0).toInt(), 2);
+    QCOMPARE(requested.at(1).at(1).value<Action>(), Action::Edit);
+
+    // While an answer streams nothing can be regenerated or edited.
+    messages.append(ChatMessage(Role::User, QStringLiteral("three")));
+    list.appendMessage(messages.last());
+    ChatMessage streaming(Role::Assistant, QStringLiteral("par"), std::nullopt, QStringLiteral("image/png"), true);
+    list.appendMessage(streaming);
+    QCOMPARE(list.bubbleAt(3)->actions(), Actions(Action::Copy));
+    QCOMPARE(list.bubbleAt(4)->actions(), Actions());
+    QCOMPARE(list.bubbleAt(5)->actions(), Actions());
+    streaming.content += QStringLiteral("tial");
+    streaming.isStreaming = false;
+    list.updateMessage(5, streaming);
+    QCOMPARE(list.bubbleAt(4)->actions(), Actions(Action::Edit));
+    QCOMPARE(list.bubbleAt(5)->actions(), Action::Copy | Action::Regenerate);
 }
 
 QTEST_MAIN(TestMessageList)
