@@ -5,6 +5,7 @@
 #include "launcher/AttachmentStrip.h"
 #include "launcher/DictationStrip.h"
 #include "launcher/EmptyStateView.h"
+#include "launcher/FloatingNotice.h"
 #include "launcher/InputBar.h"
 #include "core/ImageFiles.h"
 #include "core/InputJoining.h"
@@ -30,7 +31,6 @@
 #include <QPointer>
 #include <QShortcut>
 #include <QStackedWidget>
-#include <QToolTip>
 #include <QVBoxLayout>
 #include <QVariantAnimation>
 
@@ -98,12 +98,6 @@ bool canSend(const LauncherViewModel &vm)
     return !vm.inputText().trimmed().isEmpty() || vm.attachedImageData().has_value();
 }
 
-// A short message beside the control the user just used, gone after a while.
-void showNotice(QWidget *anchor, const QString &text)
-{
-    QToolTip::showText(anchor->mapToGlobal(QPoint(0, anchor->height())), text, anchor, QRect(), 10000);
-}
-
 } // namespace
 
 LauncherView::LauncherView(QWidget *parent)
@@ -121,7 +115,7 @@ LauncherView::LauncherView(UserDefaults &defaults, const QString &historyFilePat
     connect(m_speech, &SpeechManager::isListeningChanged, this, &LauncherView::syncDictation);
     connect(m_speech, &SpeechManager::liveTranscriptChanged, this, &LauncherView::syncDictation);
     connect(m_speech, &SpeechManager::problemReported, this,
-            [this](const QString &problem) { showNotice(m_inputBar->dictateButton(), problem); });
+            [this](const QString &problem) { FloatingNotice::showAbove(this, m_inputBar, problem); });
     buildLayout();
     connectViewModel();
     connectTools();
@@ -374,7 +368,7 @@ void LauncherView::attachImageFile(const QString &path)
 {
     const ImageFiles::Read file = ImageFiles::read(path);
     if (file.image.isNull()) {
-        showNotice(m_inputBar->attachButton(), file.problem);
+        FloatingNotice::showAbove(this, m_inputBar, file.problem);
         return;
     }
     m_vm->setAttachedImage(file.image);
