@@ -49,7 +49,7 @@ int runAskCommand(int &argc, char **argv)
     parser.addPositionalArgument(QStringLiteral("PROMPT"),
                                  QStringLiteral("The prompt; read from standard input when none is given."),
                                  QStringLiteral("[PROMPT...]"));
-    const QCommandLineOption providerOption(QStringLiteral("provider"), QStringLiteral("Gemini or OpenRouter."),
+    const QCommandLineOption providerOption(QStringLiteral("provider"), QStringLiteral("Gemini, OpenRouter or Local."),
                                             QStringLiteral("PROVIDER"));
     const QCommandLineOption modelOption(QStringLiteral("model"), QStringLiteral("The model identifier."),
                                          QStringLiteral("ID"));
@@ -62,14 +62,15 @@ int runAskCommand(int &argc, char **argv)
     const UserDefaults &stored = UserDefaults::standard();
     UserDefaults choices{QString()};
     for (const QString &key : {Preferences::selectedProvider, Preferences::selectedGeminiModel,
-                               Preferences::selectedOpenRouterModel}) {
+                               Preferences::selectedOpenRouterModel, Preferences::selectedLocalModel,
+                               Preferences::localServerAddress}) {
         if (const auto value = stored.string(key))
             choices.set(key, *value);
     }
     if (parser.isSet(providerOption)) {
         const auto provider = matchProvider(parser.value(providerOption));
         if (!provider) {
-            writeError(QStringLiteral("Unknown provider \"%1\": use Gemini or OpenRouter.")
+            writeError(QStringLiteral("Unknown provider \"%1\": use Gemini, OpenRouter or Local.")
                            .arg(parser.value(providerOption)));
             return 2;
         }
@@ -80,6 +81,8 @@ int runAskCommand(int &argc, char **argv)
     if (parser.isSet(modelOption)) {
         if (vm.selectedProvider() == rawValue(LLMProvider::Gemini))
             vm.setSelectedGeminiModel(parser.value(modelOption));
+        else if (vm.selectedProvider() == rawValue(LLMProvider::Local))
+            vm.setSelectedLocalModel(parser.value(modelOption));
         else
             vm.setSelectedOpenRouterModel(parser.value(modelOption));
     }

@@ -6,20 +6,35 @@
 #include "platform/UserDefaults.h"
 #include "services/KeychainHelper.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
 
 int runModelsCommand(int &argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Prints the models a provider offers, one a line, and caches "
+                                                    "them for the model menu."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("models"), QStringLiteral("The command."));
+    const QCommandLineOption providerOption(QStringLiteral("provider"),
+                                            QStringLiteral("OpenRouter (the default) or Local."),
+                                            QStringLiteral("PROVIDER"), QStringLiteral("OpenRouter"));
+    parser.addOption(providerOption);
+    parser.process(app);
+
     QTextStream err(stderr);
-    const QString key = KeychainHelper::load(KeychainHelper::openRouterAccount).value_or(QString());
-    if (key.isEmpty()) {
-        err << "No API key set for OpenRouter. Store one with: tarnwick set-key openrouter\n";
-        return 1;
+    const QString provider = parser.value(providerOption).toLower();
+    if (parser.positionalArguments().size() > 1 || (provider != QLatin1String("openrouter") && provider != QLatin1String("local"))) {
+        err << "Usage: tarnwick models [--provider openrouter|local]\n";
+        return 2;
     }
+    const bool local = provider == QLatin1String("local");
+    UserDefaults &defaults = UserDefaults::standard();
+
     int exitCode = 0;
-    LLMClient::fetchOpenRouterModels(key, &app, [&exitCode, &err](const LLMClient::ModelList &result) {
+    const auto report = [&exitCode, &err, &defaults, local](const LLMClient::ModelList &result) {
         if (result.error) {
             err << result.error->errorDescription() << "\n";
             exitCode = 1;
@@ -29,10 +44,24 @@ int runModelsCommand(int &argc, char **argv)
                 out << model << "\n";
             // The settings window caches only a non-empty list; so does this.
             if (!result.models.isEmpty())
-                UserDefaults::standard().set(Preferences::cachedOpenRouterModels, result.models);
+                defaults.set(local ? Preferences::cachedLocalModels : Preferences::cachedOpenRouterModels, result.models);
         }
         QCoreApplication::exit(exitCode);
-    });
+    };
+
+    if (local) {
+        // A local server needs no key; one is sent when stored.
+        const QString key = KeychainHelper::load(KeychainHelper::localAccount).value_or(QString());
+        LLMClient::fetchLocalModels(defaults.string(Preferences::localServerAddress).value_or(QString()), key, &app,
+                                    report);
+    } else {
+        const QString key = KeychainHelper::load(KeychainHelper::openRouterAccount).value_or(QString());
+        if (key.isEmpty()) {
+            err << "No API key set for OpenRouter. Store one with: tarnwick set-key openrouter\n";
+            return 1;
+        }
+        LLMClient::fetchOpenRouterModels(key, &app, report);
+    }
     QCoreApplication::exec();
     return exitCode;
 }

@@ -17,8 +17,10 @@ int runSetKeyCommand(int &argc, char **argv)
         account = KeychainHelper::geminiAccount;
     else if (which == QStringLiteral("openrouter"))
         account = KeychainHelper::openRouterAccount;
+    else if (which == QStringLiteral("local"))
+        account = KeychainHelper::localAccount;
     if (account.isEmpty()) {
-        err << "Usage: tarnwick set-key gemini|openrouter  (the key is read from standard input)\n";
+        err << "Usage: tarnwick set-key gemini|openrouter|local  (the key is read from standard input)\n";
         return 2;
     }
 

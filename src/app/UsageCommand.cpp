@@ -14,9 +14,10 @@ constexpr const char *kUsage =
     "  --settings              open the settings window\n"
     "  ask [--provider P] [--model ID] [--image FILE] [PROMPT...]\n"
     "                          send one prompt (or standard input) and print the answer\n"
-    "  set-key gemini|openrouter\n"
+    "  set-key gemini|openrouter|local\n"
     "                          store an API key read from standard input\n"
-    "  models                  print the OpenRouter models and cache them\n"
+    "  models [--provider openrouter|local]\n"
+    "                          print the OpenRouter (or local server's) models and cache them\n"
     "  history [show ID]       list saved conversations, or print one as Markdown\n"
     "  capture-region PATH     select a screen region and save it as PNG\n"
     "  --help, --version\n";

@@ -33,6 +33,7 @@ LauncherViewModel::LauncherViewModel(UserDefaults &defaults, QObject *parent)
     , m_selectedGeminiModel(storedText(defaults, Preferences::selectedGeminiModel, Preferences::defaultGeminiModel))
     , m_selectedOpenRouterModel(
           storedText(defaults, Preferences::selectedOpenRouterModel, Preferences::defaultOpenRouterModel))
+    , m_selectedLocalModel(storedText(defaults, Preferences::selectedLocalModel, Preferences::defaultLocalModel))
 {
     connect(&m_defaults, &UserDefaults::changed, this, [this](const QString &key) {
         if (key == Preferences::appTheme)
@@ -83,9 +84,20 @@ void LauncherViewModel::setSelectedOpenRouterModel(const QString &model)
     m_defaults.set(Preferences::selectedOpenRouterModel, model);
 }
 
+void LauncherViewModel::setSelectedLocalModel(const QString &model)
+{
+    m_selectedLocalModel = model;
+    Q_EMIT selectedLocalModelChanged();
+    m_defaults.set(Preferences::selectedLocalModel, model);
+}
+
 QString LauncherViewModel::selectedModel() const
 {
-    return m_selectedProvider == rawValue(LLMProvider::Gemini) ? m_selectedGeminiModel : m_selectedOpenRouterModel;
+    if (m_selectedProvider == rawValue(LLMProvider::Gemini))
+        return m_selectedGeminiModel;
+    if (m_selectedProvider == rawValue(LLMProvider::Local))
+        return m_selectedLocalModel;
+    return m_selectedOpenRouterModel;
 }
 
 void LauncherViewModel::removeAttachment()
@@ -112,12 +124,18 @@ void LauncherViewModel::send()
     const LLMProvider provider =
         llmProviderFromRawValue(storedText(m_defaults, Preferences::selectedProvider, Preferences::defaultProvider))
             .value_or(LLMProvider::Gemini);
-    const QString account =
-        provider == LLMProvider::Gemini ? KeychainHelper::geminiAccount : KeychainHelper::openRouterAccount;
+    const QString account = provider == LLMProvider::Gemini ? KeychainHelper::geminiAccount
+                            : provider == LLMProvider::Local ? KeychainHelper::localAccount
+                                                             : KeychainHelper::openRouterAccount;
     const QString apiKey = KeychainHelper::load(account).value_or(QString());
-    if (apiKey.isEmpty()) {
+    // A server of the user's own usually needs no key, but always a model.
+    if (apiKey.isEmpty() && provider != LLMProvider::Local) {
         setErrorMessage(QStringLiteral("No API key set for ") + rawValue(provider)
                         + QStringLiteral(". Open Settings to configure it."));
+        return;
+    }
+    if (provider == LLMProvider::Local && m_selectedLocalModel.isEmpty()) {
+        setErrorMessage(QStringLiteral("No model chosen for Local. Open Settings to pick one of the server's models."));
         return;
     }
     setErrorMessage(std::nullopt);
@@ -143,7 +161,12 @@ void LauncherViewModel::send()
                              message.content, message.imageData, message.imageMIME});
     }
 
-    const LLMClient client(provider, apiKey, selectedModel());
+    // The model goes with the provider it is sent to.
+    const QString model = provider == LLMProvider::Gemini ? m_selectedGeminiModel
+                          : provider == LLMProvider::Local ? m_selectedLocalModel
+                                                           : m_selectedOpenRouterModel;
+    const LLMClient client(provider, apiKey, model,
+                           storedText(m_defaults, Preferences::localServerAddress, QString()));
     LLMStream *stream = client.stream(turns, prompt, imageData, imageMIME, this);
     m_streamTask = stream;
     // The answer is addressed by id: the list may have been replaced meanwhile.

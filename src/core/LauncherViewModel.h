@@ -39,6 +39,8 @@ public:
     void setSelectedGeminiModel(const QString &model);
     QString selectedOpenRouterModel() const { return m_selectedOpenRouterModel; }
     void setSelectedOpenRouterModel(const QString &model);
+    QString selectedLocalModel() const { return m_selectedLocalModel; }
+    void setSelectedLocalModel(const QString &model);
     QString selectedModel() const;
 
     bool isLoading() const { return m_isLoading; }
@@ -74,6 +76,7 @@ Q_SIGNALS:
     void selectedProviderChanged();
     void selectedGeminiModelChanged();
     void selectedOpenRouterModelChanged();
+    void selectedLocalModelChanged();
     void isLoadingChanged();
     void errorMessageChanged();
     void attachmentChanged();
@@ -92,6 +95,7 @@ private:
     QString m_selectedProvider;
     QString m_selectedGeminiModel;
     QString m_selectedOpenRouterModel;
+    QString m_selectedLocalModel;
     bool m_isLoading = false;
     std::optional<QString> m_errorMessage;
     std::optional<QImage> m_attachedImage;

@@ -1,6 +1,7 @@
 #include "llm/AnswerReader.h"
 
 #include "llm/GeminiLineRule.h"
+#include "llm/LocalLineRule.h"
 #include "llm/OpenRouterLineRule.h"
 
 #include <QJsonArray>
@@ -52,8 +53,10 @@ LineOutcome AnswerReader::finish()
 
 LineOutcome AnswerReader::applyRule(const QString &line)
 {
-    if (m_provider != LLMProvider::Gemini)
+    if (m_provider == LLMProvider::OpenRouter)
         return openRouterLineRule(line);
+    if (m_provider == LLMProvider::Local)
+        return localLineRule(line);
     // Gemini writes some errors as bare JSON, without the "data: " prefix.
     if (line.startsWith(QLatin1String("data: ")) || !(m_bareJson.isCollecting() || BareJsonCollector::startsValue(line)))
         return geminiLineRule(line, m_answered);

@@ -3,7 +3,6 @@
 #include "llm/NetworkAccess.h"
 #include "llm/ProviderErrorBody.h"
 
-#include <QHostAddress>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QUrl>
@@ -94,17 +93,6 @@ bool sameOrigin(const QUrl &a, const QUrl &b)
            && a.port(defaultPort(a)) == b.port(defaultPort(b));
 }
 
-// Requests to this machine never go through a proxy: a proxy elsewhere
-// cannot reach the user's own server.
-bool isLoopback(const QUrl &url)
-{
-    const QString host = url.host();
-    if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0
-        || host.endsWith(QLatin1String(".localhost"), Qt::CaseInsensitive))
-        return true;
-    return QHostAddress(host).isLoopback();
-}
-
 bool isUsableAddress(const QUrl &url)
 {
     const QString scheme = url.scheme();
@@ -171,8 +159,8 @@ void HttpExchange::start()
     // Qt would follow a redirect to any host with the key in the headers.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
 
-    QNetworkAccessManager *manager =
-        networkAccessForThisThread(isLoopback(url) ? NetworkRoute::Direct : NetworkRoute::System);
+    // Qt itself sends requests to a loopback address past any proxy.
+    QNetworkAccessManager *manager = networkAccessForThisThread();
     m_reply = m_request.method == "GET" ? manager->get(request)
                                         : manager->sendCustomRequest(request, m_request.method, m_request.body);
     m_reply->setReadBufferSize(kReadBufferSize);

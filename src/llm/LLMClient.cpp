@@ -3,26 +3,33 @@
 #include "llm/GeminiRequest.h"
 #include "llm/HttpExchange.h"
 #include "llm/LLMStream.h"
+#include "llm/LocalRequest.h"
+#include "llm/ModelCatalogue.h"
 #include "llm/ModelListFetch.h"
 #include "llm/OpenRouterRequest.h"
+#include "platform/Preferences.h"
 
 namespace {
-QString baseUrlFrom(const char *variable, const QString &fallback)
+QString withoutTrailingSlash(QString url)
 {
-    QString url = qEnvironmentVariable(variable);
-    if (url.isEmpty())
-        return fallback;
     // Paths are appended with their own leading slash.
     while (url.endsWith(QLatin1Char('/')))
         url.chop(1);
     return url;
 }
+
+QString baseUrlFrom(const char *variable, const QString &fallback)
+{
+    const QString url = qEnvironmentVariable(variable).trimmed();
+    return url.isEmpty() ? fallback : withoutTrailingSlash(url);
+}
 }
 
-LLMClient::LLMClient(LLMProvider provider, QString apiKey, QString model)
+LLMClient::LLMClient(LLMProvider provider, QString apiKey, QString model, QString serverAddress)
     : m_provider(provider)
     , m_apiKey(std::move(apiKey))
     , m_model(std::move(model))
+    , m_serverAddress(std::move(serverAddress))
 {
 }
 
@@ -31,21 +38,41 @@ LLMStream *LLMClient::stream(const QList<LLMTurn> &turns, const QString &newMess
                              QObject *parent) const
 {
     const LLMPrompt prompt{turns, newMessage, imageData, imageMIME};
-    ProviderRequest request = m_provider == LLMProvider::Gemini
-                                  ? geminiRequest(geminiBaseUrl(), m_apiKey, m_model, prompt)
-                                  : openRouterRequest(openRouterBaseUrl(), m_apiKey, m_model, prompt);
+    ProviderRequest request;
+    switch (m_provider) {
+    case LLMProvider::Gemini:
+        request = geminiRequest(geminiBaseUrl(), m_apiKey, m_model, prompt);
+        break;
+    case LLMProvider::OpenRouter:
+        request = openRouterRequest(openRouterBaseUrl(), m_apiKey, m_model, prompt);
+        break;
+    case LLMProvider::Local:
+        request = localRequest(localBaseUrl(m_serverAddress), m_apiKey, m_model, prompt);
+        break;
+    }
     return new LLMStream(std::move(request), m_provider, parent);
 }
 
 void LLMClient::fetchOpenRouterModels(const QString &apiKey, QObject *context,
                                       std::function<void(const ModelList &)> done)
 {
-    ModelListFetch::start(apiKey, context, std::move(done));
+    ModelListFetch::start(openRouterModelsRequest(openRouterBaseUrl(), apiKey), context, std::move(done));
+}
+
+void LLMClient::fetchLocalModels(const QString &serverAddress, const QString &apiKey, QObject *context,
+                                 std::function<void(const ModelList &)> done)
+{
+    ModelListFetch::start(localModelsRequest(localBaseUrl(serverAddress), apiKey), context, std::move(done));
 }
 
 void LLMClient::setIdleTimeout(std::chrono::milliseconds timeout)
 {
     HttpExchange::setIdleTimeout(timeout);
+}
+
+void LLMClient::setFirstByteTimeout(std::chrono::milliseconds timeout)
+{
+    HttpExchange::setFirstByteTimeout(timeout);
 }
 
 QString LLMClient::geminiBaseUrl()
@@ -56,4 +83,16 @@ QString LLMClient::geminiBaseUrl()
 QString LLMClient::openRouterBaseUrl()
 {
     return baseUrlFrom("TARNWICK_OPENROUTER_BASE_URL", QStringLiteral("https://openrouter.ai"));
+}
+
+QString LLMClient::defaultLocalAddress()
+{
+    return Preferences::defaultLocalServerAddress;
+}
+
+QString LLMClient::localBaseUrl(const QString &storedAddress)
+{
+    const QString stored = storedAddress.trimmed();
+    return baseUrlFrom("TARNWICK_LOCAL_BASE_URL",
+                       stored.isEmpty() ? defaultLocalAddress() : withoutTrailingSlash(stored));
 }

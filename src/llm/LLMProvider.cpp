@@ -5,6 +5,7 @@ QString rawValue(LLMProvider provider)
     switch (provider) {
     case LLMProvider::Gemini: return QStringLiteral("Gemini");
     case LLMProvider::OpenRouter: return QStringLiteral("OpenRouter");
+    case LLMProvider::Local: return QStringLiteral("Local");
     }
     return {};
 }
@@ -20,5 +21,5 @@ std::optional<LLMProvider> llmProviderFromRawValue(const QString &raw)
 
 QList<LLMProvider> allLLMProviders()
 {
-    return {LLMProvider::Gemini, LLMProvider::OpenRouter};
+    return {LLMProvider::Gemini, LLMProvider::OpenRouter, LLMProvider::Local};
 }

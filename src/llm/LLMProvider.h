@@ -5,7 +5,8 @@
 
 #include <optional>
 
-enum class LLMProvider { Gemini, OpenRouter };
+// Local: any server of the user's speaking the OpenAI chat-completions API.
+enum class LLMProvider { Gemini, OpenRouter, Local };
 
 QString rawValue(LLMProvider provider);
 // Exact, case-sensitive; any other text gives no provider.

@@ -16,7 +16,7 @@ ProviderRequest openRouterModelsRequest(const QString &baseUrl, const QString &a
     return request;
 }
 
-LLMClient::ModelList parseOpenRouterModels(const QByteArray &body)
+LLMClient::ModelList parseModelList(const QByteArray &body)
 {
     LLMClient::ModelList list;
     QJsonParseError parseError;

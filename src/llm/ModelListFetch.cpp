@@ -8,24 +8,24 @@ namespace {
 constexpr qsizetype kBodyLimit = 64 * 1024 * 1024;
 }
 
-void ModelListFetch::start(const QString &apiKey, QObject *context,
+void ModelListFetch::start(ProviderRequest request, QObject *context,
                            std::function<void(const LLMClient::ModelList &)> done)
 {
     // Without a context there is no thread to report on and no one to tell.
     if (!context)
         return;
-    new ModelListFetch(apiKey, context, std::move(done));
+    new ModelListFetch(std::move(request), context, std::move(done));
 }
 
-ModelListFetch::ModelListFetch(const QString &apiKey, QObject *context,
+ModelListFetch::ModelListFetch(ProviderRequest request, QObject *context,
                                std::function<void(const LLMClient::ModelList &)> done)
-    : m_exchange(new HttpExchange(openRouterModelsRequest(LLMClient::openRouterBaseUrl(), apiKey), this))
+    : m_exchange(new HttpExchange(std::move(request), this))
     , m_context(context)
     , m_done(std::move(done))
 {
     qRegisterMetaType<LLMError>();
     connect(m_exchange, &HttpExchange::received, this, &ModelListFetch::onReceived);
-    connect(m_exchange, &HttpExchange::completed, this, [this] { report(parseOpenRouterModels(m_body)); });
+    connect(m_exchange, &HttpExchange::completed, this, [this] { report(parseModelList(m_body)); });
     connect(m_exchange, &HttpExchange::failed, this,
             [this](const LLMError &error) { report({{}, error}); });
     // Nobody is left to tell: stop downloading.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "llm/LLMClient.h"
+#include "llm/ProviderRequest.h"
 
 #include <QObject>
 #include <QPointer>
@@ -12,11 +13,11 @@ class ModelListFetch : public QObject
 {
     Q_OBJECT
 public:
-    static void start(const QString &apiKey, QObject *context,
+    static void start(ProviderRequest request, QObject *context,
                       std::function<void(const LLMClient::ModelList &)> done);
 
 private:
-    ModelListFetch(const QString &apiKey, QObject *context,
+    ModelListFetch(ProviderRequest request, QObject *context,
                    std::function<void(const LLMClient::ModelList &)> done);
     void onReceived(const QByteArray &bytes);
     void report(const LLMClient::ModelList &list);

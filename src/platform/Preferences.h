@@ -12,6 +12,10 @@ inline const QString selectedGeminiModel = QStringLiteral("selectedGeminiModel")
 inline const QString selectedOpenRouterModel = QStringLiteral("selectedOpenRouterModel");
 inline const QString appTheme = QStringLiteral("appTheme");
 inline const QString cachedOpenRouterModels = QStringLiteral("cachedOpenRouterModels");
+// The Local provider: the server's base address, its chosen model and its last model list.
+inline const QString localServerAddress = QStringLiteral("localServerAddress");
+inline const QString selectedLocalModel = QStringLiteral("selectedLocalModel");
+inline const QString cachedLocalModels = QStringLiteral("cachedLocalModels");
 inline const QString hotkeyBinding = QStringLiteral("hotkeyBinding");
 inline const QString screenshotHotkeyBinding = QStringLiteral("screenshotHotkeyBinding");
 // Launch bindings the user was told do not work ("keyCode/modifiers" texts).
@@ -20,6 +24,9 @@ inline const QString hotkeyNoticesShown = QStringLiteral("hotkeyNoticesShown");
 inline const QString defaultProvider = QStringLiteral("Gemini");
 inline const QString defaultGeminiModel = QStringLiteral("gemini-3-flash-preview");
 inline const QString defaultOpenRouterModel = QStringLiteral("openai/o3-mini");
+// No local model is known before the server has been asked.
+inline const QString defaultLocalModel = QString();
+inline const QString defaultLocalServerAddress = QStringLiteral("http://localhost:11434/v1");
 inline const QString defaultAppTheme = QStringLiteral("System");
 
 // Binding records: {"keyCode": n, "modifiers": mask}; virtual key codes and Carbon modifier bits.

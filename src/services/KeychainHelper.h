@@ -15,6 +15,7 @@ public:
     static inline const QString service = QStringLiteral("com.tarnwick.app");
     static inline const QString geminiAccount = QStringLiteral("gemini_api_key");
     static inline const QString openRouterAccount = QStringLiteral("openrouter_api_key");
+    static inline const QString localAccount = QStringLiteral("local_api_key");
 
     // Stores the text exactly as given (an empty text included); true when stored.
     static bool save(const QString &key, const QString &value);

@@ -19,6 +19,7 @@ class TestCommands : public QObject
 private:
     std::unique_ptr<IsolatedHome> m_home;
     std::unique_ptr<LoopbackServer> m_server;
+    QString m_localAddress;
 
     struct Run
     {
@@ -36,6 +37,7 @@ private:
         env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
         env.insert(QStringLiteral("TARNWICK_GEMINI_BASE_URL"), m_server->baseUrl());
         env.insert(QStringLiteral("TARNWICK_OPENROUTER_BASE_URL"), m_server->baseUrl());
+        env.insert(QStringLiteral("TARNWICK_LOCAL_BASE_URL"), m_localAddress.isEmpty() ? m_server->baseUrl() + QStringLiteral("/v1") : m_localAddress);
         process.setProcessEnvironment(env);
         process.start(QStringLiteral(TARNWICK_BINARY), args);
         QVERIFY(process.waitForStarted());
@@ -61,6 +63,7 @@ private Q_SLOTS:
 
     void cleanup()
     {
+        m_localAddress.clear();
         m_server.reset();
         m_home.reset();
     }
@@ -222,6 +225,76 @@ private Q_SLOTS:
         UserDefaults stored(m_home->configHome() + QStringLiteral("/Tarnwick/preferences.json"));
         QCOMPARE(stored.stringList(Preferences::cachedOpenRouterModels),
                  (QStringList{"anthropic/claude", "openai/o3-mini"}));
+    }
+
+    void askLocalStreamsEachServersShape_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QByteArray>("key");
+        QTest::newRow("Ollama, no key")
+            << QByteArray("data: {\"id\":\"chatcmpl-3\",\"object\":\"chat.completion.chunk\",\"created\":1733486061,\"model\":\"llama3.2:latest\",\"system_fingerprint\":\"fp_ollama\",\"choices\":[{\"index\":0,\"delta\":{\"role\":\"assistant\",\"content\":\"Hello\"},\"finish_reason\":null}]}\n\n"
+                          "data: {\"id\":\"chatcmpl-3\",\"object\":\"chat.completion.chunk\",\"created\":1733486061,\"model\":\"llama3.2:latest\",\"system_fingerprint\":\"fp_ollama\",\"choices\":[{\"index\":0,\"delta\":{\"role\":\"assistant\",\"content\":\" there\"},\"finish_reason\":\"stop\"}]}\n\n"
+                          "data: [DONE]\n\n")
+            << QByteArray();
+        QTest::newRow("llama.cpp with reasoning, a stored key")
+            << QByteArray(": keep-alive\n\n"
+                          "data: {\"choices\":[{\"finish_reason\":null,\"index\":0,\"delta\":{\"reasoning_content\":\"Greet back.\"}}],\"created\":1762593253,\"id\":\"chatcmpl-x\",\"model\":\"qwen3-8b\",\"system_fingerprint\":\"b6881-8b11deea4\",\"object\":\"chat.completion.chunk\"}\n\n"
+                          "data: {\"choices\":[{\"finish_reason\":null,\"index\":0,\"delta\":{\"content\":\"Hello there\"}}],\"created\":1762593253,\"id\":\"chatcmpl-x\",\"model\":\"qwen3-8b\",\"system_fingerprint\":\"b6881-8b11deea4\",\"object\":\"chat.completion.chunk\"}\n\n"
+                          "data: {\"choices\":[],\"created\":1762593253,\"id\":\"chatcmpl-x\",\"model\":\"qwen3-8b\",\"object\":\"chat.completion.chunk\",\"usage\":{\"completion_tokens\":2,\"prompt_tokens\":9,\"total_tokens\":11}}\n\n"
+                          "data: [DONE]\n\n")
+            << QByteArray("llama-secret");
+    }
+
+    void askLocalStreamsEachServersShape()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(QByteArray, key);
+        QVERIFY(KeychainHelper::save(KeychainHelper::localAccount, QString()));
+        if (!key.isEmpty())
+            QCOMPARE(run({QStringLiteral("set-key"), QStringLiteral("local")}, key + "\n").exitCode, 0);
+        m_server->enqueue(ScriptedResponse::withBody(200, body, 5));
+        Run asked = run({QStringLiteral("ask"), QStringLiteral("--provider"), QStringLiteral("local"),
+                         QStringLiteral("--model"), QStringLiteral("llama3.2:latest"), QStringLiteral("hello")});
+        QVERIFY2(asked.exitCode == 0, asked.err.constData());
+        QCOMPARE(asked.out, "Hello there");
+        const RecordedRequest &request = m_server->requests().first();
+        QCOMPARE(request.path, "/v1/chat/completions");
+        QCOMPARE(request.header("Authorization"), key.isEmpty() ? QByteArray() : "Bearer " + key);
+        QVERIFY(request.body.contains("\"model\":\"llama3.2:latest\""));
+    }
+
+    void askLocalNeedsAModelAndAServer()
+    {
+        Run noModel = run({QStringLiteral("ask"), QStringLiteral("--provider"), QStringLiteral("Local"), QStringLiteral("hi")});
+        QCOMPARE(noModel.exitCode, 1);
+        QCOMPARE(noModel.err, "No model chosen for Local. Open Settings to pick one of the server's models.\n");
+
+        m_localAddress = m_server->baseUrl() + QStringLiteral("/v1");
+        m_server.reset();
+        m_server = std::make_unique<LoopbackServer>();
+        Run refused = run({QStringLiteral("ask"), QStringLiteral("--provider"), QStringLiteral("local"),
+                           QStringLiteral("--model"), QStringLiteral("m"), QStringLiteral("hi")});
+        QCOMPARE(refused.exitCode, 1);
+        QCOMPARE(QString::fromUtf8(refused.err),
+                 QStringLiteral("Cannot reach %1: connection refused. Is the server running?\n").arg(m_localAddress));
+        Run listed = run({QStringLiteral("models"), QStringLiteral("--provider"), QStringLiteral("local")});
+        QCOMPARE(listed.exitCode, 1);
+        QCOMPARE(listed.err, refused.err);
+    }
+
+    void modelsOfTheLocalServer()
+    {
+        m_server->enqueue(ScriptedResponse::withBody(
+            200, R"({"object":"list","data":[{"id":"qwen3:8b","object":"model","created":1754524122,"owned_by":"library"},{"id":"llama3.2:latest","object":"model","created":1733486061,"owned_by":"library"}]})",
+            0, 0, "application/json"));
+        Run listed = run({QStringLiteral("models"), QStringLiteral("--provider"), QStringLiteral("local")});
+        QCOMPARE(listed.exitCode, 0);
+        QCOMPARE(listed.out, "llama3.2:latest\nqwen3:8b\n");
+        QCOMPARE(m_server->requests().first().path, "/v1/models");
+        UserDefaults stored(m_home->configHome() + QStringLiteral("/Tarnwick/preferences.json"));
+        QCOMPARE(stored.stringList(Preferences::cachedLocalModels), (QStringList{"llama3.2:latest", "qwen3:8b"}));
+        QVERIFY(!stored.contains(Preferences::cachedOpenRouterModels));
+        QCOMPARE(run({QStringLiteral("models"), QStringLiteral("--provider"), QStringLiteral("gemini")}).exitCode, 2);
     }
 
     void versionAndHelp()

@@ -1,10 +1,12 @@
 #include "StreamOutcome.h"
 #include "llm/GeminiRequest.h"
 #include "llm/LLMClient.h"
+#include "llm/LocalRequest.h"
 #include "llm/OpenRouterRequest.h"
 #include "support/LoopbackServer.h"
 #include "support/ProviderEvents.h"
 
+#include <QNetworkProxy>
 #include <QTest>
 
 #include <memory>
@@ -37,6 +39,17 @@ class TestLLMClient : public QObject
 private:
     std::unique_ptr<LoopbackServer> m_server;
 
+    QString localAddress() const { return m_server->baseUrl() + QStringLiteral("/v1"); }
+
+    std::optional<LLMClient::ModelList> localModels(const QString &key = {})
+    {
+        std::optional<LLMClient::ModelList> result;
+        LLMClient::fetchLocalModels(QStringLiteral("http://ignored.invalid/v1"), key, this,
+                                    [&](const LLMClient::ModelList &list) { result = list; });
+        [&] { QTRY_VERIFY_WITH_TIMEOUT(result, 20000); }();
+        return result;
+    }
+
     LLMStream *ask(LLMProvider provider, const QString &key = QStringLiteral("KEY"),
                    const QString &model = QStringLiteral("m-1"))
     {
@@ -50,7 +63,9 @@ private Q_SLOTS:
         QVERIFY(m_server->isListening());
         qputenv("TARNWICK_GEMINI_BASE_URL", m_server->baseUrl().toUtf8());
         qputenv("TARNWICK_OPENROUTER_BASE_URL", (m_server->baseUrl() + QStringLiteral("/")).toUtf8());
+        qputenv("TARNWICK_LOCAL_BASE_URL", localAddress().toUtf8());
         LLMClient::setIdleTimeout(std::chrono::seconds(20));
+        LLMClient::setFirstByteTimeout(std::chrono::seconds(20));
     }
 
     void geminiRequestOnTheWire()
@@ -461,6 +476,220 @@ private Q_SLOTS:
         QCOMPARE(outcome.error->kind(), LLMError::Kind::Network);
         QCOMPARE(outcome.error->errorDescription(),
                  QStringLiteral("Could not connect to the provider (connection refused)."));
+    }
+
+    // Streams byte for byte as the servers write them.
+    void localAnswers_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QStringList>("fragments");
+        QTest::addColumn<int>("chunkSize");
+        const QList<QPair<const char *, QPair<QByteArray, QStringList>>> servers = {
+            {"Ollama",
+             {"data: {\"id\":\"chatcmpl-512\",\"object\":\"chat.completion.chunk\",\"created\":1733486061,\"model\":\"llama3.2:latest\",\"system_fingerprint\":\"fp_ollama\",\"choices\":[{\"index\":0,\"delta\":{\"role\":\"assistant\",\"content\":\"Bonjour\"},\"finish_reason\":null}]}\n\n"
+              "data: {\"id\":\"chatcmpl-512\",\"object\":\"chat.completion.chunk\",\"created\":1733486061,\"model\":\"llama3.2:latest\",\"system_fingerprint\":\"fp_ollama\",\"choices\":[{\"index\":0,\"delta\":{\"role\":\"assistant\",\"content\":\" \xc3\xa0 toi \xf0\x9f\x91\x8b\"},\"finish_reason\":null}]}\n\n"
+              "data: {\"id\":\"chatcmpl-512\",\"object\":\"chat.completion.chunk\",\"created\":1733486061,\"model\":\"llama3.2:latest\",\"system_fingerprint\":\"fp_ollama\",\"choices\":[{\"index\":0,\"delta\":{\"role\":\"assistant\",\"content\":\"\"},\"finish_reason\":\"stop\"}]}\n\n"
+              "data: [DONE]\n\n",
+              {"Bonjour", " à toi 👋", ""}}},
+            {"Ollama, thinking model",
+             {"data: {\"id\":\"chatcmpl-77\",\"object\":\"chat.completion.chunk\",\"created\":1754524122,\"model\":\"qwen3:8b\",\"system_fingerprint\":\"fp_ollama\",\"choices\":[{\"index\":0,\"delta\":{\"role\":\"assistant\",\"content\":\"\",\"reasoning\":\"The user greets me.\"},\"finish_reason\":null}]}\n\n"
+              "data: {\"id\":\"chatcmpl-77\",\"object\":\"chat.completion.chunk\",\"created\":1754524122,\"model\":\"qwen3:8b\",\"system_fingerprint\":\"fp_ollama\",\"choices\":[{\"index\":0,\"delta\":{\"role\":\"assistant\",\"content\":\"Hi!\"},\"finish_reason\":null}]}\n\n"
+              "data: {\"id\":\"chatcmpl-77\",\"object\":\"chat.completion.chunk\",\"created\":1754524122,\"model\":\"qwen3:8b\",\"system_fingerprint\":\"fp_ollama\",\"choices\":[{\"index\":0,\"delta\":{\"role\":\"assistant\",\"content\":\"\"},\"finish_reason\":\"stop\"}]}\n\n"
+              "data: [DONE]\n\n",
+              {"", "Hi!", ""}}},
+            {"llama.cpp with reasoning_content and timings",
+             {"data: {\"choices\":[{\"finish_reason\":null,\"index\":0,\"delta\":{\"role\":\"assistant\",\"content\":null}}],\"created\":1762593253,\"id\":\"chatcmpl-DHvcEyFo\",\"model\":\"gpt-oss-20b\",\"system_fingerprint\":\"b6881-8b11deea4\",\"object\":\"chat.completion.chunk\"}\n\n"
+              "data: {\"choices\":[{\"finish_reason\":null,\"index\":0,\"delta\":{\"reasoning_content\":\"User says hello.\"}}],\"created\":1762593253,\"id\":\"chatcmpl-DHvcEyFo\",\"model\":\"gpt-oss-20b\",\"system_fingerprint\":\"b6881-8b11deea4\",\"object\":\"chat.completion.chunk\"}\n\n"
+              "data: {\"choices\":[{\"finish_reason\":null,\"index\":0,\"delta\":{\"content\":\"Hello\"}}],\"created\":1762593253,\"id\":\"chatcmpl-DHvcEyFo\",\"model\":\"gpt-oss-20b\",\"system_fingerprint\":\"b6881-8b11deea4\",\"object\":\"chat.completion.chunk\"}\n\n"
+              "data: {\"choices\":[{\"finish_reason\":null,\"index\":0,\"delta\":{\"content\":\"! \xe2\x9c\x93\"}}],\"created\":1762593253,\"id\":\"chatcmpl-DHvcEyFo\",\"model\":\"gpt-oss-20b\",\"system_fingerprint\":\"b6881-8b11deea4\",\"object\":\"chat.completion.chunk\"}\n\n"
+              "data: {\"choices\":[{\"finish_reason\":\"stop\",\"index\":0,\"delta\":{}}],\"created\":1762593254,\"id\":\"chatcmpl-DHvcEyFo\",\"model\":\"gpt-oss-20b\",\"system_fingerprint\":\"b6881-8b11deea4\",\"object\":\"chat.completion.chunk\",\"usage\":{\"completion_tokens\":12,\"prompt_tokens\":70,\"total_tokens\":82},\"timings\":{\"prompt_n\":70,\"prompt_ms\":41.2,\"prompt_per_token_ms\":0.588,\"prompt_per_second\":1699.0,\"predicted_n\":12,\"predicted_ms\":93.6,\"predicted_per_token_ms\":7.8,\"predicted_per_second\":128.2}}\n\n"
+              "data: [DONE]\n\n",
+              {"Hello", "! ✓"}}},
+            {"last chunk with only usage",
+             {"data: {\"id\":\"chatcmpl-9\",\"object\":\"chat.completion.chunk\",\"created\":1733000000,\"model\":\"qwen2.5-7b-instruct\",\"choices\":[{\"index\":0,\"delta\":{\"role\":\"assistant\"},\"logprobs\":null,\"finish_reason\":null}]}\n\n"
+              "data: {\"id\":\"chatcmpl-9\",\"object\":\"chat.completion.chunk\",\"created\":1733000000,\"model\":\"qwen2.5-7b-instruct\",\"choices\":[{\"index\":0,\"delta\":{\"content\":\"42\"},\"logprobs\":null,\"finish_reason\":\"stop\"}]}\n\n"
+              "data: {\"id\":\"chatcmpl-9\",\"object\":\"chat.completion.chunk\",\"created\":1733000000,\"model\":\"qwen2.5-7b-instruct\",\"choices\":[],\"usage\":{\"prompt_tokens\":9,\"completion_tokens\":1,\"total_tokens\":10}}\n\n"
+              "data: [DONE]\n\n",
+              {"42"}}},
+            {"keep-alive comments while the model loads",
+             {": keep-alive\n\n: keep-alive\n\n"
+              "data: {\"choices\":[{\"index\":0,\"delta\":{\"content\":\"late\"}}]}\r\n\r\n"
+              ": ping\r\n\r\n"
+              "data: {\"choices\":[{\"index\":0,\"delta\":{\"content\":\" but here\"}}]}\r\n\r\n"
+              "data: [DONE]\r\n\r\n",
+              {"late", " but here"}}},
+        };
+        for (const auto &[name, answer] : servers) {
+            QTest::addRow("%s, whole", name) << answer.first << answer.second << 0;
+            QTest::addRow("%s, one byte at a time", name) << answer.first << answer.second << 1;
+        }
+    }
+
+    void localAnswers()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(QStringList, fragments);
+        QFETCH(int, chunkSize);
+        m_server->enqueue(ScriptedResponse::withBody(200, body, chunkSize, 0, "text/event-stream; charset=utf-8"));
+        const StreamOutcome outcome = StreamOutcome::collect(ask(LLMProvider::Local, QString(), QStringLiteral("m")));
+        QCOMPARE(outcome.fragments, fragments);
+        QCOMPARE(outcome.finishedCount, 1);
+    }
+
+    void localRequestOnTheWire_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QByteArray>("authorization");
+        QTest::newRow("no key, no header") << QString() << QByteArray();
+        QTest::newRow("a key as bearer") << QStringLiteral("lm-studio") << QByteArray("Bearer lm-studio");
+    }
+
+    void localRequestOnTheWire()
+    {
+        QFETCH(QString, key);
+        QFETCH(QByteArray, authorization);
+        m_server->enqueue(ScriptedResponse::withBody(200, "data: [DONE]\n\n"));
+        const QList<LLMTurn> turns = {{QStringLiteral("user"), QStringLiteral("q")},
+                                      {QStringLiteral("model"), QStringLiteral("a")}};
+        LLMClient client(LLMProvider::Local, key, QStringLiteral("llama3.2:latest"));
+        const StreamOutcome outcome =
+            StreamOutcome::collect(client.stream(turns, QString(), QByteArray("\x89PNG"), QStringLiteral("image/jpeg"), this));
+        QCOMPARE(outcome.finishedCount, 1);
+        const RecordedRequest &request = m_server->requests().first();
+        QCOMPARE(request.method, "POST");
+        QCOMPARE(request.path, "/v1/chat/completions");
+        QCOMPARE(request.header("Content-Type"), "application/json");
+        QCOMPARE(request.header("Authorization"), authorization);
+        QVERIFY(request.header("HTTP-Referer").isEmpty());
+        const LLMPrompt prompt{turns, QString(), QByteArray("\x89PNG"), QStringLiteral("image/jpeg")};
+        QCOMPARE(request.body, localRequest({}, {}, QStringLiteral("llama3.2:latest"), prompt).body);
+        QVERIFY(request.body.contains("\"url\":\"data:image/jpeg;base64,iVBORw==\""));
+    }
+
+    void localServerAddress()
+    {
+        qunsetenv("TARNWICK_LOCAL_BASE_URL");
+        QCOMPARE(LLMClient::localBaseUrl(QString()), QStringLiteral("http://localhost:11434/v1"));
+        QCOMPARE(LLMClient::localBaseUrl(QStringLiteral(" http://box:8080/v1/ ")), QStringLiteral("http://box:8080/v1"));
+        qputenv("TARNWICK_LOCAL_BASE_URL", "http://127.0.0.1:1234/v1/");
+        QCOMPARE(LLMClient::localBaseUrl(QStringLiteral("http://box:8080/v1")), QStringLiteral("http://127.0.0.1:1234/v1"));
+    }
+
+    void localModelLists_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QStringList>("models");
+        QTest::newRow("Ollama")
+            << QByteArray(R"({"object":"list","data":[{"id":"qwen3:8b","object":"model","created":1754524122,"owned_by":"library"},{"id":"llama3.2:latest","object":"model","created":1733486061,"owned_by":"library"}]})")
+            << QStringList{"llama3.2:latest", "qwen3:8b"};
+        QTest::newRow("llama.cpp, with its models list beside data")
+            << QByteArray(R"({"models":[{"name":"Qwen3-8B-Q4_K_M.gguf","model":"Qwen3-8B-Q4_K_M.gguf","modified_at":"","size":"","digest":"","type":"model","description":"","tags":[""],"capabilities":["completion"],"parameters":"","details":{"parent_model":"","format":"gguf","family":"","families":[""],"parameter_size":"","quantization_level":""}}],"object":"list","data":[{"id":"Qwen3-8B-Q4_K_M.gguf","object":"model","created":1762593253,"owned_by":"llamacpp","meta":{"vocab_type":2,"n_vocab":151936,"n_ctx_train":40960,"n_embd":4096,"n_params":8190735360,"size":5027783488}}]})")
+            << QStringList{"Qwen3-8B-Q4_K_M.gguf"};
+        QTest::newRow("LM Studio")
+            << QByteArray(R"({"data":[{"id":"qwen2.5-7b-instruct","object":"model","owned_by":"organization_owner"},{"id":"text-embedding-nomic-embed-text-v1.5","object":"model","owned_by":"organization_owner"}],"object":"list"})")
+            << QStringList{"qwen2.5-7b-instruct", "text-embedding-nomic-embed-text-v1.5"};
+        QTest::newRow("vLLM")
+            << QByteArray(R"({"object":"list","data":[{"id":"Qwen/Qwen2.5-7B-Instruct","object":"model","created":1733000000,"owned_by":"vllm","root":"Qwen/Qwen2.5-7B-Instruct","parent":null,"max_model_len":32768,"permission":[{"id":"modelperm-1","object":"model_permission","created":1733000000,"allow_create_engine":false,"allow_sampling":true,"organization":"*","group":null,"is_blocking":false}]}]})")
+            << QStringList{"Qwen/Qwen2.5-7B-Instruct"};
+        QTest::newRow("no models yet") << QByteArray(R"({"object":"list","data":[]})") << QStringList{};
+    }
+
+    void localModelLists()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(QStringList, models);
+        m_server->enqueue(ScriptedResponse::withBody(200, body, 0, 0, "application/json; charset=utf-8"));
+        const auto result = localModels();
+        QVERIFY(!result->error);
+        QCOMPARE(result->models, models);
+        const RecordedRequest &request = m_server->requests().first();
+        QCOMPARE(request.method, "GET");
+        QCOMPARE(request.path, "/v1/models");
+        QVERIFY(request.header("Authorization").isEmpty());
+    }
+
+    void localServerNotRunning()
+    {
+        const QString address = localAddress();
+        m_server.reset();
+        const QString expected =
+            QStringLiteral("Cannot reach %1: connection refused. Is the server running?").arg(address);
+        const StreamOutcome outcome = StreamOutcome::collect(ask(LLMProvider::Local, QString()));
+        QCOMPARE(outcome.error->errorDescription(), expected);
+        QCOMPARE(localModels()->error->errorDescription(), expected);
+    }
+
+    void localHttpErrorsCarryTheServersMessage()
+    {
+        m_server->enqueue(ScriptedResponse::withBody(
+            404, "{\"error\":{\"message\":\"model \\\"llama9\\\" not found, try pulling it first\",\"type\":\"api_error\",\"param\":null,\"code\":null}}",
+            0, 0, "application/json"));
+        const StreamOutcome outcome = StreamOutcome::collect(ask(LLMProvider::Local, QString(), QStringLiteral("llama9")));
+        QCOMPARE(outcome.error->errorDescription(),
+                 QStringLiteral("API error (HTTP 404). Please try again.\nmodel \"llama9\" not found, try pulling it first"));
+    }
+
+    void localServerClosingMidAnswer()
+    {
+        ScriptedResponse response = ScriptedResponse::withBody(
+            200, "data: {\"choices\":[{\"index\":0,\"delta\":{\"content\":\"Once upon\"}}]}\n\ndata: {\"choi");
+        response.framing = Framing::ContentLength;
+        response.declaredLength = response.body().size() + 500;
+        response.ending = Ending::Drop;
+        m_server->enqueue(response);
+        const StreamOutcome outcome = StreamOutcome::collect(ask(LLMProvider::Local, QString()));
+        QCOMPARE(outcome.fragments, QStringList{"Once upon"});
+        QCOMPARE(outcome.error->errorDescription(),
+                 QStringLiteral("The provider closed the connection before the answer was complete."));
+    }
+
+    // Loading a model may take minutes before the first byte; once the answer
+    // runs, the usual idle rule holds again.
+    void localSlowFirstByte()
+    {
+        LLMClient::setIdleTimeout(std::chrono::milliseconds(400));
+        LLMClient::setFirstByteTimeout(std::chrono::milliseconds(4000));
+        ScriptedResponse loading;
+        loading.headers = {{"Content-Type", "text/event-stream"}};
+        loading.writes = {{"data: {\"choices\":[{\"delta\":{\"content\":\"ready\"}}]}\n\n", 1500},
+                          {"data: [DONE]\n\n", 100}};
+        m_server->enqueue(loading);
+        const StreamOutcome loaded = StreamOutcome::collect(ask(LLMProvider::Local, QString()));
+        QCOMPARE(loaded.fragments, QStringList{"ready"});
+        QCOMPARE(loaded.finishedCount, 1);
+
+        ScriptedResponse stalled = ScriptedResponse::withBody(200, "data: {\"choices\":[{\"delta\":{\"content\":\"a\"}}]}\n\n");
+        stalled.ending = Ending::Stall;
+        m_server->enqueue(stalled);
+        const StreamOutcome stopped = StreamOutcome::collect(ask(LLMProvider::Local, QString()));
+        QCOMPARE(stopped.fragments, QStringList{"a"});
+        QCOMPARE(stopped.error->errorDescription(),
+                 QStringLiteral("The provider stopped responding (no data for 0.4 seconds)."));
+
+        LLMClient::setFirstByteTimeout(std::chrono::milliseconds(600));
+        ScriptedResponse silent;
+        silent.headers = {{"Content-Type", "text/event-stream"}};
+        silent.ending = Ending::Stall;
+        m_server->enqueue(silent);
+        const StreamOutcome gaveUp = StreamOutcome::collect(ask(LLMProvider::Local, QString()));
+        QCOMPARE(gaveUp.error->errorDescription(),
+                 QStringLiteral("The server at %1 sent nothing for 0.6 seconds. It may still be loading the model, "
+                                "or it is stuck.")
+                     .arg(localAddress()));
+    }
+
+    // A proxy elsewhere cannot reach a server on this machine; Qt sends
+    // loopback requests past it, and this keeps it so.
+    void loopbackBypassesTheProxy()
+    {
+        LoopbackServer proxy;
+        proxy.setResponder([](const RecordedRequest &) { return ScriptedResponse::withBody(502, "via proxy", 0, 0, "text/plain"); });
+        QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), proxy.port()));
+        m_server->enqueue(ScriptedResponse::withBody(200, "data: {\"choices\":[{\"delta\":{\"content\":\"direct\"}}]}\n\n"));
+        const StreamOutcome outcome = StreamOutcome::collect(ask(LLMProvider::Local, QString()));
+        QNetworkProxy::setApplicationProxy(QNetworkProxy::DefaultProxy);
+        QCOMPARE(outcome.fragments, QStringList{"direct"});
+        QVERIFY(proxy.requests().isEmpty());
     }
 
     void catalogue_data()

@@ -177,6 +177,42 @@ private Q_SLOTS:
         QFETCH(int, ending);
         QFETCH(QString, error);
         const LLMProvider provider = gemini ? LLMProvider::Gemini : LLMProvider::OpenRouter;
+        check(provider, body, fragments, ending, error);
+    }
+
+    // Error shapes of local servers; their answers are read by the stream tests.
+    void localRules_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QStringList>("fragments");
+        QTest::addColumn<QString>("error");
+        const QByteArray chunk = R"(data: {"choices":[{"index":0,"delta":{"content":"c"}}]})" "\n\n";
+        QTest::newRow("Ollama error chunk")
+            << chunk + "data: {\"error\":{\"message\":\"model requires more system memory (9.2 GiB) than is available (3.1 GiB)\",\"type\":\"api_error\",\"param\":null,\"code\":null}}" "\n\n"
+            << QStringList{"c"} << "model requires more system memory (9.2 GiB) than is available (3.1 GiB)";
+        QTest::newRow("llama.cpp error event")
+            << chunk + R"(error: {"code":500,"message":"the request exceeds the available context size","type":"exceed_context_size_error"})" "\n\n"
+            << QStringList{"c"} << "the request exceeds the available context size";
+        QTest::newRow("vLLM error object in a data line")
+            << chunk + "data: {\"object\":\"error\",\"message\":\"This model's maximum context length is 4096 tokens.\",\"type\":\"BadRequestError\",\"param\":null,\"code\":400}" "\n\n"
+            << QStringList{"c"} << "This model's maximum context length is 4096 tokens.";
+        QTest::newRow("an object field that is no error") << QByteArray(R"(data: {"object":"chat.completion.chunk","choices":[{"delta":{"content":"ok"}}]})")
+                                                          << QStringList{"ok"} << "";
+        QTest::newRow("error field that is not JSON") << QByteArray("error: boom\n") + chunk << QStringList{"c"} << "";
+    }
+
+    void localRules()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(QStringList, fragments);
+        QFETCH(QString, error);
+        check(LLMProvider::Local, body, fragments, error.isEmpty() ? int(Ending::None) : int(Ending::Error), error);
+    }
+
+private:
+    void check(LLMProvider provider, const QByteArray &body, const QStringList &fragments, int ending,
+               const QString &error)
+    {
         for (const QList<QByteArray> &reads : {QList<QByteArray>{body}, bytewise(body)}) {
             const LineOutcome outcome = readAll(provider, reads);
             QCOMPARE(outcome.fragments, fragments);

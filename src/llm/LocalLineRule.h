@@ -1,0 +1,7 @@
+#pragma once
+
+#include "llm/LineOutcome.h"
+
+// One line of an answer from a local OpenAI-compatible server: OpenRouter's
+// rule, plus the error shapes these servers send in the stream.
+LineOutcome localLineRule(const QString &line);

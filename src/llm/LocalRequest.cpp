@@ -1,0 +1,35 @@
+#include "llm/LocalRequest.h"
+
+#include "llm/ChatCompletionsBody.h"
+
+namespace {
+// Most local servers need no key; a bearer header goes only with one.
+void addKey(ProviderRequest &request, const QString &apiKey)
+{
+    if (!apiKey.isEmpty())
+        request.headers.append({"Authorization", "Bearer " + apiKey.toUtf8()});
+}
+}
+
+ProviderRequest localRequest(const QString &baseUrl, const QString &apiKey, const QString &model,
+                             const LLMPrompt &prompt)
+{
+    ProviderRequest request;
+    request.url = baseUrl + QStringLiteral("/chat/completions");
+    request.headers = {{"Content-Type", "application/json"}};
+    addKey(request, apiKey);
+    request.body = chatCompletionsBody(model, prompt);
+    request.expectsEventStream = true;
+    request.serverAddress = baseUrl;
+    return request;
+}
+
+ProviderRequest localModelsRequest(const QString &baseUrl, const QString &apiKey)
+{
+    ProviderRequest request;
+    request.method = "GET";
+    request.url = baseUrl + QStringLiteral("/models");
+    addKey(request, apiKey);
+    request.serverAddress = baseUrl;
+    return request;
+}
