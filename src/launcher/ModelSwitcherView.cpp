@@ -48,7 +48,7 @@ ModelSwitcherView::ModelSwitcherView(LauncherViewModel &vm, UserDefaults &defaul
     setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     for (auto signal : {&LauncherViewModel::selectedProviderChanged, &LauncherViewModel::selectedGeminiModelChanged,
-                        &LauncherViewModel::selectedOpenRouterModelChanged})
+                        &LauncherViewModel::selectedOpenRouterModelChanged, &LauncherViewModel::selectedLocalModelChanged})
         connect(&m_vm, signal, this, &ModelSwitcherView::refreshLabel);
     connect(this, &QAbstractButton::clicked, this, [this] {
         rebuildMenu();
@@ -82,18 +82,31 @@ void ModelSwitcherView::rebuildMenu()
 
     m_menu->addSeparator();
     addHeader(m_menu, QStringLiteral("OpenRouter Models"));
-    const QStringList cached = m_defaults.stringList(Preferences::cachedOpenRouterModels);
-    if (cached.isEmpty()) {
-        m_menu->addAction(QStringLiteral("No OpenRouter models (fetch in Settings)"))->setEnabled(false);
+    addCachedModels(m_defaults.stringList(Preferences::cachedOpenRouterModels), openRouter,
+                    m_vm.selectedOpenRouterModel(), [this](const QString &model) { m_vm.setSelectedOpenRouterModel(model); },
+                    QStringLiteral("No OpenRouter models (fetch in Settings)"));
+
+    m_menu->addSeparator();
+    addHeader(m_menu, QStringLiteral("Local Models"));
+    addCachedModels(m_defaults.stringList(Preferences::cachedLocalModels), rawValue(LLMProvider::Local),
+                    m_vm.selectedLocalModel(), [this](const QString &model) { m_vm.setSelectedLocalModel(model); },
+                    QStringLiteral("No local models (fetch in Settings)"));
+}
+
+void ModelSwitcherView::addCachedModels(const QStringList &models, const QString &provider, const QString &selected,
+                                        const std::function<void(const QString &)> &select, const QString &emptyText)
+{
+    if (models.isEmpty()) {
+        m_menu->addAction(emptyText)->setEnabled(false);
         return;
     }
-    for (const QString &model : cached) {
+    for (const QString &model : models) {
         QAction *entry = m_menu->addAction(model);
         entry->setCheckable(true);
-        entry->setChecked(m_vm.selectedProvider() == openRouter && m_vm.selectedOpenRouterModel() == model);
-        connect(entry, &QAction::triggered, this, [this, openRouter, model] {
-            m_vm.setSelectedProvider(openRouter);
-            m_vm.setSelectedOpenRouterModel(model);
+        entry->setChecked(m_vm.selectedProvider() == provider && selected == model);
+        connect(entry, &QAction::triggered, this, [this, provider, model, select] {
+            m_vm.setSelectedProvider(provider);
+            select(model);
         });
     }
 }

@@ -95,6 +95,7 @@ SettingsView::SettingsView(UserDefaults &defaults, HotkeyManager *hotkeys, QWidg
     , m_selectedGeminiModel(stringOr(defaults, Preferences::selectedGeminiModel, Preferences::defaultGeminiModel))
     , m_selectedOpenRouterModel(
           stringOr(defaults, Preferences::selectedOpenRouterModel, Preferences::defaultOpenRouterModel))
+    , m_selectedLocalModel(stringOr(defaults, Preferences::selectedLocalModel, Preferences::defaultLocalModel))
 {
     setFixedSize(kWidth, kHeight);
     auto *layout = new QVBoxLayout(this);
@@ -108,6 +109,7 @@ SettingsView::SettingsView(UserDefaults &defaults, HotkeyManager *hotkeys, QWidg
 
     m_geminiKeyField->setText(KeychainHelper::load(KeychainHelper::geminiAccount).value_or(QString()));
     m_openRouterKeyField->setText(KeychainHelper::load(KeychainHelper::openRouterAccount).value_or(QString()));
+    m_localKeyField->setText(KeychainHelper::load(KeychainHelper::localAccount).value_or(QString()));
     // Connected after the stored key is in: opening asks on its own (showEvent).
     connect(m_openRouterKeyField, &QLineEdit::textChanged, this, &SettingsView::fetchModelsIfPossible);
 
@@ -143,6 +145,8 @@ SettingsView::SettingsView(UserDefaults &defaults, HotkeyManager *hotkeys, QWidg
     showStoredTheme();
     showOpenRouterModels();
     showModelsLoading();
+    showLocalModels();
+    showLocalModelsLoading();
     showHotkeyProblems();
 }
 
@@ -255,9 +259,56 @@ FormSection *SettingsView::buildApiSection(QWidget *parent)
     modelLayout->addWidget(m_refreshButton);
     m_openRouterModelRow = section->addRow(QStringLiteral("Default Model"), modelControl);
 
+    buildLocalRows(section);
+
     m_keyStoreCaption = section->addCaption(KeychainHelper::storeDescription());
     m_keyStoreCaption->setObjectName(QStringLiteral("keyStoreCaption"));
     return section;
+}
+
+void SettingsView::buildLocalRows(FormSection *section)
+{
+    m_localAddressField = new QLineEdit(section);
+    m_localAddressField->setObjectName(QStringLiteral("localAddressField"));
+    m_localAddressField->setFixedWidth(kControlWidth);
+    m_localAddressField->setPlaceholderText(Preferences::defaultLocalServerAddress);
+    m_localAddressField->setText(
+        stringOr(m_defaults, Preferences::localServerAddress, Preferences::defaultLocalServerAddress));
+    connect(m_localAddressField, &QLineEdit::editingFinished, this, &SettingsView::fetchLocalModels);
+    QWidget *addressRow = section->addRow(QStringLiteral("Server address"), m_localAddressField);
+    addressRow->setToolTip(QStringLiteral("The OpenAI-compatible address of a server such as Ollama, llama.cpp, "
+                                          "LM Studio or vLLM, ending in /v1"));
+    m_localProblem = section->addCaption({});
+    m_localProblem->setObjectName(QStringLiteral("localServerProblem"));
+    m_localProblem->setWordWrap(true);
+
+    m_localKeyField =
+        keyField(QStringLiteral("Only if the server asks for one"), QStringLiteral("localKeyField"), section);
+    QWidget *keyRow = section->addRow(QStringLiteral("API Key (optional)"), m_localKeyField);
+
+    auto *modelControl = new QWidget(section);
+    auto *modelLayout = new QHBoxLayout(modelControl);
+    modelLayout->setContentsMargins(0, 0, 0, 0);
+    modelLayout->setSpacing(8);
+    m_localModelMenu = new QComboBox(modelControl);
+    m_localModelMenu->setObjectName(QStringLiteral("localModelMenu"));
+    m_localModelMenu->setFixedWidth(kModelMenuWidth);
+    connect(m_localModelMenu, &QComboBox::activated, this,
+            [this](int index) { m_selectedLocalModel = m_localModelMenu->itemText(index); });
+    m_localSpinner = new SpinnerView(modelControl);
+    m_localRefreshButton = new QToolButton(modelControl);
+    m_localRefreshButton->setObjectName(QStringLiteral("refreshLocalModelsButton"));
+    m_localRefreshButton->setAutoRaise(true);
+    m_localRefreshButton->setToolTip(QStringLiteral("Ask the server for its models"));
+    m_localRefreshButton->setIcon(QIcon(settingsSymbol(QStringLiteral("arrow.triangle.2.circlepath"), 16,
+                                                       SettingsColors::secondaryLabel(this), devicePixelRatioF())));
+    m_localRefreshButton->setFixedSize(22, 22);
+    connect(m_localRefreshButton, &QToolButton::clicked, this, &SettingsView::fetchLocalModels);
+    modelLayout->addWidget(m_localModelMenu);
+    modelLayout->addWidget(m_localSpinner);
+    modelLayout->addWidget(m_localRefreshButton);
+    QWidget *modelRow = section->addRow(QStringLiteral("Default Model"), modelControl);
+    m_localRows = {addressRow, keyRow, modelRow};
 }
 
 QWidget *SettingsView::hotkeyControl(HotkeyRecorderView *recorder)
@@ -370,6 +421,22 @@ QString SettingsView::openRouterApiKey() const
     return m_openRouterKeyField->text();
 }
 
+QString SettingsView::localApiKey() const
+{
+    return m_localKeyField->text();
+}
+
+QString SettingsView::localServerAddress() const
+{
+    const QString typed = m_localAddressField->text().trimmed();
+    return typed.isEmpty() ? Preferences::defaultLocalServerAddress : typed;
+}
+
+QString SettingsView::localServerProblem() const
+{
+    return m_localProblem->text();
+}
+
 bool SettingsView::savedConfirmation() const
 {
     return m_saveStatus->savedConfirmation();
@@ -386,6 +453,9 @@ void SettingsView::pickProvider(int index)
     if (!m_defaults.set(Preferences::selectedProvider, provider))
         m_saveStatus->showFailure(QStringLiteral("Could not store the provider in %1.").arg(m_defaults.filePath()));
     showProviderRows();
+    // Whether the server answers is worth knowing the moment it is picked.
+    if (provider == rawValue(LLMProvider::Local))
+        fetchLocalModels();
 }
 
 void SettingsView::pickTheme(int index)
@@ -401,11 +471,17 @@ void SettingsView::showProviderRows()
     const QString provider = selectedProvider();
     m_providerPicker->setCurrentIndex(m_providerPicker->labels().indexOf(provider));
     const bool gemini = provider == rawValue(LLMProvider::Gemini);
+    const bool local = provider == rawValue(LLMProvider::Local);
     m_geminiKeyRow->setVisible(gemini);
     m_geminiModelRow->setVisible(gemini);
-    m_openRouterKeyRow->setVisible(!gemini);
-    m_openRouterModelRow->setVisible(!gemini);
+    m_openRouterKeyRow->setVisible(!gemini && !local);
+    m_openRouterModelRow->setVisible(!gemini && !local);
+    for (QWidget *row : std::as_const(m_localRows))
+        row->setVisible(local);
+    m_localProblem->setVisible(local && !m_localProblem->text().isEmpty());
     m_keyPageLink->setText(QStringLiteral("Get ") + provider + QStringLiteral(" Key"));
+    // A server of the user's own has no key page.
+    m_keyPageLink->setVisible(!local);
 }
 
 void SettingsView::showStoredTheme()
@@ -433,6 +509,55 @@ void SettingsView::showModelsLoading()
 {
     m_spinner->setVisible(m_isLoadingModels);
     m_refreshButton->setVisible(!m_isLoadingModels);
+}
+
+void SettingsView::showLocalModels()
+{
+    const QStringList entries = m_localModels.isEmpty() ? QStringList{m_selectedLocalModel} : m_localModels;
+    const QSignalBlocker blocker(m_localModelMenu);
+    m_localModelMenu->clear();
+    m_localModelMenu->addItems(entries);
+    m_localModelMenu->setCurrentIndex(entries.indexOf(m_selectedLocalModel));
+}
+
+void SettingsView::showLocalModelsLoading()
+{
+    m_localSpinner->setVisible(m_isLoadingLocalModels);
+    m_localRefreshButton->setVisible(!m_isLoadingLocalModels);
+}
+
+void SettingsView::showLocalServerProblem(const QString &problem)
+{
+    m_localProblem->setText(problem);
+    m_localProblem->setVisible(!problem.isEmpty() && selectedProvider() == rawValue(LLMProvider::Local));
+}
+
+void SettingsView::fetchLocalModels()
+{
+    const QString address = LLMClient::localBaseUrl(localServerAddress());
+    m_isLoadingLocalModels = true;
+    showLocalModelsLoading();
+    LLMClient::fetchLocalModels(localServerAddress(), localApiKey(), this,
+                                [this, address](const LLMClient::ModelList &result) {
+        m_isLoadingLocalModels = false;
+        showLocalModelsLoading();
+        if (result.error) {
+            showLocalServerProblem(result.error->errorDescription());
+            return;
+        }
+        if (result.models.isEmpty()) {
+            showLocalServerProblem(
+                QStringLiteral("The server at %1 offers no models yet. Download or load one, then refresh.").arg(address));
+            return;
+        }
+        showLocalServerProblem({});
+        m_localModels = result.models;
+        m_defaults.set(Preferences::cachedLocalModels, m_localModels);
+        // The new selection is stored by Save.
+        if (!m_localModels.contains(m_selectedLocalModel))
+            m_selectedLocalModel = m_localModels.first();
+        showLocalModels();
+    });
 }
 
 void SettingsView::fetchModelsIfPossible()
@@ -470,6 +595,7 @@ void SettingsView::save()
     };
     storeKey(KeychainHelper::geminiAccount, geminiApiKey(), QStringLiteral("Gemini"));
     storeKey(KeychainHelper::openRouterAccount, openRouterApiKey(), QStringLiteral("OpenRouter"));
+    storeKey(KeychainHelper::localAccount, localApiKey(), QStringLiteral("Local"));
 
     const HotkeyBinding launch{m_launchRecorder->keyCode(), m_launchRecorder->modifiers()};
     const HotkeyBinding screenshot{m_screenshotRecorder->keyCode(), m_screenshotRecorder->modifiers()};
@@ -477,6 +603,8 @@ void SettingsView::save()
     bool preferencesStored = m_defaults.set(Preferences::selectedGeminiModel, m_selectedGeminiModel);
     preferencesStored = m_defaults.set(Preferences::selectedOpenRouterModel, m_selectedOpenRouterModel)
                         && preferencesStored;
+    preferencesStored = m_defaults.set(Preferences::selectedLocalModel, m_selectedLocalModel) && preferencesStored;
+    preferencesStored = m_defaults.set(Preferences::localServerAddress, localServerAddress()) && preferencesStored;
     preferencesStored = launch.store(m_defaults, Preferences::hotkeyBinding) && preferencesStored;
     preferencesStored = screenshot.store(m_defaults, Preferences::screenshotHotkeyBinding) && preferencesStored;
     if (!preferencesStored)
@@ -543,4 +671,6 @@ void SettingsView::showEvent(QShowEvent *event)
     traceControlPositions();
     if (!event->spontaneous() && selectedProvider() == rawValue(LLMProvider::OpenRouter))
         fetchModelsIfPossible();
+    if (!event->spontaneous() && selectedProvider() == rawValue(LLMProvider::Local))
+        fetchLocalModels();
 }

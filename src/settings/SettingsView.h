@@ -41,6 +41,13 @@ public:
 
     QString geminiApiKey() const;
     QString openRouterApiKey() const;
+    QString localApiKey() const;
+    QString localServerAddress() const;
+    QString selectedLocalModel() const { return m_selectedLocalModel; }
+    QStringList localModels() const { return m_localModels; }
+    bool isLoadingLocalModels() const { return m_isLoadingLocalModels; }
+    // Why the local server's models could not be listed, or empty.
+    QString localServerProblem() const;
     QString selectedGeminiModel() const { return m_selectedGeminiModel; }
     QString selectedOpenRouterModel() const { return m_selectedOpenRouterModel; }
     QStringList openRouterModels() const { return m_openRouterModels; }
@@ -56,6 +63,8 @@ public:
 
     // Asks OpenRouter for its models with the key typed; nothing without a key.
     void fetchModelsIfPossible();
+    // Asks the local server at the typed address for its models.
+    void fetchLocalModels();
     void save();
 
 protected:
@@ -66,6 +75,7 @@ private:
     QWidget *buildForm();
     QWidget *buildFooter();
     FormSection *buildApiSection(QWidget *parent);
+    void buildLocalRows(FormSection *section);
     FormSection *buildHotkeySection(QWidget *parent);
     QWidget *hotkeyControl(HotkeyRecorderView *recorder);
 
@@ -75,6 +85,9 @@ private:
     void showStoredTheme();
     void showOpenRouterModels();
     void showModelsLoading();
+    void showLocalModels();
+    void showLocalModelsLoading();
+    void showLocalServerProblem(const QString &problem);
     void showHotkeyProblems();
     void openKeyPage();
     void traceControlPositions();
@@ -87,6 +100,9 @@ private:
     QString m_selectedOpenRouterModel;
     QStringList m_openRouterModels;
     bool m_isLoadingModels = false;
+    QString m_selectedLocalModel;
+    QStringList m_localModels;
+    bool m_isLoadingLocalModels = false;
 
     SegmentedControl *m_providerPicker = nullptr;
     SegmentedControl *m_themePicker = nullptr;
@@ -100,6 +116,13 @@ private:
     QWidget *m_geminiModelRow = nullptr;
     QWidget *m_openRouterKeyRow = nullptr;
     QWidget *m_openRouterModelRow = nullptr;
+    QLineEdit *m_localAddressField = nullptr;
+    QLineEdit *m_localKeyField = nullptr;
+    QComboBox *m_localModelMenu = nullptr;
+    QToolButton *m_localRefreshButton = nullptr;
+    SpinnerView *m_localSpinner = nullptr;
+    QLabel *m_localProblem = nullptr;
+    QList<QWidget *> m_localRows;
     QLabel *m_keyStoreCaption = nullptr;
     HotkeyRecorderView *m_launchRecorder = nullptr;
     HotkeyRecorderView *m_screenshotRecorder = nullptr;

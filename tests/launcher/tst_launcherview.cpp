@@ -9,6 +9,7 @@
 #include "launcher/MessageBubble.h"
 #include "launcher/MessageListView.h"
 #include "launcher/ModelSwitcherView.h"
+#include "llm/LLMClient.h"
 #include "launcher/MultilineTextField.h"
 #include "ui/SymbolButton.h"
 #include "platform/Preferences.h"
@@ -77,6 +78,7 @@ private Q_SLOTS:
     void savingFollowsTheMessages();
     void sidebarDeleteOfTheOpenConversationStartsANewOne();
     void modelMenuSwitchesProviderAndModel();
+    void localAnswerStreamsIntoThePanel();
     void themeFollowsThePreferenceLive();
     void pickedImageFilesAttachAsPng();
 };
@@ -323,6 +325,60 @@ void TestLauncherView::modelMenuSwitchesProviderAndModel()
     launcher.defaults.remove(Preferences::cachedOpenRouterModels);
     QAction *none = entry(QStringLiteral("No OpenRouter models (fetch in Settings)"));
     QVERIFY(none && !none->isEnabled());
+    QAction *noLocal = entry(QStringLiteral("No local models (fetch in Settings)"));
+    QVERIFY(noLocal && !noLocal->isEnabled());
+
+    // Local models have their own section after the others.
+    launcher.defaults.set(Preferences::cachedLocalModels,
+                          QStringList{QStringLiteral("llama3.2:latest"), QStringLiteral("qwen3:8b")});
+    QStringList labels;
+    for (QAction *action : switcher->menu()->actions())
+        labels << action->text();
+    QCOMPARE(labels.mid(labels.indexOf(QStringLiteral("Local Models"))),
+             (QStringList{"Local Models", "llama3.2:latest", "qwen3:8b"}));
+    entry(QStringLiteral("qwen3:8b"))->trigger();
+    QCOMPARE(launcher.vm.selectedProvider(), QStringLiteral("Local"));
+    QCOMPARE(launcher.vm.selectedLocalModel(), QStringLiteral("qwen3:8b"));
+    QCOMPARE(launcher.defaults.string(Preferences::selectedLocalModel), QStringLiteral("qwen3:8b"));
+    QCOMPARE(switcher->text(), QStringLiteral("qwen3:8b"));
+    QVERIFY(entry(QStringLiteral("qwen3:8b"))->isChecked());
+    QVERIFY(!entry(QStringLiteral("gemini-1.5-pro"))->isChecked());
+}
+
+// A local server may load its model for a while: the typing dots stay until
+// the first words, which then stream into the bubble.
+void TestLauncherView::localAnswerStreamsIntoThePanel()
+{
+    Launcher launcher;
+    LoopbackServer server;
+    ScriptedResponse loading;
+    loading.headers = {{"Content-Type", "text/event-stream"}};
+    loading.writes = {
+        {"data: {\"id\":\"chatcmpl-1\",\"object\":\"chat.completion.chunk\",\"created\":1733486061,\"model\":\"llama3.2:latest\",\"system_fingerprint\":\"fp_ollama\",\"choices\":[{\"index\":0,\"delta\":{\"role\":\"assistant\",\"content\":\"Hello\"},\"finish_reason\":null}]}\n\n",
+         1200},
+        {"data: {\"id\":\"chatcmpl-1\",\"object\":\"chat.completion.chunk\",\"created\":1733486061,\"model\":\"llama3.2:latest\",\"system_fingerprint\":\"fp_ollama\",\"choices\":[{\"index\":0,\"delta\":{\"role\":\"assistant\",\"content\":\" there\"},\"finish_reason\":\"stop\"}]}\n\ndata: [DONE]\n\n",
+         50}};
+    server.enqueue(loading);
+    qputenv("TARNWICK_LOCAL_BASE_URL", (server.baseUrl() + QStringLiteral("/v1")).toUtf8());
+    LLMClient::setIdleTimeout(std::chrono::milliseconds(400));
+    if (!KeychainHelper::save(KeychainHelper::localAccount, QString()))
+        QSKIP("no key store answers in this session");
+    launcher.vm.setSelectedProvider(QStringLiteral("Local"));
+    launcher.vm.setSelectedLocalModel(QStringLiteral("llama3.2:latest"));
+
+    launcher.vm.setInputText(QStringLiteral("hi"));
+    launcher.vm.send();
+    QVERIFY(launcher.vm.isLoading());
+    MessageBubble *answer = launcher.view.messageList()->bubbleAt(1);
+    QTest::qWait(700); // longer than the idle rule, shorter than the load
+    QVERIFY(launcher.vm.isLoading());
+    QVERIFY(answer->showsTypingDots());
+    QTRY_VERIFY(!launcher.vm.isLoading());
+    QCOMPARE(launcher.vm.messages().last().content, QStringLiteral("Hello there"));
+    QVERIFY(!answer->showsTypingDots());
+    QCOMPARE(server.requests().first().path, "/v1/chat/completions");
+    LLMClient::setIdleTimeout(std::chrono::seconds(60));
+    qunsetenv("TARNWICK_LOCAL_BASE_URL");
 }
 
 void TestLauncherView::themeFollowsThePreferenceLive()

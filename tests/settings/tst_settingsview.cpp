@@ -33,7 +33,8 @@ namespace {
 
 void clearKeyring()
 {
-    for (const QString &account : {KeychainHelper::geminiAccount, KeychainHelper::openRouterAccount}) {
+    for (const QString &account :
+         {KeychainHelper::geminiAccount, KeychainHelper::openRouterAccount, KeychainHelper::localAccount}) {
         QProcess::execute(QStringLiteral("secret-tool"), {QStringLiteral("clear"), QStringLiteral("service"),
                                                           KeychainHelper::service, QStringLiteral("account"), account});
     }
@@ -87,6 +88,8 @@ private Q_SLOTS:
     void unsavedEditsSurviveClosing();
     void savedConfirmationGoesAfterFirstPress();
     void failedWriteIsSaidInsteadOfSaved();
+    void localServerSettingsPersistAcrossARestart();
+    void unreachableLocalServerIsSaidUnderTheAddress();
 
     // Receives what QDesktopServices would open in a browser.
     void openUrl(const QUrl &url) { m_openedUrls << url; }
@@ -108,6 +111,7 @@ void TestSettingsView::init()
     m_defaults = std::make_unique<UserDefaults>(m_home->configHome() + QStringLiteral("/Tarnwick/preferences.json"));
     m_server = std::make_unique<LoopbackServer>();
     qputenv("TARNWICK_OPENROUTER_BASE_URL", m_server->baseUrl().toUtf8());
+    qunsetenv("TARNWICK_LOCAL_BASE_URL");
     auto backend = std::make_unique<ScriptedHotkeyBackend>();
     m_backend = backend.get();
     m_hotkeys = std::make_unique<HotkeyManager>([] {}, *m_defaults, std::move(backend));
@@ -405,6 +409,80 @@ void TestSettingsView::failedWriteIsSaidInsteadOfSaved()
     // The message stays past the confirmation's time.
     QTest::qWait(1800);
     QVERIFY(!view->saveStatusText().isEmpty());
+}
+
+
+void TestSettingsView::localServerSettingsPersistAcrossARestart()
+{
+    const QString address = m_server->baseUrl() + QStringLiteral("/v1");
+    m_server->enqueue(ScriptedResponse::withBody(
+        200,
+        R"({"object":"list","data":[{"id":"qwen3:8b","object":"model","created":1754524122,"owned_by":"library"},)"
+        R"({"id":"llama3.2:latest","object":"model","created":1733486061,"owned_by":"library"}]})",
+        0, 0, "application/json"));
+    {
+        const auto view = makeView();
+        QCOMPARE(child<SegmentedControl>(*view, "providerPicker")->labels(),
+                 (QStringList{"Gemini", "OpenRouter", "Local"}));
+        QLineEdit *addressField = child<QLineEdit>(*view, "localAddressField");
+        QCOMPARE(addressField->text(), QStringLiteral("http://localhost:11434/v1"));
+        addressField->setText(address);
+        clickSegment(child<SegmentedControl>(*view, "providerPicker"), QStringLiteral("Local"));
+        QCOMPARE(m_defaults->string(Preferences::selectedProvider), QStringLiteral("Local"));
+        QVERIFY(addressField->isVisible());
+        QVERIFY(child<QLineEdit>(*view, "localKeyField")->isVisible());
+        QVERIFY(!child<QLineEdit>(*view, "openRouterKeyField")->isVisible());
+        QVERIFY(!child<QPushButton>(*view, "keyPageLink")->isVisible());
+
+        // Picking the provider asks the server for its models.
+        QTRY_COMPARE(view->localModels(), (QStringList{"llama3.2:latest", "qwen3:8b"}));
+        QCOMPARE(m_server->requests().first().path, "/v1/models");
+        QVERIFY(m_server->requests().first().header("Authorization").isEmpty());
+        QCOMPARE(m_defaults->stringList(Preferences::cachedLocalModels), view->localModels());
+        QComboBox *menu = child<QComboBox>(*view, "localModelMenu");
+        QCOMPARE(menu->currentText(), QStringLiteral("llama3.2:latest"));
+        QVERIFY(view->localServerProblem().isEmpty());
+        QVERIFY(!m_defaults->contains(Preferences::selectedLocalModel)); // not before Save
+
+        menu->activated(1);
+        QTest::keyClicks(child<QLineEdit>(*view, "localKeyField"), QStringLiteral("lk-1"));
+        view->save();
+        QVERIFY(view->savedConfirmation());
+    }
+    QCOMPARE(KeychainHelper::load(KeychainHelper::localAccount), QStringLiteral("lk-1"));
+
+    // The next start reads the same file and keyring.
+    m_defaults = std::make_unique<UserDefaults>(m_defaults->filePath());
+    m_server->enqueue(ScriptedResponse::withBody(200, R"({"object":"list","data":[{"id":"qwen3:8b"}]})", 0, 0,
+                                                 "application/json"));
+    const auto reopened = makeView();
+    QCOMPARE(reopened->selectedProvider(), QStringLiteral("Local"));
+    QCOMPARE(child<QLineEdit>(*reopened, "localAddressField")->text(), address);
+    QCOMPARE(reopened->localApiKey(), QStringLiteral("lk-1"));
+    QCOMPARE(reopened->selectedLocalModel(), QStringLiteral("qwen3:8b"));
+    QCOMPARE(child<QComboBox>(*reopened, "localModelMenu")->currentText(), QStringLiteral("qwen3:8b"));
+    // Opening with Local picked asks again, now with the stored key.
+    QTRY_COMPARE(m_server->requests().size(), 2);
+    QCOMPARE(m_server->requests().last().header("Authorization"), "Bearer lk-1");
+}
+
+void TestSettingsView::unreachableLocalServerIsSaidUnderTheAddress()
+{
+    const QString address = m_server->baseUrl() + QStringLiteral("/v1");
+    m_server.reset();
+    m_defaults->set(Preferences::selectedProvider, QStringLiteral("Local"));
+    const auto view = makeView();
+    QLineEdit *addressField = child<QLineEdit>(*view, "localAddressField");
+    addressField->setText(address);
+    Q_EMIT addressField->editingFinished();
+    const QString expected = QStringLiteral("Cannot reach %1: connection refused. Is the server running?").arg(address);
+    QTRY_COMPARE(view->localServerProblem(), expected);
+    QVERIFY(child<QLabel>(*view, "localServerProblem")->isVisible());
+    QVERIFY(!view->isLoadingLocalModels());
+    QVERIFY(!m_defaults->contains(Preferences::cachedLocalModels));
+
+    // The menu still offers the stored choice alone.
+    QCOMPARE(child<QComboBox>(*view, "localModelMenu")->count(), 1);
 }
 
 QTEST_MAIN(TestSettingsView)
