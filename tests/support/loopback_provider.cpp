@@ -13,14 +13,16 @@
 
 namespace {
 const char *const kDescription =
-    "Serves canned streaming answers the way Gemini and OpenRouter do, on 127.0.0.1.\n"
+    "Serves canned streaming answers the way Gemini, OpenRouter and a local Ollama server do, on 127.0.0.1.\n"
     "Prints its base URL on the first line of standard output, then serves until killed.\n"
     "Point the program at it with\n"
-    "  TARNWICK_GEMINI_BASE_URL=<url> TARNWICK_OPENROUTER_BASE_URL=<url>\n"
+    "  TARNWICK_GEMINI_BASE_URL=<url> TARNWICK_OPENROUTER_BASE_URL=<url> TARNWICK_LOCAL_BASE_URL=<url>/v1\n"
     "Endpoints:\n"
     "  POST /v1beta/models/<model>:streamGenerateContent?alt=sse&key=<key>  (Gemini events)\n"
     "  POST /api/v1/chat/completions                                         (OpenRouter events)\n"
     "  GET  /api/v1/models                                                   (a small catalogue)\n"
+    "  POST /v1/chat/completions                                             (Ollama's events)\n"
+    "  GET  /v1/models                                                       (two local models)\n"
     "The answer is cut into one event per word (spaces kept with the word before them).";
 
 QStringList fragmentsOf(const QString &answer)
@@ -72,7 +74,18 @@ ScriptedResponse answer(const RecordedRequest &request, const QStringList &fragm
                                 R"({"id":"google/gemini-2.5-flash"},{"id":"meta-llama/llama-3.3-70b-instruct"}]})";
         return ScriptedResponse::withBody(200, body, 0, 0, "application/json");
     }
+    if (request.method == "GET" && request.path == "/v1/models") {
+        const QByteArray body = R"({"object":"list","data":[{"id":"llama3.2:latest","object":"model","created":1733486061,)"
+                                R"("owned_by":"library"},{"id":"qwen3:8b","object":"model","created":1754524122,"owned_by":"library"}]})";
+        return ScriptedResponse::withBody(200, body, 0, 0, "application/json");
+    }
     QList<QByteArray> events;
+    if (request.path == "/v1/chat/completions") {
+        for (const QString &fragment : fragments)
+            events << openRouterEvent(fragment);
+        events << "data: [DONE]\n\n";
+        return eventStream(events, delayMs);
+    }
     if (request.path.startsWith("/v1beta/models/") && request.path.endsWith(":streamGenerateContent")) {
         for (qsizetype i = 0; i < fragments.size(); ++i)
             events << geminiEvent(fragments[i], i == fragments.size() - 1);
