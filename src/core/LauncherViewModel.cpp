@@ -38,6 +38,14 @@ LauncherViewModel::LauncherViewModel(UserDefaults &defaults, QObject *parent)
     connect(&m_defaults, &UserDefaults::changed, this, [this](const QString &key) {
         if (key == Preferences::appTheme)
             Q_EMIT themeChanged();
+        // Settings may be where the first local model is chosen at all.
+        if (key != Preferences::selectedLocalModel)
+            return;
+        const QString model = storedText(m_defaults, Preferences::selectedLocalModel, Preferences::defaultLocalModel);
+        if (model != m_selectedLocalModel) {
+            m_selectedLocalModel = model;
+            Q_EMIT selectedLocalModelChanged();
+        }
     });
 }
 

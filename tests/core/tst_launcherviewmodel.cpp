@@ -124,6 +124,32 @@ private Q_SLOTS:
         QVERIFY(!m_vm->isLoading());
     }
 
+    // A local server needs no key but a model, which Settings may store while
+    // the launcher runs; each provider gets its own model.
+    void localProviderUsesTheModelChosenInSettings()
+    {
+        qputenv("TARNWICK_LOCAL_BASE_URL", (m_server->baseUrl() + QStringLiteral("/v1")).toUtf8());
+        QVERIFY(KeychainHelper::save(KeychainHelper::localAccount, QString()));
+        m_defaults->set(Preferences::selectedProvider, QStringLiteral("Local"));
+        m_vm->setInputText(QStringLiteral("hi"));
+        m_vm->send();
+        QCOMPARE(m_vm->errorMessage(),
+                 QStringLiteral("No model chosen for Local. Open Settings to pick one of the server's models."));
+
+        QSignalSpy spy(m_vm.get(), &LauncherViewModel::selectedLocalModelChanged);
+        m_defaults->set(Preferences::selectedLocalModel, QStringLiteral("qwen3:8b"));
+        QCOMPARE(spy.size(), 1);
+        m_server->enqueue(ScriptedResponse::withBody(200, "data: {\"choices\":[{\"delta\":{\"content\":\"ok\"}}]}\n\n"));
+        m_vm->send();
+        QVERIFY(waitIdle());
+        QCOMPARE(m_vm->messages().last().content, QStringLiteral("ok"));
+        const RecordedRequest &request = m_server->requests().first();
+        QCOMPARE(request.path, "/v1/chat/completions");
+        QVERIFY(request.header("Authorization").isEmpty());
+        QVERIFY(request.body.contains("\"model\":\"qwen3:8b\""));
+        qunsetenv("TARNWICK_LOCAL_BASE_URL");
+    }
+
     void unknownProviderFallsBackToGemini()
     {
         m_defaults->set(Preferences::selectedProvider, QStringLiteral("Claude"));
