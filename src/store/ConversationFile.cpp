@@ -3,31 +3,102 @@
 #include "store/ConversationFormat.h"
 
 #include <QFile>
-#include <QFileInfo>
+#include <QLocale>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <new>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace ConversationFile {
+
+namespace {
+
+QString sizeText(qint64 bytes)
+{
+    return QLocale::c().formattedDataSize(bytes);
+}
+
+} // namespace
+
+qint64 sizeLimitForMemory()
+{
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || pageSize <= 0)
+        return qint64(1) << 30;
+    return qint64(pages) * pageSize / 4;
+}
+
+Bytes readBytes(const QString &filePath, qint64 sizeLimit)
+{
+    Bytes result;
+    // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer forever.
+    const int fd = ::open(QFile::encodeName(filePath).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return result;
+        result.status = Status::Unreadable;
+        result.error = QString::fromLocal8Bit(std::strerror(errno));
+        return result;
+    }
+    result.status = Status::Unreadable;
+    struct stat info{};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        result.error = QStringLiteral("not a regular file");
+        return result;
+    }
+    if (info.st_size > sizeLimit) {
+        ::close(fd);
+        result.error = QStringLiteral("too large to load (%1; this machine can load up to %2)")
+                           .arg(sizeText(info.st_size), sizeText(sizeLimit));
+        return result;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        result.error = file.errorString();
+        return result;
+    }
+    try {
+        result.bytes = file.readAll();
+    } catch (const std::bad_alloc &) {
+        result.bytes.clear();
+        result.error = QStringLiteral("too large to load (%1)").arg(sizeText(info.st_size));
+        return result;
+    }
+    if (file.error() != QFileDevice::NoError) {
+        result.bytes.clear();
+        result.error = file.errorString();
+        return result;
+    }
+    result.status = Status::Read;
+    return result;
+}
 
 ReadResult read(const QString &filePath)
 {
     ReadResult result;
-    QFile file(filePath);
-    if (!file.exists())
+    Bytes bytes = readBytes(filePath);
+    result.status = bytes.status;
+    result.error = bytes.error;
+    if (bytes.status != Status::Read)
         return result;
     result.status = Status::Unreadable;
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.error = file.errorString();
+    try {
+        std::optional<QList<Conversation>> decoded = ConversationFormat::decode(std::move(bytes.bytes), &result.error);
+        if (!decoded)
+            return result;
+        result.conversations = std::move(*decoded);
+    } catch (const std::bad_alloc &) {
+        result.error = QStringLiteral("too large to load");
         return result;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        result.error = file.errorString();
-        return result;
-    }
-    std::optional<QList<Conversation>> decoded = ConversationFormat::decode(bytes, &result.error);
-    if (!decoded)
-        return result;
     result.status = Status::Read;
-    result.conversations = std::move(*decoded);
     return result;
 }
 

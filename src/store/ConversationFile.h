@@ -2,8 +2,11 @@
 
 #include "store/Conversation.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
+
+#include <optional>
 
 // Reading the history file, telling a missing file from one we cannot use.
 namespace ConversationFile {
@@ -18,5 +21,19 @@ struct ReadResult
 };
 
 ReadResult read(const QString &filePath);
+
+struct Bytes
+{
+    Status status = Status::Missing;
+    QByteArray bytes;
+    QString error;
+};
+
+// The largest file worth reading here: parsing needs a few times its size.
+qint64 sizeLimitForMemory();
+
+// The whole file, if it is a regular file that fits in memory. Never blocks
+// on a FIFO or a device standing at the path.
+Bytes readBytes(const QString &filePath, qint64 sizeLimit = sizeLimitForMemory());
 
 } // namespace ConversationFile

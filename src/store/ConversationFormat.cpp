@@ -19,6 +19,8 @@ namespace {
 // 2001-01-01 00:00:00 UTC in milliseconds since the Unix epoch.
 constexpr qint64 kReferenceMSecs = 978307200000LL;
 
+} // namespace
+
 void appendString(QByteArray &out, const QString &text)
 {
     static const char hex[] = "0123456789abcdef";
@@ -60,6 +62,8 @@ void appendNumber(QByteArray &out, double value)
     out.append(buffer, result.ptr - buffer);
 }
 
+namespace {
+
 void appendMessage(QByteArray &out, const StoredMessage &message)
 {
     out.append("{\"role\":");
@@ -83,6 +87,8 @@ bool fail(QString *error, const QString &reason)
     return false;
 }
 
+} // namespace
+
 bool isCanonicalUuidText(const QString &text)
 {
     if (text.size() != 36)
@@ -100,6 +106,8 @@ bool isCanonicalUuidText(const QString &text)
     }
     return true;
 }
+
+namespace {
 
 bool readString(const QJsonObject &object, QLatin1String key, QString *out)
 {
@@ -135,7 +143,9 @@ bool readMessage(const QJsonValue &value, StoredMessage *message, QString *error
     return true;
 }
 
-bool readConversation(const QJsonValue &value, Conversation *conversation, QString *error)
+} // namespace
+
+bool decodeConversation(const QJsonValue &value, Conversation *conversation, QString *error)
 {
     if (!value.isObject())
         return fail(error, QStringLiteral("a conversation is not an object"));
@@ -165,8 +175,6 @@ bool readConversation(const QJsonValue &value, Conversation *conversation, QStri
     return true;
 }
 
-} // namespace
-
 double secondsSinceReferenceDate(const QDateTime &date)
 {
     if (!date.isValid())
@@ -181,11 +189,16 @@ QDateTime dateFromReferenceSeconds(double seconds)
     return QDateTime::fromMSecsSinceEpoch(qint64(msecs) + kReferenceMSecs, Qt::UTC);
 }
 
+QByteArray idText(const QUuid &id)
+{
+    return id.toByteArray(QUuid::WithoutBraces).toUpper();
+}
+
 QByteArray encodeConversation(const Conversation &conversation)
 {
     QByteArray out;
     out.append("{\"id\":\"");
-    out.append(conversation.id.toByteArray(QUuid::WithoutBraces).toUpper());
+    out.append(idText(conversation.id));
     out.append("\",\"title\":");
     appendString(out, conversation.title);
     out.append(",\"date\":");
@@ -226,10 +239,11 @@ QByteArray encode(const QList<Conversation> &conversations)
     return encodeArray(items);
 }
 
-std::optional<QList<Conversation>> decode(const QByteArray &bytes, QString *error)
+std::optional<QList<Conversation>> decode(QByteArray bytes, QString *error)
 {
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
+    bytes = QByteArray();
     if (parseError.error != QJsonParseError::NoError) {
         fail(error, QStringLiteral("not JSON (%1 at byte %2)").arg(parseError.errorString()).arg(parseError.offset));
         return std::nullopt;
@@ -243,7 +257,7 @@ std::optional<QList<Conversation>> decode(const QByteArray &bytes, QString *erro
     conversations.reserve(array.size());
     for (const QJsonValue &item : array) {
         Conversation conversation;
-        if (!readConversation(item, &conversation, error))
+        if (!decodeConversation(item, &conversation, error))
             return std::nullopt;
         conversations.append(std::move(conversation));
     }

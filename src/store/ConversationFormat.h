@@ -5,6 +5,9 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QUuid>
+
+class QJsonValue;
 
 #include <optional>
 
@@ -20,8 +23,20 @@ QByteArray encodeArray(const QList<QByteArray> &encodedConversations);
 
 QByteArray encode(const QList<Conversation> &conversations);
 
-// The whole file, or nothing when any part of it breaks the format.
-std::optional<QList<Conversation>> decode(const QByteArray &bytes, QString *error = nullptr);
+// The whole file, or nothing when any part of it breaks the format. The bytes
+// are let go once parsed, so a large file is not held twice.
+std::optional<QList<Conversation>> decode(QByteArray bytes, QString *error = nullptr);
+
+// One conversation object, as encodeConversation writes it.
+bool decodeConversation(const QJsonValue &value, Conversation *conversation, QString *error = nullptr);
+
+// The canonical upper-case text of an id, as the file holds it.
+QByteArray idText(const QUuid &id);
+bool isCanonicalUuidText(const QString &text);
+
+// A JSON string literal, forward slashes escaped.
+void appendString(QByteArray &out, const QString &text);
+void appendNumber(QByteArray &out, double value);
 
 double secondsSinceReferenceDate(const QDateTime &date);
 QDateTime dateFromReferenceSeconds(double seconds);

@@ -1,7 +1,9 @@
 #include "store/ConversationStore.h"
 
 #include "store/ConversationFile.h"
+#include "store/HistoryJournal.h"
 #include "store/HistoryWriter.h"
+#include "store/JournalRecord.h"
 #include "platform/AppPaths.h"
 
 #include <QFileInfo>
@@ -9,12 +11,41 @@
 #include <algorithm>
 #include <utility>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// The journal is folded into the file once it holds this share of the file's size.
+qint64 foldThreshold(qint64 fileSize)
+{
+    return std::max<qint64>(1 << 20, fileSize / 8);
+}
+
+// Parsing a large file leaves most of its scratch memory free but still mapped.
+void returnFreeMemory()
+{
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
+
+} // namespace
+
 ConversationStore::ConversationStore(QString filePath, QObject *parent)
     : QObject(parent)
     , m_filePath(std::move(filePath))
+    , m_journal(std::make_unique<HistoryJournal>(journalPath(m_filePath)))
     , m_writer(new HistoryWriter(m_filePath, this))
 {
     connect(m_writer, &HistoryWriter::writeFailed, this, &ConversationStore::writeFailed);
+    connect(m_writer, &HistoryWriter::written, this, &ConversationStore::folded);
+    connect(m_writer, &HistoryWriter::setAsideDone, this, &ConversationStore::noteSetAside);
+    m_quiet.setSingleShot(true);
+    connect(&m_quiet, &QTimer::timeout, this, &ConversationStore::writeWhole);
     // A failure here shows up later as a failed write.
     AppPaths::ensurePrivateDir(QFileInfo(m_filePath).absolutePath());
     reload();
@@ -30,44 +61,85 @@ QString ConversationStore::defaultFilePath()
     return AppPaths::dataDir() + QStringLiteral("/conversations.json");
 }
 
+QString ConversationStore::journalPath(const QString &filePath)
+{
+    return filePath + QStringLiteral(".journal");
+}
+
 void ConversationStore::reload()
 {
     flush();
-    const ConversationFile::ReadResult result = ConversationFile::read(m_filePath);
-    switch (result.status) {
-    case ConversationFile::Status::Missing:
-        return;
-    case ConversationFile::Status::Unreadable:
+    ConversationFile::ReadResult result = ConversationFile::read(m_filePath);
+    if (result.status == ConversationFile::Status::Unreadable) {
+        // The journal's changes apply to that file: both are kept aside, neither is used.
         m_writer->setPreparation(HistoryWriter::Preparation::SetAside);
+        m_wholeWriteNeeded = true;
+        if (QFileInfo::exists(m_journal->path()) || QFileInfo(m_journal->path()).isSymLink()) {
+            if (const std::optional<QString> moved = HistoryWriter::setAside(m_journal->path()))
+                noteSetAside(*moved);
+        }
         return;
-    case ConversationFile::Status::Read:
-        break;
     }
-    if (!std::exchange(m_backupRequested, true))
+    const bool fileRead = result.status == ConversationFile::Status::Read;
+    if (fileRead && !std::exchange(m_backupRequested, true))
         m_writer->setPreparation(HistoryWriter::Preparation::Backup);
-    m_conversations = result.conversations;
+    const int replayed = loadJournal(result.conversations);
+    if (!fileRead && replayed == 0)
+        return;
+    m_fileSize = QFileInfo(m_filePath).size();
+    m_conversations = std::move(result.conversations);
     std::stable_sort(m_conversations.begin(), m_conversations.end(),
                      [](const Conversation &a, const Conversation &b) { return a.date > b.date; });
     m_revisions.resize(m_conversations.size());
     for (quint64 &revision : m_revisions)
         revision = m_nextRevision++;
+    returnFreeMemory();
     Q_EMIT conversationsChanged();
+}
+
+int ConversationStore::loadJournal(QList<Conversation> &conversations)
+{
+    const QString path = m_journal->path();
+    const ConversationFile::Bytes bytes = ConversationFile::readBytes(path);
+    if (bytes.status == ConversationFile::Status::Missing)
+        return 0;
+    const JournalRecord::Replay replay = bytes.status == ConversationFile::Status::Read
+        ? JournalRecord::replay(bytes.bytes, conversations)
+        : JournalRecord::Replay{JournalRecord::Status::Foreign, 0, 0, bytes.error};
+    if (replay.records > 0) {
+        // The file lacks these changes until the next whole write.
+        m_dirty = true;
+        m_quiet.start(m_saveInterval);
+    }
+    if (replay.status == JournalRecord::Status::Applied)
+        return replay.records;
+    if (const std::optional<QString> moved = HistoryWriter::setAside(path))
+        noteSetAside(*moved);
+    if (replay.records > 0) {
+        // Keep the whole records where the next start finds them.
+        const qsizetype headerEnd = bytes.bytes.indexOf('\n') + 1;
+        m_journal->replace(bytes.bytes.sliced(headerEnd, replay.validBytes - headerEnd));
+    }
+    return replay.records;
 }
 
 void ConversationStore::upsert(const Conversation &conversation)
 {
     const auto found = std::find_if(m_conversations.cbegin(), m_conversations.cend(),
                                     [&](const Conversation &c) { return c.id == conversation.id; });
+    QByteArray change;
     if (found != m_conversations.cend()) {
         const qsizetype index = found - m_conversations.cbegin();
+        change = JournalRecord::change(&*found, conversation);
         m_conversations[index] = conversation;
         m_revisions[index] = m_nextRevision++;
     } else {
+        change = JournalRecord::change(nullptr, conversation);
         m_conversations.prepend(conversation);
         m_revisions.prepend(m_nextRevision++);
     }
     Q_EMIT conversationsChanged();
-    persist();
+    record(change);
 }
 
 void ConversationStore::deleteConversation(const QUuid &id)
@@ -82,7 +154,7 @@ void ConversationStore::deleteConversation(const QUuid &id)
     }
     if (removed)
         Q_EMIT conversationsChanged();
-    persist();
+    record(JournalRecord::removal(id));
 }
 
 QUuid ConversationStore::saveLauncherConversation(const QList<ChatMessage> &messages, const QUuid &activeID)
@@ -98,17 +170,58 @@ QUuid ConversationStore::saveLauncherConversation(const QList<ChatMessage> &mess
     return id;
 }
 
+void ConversationStore::record(const QByteArray &change)
+{
+    m_unfolded.append({++m_sequence, change});
+    m_dirty = true;
+    // Until an unreadable file is moved aside and replaced, the journal has no file to apply to.
+    const bool journaled = !m_wholeWriteNeeded && m_journal->append(change);
+    if (!journaled || m_saveInterval == 0ms || m_journal->size() > foldThreshold(m_fileSize))
+        writeWhole();
+    else
+        m_quiet.start(m_saveInterval);
+}
+
+void ConversationStore::writeWhole()
+{
+    m_quiet.stop();
+    m_writer->submit(m_conversations, m_sequence);
+}
+
+void ConversationStore::folded(quint64 sequence)
+{
+    if (sequence <= m_foldedSequence)
+        return;
+    m_foldedSequence = sequence;
+    m_wholeWriteNeeded = false;
+    m_fileSize = QFileInfo(m_filePath).size();
+    m_unfolded.removeIf([&](const std::pair<quint64, QByteArray> &change) { return change.first <= sequence; });
+    QByteArray rest;
+    for (const auto &change : std::as_const(m_unfolded))
+        rest.append(change.second);
+    // Should this fail, the old journal stays: replaying it on the new file changes nothing.
+    m_journal->replace(rest);
+    if (sequence == m_sequence)
+        m_dirty = false;
+}
+
+void ConversationStore::noteSetAside(const QString &movedTo)
+{
+    m_setAside.append(movedTo);
+    QMetaObject::invokeMethod(
+        this, [this, movedTo] { Q_EMIT fileSetAside(movedTo); }, Qt::QueuedConnection);
+}
+
 void ConversationStore::flush()
 {
+    if (m_dirty)
+        writeWhole();
     m_writer->flush();
+    folded(m_writer->writtenSequence());
 }
 
 void ConversationStore::setSaveInterval(std::chrono::milliseconds interval)
 {
-    m_writer->setMinimumInterval(interval);
-}
-
-void ConversationStore::persist()
-{
-    m_writer->submit(m_conversations, m_revisions);
+    m_saveInterval = interval;
+    m_writer->setMinimumInterval(interval == 0ms ? 0ms : 1000ms);
 }

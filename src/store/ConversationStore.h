@@ -5,14 +5,20 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
+#include <QTimer>
 #include <QUuid>
 
 #include <chrono>
+#include <memory>
 
+class HistoryJournal;
 class HistoryWriter;
 
-// The saved conversations and their file. Every change is written, off the
-// main thread and spaced out while a stream goes on; flush() before quitting.
+// The saved conversations and their file. Every change is appended at once to
+// a journal beside the file (conversations.json.journal), which the next start
+// replays; the whole file is written off the main thread when the changes go
+// quiet, when the journal grows large, and at flush().
 class ConversationStore : public QObject
 {
     Q_OBJECT
@@ -23,31 +29,38 @@ public:
 
     // $XDG_DATA_HOME/Tarnwick/conversations.json
     static QString defaultFilePath();
+    static QString journalPath(const QString &filePath);
 
     QString filePath() const { return m_filePath; }
     const QList<Conversation> &conversations() const { return m_conversations; }
+    // One per conversation, in list order: a new number whenever it changes.
+    const QList<quint64> &revisions() const { return m_revisions; }
 
-    // Replaces the list with the file's contents, newest first. A file that
-    // cannot be read leaves the list as it is and is moved aside before the
-    // first save replaces it.
+    // Replaces the list with the file's contents and the journal's changes,
+    // newest first. A file that cannot be read leaves the list as it is and is
+    // moved aside before the first save replaces it; a damaged journal is
+    // moved aside at once, after its whole records are taken.
     void reload();
 
     // Replaces the first conversation with the same id in place, or puts it in front.
     void upsert(const Conversation &conversation);
 
-    // Removes every conversation with this id; the file is written even when none matched.
+    // Removes every conversation with this id; the change is saved even when none matched.
     void deleteConversation(const QUuid &id);
 
     // Saves the launcher's messages under activeID (a new id when null) and
     // returns the id used; a null id when the list is empty and nothing was saved.
     QUuid saveLauncherConversation(const QList<ChatMessage> &messages, const QUuid &activeID);
 
-    // Waits until every change so far is on disk (or has failed).
+    // Writes the whole file with every change so far and waits until it is on disk (or failed).
     void flush();
 
-    // The shortest pause between two writes of the file (one second by default;
-    // large files are written less often). Zero writes every change at once.
+    // How long changes stay only in the journal before the whole file is
+    // written (30 s by default). Zero writes the whole file for every change.
     void setSaveInterval(std::chrono::milliseconds interval);
+
+    // Files moved aside this run because they could not be used.
+    QStringList setAsidePaths() const { return m_setAside; }
 
     // The writer, for counters in benchmarks.
     const HistoryWriter &writer() const { return *m_writer; }
@@ -55,14 +68,30 @@ public:
 Q_SIGNALS:
     void conversationsChanged();
     void writeFailed(const QString &reason);
+    // A history or journal file that could not be used now lies at movedTo.
+    void fileSetAside(const QString &movedTo);
 
 private:
-    void persist();
+    void record(const QByteArray &change);
+    void writeWhole();
+    void folded(quint64 sequence);
+    void noteSetAside(const QString &movedTo);
+    int loadJournal(QList<Conversation> &conversations); // the number of changes replayed
 
     const QString m_filePath;
     QList<Conversation> m_conversations;
-    QList<quint64> m_revisions; // one per conversation, new for every changed one
+    QList<quint64> m_revisions;
     quint64 m_nextRevision = 1;
     bool m_backupRequested = false; // one backup per run
+    bool m_wholeWriteNeeded = false; // the file must be written before the journal means anything
+    std::chrono::milliseconds m_saveInterval{30000};
+    quint64 m_sequence = 0;
+    quint64 m_foldedSequence = 0;
+    bool m_dirty = false;    // the file lacks changes the journal or memory holds
+    qint64 m_fileSize = 0;
+    QList<std::pair<quint64, QByteArray>> m_unfolded; // changes the file does not hold yet
+    QStringList m_setAside;
+    QTimer m_quiet;
+    std::unique_ptr<HistoryJournal> m_journal;
     HistoryWriter *m_writer;
 };

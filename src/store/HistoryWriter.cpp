@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cstdio>
 #include <unistd.h>
 #include <utility>
 
@@ -58,11 +59,11 @@ std::chrono::milliseconds HistoryWriter::interval() const
     return std::chrono::duration_cast<std::chrono::milliseconds>(m_interval);
 }
 
-void HistoryWriter::submit(const QList<Conversation> &conversations, const QList<quint64> &revisions)
+void HistoryWriter::submit(const QList<Conversation> &conversations, quint64 sequence)
 {
     {
         std::lock_guard lock(m_mutex);
-        m_pending = Job{conversations, revisions};
+        m_pending = Job{conversations, sequence};
     }
     m_wake.notify_all();
 }
@@ -115,48 +116,40 @@ void HistoryWriter::run()
         if (failure) {
             QMetaObject::invokeMethod(
                 this, [this, reason = *failure] { Q_EMIT writeFailed(reason); }, Qt::QueuedConnection);
+        } else {
+            QMetaObject::invokeMethod(
+                this, [this, sequence = m_writtenSequence.load()] { Q_EMIT written(sequence); }, Qt::QueuedConnection);
         }
     }
-}
-
-QByteArray HistoryWriter::encode(const Job &job)
-{
-    QHash<quint64, QByteArray> cache;
-    cache.reserve(job.revisions.size());
-    QList<QByteArray> items;
-    items.reserve(job.conversations.size());
-    for (qsizetype i = 0; i < job.conversations.size(); ++i) {
-        const quint64 revision = job.revisions.at(i);
-        QByteArray bytes = m_cache.value(revision);
-        if (bytes.isNull())
-            bytes = ConversationFormat::encodeConversation(job.conversations.at(i));
-        cache.insert(revision, bytes);
-        items.append(std::move(bytes));
-    }
-    m_cache = std::move(cache);
-    return ConversationFormat::encodeArray(items);
 }
 
 std::optional<QString> HistoryWriter::prepare(Preparation preparation)
 {
     if (preparation == Preparation::None || !QFileInfo::exists(m_filePath))
         return std::nullopt;
-    if (preparation == Preparation::SetAside)
-        return setAside();
+    if (preparation == Preparation::SetAside) {
+        const std::optional<QString> target = setAside(m_filePath);
+        if (!target)
+            return QStringLiteral("could not move the unreadable history file %1 aside").arg(m_filePath);
+        QMetaObject::invokeMethod(
+            this, [this, moved = *target] { Q_EMIT setAsideDone(moved); }, Qt::QueuedConnection);
+        return std::nullopt;
+    }
     backUp();
     return std::nullopt;
 }
 
-std::optional<QString> HistoryWriter::setAside()
+std::optional<QString> HistoryWriter::setAside(const QString &path)
 {
-    const QString aside = m_filePath + QStringLiteral(".corrupt-")
+    const QString aside = path + QStringLiteral(".corrupt-")
         + QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString target = aside;
-    for (int n = 2; QFileInfo::exists(target); ++n)
+    for (int n = 2; QFileInfo::exists(target) || QFileInfo(target).isSymLink(); ++n)
         target = aside + QLatin1Char('-') + QString::number(n);
-    if (!QFile::rename(m_filePath, target))
-        return QStringLiteral("could not move the unreadable history file aside to %1").arg(target);
-    return std::nullopt;
+    // rename(2) rather than QFile::rename, which would copy a FIFO's endless stream.
+    if (::rename(QFile::encodeName(path).constData(), QFile::encodeName(target).constData()) != 0)
+        return std::nullopt;
+    return target;
 }
 
 // The backup is a second name for the old file: the save that follows
@@ -185,22 +178,32 @@ void HistoryWriter::backUp()
 
 std::optional<QString> HistoryWriter::write(const Job &job, qint64 *size)
 {
-    const QByteArray bytes = encode(job);
-    *size = bytes.size();
-
     QSaveFile file(m_filePath);
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly))
         return QStringLiteral("could not write %1: %2").arg(m_filePath, file.errorString());
     file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    if (file.write(bytes) != bytes.size()) {
+    *size = 0;
+    const auto put = [&](const QByteArray &bytes) {
+        *size += bytes.size();
+        return file.write(bytes) == bytes.size();
+    };
+    bool ok = put(QByteArrayLiteral("["));
+    for (qsizetype i = 0; ok && i < job.conversations.size(); ++i) {
+        if (i)
+            ok = put(QByteArrayLiteral(","));
+        ok = ok && put(ConversationFormat::encodeConversation(job.conversations.at(i)));
+    }
+    ok = ok && put(QByteArrayLiteral("]"));
+    if (!ok) {
         const QString reason = file.errorString();
         file.cancelWriting();
         return QStringLiteral("could not write %1: %2").arg(m_filePath, reason);
     }
     if (!file.commit())
         return QStringLiteral("could not write %1: %2").arg(m_filePath, file.errorString());
-    m_bytesWritten += bytes.size();
+    m_bytesWritten += *size;
     ++m_writeCount;
+    m_writtenSequence = job.sequence;
     return std::nullopt;
 }

@@ -2,7 +2,6 @@
 
 #include "store/Conversation.h"
 
-#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -14,11 +13,12 @@
 #include <optional>
 #include <thread>
 
-// Writes the history file on a worker thread. The latest submitted list wins;
-// writes are spaced so a long streamed answer does not rewrite a large file
+// Writes the whole history file on a worker thread. The latest submitted list
+// wins; writes are spaced so that repeated changes do not rewrite a large file
 // back to back: at least the minimum interval apart, four times as long as
-// the last write took, and no more than about 4 MB a second on average. Each conversation's encoded bytes are cached by revision, so a
-// write encodes only what changed since the previous one.
+// the last write took, and no more than about 4 MB a second on average.
+// Conversations are encoded one at a time into the file, so a write never
+// holds a second copy of the whole history.
 class HistoryWriter : public QObject
 {
     Q_OBJECT
@@ -40,11 +40,14 @@ public:
     // or large writes. Zero turns spacing off: every write follows the last.
     void setMinimumInterval(std::chrono::milliseconds interval);
 
-    // Revisions identify conversation contents: equal revisions mean equal bytes.
-    void submit(const QList<Conversation> &conversations, const QList<quint64> &revisions);
+    // `sequence` names the state the list holds; written() reports it once on disk.
+    void submit(const QList<Conversation> &conversations, quint64 sequence);
 
     // Blocks until everything submitted so far has been written (or has failed).
     void flush();
+
+    // The sequence of the last list written whole, 0 before the first.
+    quint64 writtenSequence() const { return m_writtenSequence.load(); }
 
     // The pause the writer keeps now between two writes.
     std::chrono::milliseconds interval() const;
@@ -52,25 +55,27 @@ public:
     qint64 bytesWritten() const { return m_bytesWritten.load(); }
     int writeCount() const { return m_writeCount.load(); }
 
+    // Moves a file that cannot be used aside as <file>.corrupt-<time>; the new name, or nothing.
+    static std::optional<QString> setAside(const QString &path);
+
 Q_SIGNALS:
+    void written(quint64 sequence);
+    void setAsideDone(const QString &movedTo);
     void writeFailed(const QString &reason);
 
 private:
     struct Job
     {
         QList<Conversation> conversations;
-        QList<quint64> revisions;
+        quint64 sequence = 0;
     };
 
     void run();
     std::optional<QString> write(const Job &job, qint64 *size);
     std::optional<QString> prepare(Preparation preparation);
-    std::optional<QString> setAside();
     void backUp();
-    QByteArray encode(const Job &job);
 
     const QString m_filePath;
-    QHash<quint64, QByteArray> m_cache; // worker thread only
 
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
@@ -84,6 +89,7 @@ private:
     std::chrono::steady_clock::duration m_interval{};
     std::chrono::steady_clock::time_point m_lastWriteEnd{};
 
+    std::atomic<quint64> m_writtenSequence{0};
     std::atomic<qint64> m_bytesWritten{0};
     std::atomic<int> m_writeCount{0};
     std::thread m_thread;

@@ -1,0 +1,257 @@
+// The history at the size a heavy user reaches (1,000 conversations, about
+// 100 MB with inline images): resident memory of the launcher idle and with
+// the history panel open, load time against reading and parsing the bytes,
+// search latency per keystroke, answer seconds lost at kill -9, and bytes
+// written per answer.
+//   bench_history [--scale F] [--tries N]
+#include "SyntheticAnswer.h"
+#include "SyntheticHistory.h"
+
+#include "launcher/LauncherView.h"
+#include "platform/UserDefaults.h"
+#include "store/ConversationFile.h"
+#include "store/ConversationStore.h"
+#include "support/IsolatedHome.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QThread>
+
+#include <chrono>
+#include <csignal>
+#include <thread>
+
+namespace {
+
+QTextStream out(stdout);
+
+double millisSince(const QElapsedTimer &timer)
+{
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+qint64 procValue(const char *file, const QByteArray &key)
+{
+    QFile status(QString::fromLatin1(file));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(key))
+            return line.mid(key.size()).trimmed().split(' ').first().toLongLong();
+    }
+    return -1;
+}
+
+qint64 residentKiB()
+{
+    return procValue("/proc/self/status", "VmRSS:");
+}
+
+// Bytes handed to write(2) by this process so far.
+qint64 bytesWrittenSoFar()
+{
+    return procValue("/proc/self/io", "wchar:");
+}
+
+void settle(int ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+}
+
+// Fragment i of the streamed answer; the saved length tells how many arrived.
+QString fragment(int i)
+{
+    return QStringLiteral("w%1 ").arg(i, 5, 10, QLatin1Char('0'));
+}
+
+// Child: the launcher panel on the history; prints its resident memory.
+int probe(int argc, char *argv[], const QString &path)
+{
+    QApplication app(argc, argv);
+    IsolatedHome home;
+    UserDefaults defaults(home.path() + QStringLiteral("/preferences.json"));
+    auto *view = new LauncherView(defaults, path);
+    view->resize(680, 520);
+    settle(1500);
+    out << "idle " << residentKiB() << Qt::endl;
+    view->show();
+    view->setSidebarOpen(true);
+    settle(2500);
+    out << "open " << residentKiB() << Qt::endl;
+    return 0;
+}
+
+// Child: streams an answer into the history until killed.
+int stream(int argc, char *argv[], const QString &path, int paceMs)
+{
+    QCoreApplication app(argc, argv);
+    ConversationStore store(path);
+    QList<ChatMessage> messages = {ChatMessage(ChatMessage::Role::User, QStringLiteral("Stream for the kill test")),
+                                   ChatMessage(ChatMessage::Role::Assistant, QString(), {}, QStringLiteral("image/png"),
+                                               true)};
+    QUuid id;
+    const auto start = std::chrono::steady_clock::now();
+    out << "start " << QDateTime::currentMSecsSinceEpoch() << Qt::endl;
+    for (int i = 0;; ++i) {
+        messages.back().content += fragment(i);
+        id = store.saveLauncherConversation(messages, id);
+        QCoreApplication::processEvents();
+        std::this_thread::sleep_until(start + std::chrono::milliseconds(paceMs) * (i + 1));
+    }
+}
+
+struct KillResult
+{
+    bool whole = false;
+    double lostSeconds = 0;
+};
+
+KillResult killOnce(const QString &program, const QString &path, int paceMs, QRandomGenerator &random)
+{
+    QProcess child;
+    child.start(program, {QStringLiteral("--stream"), path, QString::number(paceMs)});
+    child.waitForStarted();
+    while (!child.canReadLine())
+        child.waitForReadyRead(60000);
+    const qint64 started = child.readLine().mid(6).trimmed().toLongLong();
+    QThread::msleep(500 + random.bounded(4000));
+    const qint64 killedAt = QDateTime::currentMSecsSinceEpoch();
+    ::kill(pid_t(child.processId()), SIGKILL);
+    child.waitForFinished();
+
+    KillResult result;
+    ConversationStore store(path);
+    result.whole = QFile::exists(path) && ConversationFile::read(path).status == ConversationFile::Status::Read;
+    qsizetype saved = 0;
+    for (const Conversation &conversation : store.conversations()) {
+        if (conversation.title == QLatin1String("Stream for the kill test") && conversation.messages.size() == 2
+            && conversation.date.toMSecsSinceEpoch() >= started - 1000) {
+            saved = conversation.messages.at(1).content.size();
+            break;
+        }
+    }
+    const int arrived = int(saved / fragment(0).size());
+    const qint64 lastSavedAt = started + qint64(arrived) * paceMs;
+    result.lostSeconds = double(killedAt - lastSavedAt) / 1000.0;
+    // Keep the history at its size for the next try.
+    for (const Conversation &conversation : store.conversations()) {
+        if (conversation.title == QLatin1String("Stream for the kill test"))
+            store.deleteConversation(conversation.id);
+    }
+    return result;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (argc >= 3 && qstrcmp(argv[1], "--probe") == 0) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        return probe(argc, argv, QString::fromLocal8Bit(argv[2]));
+    }
+    if (argc >= 4 && qstrcmp(argv[1], "--stream") == 0)
+        return stream(argc, argv, QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
+
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const auto option = [&](const QString &name, double fallback) {
+        const qsizetype at = args.indexOf(name);
+        return at >= 0 && at + 1 < args.size() ? args.at(at + 1).toDouble() : fallback;
+    };
+    const double scale = option(QStringLiteral("--scale"), 1.0);
+    const int tries = int(option(QStringLiteral("--tries"), 20));
+
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/conversations.json");
+    writeHistoryFile(path, makeSyntheticHistory(scale));
+    const qint64 fileSize = QFile(path).size();
+    out << "History: " << int(1000 * scale) << " conversations, " << fileSize / 1e6 << " MB\n";
+
+    QList<double> loads, rawParses;
+    for (int run = 0; run < 3; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        {
+            QFile file(path);
+            file.open(QIODevice::ReadOnly);
+            const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
+            if (!document.isArray())
+                return 1;
+        }
+        rawParses << millisSince(timer);
+        timer.start();
+        ConversationStore store(path);
+        loads << millisSince(timer);
+        if (store.conversations().size() != int(1000 * scale))
+            return 1;
+    }
+    out << "Load: " << percentile(loads, 0.5) << " ms, read + JSON parse of the same bytes " << percentile(rawParses, 0.5)
+        << " ms (median of 3): " << percentile(loads, 0.5) / percentile(rawParses, 0.5) << "x\n";
+
+    {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--probe"), path});
+        child.waitForFinished(120000);
+        const QList<QByteArray> lines = child.readAllStandardOutput().trimmed().split('\n');
+        for (const QByteArray &line : lines) {
+            const QList<QByteArray> parts = line.split(' ');
+            if (parts.size() == 2)
+                out << "Resident memory of the launcher, " << (parts[0] == "idle" ? "idle" : "history panel open")
+                    << ": " << parts[1].toLongLong() / 1024 << " MiB\n";
+        }
+    }
+
+    {
+        // An answer at about 50 fragments a second for 20 s, then the flush at quit.
+        const int fragments = 1000;
+        const SyntheticAnswer answer = makeSyntheticAnswer(6000, fragments, 40);
+        ConversationStore store(path);
+        QList<ChatMessage> messages = {
+            ChatMessage(ChatMessage::Role::User, QStringLiteral("Explain quicksort")),
+            ChatMessage(ChatMessage::Role::Assistant, QString(), {}, QStringLiteral("image/png"), true)};
+        QUuid id;
+        QList<double> saves;
+        const qint64 before = bytesWrittenSoFar();
+        const auto start = std::chrono::steady_clock::now();
+        for (int i = 0; i < answer.fragments.size(); ++i) {
+            messages.back().content += answer.fragments.at(i);
+            QElapsedTimer timer;
+            timer.start();
+            id = store.saveLauncherConversation(messages, id);
+            saves << millisSince(timer);
+            QCoreApplication::processEvents();
+            std::this_thread::sleep_until(start + std::chrono::milliseconds(20) * (i + 1));
+        }
+        const qint64 streamed = bytesWrittenSoFar() - before;
+        store.flush();
+        const qint64 flushed = bytesWrittenSoFar() - before - streamed;
+        out << "Per-fragment save on the main thread: p50 " << percentile(saves, 0.5) * 1000 << " us, p99 "
+            << percentile(saves, 0.99) * 1000 << " us\n";
+        out << "Bytes written per answer (" << answer.text.size() << " characters in 20 s): " << streamed / 1e6
+            << " MB while streaming, " << flushed / 1e6 << " MB at the flush that follows\n";
+        store.deleteConversation(id);
+    }
+
+    QRandomGenerator random(42);
+    QList<double> lost;
+    int broken = 0;
+    for (int i = 0; i < tries; ++i) {
+        const KillResult result = killOnce(QCoreApplication::applicationFilePath(), path, 20, random);
+        lost << result.lostSeconds;
+        broken += result.whole ? 0 : 1;
+    }
+    out << "kill -9 while streaming, " << tries << " tries: answer seconds lost p50 " << percentile(lost, 0.5)
+        << ", max " << percentile(lost, 1.0) << "; history file whole after " << tries - broken << " of " << tries << "\n";
+    return 0;
+}

@@ -1,0 +1,159 @@
+#include "store/HistoryJournal.h"
+
+#include "store/JournalRecord.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+QString systemError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+bool writeAll(int fd, const char *data, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size_t(size));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+} // namespace
+
+HistoryJournal::HistoryJournal(QString path)
+    : m_path(std::move(path))
+    , m_syncThread([this] { syncLoop(); })
+{
+}
+
+HistoryJournal::~HistoryJournal()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_wake.notify_all();
+    m_syncThread.join();
+    close();
+}
+
+bool HistoryJournal::open()
+{
+    if (m_fd >= 0)
+        return true;
+    // O_NONBLOCK keeps a FIFO at the path from stalling us; only a regular file is used.
+    const int fd = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK,
+                          0600);
+    if (fd < 0) {
+        m_error = QStringLiteral("could not open %1: %2").arg(m_path, systemError());
+        return false;
+    }
+    struct stat info{};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        m_error = QStringLiteral("could not open %1: not a regular file").arg(m_path);
+        return false;
+    }
+    if (info.st_size == 0) {
+        const QByteArray header = JournalRecord::header();
+        if (!writeAll(fd, header.constData(), header.size())) {
+            m_error = QStringLiteral("could not write %1: %2").arg(m_path, systemError());
+            ::ftruncate(fd, 0);
+            ::close(fd);
+            return false;
+        }
+        info.st_size = header.size();
+    }
+    std::lock_guard lock(m_mutex);
+    m_fd = fd;
+    m_size = info.st_size;
+    return true;
+}
+
+void HistoryJournal::close()
+{
+    std::lock_guard lock(m_mutex);
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    m_size = 0;
+}
+
+bool HistoryJournal::append(const QByteArray &records)
+{
+    if (!open())
+        return false;
+    if (!writeAll(m_fd, records.constData(), records.size())) {
+        m_error = QStringLiteral("could not write %1: %2").arg(m_path, systemError());
+        if (m_size <= JournalRecord::header().size()) {
+            close(); // nothing but the header: no journal at all
+            ::unlink(QFile::encodeName(m_path).constData());
+        } else if (::ftruncate(m_fd, m_size) != 0) {
+            close(); // left as it is; replaying it keeps every whole record
+        }
+        return false;
+    }
+    m_size += records.size();
+    {
+        std::lock_guard lock(m_mutex);
+        m_dirty = true;
+    }
+    m_wake.notify_all();
+    return true;
+}
+
+bool HistoryJournal::replace(const QByteArray &records)
+{
+    close();
+    if (records.isEmpty()) {
+        if (::unlink(QFile::encodeName(m_path).constData()) == 0 || errno == ENOENT)
+            return true;
+        m_error = QStringLiteral("could not remove %1: %2").arg(m_path, systemError());
+        return false;
+    }
+    QSaveFile file(m_path);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly)) {
+        m_error = QStringLiteral("could not write %1: %2").arg(m_path, file.errorString());
+        return false;
+    }
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    file.write(JournalRecord::header());
+    file.write(records);
+    if (!file.commit()) {
+        m_error = QStringLiteral("could not write %1: %2").arg(m_path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+void HistoryJournal::syncLoop()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_dirty || m_stopping; });
+        if (m_stopping)
+            return;
+        m_dirty = false;
+        if (m_fd >= 0)
+            ::fdatasync(m_fd);
+        // One flush covers every record of the next moment.
+        m_wake.wait_for(lock, 200ms, [this] { return m_stopping; });
+    }
+}

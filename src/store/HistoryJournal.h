@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+// The journal file beside the history file: records are appended with one
+// write each, so a killed process loses none of them, and flushed to the disk
+// by a thread of its own at most a fraction of a second later.
+class HistoryJournal
+{
+public:
+    explicit HistoryJournal(QString path);
+    ~HistoryJournal();
+
+    HistoryJournal(const HistoryJournal &) = delete;
+    HistoryJournal &operator=(const HistoryJournal &) = delete;
+
+    QString path() const { return m_path; }
+
+    // Appends whole records, starting the file with its header. On failure the
+    // file is cut back to what it held, so no half record stays in it.
+    bool append(const QByteArray &records);
+
+    // Starts the file over with the header and these records; with none, removes it.
+    bool replace(const QByteArray &records);
+
+    // Bytes in the file as this process last wrote it.
+    qint64 size() const { return m_size; }
+
+    QString errorString() const { return m_error; }
+
+private:
+    bool open();
+    void close();
+    void syncLoop();
+
+    const QString m_path;
+    int m_fd = -1;
+    qint64 m_size = 0;
+    QString m_error;
+
+    std::mutex m_mutex; // guards m_fd against the sync thread
+    std::condition_variable m_wake;
+    bool m_dirty = false;
+    bool m_stopping = false;
+    std::thread m_syncThread;
+};
