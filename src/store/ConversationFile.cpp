@@ -1,10 +1,12 @@
 #include "store/ConversationFile.h"
 
 #include "store/ConversationFormat.h"
+#include "store/JournalRecord.h"
 
 #include <QFile>
 #include <QLocale>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -99,6 +101,19 @@ ReadResult read(const QString &filePath)
         return result;
     }
     result.status = Status::Read;
+    return result;
+}
+
+ReadResult readWithJournal(const QString &filePath, const QString &journalPath)
+{
+    ReadResult result = read(filePath);
+    if (result.status == Status::Unreadable)
+        return result;
+    const Bytes journal = readBytes(journalPath);
+    if (journal.status == Status::Read && JournalRecord::replay(journal.bytes, result.conversations).records > 0)
+        result.status = Status::Read;
+    std::stable_sort(result.conversations.begin(), result.conversations.end(),
+                     [](const Conversation &a, const Conversation &b) { return a.date > b.date; });
     return result;
 }
 

@@ -22,6 +22,10 @@ struct ReadResult
 
 ReadResult read(const QString &filePath);
 
+// The history as the store would load it, without changing any file: the
+// file with its journal's whole records applied, newest first.
+ReadResult readWithJournal(const QString &filePath, const QString &journalPath);
+
 struct Bytes
 {
     Status status = Status::Missing;
