@@ -1,16 +1,21 @@
 #include "app/HistoryCommand.h"
 
+#include "store/ConversationExport.h"
 #include "store/ConversationFile.h"
+#include "store/ConversationSearch.h"
 #include "store/ConversationStore.h"
 #include "store/RelativeDate.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QLocale>
 #include <QTextStream>
 
 #include <algorithm>
 
 namespace {
+
+const char kUsage[] = "usage: tarnwick history [show ID | search WORDS... | export ID [--format markdown|json]]\n";
 
 QString oneLine(QString text)
 {
@@ -19,6 +24,11 @@ QString oneLine(QString text)
     text.replace(QLatin1Char('\r'), QLatin1Char(' '));
     text.replace(QLatin1Char('\t'), QLatin1Char(' '));
     return text;
+}
+
+QString idText(const QUuid &id)
+{
+    return id.toString(QUuid::WithoutBraces).toUpper();
 }
 
 QString roleHeading(const StoredMessage &message)
@@ -44,6 +54,19 @@ void printConversation(QTextStream &out, const Conversation &conversation)
     }
 }
 
+void printSearch(QTextStream &out, const QList<Conversation> &conversations, const QString &query)
+{
+    QList<ConversationSearch::Folded> folded;
+    folded.reserve(conversations.size());
+    for (const Conversation &conversation : conversations)
+        folded.append(ConversationSearch::foldConversation(conversation));
+    const QDateTime now = QDateTime::currentDateTime();
+    for (const ConversationSearch::Hit &hit : ConversationSearch::search(conversations, folded, query)) {
+        out << idText(hit.id) << '\t' << relativeDateText(hit.date, now) << '\t' << oneLine(hit.title) << '\t'
+            << hit.snippet << '\n';
+    }
+}
+
 } // namespace
 
 int runHistoryCommand(int &argc, char **argv)
@@ -51,30 +74,47 @@ int runHistoryCommand(int &argc, char **argv)
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
-    const QStringList arguments = app.arguments().mid(2);
+    QStringList arguments = app.arguments().mid(2);
+    const QString command = arguments.value(0);
+    std::optional<ConversationExport::Format> format;
+    if (command == QLatin1String("export")) {
+        format = ConversationExport::Format::Markdown;
+        const qsizetype at = arguments.indexOf(QLatin1String("--format"));
+        if (at >= 0) {
+            const QString name = arguments.value(at + 1).toLower();
+            if (name == QLatin1String("json"))
+                format = ConversationExport::Format::Json;
+            else if (name != QLatin1String("markdown"))
+                format.reset();
+            arguments.remove(at, std::min<qsizetype>(2, arguments.size() - at));
+        }
+    }
     const bool list = arguments.isEmpty();
-    const bool show = arguments.size() == 2 && arguments.at(0) == QLatin1String("show");
-    if (!list && !show) {
-        err << "usage: tarnwick history [show ID]\n";
+    const bool byId = arguments.size() == 2 && (command == QLatin1String("show") || format);
+    const bool search = command == QLatin1String("search") && arguments.size() >= 2;
+    if (!list && !byId && !search) {
+        err << kUsage;
         return 2;
     }
 
     const QString path = ConversationStore::defaultFilePath();
-    ConversationFile::ReadResult read = ConversationFile::read(path);
+    ConversationFile::ReadResult read = ConversationFile::readWithJournal(path, ConversationStore::journalPath(path));
     if (read.status == ConversationFile::Status::Unreadable) {
         err << "tarnwick: cannot read " << path << ": " << read.error << '\n';
         return 1;
     }
-    QList<Conversation> &conversations = read.conversations;
-    std::stable_sort(conversations.begin(), conversations.end(),
-                     [](const Conversation &a, const Conversation &b) { return a.date > b.date; });
+    const QList<Conversation> &conversations = read.conversations;
 
     if (list) {
         const QDateTime now = QDateTime::currentDateTime();
-        for (const Conversation &conversation : std::as_const(conversations)) {
-            out << conversation.id.toString(QUuid::WithoutBraces).toUpper() << '\t'
-                << relativeDateText(conversation.date, now) << '\t' << oneLine(conversation.title) << '\n';
+        for (const Conversation &conversation : conversations) {
+            out << idText(conversation.id) << '\t' << relativeDateText(conversation.date, now) << '\t'
+                << oneLine(conversation.title) << '\n';
         }
+        return 0;
+    }
+    if (search) {
+        printSearch(out, conversations, arguments.mid(1).join(QLatin1Char(' ')));
         return 0;
     }
 
@@ -85,6 +125,12 @@ int runHistoryCommand(int &argc, char **argv)
         err << "tarnwick: no conversation with the id " << arguments.at(1) << '\n';
         return 1;
     }
-    printConversation(out, *found);
+    if (!format) {
+        printConversation(out, *found);
+        return 0;
+    }
+    QFile standardOutput;
+    standardOutput.open(stdout, QIODevice::WriteOnly);
+    standardOutput.write(ConversationExport::bytes(*found, *format));
     return 0;
 }

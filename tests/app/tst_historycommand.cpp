@@ -5,6 +5,8 @@
 #include <QProcess>
 #include <QTest>
 
+#include <sys/stat.h>
+
 // `tarnwick history` run as a user would, on files written by hand.
 class TestHistoryCommand : public QObject
 {
@@ -12,6 +14,8 @@ class TestHistoryCommand : public QObject
 
 private Q_SLOTS:
     void listsAndShowsHandWrittenFile();
+    void searchesAndExports_data();
+    void searchesAndExports();
     void reportsProblems_data();
     void reportsProblems();
 };
@@ -76,6 +80,66 @@ void TestHistoryCommand::listsAndShowsHandWrittenFile()
     QVERIFY(show.out.endsWith(QLatin1String("\n## Assistant\n\nPick a **pivot**.\n\n```py\nsort(a)\n```\n")));
 }
 
+void TestHistoryCommand::searchesAndExports_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("out");
+    const QString quicksort = QStringLiteral("E621E1F8-C36C-495A-93FC-0C247A3E6E5F");
+    const QString history = QStringLiteral("history");
+    // The relative date (second field) of search lines is left out.
+    QTest::newRow("search: case, accents, several words")
+        << QStringList{history, QStringLiteral("search"), QStringLiteral("PÍVOT"), QStringLiteral("explain")}
+        << quicksort + QStringLiteral("\tExplain quicksort\tExplain quicksort\n");
+    QTest::newRow("search: nothing found") << QStringList{history, QStringLiteral("search"), QStringLiteral("zebra")}
+                                           << QString();
+    QTest::newRow("export as Markdown") << QStringList{history, QStringLiteral("export"), quicksort}
+                                        << QStringLiteral(R"(# Explain quicksort
+
+## User
+
+![image](data:image/png;base64,iVBORw0KGgo=)
+
+Explain quicksort
+
+## Assistant
+
+Pick a **pivot**.
+
+```py
+sort(a)
+```
+)");
+    QTest::newRow("export as JSON")
+        << QStringList{history, QStringLiteral("export"), quicksort.toLower(), QStringLiteral("--format"), QStringLiteral("json")}
+        << QStringLiteral(R"({"id":"%1","title":"Explain quicksort","date":600000000.25,"messages":[)"
+                          R"({"role":"user","content":"Explain quicksort","imageData":"iVBORw0KGgo=","imageMIME":"image\/png"},)"
+                          R"({"role":"assistant","content":"Pick a **pivot**.\n\n```py\nsort(a)\n```","imageMIME":"image\/png"}]})"
+                          "\n")
+               .arg(quicksort);
+}
+
+void TestHistoryCommand::searchesAndExports()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, out);
+    IsolatedHome home;
+    writeHistory(home, kHandWritten);
+    const Result result = runTarnwick(arguments);
+    QCOMPARE(result.exitCode, 0);
+    QString printed = result.out;
+    if (arguments.at(1) == QLatin1String("search")) {
+        QStringList lines = printed.split(QLatin1Char('\n'));
+        for (QString &line : lines) {
+            QStringList fields = line.split(QLatin1Char('\t'));
+            if (fields.size() > 1)
+                fields.removeAt(1);
+            line = fields.join(QLatin1Char('\t'));
+        }
+        printed = lines.join(QLatin1Char('\n'));
+    }
+    QCOMPARE(printed, out);
+}
+
 void TestHistoryCommand::reportsProblems_data()
 {
     QTest::addColumn<QByteArray>("file");
@@ -89,6 +153,15 @@ void TestHistoryCommand::reportsProblems_data()
                                 << QStringList{QStringLiteral("history"), QStringLiteral("show"),
                                                QStringLiteral("11111111-2222-3333-4444-555555555555")}
                                 << 1 << QStringLiteral("no conversation");
+    QTest::newRow("FIFO as the history file") << QByteArray("fifo") << list << 1 << QStringLiteral("not a regular file");
+    QTest::newRow("unknown export format")
+        << QByteArray(kHandWritten)
+        << QStringList{QStringLiteral("history"), QStringLiteral("export"),
+                       QStringLiteral("E621E1F8-C36C-495A-93FC-0C247A3E6E5F"), QStringLiteral("--format"),
+                       QStringLiteral("pdf")}
+        << 2 << QStringLiteral("usage");
+    QTest::newRow("search without words") << QByteArray() << QStringList{QStringLiteral("history"), QStringLiteral("search")}
+                                          << 2 << QStringLiteral("usage");
     QTest::newRow("unknown subcommand") << QByteArray() << QStringList{QStringLiteral("history"), QStringLiteral("x")}
                                         << 2 << QStringLiteral("usage");
 }
@@ -100,8 +173,13 @@ void TestHistoryCommand::reportsProblems()
     QFETCH(int, exitCode);
     QFETCH(QString, error);
     IsolatedHome home;
-    if (!file.isEmpty())
+    if (file == "fifo") {
+        const QString folder = home.dataHome() + QStringLiteral("/Tarnwick");
+        QDir().mkpath(folder);
+        QCOMPARE(::mkfifo(QFile::encodeName(folder + QStringLiteral("/conversations.json")).constData(), 0600), 0);
+    } else if (!file.isEmpty()) {
         writeHistory(home, file);
+    }
     const Result result = runTarnwick(arguments);
     QCOMPARE(result.exitCode, exitCode);
     QVERIFY(result.out.isEmpty());

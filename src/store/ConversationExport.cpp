@@ -1,0 +1,47 @@
+#include "store/ConversationExport.h"
+
+#include "store/ConversationFormat.h"
+
+namespace ConversationExport {
+
+QString markdown(const Conversation &conversation)
+{
+    QString title = conversation.title;
+    title.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    QString out = QStringLiteral("# ") + title + QStringLiteral("\n");
+    for (const StoredMessage &message : conversation.messages) {
+        out += message.role == QLatin1String("user") ? QStringLiteral("\n## User\n\n") : QStringLiteral("\n## Assistant\n\n");
+        if (message.imageData) {
+            out += QStringLiteral("![image](data:") + message.imageMIME + QStringLiteral(";base64,")
+                + QString::fromLatin1(message.imageData->toBase64()) + QStringLiteral(")\n\n");
+        }
+        out += message.content;
+        if (!out.endsWith(QLatin1Char('\n')))
+            out += QLatin1Char('\n');
+    }
+    return out;
+}
+
+QByteArray json(const Conversation &conversation)
+{
+    return ConversationFormat::encodeConversation(conversation);
+}
+
+QByteArray bytes(const Conversation &conversation, Format format)
+{
+    return format == Format::Json ? json(conversation) + '\n' : markdown(conversation).toUtf8();
+}
+
+QString fileName(const Conversation &conversation, Format format)
+{
+    QString name = conversation.title.simplified();
+    for (QChar &c : name) {
+        if (c == u'/' || c == u'\\' || c == u':' || c.category() == QChar::Other_Control)
+            c = u'-';
+    }
+    if (name.isEmpty() || name.startsWith(QLatin1Char('.')))
+        name.prepend(QStringLiteral("Conversation"));
+    return name + (format == Format::Json ? QStringLiteral(".json") : QStringLiteral(".md"));
+}
+
+} // namespace ConversationExport

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "store/Conversation.h"
+
+#include <QByteArray>
+#include <QString>
+
+// One conversation for use outside the program.
+namespace ConversationExport {
+
+enum class Format { Markdown, Json };
+
+// The title as a heading, each message under its role's heading, images as data URLs.
+QString markdown(const Conversation &conversation);
+
+// The conversation object exactly as the history file holds it.
+QByteArray json(const Conversation &conversation);
+
+QByteArray bytes(const Conversation &conversation, Format format);
+
+// A file name made from the title: "Explain quicksort.md".
+QString fileName(const Conversation &conversation, Format format);
+
+} // namespace ConversationExport

@@ -1,0 +1,203 @@
+#include "store/ConversationSearch.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+
+namespace ConversationSearch {
+
+namespace {
+
+constexpr qsizetype kContextBefore = 24;
+constexpr qsizetype kSnippetLength = 120;
+
+bool isMark(char32_t c)
+{
+    const QChar::Category category = QChar::category(c);
+    return category == QChar::Mark_NonSpacing || category == QChar::Mark_SpacingCombining
+        || category == QChar::Mark_Enclosing;
+}
+
+void appendFolded(char32_t c, qsizetype origin, QString &out, QList<qsizetype> *origins)
+{
+    c = QChar::toCaseFolded(c);
+    if (isMark(c))
+        return;
+    if (QChar::requiresSurrogates(c)) {
+        out.append(QChar(QChar::highSurrogate(c)));
+        out.append(QChar(QChar::lowSurrogate(c)));
+        if (origins) {
+            origins->append(origin);
+            origins->append(origin);
+        }
+    } else {
+        out.append(QChar(char16_t(c)));
+        if (origins)
+            origins->append(origin);
+    }
+}
+
+// The earliest match of any of the words.
+Range firstMatch(QStringView folded, const QStringList &words)
+{
+    Range best{-1, 0};
+    for (const QString &word : words) {
+        const qsizetype at = folded.indexOf(word);
+        if (at >= 0 && (best.start < 0 || at < best.start))
+            best = {at, word.size()};
+    }
+    return best;
+}
+
+QString oneLine(QString text)
+{
+    for (QChar &c : text) {
+        if (c == u'\n' || c == u'\r' || c == u'\t' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            c = u' ';
+    }
+    return text;
+}
+
+// The original text around a match found in its folded form.
+QString snippetAround(const QString &text, const QList<qsizetype> &origins, Range match)
+{
+    qsizetype start = std::max<qsizetype>(0, origins.at(match.start) - kContextBefore);
+    // Start on a word.
+    if (start > 0) {
+        const qsizetype space = text.indexOf(u' ', start);
+        if (space >= 0 && space < origins.at(match.start))
+            start = space + 1;
+    }
+    if (start > 0 && text.at(start).isLowSurrogate())
+        ++start;
+    qsizetype end = std::min(text.size(), start + kSnippetLength);
+    if (end < text.size() && text.at(end).isLowSurrogate())
+        ++end;
+    QString snippet = oneLine(text.mid(start, end - start)).trimmed();
+    if (start > 0)
+        snippet.prepend(QChar(0x2026));
+    if (end < text.size())
+        snippet.append(QChar(0x2026));
+    return snippet;
+}
+
+} // namespace
+
+QString fold(QStringView text, QList<qsizetype> *origins)
+{
+    QString out;
+    out.reserve(text.size());
+    if (origins)
+        origins->reserve(text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        const char16_t unit = text.at(i).unicode();
+        if (unit < 0x80) {
+            out.append(QChar(unit >= u'A' && unit <= u'Z' ? char16_t(unit + 32) : unit));
+            if (origins)
+                origins->append(i);
+            ++i;
+            continue;
+        }
+        char32_t c = unit;
+        qsizetype width = 1;
+        if (QChar::isHighSurrogate(unit) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(unit, text.at(i + 1).unicode());
+            width = 2;
+        }
+        if (QChar::decompositionTag(c) == QChar::Canonical) {
+            const QString decomposed = text.sliced(i, width).toString().normalized(QString::NormalizationForm_D);
+            for (const char32_t part : decomposed.toUcs4())
+                appendFolded(part, i, out, origins);
+        } else {
+            appendFolded(c, i, out, origins);
+        }
+        i += width;
+    }
+    return out;
+}
+
+QString fold(QStringView text)
+{
+    return fold(text, nullptr);
+}
+
+Folded foldConversation(const Conversation &conversation)
+{
+    Folded folded;
+    folded.title = fold(conversation.title);
+    folded.messages.reserve(conversation.messages.size());
+    for (const StoredMessage &message : conversation.messages)
+        folded.messages.append(fold(message.content));
+    return folded;
+}
+
+QStringList queryWords(const QString &query)
+{
+    QStringList words = fold(query).split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+    words.removeDuplicates();
+    return words;
+}
+
+QList<Range> matches(QStringView text, const QStringList &words)
+{
+    QList<qsizetype> origins;
+    const QString folded = fold(text, &origins);
+    QList<Range> found;
+    for (const QString &word : words) {
+        for (qsizetype at = folded.indexOf(word); at >= 0; at = folded.indexOf(word, at + word.size())) {
+            const qsizetype last = at + word.size() - 1;
+            const qsizetype start = origins.at(at);
+            // Up to the next folded unit's source, so that dropped marks go with their letter.
+            qsizetype end = last + 1 < origins.size() ? std::max(origins.at(last + 1), origins.at(last) + 1) : text.size();
+            if (end < text.size() && text.at(end).isLowSurrogate())
+                ++end;
+            found.append({start, end - start});
+        }
+    }
+    std::sort(found.begin(), found.end(), [](const Range &a, const Range &b) { return a.start < b.start; });
+    QList<Range> merged;
+    for (const Range &range : std::as_const(found)) {
+        if (!merged.isEmpty() && range.start <= merged.last().start + merged.last().length) {
+            Range &last = merged.last();
+            last.length = std::max(last.start + last.length, range.start + range.length) - last.start;
+        } else {
+            merged.append(range);
+        }
+    }
+    return merged;
+}
+
+QList<Hit> search(const QList<Conversation> &conversations, const QList<Folded> &folded, const QString &query)
+{
+    const QStringList words = queryWords(query);
+    QList<Hit> hits;
+    if (words.isEmpty())
+        return hits;
+    for (qsizetype i = 0; i < conversations.size() && i < folded.size(); ++i) {
+        const Folded &texts = folded.at(i);
+        const bool all = std::all_of(words.cbegin(), words.cend(), [&](const QString &word) {
+            return texts.title.contains(word)
+                || std::any_of(texts.messages.cbegin(), texts.messages.cend(),
+                               [&](const QString &message) { return message.contains(word); });
+        });
+        if (!all)
+            continue;
+        const Conversation &conversation = conversations.at(i);
+        Hit hit{conversation.id, conversation.title, conversation.date, matches(conversation.title, words), {}, {}};
+        for (qsizetype m = 0; m < texts.messages.size(); ++m) {
+            if (firstMatch(texts.messages.at(m), words).start < 0)
+                continue;
+            const QString &text = conversation.messages.at(m).content;
+            QList<qsizetype> origins;
+            const QString refolded = fold(text, &origins);
+            hit.snippet = snippetAround(text, origins, firstMatch(refolded, words));
+            hit.snippetMatches = matches(hit.snippet, words);
+            break;
+        }
+        hits.append(std::move(hit));
+    }
+    std::stable_sort(hits.begin(), hits.end(), [](const Hit &a, const Hit &b) { return a.date > b.date; });
+    return hits;
+}
+
+} // namespace ConversationSearch

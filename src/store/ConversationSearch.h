@@ -1,0 +1,56 @@
+#pragma once
+
+#include "store/Conversation.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <QUuid>
+
+// Finding conversations by the words of their title and messages, without
+// regard to case or accents: "Cafe" finds "café", "ÉTÉ" finds "été".
+namespace ConversationSearch {
+
+// Lower case, accents and other combining marks dropped.
+QString fold(QStringView text);
+// The same, with the index in `text` each folded unit came from.
+QString fold(QStringView text, QList<qsizetype> *origins);
+
+// A conversation's texts folded once, reused until it changes.
+struct Folded
+{
+    QString title;
+    QStringList messages;
+};
+Folded foldConversation(const Conversation &conversation);
+
+struct Range
+{
+    qsizetype start = 0;
+    qsizetype length = 0;
+    friend bool operator==(const Range &, const Range &) = default;
+};
+
+struct Hit
+{
+    QUuid id;
+    QString title;
+    QDateTime date;
+    QList<Range> titleMatches;
+    QString snippet; // the message text around the first match; empty when only the title matches
+    QList<Range> snippetMatches;
+};
+
+// The query's words, folded; a conversation matches when it holds every one.
+QStringList queryWords(const QString &query);
+
+// Where the words occur in the text, in order, overlapping ones merged.
+QList<Range> matches(QStringView text, const QStringList &words);
+
+// The conversations holding every word of the query, newest first. `folded`
+// runs parallel to `conversations`.
+QList<Hit> search(const QList<Conversation> &conversations, const QList<Folded> &folded, const QString &query);
+
+} // namespace ConversationSearch
