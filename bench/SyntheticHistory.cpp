@@ -2,6 +2,7 @@
 
 #include "store/ConversationFormat.h"
 
+#include <QFile>
 #include <QRandomGenerator>
 #include <QSaveFile>
 

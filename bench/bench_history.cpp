@@ -3,7 +3,7 @@
 // the history panel open, load time against reading and parsing the bytes,
 // search latency per keystroke, answer seconds lost at kill -9, and bytes
 // written per answer.
-//   bench_history [--scale F] [--tries N]
+//   bench_history [--scale F] [--tries N] [--memory-only]
 #include "SyntheticAnswer.h"
 #include "SyntheticHistory.h"
 
@@ -11,6 +11,7 @@
 #include "platform/UserDefaults.h"
 #include "store/ConversationFile.h"
 #include "store/ConversationStore.h"
+#include "store/SearchIndex.h"
 #include "support/IsolatedHome.h"
 
 #include <QApplication>
@@ -18,6 +19,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -83,7 +85,11 @@ int probe(int argc, char *argv[], const QString &path)
     UserDefaults defaults(home.path() + QStringLiteral("/preferences.json"));
     auto *view = new LauncherView(defaults, path);
     view->resize(680, 520);
-    settle(1500);
+    // Idle after some use: one conversation saved.
+    view->store().saveLauncherConversation({ChatMessage(ChatMessage::Role::User, QStringLiteral("Hello")),
+                                            ChatMessage(ChatMessage::Role::Assistant, QStringLiteral("Hi there."))},
+                                           QUuid());
+    settle(4000);
     out << "idle " << residentKiB() << Qt::endl;
     view->show();
     view->setSidebarOpen(true);
@@ -171,6 +177,7 @@ int main(int argc, char *argv[])
     };
     const double scale = option(QStringLiteral("--scale"), 1.0);
     const int tries = int(option(QStringLiteral("--tries"), 20));
+    const bool memoryOnly = args.contains(QStringLiteral("--memory-only"));
 
     QTemporaryDir dir;
     const QString path = dir.path() + QStringLiteral("/conversations.json");
@@ -210,6 +217,38 @@ int main(int argc, char *argv[])
                 out << "Resident memory of the launcher, " << (parts[0] == "idle" ? "idle" : "history panel open")
                     << ": " << parts[1].toLongLong() / 1024 << " MiB\n";
         }
+    }
+    if (memoryOnly)
+        return 0;
+
+    {
+        // Each keystroke of a query, as the sidebar's field sends them, until its hits arrive.
+        ConversationStore store(path);
+        SearchIndex index(store);
+        QSignalSpy finished(&index, &SearchIndex::finished);
+        QElapsedTimer timer;
+        timer.start();
+        index.search(QString());
+        finished.wait(120000);
+        const double warm = millisSince(timer);
+        QList<double> keystrokes;
+        int lastHits = 0;
+        for (const QString &query : {QStringLiteral("Message 3 in conversation 42"), QStringLiteral("slash QUICKSORT"),
+                                     QStringLiteral("wörds öf")}) {
+            for (qsizetype n = 1; n <= query.size(); ++n) {
+                finished.clear();
+                timer.start();
+                index.search(query.left(n));
+                if (!finished.wait(60000))
+                    return 1;
+                keystrokes << millisSince(timer);
+                lastHits = int(finished.front().at(1).value<QList<ConversationSearch::Hit>>().size());
+            }
+        }
+        out << "Search: texts folded in " << warm << " ms when the panel opens; per keystroke p50 "
+            << percentile(keystrokes, 0.5) << " ms, p99 " << percentile(keystrokes, 0.99) << " ms, max "
+            << percentile(keystrokes, 1.0) << " ms (" << keystrokes.size() << " keystrokes; last query " << lastHits
+            << " hits)\n";
     }
 
     {

@@ -13,13 +13,32 @@ ConversationListModel::ConversationListModel(ConversationStore &store, QObject *
 
 int ConversationListModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_ids.size());
+    if (parent.isValid())
+        return 0;
+    return int(m_hits ? m_hits->size() : m_ids.size());
 }
 
 QVariant ConversationListModel::data(const QModelIndex &index, int role) const
 {
+    if (!index.isValid())
+        return {};
+    if (m_hits) {
+        if (index.row() >= m_hits->size())
+            return {};
+        const ConversationSearch::Hit &hit = m_hits->at(index.row());
+        switch (role) {
+        case Qt::DisplayRole:
+        case TitleRole: return hit.title;
+        case DateRole: return hit.date;
+        case IdRole: return hit.id;
+        case SnippetRole: return hit.snippet;
+        case TitleMatchesRole: return QVariant::fromValue(hit.titleMatches);
+        case SnippetMatchesRole: return QVariant::fromValue(hit.snippetMatches);
+        default: return {};
+        }
+    }
     const QList<Conversation> &conversations = m_store.conversations();
-    if (!index.isValid() || index.row() >= conversations.size())
+    if (index.row() >= conversations.size())
         return {};
     const Conversation &conversation = conversations.at(index.row());
     switch (role) {
@@ -31,12 +50,28 @@ QVariant ConversationListModel::data(const QModelIndex &index, int role) const
     }
 }
 
+void ConversationListModel::setHits(std::optional<QList<ConversationSearch::Hit>> hits)
+{
+    beginResetModel();
+    m_hits = std::move(hits);
+    endResetModel();
+}
+
+QUuid ConversationListModel::idAt(int row) const
+{
+    return index(row).data(IdRole).toUuid();
+}
+
 void ConversationListModel::follow()
 {
     QList<QUuid> ids;
     ids.reserve(m_store.conversations().size());
     for (const Conversation &conversation : m_store.conversations())
         ids.append(conversation.id);
+    if (m_hits) {
+        m_ids = ids; // the search that follows the change brings new hits
+        return;
+    }
     if (ids == m_ids) {
         // An update in place (a streamed answer being saved) keeps the rows.
         if (!ids.isEmpty())

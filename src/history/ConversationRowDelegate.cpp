@@ -9,12 +9,60 @@
 #include <QPainterPath>
 #include <QTextLayout>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kPadX = 10;
 constexpr int kPadY = 8;
 constexpr int kLineSpacing = 3;
 constexpr int kRowGap = 2;
+
+using ConversationSearch::Range;
+
+// One line of a title or snippet, with the matches inside it on a yellow mark.
+void drawMarkedLine(QPainter *painter, const QRect &rect, const QString &line, qsizetype offset,
+                    const QList<Range> &matches, const QFont &font, const QColor &mark)
+{
+    QList<QTextLayout::FormatRange> formats;
+    for (const Range &match : matches) {
+        const qsizetype start = std::max(match.start - offset, qsizetype(0));
+        const qsizetype end = std::min(match.start + match.length - offset, line.size());
+        if (end <= start)
+            continue;
+        QTextLayout::FormatRange format;
+        format.start = int(start);
+        format.length = int(end - start);
+        format.format.setBackground(mark);
+        formats.append(format);
+    }
+    if (formats.isEmpty()) {
+        painter->drawText(rect, Qt::AlignLeft | Qt::AlignVCenter, line);
+        return;
+    }
+    QTextLayout layout(line, font);
+    layout.setFormats(formats);
+    layout.beginLayout();
+    QTextLine text = layout.createLine();
+    text.setLineWidth(rect.width());
+    layout.endLayout();
+    const qreal top = rect.top() + (rect.height() - text.height()) / 2;
+    layout.draw(painter, QPointF(rect.left(), top));
+}
+
+// Where each shown line starts in the full text (the wrap drops no characters but line breaks).
+QList<qsizetype> lineOffsets(const QString &text, const QStringList &lines)
+{
+    QList<qsizetype> offsets;
+    qsizetype cursor = 0;
+    for (const QString &line : lines) {
+        const QString head = line.left(std::min<qsizetype>(line.size(), 6)).remove(QChar(0x2026));
+        const qsizetype at = head.isEmpty() ? -1 : text.indexOf(head, cursor);
+        offsets.append(at >= 0 ? at : cursor);
+        cursor = offsets.last() + line.size();
+    }
+    return offsets;
+}
 
 } // namespace
 
@@ -36,6 +84,14 @@ QFont ConversationRowDelegate::dateFont(const QFont &base)
 {
     QFont font = base;
     font.setPixelSize(9);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+QFont ConversationRowDelegate::snippetFont(const QFont &base)
+{
+    QFont font = base;
+    font.setPixelSize(10);
     font.setWeight(QFont::Normal);
     return font;
 }
@@ -75,8 +131,13 @@ QSize ConversationRowDelegate::sizeHint(const QStyleOptionViewItem &option, cons
     const int width = qMax(1, rowWidth - kPadX * 2);
     const QFont title = titleFont(option.font);
     const int lines = int(titleLines(index.data(ConversationListModel::TitleRole).toString(), title, width).size());
-    const int height = kPadY * 2 + lines * QFontMetrics(title).height() + kLineSpacing +
-                       QFontMetrics(dateFont(option.font)).height();
+    int height = kPadY * 2 + lines * QFontMetrics(title).height() + kLineSpacing +
+                 QFontMetrics(dateFont(option.font)).height();
+    const QString snippet = index.data(ConversationListModel::SnippetRole).toString();
+    if (!snippet.isEmpty()) {
+        const QFont font = snippetFont(option.font);
+        height += kLineSpacing + int(titleLines(snippet, font, width).size()) * QFontMetrics(font).height();
+    }
     return QSize(rowWidth, height + kRowGap);
 }
 
@@ -104,15 +165,36 @@ void ConversationRowDelegate::paint(QPainter *painter, const QStyleOptionViewIte
     const int width = qMax(1, row.width() - kPadX * 2);
     const QFont title = titleFont(option.font);
     const QFontMetrics titleMetrics(title);
+    const QColor mark = withOpacity(colors.yellow, colors.dark ? 0.35 : 0.5);
     int y = row.top() + kPadY;
     painter->setFont(title);
     painter->setPen(active ? activeText : colors.primary);
-    for (const QString &line : titleLines(index.data(ConversationListModel::TitleRole).toString(), title, width)) {
-        painter->drawText(QRect(row.left() + kPadX, y, width, titleMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                          line);
+    const QString titleText = index.data(ConversationListModel::TitleRole).toString();
+    const QStringList lines = titleLines(titleText, title, width);
+    const QList<qsizetype> offsets = lineOffsets(titleText, lines);
+    const auto titleMatches = index.data(ConversationListModel::TitleMatchesRole).value<QList<Range>>();
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        drawMarkedLine(painter, QRect(row.left() + kPadX, y, width, titleMetrics.height()), lines.at(i), offsets.at(i),
+                       titleMatches, title, mark);
         y += titleMetrics.height();
     }
     y += kLineSpacing;
+    const QString snippet = index.data(ConversationListModel::SnippetRole).toString();
+    if (!snippet.isEmpty()) {
+        const QFont font = snippetFont(option.font);
+        const int lineHeight = QFontMetrics(font).height();
+        const QStringList snippetLines = titleLines(snippet, font, width);
+        const QList<qsizetype> snippetOffsets = lineOffsets(snippet, snippetLines);
+        const auto matches = index.data(ConversationListModel::SnippetMatchesRole).value<QList<Range>>();
+        painter->setFont(font);
+        painter->setPen(active ? withOpacity(activeText, 0.8) : colors.secondary);
+        for (qsizetype i = 0; i < snippetLines.size(); ++i) {
+            drawMarkedLine(painter, QRect(row.left() + kPadX, y, width, lineHeight), snippetLines.at(i),
+                           snippetOffsets.at(i), matches, font, mark);
+            y += lineHeight;
+        }
+        y += kLineSpacing;
+    }
     const QFont date = dateFont(option.font);
     painter->setFont(date);
     painter->setPen(active ? withOpacity(activeText, 0.65) : colors.secondary);

@@ -6,7 +6,8 @@
 #include <functional>
 
 // Paints a history row: the title in at most two lines over its relative date,
-// on the green-to-yellow highlight when it is the open conversation.
+// on the green-to-yellow highlight when it is the open conversation. A search
+// hit adds the matching text in at most two lines, the matches marked.
 class ConversationRowDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
@@ -23,6 +24,7 @@ public:
     static QStringList titleLines(const QString &title, const QFont &font, int width);
     static QFont titleFont(const QFont &base);
     static QFont dateFont(const QFont &base);
+    static QFont snippetFont(const QFont &base);
 
 private:
     ActiveID m_activeID;

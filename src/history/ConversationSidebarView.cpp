@@ -2,16 +2,26 @@
 
 #include "history/ConversationListModel.h"
 #include "history/ConversationRowDelegate.h"
+#include "store/ConversationExport.h"
 #include "store/ConversationStore.h"
+#include "store/SearchIndex.h"
 #include "ui/LauncherColors.h"
 #include "ui/SymbolButton.h"
 #include "ui/SymbolIcon.h"
 
+#include <QClipboard>
+#include <QDir>
+#include <QFileDialog>
+#include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPainter>
+#include <QSaveFile>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -33,6 +43,19 @@ protected:
         QPainter(this).fillRect(rect(), QColor(255, 255, 255, qRound(255 * 0.1)));
     }
 };
+
+QLabel *smallLabel(const QString &text, qreal opacity, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    QFont font = label->font();
+    font.setPixelSize(11);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, withOpacity(LauncherColors::of(parent).secondary, opacity));
+    label->setPalette(palette);
+    label->setAlignment(Qt::AlignCenter);
+    return label;
+}
 
 QWidget *emptyState(QWidget *parent)
 {
@@ -64,6 +87,8 @@ ConversationSidebarView::ConversationSidebarView(ConversationStore &store, const
     , m_store(store)
     , m_activeID(activeID)
     , m_model(new ConversationListModel(store, this))
+    , m_index(new SearchIndex(store, this))
+    , m_search(new QLineEdit(this))
     , m_body(new QStackedWidget(this))
     , m_list(new QListView(this))
 {
@@ -87,6 +112,24 @@ ConversationSidebarView::ConversationSidebarView(ConversationStore &store, const
     connect(newButton, &QAbstractButton::clicked, this, &ConversationSidebarView::newRequested);
     header->addWidget(newButton);
     column->addLayout(header);
+
+    const LauncherColors colors = LauncherColors::of(this);
+    m_search->setPlaceholderText(QStringLiteral("Search"));
+    m_search->setClearButtonEnabled(true);
+    m_search->setFrame(false);
+    QFont searchFont = m_search->font();
+    searchFont.setPixelSize(11);
+    m_search->setFont(searchFont);
+    m_search->setStyleSheet(QStringLiteral("QLineEdit { background: %1; color: %2; border-radius: 6px; padding: 3px 6px; }")
+                                .arg(withOpacity(colors.primary, 0.08).name(QColor::HexArgb),
+                                     colors.primary.name(QColor::HexArgb)));
+    m_search->installEventFilter(this);
+    connect(m_search, &QLineEdit::textChanged, this, &ConversationSidebarView::searchChanged);
+    connect(m_search, &QLineEdit::returnPressed, this, [this] { load(0); });
+    auto *searchRow = new QHBoxLayout;
+    searchRow->setContentsMargins(10, 0, 10, 8);
+    searchRow->addWidget(m_search);
+    column->addLayout(searchRow);
     column->addWidget(new Divider(this));
 
     m_list->setModel(m_model);
@@ -103,10 +146,7 @@ ConversationSidebarView::ConversationSidebarView(ConversationStore &store, const
     m_list->setAutoFillBackground(false);
     m_list->viewport()->setAutoFillBackground(false);
     m_list->setCursor(Qt::PointingHandCursor);
-    connect(m_list, &QListView::clicked, this, [this](const QModelIndex &index) {
-        if (index.row() < m_store.conversations().size())
-            Q_EMIT loadRequested(m_store.conversations().at(index.row()));
-    });
+    connect(m_list, &QListView::clicked, this, [this](const QModelIndex &index) { load(index.row()); });
     connect(m_list, &QWidget::customContextMenuRequested, this, &ConversationSidebarView::showContextMenu);
 
     m_body->addWidget(emptyState(this));
@@ -115,9 +155,74 @@ ConversationSidebarView::ConversationSidebarView(ConversationStore &store, const
     padding->setContentsMargins(6, 6, 6, 6);
     padding->addWidget(m_list);
     m_body->addWidget(listBox);
+    m_body->addWidget(smallLabel(QStringLiteral("No matches"), 0.6, this));
     column->addWidget(m_body, 1);
     connect(m_model, &QAbstractItemModel::modelReset, this, &ConversationSidebarView::syncEmptyState);
+    connect(&m_store, &ConversationStore::conversationsChanged, this, [this] {
+        if (m_model->showsHits())
+            m_index->search(m_search->text());
+    });
+    connect(m_index, &SearchIndex::finished, this, [this](const QString &query, const QList<ConversationSearch::Hit> &hits) {
+        if (query != m_search->text() || ConversationSearch::queryWords(query).isEmpty())
+            return;
+        m_model->setHits(hits);
+        Q_EMIT searchSettled();
+    });
     syncEmptyState();
+    // The texts are folded while the user moves to the field, not at the first key.
+    m_index->search(QString());
+}
+
+void ConversationSidebarView::focusSearch()
+{
+    m_search->setFocus(Qt::ShortcutFocusReason);
+    m_search->selectAll();
+}
+
+void ConversationSidebarView::searchChanged()
+{
+    if (ConversationSearch::queryWords(m_search->text()).isEmpty()) {
+        if (m_model->showsHits())
+            m_model->setHits(std::nullopt);
+        Q_EMIT searchSettled();
+        return;
+    }
+    m_index->search(m_search->text());
+}
+
+bool ConversationSidebarView::showsNoMatches() const
+{
+    return m_body->currentIndex() == 2;
+}
+
+// Escape clears a search first; on an empty field it goes on to close the panel.
+bool ConversationSidebarView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_search && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape && !m_search->text().isEmpty()) {
+        m_search->clear();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+std::optional<Conversation> ConversationSidebarView::conversationAt(int row) const
+{
+    if (row < 0 || row >= m_model->rowCount())
+        return std::nullopt;
+    const QUuid id = m_model->idAt(row);
+    for (const Conversation &conversation : m_store.conversations()) {
+        if (conversation.id == id)
+            return conversation;
+    }
+    return std::nullopt;
+}
+
+// A copy goes out: the launcher's answer may change the store's list while it is used.
+void ConversationSidebarView::load(int row)
+{
+    if (const std::optional<Conversation> conversation = conversationAt(row))
+        Q_EMIT loadRequested(*conversation);
 }
 
 void ConversationSidebarView::setActiveID(const QUuid &activeID)
@@ -135,7 +240,10 @@ bool ConversationSidebarView::showsEmptyState() const
 
 void ConversationSidebarView::syncEmptyState()
 {
-    m_body->setCurrentIndex(m_store.conversations().isEmpty() ? 0 : 1);
+    if (m_store.conversations().isEmpty())
+        m_body->setCurrentIndex(0);
+    else
+        m_body->setCurrentIndex(m_model->showsHits() && m_model->rowCount() == 0 ? 2 : 1);
 }
 
 void ConversationSidebarView::showContextMenu(const QPoint &position)
@@ -144,17 +252,56 @@ void ConversationSidebarView::showContextMenu(const QPoint &position)
     if (!index.isValid())
         return;
     QMenu menu(this);
+    QAction *copy = menu.addAction(QStringLiteral("Copy as Markdown"));
+    QAction *save = menu.addAction(QStringLiteral("Export…"));
+    menu.addSeparator();
     QAction *remove = menu.addAction(symbolIcon(QStringLiteral("trash"), LauncherColors::of(this).red),
                                      QStringLiteral("Delete"));
-    if (menu.exec(m_list->viewport()->mapToGlobal(position)) == remove)
+    const QAction *chosen = menu.exec(m_list->viewport()->mapToGlobal(position));
+    if (chosen == remove)
         deleteRow(index.row());
+    else if (chosen == copy)
+        copyRowAsMarkdown(index.row());
+    else if (chosen == save)
+        exportRow(index.row());
+}
+
+void ConversationSidebarView::copyRowAsMarkdown(int row)
+{
+    if (const std::optional<Conversation> conversation = conversationAt(row))
+        QGuiApplication::clipboard()->setText(ConversationExport::markdown(*conversation));
+}
+
+void ConversationSidebarView::exportRow(int row)
+{
+    const std::optional<Conversation> conversation = conversationAt(row);
+    if (!conversation)
+        return;
+    const QString markdownFilter = QStringLiteral("Markdown (*.md)");
+    const QString jsonFilter = QStringLiteral("JSON, as the history file holds it (*.json)");
+    QString filter = markdownFilter;
+    const QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Export Conversation"),
+        QDir::home().filePath(ConversationExport::fileName(*conversation, ConversationExport::Format::Markdown)),
+        markdownFilter + QStringLiteral(";;") + jsonFilter, &filter);
+    if (path.isEmpty())
+        return;
+    const auto format = filter == jsonFilter || path.endsWith(QLatin1String(".json"), Qt::CaseInsensitive)
+        ? ConversationExport::Format::Json
+        : ConversationExport::Format::Markdown;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(ConversationExport::bytes(*conversation, format)) < 0
+        || !file.commit()) {
+        QMessageBox::warning(this, QStringLiteral("Export Conversation"),
+                             QStringLiteral("Could not write %1: %2").arg(path, file.errorString()));
+    }
 }
 
 void ConversationSidebarView::deleteRow(int row)
 {
-    if (row < 0 || row >= m_store.conversations().size())
+    if (row < 0 || row >= m_model->rowCount())
         return;
-    const QUuid id = m_store.conversations().at(row).id;
+    const QUuid id = m_model->idAt(row);
     m_store.deleteConversation(id);
     // The launcher must not keep showing a conversation that no longer exists.
     if (!m_activeID.isNull() && id == m_activeID)

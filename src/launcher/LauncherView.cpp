@@ -256,6 +256,14 @@ void LauncherView::connectTools()
     auto *newChat = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_N), this);
     newChat->setContext(Qt::WidgetWithChildrenShortcut);
     connect(newChat, &QShortcut::activated, this, &LauncherView::startNewConversation);
+    // Ctrl+F opens the history if needed and puts the caret in its search field.
+    auto *find = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
+    find->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(find, &QShortcut::activated, this, [this] {
+        setSidebarOpen(true);
+        if (m_sidebar)
+            m_sidebar->focusSearch();
+    });
     m_stopShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Period), this);
     m_stopShortcut->setContext(Qt::WidgetWithChildrenShortcut);
     connect(m_stopShortcut, &QShortcut::activated, this, [this] { m_vm->cancelStream(); });

@@ -124,10 +124,10 @@ QString fold(QStringView text)
 Folded foldConversation(const Conversation &conversation)
 {
     Folded folded;
-    folded.title = fold(conversation.title);
+    folded.title = fold(conversation.title).toUtf8();
     folded.messages.reserve(conversation.messages.size());
     for (const StoredMessage &message : conversation.messages)
-        folded.messages.append(fold(message.content));
+        folded.messages.append(fold(message.content).toUtf8());
     return folded;
 }
 
@@ -170,22 +170,26 @@ QList<Range> matches(QStringView text, const QStringList &words)
 QList<Hit> search(const QList<Conversation> &conversations, const QList<Folded> &folded, const QString &query)
 {
     const QStringList words = queryWords(query);
+    QList<QByteArray> needles;
+    for (const QString &word : words)
+        needles.append(word.toUtf8());
     QList<Hit> hits;
     if (words.isEmpty())
         return hits;
     for (qsizetype i = 0; i < conversations.size() && i < folded.size(); ++i) {
         const Folded &texts = folded.at(i);
-        const bool all = std::all_of(words.cbegin(), words.cend(), [&](const QString &word) {
+        const bool all = std::all_of(needles.cbegin(), needles.cend(), [&](const QByteArray &word) {
             return texts.title.contains(word)
                 || std::any_of(texts.messages.cbegin(), texts.messages.cend(),
-                               [&](const QString &message) { return message.contains(word); });
+                               [&](const QByteArray &message) { return message.contains(word); });
         });
         if (!all)
             continue;
         const Conversation &conversation = conversations.at(i);
         Hit hit{conversation.id, conversation.title, conversation.date, matches(conversation.title, words), {}, {}};
         for (qsizetype m = 0; m < texts.messages.size(); ++m) {
-            if (firstMatch(texts.messages.at(m), words).start < 0)
+            const QByteArray &message = texts.messages.at(m);
+            if (std::none_of(needles.cbegin(), needles.cend(), [&](const QByteArray &word) { return message.contains(word); }))
                 continue;
             const QString &text = conversation.messages.at(m).content;
             QList<qsizetype> origins;

@@ -2,6 +2,7 @@
 
 #include "store/Conversation.h"
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -18,11 +19,12 @@ QString fold(QStringView text);
 // The same, with the index in `text` each folded unit came from.
 QString fold(QStringView text, QList<qsizetype> *origins);
 
-// A conversation's texts folded once, reused until it changes.
+// A conversation's texts folded once, reused until it changes; UTF-8 holds
+// the mostly ASCII text in half the memory and matches whole characters alike.
 struct Folded
 {
-    QString title;
-    QStringList messages;
+    QByteArray title;
+    QList<QByteArray> messages;
 };
 Folded foldConversation(const Conversation &conversation);
 

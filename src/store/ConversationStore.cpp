@@ -22,7 +22,7 @@ namespace {
 // The journal is folded into the file once it holds this share of the file's size.
 qint64 foldThreshold(qint64 fileSize)
 {
-    return std::max<qint64>(1 << 20, fileSize / 8);
+    return std::max<qint64>(1 << 20, fileSize / 32);
 }
 
 // Parsing a large file leaves most of its scratch memory free but still mapped.
