@@ -105,7 +105,7 @@ void TestSidebarSearch::escapeClearsThenPassesOn()
     Sidebar sidebar;
     sidebar.view->focusSearch();
     QTest::keyClicks(sidebar.view->searchField(), QStringLiteral("sort"));
-    QTRY_COMPARE(sidebar.rows(), QStringList{QStringLiteral("Sorting")});
+    QTRY_COMPARE_WITH_TIMEOUT(sidebar.rows(), QStringList{QStringLiteral("Sorting")}, 30000);
 
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QApplication::sendEvent(sidebar.view->searchField(), &escape);
