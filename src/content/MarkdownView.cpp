@@ -11,7 +11,6 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
-#include <QTextList>
 
 namespace {
 
@@ -84,6 +83,19 @@ qreal headingScale(int level)
     }
 }
 
+// "3. " as written, a bullet by depth, or a task's box.
+QString markerText(const MarkdownContainer &item, int depth)
+{
+    if (item.task == MarkdownContainer::Task::Done)
+        return QStringLiteral("\u2611 ");
+    if (item.task == MarkdownContainer::Task::Open)
+        return QStringLiteral("\u2610 ");
+    if (item.ordered)
+        return QStringLiteral("%1. ").arg(item.number);
+    static const QString bullets[] = {QStringLiteral("\u2022 "), QStringLiteral("\u25E6 "), QStringLiteral("\u25AA ")};
+    return bullets[(depth - 1) % 3];
+}
+
 bool sameLeaf(const MarkdownBlock &a, const MarkdownBlock &b)
 {
     return a.kind == b.kind && a.level == b.level && a.containers == b.containers && a.firstInItem == b.firstInItem;
@@ -104,10 +116,13 @@ void MarkdownView::removeFrom(int position)
     // Joining blocks hands the kept block the looks of the removed one: put its own back.
     const QTextBlockFormat format = cursor.blockFormat();
     const QTextCharFormat charFormat = cursor.blockCharFormat();
+    const bool joins = cursor.block() != document()->lastBlock();
     cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
-    cursor.setBlockFormat(format);
-    cursor.setBlockCharFormat(charFormat);
+    if (joins) {
+        cursor.setBlockFormat(format);
+        cursor.setBlockCharFormat(charFormat);
+    }
 }
 
 void MarkdownView::setBlocks(std::span<const MarkdownBlock> blocks, int settled, qint64 identity)
@@ -121,7 +136,6 @@ void MarkdownView::setBlocks(std::span<const MarkdownBlock> blocks, int settled,
         m_tail.clear();
         m_pieceEnd = -1;
         m_hasSplits = false;
-        m_lists.clear();
     }
     // Nothing new since the last time?
     if (int(blocks.size()) == m_doneCount + m_tail.size() &&
@@ -147,7 +161,6 @@ void MarkdownView::setBlocks(std::span<const MarkdownBlock> blocks, int settled,
         ++index;
     } else if (m_doneEnd == 0) {
         document()->clear();
-        m_lists.clear();
         m_pieceEnd = -1;
     } else {
         removeFrom(m_doneEnd);
@@ -181,9 +194,6 @@ void MarkdownView::renderBlock(QTextCursor &cursor, const MarkdownBlock &block, 
     const MarkdownContainer *item = innermostItem(block);
     if (item && !block.firstInItem)
         format.setIndent(listDepth(block));
-    if (item && block.firstInItem && item->task != MarkdownContainer::Task::None)
-        format.setMarker(item->task == MarkdownContainer::Task::Done ? QTextBlockFormat::MarkerType::Checked
-                                                                      : QTextBlockFormat::MarkerType::Unchecked);
 
     QTextCharFormat text;
     QFont font = document()->defaultFont();
@@ -201,18 +211,19 @@ void MarkdownView::renderBlock(QTextCursor &cursor, const MarkdownBlock &block, 
     } else {
         cursor.insertBlock(format, text);
     }
-    if (item && block.firstInItem && item->ordered) {
-        // The number as written, hanging before the text (so a list that
-        // carries on after a code block keeps its numbers).
-        const QString marker = QStringLiteral("%1. ").arg(item->number);
+    if (item && block.firstInItem) {
+        // The marker is text hanging before the first line: a list of the
+        // document's own would lay out every item again when one is added.
+        const QString marker = markerText(*item, listDepth(block));
         QTextBlockFormat hanging = cursor.blockFormat();
         hanging.setIndent(listDepth(block) - 1);
         hanging.setLeftMargin(hanging.leftMargin() + kIndentWidth);
         hanging.setTextIndent(-QFontMetricsF(font).horizontalAdvance(marker));
         cursor.setBlockFormat(hanging);
-        cursor.insertText(marker, text);
-    } else if (item && block.firstInItem) {
-        listFor(cursor, block)->add(cursor.block());
+        QTextCharFormat markerFormat = text;
+        if (!item->ordered)
+            markerFormat.setForeground(LauncherColors::of(this).secondary);
+        cursor.insertText(marker, markerFormat);
     }
     if (block.kind == MarkdownBlock::Kind::Paragraph || block.kind == MarkdownBlock::Kind::Heading) {
         if (trackPieces) {
@@ -239,22 +250,6 @@ void MarkdownView::insertPieces(QTextCursor &cursor, const QString &text, qsizet
     }
 }
 
-QTextList *MarkdownView::listFor(QTextCursor &cursor, const MarkdownBlock &block)
-{
-    const MarkdownContainer *item = innermostItem(block);
-    QPointer<QTextList> &list = m_lists[item->listId];
-    if (list && list->count() > 0)
-        return list;
-    QTextListFormat format;
-    const int depth = listDepth(block);
-    static const QTextListFormat::Style bullets[] = {QTextListFormat::ListDisc, QTextListFormat::ListCircle,
-                                                     QTextListFormat::ListSquare};
-    format.setStyle(bullets[(depth - 1) % 3]);
-    format.setIndent(depth);
-    list = cursor.createList(format);
-    return list;
-}
-
 void MarkdownView::splitLongBlock(QTextCursor &cursor)
 {
     QTextBlock block = document()->findBlock(m_pieceEnd);
@@ -269,10 +264,10 @@ void MarkdownView::splitLongBlock(QTextCursor &cursor)
     QTextBlockFormat format = block.blockFormat();
     format.setTopMargin(0);
     format.setProperty(kContinuationProperty, true);
-    format.clearProperty(QTextFormat::BlockMarker);
-    if (block.textList())
-        format.setIndent(block.textList()->format().indent());
-    format.setObjectIndex(-1);
+    if (format.textIndent() < 0) {
+        // Past the marker: the text column.
+        format.setTextIndent(0);
+    }
     cursor.setPosition(block.position() + line.textStart());
     cursor.insertBlock(format, block.charFormat());
     ++m_pieceEnd;

@@ -3,16 +3,13 @@
 #include "content/ProseView.h"
 #include "text/MarkdownBlock.h"
 
-#include <QHash>
-#include <QPointer>
 
 #include <span>
 
 class QTextCursor;
-class QTextList;
 
 // Selectable prose laid out as a document: paragraphs, headings, lists with
-// hanging markers, task boxes, quotes with a bar and rules, in one text
+// hanging markers (bullets, numbers as written, task boxes), quotes with a bar and rules, in one text
 // document so a selection runs across them. While an answer streams only what
 // changed is laid out again: blocks that settled stay, and a long paragraph
 // keeps its settled pieces and the lines already broken.
@@ -44,7 +41,6 @@ private:
     void insertPieces(QTextCursor &cursor, const QString &text, qsizetype from, const QTextCharFormat &base,
                       bool trackPieces);
     void splitLongBlock(QTextCursor &cursor);
-    QTextList *listFor(QTextCursor &cursor, const MarkdownBlock &block);
     void removeFrom(int position);
 
     qint64 m_identity = -1;
@@ -55,5 +51,4 @@ private:
     int m_pieceEnd = -1;         // and where its rendering ends (-1: none)
     QTextCharFormat m_pieceFormat;
     bool m_hasSplits = false;
-    QHash<int, QPointer<QTextList>> m_lists;
 };

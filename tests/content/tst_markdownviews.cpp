@@ -7,7 +7,6 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
-#include <QTextList>
 #include <QTextTable>
 
 namespace {
@@ -43,16 +42,12 @@ QStringList describeDocument(const QTextDocument *document)
             out.last() += text;
             continue;
         }
-        const QTextList *list = block.textList();
-        out.append(QStringLiteral("[i%1 l%2 t%3 m%4 q%5 r%6 list%7/%8 k%9] ")
+        out.append(QStringLiteral("[i%1 l%2 t%3 q%4 r%5 k%6] ")
                        .arg(f.indent())
                        .arg(f.leftMargin())
                        .arg(f.topMargin())
-                       .arg(int(f.marker()))
                        .arg(f.intProperty(MarkdownView::kQuoteDepthProperty))
                        .arg(f.hasProperty(QTextFormat::BlockTrailingHorizontalRulerWidth))
-                       .arg(list ? int(list->format().style()) : 0)
-                       .arg(list ? list->format().indent() : 0)
                        .arg(qRound(f.textIndent())) +
                    text);
     }
@@ -187,15 +182,16 @@ void TestMarkdownViews::blockKinds()
     QVERIFY(size(1) > size(2));
     QCOMPARE(block(0).text(), QStringLiteral("Big"));
 
-    QVERIFY(block(3).textList());
-    QCOMPARE(block(3).textList()->format().style(), QTextListFormat::ListDisc);
-    QCOMPARE(block(4).textList()->format().style(), QTextListFormat::ListCircle);
-    QCOMPARE(block(4).textList()->format().indent(), 2);
-    QCOMPARE(block(4).blockFormat().marker(), QTextBlockFormat::MarkerType::Checked);
-    QCOMPARE(block(4).text(), QStringLiteral("b"));
-    // A number as written, hanging before its text.
+    // Markers hang before the text: a bullet by depth, a task's box, a number as written.
+    QCOMPARE(block(3).text(), QStringLiteral("\u2022 a"));
+    QCOMPARE(block(4).text(), QStringLiteral("\u2611 b"));
+    QVERIFY(block(4).blockFormat().indent() > block(3).blockFormat().indent());
     QCOMPARE(block(5).text(), QStringLiteral("3. three"));
-    QVERIFY(block(5).blockFormat().textIndent() < 0);
+    for (int index : {3, 4, 5}) {
+        const QTextBlockFormat format = block(index).blockFormat();
+        QVERIFY(format.textIndent() < 0);
+        QVERIFY(format.leftMargin() + format.textIndent() >= 0);
+    }
     QCOMPARE(block(6).blockFormat().intProperty(MarkdownView::kQuoteDepthProperty), 1);
     QVERIFY(block(6).blockFormat().leftMargin() > 0);
     QVERIFY(block(7).blockFormat().hasProperty(QTextFormat::BlockTrailingHorizontalRulerWidth));
@@ -234,7 +230,7 @@ void TestMarkdownViews::copiesPlainText()
     view->selectAll();
     QScopedPointer<QMimeData> copied(view->mimeDataOfSelection());
     QVERIFY(!copied->hasHtml());
-    QCOMPARE(copied->text(), QStringLiteral("Title\none\ntwo\n1. first"));
+    QCOMPARE(copied->text(), QStringLiteral("Title\n\u2022 one\n\u2022 two\n1. first"));
 }
 
 void TestMarkdownViews::userTextStaysLiteral()
