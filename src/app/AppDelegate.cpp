@@ -180,7 +180,7 @@ void AppDelegate::updateTrayToolTip()
                 lines << (launch ? tr("Launch hotkey: %1") : tr("Screenshot hotkey: %1")).arg(problem);
             else if (m_hotkeyManager->status(hotkey) == HotkeyManager::Status::active)
                 lines << (launch ? tr("%1 opens and closes the panel") : tr("%1 takes a screenshot"))
-                             .arg(m_hotkeyManager->binding(hotkey).displayText());
+                             .arg(m_hotkeyManager->triggerText(hotkey));
         }
     }
     m_statusItem->setToolTip(lines.join(QLatin1Char('\n')));

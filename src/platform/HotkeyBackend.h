@@ -2,6 +2,7 @@
 
 #include "platform/HotkeyBinding.h"
 
+#include <QList>
 #include <QObject>
 
 #include <memory>
@@ -18,17 +19,41 @@ public:
         taken,       // another program holds the combination
         unknownKey,  // the key code has no key on this desktop
         unsupported, // no global grabs on this session (Wayland, offscreen)
+        pending,     // the desktop was asked; resultChanged() tells its answer
+        declined,    // the desktop, or the user in its dialog, refused it
+    };
+    Q_ENUM(GrabResult)
+
+    // Who holds a grab: the program itself (X11) or the desktop (its portal).
+    enum class Mechanism { none, ownGrab, desktopShortcut };
+
+    // What the desktop's portal needs to know of each id.
+    struct Named
+    {
+        int id;
+        QString name;        // "launch", "screenshot"
+        QString description; // shown by the desktop beside the trigger
     };
 
     using QObject::QObject;
 
     virtual GrabResult grab(int id, HotkeyBinding binding) = 0;
     virtual void release(int id) = 0;
+    virtual Mechanism mechanism(int) const { return Mechanism::none; }
+    // The desktop's own words for the trigger ("Alt+Space"); empty when the
+    // program holds the grab itself.
+    virtual QString triggerDescription(int) const { return {}; }
 
-    // The X11 backend on an X11 session, otherwise one that grabs nothing.
-    static std::unique_ptr<HotkeyBackend> createForPlatform();
+    // On Wayland the desktop's portal; on X11 the program's own grab, and the
+    // portal for a combination another program holds; else nothing.
+    static std::unique_ptr<HotkeyBackend> createForPlatform(const QList<Named> &names);
 
 Q_SIGNALS:
     // Delivered on the main thread, once per press (key repeat is ignored).
-    void pressed(int id);
+    // activationToken: the desktop's token to focus a window with (may be empty).
+    void pressed(int id, const QString &activationToken);
+    // The answer to a grab that returned pending, or a later change of it.
+    void resultChanged(int id, HotkeyBackend::GrabResult result);
+    // The desktop's descriptions of the triggers changed.
+    void triggersChanged();
 };

@@ -3,6 +3,7 @@
 #include "platform/Preferences.h"
 #include "platform/UserDefaults.h"
 #include "platform/KeyTable.h"
+#include "platform/x11/LayoutKeyName.h"
 
 #include <QVariantMap>
 
@@ -60,4 +61,22 @@ QString HotkeyBinding::displayText() const
     if (modifiers & KeyTable::carbonCommand)
         text += QStringLiteral("Super+");
     return text + KeyTable::keyName(keyCode);
+}
+
+QString HotkeyBinding::xdgTrigger() const
+{
+    const std::optional<quint8> x11Keycode = KeyTable::x11KeycodeForVirtualKey(keyCode);
+    const std::optional<QString> key = x11Keycode ? layoutKeysymName(*x11Keycode) : std::nullopt;
+    if (!key)
+        return {};
+    QString text;
+    if (modifiers & KeyTable::carbonControl)
+        text += QStringLiteral("CTRL+");
+    if (modifiers & KeyTable::carbonOption)
+        text += QStringLiteral("ALT+");
+    if (modifiers & KeyTable::carbonShift)
+        text += QStringLiteral("SHIFT+");
+    if (modifiers & KeyTable::carbonCommand)
+        text += QStringLiteral("LOGO+");
+    return text + *key;
 }

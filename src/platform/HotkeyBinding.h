@@ -27,4 +27,7 @@ struct HotkeyBinding
     // As Linux desktops write it: modifiers in the order Ctrl, Alt, Shift,
     // Super, then the key's name ("Alt+Space", "Ctrl+Super+S").
     QString displayText() const;
+    // In the XDG shortcuts format the desktop portal takes ("ALT+space",
+    // "CTRL+LOGO+s"); empty for a key code the table does not know.
+    QString xdgTrigger() const;
 };

@@ -3,9 +3,15 @@
 #include "platform/NotificationCenter.h"
 #include "platform/Preferences.h"
 #include "platform/UserDefaults.h"
+#include "platform/WindowActivation.h"
 
 HotkeyManager::HotkeyManager(std::function<void()> callback, QObject *parent)
-    : HotkeyManager(std::move(callback), UserDefaults::standard(), HotkeyBackend::createForPlatform(), parent)
+    : HotkeyManager(std::move(callback), UserDefaults::standard(),
+                    HotkeyBackend::createForPlatform({{int(Hotkey::launch), QStringLiteral("launch"),
+                                                       tr("Open or close the Tarnwick panel")},
+                                                      {int(Hotkey::screenshot), QStringLiteral("screenshot"),
+                                                       tr("Take a screenshot for Tarnwick")}}),
+                    parent)
 {
 }
 
@@ -20,6 +26,14 @@ HotkeyManager::HotkeyManager(std::function<void()> callback, UserDefaults &defau
     m_screenshot.binding =
         HotkeyBinding::load(defaults, Preferences::screenshotHotkeyBinding, HotkeyBinding::builtInScreenshot());
     connect(m_backend.get(), &HotkeyBackend::pressed, this, &HotkeyManager::onPressed);
+    connect(m_backend.get(), &HotkeyBackend::resultChanged, this, [this](int id, HotkeyBackend::GrabResult result) {
+        if (id == int(Hotkey::launch) || id == int(Hotkey::screenshot))
+            take(Hotkey(id), result);
+    });
+    connect(m_backend.get(), &HotkeyBackend::triggersChanged, this, [this] {
+        Q_EMIT bindingChanged(Hotkey::launch);
+        Q_EMIT bindingChanged(Hotkey::screenshot);
+    });
 }
 
 HotkeyManager::~HotkeyManager()
@@ -79,7 +93,8 @@ void HotkeyManager::grab(Hotkey hotkey)
 {
     const Hotkey other = hotkey == Hotkey::launch ? Hotkey::screenshot : Hotkey::launch;
     // The X server lets one client grab a combination twice, which would fire both.
-    if (slot(hotkey).binding == slot(other).binding && slot(other).status == Status::active) {
+    const bool otherHolds = slot(other).status == Status::active || slot(other).status == Status::pending;
+    if (slot(hotkey).binding == slot(other).binding && otherHolds) {
         if (hotkey == Hotkey::launch) {
             m_backend->release(int(other));
             setStatus(other, Status::sameAsOther);
@@ -89,20 +104,36 @@ void HotkeyManager::grab(Hotkey hotkey)
             return;
         }
     }
-    switch (m_backend->grab(int(hotkey), slot(hotkey).binding)) {
+    take(hotkey, m_backend->grab(int(hotkey), slot(hotkey).binding));
+}
+
+void HotkeyManager::take(Hotkey hotkey, HotkeyBackend::GrabResult result)
+{
+    switch (result) {
     case HotkeyBackend::GrabResult::grabbed:
-        setStatus(hotkey, Status::active);
-        break;
+        return setStatus(hotkey, Status::active);
     case HotkeyBackend::GrabResult::taken:
-        setStatus(hotkey, Status::taken);
-        break;
+        return setStatus(hotkey, Status::taken);
     case HotkeyBackend::GrabResult::unknownKey:
-        setStatus(hotkey, Status::unknownKey);
-        break;
+        return setStatus(hotkey, Status::unknownKey);
     case HotkeyBackend::GrabResult::unsupported:
-        setStatus(hotkey, Status::unsupported);
-        break;
+        return setStatus(hotkey, Status::unsupported);
+    case HotkeyBackend::GrabResult::pending:
+        return setStatus(hotkey, Status::pending);
+    case HotkeyBackend::GrabResult::declined:
+        return setStatus(hotkey, Status::declined);
     }
+}
+
+HotkeyBackend::Mechanism HotkeyManager::mechanism(Hotkey hotkey) const
+{
+    return slot(hotkey).status == Status::active ? m_backend->mechanism(int(hotkey)) : HotkeyBackend::Mechanism::none;
+}
+
+QString HotkeyManager::triggerText(Hotkey hotkey) const
+{
+    const QString desktops = m_backend->triggerDescription(int(hotkey));
+    return desktops.isEmpty() ? slot(hotkey).binding.displayText() : desktops;
 }
 
 void HotkeyManager::setStatus(Hotkey hotkey, Status status)
@@ -151,8 +182,9 @@ QString HotkeyManager::statusText(Hotkey hotkey) const
     return {};
 }
 
-void HotkeyManager::onPressed(int id)
+void HotkeyManager::onPressed(int id, const QString &activationToken)
 {
+    WindowActivation::holdToken(activationToken);
     if (id == int(Hotkey::launch)) {
         if (m_callback)
             m_callback();

@@ -48,6 +48,11 @@ public:
     Status status(Hotkey hotkey) const;
     // A sentence for the user when the hotkey is not active; empty when it is.
     QString statusText(Hotkey hotkey) const;
+    // Who holds the hotkey: Tarnwick's own grab or the desktop's shortcut.
+    HotkeyBackend::Mechanism mechanism(Hotkey hotkey) const;
+    // The trigger as the user presses it: the desktop's description when the
+    // desktop holds it (it may have picked another one), else the binding's.
+    QString triggerText(Hotkey hotkey) const;
 
 Q_SIGNALS:
     void statusChanged(HotkeyManager::Hotkey hotkey);
@@ -66,7 +71,8 @@ private:
     void grab(Hotkey hotkey);
     void setStatus(Hotkey hotkey, Status status);
     void replace(Hotkey hotkey, HotkeyBinding binding);
-    void onPressed(int id);
+    void onPressed(int id, const QString &activationToken);
+    void take(Hotkey hotkey, HotkeyBackend::GrabResult result);
 
     std::function<void()> m_callback;
     UserDefaults &m_defaults;

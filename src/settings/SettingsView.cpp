@@ -138,6 +138,8 @@ SettingsView::SettingsView(UserDefaults &defaults, HotkeyManager *hotkeys, QWidg
     });
     if (m_hotkeys)
         connect(m_hotkeys.data(), &HotkeyManager::statusChanged, this, &SettingsView::showHotkeyProblems);
+    if (m_hotkeys)
+        connect(m_hotkeys.data(), &HotkeyManager::bindingChanged, this, &SettingsView::showHotkeyProblems);
     connect(m_launchRecorder, &HotkeyRecorderView::bindingChanged, this, &SettingsView::showHotkeyProblems);
     connect(m_screenshotRecorder, &HotkeyRecorderView::bindingChanged, this, &SettingsView::showHotkeyProblems);
 
@@ -347,9 +349,17 @@ FormSection *SettingsView::buildHotkeySection(QWidget *parent)
         return label;
     };
 
+    const auto mechanismLabel = [section](const QString &name) {
+        QLabel *label = section->addCaption({});
+        label->setObjectName(name);
+        label->hide();
+        return label;
+    };
+
     m_launchRecorder = new HotkeyRecorderView(section);
     m_launchRecorder->setObjectName(QStringLiteral("launchRecorder"));
     section->addRow(QStringLiteral("Launch Hotkey"), hotkeyControl(m_launchRecorder));
+    m_launchMechanism = mechanismLabel(QStringLiteral("launchHotkeyMechanism"));
     m_launchProblem = problemLabel(QStringLiteral("launchHotkeyProblem"));
     section->addCaption(QStringLiteral("Click the hotkey field, then press your desired key combination (requires at "
                                        "least one of Ctrl, Alt, Shift or Super). Esc cancels."));
@@ -357,6 +367,7 @@ FormSection *SettingsView::buildHotkeySection(QWidget *parent)
     m_screenshotRecorder = new HotkeyRecorderView(section);
     m_screenshotRecorder->setObjectName(QStringLiteral("screenshotRecorder"));
     section->addRow(QStringLiteral("Screenshot Hotkey"), hotkeyControl(m_screenshotRecorder));
+    m_screenshotMechanism = mechanismLabel(QStringLiteral("screenshotHotkeyMechanism"));
     m_screenshotProblem = problemLabel(QStringLiteral("screenshotHotkeyProblem"));
     section->addCaption(QStringLiteral("This hotkey works globally. Press it anywhere to hide Tarnwick, crop a "
                                        "region, then it reappears with the screenshot attached."));
@@ -629,18 +640,44 @@ void SettingsView::save()
 
 void SettingsView::showHotkeyProblems()
 {
-    const auto show = [this](HotkeyManager::Hotkey hotkey, HotkeyRecorderView *recorder, QLabel *label) {
+    const auto show = [this](HotkeyManager::Hotkey hotkey, HotkeyRecorderView *recorder, QLabel *mechanismLabel,
+                             QLabel *label) {
         QString problem;
+        QString mechanism;
         // Only about the binding in force: an unsaved recording has not been tried.
-        if (m_hotkeys && m_hotkeys->binding(hotkey) == HotkeyBinding{recorder->keyCode(), recorder->modifiers()})
+        if (m_hotkeys && m_hotkeys->binding(hotkey) == HotkeyBinding{recorder->keyCode(), recorder->modifiers()}) {
             problem = m_hotkeys->statusText(hotkey);
+            mechanism = hotkeyMechanismText(hotkey);
+        }
+        mechanismLabel->setText(mechanism);
+        mechanismLabel->setVisible(!mechanism.isEmpty());
         label->setText(problem);
         label->setVisible(!problem.isEmpty());
         if (!problem.isEmpty())
             EventTrace::note(("settings-hotkey-problem " + recorder->objectName().toUtf8()).constData());
     };
-    show(HotkeyManager::Hotkey::launch, m_launchRecorder, m_launchProblem);
-    show(HotkeyManager::Hotkey::screenshot, m_screenshotRecorder, m_screenshotProblem);
+    show(HotkeyManager::Hotkey::launch, m_launchRecorder, m_launchMechanism, m_launchProblem);
+    show(HotkeyManager::Hotkey::screenshot, m_screenshotRecorder, m_screenshotMechanism, m_screenshotProblem);
+}
+
+QString SettingsView::hotkeyMechanismText(HotkeyManager::Hotkey hotkey) const
+{
+    switch (m_hotkeys->mechanism(hotkey)) {
+    case HotkeyBackend::Mechanism::desktopShortcut:
+        return QStringLiteral("Desktop shortcut: %1").arg(m_hotkeys->triggerText(hotkey));
+    case HotkeyBackend::Mechanism::ownGrab:
+        return QStringLiteral("Grabbed by Tarnwick");
+    case HotkeyBackend::Mechanism::none:
+        break;
+    }
+    switch (m_hotkeys->status(hotkey)) {
+    case HotkeyManager::Status::pending:
+        return QStringLiteral("Waiting for the desktop to grant it…");
+    case HotkeyManager::Status::notRegistered:
+        return {};
+    default:
+        return QStringLiteral("Not available");
+    }
 }
 
 void SettingsView::recordLaunchHotkey()

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "core/AppTheme.h"
+#include "services/HotkeyManager.h"
 
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
 
 class FormSection;
-class HotkeyManager;
 class HotkeyRecorderView;
 class QComboBox;
 class QLabel;
@@ -89,6 +89,7 @@ private:
     void showLocalModelsLoading();
     void showLocalServerProblem(const QString &problem);
     void showHotkeyProblems();
+    QString hotkeyMechanismText(HotkeyManager::Hotkey hotkey) const;
     void openKeyPage();
     void traceControlPositions();
 
@@ -126,6 +127,8 @@ private:
     QLabel *m_keyStoreCaption = nullptr;
     HotkeyRecorderView *m_launchRecorder = nullptr;
     HotkeyRecorderView *m_screenshotRecorder = nullptr;
+    QLabel *m_launchMechanism = nullptr;
+    QLabel *m_screenshotMechanism = nullptr;
     QLabel *m_launchProblem = nullptr;
     QLabel *m_screenshotProblem = nullptr;
     QPushButton *m_keyPageLink = nullptr;

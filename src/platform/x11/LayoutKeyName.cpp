@@ -53,9 +53,8 @@ std::pair<Keymap, State> defaultKeymap(xkb_context *context)
     return {std::move(keymap), std::move(state)};
 }
 
-} // namespace
-
-std::optional<QString> layoutKeyName(quint32 x11Keycode)
+// The symbol the key gives with no modifier held, in the layout in use.
+std::optional<xkb_keysym_t> levelZeroSymbol(quint32 x11Keycode)
 {
     const Context context(xkb_context_new(XKB_CONTEXT_NO_FLAGS));
     if (!context)
@@ -64,24 +63,40 @@ std::optional<QString> layoutKeyName(quint32 x11Keycode)
     auto [keymap, state] = connection ? serverKeymap(context.get(), connection) : defaultKeymap(context.get());
     if (!keymap || !state)
         return std::nullopt;
-
     const xkb_layout_index_t layout = xkb_state_key_get_layout(state.get(), x11Keycode);
     if (layout == XKB_LAYOUT_INVALID)
         return std::nullopt;
     const xkb_keysym_t *symbols = nullptr;
-    // Level 0: the key as it reads with no modifier held.
     if (xkb_keymap_key_get_syms_by_level(keymap.get(), x11Keycode, layout, 0, &symbols) < 1)
         return std::nullopt;
+    return symbols[0];
+}
 
+} // namespace
+
+std::optional<QString> layoutKeyName(quint32 x11Keycode)
+{
+    const std::optional<xkb_keysym_t> symbol = levelZeroSymbol(x11Keycode);
+    if (!symbol)
+        return std::nullopt;
     char text[64] = {};
-    if (xkb_keysym_to_utf8(symbols[0], text, sizeof text) > 1) {
+    if (xkb_keysym_to_utf8(*symbol, text, sizeof text) > 1) {
         const QString character = QString::fromUtf8(text);
         const QList<uint> codePoints = character.toUcs4();
         // Control characters (Escape's ESC, for one) are no name to show.
         if (!codePoints.isEmpty() && QChar::isPrint(char32_t(codePoints.first())))
             return character.toUpper();
     }
-    if (xkb_keysym_get_name(symbols[0], text, sizeof text) > 0)
+    if (xkb_keysym_get_name(*symbol, text, sizeof text) > 0)
         return QString::fromLatin1(text);
     return std::nullopt;
+}
+
+std::optional<QString> layoutKeysymName(quint32 x11Keycode)
+{
+    const std::optional<xkb_keysym_t> symbol = levelZeroSymbol(x11Keycode);
+    char text[64] = {};
+    if (!symbol || xkb_keysym_get_name(*symbol, text, sizeof text) <= 0)
+        return std::nullopt;
+    return QString::fromLatin1(text);
 }

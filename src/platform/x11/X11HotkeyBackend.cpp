@@ -123,6 +123,11 @@ HotkeyBackend::GrabResult X11HotkeyBackend::grab(int id, HotkeyBinding binding)
     return GrabResult::grabbed;
 }
 
+HotkeyBackend::Mechanism X11HotkeyBackend::mechanism(int id) const
+{
+    return m_grabs.contains(id) ? Mechanism::ownGrab : Mechanism::none;
+}
+
 void X11HotkeyBackend::release(int id)
 {
     const auto it = m_grabs.constFind(id);
@@ -171,6 +176,6 @@ bool X11HotkeyBackend::nativeEventFilter(const QByteArray &eventType, void *mess
     }
     // Receivers may change the grabs, so they run after the walk.
     for (int id : std::as_const(fired))
-        Q_EMIT pressed(id);
+        Q_EMIT pressed(id, {});
     return matched;
 }

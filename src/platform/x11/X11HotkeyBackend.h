@@ -20,6 +20,7 @@ public:
 
     GrabResult grab(int id, HotkeyBinding binding) override;
     void release(int id) override;
+    Mechanism mechanism(int id) const override;
 
 private:
     struct Grab

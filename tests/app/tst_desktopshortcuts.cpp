@@ -1,0 +1,72 @@
+// On X11 with the window manager holding Alt+Space, a desktop that offers the
+// GlobalShortcuts portal takes the launch hotkey over: no notice, and its
+// activation opens the panel. The real xdg-desktop-portal runs, with the
+// test's backend standing in for the desktop.
+#include "support/PortalDesktop.h"
+#include "support/TarnwickProcess.h"
+#include "support/XSession.h"
+
+#include <QTest>
+
+#include <memory>
+
+namespace {
+constexpr int kTimeout = 30000; // generous: a loaded machine and sanitizers
+} // namespace
+
+class TestDesktopShortcuts : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void portalTakesOverARefusedGrab();
+    void declinedShortcutIsTold();
+
+private:
+    std::unique_ptr<XSession> m_session;
+};
+
+void TestDesktopShortcuts::initTestCase()
+{
+    m_session = std::make_unique<XSession>(QStringLiteral(OPENBOX_RC_ALT_SPACE));
+    if (!m_session->problem().isEmpty())
+        QSKIP(qPrintable(QStringLiteral("no test X session: ") + m_session->problem()));
+}
+
+void TestDesktopShortcuts::portalTakesOverARefusedGrab()
+{
+    PortalDesktop desktop;
+    if (!desktop.problem().isEmpty())
+        QSKIP(qPrintable(desktop.problem()));
+    TarnwickProcess tarnwick(*m_session);
+    tarnwick.start();
+    QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("hotkey-launch-pending")), 1, kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("hotkey-launch-active")), 1, kTimeout);
+    // The screenshot hotkey is free: Tarnwick grabs it itself, the desktop is not asked.
+    QCOMPARE(tarnwick.count(QStringLiteral("hotkey-screenshot-active")), 1);
+    QCOMPARE(desktop.bound(), QStringList{QStringLiteral("launch=ALT+space")});
+    QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("hotkey-notice-checked")), 1, kTimeout);
+    QCOMPARE(tarnwick.count(QStringLiteral("hotkey-notice")), 0);
+
+    const quint32 panel = tarnwick.windowId(QStringLiteral("launcher-window"));
+    desktop.activate(QStringLiteral("launch"), QStringLiteral("token-from-the-desktop"));
+    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(panel), kTimeout);
+    desktop.activate(QStringLiteral("launch"));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_session->isViewable(panel), kTimeout);
+}
+
+void TestDesktopShortcuts::declinedShortcutIsTold()
+{
+    PortalDesktop desktop({QStringLiteral("--decline")});
+    if (!desktop.problem().isEmpty())
+        QSKIP(qPrintable(desktop.problem()));
+    TarnwickProcess tarnwick(*m_session);
+    tarnwick.start();
+    QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("hotkey-launch-declined")), 1, kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("hotkey-notice")), 1, kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(tarnwick.windowId(QStringLiteral("launcher-window"))), kTimeout);
+}
+
+QTEST_GUILESS_MAIN(TestDesktopShortcuts)
+#include "tst_desktopshortcuts.moc"

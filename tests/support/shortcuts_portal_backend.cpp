@@ -1,0 +1,153 @@
+// A desktop's side of the GlobalShortcuts portal for tests: the real
+// xdg-desktop-portal finds it through a .portal file and forwards to it. It
+// binds what it is asked (or refuses, with --decline), describes each
+// trigger in its own words, and takes orders from the test on /control:
+// Activate(id, token) as if the user pressed a shortcut, Change(id, text) as
+// if the user changed it in the desktop's settings, Bound() to read back
+// what was asked ("launch=ALT+space").
+#include "platform/portal/PortalShortcut.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusObjectPath>
+#include <QDateTime>
+
+#include <cstdio>
+
+namespace {
+
+// "CTRL+LOGO+s" as a desktop would show it: "Ctrl+Super+S".
+QString describe(const QString &trigger)
+{
+    QStringList parts = trigger.split(QLatin1Char('+'));
+    for (QString &part : parts) {
+        if (part == QLatin1String("CTRL"))
+            part = QStringLiteral("Ctrl");
+        else if (part == QLatin1String("ALT"))
+            part = QStringLiteral("Alt");
+        else if (part == QLatin1String("SHIFT"))
+            part = QStringLiteral("Shift");
+        else if (part == QLatin1String("LOGO"))
+            part = QStringLiteral("Super");
+        else if (!part.isEmpty())
+            part[0] = part[0].toUpper();
+    }
+    return parts.join(QLatin1Char('+'));
+}
+
+class Backend : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.impl.portal.GlobalShortcuts")
+    Q_PROPERTY(uint version READ version)
+
+public:
+    bool decline = false;
+    QString session;
+    PortalShortcuts bound;
+    QStringList asked;
+
+    uint version() const { return 1; }
+
+public Q_SLOTS:
+    uint CreateSession(const QDBusObjectPath &, const QDBusObjectPath &sessionHandle, const QString &,
+                       const QVariantMap &, QVariantMap &results)
+    {
+        session = sessionHandle.path();
+        results.insert(QStringLiteral("session_id"), session);
+        return 0;
+    }
+
+    uint BindShortcuts(const QDBusObjectPath &, const QDBusObjectPath &sessionHandle, const QList<PortalShortcut> &shortcuts,
+                       const QString &, const QVariantMap &, QVariantMap &results)
+    {
+        for (const PortalShortcut &shortcut : shortcuts)
+            asked << shortcut.id + QLatin1Char('=') + shortcut.properties.value(QStringLiteral("preferred_trigger")).toString();
+        if (decline)
+            return 1;
+        session = sessionHandle.path();
+        bound.clear();
+        for (const PortalShortcut &shortcut : shortcuts) {
+            const QString trigger = shortcut.properties.value(QStringLiteral("preferred_trigger")).toString();
+            bound << PortalShortcut{shortcut.id,
+                                    {{QStringLiteral("description"), shortcut.properties.value(QStringLiteral("description"))},
+                                     {QStringLiteral("trigger_description"), describe(trigger)}}};
+        }
+        results.insert(QStringLiteral("shortcuts"), QVariant::fromValue(bound));
+        return 0;
+    }
+
+    uint ListShortcuts(const QDBusObjectPath &, const QDBusObjectPath &, QVariantMap &results)
+    {
+        results.insert(QStringLiteral("shortcuts"), QVariant::fromValue(bound));
+        return 0;
+    }
+
+Q_SIGNALS:
+    void Activated(const QDBusObjectPath &sessionHandle, const QString &shortcutId, qulonglong timestamp,
+                   const QVariantMap &options);
+    void Deactivated(const QDBusObjectPath &sessionHandle, const QString &shortcutId, qulonglong timestamp,
+                     const QVariantMap &options);
+    void ShortcutsChanged(const QDBusObjectPath &sessionHandle, const QList<PortalShortcut> &shortcuts);
+};
+
+class Control : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.tarnwick.test.Shortcuts")
+
+public:
+    explicit Control(Backend &backend)
+        : m_backend(backend)
+    {
+    }
+
+public Q_SLOTS:
+    void Activate(const QString &id, const QString &token)
+    {
+        QVariantMap options;
+        if (!token.isEmpty())
+            options.insert(QStringLiteral("activation_token"), token);
+        const qulonglong now = qulonglong(QDateTime::currentMSecsSinceEpoch());
+        Q_EMIT m_backend.Activated(QDBusObjectPath(m_backend.session), id, now, options);
+        Q_EMIT m_backend.Deactivated(QDBusObjectPath(m_backend.session), id, now, {});
+    }
+
+    void Change(const QString &id, const QString &description)
+    {
+        for (PortalShortcut &shortcut : m_backend.bound) {
+            if (shortcut.id == id)
+                shortcut.properties.insert(QStringLiteral("trigger_description"), description);
+        }
+        Q_EMIT m_backend.ShortcutsChanged(QDBusObjectPath(m_backend.session), m_backend.bound);
+    }
+
+    QStringList Bound() { return m_backend.asked; }
+
+private:
+    Backend &m_backend;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    registerPortalShortcutTypes();
+    Backend backend;
+    backend.decline = app.arguments().contains(QStringLiteral("--decline"));
+    Control control(backend);
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    const bool ok = bus.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), &backend,
+                                       QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals |
+                                           QDBusConnection::ExportAllProperties) &&
+                    bus.registerObject(QStringLiteral("/control"), &control, QDBusConnection::ExportAllSlots) &&
+                    bus.registerService(QStringLiteral("org.freedesktop.impl.portal.desktop.tarnwicktest"));
+    if (!ok) {
+        std::fprintf(stderr, "shortcuts-portal-backend: cannot register on the session bus\n");
+        return 1;
+    }
+    return QCoreApplication::exec();
+}
+
+#include "shortcuts_portal_backend.moc"
