@@ -46,7 +46,7 @@ public:
 
     // On Wayland the desktop's portal; on X11 the program's own grab, and the
     // portal for a combination another program holds; else nothing.
-    static std::unique_ptr<HotkeyBackend> createForPlatform(const QList<Named> &names);
+    static std::unique_ptr<HotkeyBackend> createForPlatform(const QList<Named> &names = {});
 
 Q_SIGNALS:
     // Delivered on the main thread, once per press (key repeat is ignored).
