@@ -56,7 +56,10 @@ QList<qsizetype> lineOffsets(const QString &text, const QStringList &lines)
     QList<qsizetype> offsets;
     qsizetype cursor = 0;
     for (const QString &line : lines) {
-        const QString head = line.left(std::min<qsizetype>(line.size(), 6)).remove(QChar(0x2026));
+        // A line cut short ends in the elision mark, which the text does not hold there.
+        QString head = line.left(6);
+        if (head.size() > 1 && head.endsWith(QChar(0x2026)) && head.size() == line.size())
+            head.chop(1);
         const qsizetype at = head.isEmpty() ? -1 : text.indexOf(head, cursor);
         offsets.append(at >= 0 ? at : cursor);
         cursor = offsets.last() + line.size();
