@@ -7,6 +7,7 @@
 #include "platform/AppPaths.h"
 
 #include <QFileInfo>
+#include <QThreadPool>
 
 #include <algorithm>
 #include <utility>
@@ -25,11 +26,12 @@ qint64 foldThreshold(qint64 fileSize)
     return std::max<qint64>(1 << 20, fileSize / 32);
 }
 
-// Parsing a large file leaves most of its scratch memory free but still mapped.
+// Parsing a large file leaves most of its scratch memory free but still
+// mapped; handing it back takes a while, so a worker does it.
 void returnFreeMemory()
 {
 #ifdef __GLIBC__
-    malloc_trim(0);
+    QThreadPool::globalInstance()->start([] { malloc_trim(0); });
 #endif
 }
 
