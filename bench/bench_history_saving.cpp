@@ -1,6 +1,7 @@
 // Saving a streamed answer into a large history, and loading that history.
-// Compares the store (cached encoding, writes on a worker, spaced out) with
-// rewriting the whole file on the main thread at every fragment.
+// Compares the store (a journal line per change, whole writes on a worker
+// when changes pause) with rewriting the whole file on the main thread at
+// every fragment. bench_history gives memory, search and kill -9 figures.
 //   bench_history_saving [--scale F] [--pace-us N]
 // --scale shrinks the history (1 = 1,000 conversations, about 100 MB);
 // --pace-us is the gap between fragments (default 1000 µs).
