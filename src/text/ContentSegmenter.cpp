@@ -10,9 +10,11 @@ void ContentSegmenter::reset()
     m_pending.clear();
     m_inCode = false;
     m_lang.clear();
+    m_pendingStart = 0;
+    m_pendingVerbatim = true;
 }
 
-void ContentSegmenter::takeLine(QStringView line)
+void ContentSegmenter::takeLine(QStringView line, qsizetype next, bool strippedReturn)
 {
     if (FenceLine::isFence(line)) {
         if (m_inCode) {
@@ -30,8 +32,11 @@ void ContentSegmenter::takeLine(QStringView line)
         }
         // A fresh string: the finished segment keeps the old one.
         m_pending = QString();
+        m_pendingStart = next;
+        m_pendingVerbatim = true;
         return;
     }
+    m_pendingVerbatim = m_pendingVerbatim && !strippedReturn;
     m_pending.append(line);
     m_pending.append(QLatin1Char('\n'));
 }
@@ -46,7 +51,9 @@ const QList<ContentSegment> &ContentSegmenter::update(const QString &text)
         const qsizetype end = text.indexOf(QLatin1Char('\n'), m_consumed);
         if (end < 0)
             break;
-        takeLine(FenceLine::withoutCarriageReturn(QStringView(text).sliced(m_consumed, end - m_consumed)));
+        const QStringView whole = QStringView(text).sliced(m_consumed, end - m_consumed);
+        const QStringView line = FenceLine::withoutCarriageReturn(whole);
+        takeLine(line, end + 1, line.size() != whole.size());
         m_consumed = end + 1;
     }
 
@@ -62,8 +69,9 @@ const QList<ContentSegment> &ContentSegmenter::update(const QString &text)
             m_segments.append(ContentSegment::makeText(joined));
         return m_segments;
     }
-    QString tail = m_pending;
-    tail.append(last);
+    // Prose from the very start, as it was written, is the text itself: shared, not copied.
+    const bool whole = !m_inCode && m_pendingStart == 0 && m_pendingVerbatim;
+    QString tail = whole ? text : QString(m_pending).append(last);
     if (m_inCode)
         m_segments.append(ContentSegment::makeCode(m_lang, std::move(tail)));
     else
