@@ -5,6 +5,9 @@
 #include "support/XSession.h"
 #include "support/LoopbackServer.h"
 #include "support/ProviderEvents.h"
+#include "store/ConversationFile.h"
+#include "store/ConversationFormat.h"
+#include "store/ConversationStore.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -15,12 +18,12 @@
 namespace {
 constexpr int kTimeout = 30000;
 
+// What the program saved: the history file with the changes its journal holds until the next whole write.
 QJsonArray history(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QJsonDocument::fromJson(file.readAll()).array();
+    const ConversationFile::ReadResult read =
+        ConversationFile::readWithJournal(path, ConversationStore::journalPath(path));
+    return QJsonDocument::fromJson(ConversationFormat::encode(read.conversations)).array();
 }
 } // namespace
 
@@ -104,7 +107,7 @@ void TestLauncherSystem::promptStreamsIntoHistoryAndReopens()
     xdotool({QStringLiteral("click"), QStringLiteral("1")});
     QTest::qWait(600); // the sidebar slides in
     xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), QString::number(panel), QStringLiteral("80"),
-             QStringLiteral("75")}); // the first row
+             QStringLiteral("105")}); // the first row, below the search field
     xdotool({QStringLiteral("click"), QStringLiteral("1")});
     const double savedDate = saved[QStringLiteral("date")].toDouble();
     QTRY_VERIFY_WITH_TIMEOUT(history(historyFile).size() == 1 &&
