@@ -125,7 +125,7 @@ void AppDelegate::setupMenuBar()
     QIcon icon(QStringLiteral(":/tarnwick/MenuBarIcon.svg"));
     if (icon.isNull())
         icon = QIcon::fromTheme(QStringLiteral("tarnwick"));
-    icon.setIsMask(true);
+    // Not a mask: the light body with its dark rim reads on light and dark panels.
     m_statusItem->setIcon(icon);
 
     m_statusMenu = new QMenu;

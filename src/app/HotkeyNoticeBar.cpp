@@ -20,8 +20,10 @@ HotkeyNoticeBar::HotkeyNoticeBar(QWidget *parent)
     m_text->setTextFormat(Qt::PlainText);
 
     auto *choose = new QPushButton(tr("Choose a hotkey"), this);
+    m_choose = choose;
     choose->setObjectName(QStringLiteral("chooseHotkeyButton"));
     choose->setCursor(Qt::PointingHandCursor);
+    styleButton();
     connect(choose, &QPushButton::clicked, this, [this] {
         hide();
         Q_EMIT chooseHotkeyRequested();
@@ -66,9 +68,23 @@ void HotkeyNoticeBar::paintEvent(QPaintEvent *)
     painter.drawPath(card);
 }
 
+// The desktop's button colours would clash with the launcher's appearance.
+void HotkeyNoticeBar::styleButton()
+{
+    const LauncherColors colors = LauncherColors::of(this);
+    m_choose->setStyleSheet(QStringLiteral("QPushButton { color: %1; background: %2; border: 1px solid %3;"
+                                           " border-radius: 6px; padding: 4px 10px; }"
+                                           "QPushButton:hover { background: %4; }")
+                                .arg(colors.primary.name(QColor::HexArgb), colors.controlBackground.name(),
+                                     withOpacity(colors.orange, 0.7).name(QColor::HexArgb),
+                                     withOpacity(colors.orange, 0.2).name(QColor::HexArgb)));
+}
+
 void HotkeyNoticeBar::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::PaletteChange)
+    if (event->type() == QEvent::PaletteChange) {
+        styleButton();
         update();
+    }
     QWidget::changeEvent(event);
 }

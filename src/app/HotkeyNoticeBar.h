@@ -24,5 +24,8 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    void styleButton();
+
     QLabel *m_text;
+    class QPushButton *m_choose;
 };

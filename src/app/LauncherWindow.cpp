@@ -4,6 +4,7 @@
 #include "platform/EventTrace.h"
 #include "platform/x11/X11Window.h"
 #include "launcher/LauncherView.h"
+#include "ui/LauncherColors.h"
 #include "platform/NotificationCenter.h"
 
 #include <QBitmap>
@@ -72,6 +73,8 @@ LauncherWindow::LauncherWindow(QWidget *parent)
     connect(m_hostingView, &LauncherView::settingsRequested, this, &LauncherWindow::settingsRequested);
     // A child of the view, so that it takes the view's colours.
     m_hotkeyNotice = new HotkeyNoticeBar(m_hostingView);
+    // The edge follows the view's appearance.
+    m_hostingView->installEventFilter(this);
     connect(m_hotkeyNotice, &HotkeyNoticeBar::chooseHotkeyRequested, this, &LauncherWindow::chooseHotkeyRequested);
 
     connect(m_fade, &QPropertyAnimation::finished, this, [this] {
@@ -146,6 +149,8 @@ bool LauncherWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed())
         EventTrace::note("launcher-exposed");
+    if (event->type() == QEvent::PaletteChange && watched == m_hostingView)
+        update();
     return QWidget::eventFilter(watched, event);
 }
 
@@ -208,18 +213,22 @@ void LauncherWindow::mouseMoveEvent(QMouseEvent *event)
     QWidget::mouseMoveEvent(event);
 }
 
-// A translucent dark rounded shape stands in for the blurred background.
-// Without a compositing manager alpha is ignored: then the panel is painted
-// opaque and its corners are cut away by the window's shape.
+// A translucent rounded shape in the launcher's appearance stands in for the
+// blurred background; its edge is a faint line, never a dark frame. Without a
+// compositing manager alpha is ignored: then the panel is painted opaque and
+// its corners are cut away by the window's shape.
 void LauncherWindow::paintEvent(QPaintEvent *)
 {
-    const QColor opaque(36, 36, 41);
+    const bool dark = LauncherColors::of(m_hostingView).dark;
+    const QColor opaque = dark ? QColor(36, 36, 41) : QColor(246, 246, 248);
+    const QColor ground = dark ? QColor(22, 22, 26, 214) : QColor(246, 246, 248, 242);
+    const QColor edge = dark ? QColor(255, 255, 255, 38) : QColor(0, 0, 0, 30);
     QPainter painter(this);
     if (!m_translucent)
         painter.fillRect(rect(), opaque); // no half-covered edge pixels left to show black
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(255, 255, 255, 38), 1));
-    painter.setBrush(m_translucent ? QColor(22, 22, 26, 214) : opaque);
+    painter.setPen(QPen(edge, 1));
+    painter.setBrush(m_translucent ? ground : opaque);
     painter.drawPath(roundedShape(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5)));
 }
 
