@@ -59,13 +59,13 @@ QString oneLine(QString text)
 }
 
 // The original text around a match found in its folded form.
-QString snippetAround(const QString &text, const QList<qsizetype> &origins, Range match)
+QString snippetAround(const QString &text, qsizetype matchStart)
 {
-    qsizetype start = std::max<qsizetype>(0, origins.at(match.start) - kContextBefore);
+    qsizetype start = std::max<qsizetype>(0, matchStart - kContextBefore);
     // Start on a word.
     if (start > 0) {
         const qsizetype space = text.indexOf(u' ', start);
-        if (space >= 0 && space < origins.at(match.start))
+        if (space >= 0 && space < matchStart)
             start = space + 1;
     }
     if (start > 0 && text.at(start).isLowSurrogate())
@@ -189,12 +189,22 @@ QList<Hit> search(const QList<Conversation> &conversations, const QList<Folded> 
         Hit hit{conversation.id, conversation.title, conversation.date, matches(conversation.title, words), {}, {}};
         for (qsizetype m = 0; m < texts.messages.size(); ++m) {
             const QByteArray &message = texts.messages.at(m);
-            if (std::none_of(needles.cbegin(), needles.cend(), [&](const QByteArray &word) { return message.contains(word); }))
+            qsizetype at = -1;
+            for (const QByteArray &word : needles) {
+                const qsizetype found = message.indexOf(word);
+                if (found >= 0 && (at < 0 || found < at))
+                    at = found;
+            }
+            if (at < 0)
                 continue;
             const QString &text = conversation.messages.at(m).content;
-            QList<qsizetype> origins;
-            const QString refolded = fold(text, &origins);
-            hit.snippet = snippetAround(text, origins, firstMatch(refolded, words));
+            // Folding kept every position (plain text, the common case): the byte offset is the place.
+            if (message.size() != text.size()) {
+                QList<qsizetype> origins;
+                const QString refolded = fold(text, &origins);
+                at = origins.at(firstMatch(refolded, words).start);
+            }
+            hit.snippet = snippetAround(text, std::min(at, text.size()));
             hit.snippetMatches = matches(hit.snippet, words);
             break;
         }
