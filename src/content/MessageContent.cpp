@@ -45,6 +45,8 @@ void MessageContent::update(int fromSegment)
 {
     const QList<ContentSegment> &segments = m_segmenter.segments();
     m_readers.resize(segments.size());
+    const int settledBefore = fromSegment < m_readers.size() ? m_readers.at(fromSegment).settledCount() : 0;
+    const int generationBefore = fromSegment < m_readers.size() ? m_readers.at(fromSegment).generation() : 0;
     for (int index = fromSegment; index < segments.size(); ++index) {
         if (segments.at(index).isText())
             m_readers[index].update(segments.at(index).text, m_streaming && index == segments.size() - 1);
@@ -52,9 +54,18 @@ void MessageContent::update(int fromSegment)
     int firstPart = 0;
     while (firstPart < m_parts.size() && m_parts.at(firstPart).segment < fromSegment)
         ++firstPart;
+    // Parts of settled blocks that a table closed stay as they are: a long
+    // answer touches only its last parts.
+    const bool sameReader = fromSegment < segments.size() && segments.at(fromSegment).isText() &&
+                            m_readers.at(fromSegment).generation() == generationBefore;
+    while (sameReader && firstPart + 1 < m_parts.size() && m_parts.at(firstPart).segment == fromSegment &&
+           m_parts.at(firstPart + 1).segment == fromSegment && m_parts.at(firstPart).end <= settledBefore &&
+           (m_parts.at(firstPart).kind == Part::Kind::Table || m_parts.at(firstPart + 1).kind == Part::Kind::Table))
+        ++firstPart;
+    const int fromBlock = firstPart > 0 && m_parts.at(firstPart - 1).segment == fromSegment ? m_parts.at(firstPart - 1).end : 0;
     m_parts.resize(firstPart);
     for (int index = fromSegment; index < segments.size(); ++index)
-        appendParts(index, m_parts);
+        appendParts(index, index == fromSegment ? fromBlock : 0, m_parts);
 
     for (int index = firstPart; index < m_parts.size(); ++index) {
         const Part &part = m_parts.at(index);
@@ -72,7 +83,7 @@ void MessageContent::update(int fromSegment)
     relayout(firstPart);
 }
 
-void MessageContent::appendParts(int segment, QList<Part> &parts) const
+void MessageContent::appendParts(int segment, int fromBlock, QList<Part> &parts) const
 {
     const ContentSegment &content = m_segmenter.segments().at(segment);
     if (content.isCode()) {
@@ -80,8 +91,8 @@ void MessageContent::appendParts(int segment, QList<Part> &parts) const
         return;
     }
     const QList<MarkdownBlock> &blocks = m_readers.at(segment).blocks();
-    int start = 0;
-    for (int index = 0; index <= blocks.size(); ++index) {
+    int start = fromBlock;
+    for (int index = fromBlock; index <= blocks.size(); ++index) {
         const bool table = index < blocks.size() && blocks.at(index).kind == MarkdownBlock::Kind::Table;
         if ((table || index == blocks.size()) && index > start)
             parts.append({Part::Kind::Prose, segment, start, index});

@@ -45,7 +45,7 @@ private:
     };
 
     void update(int fromSegment);
-    void appendParts(int segment, QList<Part> &parts) const;
+    void appendParts(int segment, int fromBlock, QList<Part> &parts) const;
     QWidget *makeEntry(const Part &part);
     bool reuseEntry(QWidget *entry, const Part &part);
     void feed(QWidget *entry, const Part &part);
