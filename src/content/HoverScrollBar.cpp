@@ -27,11 +27,13 @@ HoverScrollBar::HoverScrollBar(QAbstractScrollArea *view, QWidget *host)
 
 bool HoverScrollBar::isNeeded() const
 {
-    return m_view->horizontalScrollBar()->maximum() > 0;
+    return m_view && m_view->horizontalScrollBar()->maximum() > 0;
 }
 
 void HoverScrollBar::follow()
 {
+    if (!m_view)
+        return;
     const QScrollBar *own = m_view->horizontalScrollBar();
     setRange(own->minimum(), own->maximum());
     setPageStep(own->pageStep());

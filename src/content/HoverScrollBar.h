@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QScrollBar>
 
 class QAbstractScrollArea;
@@ -23,7 +24,8 @@ protected:
 private:
     void follow();
 
-    QAbstractScrollArea *m_view;
+    // Children go before their parent's Leave event: the view may be gone by then.
+    QPointer<QAbstractScrollArea> m_view;
     QWidget *m_host;
     bool m_hovered = false;
 };
