@@ -58,6 +58,7 @@ void TestSharedTypes::rawValuesMatchExactly_data()
     QTest::addColumn<bool>("isTheme");
     QTest::newRow("Gemini") << QStringLiteral("Gemini") << true << false;
     QTest::newRow("OpenRouter") << QStringLiteral("OpenRouter") << true << false;
+    QTest::newRow("Local") << QStringLiteral("Local") << true << false;
     QTest::newRow("lower-case gemini") << QStringLiteral("gemini") << false << false;
     QTest::newRow("Dark") << QStringLiteral("Dark") << false << true;
     QTest::newRow("lower-case dark") << QStringLiteral("dark") << false << false;
@@ -77,7 +78,7 @@ void TestSharedTypes::rawValuesMatchExactly()
     QCOMPARE(theme.has_value(), isTheme);
     if (theme)
         QCOMPARE(rawValue(*theme), text);
-    QCOMPARE(allLLMProviders(), (QList<LLMProvider>{LLMProvider::Gemini, LLMProvider::OpenRouter}));
+    QCOMPARE(allLLMProviders(), (QList<LLMProvider>{LLMProvider::Gemini, LLMProvider::OpenRouter, LLMProvider::Local}));
     QCOMPARE(allAppThemes(), (QList<AppTheme>{AppTheme::System, AppTheme::Light, AppTheme::Dark}));
 }
 
