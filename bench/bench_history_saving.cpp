@@ -7,6 +7,7 @@
 // --pace-us is the gap between fragments (default 1000 µs).
 #include "SyntheticAnswer.h"
 
+#include "core/StoredChat.h"
 #include "store/ConversationFormat.h"
 #include "store/ConversationStore.h"
 #include "store/HistoryWriter.h"
@@ -141,7 +142,7 @@ int main(int argc, char *argv[])
         QElapsedTimer timer;
         timer.start();
         const double cpuBefore = threadCpuMillis();
-        id = store.saveLauncherConversation(messages, id);
+        id = StoredChat::save(store, messages, id);
         saveCpu << threadCpuMillis() - cpuBefore;
         saves << millisSince(timer);
         next += pace;

@@ -8,6 +8,8 @@
 
 #include "store/Conversation.h"
 #include "store/ConversationStore.h"
+#include "core/LauncherSession.h"
+#include "core/StoredChat.h"
 #include "launcher/LauncherView.h"
 #include "core/LauncherViewModel.h"
 #include "launcher/MessageListView.h"
@@ -127,7 +129,7 @@ QString listsAndTables(int totalTokens)
 
 void benchStreaming(LauncherView &view, const char *shape, const QString &answer, int fragments)
 {
-    LauncherViewModel &vm = view.viewModel();
+    LauncherViewModel &vm = view.session().viewModel();
     vm.setMessages({ChatMessage(ChatMessage::Role::User, QStringLiteral("Write it all out")),
                     ChatMessage(ChatMessage::Role::Assistant, QString(), std::nullopt, QStringLiteral("image/png"),
                                 true)});
@@ -135,7 +137,7 @@ void benchStreaming(LauncherView &view, const char *shape, const QString &answer
     MessageListView *list = view.messageList();
     ChatMessage reply = vm.messages().last();
     QList<ChatMessage> messages = vm.messages();
-    QUuid active = view.activeConversationID();
+    QUuid active = view.session().activeConversationID();
 
     // What the view does for each fragment the view model reports: the last
     // bubble follows the message and the conversation is saved.
@@ -160,7 +162,7 @@ void benchStreaming(LauncherView &view, const char *shape, const QString &answer
         list->updateMessage(1, reply);
         viewCosts.push_back(double(clock.nsecsElapsed()) / 1e6);
         cpuViewCosts.push_back(threadCpuMs() - cpuStart);
-        active = view.store().saveLauncherConversation(messages, active);
+        active = StoredChat::save(view.session().store(), messages, active);
         costs.push_back(double(clock.nsecsElapsed()) / 1e6);
         cpuCosts.push_back(threadCpuMs() - cpuStart);
         if (fragment % 256 == 0)
@@ -208,13 +210,14 @@ void benchOpening(LauncherView &view)
     const qint64 before = residentKiB();
     QElapsedTimer clock;
     clock.start();
-    view.loadConversation(conversation);
+    view.session().store().upsert(conversation);
+    view.loadConversation(conversation.id);
     view.repaint(); // the first frame, with what is on screen
     const double firstFrame = double(clock.nsecsElapsed()) / 1e6;
     while (!view.messageList()->isFullyBuilt())
         QApplication::processEvents();
     const double allBuilt = double(clock.nsecsElapsed()) / 1e6;
-    view.store().flush();
+    view.session().store().flush();
     std::printf("open: 1000 messages\n");
     std::printf("  to the first frame (ms): %.1f\n", firstFrame);
     std::printf("  until every bubble is built, in the background (ms): %.1f\n", allBuilt);
@@ -250,15 +253,17 @@ int main(int argc, char *argv[])
         shapes.append({"lists and tables (90k tokens)", listsAndTables(90000 / scale), 30000 / scale});
     int index = 0;
     for (const Shape &shape : std::as_const(shapes)) {
-        LauncherView view(defaults, home.path() + QStringLiteral("/conversations-%1.json").arg(index++));
+        LauncherSession session(defaults, home.path() + QStringLiteral("/conversations-%1.json").arg(index++));
+        LauncherView view(session);
         view.resize(700, 540);
         view.show();
         QApplication::processEvents();
         benchStreaming(view, shape.name, shape.answer, shape.fragments);
-        view.store().flush();
+        view.session().store().flush();
     }
     if (wanted("open")) {
-        LauncherView view(defaults, home.path() + QStringLiteral("/conversations-open.json"));
+        LauncherSession session(defaults, home.path() + QStringLiteral("/conversations-open.json"));
+        LauncherView view(session);
         view.resize(700, 540);
         view.show();
         QApplication::processEvents();

@@ -4,6 +4,7 @@
 
 #include "store/Conversation.h"
 #include "store/ConversationStore.h"
+#include "core/LauncherSession.h"
 #include "launcher/LauncherView.h"
 #include "core/LauncherViewModel.h"
 #include "launcher/MultilineTextField.h"
@@ -94,9 +95,10 @@ int main(int argc, char *argv[])
     panel.resize(700, state == QLatin1String("document") ? 1040 : 540);
     auto *layout = new QVBoxLayout(&panel);
     layout->setContentsMargins(0, 0, 0, 0);
-    auto *view = new LauncherView(defaults, home.path() + QStringLiteral("/conversations.json"), &panel);
+    LauncherSession session(defaults, home.path() + QStringLiteral("/conversations.json"));
+    auto *view = new LauncherView(session, &panel);
     layout->addWidget(view);
-    LauncherViewModel &vm = view->viewModel();
+    LauncherViewModel &vm = session.viewModel();
 
     using Role = ChatMessage::Role;
     const ChatMessage question(Role::User, QStringLiteral("Show me a **recursive** Fibonacci in Python"));
@@ -114,7 +116,7 @@ int main(int argc, char *argv[])
     } else if (state == QLatin1String("sidebar")) {
         for (const char *title : {"Explain quicksort", "A very long conversation title that needs two lines or more to show",
                                   "Shell one-liners"}) {
-            view->store().upsert(Conversation(QString::fromUtf8(title), QDateTime::currentDateTime().addSecs(-3600),
+            session.store().upsert(Conversation(QString::fromUtf8(title), QDateTime::currentDateTime().addSecs(-3600),
                                               {StoredMessage(QStringLiteral("user"), QString::fromUtf8(title))}));
         }
         vm.setMessages({question, ChatMessage(Role::Assistant, QString::fromUtf8(kAnswer))});

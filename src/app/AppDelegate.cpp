@@ -1,17 +1,18 @@
 #include "app/AppDelegate.h"
 
-#include "platform/EventTrace.h"
 #include "app/LauncherWindow.h"
-#include "platform/x11/X11Window.h"
-#include "store/ConversationStore.h"
-#include "launcher/LauncherView.h"
+#include "core/LauncherSession.h"
+#include "platform/EventTrace.h"
 #include "platform/NotificationCenter.h"
+#include "platform/UserDefaults.h"
+#include "platform/x11/X11Window.h"
 #include "services/HotkeyManager.h"
 #include "services/HotkeyNotice.h"
 #include "platform/UserDefaults.h"
 #include "platform/portal/DesktopNotifier.h"
 #include "settings/SettingsView.h"
 #include "settings/SettingsWindow.h"
+#include "store/ConversationStore.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -71,6 +72,7 @@ AppDelegate::~AppDelegate()
     delete m_settingsWindow;
     delete m_launcherWindow;
     delete m_statusMenu;
+    delete m_session;
 }
 
 void AppDelegate::applicationDidFinishLaunching()
@@ -212,7 +214,8 @@ void AppDelegate::chooseLaunchHotkey()
 
 void AppDelegate::setupLauncherWindow()
 {
-    m_launcherWindow = new LauncherWindow;
+    m_session = new LauncherSession(UserDefaults::standard(), ConversationStore::defaultFilePath());
+    m_launcherWindow = new LauncherWindow(*m_session);
     if (EventTrace::enabled())
         EventTrace::note(("launcher-window " + QByteArray::number(m_launcherWindow->winId())).constData());
     connect(m_launcherWindow, &LauncherWindow::settingsRequested, this, &AppDelegate::openSettings);
@@ -241,13 +244,17 @@ void AppDelegate::handleScreenshotHotkey()
 {
     if (!m_launcherWindow)
         return;
-    if (m_launcherWindow->isVisible()) {
+    auto start = [this] {
+        // The name stays observable for the event trace.
         NotificationCenter::defaultCenter().post(Notifications::tarnwickTakeScreenshot);
+        m_session->takeScreenshot();
+    };
+    if (m_launcherWindow->isVisible()) {
+        start();
         return;
     }
     m_launcherWindow->animateIn();
-    QTimer::singleShot(kScreenshotDelayMs, this,
-                       [] { NotificationCenter::defaultCenter().post(Notifications::tarnwickTakeScreenshot); });
+    QTimer::singleShot(kScreenshotDelayMs, this, start);
 }
 
 void AppDelegate::openSettings()
@@ -283,6 +290,6 @@ void AppDelegate::quit()
 // when the user quits is finished here, before the process ends.
 void AppDelegate::flushPendingWrites()
 {
-    if (m_launcherWindow)
-        m_launcherWindow->launcherView()->store().flush();
+    if (m_session)
+        m_session->flush();
 }

@@ -7,6 +7,7 @@
 class DesktopNotifier;
 class HotkeyManager;
 class HotkeyNotice;
+class LauncherSession;
 class LauncherWindow;
 class QMenu;
 class QSystemTrayIcon;
@@ -35,6 +36,7 @@ public:
     void openSettings();
     void quit();
 
+    LauncherSession *launcherSession() const { return m_session; }
     LauncherWindow *launcherWindow() const { return m_launcherWindow; }
     HotkeyManager *hotkeyManager() const { return m_hotkeyManager; }
     SettingsWindow *settingsWindow() const { return m_settingsWindow; }
@@ -50,6 +52,7 @@ private:
     void chooseLaunchHotkey();
 
     QPointer<QSystemTrayIcon> m_statusItem;
+    LauncherSession *m_session = nullptr;
     LauncherWindow *m_launcherWindow = nullptr;
     SettingsWindow *m_settingsWindow = nullptr;
     HotkeyManager *m_hotkeyManager = nullptr;

@@ -1,11 +1,11 @@
 #include "app/LauncherWindow.h"
 
 #include "app/HotkeyNoticeBar.h"
+#include "core/LauncherSession.h"
+#include "launcher/LauncherView.h"
 #include "platform/EventTrace.h"
 #include "platform/x11/X11Window.h"
-#include "launcher/LauncherView.h"
 #include "ui/LauncherColors.h"
-#include "platform/NotificationCenter.h"
 
 #include <QBitmap>
 #include <QCursor>
@@ -49,7 +49,7 @@ QPainterPath roundedShape(const QRectF &rect)
 
 } // namespace
 
-LauncherWindow::LauncherWindow(QWidget *parent)
+LauncherWindow::LauncherWindow(LauncherSession &session, QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
     , m_hostingView(nullptr)
     , m_fade(new QPropertyAnimation(this, "windowOpacity", this))
@@ -67,7 +67,7 @@ LauncherWindow::LauncherWindow(QWidget *parent)
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(kResizeBorder, kResizeBorder, kResizeBorder, kResizeBorder);
-    m_hostingView = new LauncherView(this);
+    m_hostingView = new LauncherView(session, this);
     layout->addWidget(m_hostingView);
     connect(m_hostingView, &LauncherView::closeRequested, this, &LauncherWindow::animateOut);
     connect(m_hostingView, &LauncherView::settingsRequested, this, &LauncherWindow::settingsRequested);
@@ -85,9 +85,8 @@ LauncherWindow::LauncherWindow(QWidget *parent)
         }
     });
 
-    NotificationCenter &center = NotificationCenter::defaultCenter();
-    center.observe(Notifications::hideTarnwick, this, [this] { animateOut(); });
-    center.observe(Notifications::showTarnwick, this, [this] { animateIn(); });
+    connect(&session, &LauncherSession::hideLauncherRequested, this, &LauncherWindow::animateOut);
+    connect(&session, &LauncherSession::showLauncherRequested, this, &LauncherWindow::animateIn);
 }
 
 void LauncherWindow::animateIn()

@@ -3,18 +3,20 @@
 #include <QWidget>
 
 class HotkeyNoticeBar;
+class LauncherSession;
 class LauncherView;
 class QPropertyAnimation;
 
 // The floating panel that hosts the launcher view: frameless, always on top,
 // on every desktop, without a taskbar entry. It fades in centred on the
-// screen and fades out before hiding.
+// screen and fades out before hiding, also when the session's screenshot
+// flow asks it to.
 class LauncherWindow : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit LauncherWindow(QWidget *parent = nullptr);
+    explicit LauncherWindow(LauncherSession &session, QWidget *parent = nullptr);
 
     LauncherView *launcherView() const { return m_hostingView; }
 

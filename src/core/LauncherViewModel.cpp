@@ -7,7 +7,6 @@
 #include "platform/Preferences.h"
 #include "platform/UserDefaults.h"
 #include "services/KeychainHelper.h"
-#include "services/ScreenshotFlow.h"
 
 #include <QBuffer>
 #include <QClipboard>
@@ -271,15 +270,6 @@ void LauncherViewModel::pasteImageFromClipboard()
     }
     if (!image.isNull())
         setAttachedImage(image);
-}
-
-void LauncherViewModel::takeScreenshot()
-{
-    if (!m_screenshotFlow) {
-        m_screenshotFlow = new ScreenshotFlow(this);
-        connect(m_screenshotFlow, &ScreenshotFlow::captured, this, &LauncherViewModel::setAttachedImage);
-    }
-    m_screenshotFlow->start();
 }
 
 void LauncherViewModel::appendMessage(ChatMessage message)

@@ -13,7 +13,6 @@
 #include <optional>
 
 class LLMStream;
-class ScreenshotFlow;
 class UserDefaults;
 
 // The launcher's one observable state object: the conversation on screen, the
@@ -60,7 +59,6 @@ public:
 
     void setAttachedImage(const QImage &image);
     void pasteImageFromClipboard();
-    void takeScreenshot();
 
 Q_SIGNALS:
     // Fine-grained list changes, so a view can redraw only what changed ...
@@ -102,5 +100,4 @@ private:
     std::optional<QByteArray> m_attachedImageData;
     QString m_attachedImageMIME = QStringLiteral("image/png");
     QPointer<LLMStream> m_streamTask;
-    ScreenshotFlow *m_screenshotFlow = nullptr;
 };

@@ -221,8 +221,10 @@ std::optional<Conversation> ConversationSidebarView::conversationAt(int row) con
 // A copy goes out: the launcher's answer may change the store's list while it is used.
 void ConversationSidebarView::load(int row)
 {
-    if (const std::optional<Conversation> conversation = conversationAt(row))
-        Q_EMIT loadRequested(*conversation);
+    // A copy: the receiver may change the store's list before it is done with the id.
+    const QUuid id = m_model->idAt(row);
+    if (!id.isNull())
+        Q_EMIT loadRequested(id);
 }
 
 void ConversationSidebarView::setActiveID(const QUuid &activeID)
@@ -302,10 +304,7 @@ void ConversationSidebarView::deleteRow(int row)
     if (row < 0 || row >= m_model->rowCount())
         return;
     const QUuid id = m_model->idAt(row);
-    m_store.deleteConversation(id);
-    // The launcher must not keep showing a conversation that no longer exists.
-    if (!m_activeID.isNull() && id == m_activeID)
-        Q_EMIT newRequested();
+    Q_EMIT deleteRequested(id);
 }
 
 void ConversationSidebarView::paintEvent(QPaintEvent *)

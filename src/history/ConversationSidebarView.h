@@ -16,8 +16,8 @@ class SearchIndex;
 
 // The history column of the launcher: the saved conversations, newest first,
 // the open one highlighted, and a search field above them that narrows the
-// list as one types. It decides nothing itself: opening and starting over go
-// back to the launcher through its two signals.
+// list as one types. It decides nothing itself: starting over, opening and
+// deleting go back to the launcher through its signals, by id.
 class ConversationSidebarView : public QWidget
 {
     Q_OBJECT
@@ -43,7 +43,8 @@ public:
 
 Q_SIGNALS:
     void newRequested();
-    void loadRequested(const Conversation &conversation);
+    void loadRequested(const QUuid &id);
+    void deleteRequested(const QUuid &id);
     // The search shown has caught up with the text typed.
     void searchSettled();
 

@@ -1,26 +1,23 @@
 #include "launcher/LauncherView.h"
 
+#include "core/ImageFiles.h"
+#include "core/LauncherSession.h"
+#include "core/LauncherViewModel.h"
 #include "history/ConversationSidebarView.h"
-#include "store/ConversationStore.h"
 #include "launcher/AttachmentStrip.h"
 #include "launcher/DictationStrip.h"
 #include "launcher/EmptyStateView.h"
 #include "launcher/FloatingNotice.h"
 #include "launcher/InputBar.h"
-#include "core/ImageFiles.h"
-#include "core/InputJoining.h"
-#include "ui/LauncherColors.h"
 #include "launcher/LauncherHeader.h"
-#include "core/LauncherViewModel.h"
 #include "launcher/MessageListView.h"
 #include "launcher/MultilineTextField.h"
-#include "ui/SymbolButton.h"
-#include "platform/NotificationCenter.h"
-#include "platform/Preferences.h"
 #include "platform/HotkeyBinding.h"
+#include "platform/Preferences.h"
 #include "platform/UserDefaults.h"
 #include "services/SpeechManager.h"
-#include "services/TextGrabber.h"
+#include "ui/LauncherColors.h"
+#include "ui/SymbolButton.h"
 
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -28,7 +25,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPointer>
 #include <QShortcut>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -100,21 +96,19 @@ bool canSend(const LauncherViewModel &vm)
 
 } // namespace
 
-LauncherView::LauncherView(QWidget *parent)
-    : LauncherView(UserDefaults::standard(), ConversationStore::defaultFilePath(), parent)
-{
-}
-
-LauncherView::LauncherView(UserDefaults &defaults, const QString &historyFilePath, QWidget *parent)
+LauncherView::LauncherView(LauncherSession &session, QWidget *parent)
     : QWidget(parent)
-    , m_defaults(defaults)
-    , m_vm(std::make_unique<LauncherViewModel>(defaults))
-    , m_store(std::make_unique<ConversationStore>(historyFilePath))
+    , m_session(session)
+    , m_vm(session.viewModel())
 {
-    m_speech = new SpeechManager(this);
-    connect(m_speech, &SpeechManager::isListeningChanged, this, &LauncherView::syncDictation);
-    connect(m_speech, &SpeechManager::liveTranscriptChanged, this, &LauncherView::syncDictation);
-    connect(m_speech, &SpeechManager::problemReported, this,
+    SpeechManager &speech = session.speech();
+    connect(&speech, &SpeechManager::isListeningChanged, this, &LauncherView::syncDictation);
+    connect(&speech, &SpeechManager::liveTranscriptChanged, this, &LauncherView::syncDictation);
+    connect(&session, &LauncherSession::activeConversationChanged, this, [this] {
+        if (m_sidebar)
+            m_sidebar->setActiveID(m_session.activeConversationID());
+    });
+    connect(&speech, &SpeechManager::problemReported, this,
             [this](const QString &problem) { FloatingNotice::showAbove(this, m_inputBar, problem); });
     buildLayout();
     connectViewModel();
@@ -126,14 +120,6 @@ LauncherView::LauncherView(UserDefaults &defaults, const QString &historyFilePat
     syncDictation();
 }
 
-LauncherView::~LauncherView()
-{
-    // The owned objects go while every view that listens to them still exists.
-    delete m_speech;
-    m_vm.reset();
-    m_store.reset();
-}
-
 void LauncherView::buildLayout()
 {
     m_main = new QWidget(this);
@@ -141,12 +127,12 @@ void LauncherView::buildLayout()
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 
-    m_header = new LauncherHeader(*m_vm, m_defaults, m_main);
+    m_header = new LauncherHeader(m_vm, m_session.defaults(), m_main);
     column->addWidget(m_header);
     column->addWidget(new Divider([](const LauncherColors &colors) { return colors.separator; }, m_main));
 
     m_conversation = new QStackedWidget(m_main);
-    m_emptyState = new EmptyStateView(m_vm->selectedModel(), m_conversation);
+    m_emptyState = new EmptyStateView(m_vm.selectedModel(), m_conversation);
     m_messages = new MessageListView(m_conversation);
     m_conversation->addWidget(m_emptyState);
     m_conversation->addWidget(m_messages);
@@ -184,22 +170,19 @@ void LauncherView::buildLayout()
 
 void LauncherView::connectViewModel()
 {
-    LauncherViewModel *vm = m_vm.get();
-    connect(vm, &LauncherViewModel::messagesReset, this, [this] { m_messages->setMessages(m_vm->messages()); });
+    LauncherViewModel *vm = &m_vm;
+    connect(vm, &LauncherViewModel::messagesReset, this, [this] { m_messages->setMessages(m_vm.messages()); });
     connect(vm, &LauncherViewModel::messageAppended, this,
-            [this](int index) { m_messages->appendMessage(m_vm->messages().at(index)); });
+            [this](int index) { m_messages->appendMessage(m_vm.messages().at(index)); });
     connect(vm, &LauncherViewModel::messageUpdated, this,
-            [this](int index) { m_messages->updateMessage(index, m_vm->messages().at(index)); });
-    connect(vm, &LauncherViewModel::messagesChanged, this, [this] {
-        autoSave();
-        syncConversationArea();
-    });
+            [this](int index) { m_messages->updateMessage(index, m_vm.messages().at(index)); });
+    connect(vm, &LauncherViewModel::messagesChanged, this, &LauncherView::syncConversationArea);
     connect(vm, &LauncherViewModel::errorMessageChanged, this, [this] {
-        m_messages->setErrorText(m_vm->errorMessage());
+        m_messages->setErrorText(m_vm.errorMessage());
         syncConversationArea();
     });
     connect(vm, &LauncherViewModel::inputTextChanged, this, [this] {
-        m_inputBar->field()->setText(m_vm->inputText());
+        m_inputBar->field()->setText(m_vm.inputText());
         syncSendState();
     });
     connect(vm, &LauncherViewModel::isLoadingChanged, this, &LauncherView::syncSendState);
@@ -209,24 +192,22 @@ void LauncherView::connectViewModel()
     });
     for (auto signal : {&LauncherViewModel::selectedProviderChanged, &LauncherViewModel::selectedGeminiModelChanged,
                         &LauncherViewModel::selectedOpenRouterModelChanged})
-        connect(vm, signal, this, [this] { m_emptyState->setSelectedModel(m_vm->selectedModel()); });
+        connect(vm, signal, this, [this] { m_emptyState->setSelectedModel(m_vm.selectedModel()); });
     connect(vm, &LauncherViewModel::themeChanged, this, &LauncherView::applyTheme);
-    connect(&m_defaults, &UserDefaults::changed, this, [this](const QString &key) {
+    connect(&m_session.defaults(), &UserDefaults::changed, this, [this](const QString &key) {
         if (key == Preferences::appTheme)
             applyTheme();
         else if (key == Preferences::screenshotHotkeyBinding)
             refreshScreenshotTooltip();
     });
-    NotificationCenter::defaultCenter().observe(Notifications::tarnwickTakeScreenshot, this,
-                                                [this] { m_vm->takeScreenshot(); });
-    m_messages->setMessages(m_vm->messages());
-    m_messages->setErrorText(m_vm->errorMessage());
+    m_messages->setMessages(m_vm.messages());
+    m_messages->setErrorText(m_vm.errorMessage());
 }
 
 void LauncherView::refreshScreenshotTooltip()
 {
     const QString text =
-        HotkeyBinding::load(m_defaults, Preferences::screenshotHotkeyBinding, HotkeyBinding::builtInScreenshot())
+        HotkeyBinding::load(m_session.defaults(), Preferences::screenshotHotkeyBinding, HotkeyBinding::builtInScreenshot())
             .displayText();
     m_inputBar->screenshotButton()->setToolTip(text.isEmpty() ? QStringLiteral("Screenshot")
                                                               : QStringLiteral("Screenshot (%1)").arg(text));
@@ -237,17 +218,17 @@ void LauncherView::connectTools()
     InputBar *bar = m_inputBar;
     refreshScreenshotTooltip();
     connect(bar->field(), &MultilineTextField::textEdited, this, [this](const QString &text) {
-        m_vm->setInputText(text);
+        m_vm.setInputText(text);
     });
-    connect(bar->field(), &MultilineTextField::submitted, this, [this] { m_vm->send(); });
-    connect(bar, &InputBar::sendRequested, this, [this] { m_vm->send(); });
-    connect(bar, &InputBar::stopRequested, this, [this] { m_vm->cancelStream(); });
+    connect(bar->field(), &MultilineTextField::submitted, this, [this] { m_vm.send(); });
+    connect(bar, &InputBar::sendRequested, this, [this] { m_vm.send(); });
+    connect(bar, &InputBar::stopRequested, this, [this] { m_vm.cancelStream(); });
     connect(bar->attachButton(), &QAbstractButton::clicked, this, &LauncherView::openImagePicker);
-    connect(bar->pasteButton(), &QAbstractButton::clicked, this, [this] { m_vm->pasteImageFromClipboard(); });
-    connect(bar->screenshotButton(), &QAbstractButton::clicked, this, [this] { m_vm->takeScreenshot(); });
-    connect(bar->grabButton(), &QAbstractButton::clicked, this, &LauncherView::grabText);
-    connect(bar->dictateButton(), &QAbstractButton::clicked, this, &LauncherView::dictate);
-    connect(m_attachment->removeButton(), &QAbstractButton::clicked, this, [this] { m_vm->removeAttachment(); });
+    connect(bar->pasteButton(), &QAbstractButton::clicked, this, [this] { m_vm.pasteImageFromClipboard(); });
+    connect(bar->screenshotButton(), &QAbstractButton::clicked, this, [this] { m_session.takeScreenshot(); });
+    connect(bar->grabButton(), &QAbstractButton::clicked, this, [this] { m_session.grabText(); });
+    connect(bar->dictateButton(), &QAbstractButton::clicked, this, [this] { m_session.toggleDictation(); });
+    connect(m_attachment->removeButton(), &QAbstractButton::clicked, this, [this] { m_vm.removeAttachment(); });
 
     connect(m_header->closeButton(), &QAbstractButton::clicked, this, &LauncherView::closeRequested);
     connect(m_header->sidebarButton(), &QAbstractButton::clicked, this, [this] { setSidebarOpen(!m_sidebarOpen); });
@@ -266,7 +247,7 @@ void LauncherView::connectTools()
     });
     m_stopShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Period), this);
     m_stopShortcut->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(m_stopShortcut, &QShortcut::activated, this, [this] { m_vm->cancelStream(); });
+    connect(m_stopShortcut, &QShortcut::activated, this, [this] { m_vm.cancelStream(); });
     auto *settings = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma), this);
     settings->setContext(Qt::WidgetWithChildrenShortcut);
     connect(settings, &QShortcut::activated, this, &LauncherView::settingsRequested);
@@ -284,21 +265,21 @@ bool LauncherView::showsEmptyState() const
 
 void LauncherView::syncConversationArea()
 {
-    const bool empty = m_vm->messages().isEmpty() && !m_vm->errorMessage().has_value();
+    const bool empty = m_vm.messages().isEmpty() && !m_vm.errorMessage().has_value();
     m_conversation->setCurrentWidget(empty ? static_cast<QWidget *>(m_emptyState) : m_messages);
 }
 
 void LauncherView::syncSendState()
 {
-    const bool loading = m_vm->isLoading();
-    m_inputBar->setSendState(loading, canSend(*m_vm));
+    const bool loading = m_vm.isLoading();
+    m_inputBar->setSendState(loading, canSend(m_vm));
     // Ctrl+. exists only while an answer loads.
     m_stopShortcut->setEnabled(loading);
 }
 
 void LauncherView::syncAttachment()
 {
-    const std::optional<QImage> image = m_vm->attachedImage();
+    const std::optional<QImage> image = m_vm.attachedImage();
     if (image)
         m_attachment->setImage(*image);
     m_attachment->setVisible(image.has_value());
@@ -306,60 +287,30 @@ void LauncherView::syncAttachment()
 
 void LauncherView::syncDictation()
 {
-    const bool listening = m_speech->isListening();
+    const SpeechManager &speech = m_session.speech();
+    const bool listening = speech.isListening();
     m_inputBar->setListening(listening);
-    m_dictation->setTranscript(m_speech->liveTranscript());
-    m_dictation->setVisible(listening && !m_speech->liveTranscript().isEmpty());
-}
-
-void LauncherView::dictate()
-{
-    QPointer<LauncherView> self(this);
-    m_speech->toggle([self](const QString &transcript) {
-        if (self)
-            self->m_vm->setInputText(inputWithTranscript(self->m_vm->inputText(), transcript));
-    });
-}
-
-void LauncherView::grabText()
-{
-    const std::optional<QString> grabbed = TextGrabber::grabSelectedText();
-    if (!grabbed)
-        return;
-    m_vm->setInputText(inputWithQuote(m_vm->inputText(), *grabbed));
-}
-
-void LauncherView::autoSave()
-{
-    if (m_vm->messages().isEmpty())
-        return;
-    m_activeConversationID = m_store->saveLauncherConversation(m_vm->messages(), m_activeConversationID);
-    if (m_sidebar)
-        m_sidebar->setActiveID(m_activeConversationID);
+    m_dictation->setTranscript(speech.liveTranscript());
+    m_dictation->setVisible(listening && !speech.liveTranscript().isEmpty());
 }
 
 void LauncherView::startNewConversation()
 {
-    m_vm->newConversation();
-    m_activeConversationID = QUuid();
-    if (m_sidebar)
-        m_sidebar->setActiveID(m_activeConversationID);
+    m_session.startNewConversation();
     setSidebarOpen(false);
 }
 
-void LauncherView::loadConversation(const Conversation &conversation)
+void LauncherView::loadConversation(QUuid id)
 {
-    m_vm->newConversation();
-    // The id comes first: setting the messages saves them under it.
-    m_activeConversationID = conversation.id;
-    QList<ChatMessage> messages;
-    messages.reserve(conversation.messages.size());
-    for (const StoredMessage &stored : conversation.messages)
-        messages.append(stored.toChatMessage());
-    m_vm->setMessages(messages);
-    if (m_sidebar)
-        m_sidebar->setActiveID(m_activeConversationID);
-    setSidebarOpen(false);
+    if (m_session.loadConversation(id))
+        setSidebarOpen(false);
+}
+
+// The launcher must not keep showing a conversation that no longer exists.
+void LauncherView::deleteConversation(QUuid id)
+{
+    if (m_session.deleteConversation(id))
+        setSidebarOpen(false);
 }
 
 void LauncherView::openImagePicker()
@@ -379,7 +330,7 @@ void LauncherView::attachImageFile(const QString &path)
         FloatingNotice::showAbove(this, m_inputBar, file.problem);
         return;
     }
-    m_vm->setAttachedImage(file.image);
+    m_vm.setAttachedImage(file.image);
 }
 
 void LauncherView::setSidebarOpen(bool open)
@@ -389,9 +340,10 @@ void LauncherView::setSidebarOpen(bool open)
     m_sidebarOpen = open;
     m_header->setSidebarOpen(open);
     if (open && !m_sidebar) {
-        m_sidebar = new ConversationSidebarView(*m_store, m_activeConversationID, this);
+        m_sidebar = new ConversationSidebarView(m_session.store(), m_session.activeConversationID(), this);
         connect(m_sidebar, &ConversationSidebarView::newRequested, this, &LauncherView::startNewConversation);
         connect(m_sidebar, &ConversationSidebarView::loadRequested, this, &LauncherView::loadConversation);
+        connect(m_sidebar, &ConversationSidebarView::deleteRequested, this, &LauncherView::deleteConversation);
     }
     if (open) {
         m_dim->show();
@@ -419,7 +371,7 @@ void LauncherView::placeSidebar(qreal progress)
 
 void LauncherView::applyTheme()
 {
-    const AppTheme theme = m_vm->theme();
+    const AppTheme theme = m_vm.theme();
     const bool dark = theme == AppTheme::Dark || (theme == AppTheme::System && systemPrefersDark());
     m_lightBackground = !dark;
     setPalette(LauncherColors::forAppearance(dark).palette(QGuiApplication::palette()));

@@ -1,56 +1,43 @@
 #pragma once
 
-#include "store/Conversation.h"
-
 #include <QUuid>
 #include <QWidget>
 
-#include <memory>
-
 class AttachmentStrip;
 class ConversationSidebarView;
-class ConversationStore;
 class DictationStrip;
 class EmptyStateView;
 class InputBar;
 class LauncherHeader;
+class LauncherSession;
 class LauncherViewModel;
 class MessageListView;
 class QShortcut;
 class QStackedWidget;
 class QVariantAnimation;
-class SpeechManager;
-class UserDefaults;
 
-// The whole content of the launcher panel. Owns the chat state, the history
-// store and the dictation engine for the life of the program, wires every
-// control to them, saves the conversation on screen whenever its messages
-// change, and decides which stored conversation is on screen.
+// The whole content of the launcher panel: shows the session's state and
+// forwards every control to it. The session (chat, history, dictation) is
+// handed in and outlives the view.
 class LauncherView : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit LauncherView(QWidget *parent = nullptr);
-    LauncherView(UserDefaults &defaults, const QString &historyFilePath, QWidget *parent = nullptr);
-    ~LauncherView() override;
+    explicit LauncherView(LauncherSession &session, QWidget *parent = nullptr);
 
     // Puts the caret in the input field.
     void focusInput();
 
-    LauncherViewModel &viewModel() { return *m_vm; }
-    ConversationStore &store() { return *m_store; }
-    SpeechManager &speech() { return *m_speech; }
-
-    QUuid activeConversationID() const { return m_activeConversationID; }
+    LauncherSession &session() const { return m_session; }
     bool isSidebarOpen() const { return m_sidebarOpen; }
     void setSidebarOpen(bool open);
 
+    // The session's actions, with the sidebar closed afterwards.
     void startNewConversation();
-    void loadConversation(const Conversation &conversation);
-    // Quotes the selected text of the application the user was in.
-    void grabText();
-    // A file chosen in the image picker: attached when it decodes as an image.
+    void loadConversation(QUuid id);
+    // A file chosen in the image picker: attached when it decodes as an image,
+    // otherwise the reason is shown beside the attach button.
     void attachImageFile(const QString &path);
 
     // Parts, for the shell and for inspection.
@@ -77,22 +64,18 @@ private:
     void connectViewModel();
     void connectTools();
     void refreshScreenshotTooltip();
-    void autoSave();
+    void deleteConversation(QUuid id);
     void syncConversationArea();
     void syncSendState();
     void syncAttachment();
     void syncDictation();
     void applyTheme();
     void openImagePicker();
-    void dictate();
     void placeSidebar(qreal progress);
 
-    UserDefaults &m_defaults;
-    std::unique_ptr<LauncherViewModel> m_vm;
-    std::unique_ptr<ConversationStore> m_store;
-    SpeechManager *m_speech = nullptr; // deleted first, in the destructor
+    LauncherSession &m_session;
+    LauncherViewModel &m_vm;
     bool m_sidebarOpen = false;
-    QUuid m_activeConversationID;
     bool m_lightBackground = false;
 
     LauncherHeader *m_header = nullptr;

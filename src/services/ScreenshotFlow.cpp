@@ -40,7 +40,7 @@ ScreenshotFlow::~ScreenshotFlow()
     if (!m_path.isEmpty())
         QFile::remove(m_path);
     // The launcher was hidden for this capture; never leave it so.
-    NotificationCenter::defaultCenter().post(Notifications::showTarnwick);
+    askLauncher(true);
 }
 
 QString ScreenshotFlow::capturePath()
@@ -59,7 +59,7 @@ bool ScreenshotFlow::start()
     m_path = capturePath();
     if (!m_path.isEmpty())
         QFile::remove(m_path);
-    NotificationCenter::defaultCenter().post(Notifications::hideTarnwick);
+    askLauncher(false);
     QTimer::singleShot(kHideDelayMs, this, &ScreenshotFlow::runCapture);
     return true;
 }
@@ -130,6 +130,16 @@ void ScreenshotFlow::finish(bool facilitySucceeded)
     m_running = false;
     if (!image.isNull())
         Q_EMIT captured(image);
-    NotificationCenter::defaultCenter().post(Notifications::showTarnwick);
+    askLauncher(true);
     Q_EMIT finished();
+}
+
+void ScreenshotFlow::askLauncher(bool show)
+{
+    if (show)
+        Q_EMIT showRequested();
+    else
+        Q_EMIT hideRequested();
+    // The names stay observable for the event trace.
+    NotificationCenter::defaultCenter().post(show ? Notifications::showTarnwick : Notifications::hideTarnwick);
 }

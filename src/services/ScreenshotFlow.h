@@ -33,10 +33,15 @@ public:
     static QString capturePath();
 
 Q_SIGNALS:
-    void captured(const QImage &image); // emitted before "ShowTarnwick" is posted
-    void finished();                    // after "ShowTarnwick", in every case
+    // The launcher leaves the screen for the capture and comes back after it,
+    // whatever happened; each is also posted as "HideTarnwick" / "ShowTarnwick".
+    void hideRequested();
+    void showRequested();
+    void captured(const QImage &image); // before showRequested
+    void finished();                    // after showRequested, in every case
 
 private:
+    void askLauncher(bool show);
     void runCapture();
     void runCommand(const QString &program, const QStringList &arguments);
     void runPortal();

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "store/StoredMessage.h"
-#include "core/ChatMessage.h"
 
 #include <QDateTime>
 #include <QList>
@@ -17,7 +16,7 @@ struct Conversation
 
     // The first user prompt, trimmed, cut after 42 user-perceived characters with "…";
     // "New Conversation" when there is no usable prompt.
-    static QString makeTitle(const QList<ChatMessage> &messages);
+    static QString makeTitle(const QList<StoredMessage> &messages);
 
     QUuid id = QUuid::createUuid();
     QString title;

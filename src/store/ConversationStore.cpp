@@ -159,19 +159,6 @@ void ConversationStore::deleteConversation(const QUuid &id)
     record(JournalRecord::removal(id));
 }
 
-QUuid ConversationStore::saveLauncherConversation(const QList<ChatMessage> &messages, const QUuid &activeID)
-{
-    if (messages.isEmpty())
-        return {};
-    const QUuid id = activeID.isNull() ? QUuid::createUuid() : activeID;
-    QList<StoredMessage> stored;
-    stored.reserve(messages.size());
-    for (const ChatMessage &message : messages)
-        stored.append(StoredMessage(message));
-    upsert(Conversation(id, Conversation::makeTitle(messages), QDateTime::currentDateTimeUtc(), std::move(stored)));
-    return id;
-}
-
 void ConversationStore::record(const QByteArray &change)
 {
     m_unfolded.append({++m_sequence, change});

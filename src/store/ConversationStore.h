@@ -48,10 +48,6 @@ public:
     // Removes every conversation with this id; the change is saved even when none matched.
     void deleteConversation(const QUuid &id);
 
-    // Saves the launcher's messages under activeID (a new id when null) and
-    // returns the id used; a null id when the list is empty and nothing was saved.
-    QUuid saveLauncherConversation(const QList<ChatMessage> &messages, const QUuid &activeID);
-
     // Writes the whole file with every change so far and waits until it is on disk (or failed).
     void flush();
 

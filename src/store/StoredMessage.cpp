@@ -9,17 +9,3 @@ StoredMessage::StoredMessage(QString role, QString content, std::optional<QByteA
     , imageMIME(std::move(imageMIME))
 {
 }
-
-StoredMessage::StoredMessage(const ChatMessage &message)
-    : role(message.role == ChatMessage::Role::User ? QStringLiteral("user") : QStringLiteral("assistant"))
-    , content(message.content)
-    , imageData(message.imageData)
-    , imageMIME(message.imageMIME)
-{
-}
-
-ChatMessage StoredMessage::toChatMessage() const
-{
-    const auto chatRole = role == QLatin1String("user") ? ChatMessage::Role::User : ChatMessage::Role::Assistant;
-    return ChatMessage(chatRole, content, imageData, imageMIME, false);
-}

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "core/ChatMessage.h"
-
 #include <QByteArray>
 #include <QString>
 
@@ -13,12 +11,8 @@ struct StoredMessage
     StoredMessage() = default;
     StoredMessage(QString role, QString content, std::optional<QByteArray> imageData = std::nullopt,
                   QString imageMIME = QStringLiteral("image/png"));
-    explicit StoredMessage(const ChatMessage &message);
 
-    static StoredMessage fromChatMessage(const ChatMessage &message) { return StoredMessage(message); }
-
-    // A fresh chat message: any role other than exactly "user" reads as the assistant's.
-    ChatMessage toChatMessage() const;
+    bool isUser() const { return role == QLatin1String("user"); }
 
     QString role;
     QString content;

@@ -1,12 +1,27 @@
 // The launcher panel's fades, hide paths and size limits (offscreen).
 #include "app/HotkeyNoticeBar.h"
 #include "app/LauncherWindow.h"
-#include "platform/NotificationCenter.h"
+#include "core/LauncherSession.h"
+#include "platform/UserDefaults.h"
+#include "support/IsolatedHome.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+
+namespace {
+
+// A panel over a session of its own, in a private home.
+struct Panel
+{
+    IsolatedHome home;
+    UserDefaults defaults{home.configHome() + QStringLiteral("/Tarnwick/preferences.json")};
+    LauncherSession session{defaults, home.dataHome() + QStringLiteral("/Tarnwick/conversations.json")};
+    LauncherWindow window{session};
+};
+
+} // namespace
 
 class TestLauncherWindow : public QObject
 {
@@ -15,13 +30,14 @@ class TestLauncherWindow : public QObject
 private Q_SLOTS:
     void builtHiddenAtItsSize();
     void showDuringFadingHideWins();
-    void notificationsAndKeysHide();
+    void sessionRequestsAndKeysHide();
     void hotkeyNoticeLeadsToTheRecorder();
 };
 
 void TestLauncherWindow::builtHiddenAtItsSize()
 {
-    LauncherWindow window;
+    Panel panel;
+    LauncherWindow &window = panel.window;
     QVERIFY(!window.isVisible());
     QCOMPARE(window.size(), QSize(700, 540));
     QCOMPARE(window.minimumSize(), QSize(480, 380));
@@ -33,7 +49,8 @@ void TestLauncherWindow::builtHiddenAtItsSize()
 
 void TestLauncherWindow::showDuringFadingHideWins()
 {
-    LauncherWindow window;
+    Panel panel;
+    LauncherWindow &window = panel.window;
     window.animateIn();
     QVERIFY(window.isVisible());
     QTRY_COMPARE(window.windowOpacity(), 1.0);
@@ -52,15 +69,16 @@ void TestLauncherWindow::showDuringFadingHideWins()
     QTRY_COMPARE(window.windowOpacity(), 1.0);
 }
 
-void TestLauncherWindow::notificationsAndKeysHide()
+void TestLauncherWindow::sessionRequestsAndKeysHide()
 {
-    LauncherWindow window;
+    Panel panel;
+    LauncherWindow &window = panel.window;
     QSignalSpy settings(&window, &LauncherWindow::settingsRequested);
     QSignalSpy quit(&window, &LauncherWindow::quitRequested);
 
-    NotificationCenter::defaultCenter().post(Notifications::showTarnwick);
+    Q_EMIT panel.session.showLauncherRequested();
     QVERIFY(window.isVisible());
-    NotificationCenter::defaultCenter().post(Notifications::hideTarnwick);
+    Q_EMIT panel.session.hideLauncherRequested();
     QTRY_VERIFY(!window.isVisible());
 
     window.animateIn();
@@ -77,7 +95,8 @@ void TestLauncherWindow::notificationsAndKeysHide()
 
 void TestLauncherWindow::hotkeyNoticeLeadsToTheRecorder()
 {
-    LauncherWindow window;
+    Panel panel;
+    LauncherWindow &window = panel.window;
     QSignalSpy choose(&window, &LauncherWindow::chooseHotkeyRequested);
     window.setHotkeyNotice(QStringLiteral("Alt+Space is taken by another program."));
     window.animateIn();

@@ -1,4 +1,5 @@
 // What the panel says when an attachment or dictation cannot begin.
+#include "core/LauncherSession.h"
 #include "core/LauncherViewModel.h"
 #include "launcher/FloatingNotice.h"
 #include "launcher/InputBar.h"
@@ -30,7 +31,8 @@ private Q_SLOTS:
     {
         IsolatedHome home;
         UserDefaults defaults(home.configHome() + QStringLiteral("/Tarnwick/preferences.json"));
-        LauncherView view(defaults, home.dataHome() + QStringLiteral("/Tarnwick/conversations.json"));
+        LauncherSession session(defaults, home.dataHome() + QStringLiteral("/Tarnwick/conversations.json"));
+        LauncherView view(session);
         view.resize(700, 540);
         view.show();
         QTemporaryDir dir;
@@ -41,7 +43,7 @@ private Q_SLOTS:
         file.close();
 
         view.attachImageFile(path);
-        QVERIFY(!view.viewModel().attachedImageData().has_value());
+        QVERIFY(!session.viewModel().attachedImageData().has_value());
         QVERIFY(notice(view));
         QVERIFY(notice(view)->isVisible());
         QVERIFY2(notice(view)->text().startsWith(QStringLiteral("Cannot attach \u201cIMG_0001.heic\u201d")),
@@ -60,11 +62,12 @@ private Q_SLOTS:
     {
         IsolatedHome home;
         UserDefaults defaults(home.configHome() + QStringLiteral("/Tarnwick/preferences.json"));
-        LauncherView view(defaults, home.dataHome() + QStringLiteral("/Tarnwick/conversations.json"));
+        LauncherSession session(defaults, home.dataHome() + QStringLiteral("/Tarnwick/conversations.json"));
+        LauncherView view(session);
         view.resize(700, 540);
         view.show();
         view.inputBar()->dictateButton()->click();
-        QVERIFY(!view.speech().isListening());
+        QVERIFY(!session.speech().isListening());
         QVERIFY(notice(view));
         QCOMPARE(notice(view)->text(), QStringLiteral("No microphone was found."));
     }

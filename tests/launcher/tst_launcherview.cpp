@@ -1,4 +1,5 @@
 #include "content/MessageContent.h"
+#include "core/LauncherSession.h"
 #include "history/ConversationSidebarView.h"
 #include "store/ConversationStore.h"
 #include "launcher/EmptyStateView.h"
@@ -35,8 +36,9 @@ struct Launcher
 {
     IsolatedHome home;
     UserDefaults defaults{home.configHome() + QStringLiteral("/Tarnwick/preferences.json")};
-    LauncherView view{defaults, home.dataHome() + QStringLiteral("/Tarnwick/conversations.json")};
-    LauncherViewModel &vm = view.viewModel();
+    LauncherSession session{defaults, home.dataHome() + QStringLiteral("/Tarnwick/conversations.json")};
+    LauncherView view{session};
+    LauncherViewModel &vm = session.viewModel();
 
     Launcher()
     {
@@ -45,6 +47,22 @@ struct Launcher
         QApplication::setActiveWindow(&view);
     }
 };
+
+// An answer that sends "Hel" and then nothing more, so that it streams for as long as a test needs.
+bool startStalledAnswer(Launcher &launcher, LoopbackServer &server)
+{
+    ScriptedResponse stalled =
+        ScriptedResponse::withBody(200, "data: {\"candidates\":[{\"content\":{\"parts\":[{\"text\":\"Hel\"}]}}]}\n\n");
+    stalled.ending = ScriptedResponse::Ending::Stall;
+    server.enqueue(stalled);
+    qputenv("TARNWICK_GEMINI_BASE_URL", server.baseUrl().toUtf8());
+    if (!KeychainHelper::save(KeychainHelper::geminiAccount, QStringLiteral("test-key")))
+        return false;
+    launcher.vm.setSelectedProvider(QStringLiteral("Gemini"));
+    launcher.vm.setInputText(QStringLiteral("Hello"));
+    launcher.vm.send();
+    return QTest::qWaitFor([&] { return launcher.vm.messages().last().content == QLatin1String("Hel"); });
+}
 
 ChatMessage streamingAnswer(const QString &content = QString())
 {
@@ -77,6 +95,8 @@ private Q_SLOTS:
     void longConversationOpensFromTheBottomUp();
     void savingFollowsTheMessages();
     void sidebarDeleteOfTheOpenConversationStartsANewOne();
+    void sidebarClickWhileStreamingOpensTheClickedOne();
+    void sidebarDeleteWhileStreamingStaysDeleted();
     void modelMenuSwitchesProviderAndModel();
     void localAnswerStreamsIntoThePanel();
     void themeFollowsThePreferenceLive();
@@ -220,7 +240,9 @@ void TestLauncherView::longConversationOpensFromTheBottomUp()
     for (int index = 0; index < 400; ++index)
         stored.append(StoredMessage(index % 2 ? QStringLiteral("assistant") : QStringLiteral("user"),
                                     QStringLiteral("message %1 with **some** text").arg(index)));
-    launcher.view.loadConversation(Conversation(QStringLiteral("Long"), QDateTime::currentDateTime(), stored));
+    const Conversation conversation(QStringLiteral("Long"), QDateTime::currentDateTime(), stored);
+    launcher.session.store().upsert(conversation);
+    launcher.view.loadConversation(conversation.id);
     MessageListView *list = launcher.view.messageList();
     QCOMPARE(list->messageCount(), 400);
     QVERIFY(!list->isFullyBuilt());
@@ -236,27 +258,27 @@ void TestLauncherView::longConversationOpensFromTheBottomUp()
 void TestLauncherView::savingFollowsTheMessages()
 {
     Launcher launcher;
-    ConversationStore &store = launcher.view.store();
+    ConversationStore &store = launcher.session.store();
     launcher.view.startNewConversation();
     QVERIFY(store.conversations().isEmpty()); // an empty conversation is not saved
 
     launcher.vm.setMessages({ChatMessage(Role::User, QStringLiteral("  Explain quicksort \n")),
                              ChatMessage(Role::Assistant, QStringLiteral("Pick a pivot"))});
     QCOMPARE(store.conversations().size(), 1);
-    const QUuid first = launcher.view.activeConversationID();
+    const QUuid first = launcher.session.activeConversationID();
     QCOMPARE(store.conversations().first().id, first);
     QCOMPARE(store.conversations().first().title, QStringLiteral("Explain quicksort"));
 
     launcher.view.startNewConversation();
-    QVERIFY(launcher.view.activeConversationID().isNull());
+    QVERIFY(launcher.session.activeConversationID().isNull());
     launcher.vm.setMessages({ChatMessage(Role::User, QStringLiteral("Second"))});
     QCOMPARE(store.conversations().size(), 2);
 
     // Reopening saves again under the conversation's own id, not a new one.
     const Conversation stored = store.conversations().last();
     QCOMPARE(stored.id, first);
-    launcher.view.loadConversation(stored);
-    QCOMPARE(launcher.view.activeConversationID(), first);
+    launcher.view.loadConversation(stored.id);
+    QCOMPARE(launcher.session.activeConversationID(), first);
     QCOMPARE(store.conversations().size(), 2);
     QCOMPARE(launcher.vm.messages().size(), 2);
     QVERIFY(!launcher.vm.messages().first().isStreaming);
@@ -265,11 +287,11 @@ void TestLauncherView::savingFollowsTheMessages()
 void TestLauncherView::sidebarDeleteOfTheOpenConversationStartsANewOne()
 {
     Launcher launcher;
-    ConversationStore &store = launcher.view.store();
+    ConversationStore &store = launcher.session.store();
     store.upsert(Conversation(QStringLiteral("Older"), QDateTime::currentDateTime().addDays(-1),
                               {StoredMessage(QStringLiteral("user"), QStringLiteral("Older"))}));
     launcher.vm.setMessages({ChatMessage(Role::User, QStringLiteral("Open one"))});
-    const QUuid open = launcher.view.activeConversationID();
+    const QUuid open = launcher.session.activeConversationID();
 
     launcher.view.setSidebarOpen(true);
     ConversationSidebarView *sidebar = launcher.view.sidebar();
@@ -278,17 +300,72 @@ void TestLauncherView::sidebarDeleteOfTheOpenConversationStartsANewOne()
     QCOMPARE(sidebar->activeID(), open);
 
     sidebar->deleteRow(1); // not the open one: the launcher is left alone
-    QCOMPARE(launcher.view.activeConversationID(), open);
+    QCOMPARE(launcher.session.activeConversationID(), open);
     QCOMPARE(launcher.vm.messages().size(), 1);
 
     sidebar->deleteRow(0); // the open one
-    QVERIFY(launcher.view.activeConversationID().isNull());
+    QVERIFY(launcher.session.activeConversationID().isNull());
     QVERIFY(launcher.vm.messages().isEmpty());
     QVERIFY(store.conversations().isEmpty());
     QVERIFY(!launcher.view.isSidebarOpen());
     QVERIFY(launcher.view.showsEmptyState());
     if (launcher.view.sidebar())
         QVERIFY(launcher.view.sidebar()->showsEmptyState());
+}
+
+// The stop that comes with the click saves the streamed answer, which rewrites
+// the store's list; the clicked conversation must be taken up whole.
+void TestLauncherView::sidebarClickWhileStreamingOpensTheClickedOne()
+{
+    Launcher launcher;
+    ConversationStore &store = launcher.session.store();
+    const Conversation older(QStringLiteral("Older"), QDateTime::currentDateTime().addDays(-1),
+                             {StoredMessage(QStringLiteral("user"), QStringLiteral("Older question")),
+                              StoredMessage(QStringLiteral("assistant"), QStringLiteral("Older answer"))});
+    store.upsert(older);
+    LoopbackServer server;
+    if (!startStalledAnswer(launcher, server))
+        QSKIP("no key store answers in this session");
+    const QUuid streaming = launcher.session.activeConversationID();
+
+    launcher.view.setSidebarOpen(true);
+    QListView *list = launcher.view.sidebar()->list();
+    QTRY_VERIFY(list->isVisible());
+    const QModelIndex olderRow = list->model()->index(1, 0);
+    QCOMPARE(store.conversations().at(1).id, older.id);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(olderRow).center());
+
+    QCOMPARE(launcher.session.activeConversationID(), older.id);
+    QCOMPARE(launcher.vm.messages().size(), 2);
+    QCOMPARE(launcher.vm.messages().at(1).content, QStringLiteral("Older answer"));
+    QVERIFY(!launcher.vm.isLoading());
+    const auto saved = std::find_if(store.conversations().cbegin(), store.conversations().cend(),
+                                    [&](const Conversation &c) { return c.id == streaming; });
+    QVERIFY(saved != store.conversations().cend());
+    QCOMPARE(saved->messages.last().content, QStringLiteral("Hel"));
+    qunsetenv("TARNWICK_GEMINI_BASE_URL");
+}
+
+// Stopping the answer saves it; that save must not bring the deleted conversation back.
+void TestLauncherView::sidebarDeleteWhileStreamingStaysDeleted()
+{
+    Launcher launcher;
+    LoopbackServer server;
+    if (!startStalledAnswer(launcher, server))
+        QSKIP("no key store answers in this session");
+    ConversationStore &store = launcher.session.store();
+    QCOMPARE(store.conversations().size(), 1);
+
+    launcher.view.setSidebarOpen(true);
+    launcher.view.sidebar()->deleteRow(0);
+    QVERIFY(!launcher.vm.isLoading());
+    QVERIFY(launcher.vm.messages().isEmpty());
+    QVERIFY(launcher.session.activeConversationID().isNull());
+    QVERIFY(store.conversations().isEmpty());
+    store.flush();
+    ConversationStore reopened(store.filePath());
+    QVERIFY(reopened.conversations().isEmpty());
+    qunsetenv("TARNWICK_GEMINI_BASE_URL");
 }
 
 void TestLauncherView::modelMenuSwitchesProviderAndModel()

@@ -23,7 +23,6 @@ class TestConversationStore : public QObject
 
 private Q_SLOTS:
     void firstStartMakesPrivateFolderOnly();
-    void savesLauncherConversations();
     void keepsPlacesOnUpdateAndSortsOnLoad();
     void deletingUnknownIdStillWrites();
     void fileMatchesWholeRewriteAfterBurst();
@@ -48,6 +47,15 @@ void writeAll(const QString &path, const QByteArray &bytes)
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(bytes);
+}
+
+// Saves a growing conversation as the launcher does: the same id, the whole list each time.
+QUuid saveGrowing(ConversationStore &store, const QList<StoredMessage> &messages, QUuid id)
+{
+    if (id.isNull())
+        id = QUuid::createUuid();
+    store.upsert(Conversation(id, QStringLiteral("growing"), QDateTime::currentDateTimeUtc(), messages));
+    return id;
 }
 
 Conversation conversationDated(const QString &title, double seconds)
@@ -86,35 +94,6 @@ void TestConversationStore::firstStartMakesPrivateFolderOnly()
     store.flush();
     QCOMPARE(QFileInfo(store.filePath()).permissions(),
              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser);
-}
-
-void TestConversationStore::savesLauncherConversations()
-{
-    IsolatedHome home;
-    ConversationStore store;
-    QSignalSpy changed(&store, &ConversationStore::conversationsChanged);
-    QCOMPARE(store.saveLauncherConversation({}, QUuid()), QUuid());
-    QCOMPARE(changed.count(), 0);
-
-    QList<ChatMessage> messages = {ChatMessage(ChatMessage::Role::User, QStringLiteral("  Explain quicksort \n")),
-                                   ChatMessage(ChatMessage::Role::Assistant, QStringLiteral("Pick a"), {},
-                                               QStringLiteral("image/png"), true)};
-    const QUuid id = store.saveLauncherConversation(messages, QUuid());
-    QVERIFY(!id.isNull());
-    messages.back().content += QStringLiteral(" pivot");
-    QCOMPARE(store.saveLauncherConversation(messages, id), id);
-    QCOMPARE(changed.count(), 2);
-    QCOMPARE(store.conversations().size(), 1);
-    store.flush();
-
-    ConversationStore reopened;
-    const Conversation &saved = reopened.conversations().front();
-    QCOMPARE(saved.id, id);
-    QCOMPARE(saved.title, QStringLiteral("Explain quicksort"));
-    QVERIFY(qAbs(saved.date.secsTo(QDateTime::currentDateTimeUtc())) < 60);
-    const ChatMessage answer = saved.messages.back().toChatMessage();
-    QCOMPARE(answer.content, QStringLiteral("Pick a pivot"));
-    QVERIFY(!answer.isStreaming);
 }
 
 void TestConversationStore::keepsPlacesOnUpdateAndSortsOnLoad()
@@ -170,13 +149,12 @@ void TestConversationStore::fileMatchesWholeRewriteAfterBurst()
     store.flush();
     const int writesBefore = store.writer().writeCount();
 
-    QList<ChatMessage> messages = {
-        ChatMessage(ChatMessage::Role::User, QStringLiteral("draw"), QByteArray(300000, 'p')),
-        ChatMessage(ChatMessage::Role::Assistant, QString(), {}, QStringLiteral("image/png"), true)};
+    QList<StoredMessage> messages = {StoredMessage(QStringLiteral("user"), QStringLiteral("draw"), QByteArray(300000, 'p')),
+                                     StoredMessage(QStringLiteral("assistant"), QString())};
     QUuid id;
     for (int i = 0; i < 500; ++i) {
         messages.back().content += QStringLiteral("word%1 ").arg(i);
-        id = store.saveLauncherConversation(messages, id);
+        id = saveGrowing(store, messages, id);
     }
     store.flush();
     QCOMPARE(readAll(store.filePath()), ConversationFormat::encode(store.conversations()));
@@ -296,13 +274,12 @@ int runWriterChild(const QString &path)
 {
     ConversationStore store(path);
     store.setSaveInterval(0ms);
-    QList<ChatMessage> messages = {ChatMessage(ChatMessage::Role::User, QStringLiteral("go"),
-                                               QByteArray(2'000'000, 'i')),
-                                   ChatMessage(ChatMessage::Role::Assistant, QString())};
+    QList<StoredMessage> messages = {StoredMessage(QStringLiteral("user"), QStringLiteral("go"), QByteArray(2'000'000, 'i')),
+                                     StoredMessage(QStringLiteral("assistant"), QString())};
     QUuid id;
     for (int i = 0;; ++i) {
         messages.back().content += QStringLiteral("fragment %1 ").arg(i);
-        id = store.saveLauncherConversation(messages, id);
+        id = saveGrowing(store, messages, id);
         if (i % 50 == 0)
             store.flush();
     }

@@ -1,0 +1,114 @@
+#include "core/LauncherSession.h"
+
+#include "core/InputJoining.h"
+#include "core/LauncherViewModel.h"
+#include "core/StoredChat.h"
+#include "services/ScreenshotFlow.h"
+#include "services/SpeechManager.h"
+#include "services/TextGrabber.h"
+#include "store/ConversationStore.h"
+
+#include <QPointer>
+#include <QScopedValueRollback>
+
+#include <algorithm>
+
+LauncherSession::LauncherSession(UserDefaults &defaults, const QString &historyFilePath, QObject *parent)
+    : QObject(parent)
+    , m_defaults(defaults)
+    , m_store(std::make_unique<ConversationStore>(historyFilePath))
+    , m_vm(std::make_unique<LauncherViewModel>(defaults))
+    , m_speech(std::make_unique<SpeechManager>())
+{
+    connect(m_vm.get(), &LauncherViewModel::messagesChanged, this, &LauncherSession::autoSave);
+}
+
+LauncherSession::~LauncherSession() = default;
+
+void LauncherSession::autoSave()
+{
+    if (m_discarding || m_vm->messages().isEmpty())
+        return;
+    setActiveConversationID(StoredChat::save(*m_store, m_vm->messages(), m_activeConversationID));
+}
+
+void LauncherSession::setActiveConversationID(const QUuid &id)
+{
+    if (id == m_activeConversationID)
+        return;
+    m_activeConversationID = id;
+    Q_EMIT activeConversationChanged();
+}
+
+void LauncherSession::startNewConversation()
+{
+    // A stream still running is stopped and saved under its own id first.
+    m_vm->newConversation();
+    setActiveConversationID(QUuid());
+}
+
+bool LauncherSession::loadConversation(QUuid id)
+{
+    auto find = [this, &id] {
+        const QList<Conversation> &all = m_store->conversations();
+        return std::find_if(all.cbegin(), all.cend(), [&id](const Conversation &c) { return c.id == id; });
+    };
+    if (id.isNull() || find() == m_store->conversations().cend())
+        return false;
+    // Stopping a stream saves it, which may rewrite the store's list: look the
+    // conversation up again afterwards and keep a copy, never a reference.
+    m_vm->newConversation();
+    const auto found = find();
+    if (found == m_store->conversations().cend())
+        return false;
+    const QList<StoredMessage> stored = found->messages;
+    // The id comes first: setting the messages saves them under it.
+    setActiveConversationID(id);
+    m_vm->setMessages(StoredChat::toChat(stored));
+    return true;
+}
+
+bool LauncherSession::deleteConversation(QUuid id)
+{
+    const bool onScreen = !id.isNull() && id == m_activeConversationID;
+    if (onScreen) {
+        const QScopedValueRollback discard(m_discarding, true);
+        m_vm->newConversation();
+        setActiveConversationID(QUuid());
+    }
+    m_store->deleteConversation(id);
+    return onScreen;
+}
+
+void LauncherSession::toggleDictation()
+{
+    QPointer<LauncherViewModel> vm(m_vm.get());
+    m_speech->toggle([vm](const QString &transcript) {
+        if (vm)
+            vm->setInputText(inputWithTranscript(vm->inputText(), transcript));
+    });
+}
+
+void LauncherSession::grabText()
+{
+    const std::optional<QString> grabbed = TextGrabber::grabSelectedText();
+    if (grabbed)
+        m_vm->setInputText(inputWithQuote(m_vm->inputText(), *grabbed));
+}
+
+void LauncherSession::takeScreenshot()
+{
+    if (!m_screenshotFlow) {
+        m_screenshotFlow = std::make_unique<ScreenshotFlow>();
+        ScreenshotFlow *flow = m_screenshotFlow.get();
+        connect(flow, &ScreenshotFlow::captured, m_vm.get(), &LauncherViewModel::setAttachedImage);
+        connect(flow, &ScreenshotFlow::hideRequested, this, &LauncherSession::hideLauncherRequested);
+        connect(flow, &ScreenshotFlow::showRequested, this, &LauncherSession::showLauncherRequested);
+    }
+    m_screenshotFlow->start();
+}
+
+void LauncherSession::flush()
+{
+    m_store->flush();
+}

@@ -1,0 +1,42 @@
+#include "core/StoredChat.h"
+
+#include "store/ConversationStore.h"
+
+namespace StoredChat {
+
+StoredMessage toStored(const ChatMessage &message)
+{
+    return StoredMessage(message.role == ChatMessage::Role::User ? QStringLiteral("user") : QStringLiteral("assistant"),
+                         message.content, message.imageData, message.imageMIME);
+}
+
+ChatMessage toChat(const StoredMessage &stored)
+{
+    const auto role = stored.role == QLatin1String("user") ? ChatMessage::Role::User : ChatMessage::Role::Assistant;
+    return ChatMessage(role, stored.content, stored.imageData, stored.imageMIME, false);
+}
+
+QList<ChatMessage> toChat(const QList<StoredMessage> &stored)
+{
+    QList<ChatMessage> messages;
+    messages.reserve(stored.size());
+    for (const StoredMessage &message : stored)
+        messages.append(toChat(message));
+    return messages;
+}
+
+QUuid save(ConversationStore &store, const QList<ChatMessage> &messages, const QUuid &activeID)
+{
+    if (messages.isEmpty())
+        return {};
+    const QUuid id = activeID.isNull() ? QUuid::createUuid() : activeID;
+    QList<StoredMessage> stored;
+    stored.reserve(messages.size());
+    for (const ChatMessage &message : messages)
+        stored.append(toStored(message));
+    const QString title = Conversation::makeTitle(stored);
+    store.upsert(Conversation(id, title, QDateTime::currentDateTimeUtc(), std::move(stored)));
+    return id;
+}
+
+} // namespace StoredChat
