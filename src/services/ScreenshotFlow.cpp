@@ -136,10 +136,10 @@ void ScreenshotFlow::finish(bool facilitySucceeded)
 
 void ScreenshotFlow::askLauncher(bool show)
 {
+    // The names stay observable for the event trace, posted first as they always were.
+    NotificationCenter::defaultCenter().post(show ? Notifications::showTarnwick : Notifications::hideTarnwick);
     if (show)
         Q_EMIT showRequested();
     else
         Q_EMIT hideRequested();
-    // The names stay observable for the event trace.
-    NotificationCenter::defaultCenter().post(show ? Notifications::showTarnwick : Notifications::hideTarnwick);
 }

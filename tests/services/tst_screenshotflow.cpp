@@ -125,6 +125,8 @@ QStringList TestScreenshotFlow::runFlow(ScreenshotFlow &flow, QImage *image)
     QStringList events;
     auto posted = connect(&NotificationCenter::defaultCenter(), &NotificationCenter::posted, this,
                           [&events](const QString &name) { events << name; });
+    connect(&flow, &ScreenshotFlow::hideRequested, this, [&events] { events << QStringLiteral("hide"); });
+    connect(&flow, &ScreenshotFlow::showRequested, this, [&events] { events << QStringLiteral("show"); });
     connect(&flow, &ScreenshotFlow::captured, this, [&events, image](const QImage &captured) {
         events << QStringLiteral("captured");
         if (image)
@@ -208,8 +210,8 @@ void TestScreenshotFlow::captureCommand()
     QImage image;
     const QStringList events = runFlow(flow, &image);
     const QStringList expected = attached
-        ? QStringList{"HideTarnwick", "captured", "ShowTarnwick", "finished"}
-        : QStringList{"HideTarnwick", "ShowTarnwick", "finished"};
+        ? QStringList{"HideTarnwick", "hide", "captured", "ShowTarnwick", "show", "finished"}
+        : QStringList{"HideTarnwick", "hide", "ShowTarnwick", "show", "finished"};
     QCOMPARE(events, expected);
     if (attached)
         QCOMPARE(image.size(), QSize(40, 30));
@@ -293,7 +295,7 @@ void TestScreenshotFlow::portal()
     QImage image;
     const QStringList events = runFlow(flow, &image);
     QCOMPARE(events.first(), QStringLiteral("HideTarnwick"));
-    QCOMPARE(events.mid(events.size() - 2), (QStringList{"ShowTarnwick", "finished"}));
+    QCOMPARE(events.mid(events.size() - 3), (QStringList{"ShowTarnwick", "show", "finished"}));
     QCOMPARE(events.contains(QStringLiteral("captured")), attached);
     if (attached) {
         QCOMPARE(image.size(), QSize(40, 30));
