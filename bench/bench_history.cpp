@@ -7,6 +7,8 @@
 #include "SyntheticAnswer.h"
 #include "SyntheticHistory.h"
 
+#include "core/LauncherSession.h"
+#include "core/StoredChat.h"
 #include "launcher/LauncherView.h"
 #include "platform/UserDefaults.h"
 #include "store/ConversationFile.h"
@@ -83,10 +85,11 @@ int probe(int argc, char *argv[], const QString &path)
     QApplication app(argc, argv);
     IsolatedHome home;
     UserDefaults defaults(home.path() + QStringLiteral("/preferences.json"));
-    auto *view = new LauncherView(defaults, path);
+    auto *session = new LauncherSession(defaults, path);
+    auto *view = new LauncherView(*session);
     view->resize(680, 520);
     // Idle after some use: one conversation saved.
-    view->store().saveLauncherConversation({ChatMessage(ChatMessage::Role::User, QStringLiteral("Hello")),
+    StoredChat::save(session->store(), {ChatMessage(ChatMessage::Role::User, QStringLiteral("Hello")),
                                             ChatMessage(ChatMessage::Role::Assistant, QStringLiteral("Hi there."))},
                                            QUuid());
     settle(4000);
@@ -111,7 +114,7 @@ int stream(int argc, char *argv[], const QString &path, int paceMs)
     out << "start " << QDateTime::currentMSecsSinceEpoch() << Qt::endl;
     for (int i = 0;; ++i) {
         messages.back().content += fragment(i);
-        id = store.saveLauncherConversation(messages, id);
+        id = StoredChat::save(store, messages, id);
         QCoreApplication::processEvents();
         std::this_thread::sleep_until(start + std::chrono::milliseconds(paceMs) * (i + 1));
     }
@@ -267,7 +270,7 @@ int main(int argc, char *argv[])
             messages.back().content += answer.fragments.at(i);
             QElapsedTimer timer;
             timer.start();
-            id = store.saveLauncherConversation(messages, id);
+            id = StoredChat::save(store, messages, id);
             saves << millisSince(timer);
             QCoreApplication::processEvents();
             std::this_thread::sleep_until(start + std::chrono::milliseconds(20) * (i + 1));

@@ -1,3 +1,4 @@
+#include "core/LauncherSession.h"
 #include "history/ConversationListModel.h"
 #include "history/ConversationSidebarView.h"
 #include "launcher/LauncherView.h"
@@ -12,6 +13,8 @@
 #include <QListView>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <algorithm>
 
 using ConversationSearch::Range;
 
@@ -47,6 +50,9 @@ struct Sidebar
         store.upsert(conversation(QStringLiteral("Sorting"), 100, QStringLiteral("Quicksort picks a pivot.")));
         store.upsert(conversation(QStringLiteral("Café history"), 200, QStringLiteral("Coffee houses.")));
         view = std::make_unique<ConversationSidebarView>(store, QUuid());
+        // The sidebar asks; in the program the launcher's session deletes.
+        QObject::connect(view.get(), &ConversationSidebarView::deleteRequested, &store,
+                         &ConversationStore::deleteConversation);
         view->resize(ConversationSidebarView::kWidth, 500);
         view->show();
     }
@@ -127,7 +133,11 @@ void TestSidebarSearch::rowsActOnTheirOwnConversation()
     QSignalSpy load(sidebar.view.get(), &ConversationSidebarView::loadRequested);
     QTest::keyClick(sidebar.view->searchField(), Qt::Key_Return);
     QCOMPARE(load.size(), 1);
-    QCOMPARE(load.front().front().value<Conversation>().title, QStringLiteral("Coffee"));
+    const QUuid opened = load.front().front().value<QUuid>();
+    const QList<Conversation> &all = sidebar.store.conversations();
+    const auto found = std::find_if(all.cbegin(), all.cend(), [&](const Conversation &c) { return c.id == opened; });
+    QVERIFY(found != all.cend());
+    QCOMPARE(found->title, QStringLiteral("Coffee"));
 
     sidebar.view->copyRowAsMarkdown(1);
     QCOMPARE(QGuiApplication::clipboard()->text(),
@@ -145,7 +155,8 @@ void TestSidebarSearch::ctrlFOpensTheHistoryAtTheField()
 {
     IsolatedHome home;
     UserDefaults defaults{home.configHome() + QStringLiteral("/Tarnwick/preferences.json")};
-    LauncherView view{defaults, home.dataHome() + QStringLiteral("/Tarnwick/conversations.json")};
+    LauncherSession session{defaults, home.dataHome() + QStringLiteral("/Tarnwick/conversations.json")};
+    LauncherView view{session};
     view.resize(680, 480);
     view.show();
     QVERIFY(QTest::qWaitForWindowActive(&view) || QTest::qWaitForWindowExposed(&view));

@@ -1,3 +1,4 @@
+#include "core/StoredChat.h"
 #include "store/ConversationFile.h"
 #include "store/ConversationFormat.h"
 #include "store/ConversationStore.h"
@@ -91,7 +92,7 @@ int runStreamChild(const QString &path)
     out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
     for (int i = 1;; ++i) {
         messages.back().content += QStringLiteral("f%1 ").arg(i, 6, 10, QLatin1Char('0'));
-        id = store.saveLauncherConversation(messages, id);
+        id = StoredChat::save(store, messages, id);
         out.write(QByteArray::number(i) + '\n');
         QThread::usleep(500);
     }
@@ -129,9 +130,9 @@ void TestHistoryJournal::changesSurviveWithoutFlush()
         store.deleteConversation(store.conversations().at(0).id);
         QList<ChatMessage> messages = {ChatMessage(ChatMessage::Role::User, QStringLiteral("fresh")),
                                        ChatMessage(ChatMessage::Role::Assistant, QStringLiteral("a"))};
-        streamed = store.saveLauncherConversation(messages, {});
+        streamed = StoredChat::save(store, messages, {});
         messages.back().content += QStringLiteral("b");
-        store.saveLauncherConversation(messages, streamed);
+        StoredChat::save(store, messages, streamed);
         QCOMPARE(readAll(path), fileBefore); // not written whole yet
         // What a crash leaves: the journal and the old file.
         QFile::copy(ConversationStore::journalPath(path), path + QStringLiteral(".saved-journal"));
@@ -161,14 +162,14 @@ void TestHistoryJournal::replayOnFoldedFileChangesNothing()
         ConversationStore store;
         store.setSaveInterval(1h);
         QList<ChatMessage> messages = {ChatMessage(ChatMessage::Role::User, QStringLiteral("q"))};
-        QUuid first = store.saveLauncherConversation(messages, {});
+        QUuid first = StoredChat::save(store, messages, {});
         messages.append(ChatMessage(ChatMessage::Role::Assistant, QString()));
         for (int i = 0; i < 20; ++i) {
             messages.back().content += QStringLiteral("x%1 ").arg(i);
-            store.saveLauncherConversation(messages, first);
+            StoredChat::save(store, messages, first);
         }
         messages.back().content = QStringLiteral("rewritten");
-        store.saveLauncherConversation(messages, first);
+        StoredChat::save(store, messages, first);
         store.upsert(conversationDated(QStringLiteral("other"), 1));
         store.deleteConversation(store.conversations().front().id);
         journal = readAll(ConversationStore::journalPath(path));
