@@ -18,8 +18,6 @@ class LauncherWindow : public QWidget
 public:
     explicit LauncherWindow(LauncherSession &session, QWidget *parent = nullptr);
 
-    LauncherView *launcherView() const { return m_hostingView; }
-
     // Restarts the fade from transparent, also on a visible panel, and cancels
     // a pending hide so that the panel never ends up hidden after a show.
     void animateIn();

@@ -49,7 +49,7 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(QPen(separator(this), 1));
-        painter.setBrush(withAlpha(label(this), isDark(this) ? 0.05 : 0.03));
+        painter.setBrush(withOpacity(label(this), isDark(this) ? 0.05 : 0.03));
         painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), kGroupRadius, kGroupRadius);
 
         bool first = true;

@@ -172,8 +172,8 @@ void HotkeyRecorderKeyView::paintEvent(QPaintEvent *)
     painter.setRenderHint(QPainter::Antialiasing);
     const QColor blue = systemBlue(this);
     const QRectF box = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    painter.setPen(QPen(m_isRecording ? blue : withAlpha(label(this), 0.15), 1));
-    painter.setBrush(m_isRecording ? withAlpha(blue, 0.25) : withAlpha(label(this), 0.05));
+    painter.setPen(QPen(m_isRecording ? blue : withOpacity(label(this), 0.15), 1));
+    painter.setBrush(m_isRecording ? withOpacity(blue, 0.25) : withOpacity(label(this), 0.05));
     painter.drawRoundedRect(box, kCornerRadius, kCornerRadius);
     painter.setPen(m_isRecording ? blue : label(this));
     painter.drawText(rect(), Qt::AlignCenter, displayText());

@@ -82,7 +82,7 @@ void SegmentedControl::paintEvent(QPaintEvent *)
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF frame = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     painter.setPen(QPen(separator(this), 1));
-    painter.setBrush(withAlpha(label(this), isDark(this) ? 0.08 : 0.05));
+    painter.setBrush(withOpacity(label(this), isDark(this) ? 0.08 : 0.05));
     painter.drawRoundedRect(frame, kRadius, kRadius);
 
     for (int i = 0; i < m_labels.size(); ++i) {
@@ -103,7 +103,7 @@ void SegmentedControl::paintEvent(QPaintEvent *)
         painter.drawText(segment, Qt::AlignCenter, m_labels.at(i));
     }
     if (hasFocus()) {
-        painter.setPen(QPen(withAlpha(systemBlue(this), 0.6), 2));
+        painter.setPen(QPen(withOpacity(systemBlue(this), 0.6), 2));
         painter.setBrush(Qt::NoBrush);
         painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), kRadius, kRadius);
     }

@@ -2,12 +2,6 @@
 
 #include <QWidget>
 
-QColor withOpacity(QColor color, qreal opacity)
-{
-    color.setAlphaF(color.alphaF() * opacity);
-    return color;
-}
-
 QColor LauncherColors::systemGreen(bool dark)
 {
     return dark ? QColor(48, 209, 88) : QColor(52, 199, 89);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/ColorOpacity.h"
+
 #include <QColor>
 #include <QPalette>
 
@@ -29,6 +31,3 @@ struct LauncherColors
 
     QPalette palette(const QPalette &base) const;
 };
-
-// A copy of the colour with its opacity multiplied.
-QColor withOpacity(QColor color, qreal opacity);

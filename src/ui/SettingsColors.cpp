@@ -17,12 +17,12 @@ QColor label(const QWidget *widget)
 
 QColor secondaryLabel(const QWidget *widget)
 {
-    return withAlpha(label(widget), isDark(widget) ? 0.55 : 0.5);
+    return withOpacity(label(widget), isDark(widget) ? 0.55 : 0.5);
 }
 
 QColor separator(const QWidget *widget)
 {
-    return withAlpha(label(widget), isDark(widget) ? 0.15 : 0.12);
+    return withOpacity(label(widget), isDark(widget) ? 0.15 : 0.12);
 }
 
 QColor systemBlue(const QWidget *widget)
@@ -38,12 +38,6 @@ QColor systemGreen(const QWidget *widget)
 QColor systemRed(const QWidget *widget)
 {
     return isDark(widget) ? QColor(255, 105, 97) : QColor(215, 0, 21);
-}
-
-QColor withAlpha(QColor color, qreal alpha)
-{
-    color.setAlphaF(alpha);
-    return color;
 }
 
 } // namespace SettingsColors

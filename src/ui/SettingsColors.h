@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/ColorOpacity.h"
+
 #include <QColor>
 
 class QWidget;
@@ -16,6 +18,5 @@ QColor separator(const QWidget *widget);
 QColor systemBlue(const QWidget *widget);
 QColor systemGreen(const QWidget *widget);
 QColor systemRed(const QWidget *widget);
-QColor withAlpha(QColor color, qreal alpha);
 
 } // namespace SettingsColors
