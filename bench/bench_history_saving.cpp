@@ -6,6 +6,7 @@
 // --scale shrinks the history (1 = 1,000 conversations, about 100 MB);
 // --pace-us is the gap between fragments (default 1000 µs).
 #include "SyntheticAnswer.h"
+#include "SyntheticHistory.h"
 
 #include "core/StoredChat.h"
 #include "store/ConversationFormat.h"
@@ -43,42 +44,6 @@ double threadCpuMillis()
     return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
 }
 
-QList<Conversation> makeHistory(double scale)
-{
-    QRandomGenerator random(1);
-    const int count = int(1000 * scale);
-    QList<Conversation> history;
-    for (int i = 0; i < count; ++i) {
-        QList<StoredMessage> messages;
-        for (int m = 0; m < 6; ++m) {
-            QString content;
-            while (content.size() < 1000)
-                content += QStringLiteral("Some words of message %1 in conversation %2, with a/slash. ").arg(m).arg(i);
-            std::optional<QByteArray> image;
-            if (m == 0 && i % 5 == 0) {
-                QByteArray bytes(350'000, Qt::Uninitialized);
-                random.fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
-                image = bytes;
-            }
-            messages.append(StoredMessage(m % 2 ? QStringLiteral("assistant") : QStringLiteral("user"), content, image));
-        }
-        history.append(Conversation(QStringLiteral("Conversation %1").arg(i),
-                                    ConversationFormat::dateFromReferenceSeconds(7e8 + i * 3600.5), messages));
-    }
-    return history;
-}
-
-bool writeWhole(const QString &path, const QList<Conversation> &conversations)
-{
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    file.write(ConversationFormat::encode(conversations));
-    return file.commit();
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -95,8 +60,8 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
     const QString path = dir.path() + QStringLiteral("/conversations.json");
     {
-        const QList<Conversation> history = makeHistory(scale);
-        writeWhole(path, history);
+        const QList<Conversation> history = makeSyntheticHistory(scale);
+        writeHistoryFile(path, history);
     }
     const qint64 fileSize = QFile(path).size();
     out << "History: " << int(1000 * scale) << " conversations, " << fileSize / 1e6 << " MB\n";
@@ -162,7 +127,7 @@ int main(int argc, char *argv[])
     for (int sample = 0; sample < 8; ++sample) {
         QElapsedTimer timer;
         timer.start();
-        writeWhole(path + QStringLiteral(".literal"), finalList);
+        writeHistoryFile(path + QStringLiteral(".literal"), finalList);
         literal << millisSince(timer);
     }
     const double literalWriteSeconds = percentile(literal, 0.5) / 1000;
