@@ -186,6 +186,9 @@ void TestTrayProgram::commandsReachTheRunningInstance()
 
     QCOMPARE(m_tarnwick->runCommand({QStringLiteral("--screenshot")}), 0);
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(kStartScreenshot), 1, kTimeout);
+    // The launcher comes back when the capture ends; Settings opens after that.
+    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("notification ShowTarnwick")), 1, kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(m_panel), kTimeout);
 
     QCOMPARE(m_tarnwick->runCommand({QStringLiteral("--settings")}), 0);
     QTRY_VERIFY_WITH_TIMEOUT(m_tarnwick->windowId(QStringLiteral("settings-window")) != 0, kTimeout);
