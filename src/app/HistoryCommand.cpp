@@ -48,8 +48,11 @@ void printConversation(QTextStream &out, const Conversation &conversation)
             out << "[image: " << message.imageMIME << ", "
                 << QLocale::c().formattedDataSize(message.imageData->size()) << "]\n\n";
         }
-        out << message.content;
-        if (!message.content.endsWith(QLatin1Char('\n')))
+        QString text = message.content;
+        if (!message.error.isEmpty())
+            text += QStringLiteral("\n\n\u26A0\uFE0F ") + message.error;
+        out << text;
+        if (!text.endsWith(QLatin1Char('\n')))
             out << '\n';
     }
 }

@@ -21,6 +21,9 @@ struct ChatMessage
     std::optional<QByteArray> imageData;
     QString imageMIME;
     bool isStreaming = false;
+    // Why an answer stopped after part of it arrived; empty when it did not.
+    // The content keeps the part, so the next send passes on only the text.
+    QString error;
 
     friend bool operator==(const ChatMessage &, const ChatMessage &) = default;
 };

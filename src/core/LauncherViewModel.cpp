@@ -193,8 +193,11 @@ void LauncherViewModel::send()
 void LauncherViewModel::finishStream(const QUuid &id, std::optional<QString> failure)
 {
     updateMessage(id, [&failure](ChatMessage &message) {
-        if (failure)
+        // What arrived before the failure stays; the error is shown beneath it.
+        if (failure && message.content.trimmed().isEmpty())
             message.content = kWarningPrefix + *failure;
+        else if (failure)
+            message.error = *failure;
         message.isStreaming = false;
     });
     if (failure)

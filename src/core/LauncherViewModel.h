@@ -67,7 +67,8 @@ Q_SIGNALS:
     void messageUpdated(int index); // content or isStreaming of one message
     // ... and one signal after every change of any kind (the history saves on it).
     void messagesChanged();
-    // A failed answer, with the text its message now shows after the warning sign.
+    // A failed answer, with the text shown after the warning sign: as the
+    // message's content when nothing had arrived, as its error otherwise.
     void answerFailed(const QString &description);
 
     void inputTextChanged();

@@ -6,14 +6,18 @@ namespace StoredChat {
 
 StoredMessage toStored(const ChatMessage &message)
 {
-    return StoredMessage(message.role == ChatMessage::Role::User ? QStringLiteral("user") : QStringLiteral("assistant"),
+    StoredMessage stored(message.role == ChatMessage::Role::User ? QStringLiteral("user") : QStringLiteral("assistant"),
                          message.content, message.imageData, message.imageMIME);
+    stored.error = message.error;
+    return stored;
 }
 
 ChatMessage toChat(const StoredMessage &stored)
 {
     const auto role = stored.role == QLatin1String("user") ? ChatMessage::Role::User : ChatMessage::Role::Assistant;
-    return ChatMessage(role, stored.content, stored.imageData, stored.imageMIME, false);
+    ChatMessage message(role, stored.content, stored.imageData, stored.imageMIME, false);
+    message.error = stored.error;
+    return message;
 }
 
 QList<ChatMessage> toChat(const QList<StoredMessage> &stored)

@@ -23,6 +23,8 @@ constexpr int kPadX = 14;
 constexpr int kPadY = 10;
 constexpr int kDotsPad = 14;
 constexpr int kRadius = 18;
+constexpr int kErrorLineSpacing = 8;
+const QString kWarningPrefix = QStringLiteral("\u26A0\uFE0F ");
 
 } // namespace
 
@@ -44,7 +46,7 @@ MessageBubble::MessageBubble(const ChatMessage &message, QWidget *parent)
 
 void MessageBubble::setMessage(const ChatMessage &message)
 {
-    const bool contentChanged = message.content != m_message.content;
+    const bool contentChanged = message.content != m_message.content || message.error != m_message.error;
     const bool streamingChanged = message.isStreaming != m_message.isStreaming;
     m_message = message;
     if (contentChanged || streamingChanged)
@@ -108,8 +110,24 @@ void MessageBubble::syncChildren()
         m_userText->setVisible(!dots && !m_message.content.isEmpty());
     if (m_content)
         m_content->setVisible(!dots && !m_message.content.isEmpty());
+    syncErrorLine();
     syncStatus();
     contentChanged();
+}
+
+void MessageBubble::syncErrorLine()
+{
+    const bool shown = !isUser() && !m_message.error.isEmpty() && m_content && !m_content->isHidden();
+    if (shown && !m_errorLine) {
+        m_errorLine = new MessageContent(QString(), false, this);
+        connect(m_errorLine, &MessageContent::contentSizeChanged, this, &MessageBubble::contentChanged);
+    }
+    if (!m_errorLine)
+        return;
+    // The same words and looks as an answer that failed before any text.
+    if (shown)
+        m_errorLine->setRaw(kWarningPrefix + m_message.error);
+    m_errorLine->setVisible(shown);
 }
 
 void MessageBubble::syncStatus()
@@ -223,10 +241,22 @@ void MessageBubble::layoutFor(int width)
                 innerWidth = m_content->idealWidth();
                 innerHeight = m_content->contentHeight();
             }
+            int errorHeight = 0;
+            if (m_errorLine && !m_errorLine->isHidden()) {
+                m_errorLine->setLayoutWidth(maxInner);
+                innerWidth = qMax(innerWidth, m_errorLine->idealWidth());
+                errorHeight = m_errorLine->contentHeight();
+            }
+            const int textHeight = innerHeight;
+            if (errorHeight > 0)
+                innerHeight += kErrorLineSpacing + errorHeight;
             const int w = innerWidth + kPadX * 2;
             m_bubbleRect = QRect(isUser() ? width - w : 0, y, w, innerHeight + kPadY * 2);
             if (child)
-                child->setGeometry(m_bubbleRect.x() + kPadX, y + kPadY, innerWidth, innerHeight);
+                child->setGeometry(m_bubbleRect.x() + kPadX, y + kPadY, innerWidth, textHeight);
+            if (errorHeight > 0)
+                m_errorLine->setGeometry(m_bubbleRect.x() + kPadX, y + kPadY + textHeight + kErrorLineSpacing,
+                                         innerWidth, errorHeight);
         }
         y += m_bubbleRect.height() + kColumnSpacing;
         any = true;

@@ -39,6 +39,8 @@ public:
     bool showsTypingDots() const;
     QString statusText() const; // empty when there is no status line
     MessageContent *content() const { return m_content; }
+    // The line under a part answer that says why it stopped; null or hidden when none.
+    MessageContent *errorLine() const { return m_errorLine; }
     ProseView *userText() const { return m_userText; }
 
 Q_SIGNALS:
@@ -56,6 +58,7 @@ private:
     bool isUser() const { return m_message.role == ChatMessage::Role::User; }
     bool bubbleVisible() const;
     void syncChildren();
+    void syncErrorLine();
     void syncStatus();
     void layoutFor(int width);
     QSize pictureSize() const;
@@ -66,6 +69,7 @@ private:
     QLabel *m_pictureLabel = nullptr;
     TypingDots *m_dots = nullptr;
     MessageContent *m_content = nullptr;
+    MessageContent *m_errorLine = nullptr;
     ProseView *m_userText = nullptr;
     QWidget *m_status = nullptr;
     MessageBubbleActions *m_actionRow = nullptr;

@@ -16,6 +16,8 @@ QString markdown(const Conversation &conversation)
                 + QString::fromLatin1(message.imageData->toBase64()) + QStringLiteral(")\n\n");
         }
         out += message.content;
+        if (!message.error.isEmpty())
+            out += QStringLiteral("\n\n\u26A0\uFE0F ") + message.error;
         if (!out.endsWith(QLatin1Char('\n')))
             out += QLatin1Char('\n');
     }

@@ -77,6 +77,11 @@ void appendMessage(QByteArray &out, const StoredMessage &message)
     }
     out.append(",\"imageMIME\":");
     appendString(out, message.imageMIME);
+    // Written only when there is one, so every other message keeps the old form.
+    if (!message.error.isEmpty()) {
+        out.append(",\"error\":");
+        appendString(out, message.error);
+    }
     out.append('}');
 }
 
@@ -129,6 +134,8 @@ bool readMessage(const QJsonValue &value, StoredMessage *message, QString *error
         return fail(error, QStringLiteral("a message lacks a text \"content\""));
     if (!readString(object, QLatin1String("imageMIME"), &message->imageMIME))
         return fail(error, QStringLiteral("a message lacks a text \"imageMIME\""));
+    // Optional and newer than the format: anything but text reads as no error.
+    message->error = object.value(QLatin1String("error")).toString();
     const QJsonValue image = object.value(QLatin1String("imageData"));
     if (image.isUndefined() || image.isNull()) {
         message->imageData.reset();

@@ -18,6 +18,8 @@ struct StoredMessage
     QString content;
     std::optional<QByteArray> imageData;
     QString imageMIME = QStringLiteral("image/png");
+    // Why an answer stopped after part of it arrived; empty when it did not.
+    QString error;
 
     friend bool operator==(const StoredMessage &, const StoredMessage &) = default;
 };

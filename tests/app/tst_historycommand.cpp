@@ -47,12 +47,14 @@ void writeHistory(const IsolatedHome &home, const QByteArray &bytes)
     file.write(bytes);
 }
 
-// Older first in the file; an image, lower-case id, plain slashes, members in any order.
+// Older first in the file; an image, lower-case id, plain slashes, members in
+// any order, an answer cut short with its error.
 const char *const kHandWritten = R"([
  {"id": "e621e1f8-c36c-495a-93fc-0c247a3e6e5f", "title": "Explain quicksort", "date": 600000000.25,
   "messages": [
    {"role": "user", "content": "Explain quicksort", "imageMIME": "image/png", "imageData": "iVBORw0KGgo="},
-   {"imageMIME": "image\/png", "content": "Pick a **pivot**.\n\n```py\nsort(a)\n```", "role": "assistant"}]},
+   {"imageMIME": "image\/png", "content": "Pick a **pivot**.\n\n```py\nsort(a)\n```", "role": "assistant",
+    "error": "The connection was cut."}]},
  {"messages": [], "date": 700000000, "title": "Second\nline", "id": "0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0"}
 ])";
 
@@ -77,7 +79,8 @@ void TestHistoryCommand::listsAndShowsHandWrittenFile()
     QCOMPARE(show.exitCode, 0);
     QVERIFY2(show.out.startsWith(QLatin1String("# Explain quicksort\n\n")), qPrintable(show.out));
     QVERIFY(show.out.contains(QLatin1String("\n## User\n\n[image: image/png, 8 bytes]\n\nExplain quicksort\n")));
-    QVERIFY(show.out.endsWith(QLatin1String("\n## Assistant\n\nPick a **pivot**.\n\n```py\nsort(a)\n```\n")));
+    QVERIFY(show.out.endsWith(QStringLiteral("\n## Assistant\n\nPick a **pivot**.\n\n```py\nsort(a)\n```\n\n"
+                                             "\u26A0\uFE0F The connection was cut.\n")));
 }
 
 void TestHistoryCommand::searchesAndExports_data()
@@ -108,12 +111,15 @@ Pick a **pivot**.
 ```py
 sort(a)
 ```
+
+⚠️ The connection was cut.
 )");
     QTest::newRow("export as JSON")
         << QStringList{history, QStringLiteral("export"), quicksort.toLower(), QStringLiteral("--format"), QStringLiteral("json")}
         << QStringLiteral(R"({"id":"%1","title":"Explain quicksort","date":600000000.25,"messages":[)"
                           R"({"role":"user","content":"Explain quicksort","imageData":"iVBORw0KGgo=","imageMIME":"image\/png"},)"
-                          R"({"role":"assistant","content":"Pick a **pivot**.\n\n```py\nsort(a)\n```","imageMIME":"image\/png"}]})"
+                          R"({"role":"assistant","content":"Pick a **pivot**.\n\n```py\nsort(a)\n```","imageMIME":"image\/png",)"
+                          R"("error":"The connection was cut."}]})"
                           "\n")
                .arg(quicksort);
 }

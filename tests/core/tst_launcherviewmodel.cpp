@@ -192,25 +192,67 @@ private Q_SLOTS:
         QVERIFY(!m_vm->messages().at(1).isStreaming);
     }
 
-    void failureReplacesTheAnswer()
+    // What arrived before a failure stays as the answer, with the error beside
+    // it; only a failure before any text becomes the answer's text. The next
+    // send passes on the answer's text, never the error.
+    void failureKeepsWhatArrived_data()
     {
-        ScriptedResponse cut = ScriptedResponse::withBody(200, geminiEvent("partial"));
-        cut.ending = ScriptedResponse::Ending::Drop;
+        using Ending = ScriptedResponse::Ending;
+        const QByteArray streamError = "data: {\"error\":{\"code\":500,\"message\":\"Backend overloaded\"}}\r\n\r\n";
+        const QString overloaded = QStringLiteral("Backend overloaded");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("ending");
+        QTest::addColumn<QString>("kept"); // empty: the failure takes the answer's place
+        QTest::addColumn<QString>("description"); // empty: any
+        const QString partial = QStringLiteral("partial");
+        QTest::newRow("cut after text") << geminiEvent("partial") << 200 << int(Ending::Drop) << partial << QString();
+        QTest::newRow("stall after text") << geminiEvent("partial") << 200 << int(Ending::Stall) << partial << QString();
+        QTest::newRow("error event after text")
+            << geminiEvent("partial") + streamError << 200 << int(Ending::Complete) << partial << overloaded;
+        QTest::newRow("blank text, then a cut") << geminiEvent("\\n ") << 200 << int(Ending::Drop) << QString() << QString();
+        QTest::newRow("error event before text") << streamError << 200 << int(Ending::Complete) << QString() << overloaded;
+        QTest::newRow("status before text") << QByteArray("{}") << 429 << int(Ending::Complete) << QString()
+                                            << QStringLiteral("Rate limit exceeded. Please wait a moment.");
+    }
+
+    void failureKeepsWhatArrived()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(int, status);
+        QFETCH(int, ending);
+        QFETCH(QString, kept);
+        QFETCH(QString, description);
+        ScriptedResponse failing = ScriptedResponse::withBody(status, body);
+        failing.ending = ScriptedResponse::Ending(ending);
         // A declared length makes the cut visible; a cut chunked body can pass for a whole one.
-        cut.framing = ScriptedResponse::Framing::ContentLength;
-        cut.declaredLength = cut.body().size() + 100;
-        m_server->enqueue(cut);
-        m_server->enqueue(ScriptedResponse::withBody(429, "{}", 0, 0, "application/json"));
+        if (failing.ending == ScriptedResponse::Ending::Drop) {
+            failing.framing = ScriptedResponse::Framing::ContentLength;
+            failing.declaredLength = failing.body().size() + 100;
+        }
+        m_server->enqueue(failing);
+        m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("fine")));
+        LLMClient::setIdleTimeout(std::chrono::milliseconds(400));
         QSignalSpy failures(m_vm.get(), &LauncherViewModel::answerFailed);
         sendAndWait(QStringLiteral("one"));
-        QVERIFY(m_vm->messages().at(1).content.startsWith(QStringLiteral("\u26A0\uFE0F ")));
-        QVERIFY(!m_vm->messages().at(1).content.contains(QStringLiteral("partial")));
+        LLMClient::setIdleTimeout(std::chrono::seconds(60));
+
+        QCOMPARE(failures.size(), 1);
+        const QString reported = failures.first().first().toString();
+        QVERIFY(!reported.isEmpty());
+        if (!description.isEmpty())
+            QCOMPARE(reported, description);
+        const ChatMessage answer = m_vm->messages().at(1);
+        QVERIFY(!answer.isStreaming);
+        QCOMPARE(answer.content, kept.isEmpty() ? QStringLiteral("\u26A0\uFE0F ") + reported : kept);
+        QCOMPARE(answer.error, kept.isEmpty() ? QString() : reported);
+        QVERIFY(!m_vm->errorMessage());
 
         sendAndWait(QStringLiteral("two"));
-        QCOMPARE(m_vm->messages().at(3).content,
-                 QStringLiteral("\u26A0\uFE0F Rate limit exceeded. Please wait a moment."));
-        QCOMPARE(failures.size(), 2);
-        QVERIFY(!m_vm->errorMessage());
+        const QJsonArray turns = geminiContents(m_server->requests().at(1));
+        QCOMPARE(turns.size(), 3);
+        const QJsonObject firstPart = turns.at(1).toObject().value(QStringLiteral("parts")).toArray().first().toObject();
+        QCOMPARE(firstPart.value(QStringLiteral("text")).toString(), answer.content);
     }
 
     // Cancelling keeps what arrived, writes no error, and closes the connection.

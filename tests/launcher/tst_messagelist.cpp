@@ -29,6 +29,7 @@ class TestMessageList : public QObject
 private Q_SLOTS:
     void selectingAcrossParagraphsKeepsFollowingTheBottom();
     void actionsOnTheLastPromptAndAnswer();
+    void partAnswerShowsItsErrorBeneath();
 };
 
 void TestMessageList::selectingAcrossParagraphsKeepsFollowingTheBottom()
@@ -129,6 +130,39 @@ void TestMessageList::actionsOnTheLastPromptAndAnswer()
     list.updateMessage(5, streaming);
     QCOMPARE(list.bubbleAt(4)->actions(), Actions(Action::Edit));
     QCOMPARE(list.bubbleAt(5)->actions(), Action::Copy | Action::Regenerate);
+}
+
+// The error of an answer cut short stands on its own line under the text that
+// arrived, inside the same bubble; Copy still takes only the answer.
+void TestMessageList::partAnswerShowsItsErrorBeneath()
+{
+    using Role = ChatMessage::Role;
+    MessageListView list;
+    list.resize(420, 600);
+    ChatMessage answer(Role::Assistant, QStringLiteral("```\nunclosed code"), std::nullopt, QStringLiteral("image/png"),
+                       true);
+    list.setMessages({ChatMessage(Role::User, QStringLiteral("one")), answer});
+    list.show();
+    MessageBubble *bubble = list.bubbleAt(1);
+    QVERIFY(!bubble->errorLine() || bubble->errorLine()->isHidden());
+    const int before = bubble->height();
+
+    answer.isStreaming = false;
+    answer.error = QStringLiteral("The connection was cut.");
+    list.updateMessage(1, answer);
+    MessageContent *line = bubble->errorLine();
+    QVERIFY(line && !line->isHidden());
+    QCOMPARE(line->raw(), QStringLiteral("\u26A0\uFE0F The connection was cut."));
+    QCOMPARE(bubble->content()->raw(), answer.content); // not inside the open code block
+    QVERIFY(line->geometry().top() >= bubble->content()->geometry().bottom());
+    QVERIFY(bubble->height() > before);
+    bubble->copyText();
+    QCOMPARE(QApplication::clipboard()->text(), answer.content);
+
+    // An answer that is only an error shows it as its text, as before.
+    list.setMessages({ChatMessage(Role::User, QStringLiteral("one")),
+                      ChatMessage(Role::Assistant, QStringLiteral("\u26A0\uFE0F Rate limit exceeded."))});
+    QVERIFY(!list.bubbleAt(1)->errorLine());
 }
 
 QTEST_MAIN(TestMessageList)

@@ -1,0 +1,183 @@
+// Answers sent through the launcher's session against a loopback provider,
+// checked in the view model and in the history file the session writes.
+#include "core/LauncherSession.h"
+#include "core/LauncherViewModel.h"
+#include "platform/UserDefaults.h"
+#include "services/KeychainHelper.h"
+#include "store/ConversationStore.h"
+#include "support/IsolatedHome.h"
+#include "support/LoopbackServer.h"
+#include "support/ProviderEvents.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+using Role = ChatMessage::Role;
+
+const QString kWarning = QStringLiteral("\u26A0\uFE0F ");
+
+struct Session
+{
+    explicit Session(const QString &home)
+        : defaults(home + QStringLiteral("/config/Tarnwick/preferences.json"))
+        , session(defaults, home + QStringLiteral("/data/Tarnwick/conversations.json"))
+    {
+    }
+
+    UserDefaults defaults;
+    LauncherSession session;
+    LauncherViewModel &vm = session.viewModel();
+};
+
+// The messages of the one conversation in a history file, as JSON objects.
+QJsonArray savedMessages(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QJsonArray conversations = QJsonDocument::fromJson(file.readAll()).array();
+    return conversations.size() == 1 ? conversations.first().toObject().value(QStringLiteral("messages")).toArray()
+                                     : QJsonArray();
+}
+
+ScriptedResponse cutAfter(const QByteArray &text)
+{
+    ScriptedResponse cut = ScriptedResponse::withBody(200, geminiEvent(text));
+    cut.ending = ScriptedResponse::Ending::Drop;
+    cut.framing = ScriptedResponse::Framing::ContentLength;
+    cut.declaredLength = cut.body().size() + 100;
+    return cut;
+}
+
+} // namespace
+
+class TestSessionAnswers : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<IsolatedHome> m_home;
+    std::unique_ptr<LoopbackServer> m_server;
+
+    QString historyPath() const { return m_home->dataHome() + QStringLiteral("/Tarnwick/conversations.json"); }
+
+    static bool sendAndWait(LauncherViewModel &vm, const QString &prompt)
+    {
+        vm.setInputText(prompt);
+        vm.send();
+        return vm.isLoading() && QTest::qWaitFor([&vm] { return !vm.isLoading(); }, 10000);
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_home = std::make_unique<IsolatedHome>();
+        m_server = std::make_unique<LoopbackServer>();
+        qputenv("TARNWICK_GEMINI_BASE_URL", m_server->baseUrl().toUtf8());
+        if (!KeychainHelper::save(KeychainHelper::geminiAccount, QStringLiteral("gemini-key")))
+            QSKIP("no key store answers in this session");
+    }
+
+    void cleanup()
+    {
+        m_server.reset();
+        m_home.reset();
+    }
+
+    void partAnswerAndErrorAreSavedAndReopened();
+    void olderFilesAndErrorOnlyAnswersLoadAsBefore();
+};
+
+// A cut answer keeps its text in the file, with the error in a member of its
+// own; the journal and the whole file both carry it back into the launcher.
+void TestSessionAnswers::partAnswerAndErrorAreSavedAndReopened()
+{
+    auto first = std::make_unique<Session>(m_home->path());
+    m_server->enqueue(cutAfter("Quicksort picks"));
+    QVERIFY(sendAndWait(first->vm, QStringLiteral("Explain quicksort")));
+    const ChatMessage answer = first->vm.messages().at(1);
+    QCOMPARE(answer.content, QStringLiteral("Quicksort picks"));
+    QVERIFY(!answer.error.isEmpty());
+    const QUuid id = first->session.activeConversationID();
+
+    // Before the whole file is written, the journal alone brings it back.
+    {
+        ConversationStore replayed(historyPath());
+        QCOMPARE(replayed.conversations().size(), 1);
+        QCOMPARE(replayed.conversations().first().messages.at(1).content, answer.content);
+        QCOMPARE(replayed.conversations().first().messages.at(1).error, answer.error);
+    }
+
+    first->session.flush();
+    const QJsonArray saved = savedMessages(historyPath());
+    QCOMPARE(saved.size(), 2);
+    QVERIFY(!saved.at(0).toObject().contains(QStringLiteral("error")));
+    QCOMPARE(saved.at(1).toObject().value(QStringLiteral("content")).toString(), answer.content);
+    QCOMPARE(saved.at(1).toObject().value(QStringLiteral("error")).toString(), answer.error);
+    first.reset();
+
+    Session second(m_home->path());
+    QVERIFY(second.session.loadConversation(id));
+    QCOMPARE(second.vm.messages().at(1).content, answer.content);
+    QCOMPARE(second.vm.messages().at(1).error, answer.error);
+    // Going on from the reopened conversation sends the text, not the error.
+    m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("fine")));
+    QVERIFY(sendAndWait(second.vm, QStringLiteral("go on")));
+    const QJsonArray turns = QJsonDocument::fromJson(m_server->requests().at(1).body)
+                                 .object()
+                                 .value(QStringLiteral("contents"))
+                                 .toArray();
+    QCOMPARE(turns.size(), 3);
+    QCOMPARE(turns.at(1).toObject().value(QStringLiteral("parts")).toArray().first().toObject().value(
+                 QStringLiteral("text")).toString(),
+             answer.content);
+}
+
+// A file without the error member, as every earlier build wrote it, loads
+// unchanged: an answer that is only an error stays the answer's text.
+void TestSessionAnswers::olderFilesAndErrorOnlyAnswersLoadAsBefore()
+{
+    const QString id = QStringLiteral("6F9619FF-8B86-D011-B42D-00C04FC964FF");
+    const QByteArray older = "[{\"id\":\"" + id.toLatin1()
+        + "\",\"title\":\"Old\",\"date\":700000000.5,\"messages\":["
+          "{\"role\":\"user\",\"content\":\"Old\",\"imageMIME\":\"image\\/png\"},"
+          "{\"role\":\"assistant\",\"content\":\""
+        + (kWarning + QStringLiteral("Rate limit exceeded. Please wait a moment.")).toUtf8()
+        + "\",\"imageMIME\":\"image\\/png\"},"
+          "{\"role\":\"user\",\"content\":\"Again\",\"imageMIME\":\"image\\/png\"},"
+          "{\"role\":\"assistant\",\"content\":\"Sure\",\"imageMIME\":\"image\\/png\",\"error\":null}]}]";
+    QVERIFY(QDir().mkpath(m_home->dataHome() + QStringLiteral("/Tarnwick")));
+    QFile file(historyPath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(older);
+    file.close();
+
+    Session s(m_home->path());
+    QVERIFY(s.session.loadConversation(QUuid::fromString(id)));
+    QCOMPARE(s.vm.messages().size(), 4);
+    QCOMPARE(s.vm.messages().at(1).content, kWarning + QStringLiteral("Rate limit exceeded. Please wait a moment."));
+    for (const ChatMessage &message : s.vm.messages())
+        QVERIFY(message.error.isEmpty());
+
+    // A failure before any text is written as before: no error member.
+    m_server->enqueue(ScriptedResponse::withBody(429, "{}", 0, 0, "application/json"));
+    QVERIFY(sendAndWait(s.vm, QStringLiteral("third")));
+    s.session.flush();
+    const QJsonArray saved = savedMessages(historyPath());
+    QCOMPARE(saved.size(), 6);
+    for (const QJsonValue &message : saved)
+        QVERIFY(!message.toObject().contains(QStringLiteral("error")));
+    QCOMPARE(saved.at(5).toObject().value(QStringLiteral("content")).toString(),
+             kWarning + QStringLiteral("Rate limit exceeded. Please wait a moment."));
+}
+
+QTEST_GUILESS_MAIN(TestSessionAnswers)
+#include "tst_sessionanswers.moc"
