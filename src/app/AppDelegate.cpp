@@ -8,7 +8,6 @@
 #include "platform/x11/X11Window.h"
 #include "services/HotkeyManager.h"
 #include "services/HotkeyNotice.h"
-#include "platform/UserDefaults.h"
 #include "platform/portal/DesktopNotifier.h"
 #include "settings/SettingsView.h"
 #include "settings/SettingsWindow.h"
@@ -20,9 +19,13 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
 #include <QSystemTrayIcon>
+
+#include <cstdio>
 
 namespace {
 
@@ -174,6 +177,8 @@ void AppDelegate::showTrayIconWhenReady()
 void AppDelegate::updateTrayToolTip()
 {
     QStringList lines{QStringLiteral("Tarnwick")};
+    if (m_session && !m_session->store().saveProblem().isEmpty())
+        lines << tr("History could not be saved: %1").arg(m_session->store().saveProblem());
     if (m_hotkeyManager) {
         for (HotkeyManager::Hotkey hotkey : {HotkeyManager::Hotkey::launch, HotkeyManager::Hotkey::screenshot}) {
             const bool launch = hotkey == HotkeyManager::Hotkey::launch;
@@ -215,6 +220,10 @@ void AppDelegate::chooseLaunchHotkey()
 void AppDelegate::setupLauncherWindow()
 {
     m_session = new LauncherSession(UserDefaults::standard(), ConversationStore::defaultFilePath());
+    connect(&m_session->store(), &ConversationStore::saveProblemChanged, this, [this] {
+        EventTrace::note(m_session->store().saveProblem().isEmpty() ? "history-saved-again" : "history-save-failed");
+        updateTrayToolTip();
+    });
     m_launcherWindow = new LauncherWindow(*m_session);
     if (EventTrace::enabled())
         EventTrace::note(("launcher-window " + QByteArray::number(m_launcherWindow->winId())).constData());
@@ -283,7 +292,43 @@ void AppDelegate::openSettings()
 void AppDelegate::quit()
 {
     flushPendingWrites();
+    if (m_session && m_session->store().hasUnsavedChanges() && !confirmQuitWithUnsavedChanges())
+        return;
     QCoreApplication::exit(0);
+}
+
+void AppDelegate::terminate()
+{
+    flushPendingWrites();
+    if (m_session && m_session->store().hasUnsavedChanges())
+        std::fprintf(stderr, "tarnwick: quitting with history changes that could not be saved: %s\n",
+                     qPrintable(m_session->store().saveProblem()));
+    QCoreApplication::exit(0);
+}
+
+bool AppDelegate::confirmQuitWithUnsavedChanges()
+{
+    EventTrace::note("unsaved-changes-asked");
+    // Over the panel, which stays on top of every other window.
+    QWidget *over = m_launcherWindow && m_launcherWindow->isVisible() ? m_launcherWindow : nullptr;
+    QMessageBox box(QMessageBox::Warning, tr("Tarnwick"), tr("Your latest conversation changes are not saved."),
+                    QMessageBox::NoButton, over);
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    box.setObjectName(QStringLiteral("unsavedChangesDialog"));
+    box.setInformativeText(tr("History could not be saved: %1\nIf you quit now, these changes are lost.")
+                               .arg(m_session->store().saveProblem()));
+    QPushButton *stay = box.addButton(tr("Stay"), QMessageBox::RejectRole);
+    box.addButton(tr("Quit Anyway"), QMessageBox::DestructiveRole);
+    box.setDefaultButton(stay);
+    box.setEscapeButton(stay);
+    box.exec();
+    // Saving may have come back while the question was open.
+    const bool quitting = box.clickedButton() != stay || !m_session->store().hasUnsavedChanges();
+    if (!quitting && over) {
+        over->activateWindow();
+        X11Window::activate(over->winId());
+    }
+    return quitting;
 }
 
 // The history store writes as conversations change; a write still pending

@@ -34,7 +34,10 @@ public:
     void toggleLauncher();
     void openLauncher();
     void openSettings();
+    // Asks first when history changes could not be saved.
     void quit();
+    // The session is ending: no one is there to ask.
+    void terminate();
 
     LauncherSession *launcherSession() const { return m_session; }
     LauncherWindow *launcherWindow() const { return m_launcherWindow; }
@@ -48,6 +51,7 @@ private:
     void showTrayIconWhenReady();
     void updateTrayToolTip();
     void flushPendingWrites();
+    bool confirmQuitWithUnsavedChanges();
     void showHotkeyNotice();
     void chooseLaunchHotkey();
 

@@ -1,11 +1,11 @@
 #include "app/LauncherWindow.h"
 
-#include "app/HotkeyNoticeBar.h"
 #include "core/LauncherSession.h"
 #include "launcher/LauncherView.h"
 #include "platform/EventTrace.h"
 #include "platform/x11/X11Window.h"
 #include "ui/LauncherColors.h"
+#include "ui/NoticeCard.h"
 
 #include <QBitmap>
 #include <QCursor>
@@ -72,10 +72,11 @@ LauncherWindow::LauncherWindow(LauncherSession &session, QWidget *parent)
     connect(m_hostingView, &LauncherView::closeRequested, this, &LauncherWindow::animateOut);
     connect(m_hostingView, &LauncherView::settingsRequested, this, &LauncherWindow::settingsRequested);
     // A child of the view, so that it takes the view's colours.
-    m_hotkeyNotice = new HotkeyNoticeBar(m_hostingView);
+    m_hotkeyNotice = new NoticeCard(tr("Choose a hotkey"), m_hostingView);
+    m_hotkeyNotice->setObjectName(QStringLiteral("hotkeyNotice"));
     // The edge follows the view's appearance.
     m_hostingView->installEventFilter(this);
-    connect(m_hotkeyNotice, &HotkeyNoticeBar::chooseHotkeyRequested, this, &LauncherWindow::chooseHotkeyRequested);
+    connect(m_hotkeyNotice, &NoticeCard::actionTriggered, this, &LauncherWindow::chooseHotkeyRequested);
 
     connect(m_fade, &QPropertyAnimation::finished, this, [this] {
         if (m_hiding) {

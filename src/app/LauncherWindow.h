@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-class HotkeyNoticeBar;
+class NoticeCard;
 class LauncherSession;
 class LauncherView;
 class QPropertyAnimation;
@@ -26,7 +26,7 @@ public:
     // The notice that the launch hotkey does not work, over the top of the
     // panel until dismissed; an empty text takes it away.
     void setHotkeyNotice(const QString &text);
-    HotkeyNoticeBar *hotkeyNotice() const { return m_hotkeyNotice; }
+    NoticeCard *hotkeyNotice() const { return m_hotkeyNotice; }
 
 Q_SIGNALS:
     void settingsRequested();
@@ -49,7 +49,7 @@ private:
 
     LauncherView *m_hostingView;
     QPropertyAnimation *m_fade;
-    HotkeyNoticeBar *m_hotkeyNotice = nullptr;
+    NoticeCard *m_hotkeyNotice = nullptr;
     bool m_hiding = false;
     bool m_translucent = true;
 };

@@ -9,6 +9,7 @@
 #include <QIcon>
 #include <QTimer>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -79,11 +80,14 @@ int runTrayProgram(int &argc, char **argv)
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/tarnwick/tarnwick.svg")));
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // A file size limit then fails the history write, which is reported, instead of killing us.
+    std::signal(SIGXFSZ, SIG_IGN);
+
     AppDelegate delegate;
     delegate.applicationDidFinishLaunching();
-    // A session logging out sends SIGTERM: quit as the menu does, flushing the history.
+    // A session logging out sends SIGTERM: quit as the menu does, flushing the history, without asking.
     InterruptNotifier interrupt;
-    QObject::connect(&interrupt, &InterruptNotifier::interrupted, &delegate, &AppDelegate::quit);
+    QObject::connect(&interrupt, &InterruptNotifier::interrupted, &delegate, &AppDelegate::terminate);
     if (!instance.listen([&delegate](const QString &r) { return delegate.handleRequest(r); }))
         std::fprintf(stderr, "tarnwick: cannot listen on %s; later starts cannot reach this one\n",
                      qPrintable(instance.socketPath()));

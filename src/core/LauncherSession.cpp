@@ -21,6 +21,11 @@ LauncherSession::LauncherSession(UserDefaults &defaults, const QString &historyF
     , m_speech(std::make_unique<SpeechManager>())
 {
     connect(m_vm.get(), &LauncherViewModel::messagesChanged, this, &LauncherSession::autoSave);
+    connect(m_store.get(), &ConversationStore::saveProblemChanged, this, &LauncherSession::historyNoticeChanged);
+    connect(m_store.get(), &ConversationStore::fileSetAside, this, [this](const QString &movedTo) {
+        m_setAsideNotices << tr("A history file could not be read and was moved to %1").arg(movedTo);
+        Q_EMIT historyNoticeChanged();
+    });
 }
 
 LauncherSession::~LauncherSession() = default;
@@ -30,6 +35,27 @@ void LauncherSession::autoSave()
     if (m_discarding || m_vm->messages().isEmpty())
         return;
     setActiveConversationID(StoredChat::save(*m_store, m_vm->messages(), m_activeConversationID));
+}
+
+QString LauncherSession::saveProblemNotice() const
+{
+    const QString problem = m_store->saveProblem();
+    return problem.isEmpty() ? QString() : tr("History could not be saved: %1").arg(problem);
+}
+
+QString LauncherSession::historyNotice() const
+{
+    const QString problem = saveProblemNotice();
+    if (!problem.isEmpty() && problem != m_dismissedSaveProblem)
+        return problem;
+    return m_setAsideNotices.join(QLatin1Char('\n'));
+}
+
+void LauncherSession::dismissHistoryNotice()
+{
+    m_dismissedSaveProblem = saveProblemNotice();
+    m_setAsideNotices.clear();
+    Q_EMIT historyNoticeChanged();
 }
 
 void LauncherSession::setActiveConversationID(const QUuid &id)

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QUuid>
 
 #include <memory>
@@ -49,8 +50,16 @@ public:
     // Waits until every change of the history is on disk (or has failed).
     void flush();
 
+    // What the panel tells about the history: why it cannot be saved, or
+    // where an unusable file was moved. Empty when there is nothing to tell.
+    QString historyNotice() const;
+    // The user has read it: a moved file is not told again, a save problem
+    // only when its reason changes.
+    void dismissHistoryNotice();
+
 Q_SIGNALS:
     void activeConversationChanged();
+    void historyNoticeChanged();
     // The screenshot flow asks the window to leave the screen and to come back.
     void hideLauncherRequested();
     void showLauncherRequested();
@@ -58,6 +67,7 @@ Q_SIGNALS:
 private:
     void autoSave();
     void setActiveConversationID(const QUuid &id);
+    QString saveProblemNotice() const;
 
     UserDefaults &m_defaults;
     // Declared in the order they are built; they go in reverse.
@@ -67,4 +77,6 @@ private:
     std::unique_ptr<ScreenshotFlow> m_screenshotFlow; // goes first: it may still ask to show the launcher
     QUuid m_activeConversationID;
     bool m_discarding = false; // the on-screen conversation was deleted: do not save it back
+    QStringList m_setAsideNotices;
+    QString m_dismissedSaveProblem;
 };

@@ -291,8 +291,10 @@ void ConversationSidebarView::exportRow(int row)
     const auto format = filter == jsonFilter || path.endsWith(QLatin1String(".json"), Qt::CaseInsensitive)
         ? ConversationExport::Format::Json
         : ConversationExport::Format::Markdown;
+    // Unbuffered, so that a short write (a full disk) shows in write()'s count.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(ConversationExport::bytes(*conversation, format)) < 0
+    const QByteArray bytes = ConversationExport::bytes(*conversation, format);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size()
         || !file.commit()) {
         QMessageBox::warning(this, QStringLiteral("Export Conversation"),
                              QStringLiteral("Could not write %1: %2").arg(path, file.errorString()));

@@ -17,6 +17,7 @@
 #include "platform/UserDefaults.h"
 #include "services/SpeechManager.h"
 #include "ui/LauncherColors.h"
+#include "ui/NoticeCard.h"
 #include "ui/SymbolButton.h"
 
 #include <QFileDialog>
@@ -108,6 +109,7 @@ LauncherView::LauncherView(LauncherSession &session, QWidget *parent)
         if (m_sidebar)
             m_sidebar->setActiveID(m_session.activeConversationID());
     });
+    connect(&session, &LauncherSession::historyNoticeChanged, this, &LauncherView::syncHistoryNotice);
     connect(&speech, &SpeechManager::problemReported, this,
             [this](const QString &problem) { FloatingNotice::showAbove(this, m_inputBar, problem); });
     buildLayout();
@@ -118,6 +120,14 @@ LauncherView::LauncherView(LauncherSession &session, QWidget *parent)
     syncSendState();
     syncAttachment();
     syncDictation();
+    syncHistoryNotice();
+}
+
+void LauncherView::syncHistoryNotice()
+{
+    const QString notice = m_session.historyNotice();
+    m_historyNotice->setText(notice);
+    m_historyNotice->setVisible(!notice.isEmpty());
 }
 
 void LauncherView::buildLayout()
@@ -139,6 +149,14 @@ void LauncherView::buildLayout()
     column->addWidget(m_conversation, 1);
     column->addWidget(new Divider(
         [](const LauncherColors &colors) { return withOpacity(colors.quaternaryFill, 0.5); }, m_main));
+
+    auto *noticeBox = new QVBoxLayout;
+    noticeBox->setContentsMargins(14, 10, 14, 0);
+    m_historyNotice = new NoticeCard(QString(), m_main);
+    m_historyNotice->setObjectName(QStringLiteral("historyNotice"));
+    connect(m_historyNotice, &NoticeCard::dismissed, &m_session, &LauncherSession::dismissHistoryNotice);
+    noticeBox->addWidget(m_historyNotice);
+    column->addLayout(noticeBox);
 
     m_attachment = new AttachmentStrip(m_main);
     column->addWidget(m_attachment);

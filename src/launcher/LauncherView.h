@@ -12,6 +12,7 @@ class LauncherHeader;
 class LauncherSession;
 class LauncherViewModel;
 class MessageListView;
+class NoticeCard;
 class QShortcut;
 class QStackedWidget;
 class QVariantAnimation;
@@ -48,6 +49,7 @@ public:
     bool showsEmptyState() const;
     AttachmentStrip *attachmentStrip() const { return m_attachment; }
     DictationStrip *dictationStrip() const { return m_dictation; }
+    NoticeCard *historyNotice() const { return m_historyNotice; }
     ConversationSidebarView *sidebar() const { return m_sidebar; }
     QShortcut *stopShortcut() const { return m_stopShortcut; }
 
@@ -69,6 +71,7 @@ private:
     void syncSendState();
     void syncAttachment();
     void syncDictation();
+    void syncHistoryNotice();
     void applyTheme();
     void openImagePicker();
     void placeSidebar(qreal progress);
@@ -84,6 +87,7 @@ private:
     MessageListView *m_messages = nullptr;
     AttachmentStrip *m_attachment = nullptr;
     DictationStrip *m_dictation = nullptr;
+    NoticeCard *m_historyNotice = nullptr;
     InputBar *m_inputBar = nullptr;
     QWidget *m_main = nullptr;
     QWidget *m_dim = nullptr;

@@ -1,12 +1,12 @@
 #include "platform/UserDefaults.h"
 
 #include "platform/AppPaths.h"
+#include "platform/WholeFileWriter.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QSaveFile>
 
 UserDefaults::UserDefaults(QString filePath, QObject *parent)
     : QObject(parent)
@@ -148,14 +148,9 @@ bool UserDefaults::write(const QString &key, const std::optional<QJsonValue> &va
 
     bool written = m_filePath.isEmpty();
     if (!written && AppPaths::ensurePrivateDir(QFileInfo(m_filePath).absolutePath())) {
-        QSaveFile file(m_filePath);
-        file.setDirectWriteFallback(false);
-        written = file.open(QIODevice::WriteOnly);
-        if (written) {
-            file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-            file.write(QJsonDocument(m_values).toJson(QJsonDocument::Indented));
-            written = file.commit();
-        }
+        WholeFileWriter file(m_filePath);
+        file.write(QJsonDocument(m_values).toJson(QJsonDocument::Indented));
+        written = !file.commit();
     }
     if (written && !m_filePath.isEmpty()) {
         const QFileInfo info(m_filePath);

@@ -47,7 +47,8 @@ bool writeAll(const QJsonObject &items, QString *error)
     }
     QSaveFile file(path());
     file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered: a short write shows in write()'s count, and no buffer keeps a copy of the key.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         *error = QStringLiteral("%1 cannot be written: %2").arg(path(), file.errorString());
         return false;
     }

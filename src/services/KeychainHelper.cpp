@@ -41,6 +41,7 @@ bool KeychainHelper::save(const QString &key, const QString &value)
                                            "could not be removed: ")
                             + error);
         return noteSave({});
+    case Status::NoService:
     case Status::Unreachable:
         qCInfo(lcKeychain) << "No keyring service answered; keeping" << key << "in" << KeyFile::path();
         if (!KeyFile::setValue(service, key, value, &error))
@@ -57,6 +58,11 @@ bool KeychainHelper::save(const QString &key, const QString &value)
 
 std::optional<QString> KeychainHelper::load(const QString &key)
 {
+    return lookup(key).value;
+}
+
+KeychainHelper::Lookup KeychainHelper::lookup(const QString &key)
+{
     // A key in the file was saved after anything the keyring holds for the same
     // account (a keyring save removes it from the file), so it wins, and moves
     // into the keyring once one answers.
@@ -65,12 +71,20 @@ std::optional<QString> KeychainHelper::load(const QString &key)
             QString ignored;
             KeyFile::remove(service, key, &ignored);
         }
-        return kept;
+        return {std::move(kept), {}};
     }
     SecretServiceStore::Reply reply = SecretServiceStore::lookup(service, key);
-    if (reply.status != SecretServiceStore::Status::Done)
-        return std::nullopt;
-    return std::move(reply.text);
+    switch (reply.status) {
+    case SecretServiceStore::Status::Done:
+        return {std::move(reply.text), {}};
+    case SecretServiceStore::Status::NotFound:
+    case SecretServiceStore::Status::NoService:
+        return {};
+    case SecretServiceStore::Status::Unreachable:
+    case SecretServiceStore::Status::Failed:
+        break;
+    }
+    return {std::nullopt, reply.error};
 }
 
 KeychainHelper::Store KeychainHelper::store()

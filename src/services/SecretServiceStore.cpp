@@ -152,7 +152,7 @@ void perform(Call &call)
     if (!service) {
         qCInfo(lcKeychain) << "No keyring service:" << describe(error);
         g_clear_error(&error);
-        call.finish({Status::Unreachable, {}, QStringLiteral("No keyring service is running.")});
+        call.finish({Status::NoService, {}, QStringLiteral("No keyring service is running.")});
         return;
     }
     call.markReached();

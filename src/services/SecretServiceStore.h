@@ -13,7 +13,8 @@ namespace SecretServiceStore {
 enum class Status {
     Done,        // stored, or found
     NotFound,    // the service answered: there is no such item
-    Unreachable, // no session bus, no keyring service, or no answer in time
+    NoService,   // no session bus or no keyring service
+    Unreachable, // a keyring service is there but gave no answer in time
     Failed,      // the service answered but did not do it (a dismissed unlock prompt, a locked keyring)
 };
 

@@ -20,6 +20,9 @@ using namespace std::chrono_literals;
 
 namespace {
 
+// How soon a failed write is tried again.
+constexpr std::chrono::milliseconds kRetryInterval = 5s;
+
 // The journal is folded into the file once it holds this share of the file's size.
 qint64 foldThreshold(qint64 fileSize)
 {
@@ -43,11 +46,16 @@ ConversationStore::ConversationStore(QString filePath, QObject *parent)
     , m_journal(std::make_unique<HistoryJournal>(journalPath(m_filePath)))
     , m_writer(new HistoryWriter(m_filePath, this))
 {
-    connect(m_writer, &HistoryWriter::writeFailed, this, &ConversationStore::writeFailed);
+    connect(m_writer, &HistoryWriter::writeFailed, this, &ConversationStore::noteWriteFailed);
     connect(m_writer, &HistoryWriter::written, this, &ConversationStore::folded);
     connect(m_writer, &HistoryWriter::setAsideDone, this, &ConversationStore::noteSetAside);
     m_quiet.setSingleShot(true);
     connect(&m_quiet, &QTimer::timeout, this, &ConversationStore::writeWhole);
+    m_retry.setSingleShot(true);
+    connect(&m_retry, &QTimer::timeout, this, [this] {
+        if (m_dirty)
+            writeWhole();
+    });
     // A failure here shows up later as a failed write.
     AppPaths::ensurePrivateDir(QFileInfo(m_filePath).absolutePath());
     reload();
@@ -165,6 +173,8 @@ void ConversationStore::record(const QByteArray &change)
     m_dirty = true;
     // Until an unreadable file is moved aside and replaced, the journal has no file to apply to.
     const bool journaled = !m_wholeWriteNeeded && m_journal->append(change);
+    if (!journaled && m_unsavedSince == 0)
+        m_unsavedSince = m_sequence;
     if (!journaled || m_saveInterval == 0ms || m_journal->size() > foldThreshold(m_fileSize))
         writeWhole();
     else
@@ -183,6 +193,10 @@ void ConversationStore::folded(quint64 sequence)
         return;
     m_foldedSequence = sequence;
     m_wholeWriteNeeded = false;
+    if (sequence >= m_unsavedSince)
+        m_unsavedSince = 0;
+    m_retry.stop();
+    setSaveProblem({});
     m_fileSize = QFileInfo(m_filePath).size();
     m_unfolded.removeIf([&](const std::pair<quint64, QByteArray> &change) { return change.first <= sequence; });
     QByteArray rest;
@@ -201,12 +215,35 @@ void ConversationStore::noteSetAside(const QString &movedTo)
         this, [this, movedTo] { Q_EMIT fileSetAside(movedTo); }, Qt::QueuedConnection);
 }
 
+void ConversationStore::noteWriteFailed(quint64 sequence, const QString &reason)
+{
+    // A later write may have succeeded since.
+    if (sequence <= m_foldedSequence)
+        return;
+    setSaveProblem(reason);
+    Q_EMIT writeFailed(reason);
+}
+
+void ConversationStore::setSaveProblem(const QString &reason)
+{
+    if (!reason.isEmpty() && !m_retry.isActive()) {
+        // Spaced out like the writes themselves, so a full disk is not hammered.
+        m_retry.start(std::max<std::chrono::milliseconds>(m_writer->interval(), kRetryInterval));
+    }
+    if (reason == m_saveProblem)
+        return;
+    m_saveProblem = reason;
+    Q_EMIT saveProblemChanged();
+}
+
 void ConversationStore::flush()
 {
     if (m_dirty)
         writeWhole();
     m_writer->flush();
     folded(m_writer->writtenSequence());
+    if (m_dirty)
+        setSaveProblem(m_writer->lastFailure());
 }
 
 void ConversationStore::setSaveInterval(std::chrono::milliseconds interval)

@@ -55,6 +55,12 @@ public:
     // written (30 s by default). Zero writes the whole file for every change.
     void setSaveInterval(std::chrono::milliseconds interval);
 
+    // Changes that neither the journal nor the file holds: quitting now loses them.
+    bool hasUnsavedChanges() const { return m_unsavedSince != 0; }
+    // Why the history cannot be written now; empty while saving works. A
+    // failed write is tried again, with the latest state, until one succeeds.
+    QString saveProblem() const { return m_saveProblem; }
+
     // Files moved aside this run because they could not be used.
     QStringList setAsidePaths() const { return m_setAside; }
 
@@ -64,6 +70,7 @@ public:
 Q_SIGNALS:
     void conversationsChanged();
     void writeFailed(const QString &reason);
+    void saveProblemChanged();
     // A history or journal file that could not be used now lies at movedTo.
     void fileSetAside(const QString &movedTo);
 
@@ -72,6 +79,8 @@ private:
     void writeWhole();
     void folded(quint64 sequence);
     void noteSetAside(const QString &movedTo);
+    void noteWriteFailed(quint64 sequence, const QString &reason);
+    void setSaveProblem(const QString &reason);
     int loadJournal(QList<Conversation> &conversations); // the number of changes replayed
 
     const QString m_filePath;
@@ -84,6 +93,9 @@ private:
     quint64 m_sequence = 0;
     quint64 m_foldedSequence = 0;
     bool m_dirty = false;    // the file lacks changes the journal or memory holds
+    quint64 m_unsavedSince = 0; // the first change held only in memory
+    QString m_saveProblem;
+    QTimer m_retry;
     qint64 m_fileSize = 0;
     QList<std::pair<quint64, QByteArray>> m_unfolded; // changes the file does not hold yet
     QStringList m_setAside;

@@ -1,9 +1,9 @@
 #include "store/HistoryJournal.h"
 
+#include "platform/WholeFileWriter.h"
 #include "store/JournalRecord.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <cerrno>
 #include <cstring>
@@ -127,17 +127,11 @@ bool HistoryJournal::replace(const QByteArray &records)
         m_error = QStringLiteral("could not remove %1: %2").arg(m_path, systemError());
         return false;
     }
-    QSaveFile file(m_path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) {
-        m_error = QStringLiteral("could not write %1: %2").arg(m_path, file.errorString());
-        return false;
-    }
-    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    WholeFileWriter file(m_path);
     file.write(JournalRecord::header());
     file.write(records);
-    if (!file.commit()) {
-        m_error = QStringLiteral("could not write %1: %2").arg(m_path, file.errorString());
+    if (const std::optional<QString> failure = file.commit()) {
+        m_error = *failure;
         return false;
     }
     return true;

@@ -1,11 +1,11 @@
 #include "store/HistoryWriter.h"
 
+#include "platform/WholeFileWriter.h"
 #include "store/ConversationFormat.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cstdio>
 #include <unistd.h>
@@ -53,6 +53,12 @@ void HistoryWriter::setMinimumInterval(std::chrono::milliseconds interval)
     m_wake.notify_all();
 }
 
+QString HistoryWriter::lastFailure() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_lastFailure;
+}
+
 std::chrono::milliseconds HistoryWriter::interval() const
 {
     std::lock_guard lock(m_mutex);
@@ -89,6 +95,7 @@ void HistoryWriter::run()
         m_wake.wait_until(lock, due, [this] { return m_flushing || m_stopping; });
 
         std::optional<Job> job = std::exchange(m_pending, std::nullopt);
+        const quint64 sequence = job->sequence;
         const Preparation preparation = std::exchange(m_preparation, Preparation::None);
         m_busy = true;
         lock.unlock();
@@ -111,11 +118,13 @@ void HistoryWriter::run()
             m_interval = std::max<Clock::duration>({m_minimumInterval, 4 * (finished - started), share});
         if (!prepared && m_preparation == Preparation::None)
             m_preparation = preparation;
+        m_lastFailure = failure.value_or(QString());
         if (!m_pending)
             m_idle.notify_all();
         if (failure) {
             QMetaObject::invokeMethod(
-                this, [this, reason = *failure] { Q_EMIT writeFailed(reason); }, Qt::QueuedConnection);
+                this, [this, sequence, reason = *failure] { Q_EMIT writeFailed(sequence, reason); },
+                Qt::QueuedConnection);
         } else {
             QMetaObject::invokeMethod(
                 this, [this, sequence = m_writtenSequence.load()] { Q_EMIT written(sequence); }, Qt::QueuedConnection);
@@ -167,10 +176,8 @@ void HistoryWriter::backUp()
         ::unlink(temporary.constData());
     }
     QFile old(m_filePath);
-    QSaveFile copy(QFile::decodeName(backup));
-    copy.setDirectWriteFallback(false);
-    if (old.open(QIODevice::ReadOnly) && copy.open(QIODevice::WriteOnly)) {
-        copy.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    if (old.open(QIODevice::ReadOnly)) {
+        WholeFileWriter copy(QFile::decodeName(backup));
         copy.write(old.readAll());
         copy.commit();
     }
@@ -178,15 +185,11 @@ void HistoryWriter::backUp()
 
 std::optional<QString> HistoryWriter::write(const Job &job, qint64 *size)
 {
-    QSaveFile file(m_filePath);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("could not write %1: %2").arg(m_filePath, file.errorString());
-    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    WholeFileWriter file(m_filePath);
     *size = 0;
     const auto put = [&](const QByteArray &bytes) {
         *size += bytes.size();
-        return file.write(bytes) == bytes.size();
+        return file.write(bytes);
     };
     bool ok = put(QByteArrayLiteral("["));
     for (qsizetype i = 0; ok && i < job.conversations.size(); ++i) {
@@ -194,14 +197,9 @@ std::optional<QString> HistoryWriter::write(const Job &job, qint64 *size)
             ok = put(QByteArrayLiteral(","));
         ok = ok && put(ConversationFormat::encodeConversation(job.conversations.at(i)));
     }
-    ok = ok && put(QByteArrayLiteral("]"));
-    if (!ok) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return QStringLiteral("could not write %1: %2").arg(m_filePath, reason);
-    }
-    if (!file.commit())
-        return QStringLiteral("could not write %1: %2").arg(m_filePath, file.errorString());
+    put(QByteArrayLiteral("]"));
+    if (std::optional<QString> failure = file.commit())
+        return failure;
     m_bytesWritten += *size;
     ++m_writeCount;
     m_writtenSequence = job.sequence;

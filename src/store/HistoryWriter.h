@@ -52,6 +52,9 @@ public:
     // The pause the writer keeps now between two writes.
     std::chrono::milliseconds interval() const;
 
+    // Why the last write failed; empty once a write succeeds.
+    QString lastFailure() const;
+
     qint64 bytesWritten() const { return m_bytesWritten.load(); }
     int writeCount() const { return m_writeCount.load(); }
 
@@ -61,7 +64,8 @@ public:
 Q_SIGNALS:
     void written(quint64 sequence);
     void setAsideDone(const QString &movedTo);
-    void writeFailed(const QString &reason);
+    // The list named by sequence did not reach the disk.
+    void writeFailed(quint64 sequence, const QString &reason);
 
 private:
     struct Job
@@ -88,6 +92,7 @@ private:
     std::chrono::milliseconds m_minimumInterval{1000};
     std::chrono::steady_clock::duration m_interval{};
     std::chrono::steady_clock::time_point m_lastWriteEnd{};
+    QString m_lastFailure;
 
     std::atomic<quint64> m_writtenSequence{0};
     std::atomic<qint64> m_bytesWritten{0};

@@ -1,9 +1,9 @@
 // The launcher panel's fades, hide paths and size limits (offscreen).
-#include "app/HotkeyNoticeBar.h"
 #include "app/LauncherWindow.h"
 #include "core/LauncherSession.h"
 #include "platform/UserDefaults.h"
 #include "support/IsolatedHome.h"
+#include "ui/NoticeCard.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -100,15 +100,15 @@ void TestLauncherWindow::hotkeyNoticeLeadsToTheRecorder()
     QSignalSpy choose(&window, &LauncherWindow::chooseHotkeyRequested);
     window.setHotkeyNotice(QStringLiteral("Alt+Space is taken by another program."));
     window.animateIn();
-    HotkeyNoticeBar *notice = window.hotkeyNotice();
+    NoticeCard *notice = window.hotkeyNotice();
     QVERIFY(notice->isVisible());
-    const QLabel *text = notice->findChild<QLabel *>(QStringLiteral("hotkeyNoticeText"));
+    const QLabel *text = notice->findChild<QLabel *>(QStringLiteral("noticeText"));
     QCOMPARE(text->text(), QStringLiteral("Alt+Space is taken by another program."));
     // Over the panel's content, inside its rounded edge, tall enough for its text.
     QVERIFY(notice->geometry().left() > 0 && notice->geometry().right() < notice->parentWidget()->width());
     QTRY_VERIFY(text->height() >= text->heightForWidth(text->width()));
 
-    QTest::mouseClick(notice->findChild<QPushButton *>(QStringLiteral("chooseHotkeyButton")), Qt::LeftButton);
+    QTest::mouseClick(notice->findChild<QPushButton *>(QStringLiteral("noticeAction")), Qt::LeftButton);
     QCOMPARE(choose.count(), 1);
     QVERIFY(!notice->isVisible());
 

@@ -7,8 +7,14 @@
 #include "store/ConversationStore.h"
 #include "support/IsolatedHome.h"
 
+#include <QDir>
+
+#include <QFile>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -34,6 +40,7 @@ private Q_SLOTS:
     void savesUnderOneIdAcrossRuns();
     void followsTheMessagesOnScreen();
     void opensAndDeletesById();
+    void historyProblemsAreTold();
 };
 
 void TestLauncherSession::convertsMessages()
@@ -122,6 +129,51 @@ void TestLauncherSession::opensAndDeletesById()
     QVERIFY(s.session.activeConversationID().isNull());
     QVERIFY(s.vm.messages().isEmpty());
     QVERIFY(s.store.conversations().isEmpty());
+}
+
+// A file moved aside is told once; a save that fails is told with its reason
+// until the user dismisses it, and again when the reason changes.
+void TestLauncherSession::historyProblemsAreTold()
+{
+    IsolatedHome home;
+    const QString path = home.dataHome() + QStringLiteral("/Tarnwick/conversations.json");
+    QVERIFY(QDir().mkpath(home.dataHome() + QStringLiteral("/Tarnwick")));
+    QFile damaged(path);
+    QVERIFY(damaged.open(QIODevice::WriteOnly));
+    damaged.write("[{ not json");
+    damaged.close();
+
+    UserDefaults defaults(home.configHome() + QStringLiteral("/Tarnwick/preferences.json"));
+    LauncherSession session(defaults, path);
+    QSignalSpy told(&session, &LauncherSession::historyNoticeChanged);
+    QVERIFY(session.historyNotice().isEmpty());
+    session.viewModel().setMessages({ChatMessage(Role::User, QStringLiteral("first"))});
+    session.flush();
+    QTRY_VERIFY(session.historyNotice().startsWith(QStringLiteral("A history file could not be read and was moved to ")
+                                                   + path + QStringLiteral(".corrupt-")));
+    session.dismissHistoryNotice();
+    QVERIFY(session.historyNotice().isEmpty());
+
+    rlimit saved{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = saved;
+    limited.rlim_cur = 64 * 1024;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    told.clear();
+    session.viewModel().setMessages({ChatMessage(Role::User, QString(200000, QLatin1Char('z')))});
+    session.flush();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    QVERIFY(session.store().hasUnsavedChanges());
+    QVERIFY(told.count() >= 1);
+    QVERIFY(session.historyNotice().startsWith(QStringLiteral("History could not be saved: could not write ") + path));
+    session.dismissHistoryNotice();
+    QVERIFY(session.historyNotice().isEmpty());
+
+    // The retry succeeds now that the limit is gone: nothing is left to tell.
+    QTRY_VERIFY_WITH_TIMEOUT(!session.store().hasUnsavedChanges(), 15000);
+    QVERIFY(session.historyNotice().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestLauncherSession)

@@ -33,9 +33,11 @@ class TestLauncherSystem : public QObject
 
 private Q_SLOTS:
     void promptStreamsIntoHistoryAndReopens();
+    void unsavedHistoryMakesQuitAsk();
 
 private:
     void xdotool(const QStringList &arguments);
+    quint32 startWithKeyAndOpen(TarnwickProcess &tarnwick, const LoopbackServer &server);
 
     std::unique_ptr<XSession> m_session;
 };
@@ -45,6 +47,33 @@ void TestLauncherSystem::xdotool(const QStringList &arguments)
     int exitCode = -1;
     m_session->run(QStringLiteral("xdotool"), arguments, &exitCode);
     QCOMPARE(exitCode, 0);
+}
+
+quint32 TestLauncherSystem::startWithKeyAndOpen(TarnwickProcess &tarnwick, const LoopbackServer &server)
+{
+    tarnwick.setEnvironmentVariable(QStringLiteral("TARNWICK_GEMINI_BASE_URL"), server.baseUrl());
+    QProcess setKey;
+    setKey.setProcessEnvironment(tarnwick.process().processEnvironment());
+    setKey.start(QStringLiteral(TARNWICK_BINARY), {QStringLiteral("set-key"), QStringLiteral("gemini")});
+    setKey.write("test-key\n");
+    setKey.closeWriteChannel();
+    [&] {
+        QVERIFY(setKey.waitForFinished(60000));
+        QCOMPARE(setKey.exitCode(), 0);
+    }();
+
+    tarnwick.start();
+    [&] {
+        QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("launched")), 1, kTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("hotkey-launch-active")), 1, kTimeout);
+    }();
+    const quint32 panel = tarnwick.windowId(QStringLiteral("launcher-window"));
+    xdotool({QStringLiteral("key"), QStringLiteral("alt+space")});
+    [&] {
+        QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(panel), kTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(m_session->activeWindow(), panel, kTimeout);
+    }();
+    return panel;
 }
 
 void TestLauncherSystem::promptStreamsIntoHistoryAndReopens()
@@ -62,26 +91,11 @@ void TestLauncherSystem::promptStreamsIntoHistoryAndReopens()
     server.enqueue(answer);
 
     TarnwickProcess tarnwick(*m_session);
-    tarnwick.setEnvironmentVariable(QStringLiteral("TARNWICK_GEMINI_BASE_URL"), server.baseUrl());
-    const QProcessEnvironment environment = tarnwick.process().processEnvironment();
-    const QString historyFile = environment.value(QStringLiteral("XDG_DATA_HOME")) +
+    const QString historyFile = tarnwick.process().processEnvironment().value(QStringLiteral("XDG_DATA_HOME")) +
                                 QStringLiteral("/Tarnwick/conversations.json");
-
-    QProcess setKey;
-    setKey.setProcessEnvironment(environment);
-    setKey.start(QStringLiteral(TARNWICK_BINARY), {QStringLiteral("set-key"), QStringLiteral("gemini")});
-    setKey.write("test-key\n");
-    setKey.closeWriteChannel();
-    QVERIFY(setKey.waitForFinished(60000));
-    QCOMPARE(setKey.exitCode(), 0);
-
-    tarnwick.start();
-    QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("launched")), 1, kTimeout);
-    const quint32 panel = tarnwick.windowId(QStringLiteral("launcher-window"));
-    QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("hotkey-launch-active")), 1, kTimeout);
-    xdotool({QStringLiteral("key"), QStringLiteral("alt+space")});
-    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(panel), kTimeout);
-    QTRY_COMPARE_WITH_TIMEOUT(m_session->activeWindow(), panel, kTimeout);
+    const quint32 panel = startWithKeyAndOpen(tarnwick, server);
+    if (QTest::currentTestFailed())
+        return;
 
     xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), QStringLiteral("Hello there")});
     xdotool({QStringLiteral("key"), QStringLiteral("Return")});
@@ -114,6 +128,61 @@ void TestLauncherSystem::promptStreamsIntoHistoryAndReopens()
                                  history(historyFile).first().toObject()[QStringLiteral("date")].toDouble() > savedDate,
                              kTimeout);
     QCOMPARE(history(historyFile).first().toObject()[QStringLiteral("id")], saved[QStringLiteral("id")]);
+}
+
+// A disk that takes nothing more (a file size limit, which holds for root too):
+// the failure is told, Quit asks before losing the conversation, and once
+// the disk has room the retry saves it and Quit no longer asks.
+void TestLauncherSystem::unsavedHistoryMakesQuitAsk()
+{
+    m_session = std::make_unique<XSession>();
+    if (!m_session->problem().isEmpty())
+        QSKIP(qPrintable(QStringLiteral("no test X session: ") + m_session->problem()));
+    LoopbackServer server;
+    QVERIFY(server.isListening());
+    ScriptedResponse answer;
+    answer.headers = {{"Content-Type", "text/event-stream"}};
+    answer.writes.append({geminiEvent("Kept in memory only"), 0});
+    server.enqueue(answer);
+
+    TarnwickProcess tarnwick(*m_session);
+    const QString historyFile = tarnwick.process().processEnvironment().value(QStringLiteral("XDG_DATA_HOME")) +
+                                QStringLiteral("/Tarnwick/conversations.json");
+    const quint32 panel = startWithKeyAndOpen(tarnwick, server);
+    if (QTest::currentTestFailed())
+        return;
+    const QString pid = QString::number(tarnwick.process().processId());
+    const auto limitFileSize = [&](const QString &limit) {
+        int exitCode = -1;
+        m_session->run(QStringLiteral("prlimit"), {QStringLiteral("--pid"), pid, QStringLiteral("--fsize=") + limit},
+                       &exitCode);
+        QCOMPARE(exitCode, 0);
+    };
+    limitFileSize(QStringLiteral("1:unlimited")); // the hard limit stays, so that the soft one can rise again
+
+    xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), QStringLiteral("Keep me")});
+    xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+    QTRY_VERIFY_WITH_TIMEOUT(tarnwick.count(QStringLiteral("history-save-failed")) >= 1, kTimeout);
+    QVERIFY(history(historyFile).isEmpty());
+
+    // The question's default answer is to stay.
+    xdotool({QStringLiteral("key"), QStringLiteral("ctrl+q")});
+    QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("unsaved-changes-asked")), 1, kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(m_session->activeWindow() != panel, kTimeout);
+    xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+    QTRY_COMPARE_WITH_TIMEOUT(m_session->activeWindow(), panel, kTimeout);
+    QTest::qWait(500);
+    QCOMPARE(tarnwick.process().state(), QProcess::Running);
+
+    limitFileSize(QStringLiteral("unlimited:unlimited"));
+    QTRY_VERIFY_WITH_TIMEOUT(tarnwick.count(QStringLiteral("history-saved-again")) >= 1, kTimeout);
+    QCOMPARE(history(historyFile).size(), 1);
+    QCOMPARE(history(historyFile).first().toObject()[QStringLiteral("title")].toString(), QStringLiteral("Keep me"));
+
+    xdotool({QStringLiteral("key"), QStringLiteral("ctrl+q")});
+    QVERIFY(tarnwick.process().waitForFinished(kTimeout));
+    QCOMPARE(tarnwick.process().exitCode(), 0);
+    QCOMPARE(tarnwick.count(QStringLiteral("unsaved-changes-asked")), 1);
 }
 
 QTEST_GUILESS_MAIN(TestLauncherSystem)

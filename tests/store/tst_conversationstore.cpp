@@ -29,7 +29,9 @@ private Q_SLOTS:
     void setsAsideUnreadableFiles_data();
     void setsAsideUnreadableFiles();
     void keepsOneBackupPerRun();
+    void failedWriteKeepsOldFile_data();
     void failedWriteKeepsOldFile();
+    void failedSaveIsToldAndRetried();
     void readOnlyFolderReportsFailure();
     void killedWriterNeverTearsFile();
 };
@@ -216,9 +218,21 @@ void TestConversationStore::keepsOneBackupPerRun()
     QCOMPARE(readAll(path + QStringLiteral(".bak")), afterFirstRun);
 }
 
-// A disk that fills up mid-write: the file size limit makes the write fail for root too.
+// A disk that fills up mid-write: the file size limit makes the write fail for
+// root too. A few bytes short is the subtle case: the disk takes part of the
+// last piece, which must not pass for a whole file.
+void TestConversationStore::failedWriteKeepsOldFile_data()
+{
+    QTest::addColumn<qsizetype>("length");
+    QTest::addColumn<qint64>("room");
+    QTest::newRow("large change") << qsizetype(200000) << qint64(64 * 1024);
+    QTest::newRow("a few bytes short") << qsizetype(40) << qint64(20);
+}
+
 void TestConversationStore::failedWriteKeepsOldFile()
 {
+    QFETCH(qsizetype, length);
+    QFETCH(qint64, room);
     IsolatedHome home;
     ConversationStore store;
     store.upsert(conversationDated(QStringLiteral("small"), 1));
@@ -230,10 +244,10 @@ void TestConversationStore::failedWriteKeepsOldFile()
     QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit limited = saved;
-    limited.rlim_cur = 64 * 1024;
+    limited.rlim_cur = before.size() + room;
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
     store.upsert(Conversation(QStringLiteral("large"), QDateTime::currentDateTimeUtc(),
-                              {StoredMessage(QStringLiteral("user"), QString(200000, QLatin1Char('z')))}));
+                              {StoredMessage(QStringLiteral("user"), QString(length, QLatin1Char('z')))}));
     store.flush();
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
@@ -248,6 +262,41 @@ void TestConversationStore::failedWriteKeepsOldFile()
     // The next change writes everything again.
     store.deleteConversation(QUuid::createUuid());
     store.flush();
+    QCOMPARE(ConversationFormat::decode(readAll(store.filePath()))->size(), 2);
+}
+
+// Neither the journal nor the file takes the change: the store says so, and
+// a later attempt with the latest state succeeds once the disk has room again.
+void TestConversationStore::failedSaveIsToldAndRetried()
+{
+    IsolatedHome home;
+    ConversationStore store;
+    store.upsert(conversationDated(QStringLiteral("small"), 1));
+    store.flush();
+    QVERIFY(!store.hasUnsavedChanges());
+    QSignalSpy problem(&store, &ConversationStore::saveProblemChanged);
+
+    rlimit saved{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = saved;
+    limited.rlim_cur = 64 * 1024;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    store.upsert(Conversation(QStringLiteral("large"), QDateTime::currentDateTimeUtc(),
+                              {StoredMessage(QStringLiteral("user"), QString(200000, QLatin1Char('z')))}));
+    store.flush();
+    QVERIFY(store.hasUnsavedChanges());
+    QVERIFY(store.saveProblem().contains(store.filePath()));
+    QCOMPARE(problem.count(), 1);
+    // The queued report of the same failure changes nothing.
+    QTest::qWait(50);
+    QCOMPARE(problem.count(), 1);
+
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    QVERIFY(problem.wait(15000));
+    QVERIFY(store.saveProblem().isEmpty());
+    QVERIFY(!store.hasUnsavedChanges());
     QCOMPARE(ConversationFormat::decode(readAll(store.filePath()))->size(), 2);
 }
 

@@ -1,5 +1,6 @@
-#include "app/HotkeyNoticeBar.h"
+#include "ui/NoticeCard.h"
 
+#include "ui/ColorOpacity.h"
 #include "ui/LauncherColors.h"
 
 #include <QEvent>
@@ -10,52 +11,55 @@
 #include <QPushButton>
 #include <QToolButton>
 
-HotkeyNoticeBar::HotkeyNoticeBar(QWidget *parent)
+NoticeCard::NoticeCard(const QString &actionText, QWidget *parent)
     : QWidget(parent)
     , m_text(new QLabel(this))
+    , m_action(new QPushButton(actionText, this))
 {
-    setObjectName(QStringLiteral("hotkeyNotice"));
-    m_text->setObjectName(QStringLiteral("hotkeyNoticeText"));
+    m_text->setObjectName(QStringLiteral("noticeText"));
     m_text->setWordWrap(true);
     m_text->setTextFormat(Qt::PlainText);
+    m_text->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    auto *choose = new QPushButton(tr("Choose a hotkey"), this);
-    m_choose = choose;
-    choose->setObjectName(QStringLiteral("chooseHotkeyButton"));
-    choose->setCursor(Qt::PointingHandCursor);
+    m_action->setObjectName(QStringLiteral("noticeAction"));
+    m_action->setCursor(Qt::PointingHandCursor);
+    m_action->setVisible(!actionText.isEmpty());
     styleButton();
-    connect(choose, &QPushButton::clicked, this, [this] {
+    connect(m_action, &QPushButton::clicked, this, [this] {
         hide();
-        Q_EMIT chooseHotkeyRequested();
+        Q_EMIT actionTriggered();
     });
 
     auto *dismiss = new QToolButton(this);
-    dismiss->setObjectName(QStringLiteral("dismissHotkeyNotice"));
+    dismiss->setObjectName(QStringLiteral("noticeDismiss"));
     dismiss->setText(QStringLiteral("✕"));
     dismiss->setToolTip(tr("Dismiss"));
     dismiss->setAutoRaise(true);
-    connect(dismiss, &QToolButton::clicked, this, &QWidget::hide);
+    connect(dismiss, &QToolButton::clicked, this, [this] {
+        hide();
+        Q_EMIT dismissed();
+    });
 
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(14, 10, 10, 10);
     layout->setSpacing(10);
     layout->addWidget(m_text, 1);
-    layout->addWidget(choose, 0, Qt::AlignVCenter);
+    layout->addWidget(m_action, 0, Qt::AlignVCenter);
     layout->addWidget(dismiss, 0, Qt::AlignTop);
     hide();
 }
 
-void HotkeyNoticeBar::setText(const QString &text)
+void NoticeCard::setText(const QString &text)
 {
     m_text->setText(text);
 }
 
-QString HotkeyNoticeBar::text() const
+QString NoticeCard::text() const
 {
     return m_text->text();
 }
 
-void HotkeyNoticeBar::paintEvent(QPaintEvent *)
+void NoticeCard::paintEvent(QPaintEvent *)
 {
     const LauncherColors colors = LauncherColors::of(this);
     QPainter painter(this);
@@ -69,10 +73,10 @@ void HotkeyNoticeBar::paintEvent(QPaintEvent *)
 }
 
 // The desktop's button colours would clash with the launcher's appearance.
-void HotkeyNoticeBar::styleButton()
+void NoticeCard::styleButton()
 {
     const LauncherColors colors = LauncherColors::of(this);
-    m_choose->setStyleSheet(QStringLiteral("QPushButton { color: %1; background: %2; border: 1px solid %3;"
+    m_action->setStyleSheet(QStringLiteral("QPushButton { color: %1; background: %2; border: 1px solid %3;"
                                            " border-radius: 6px; padding: 4px 10px; }"
                                            "QPushButton:hover { background: %4; }")
                                 .arg(colors.primary.name(QColor::HexArgb), colors.controlBackground.name(),
@@ -80,7 +84,7 @@ void HotkeyNoticeBar::styleButton()
                                      withOpacity(colors.orange, 0.2).name(QColor::HexArgb)));
 }
 
-void HotkeyNoticeBar::changeEvent(QEvent *event)
+void NoticeCard::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::PaletteChange) {
         styleButton();

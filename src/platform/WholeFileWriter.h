@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QSaveFile>
+#include <QString>
+
+#include <optional>
+
+// Writes a file under a temporary name and puts it in place only when every
+// byte reached the disk. A short write (a full disk, a file size limit) fails
+// the whole file: QSaveFile's own buffered flush takes one for success and
+// would commit a cut file. Small pieces are gathered into larger writes.
+class WholeFileWriter
+{
+public:
+    // The file is readable by its owner only.
+    explicit WholeFileWriter(const QString &path);
+
+    // False once anything failed; later pieces are then ignored.
+    bool write(QByteArrayView bytes);
+
+    // Puts the file in place; the reason when it could not be written.
+    std::optional<QString> commit();
+
+private:
+    bool drain();
+
+    QSaveFile m_file;
+    QByteArray m_pending;
+    bool m_failed = false;
+};
