@@ -1,7 +1,8 @@
 // Runs one KeychainHelper call in a process of its own, so a test can point it
 // at another session bus (GLib picks the bus once per process).
 //   keychain_probe save ACCOUNT   value from standard input; exit 1 when not stored
-//   keychain_probe load ACCOUNT   value to standard output; exit 3 when there is none
+//   keychain_probe load ACCOUNT   value to standard output; exit 3 when there is none,
+//                                 4 and the reason on standard error when the keyring failed
 //   keychain_probe store          prints SecretService or FallbackFile
 #include "services/KeychainHelper.h"
 
@@ -24,10 +25,14 @@ int main(int argc, char *argv[])
         return 1;
     }
     if (args.value(0) == QLatin1String("load") && args.size() == 2) {
-        const std::optional<QString> value = KeychainHelper::load(args[1]);
-        if (!value)
+        const KeychainHelper::Lookup found = KeychainHelper::lookup(args[1]);
+        if (!found.problem.isEmpty()) {
+            QTextStream(stderr) << found.problem << '\n';
+            return 4;
+        }
+        if (!found.value)
             return 3;
-        out.write(value->toUtf8());
+        out.write(found.value->toUtf8());
         return 0;
     }
     if (args.value(0) == QLatin1String("store") && args.size() == 1) {

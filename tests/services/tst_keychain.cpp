@@ -262,6 +262,8 @@ void TestKeychain::hungKeyringCostsSecondsNotTheTimeout()
     QCOMPARE(probe(bus.address(), {QStringLiteral("store")}).output, QByteArray("FallbackFile"));
     QCOMPARE(probe(bus.address(), {QStringLiteral("load"), KeychainHelper::geminiAccount}).output, QByteArray("kept"));
     QCOMPARE(mode(KeyFile::path()), 0600);
+    // A key only the keyring could hold is not "missing": the keyring failed to answer.
+    QCOMPARE(probe(bus.address(), {QStringLiteral("load"), freshAccount()}).exitCode, 4);
 }
 
 void TestKeychain::keyringTakesOverFromTheFile()
