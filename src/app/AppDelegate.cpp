@@ -1,5 +1,6 @@
 #include "app/AppDelegate.h"
 
+#include "app/DesktopAppearance.h"
 #include "app/LauncherWindow.h"
 #include "core/LauncherSession.h"
 #include "platform/EventTrace.h"
@@ -84,6 +85,8 @@ void AppDelegate::applicationDidFinishLaunching()
         connect(&NotificationCenter::defaultCenter(), &NotificationCenter::posted, this,
                 [](const QString &name) { EventTrace::note(("notification " + name.toUtf8()).constData()); });
     }
+    // Before the windows, so they open in the desktop's scheme.
+    new DesktopAppearance(this);
     // No main menu: the text fields carry the Edit shortcuts themselves, and
     // the panel and the settings window handle Ctrl+Q.
     setupMenuBar();

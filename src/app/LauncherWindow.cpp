@@ -40,6 +40,13 @@ QEasingCurve cubicBezier(QPointF c1, QPointF c2)
     return curve;
 }
 
+// Wayland has no window opacity for a client to set: the panel shows and
+// hides at once there, instead of warning at every frame of a fade.
+bool canFade()
+{
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 QPainterPath roundedShape(const QRectF &rect)
 {
     QPainterPath path;
@@ -102,7 +109,8 @@ void LauncherWindow::animateIn()
         update();
     }
     centreOnScreen();
-    setWindowOpacity(0);
+    if (canFade())
+        setWindowOpacity(0);
     if (!isVisible())
         X11Window::prepareFloatingPanel(winId());
     show();
@@ -112,6 +120,8 @@ void LauncherWindow::animateIn()
     activateWindow();
     X11Window::activate(winId());
     m_hostingView->focusInput();
+    if (!canFade())
+        return;
 
     m_fade->setDuration(kFadeInMs);
     m_fade->setEasingCurve(cubicBezier({0, 0}, {0.58, 1}));
@@ -124,6 +134,11 @@ void LauncherWindow::animateOut()
 {
     if (!isVisible())
         return;
+    if (!canFade()) {
+        hide();
+        EventTrace::note("launcher-hidden");
+        return;
+    }
     m_fade->stop();
     m_hiding = true;
     m_fade->setDuration(kFadeOutMs);

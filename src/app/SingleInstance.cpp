@@ -1,5 +1,6 @@
 #include "app/SingleInstance.h"
 
+#include "app/InstanceRequest.h"
 #include "platform/AppPaths.h"
 
 #include <QCoreApplication>
@@ -20,7 +21,7 @@ namespace {
 
 constexpr int kStartupWaitAttempts = 50;
 constexpr int kAttemptIntervalMs = 100;
-constexpr qint64 kMaxRequestLength = 64;
+constexpr qint64 kMaxRequestLength = InstanceRequest::maxLineLength;
 
 enum class Delivery {
     unreachable, // nobody listens (yet): trying again sends nothing twice

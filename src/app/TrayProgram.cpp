@@ -1,9 +1,11 @@
 #include "app/TrayProgram.h"
 
 #include "app/AppDelegate.h"
+#include "app/InstanceRequest.h"
 #include "app/SingleInstance.h"
 #include "platform/AppPaths.h"
 #include "platform/InterruptNotifier.h"
+#include "platform/WindowActivation.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -50,8 +52,11 @@ int runTrayProgram(int &argc, char **argv)
         return 2;
 
     SingleInstance instance(AppPaths::runtimeDir());
-    // A second start without arguments opens the launcher of the first.
-    switch (instance.acquireOrForward(request->isEmpty() ? QByteArray("open") : *request)) {
+    // A second start without arguments opens the launcher of the first. The
+    // desktop's token for this start goes along, so the panel may take the focus.
+    const InstanceRequest forwarded{QString::fromLatin1(request->isEmpty() ? QByteArray("open") : *request),
+                                    qEnvironmentVariable("XDG_ACTIVATION_TOKEN")};
+    switch (instance.acquireOrForward(forwarded.encode())) {
     case SingleInstance::Outcome::forwarded:
         return 0;
     case SingleInstance::Outcome::refused:
@@ -88,7 +93,12 @@ int runTrayProgram(int &argc, char **argv)
     // A session logging out sends SIGTERM: quit as the menu does, flushing the history, without asking.
     InterruptNotifier interrupt;
     QObject::connect(&interrupt, &InterruptNotifier::interrupted, &delegate, &AppDelegate::terminate);
-    if (!instance.listen([&delegate](const QString &r) { return delegate.handleRequest(r); }))
+    const auto handle = [&delegate](const QString &line) {
+        const InstanceRequest request = InstanceRequest::decode(line);
+        WindowActivation::holdToken(request.activationToken);
+        return delegate.handleRequest(request.name);
+    };
+    if (!instance.listen(handle))
         std::fprintf(stderr, "tarnwick: cannot listen on %s; later starts cannot reach this one\n",
                      qPrintable(instance.socketPath()));
     const QString first = request->isEmpty() ? QStringLiteral("start") : QString::fromLatin1(*request);

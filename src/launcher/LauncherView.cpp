@@ -18,6 +18,7 @@
 #include "services/SpeechManager.h"
 #include "ui/LauncherColors.h"
 #include "ui/NoticeCard.h"
+#include "ui/SchemePalette.h"
 #include "ui/SymbolButton.h"
 
 #include <QFileDialog>
@@ -87,7 +88,7 @@ private:
 
 bool systemPrefersDark()
 {
-    return QGuiApplication::palette().color(QPalette::Window).lightness() < 128;
+    return isDarkPalette(QGuiApplication::palette());
 }
 
 bool canSend(const LauncherViewModel &vm)
@@ -116,6 +117,7 @@ LauncherView::LauncherView(LauncherSession &session, QWidget *parent)
     connectViewModel();
     connectTools();
     applyTheme();
+    qApp->installEventFilter(this);
     syncConversationArea();
     syncSendState();
     syncAttachment();
@@ -394,6 +396,14 @@ void LauncherView::applyTheme()
     m_lightBackground = !dark;
     setPalette(LauncherColors::forAppearance(dark).palette(QGuiApplication::palette()));
     update();
+}
+
+bool LauncherView::eventFilter(QObject *watched, QEvent *event)
+{
+    // The desktop switched between light and dark: "System" follows at once.
+    if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange)
+        applyTheme();
+    return QWidget::eventFilter(watched, event);
 }
 
 void LauncherView::resizeEvent(QResizeEvent *event)

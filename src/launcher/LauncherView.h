@@ -58,6 +58,7 @@ Q_SIGNALS:
     void settingsRequested();
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 

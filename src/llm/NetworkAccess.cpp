@@ -1,7 +1,9 @@
 #include "llm/NetworkAccess.h"
 
+#include <QCoreApplication>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
+#include <QThread>
 #include <QThreadStorage>
 
 QNetworkAccessManager *networkAccessForThisThread(NetworkRoute route)
@@ -14,6 +16,12 @@ QNetworkAccessManager *networkAccessForThisThread(NetworkRoute route)
         if (route == NetworkRoute::Direct)
             manager->setProxy(QNetworkProxy::NoProxy);
         managers.setLocalData(manager);
+        // The main thread's manager goes while the application still runs:
+        // at static destruction its HTTP thread could no longer wind down.
+        QCoreApplication *app = QCoreApplication::instance();
+        if (app && QThread::currentThread() == app->thread())
+            QObject::connect(app, &QCoreApplication::aboutToQuit, manager,
+                             [&managers] { managers.setLocalData(nullptr); });
     }
     return managers.localData();
 }

@@ -8,5 +8,5 @@ enum class NetworkRoute {
 };
 
 // The calling thread's network access manager for the route, made on first
-// use and deleted with the thread (with the application for the main thread).
+// use and deleted with the thread (when the application quits for the main thread).
 QNetworkAccessManager *networkAccessForThisThread(NetworkRoute route = NetworkRoute::System);

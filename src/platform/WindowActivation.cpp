@@ -1,5 +1,7 @@
 #include "platform/WindowActivation.h"
 
+#include "platform/EventTrace.h"
+
 #include <QGuiApplication>
 
 namespace WindowActivation {
@@ -10,6 +12,7 @@ void holdToken(const QString &token)
         return;
     // Qt's Wayland plugin uses this variable, once, at the next activation request.
     qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
+    EventTrace::note("activation-token");
 }
 
 } // namespace WindowActivation

@@ -2,6 +2,7 @@
 
 #include "ui/SettingsColors.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -27,10 +28,12 @@ QFont captionFont(const QWidget *widget)
     return font;
 }
 
-void useSecondaryColor(QLabel *label)
+void useTone(QLabel *label, FormSection::Tone tone, const QWidget *section)
 {
     QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, SettingsColors::secondaryLabel(label));
+    const bool problem = tone == FormSection::Tone::problem;
+    palette.setColor(QPalette::WindowText,
+                     problem ? SettingsColors::systemRed(section) : SettingsColors::secondaryLabel(section));
     label->setPalette(palette);
 }
 
@@ -77,7 +80,8 @@ FormSection::FormSection(const QString &title, QWidget *parent)
     auto *header = new QLabel(title, this);
     header->setFont(headlineFont(this));
     header->setContentsMargins(kHorizontalPadding / 2, 0, 0, 0);
-    useSecondaryColor(header);
+    m_toned.append({header, Tone::secondary});
+    useTone(header, Tone::secondary, this);
     layout->addWidget(header);
     layout->addWidget(m_group);
     m_rows->setContentsMargins(kHorizontalPadding, 0, kHorizontalPadding, 0);
@@ -99,13 +103,24 @@ QWidget *FormSection::addRow(const QString &label, QWidget *control)
     return row;
 }
 
-QLabel *FormSection::addCaption(const QString &text)
+QLabel *FormSection::addCaption(const QString &text, Tone tone)
 {
     auto *caption = new QLabel(text, m_group);
     caption->setWordWrap(true);
     caption->setFont(captionFont(this));
     caption->setContentsMargins(0, 7, 0, 7);
-    useSecondaryColor(caption);
+    m_toned.append({caption, tone});
+    useTone(caption, tone, this);
     m_rows->addWidget(caption);
     return caption;
+}
+
+// The desktop switched between light and dark: the captions follow.
+void FormSection::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::PaletteChange)
+        return;
+    for (const auto &[label, tone] : std::as_const(m_toned))
+        useTone(label, tone, this);
 }

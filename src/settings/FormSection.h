@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QWidget>
+
+#include <utility>
 
 class QLabel;
 class QVBoxLayout;
@@ -16,11 +19,16 @@ public:
 
     // A row with a label and a control; hide the returned row to drop it.
     QWidget *addRow(const QString &label, QWidget *control);
-    // A row of secondary caption text across the group.
-    QLabel *addCaption(const QString &text);
+    enum class Tone { secondary, problem };
+    // A row of caption text across the group, secondary or in the problem colour.
+    QLabel *addCaption(const QString &text, Tone tone = Tone::secondary);
+
+protected:
+    void changeEvent(QEvent *event) override;
 
 private:
     class Group;
     Group *m_group;
     QVBoxLayout *m_rows;
+    QList<std::pair<QLabel *, Tone>> m_toned;
 };

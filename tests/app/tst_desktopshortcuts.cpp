@@ -1,7 +1,8 @@
 // On X11 with the window manager holding Alt+Space, a desktop that offers the
 // GlobalShortcuts portal takes the launch hotkey over: no notice, and its
 // activation opens the panel. The real xdg-desktop-portal runs, with the
-// test's backend standing in for the desktop.
+// test's backend standing in for the desktop. The running program also
+// follows the desktop's switch between light and dark from that portal.
 #include "support/PortalDesktop.h"
 #include "support/TarnwickProcess.h"
 #include "support/XSession.h"
@@ -22,6 +23,7 @@ private Q_SLOTS:
     void initTestCase();
     void portalTakesOverARefusedGrab();
     void declinedShortcutIsTold();
+    void followsTheDesktopColorScheme();
 
 private:
     std::unique_ptr<XSession> m_session;
@@ -66,6 +68,20 @@ void TestDesktopShortcuts::declinedShortcutIsTold()
     QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("hotkey-launch-declined")), 1, kTimeout);
     QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("hotkey-notice")), 1, kTimeout);
     QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(tarnwick.windowId(QStringLiteral("launcher-window"))), kTimeout);
+}
+
+void TestDesktopShortcuts::followsTheDesktopColorScheme()
+{
+    PortalDesktop desktop;
+    if (!desktop.problem().isEmpty())
+        QSKIP(qPrintable(desktop.problem()));
+    TarnwickProcess tarnwick(*m_session);
+    tarnwick.start({QStringLiteral("--open")});
+    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(tarnwick.windowId(QStringLiteral("launcher-window"))), kTimeout);
+    desktop.setColorScheme(1);
+    QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("appearance dark")), 1, kTimeout);
+    desktop.setColorScheme(0);
+    QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("appearance toolkit")), 1, kTimeout);
 }
 
 QTEST_GUILESS_MAIN(TestDesktopShortcuts)

@@ -18,7 +18,7 @@ const QString kDesktop = QStringLiteral("tarnwicktest");
 QDBusMessage control(const QString &method)
 {
     return QDBusMessage::createMethodCall(kBackendName, QStringLiteral("/control"),
-                                          QStringLiteral("org.tarnwick.test.Shortcuts"), method);
+                                          QStringLiteral("org.tarnwick.test.Desktop"), method);
 }
 
 bool waitFor(const std::function<bool()> &ready)
@@ -57,7 +57,7 @@ PortalDesktop::PortalDesktop(const QStringList &backendArguments)
         return;
     }
     m_backend.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_backend.start(QStringLiteral(SHORTCUTS_PORTAL_BACKEND), backendArguments);
+    m_backend.start(QStringLiteral(DESKTOP_PORTAL_BACKEND), backendArguments);
     if (!waitFor([&] { return bus.interface()->isServiceRegistered(kBackendName).value(); })) {
         m_problem = QStringLiteral("the test's portal backend did not start");
         return;
@@ -68,8 +68,9 @@ PortalDesktop::PortalDesktop(const QStringList &backendArguments)
         m_problem = QStringLiteral("cannot write the .portal file");
         return;
     }
-    portal.write("[portal]\nDBusName=" + kBackendName.toUtf8() +
-                 "\nInterfaces=org.freedesktop.impl.portal.GlobalShortcuts;\nUseIn=" + kDesktop.toUtf8() + "\n");
+    portal.write("[portal]\nDBusName=" + kBackendName.toUtf8()
+                 + "\nInterfaces=org.freedesktop.impl.portal.GlobalShortcuts;org.freedesktop.impl.portal.Settings;"
+                 + "\nUseIn=" + kDesktop.toUtf8() + "\n");
     portal.close();
 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -111,6 +112,13 @@ void PortalDesktop::change(const QString &id, const QString &description)
 {
     QDBusMessage call = control(QStringLiteral("Change"));
     call << id << description;
+    QDBusConnection::sessionBus().call(call);
+}
+
+void PortalDesktop::setColorScheme(uint scheme)
+{
+    QDBusMessage call = control(QStringLiteral("SetColorScheme"));
+    call << scheme;
     QDBusConnection::sessionBus().call(call);
 }
 

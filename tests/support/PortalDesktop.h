@@ -5,8 +5,8 @@
 #include <QTemporaryDir>
 
 // The real xdg-desktop-portal on the test's session bus with the test's own
-// GlobalShortcuts backend (shortcuts-portal-backend) standing in for the
-// desktop, found through a .portal file as a desktop's backend would be.
+// GlobalShortcuts and Settings backend (desktop-portal-backend) standing in
+// for the desktop, found through a .portal file as a desktop's backend would be.
 class PortalDesktop
 {
 public:
@@ -20,6 +20,8 @@ public:
     // As if the user pressed the shortcut, or changed it in the desktop's settings.
     void activate(const QString &id, const QString &activationToken = {});
     void change(const QString &id, const QString &description);
+    // As if the user switched the desktop's appearance: 0 none, 1 dark, 2 light.
+    void setColorScheme(uint scheme);
     // What the program asked for: "launch=ALT+space", one entry per shortcut per bind.
     QStringList bound() const;
 

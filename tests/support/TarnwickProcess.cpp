@@ -1,5 +1,6 @@
 #include "support/TarnwickProcess.h"
 
+#include "support/WestonSession.h"
 #include "support/XSession.h"
 
 #include <QDir>
@@ -7,11 +8,19 @@
 #include <cstdio>
 
 TarnwickProcess::TarnwickProcess(const XSession &session)
-    : m_session(session)
+{
+    setUp(session.environment(m_home.path()));
+}
+
+TarnwickProcess::TarnwickProcess(const WestonSession &session)
+{
+    setUp(session.environment(m_home.path()));
+}
+
+void TarnwickProcess::setUp(QProcessEnvironment env)
 {
     QDir(m_home.path()).mkpath(QStringLiteral("runtime"));
     QFile::setPermissions(m_home.filePath(QStringLiteral("runtime")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QProcessEnvironment env = session.environment(m_home.path());
     env.insert(QStringLiteral("TARNWICK_TRACE_EVENTS"), QStringLiteral("1"));
     m_process.setProcessEnvironment(env);
     m_process.setProcessChannelMode(QProcess::SeparateChannels);

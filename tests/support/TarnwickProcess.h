@@ -4,14 +4,16 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+class WestonSession;
 class XSession;
 
-// The real `tarnwick` program on a test X session, in its own home folder,
-// with its event trace collected from standard error.
+// The real `tarnwick` program on a test X session (or Wayland compositor), in
+// its own home folder, with its event trace collected from standard error.
 class TarnwickProcess
 {
 public:
     explicit TarnwickProcess(const XSession &session);
+    explicit TarnwickProcess(const WestonSession &session);
     ~TarnwickProcess();
 
     void setEnvironmentVariable(const QString &name, const QString &value);
@@ -27,11 +29,12 @@ public:
     // CLOCK_MONOTONIC milliseconds of the nth (from 0) such event; -1 if none yet.
     double timeOf(const QString &event, int occurrence = 0);
     qint64 pid() const { return m_process.processId(); }
+    QString home() const { return m_home.path(); }
 
 private:
+    void setUp(QProcessEnvironment env);
     void readTrace();
 
-    const XSession &m_session;
     QTemporaryDir m_home;
     QProcess m_process;
     QStringList m_events;

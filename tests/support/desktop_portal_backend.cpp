@@ -1,14 +1,18 @@
-// A desktop's side of the GlobalShortcuts portal for tests: the real
-// xdg-desktop-portal finds it through a .portal file and forwards to it. It
-// binds what it is asked (or refuses, with --decline), describes each
-// trigger in its own words, and takes orders from the test on /control:
-// Activate(id, token) as if the user pressed a shortcut, Change(id, text) as
-// if the user changed it in the desktop's settings, Bound() to read back
-// what was asked ("launch=ALT+space").
+// A desktop's side of the GlobalShortcuts and Settings portals for tests: the
+// real xdg-desktop-portal finds it through a .portal file and forwards to it.
+// It binds what it is asked (or refuses, with --decline), describes each
+// trigger in its own words, reports a colour scheme, and takes orders from
+// the test on /control: Activate(id, token) as if the user pressed a
+// shortcut, Change(id, text) as if the user changed it in the desktop's
+// settings, Bound() to read back what was asked ("launch=ALT+space"),
+// SetColorScheme(u) as if the user switched between light and dark.
 #include "platform/portal/PortalShortcut.h"
 
 #include <QCoreApplication>
+#include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QDBusObjectPath>
 #include <QDateTime>
 
@@ -58,20 +62,23 @@ public Q_SLOTS:
         return 0;
     }
 
-    uint BindShortcuts(const QDBusObjectPath &, const QDBusObjectPath &sessionHandle, const QList<PortalShortcut> &shortcuts,
-                       const QString &, const QVariantMap &, QVariantMap &results)
+    uint BindShortcuts(const QDBusObjectPath &, const QDBusObjectPath &sessionHandle,
+                       const QList<PortalShortcut> &shortcuts, const QString &, const QVariantMap &,
+                       QVariantMap &results)
     {
         for (const PortalShortcut &shortcut : shortcuts)
-            asked << shortcut.id + QLatin1Char('=') + shortcut.properties.value(QStringLiteral("preferred_trigger")).toString();
+            asked << shortcut.id + QLatin1Char('=')
+                    + shortcut.properties.value(QStringLiteral("preferred_trigger")).toString();
         if (decline)
             return 1;
         session = sessionHandle.path();
         bound.clear();
         for (const PortalShortcut &shortcut : shortcuts) {
             const QString trigger = shortcut.properties.value(QStringLiteral("preferred_trigger")).toString();
-            bound << PortalShortcut{shortcut.id,
-                                    {{QStringLiteral("description"), shortcut.properties.value(QStringLiteral("description"))},
-                                     {QStringLiteral("trigger_description"), describe(trigger)}}};
+            bound << PortalShortcut{
+                shortcut.id,
+                {{QStringLiteral("description"), shortcut.properties.value(QStringLiteral("description"))},
+                 {QStringLiteral("trigger_description"), describe(trigger)}}};
         }
         results.insert(QStringLiteral("shortcuts"), QVariant::fromValue(bound));
         return 0;
@@ -91,14 +98,64 @@ Q_SIGNALS:
     void ShortcutsChanged(const QDBusObjectPath &sessionHandle, const QList<PortalShortcut> &shortcuts);
 };
 
+// Settings on the same object as the shortcuts, as a desktop's backend has them.
+class Settings : public QDBusAbstractAdaptor
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.impl.portal.Settings")
+    Q_PROPERTY(uint version READ version)
+
+public:
+    explicit Settings(QObject *object)
+        : QDBusAbstractAdaptor(object)
+    {
+    }
+
+    uint colorScheme = 0;
+
+    uint version() const { return 1; }
+
+    void setColorScheme(uint scheme)
+    {
+        colorScheme = scheme;
+        Q_EMIT SettingChanged(kAppearance, kColorScheme, QDBusVariant(scheme));
+    }
+
+public Q_SLOTS:
+    QVariantMap ReadAll(const QStringList &)
+    {
+        return {{kAppearance, QVariant::fromValue(QVariantMap{{kColorScheme, colorScheme}})}};
+    }
+
+    QDBusVariant Read(const QString &nameSpace, const QString &key, const QDBusMessage &message)
+    {
+        if (nameSpace != kAppearance || key != kColorScheme) {
+            message.setDelayedReply(true);
+            QDBusConnection::sessionBus().send(
+                message.createErrorReply(QStringLiteral("org.freedesktop.portal.Error.NotFound"),
+                                         QStringLiteral("Requested setting not found")));
+            return {};
+        }
+        return QDBusVariant(colorScheme);
+    }
+
+Q_SIGNALS:
+    void SettingChanged(const QString &nameSpace, const QString &key, const QDBusVariant &value);
+
+private:
+    inline static const QString kAppearance = QStringLiteral("org.freedesktop.appearance");
+    inline static const QString kColorScheme = QStringLiteral("color-scheme");
+};
+
 class Control : public QObject
 {
     Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.tarnwick.test.Shortcuts")
+    Q_CLASSINFO("D-Bus Interface", "org.tarnwick.test.Desktop")
 
 public:
-    explicit Control(Backend &backend)
+    Control(Backend &backend, Settings &settings)
         : m_backend(backend)
+        , m_settings(settings)
     {
     }
 
@@ -124,8 +181,11 @@ public Q_SLOTS:
 
     QStringList Bound() { return m_backend.asked; }
 
+    void SetColorScheme(uint scheme) { m_settings.setColorScheme(scheme); }
+
 private:
     Backend &m_backend;
+    Settings &m_settings;
 };
 
 } // namespace
@@ -136,18 +196,19 @@ int main(int argc, char **argv)
     registerPortalShortcutTypes();
     Backend backend;
     backend.decline = app.arguments().contains(QStringLiteral("--decline"));
-    Control control(backend);
+    auto *settings = new Settings(&backend);
+    Control control(backend, *settings);
     QDBusConnection bus = QDBusConnection::sessionBus();
-    const bool ok = bus.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), &backend,
-                                       QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals |
-                                           QDBusConnection::ExportAllProperties) &&
-                    bus.registerObject(QStringLiteral("/control"), &control, QDBusConnection::ExportAllSlots) &&
-                    bus.registerService(QStringLiteral("org.freedesktop.impl.portal.desktop.tarnwicktest"));
+    const auto exported = QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals
+        | QDBusConnection::ExportAllProperties | QDBusConnection::ExportAdaptors;
+    const bool ok = bus.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), &backend, exported)
+        && bus.registerObject(QStringLiteral("/control"), &control, QDBusConnection::ExportAllSlots)
+        && bus.registerService(QStringLiteral("org.freedesktop.impl.portal.desktop.tarnwicktest"));
     if (!ok) {
-        std::fprintf(stderr, "shortcuts-portal-backend: cannot register on the session bus\n");
+        std::fprintf(stderr, "desktop-portal-backend: cannot register on the session bus\n");
         return 1;
     }
     return QCoreApplication::exec();
 }
 
-#include "shortcuts_portal_backend.moc"
+#include "desktop_portal_backend.moc"

@@ -1,0 +1,48 @@
+#include "app/DesktopAppearance.h"
+
+#include "platform/EventTrace.h"
+#include "ui/SchemePalette.h"
+
+#include <QApplication>
+#include <QEvent>
+
+DesktopAppearance::DesktopAppearance(QObject *parent)
+    : QObject(parent)
+    , m_toolkitPalette(QGuiApplication::palette())
+{
+    connect(&m_scheme, &DesktopColorScheme::schemeChanged, this, &DesktopAppearance::apply);
+    qApp->installEventFilter(this);
+}
+
+bool DesktopAppearance::eventFilter(QObject *watched, QEvent *event)
+{
+    // The toolkit changed its palette (a platform theme following the desktop).
+    if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange && !m_applying && !m_overridden) {
+        m_toolkitPalette = QGuiApplication::palette();
+        apply();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void DesktopAppearance::apply()
+{
+    const DesktopColorScheme::Scheme scheme = m_scheme.scheme();
+    const bool wantDark = scheme == DesktopColorScheme::Scheme::dark;
+    if (scheme == DesktopColorScheme::Scheme::noPreference || wantDark == isDarkPalette(m_toolkitPalette)) {
+        if (m_overridden)
+            setApplicationPalette(m_toolkitPalette);
+        m_overridden = false;
+        EventTrace::note("appearance toolkit");
+        return;
+    }
+    setApplicationPalette(schemePalette(wantDark));
+    m_overridden = true;
+    EventTrace::note(wantDark ? "appearance dark" : "appearance light");
+}
+
+void DesktopAppearance::setApplicationPalette(const QPalette &palette)
+{
+    m_applying = true;
+    QApplication::setPalette(palette);
+    m_applying = false;
+}

@@ -1,0 +1,162 @@
+// The tray program on Wayland: a Weston compositor, the program with no X
+// display at all. It starts and tells that global hotkeys need the desktop,
+// `tarnwick --toggle` shows and hides the panel and hands the desktop's
+// activation token on, typed keys reach the input field (sent to a local
+// server here, which shows what arrived), Esc hides, Settings opens, SIGTERM
+// quits. With the desktop's GlobalShortcuts portal the hotkey is the
+// desktop's, and its activation opens the panel with the token it brings.
+// Every X11 call of the program is behind a check of the platform; with
+// no DISPLAY an unguarded one could not reach a server anyway.
+#include "app/InstanceRequest.h"
+#include "platform/Preferences.h"
+#include "platform/UserDefaults.h"
+#include "support/LoopbackServer.h"
+#include "support/PortalDesktop.h"
+#include "support/TarnwickProcess.h"
+#include "support/WestonSession.h"
+#include "support/XSession.h"
+
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+constexpr int kTimeout = 30000; // generous: a loaded machine and sanitizers
+
+ScriptedResponse localAnswer()
+{
+    ScriptedResponse answer;
+    answer.headers = {{"Content-Type", "text/event-stream"}};
+    answer.writes
+        = {{"data: {\"id\":\"c\",\"object\":\"chat.completion.chunk\",\"model\":\"m\",\"choices\":[{\"index\":0,"
+            "\"delta\":{\"role\":\"assistant\",\"content\":\"Hi\"},\"finish_reason\":\"stop\"}]}\n\n"
+            "data: [DONE]\n\n",
+            0}};
+    return answer;
+}
+
+} // namespace
+
+class TestWaylandSession : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void requestLines_data();
+    void requestLines();
+    void startToggleTypeEscapeQuit();
+    void desktopShortcutOpensThePanel();
+};
+
+void TestWaylandSession::requestLines_data()
+{
+    QTest::addColumn<QString>("token");
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("received");
+    QTest::newRow("no token") << QString() << QByteArray("toggle") << QString();
+    QTest::newRow("a desktop's token") << QStringLiteral("kwin-0f3e_1/x:2") << QByteArray("toggle kwin-0f3e_1/x:2")
+                                       << QStringLiteral("kwin-0f3e_1/x:2");
+    QTest::newRow("a token with a space stays home") << QStringLiteral("a b") << QByteArray("toggle") << QString();
+    QTest::newRow("a token with a line break stays home")
+        << QStringLiteral("a\nopen") << QByteArray("toggle") << QString();
+    QTest::newRow("a token longer than a request may be stays home")
+        << QString(InstanceRequest::maxLineLength, QLatin1Char('t')) << QByteArray("toggle") << QString();
+}
+
+void TestWaylandSession::requestLines()
+{
+    QFETCH(QString, token);
+    QFETCH(QByteArray, line);
+    QFETCH(QString, received);
+    const QByteArray encoded = InstanceRequest{QStringLiteral("toggle"), token}.encode();
+    QCOMPARE(encoded, line);
+    const InstanceRequest decoded = InstanceRequest::decode(QString::fromLatin1(encoded));
+    QCOMPARE(decoded.name, QStringLiteral("toggle"));
+    QCOMPARE(decoded.activationToken, received);
+}
+
+void TestWaylandSession::startToggleTypeEscapeQuit()
+{
+    if (!WestonSession::installed())
+        QSKIP("weston is not installed (scripts/setup installs it)");
+    XSession x;
+    QVERIFY2(x.problem().isEmpty(), qPrintable(x.problem()));
+    WestonSession weston(x);
+    QVERIFY2(weston.problem().isEmpty(), qPrintable(weston.problem()));
+
+    LoopbackServer server;
+    server.enqueue(localAnswer());
+    TarnwickProcess tarnwick(weston);
+    tarnwick.setEnvironmentVariable(QStringLiteral("TARNWICK_LOCAL_BASE_URL"),
+                                    server.baseUrl() + QStringLiteral("/v1"));
+    UserDefaults defaults(tarnwick.home() + QStringLiteral("/config/Tarnwick/preferences.json"));
+    QVERIFY(defaults.set(Preferences::selectedProvider, QStringLiteral("Local")));
+    QVERIFY(defaults.set(Preferences::selectedLocalModel, QStringLiteral("m")));
+
+    // No global hotkeys without the desktop's portal: the first start says so
+    // with the panel open.
+    tarnwick.start();
+    QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("hotkey-notice")), 1, kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(tarnwick.count(QStringLiteral("launcher-exposed")) > 0, kTimeout);
+
+    QCOMPARE(tarnwick.runCommand({QStringLiteral("--toggle")}), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("launcher-hidden")), 1, kTimeout);
+    const int exposed = tarnwick.count(QStringLiteral("launcher-exposed"));
+
+    tarnwick.setEnvironmentVariable(QStringLiteral("XDG_ACTIVATION_TOKEN"), QStringLiteral("token-of-the-launcher"));
+    QCOMPARE(tarnwick.runCommand({QStringLiteral("--toggle")}), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("activation-token")), 1, kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(tarnwick.count(QStringLiteral("launcher-exposed")) > exposed, kTimeout);
+
+    // Weston's window on the X server has the keyboard; it hands the keys to
+    // the panel, which it activated when it was mapped.
+    QTRY_VERIFY_WITH_TIMEOUT(x.activeWindow() != 0, kTimeout);
+    QTest::qWait(500);
+    x.run(QStringLiteral("xdotool"),
+          {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), QStringLiteral("hello wayland")});
+    x.run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")});
+    QTRY_COMPARE_WITH_TIMEOUT(server.requests().size(), 1, kTimeout);
+    QVERIFY2(server.requests().first().body.contains("\"text\":\"hello wayland\""),
+             server.requests().first().body.constData());
+
+    x.run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")});
+    QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("launcher-hidden")), 2, kTimeout);
+    QCOMPARE(tarnwick.runCommand({QStringLiteral("--settings")}), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(tarnwick.windowId(QStringLiteral("settings-window")) != 0, kTimeout);
+
+    tarnwick.process().terminate();
+    QVERIFY(tarnwick.process().waitForFinished(kTimeout));
+    tarnwick.count(QStringLiteral("quit")); // its last words reach the log
+    QCOMPARE(tarnwick.process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(tarnwick.process().exitCode(), 0);
+}
+
+void TestWaylandSession::desktopShortcutOpensThePanel()
+{
+    if (!WestonSession::installed())
+        QSKIP("weston is not installed (scripts/setup installs it)");
+    PortalDesktop desktop;
+    if (!desktop.problem().isEmpty())
+        QSKIP(qPrintable(desktop.problem()));
+    XSession x;
+    QVERIFY2(x.problem().isEmpty(), qPrintable(x.problem()));
+    WestonSession weston(x);
+    QVERIFY2(weston.problem().isEmpty(), qPrintable(weston.problem()));
+
+    TarnwickProcess tarnwick(weston);
+    tarnwick.start();
+    QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("hotkey-launch-active")), 1, kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("hotkey-notice-checked")), 1, kTimeout);
+    QCOMPARE(tarnwick.count(QStringLiteral("hotkey-notice")), 0);
+    QCOMPARE(tarnwick.count(QStringLiteral("launcher-exposed")), 0);
+
+    desktop.activate(QStringLiteral("launch"), QStringLiteral("token-from-the-desktop"));
+    QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("activation-token")), 1, kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(tarnwick.count(QStringLiteral("launcher-exposed")) > 0, kTimeout);
+    desktop.activate(QStringLiteral("launch"));
+    QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("launcher-hidden")), 1, kTimeout);
+}
+
+QTEST_GUILESS_MAIN(TestWaylandSession)
+#include "tst_waylandsession.moc"

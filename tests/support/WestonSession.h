@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QTemporaryDir>
+
+class XSession;
+
+// A private Weston compositor for the program on Wayland. Weston's own X11
+// backend runs it as a window of the test's X server: unlike its headless
+// backend that gives it a seat, so xdotool's keys reach the Wayland client
+// with the keyboard focus. The program itself gets no X display.
+class WestonSession
+{
+public:
+    explicit WestonSession(const XSession &display);
+    ~WestonSession();
+
+    // Empty when the compositor runs; otherwise what is missing.
+    QString problem() const { return m_problem; }
+    static bool installed();
+
+    // WAYLAND_DISPLAY set to this compositor, no DISPLAY, HOME and XDG folders
+    // in a fresh folder.
+    QProcessEnvironment environment(const QString &home) const;
+
+private:
+    QString m_problem;
+    QTemporaryDir m_dir;
+    QString m_socket;
+    QProcess m_weston;
+};
