@@ -56,6 +56,7 @@ LauncherViewModel::~LauncherViewModel()
 
 void LauncherViewModel::setMessages(QList<ChatMessage> messages)
 {
+    cancelEdit();
     m_messages = std::move(messages);
     Q_EMIT messagesReset();
     Q_EMIT messagesChanged();
@@ -120,13 +121,8 @@ AppTheme LauncherViewModel::theme() const
         .value_or(AppTheme::System);
 }
 
-void LauncherViewModel::send()
+std::optional<LLMClient> LauncherViewModel::clientForSend()
 {
-    const QString prompt = m_inputText.trimmed();
-    const bool hasImage = m_attachedImageData.has_value();
-    if ((prompt.isEmpty() && !hasImage) || m_isLoading)
-        return;
-
     // The settings window writes the provider straight to the store, so read it there.
     const LLMProvider provider =
         llmProviderFromRawValue(storedText(m_defaults, Preferences::selectedProvider, Preferences::defaultProvider))
@@ -139,28 +135,79 @@ void LauncherViewModel::send()
     if (apiKey.isEmpty() && provider != LLMProvider::Local) {
         setErrorMessage(QStringLiteral("No API key set for ") + rawValue(provider)
                         + QStringLiteral(". Open Settings to configure it."));
-        return;
+        return std::nullopt;
     }
     if (provider == LLMProvider::Local && m_selectedLocalModel.isEmpty()) {
         setErrorMessage(QStringLiteral("No model chosen for Local. Open Settings to pick one of the server's models."));
-        return;
+        return std::nullopt;
     }
     setErrorMessage(std::nullopt);
+    // The model goes with the provider it is sent to.
+    const QString model = provider == LLMProvider::Gemini ? m_selectedGeminiModel
+                          : provider == LLMProvider::Local ? m_selectedLocalModel
+                                                           : m_selectedOpenRouterModel;
+    return LLMClient(provider, apiKey, model, storedText(m_defaults, Preferences::localServerAddress, QString()));
+}
+
+void LauncherViewModel::send()
+{
+    const QString prompt = m_inputText.trimmed();
+    const bool hasImage = m_attachedImageData.has_value();
+    if ((prompt.isEmpty() && !hasImage) || m_isLoading)
+        return;
+    const std::optional<LLMClient> client = clientForSend();
+    if (!client)
+        return;
+
+    // An edited prompt replaces the one it was taken from, and everything after it.
+    const qsizetype edited = indexOf(m_editedPromptID);
+    const Draft draft = m_draftBeforeEdit;
+    setEditing(std::nullopt);
+    if (edited >= 0) {
+        m_messages.remove(edited, m_messages.size() - edited);
+        Q_EMIT messagesRemoved(int(edited));
+        Q_EMIT messagesChanged();
+    }
 
     const std::optional<QByteArray> imageData = m_attachedImageData;
     const QString imageMIME = m_attachedImageMIME;
     appendMessage(ChatMessage(ChatMessage::Role::User, prompt, imageData, imageMIME));
 
-    setInputText(QString());
-    m_attachedImage.reset();
-    m_attachedImageData.reset();
-    Q_EMIT attachmentChanged();
+    // What was typed before the Edit comes back; otherwise the input empties.
+    restoreDraft(draft);
+
+    appendMessage(ChatMessage(ChatMessage::Role::Assistant, QString(), std::nullopt, QStringLiteral("image/png"), true));
+    streamAnswer(*client);
+}
+
+bool LauncherViewModel::canRegenerate() const
+{
+    const qsizetype count = m_messages.size();
+    return !m_isLoading && count >= 2 && m_messages.at(count - 1).role == ChatMessage::Role::Assistant
+        && m_messages.at(count - 2).role == ChatMessage::Role::User;
+}
+
+void LauncherViewModel::regenerate()
+{
+    if (!canRegenerate())
+        return;
+    const std::optional<LLMClient> client = clientForSend();
+    if (!client)
+        return;
+    // A fresh placeholder in the answer's place; the old answer's id is not reused.
+    const int last = int(m_messages.size() - 1);
+    m_messages[last] = ChatMessage(ChatMessage::Role::Assistant, QString(), std::nullopt, QStringLiteral("image/png"), true);
+    Q_EMIT messageUpdated(last);
+    Q_EMIT messagesChanged();
+    streamAnswer(*client);
+}
+
+void LauncherViewModel::streamAnswer(const LLMClient &client)
+{
     setLoading(true);
-
-    ChatMessage placeholder(ChatMessage::Role::Assistant, QString(), std::nullopt, QStringLiteral("image/png"), true);
-    const QUuid answerID = placeholder.id;
-    appendMessage(std::move(placeholder));
-
+    // The prompt and its placeholder are the last two messages; all before them is history.
+    const ChatMessage &prompt = m_messages.at(m_messages.size() - 2);
+    const QUuid answerID = m_messages.last().id;
     QList<LLMTurn> turns;
     for (qsizetype i = 0; i + 2 < m_messages.size(); ++i) {
         const ChatMessage &message = m_messages.at(i);
@@ -168,13 +215,7 @@ void LauncherViewModel::send()
                              message.content, message.imageData, message.imageMIME});
     }
 
-    // The model goes with the provider it is sent to.
-    const QString model = provider == LLMProvider::Gemini ? m_selectedGeminiModel
-                          : provider == LLMProvider::Local ? m_selectedLocalModel
-                                                           : m_selectedOpenRouterModel;
-    const LLMClient client(provider, apiKey, model,
-                           storedText(m_defaults, Preferences::localServerAddress, QString()));
-    LLMStream *stream = client.stream(turns, prompt, imageData, imageMIME, this);
+    LLMStream *stream = client.stream(turns, prompt.content, prompt.imageData, prompt.imageMIME, this);
     m_streamTask = stream;
     // The answer is addressed by id: the list may have been replaced meanwhile.
     connect(stream, &LLMStream::fragment, this, [this, answerID](const QString &text) {
@@ -188,6 +229,79 @@ void LauncherViewModel::send()
         finishStream(answerID, error.errorDescription());
         stream->deleteLater();
     });
+}
+
+bool LauncherViewModel::canEditLastPrompt() const
+{
+    return !m_isLoading && lastPromptIndex() >= 0;
+}
+
+void LauncherViewModel::editLastPrompt()
+{
+    if (!canEditLastPrompt())
+        return;
+    const ChatMessage &prompt = m_messages.at(lastPromptIndex());
+    // What the input held before is kept for a cancel; a second Edit keeps the first one's.
+    if (!m_editedPromptID)
+        m_draftBeforeEdit = Draft{m_inputText, m_attachedImage, m_attachedImageData, m_attachedImageMIME};
+    const QUuid id = prompt.id;
+    setInputText(prompt.content);
+    m_attachedImageData = prompt.imageData;
+    m_attachedImageMIME = prompt.imageMIME;
+    m_attachedImage.reset();
+    if (prompt.imageData) {
+        QImage image;
+        if (image.loadFromData(*prompt.imageData))
+            m_attachedImage = image;
+    }
+    Q_EMIT attachmentChanged();
+    setEditing(id);
+}
+
+void LauncherViewModel::cancelEdit()
+{
+    if (!m_editedPromptID)
+        return;
+    const Draft draft = m_draftBeforeEdit;
+    setEditing(std::nullopt);
+    restoreDraft(draft);
+}
+
+void LauncherViewModel::restoreDraft(const Draft &draft)
+{
+    setInputText(draft.text);
+    m_attachedImage = draft.image;
+    m_attachedImageData = draft.imageData;
+    m_attachedImageMIME = draft.imageMIME;
+    Q_EMIT attachmentChanged();
+}
+
+qsizetype LauncherViewModel::lastPromptIndex() const
+{
+    for (qsizetype i = m_messages.size() - 1; i >= 0; --i) {
+        if (m_messages.at(i).role == ChatMessage::Role::User)
+            return i;
+    }
+    return -1;
+}
+
+qsizetype LauncherViewModel::indexOf(const std::optional<QUuid> &id) const
+{
+    for (qsizetype i = 0; id && i < m_messages.size(); ++i) {
+        if (m_messages.at(i).id == *id)
+            return i;
+    }
+    return -1;
+}
+
+void LauncherViewModel::setEditing(std::optional<QUuid> promptID)
+{
+    if (promptID == m_editedPromptID)
+        return;
+    m_editedPromptID = promptID;
+    if (!promptID)
+        m_draftBeforeEdit = Draft();
+    Q_EMIT editingChanged();
 }
 
 void LauncherViewModel::finishStream(const QUuid &id, std::optional<QString> failure)
@@ -227,6 +341,7 @@ void LauncherViewModel::cancelStream()
 void LauncherViewModel::newConversation()
 {
     cancelStream();
+    cancelEdit();
     m_messages.clear();
     Q_EMIT messagesReset();
     Q_EMIT messagesChanged();

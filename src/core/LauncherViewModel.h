@@ -2,6 +2,7 @@
 
 #include "core/AppTheme.h"
 #include "core/ChatMessage.h"
+#include "llm/LLMClient.h"
 
 #include <QImage>
 #include <QList>
@@ -57,6 +58,19 @@ public:
     void cancelStream();
     void newConversation();
 
+    // Sends the conversation before the last answer again, and the new answer
+    // takes the old one's place. Only when idle and the last answer follows a prompt.
+    bool canRegenerate() const;
+    void regenerate();
+
+    // Puts the last prompt, with its image, back in the input; the next send
+    // replaces that prompt and everything after it. Until then the messages
+    // stay as they are, and cancelling brings back what the input held before.
+    bool canEditLastPrompt() const;
+    void editLastPrompt();
+    void cancelEdit();
+    bool isEditing() const { return m_editedPromptID.has_value(); }
+
     void setAttachedImage(const QImage &image);
     void pasteImageFromClipboard();
 
@@ -64,7 +78,8 @@ Q_SIGNALS:
     // Fine-grained list changes, so a view can redraw only what changed ...
     void messagesReset();
     void messageAppended(int index);
-    void messageUpdated(int index); // content or isStreaming of one message
+    void messageUpdated(int index); // content or isStreaming of one message, or a new one in its place
+    void messagesRemoved(int first); // every message from `first` on is gone
     // ... and one signal after every change of any kind (the history saves on it).
     void messagesChanged();
     // A failed answer, with the text shown after the warning sign: as the
@@ -78,6 +93,7 @@ Q_SIGNALS:
     void selectedLocalModelChanged();
     void isLoadingChanged();
     void errorMessageChanged();
+    void editingChanged();
     void attachmentChanged();
     void themeChanged();
 
@@ -87,6 +103,23 @@ private:
     void setLoading(bool loading);
     void setErrorMessage(std::optional<QString> message);
     void finishStream(const QUuid &id, std::optional<QString> failure);
+    // The provider, key and model of a send; none (and errorMessage says why) when one is missing.
+    std::optional<LLMClient> clientForSend();
+    // Streams the answer to the second-to-last message into the last one.
+    void streamAnswer(const LLMClient &client);
+
+    // The input as it was before an Edit took it over.
+    struct Draft
+    {
+        QString text;
+        std::optional<QImage> image;
+        std::optional<QByteArray> imageData;
+        QString imageMIME = QStringLiteral("image/png");
+    };
+    void restoreDraft(const Draft &draft);
+    void setEditing(std::optional<QUuid> promptID);
+    qsizetype lastPromptIndex() const;
+    qsizetype indexOf(const std::optional<QUuid> &id) const;
 
     UserDefaults &m_defaults;
     QList<ChatMessage> m_messages;
@@ -101,4 +134,6 @@ private:
     std::optional<QByteArray> m_attachedImageData;
     QString m_attachedImageMIME = QStringLiteral("image/png");
     QPointer<LLMStream> m_streamTask;
+    std::optional<QUuid> m_editedPromptID;
+    Draft m_draftBeforeEdit;
 };

@@ -6,6 +6,7 @@
 #include "history/ConversationSidebarView.h"
 #include "launcher/AttachmentStrip.h"
 #include "launcher/DictationStrip.h"
+#include "launcher/EditingStrip.h"
 #include "launcher/EmptyStateView.h"
 #include "launcher/FloatingNotice.h"
 #include "launcher/InputBar.h"
@@ -123,6 +124,7 @@ LauncherView::LauncherView(LauncherSession &session, QWidget *parent)
     syncAttachment();
     syncDictation();
     syncHistoryNotice();
+    syncMessageActions();
 }
 
 void LauncherView::syncHistoryNotice()
@@ -164,6 +166,8 @@ void LauncherView::buildLayout()
     column->addWidget(m_attachment);
     m_dictation = new DictationStrip(m_main);
     column->addWidget(m_dictation);
+    m_editing = new EditingStrip(m_main);
+    column->addWidget(m_editing);
 
     auto *barBox = new QVBoxLayout;
     barBox->setContentsMargins(14, 12, 14, 12);
@@ -191,12 +195,23 @@ void LauncherView::buildLayout()
 void LauncherView::connectViewModel()
 {
     LauncherViewModel *vm = &m_vm;
+    // The list offers Regenerate only on the last answer and Edit only on the
+    // last prompt, and only once someone listens.
+    connect(m_messages, &MessageListView::actionRequested, this, [this](int, MessageBubbleActions::Action action) {
+        if (action == MessageBubbleActions::Action::Regenerate)
+            m_vm.regenerate();
+        else if (action == MessageBubbleActions::Action::Edit)
+            editLastPrompt();
+    });
     connect(vm, &LauncherViewModel::messagesReset, this, [this] { m_messages->setMessages(m_vm.messages()); });
     connect(vm, &LauncherViewModel::messageAppended, this,
             [this](int index) { m_messages->appendMessage(m_vm.messages().at(index)); });
     connect(vm, &LauncherViewModel::messageUpdated, this,
             [this](int index) { m_messages->updateMessage(index, m_vm.messages().at(index)); });
+    connect(vm, &LauncherViewModel::messagesRemoved, this, [this](int first) { m_messages->removeMessagesFrom(first); });
     connect(vm, &LauncherViewModel::messagesChanged, this, &LauncherView::syncConversationArea);
+    connect(vm, &LauncherViewModel::messagesChanged, this, &LauncherView::syncMessageActions);
+    connect(vm, &LauncherViewModel::editingChanged, this, &LauncherView::syncMessageActions);
     connect(vm, &LauncherViewModel::errorMessageChanged, this, [this] {
         m_messages->setErrorText(m_vm.errorMessage());
         syncConversationArea();
@@ -206,6 +221,7 @@ void LauncherView::connectViewModel()
         syncSendState();
     });
     connect(vm, &LauncherViewModel::isLoadingChanged, this, &LauncherView::syncSendState);
+    connect(vm, &LauncherViewModel::isLoadingChanged, this, &LauncherView::syncMessageActions);
     connect(vm, &LauncherViewModel::attachmentChanged, this, [this] {
         syncAttachment();
         syncSendState();
@@ -243,6 +259,10 @@ void LauncherView::connectTools()
     connect(bar->field(), &MultilineTextField::submitted, this, [this] { m_vm.send(); });
     connect(bar, &InputBar::sendRequested, this, [this] { m_vm.send(); });
     connect(bar, &InputBar::stopRequested, this, [this] { m_vm.cancelStream(); });
+    connect(bar->field(), &MultilineTextField::recallRequested, this, [this] {
+        if (!m_vm.attachedImageData())
+            editLastPrompt();
+    });
     connect(bar->attachButton(), &QAbstractButton::clicked, this, &LauncherView::openImagePicker);
     connect(bar->pasteButton(), &QAbstractButton::clicked, this, [this] { m_vm.pasteImageFromClipboard(); });
     connect(bar->screenshotButton(), &QAbstractButton::clicked, this, [this] { m_session.takeScreenshot(); });
@@ -268,6 +288,13 @@ void LauncherView::connectTools()
     m_stopShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Period), this);
     m_stopShortcut->setContext(Qt::WidgetWithChildrenShortcut);
     connect(m_stopShortcut, &QShortcut::activated, this, [this] { m_vm.cancelStream(); });
+    m_regenerateShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), this);
+    m_regenerateShortcut->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(m_regenerateShortcut, &QShortcut::activated, this, [this] { m_vm.regenerate(); });
+    // Esc backs out of an Edit first; only then does it close the panel.
+    m_cancelEditShortcut = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    m_cancelEditShortcut->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(m_cancelEditShortcut, &QShortcut::activated, this, [this] { m_vm.cancelEdit(); });
     auto *settings = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma), this);
     settings->setContext(Qt::WidgetWithChildrenShortcut);
     connect(settings, &QShortcut::activated, this, &LauncherView::settingsRequested);
@@ -295,6 +322,22 @@ void LauncherView::syncSendState()
     m_inputBar->setSendState(loading, canSend(m_vm));
     // Ctrl+. exists only while an answer loads.
     m_stopShortcut->setEnabled(loading);
+}
+
+void LauncherView::syncMessageActions()
+{
+    m_regenerateShortcut->setEnabled(m_vm.canRegenerate());
+    m_cancelEditShortcut->setEnabled(m_vm.isEditing());
+    m_editing->setVisible(m_vm.isEditing());
+}
+
+void LauncherView::editLastPrompt()
+{
+    if (!m_vm.canEditLastPrompt())
+        return;
+    m_vm.editLastPrompt();
+    focusInput();
+    m_inputBar->field()->moveCursor(QTextCursor::End);
 }
 
 void LauncherView::syncAttachment()

@@ -6,6 +6,7 @@
 class AttachmentStrip;
 class ConversationSidebarView;
 class DictationStrip;
+class EditingStrip;
 class EmptyStateView;
 class InputBar;
 class LauncherHeader;
@@ -52,6 +53,9 @@ public:
     NoticeCard *historyNotice() const { return m_historyNotice; }
     ConversationSidebarView *sidebar() const { return m_sidebar; }
     QShortcut *stopShortcut() const { return m_stopShortcut; }
+    EditingStrip *editingStrip() const { return m_editing; }
+    // Up in an empty input and the Edit button: the last prompt back in the input.
+    void editLastPrompt();
 
 Q_SIGNALS:
     void closeRequested();
@@ -73,6 +77,7 @@ private:
     void syncAttachment();
     void syncDictation();
     void syncHistoryNotice();
+    void syncMessageActions();
     void applyTheme();
     void openImagePicker();
     void placeSidebar(qreal progress);
@@ -89,10 +94,13 @@ private:
     AttachmentStrip *m_attachment = nullptr;
     DictationStrip *m_dictation = nullptr;
     NoticeCard *m_historyNotice = nullptr;
+    EditingStrip *m_editing = nullptr;
     InputBar *m_inputBar = nullptr;
     QWidget *m_main = nullptr;
     QWidget *m_dim = nullptr;
     ConversationSidebarView *m_sidebar = nullptr;
     QVariantAnimation *m_sidebarAnimation = nullptr;
     QShortcut *m_stopShortcut = nullptr;
+    QShortcut *m_regenerateShortcut = nullptr;
+    QShortcut *m_cancelEditShortcut = nullptr;
 };

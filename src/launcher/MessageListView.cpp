@@ -173,6 +173,20 @@ void MessageListView::updateMessage(int index, const ChatMessage &message)
     }
 }
 
+void MessageListView::removeMessagesFrom(int index)
+{
+    while (messageCount() > qMax(0, index)) {
+        if (!m_bubbles.isEmpty())
+            delete m_bubbles.takeLast();
+        else if (!m_prepared.isEmpty())
+            delete m_prepared.takeLast();
+        else
+            m_pending.removeLast();
+    }
+    refreshActions();
+    relayout(int(m_bubbles.size()));
+}
+
 void MessageListView::refreshActions()
 {
     using Action = MessageBubbleActions::Action;

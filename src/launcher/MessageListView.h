@@ -28,6 +28,8 @@ public:
     void setMessages(const QList<ChatMessage> &messages);
     void appendMessage(const ChatMessage &message);
     void updateMessage(int index, const ChatMessage &message);
+    // Every message from `index` on goes.
+    void removeMessagesFrom(int index);
     void setErrorText(const std::optional<QString> &text);
 
     int messageCount() const { return int(m_pending.size() + m_prepared.size() + m_bubbles.size()); }

@@ -80,6 +80,11 @@ void MultilineTextField::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
+    if (event->keyCombination() == QKeyCombination(Qt::Key_Up) && document()->isEmpty()) {
+        Q_EMIT recallRequested();
+        event->accept();
+        return;
+    }
     QPlainTextEdit::keyPressEvent(event);
 }
 

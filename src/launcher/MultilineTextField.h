@@ -24,6 +24,8 @@ public:
 Q_SIGNALS:
     void textEdited(const QString &text);
     void submitted();
+    // Up in an empty field: the host may bring back the last prompt.
+    void recallRequested();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -46,6 +47,32 @@ QJsonArray savedMessages(const QString &path)
     const QJsonArray conversations = QJsonDocument::fromJson(file.readAll()).array();
     return conversations.size() == 1 ? conversations.first().toObject().value(QStringLiteral("messages")).toArray()
                                      : QJsonArray();
+}
+
+QJsonArray sentTurns(const RecordedRequest &request)
+{
+    return QJsonDocument::fromJson(request.body).object().value(QStringLiteral("contents")).toArray();
+}
+
+// The text of a sent turn, and whether it carried an image.
+QString turnText(const QJsonValue &turn)
+{
+    const QJsonArray parts = turn.toObject().value(QStringLiteral("parts")).toArray();
+    return parts.last().toObject().value(QStringLiteral("text")).toString();
+}
+
+bool turnHasImage(const QJsonValue &turn)
+{
+    return turn.toObject().value(QStringLiteral("parts")).toArray().first().toObject().contains(
+        QStringLiteral("inlineData"));
+}
+
+QStringList savedTexts(const QString &path)
+{
+    QStringList texts;
+    for (const QJsonValue &message : savedMessages(path))
+        texts.append(message.toObject().value(QStringLiteral("content")).toString());
+    return texts;
 }
 
 ScriptedResponse cutAfter(const QByteArray &text)
@@ -94,6 +121,9 @@ private Q_SLOTS:
 
     void partAnswerAndErrorAreSavedAndReopened();
     void olderFilesAndErrorOnlyAnswersLoadAsBefore();
+    void regenerateReplacesTheLastAnswer();
+    void editReplacesTheLastPromptOnlyWhenSent();
+    void nothingIsRedoneWhileAnAnswerStreams();
 };
 
 // A cut answer keeps its text in the file, with the error in a member of its
@@ -177,6 +207,116 @@ void TestSessionAnswers::olderFilesAndErrorOnlyAnswersLoadAsBefore()
         QVERIFY(!message.toObject().contains(QStringLiteral("error")));
     QCOMPARE(saved.at(5).toObject().value(QStringLiteral("content")).toString(),
              kWarning + QStringLiteral("Rate limit exceeded. Please wait a moment."));
+}
+
+// The last answer, a cut one here, is asked for again with the same
+// conversation (the prompt's image too) and the new one takes its place.
+void TestSessionAnswers::regenerateReplacesTheLastAnswer()
+{
+    Session s(m_home->path());
+    m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("first")));
+    m_server->enqueue(cutAfter("par"));
+    m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("again")));
+    QVERIFY(sendAndWait(s.vm, QStringLiteral("one")));
+    s.vm.setAttachedImage(QImage(4, 3, QImage::Format_RGB32));
+    QVERIFY(sendAndWait(s.vm, QStringLiteral("two")));
+    QVERIFY(!s.vm.messages().last().error.isEmpty());
+    const QUuid id = s.session.activeConversationID();
+    QVERIFY(s.vm.canRegenerate());
+
+    s.vm.regenerate();
+    QVERIFY(s.vm.isLoading());
+    QVERIFY(QTest::qWaitFor([&] { return !s.vm.isLoading(); }, 10000));
+    const QJsonArray turns = sentTurns(m_server->requests().at(2));
+    QCOMPARE(turns.size(), 3);
+    QCOMPARE(turnText(turns.at(1)), QStringLiteral("first"));
+    QCOMPARE(turnText(turns.at(2)), QStringLiteral("two"));
+    QVERIFY(turnHasImage(turns.at(2)));
+    QCOMPARE(s.vm.messages().size(), 4);
+    QCOMPARE(s.vm.messages().last().content, QStringLiteral("again"));
+    QVERIFY(s.vm.messages().last().error.isEmpty());
+
+    s.session.flush();
+    QCOMPARE(s.session.activeConversationID(), id);
+    QCOMPARE(savedTexts(historyPath()), QStringList({"one", "first", "two", "again"}));
+    QVERIFY(!savedMessages(historyPath()).at(3).toObject().contains(QStringLiteral("error")));
+}
+
+// Edit brings the prompt and its image back; the saved conversation changes
+// only when the edited prompt is sent, a cancel brings back the draft, and
+// the draft comes back after the send too.
+void TestSessionAnswers::editReplacesTheLastPromptOnlyWhenSent()
+{
+    Session s(m_home->path());
+    m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("first")));
+    m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("second")));
+    m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("edited answer")));
+    QVERIFY(sendAndWait(s.vm, QStringLiteral("one")));
+    s.vm.setAttachedImage(QImage(4, 3, QImage::Format_RGB32));
+    const std::optional<QByteArray> image = s.vm.attachedImageData();
+    QVERIFY(sendAndWait(s.vm, QStringLiteral("two")));
+    s.session.flush();
+    const QStringList before = savedTexts(historyPath());
+
+    s.vm.setInputText(QStringLiteral("draft"));
+    QVERIFY(s.vm.canEditLastPrompt());
+    s.vm.editLastPrompt();
+    QVERIFY(s.vm.isEditing());
+    QCOMPARE(s.vm.inputText(), QStringLiteral("two"));
+    QCOMPARE(s.vm.attachedImageData(), image);
+    QVERIFY(s.vm.attachedImage());
+    s.vm.setInputText(QString()); // emptied, still an edit: nothing is lost
+    s.session.flush();
+    QCOMPARE(savedTexts(historyPath()), before);
+    QCOMPARE(s.vm.messages().size(), 4);
+
+    s.vm.cancelEdit();
+    QVERIFY(!s.vm.isEditing());
+    QCOMPARE(s.vm.inputText(), QStringLiteral("draft"));
+    QVERIFY(!s.vm.attachedImageData());
+    QCOMPARE(s.vm.messages().size(), 4);
+
+    s.vm.editLastPrompt();
+    QVERIFY(sendAndWait(s.vm, QStringLiteral("two, edited")));
+    QVERIFY(!s.vm.isEditing());
+    QCOMPARE(s.vm.inputText(), QStringLiteral("draft"));
+    const QJsonArray turns = sentTurns(m_server->requests().at(2));
+    QCOMPARE(turns.size(), 3);
+    QCOMPARE(turnText(turns.at(2)), QStringLiteral("two, edited"));
+    QVERIFY(turnHasImage(turns.at(2)));
+    s.session.flush();
+    QCOMPARE(savedTexts(historyPath()), QStringList({"one", "first", "two, edited", "edited answer"}));
+    QVERIFY(savedMessages(historyPath()).at(2).toObject().contains(QStringLiteral("imageData")));
+    QCOMPARE(ConversationStore(historyPath()).conversations().size(), 1);
+}
+
+// While an answer streams neither action starts anything; a conversation
+// change ends an Edit without sending it.
+void TestSessionAnswers::nothingIsRedoneWhileAnAnswerStreams()
+{
+    Session s(m_home->path());
+    m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("first")));
+    ScriptedResponse stalled = ScriptedResponse::withBody(200, geminiEvent("so far"));
+    stalled.ending = ScriptedResponse::Ending::Stall;
+    m_server->enqueue(stalled);
+    QVERIFY(sendAndWait(s.vm, QStringLiteral("one")));
+    s.vm.setInputText(QStringLiteral("two"));
+    s.vm.send();
+    QVERIFY(QTest::qWaitFor([&] { return s.vm.messages().last().content == QLatin1String("so far"); }, 10000));
+    QVERIFY(!s.vm.canRegenerate());
+    QVERIFY(!s.vm.canEditLastPrompt());
+    s.vm.regenerate();
+    s.vm.editLastPrompt();
+    QVERIFY(!s.vm.isEditing());
+    QCOMPARE(s.vm.messages().size(), 4);
+    QCOMPARE(m_server->requests().size(), 2);
+
+    s.vm.cancelStream();
+    s.vm.editLastPrompt();
+    QVERIFY(s.vm.isEditing());
+    s.session.startNewConversation();
+    QVERIFY(!s.vm.isEditing());
+    QVERIFY(s.vm.inputText().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestSessionAnswers)
