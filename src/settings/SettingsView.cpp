@@ -26,6 +26,8 @@
 #include <QScrollArea>
 #include <QShortcut>
 #include <QShowEvent>
+#include <QSignalBlocker>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QToolButton>
 #include <QUrl>
 
@@ -35,6 +37,9 @@ constexpr int kWidth = 540;
 constexpr int kHeight = 460;
 constexpr int kControlWidth = 240;
 constexpr int kModelMenuWidth = 200;
+
+const QStringList kKeyAccounts = {KeychainHelper::geminiAccount, KeychainHelper::openRouterAccount,
+                                  KeychainHelper::localAccount};
 
 QStringList themeLabels()
 {
@@ -107,11 +112,7 @@ SettingsView::SettingsView(UserDefaults &defaults, HotkeyManager *hotkeys, QWidg
     layout->addWidget(divider(this));
     layout->addWidget(buildFooter());
 
-    m_geminiKeyField->setText(KeychainHelper::load(KeychainHelper::geminiAccount).value_or(QString()));
-    m_openRouterKeyField->setText(KeychainHelper::load(KeychainHelper::openRouterAccount).value_or(QString()));
-    m_localKeyField->setText(KeychainHelper::load(KeychainHelper::localAccount).value_or(QString()));
-    // Connected after the stored key is in: opening asks on its own (showEvent).
-    connect(m_openRouterKeyField, &QLineEdit::textChanged, this, &SettingsView::fetchModelsIfPossible);
+    readStoredKeys();
 
     const HotkeyBinding launch =
         HotkeyBinding::load(defaults, Preferences::hotkeyBinding, HotkeyBinding::builtInLaunch());
@@ -263,7 +264,7 @@ FormSection *SettingsView::buildApiSection(QWidget *parent)
 
     buildLocalRows(section);
 
-    m_keyStoreCaption = section->addCaption(KeychainHelper::storeDescription());
+    m_keyStoreCaption = section->addCaption(QStringLiteral("Reading the keyring…"));
     m_keyStoreCaption->setObjectName(QStringLiteral("keyStoreCaption"));
     return section;
 }
@@ -548,8 +549,12 @@ void SettingsView::fetchLocalModels()
     const QString address = LLMClient::localBaseUrl(localServerAddress());
     m_isLoadingLocalModels = true;
     showLocalModelsLoading();
+    const quint64 request = ++m_localModelsRequest;
     LLMClient::fetchLocalModels(localServerAddress(), localApiKey(), this,
-                                [this, address](const LLMClient::ModelList &result) {
+                                [this, address, request](const LLMClient::ModelList &result) {
+        // An answer about an address typed before is of no use any more.
+        if (request != m_localModelsRequest)
+            return;
         m_isLoadingLocalModels = false;
         showLocalModelsLoading();
         if (result.error) {
@@ -594,12 +599,69 @@ void SettingsView::fetchModelsIfPossible()
     });
 }
 
+// The keyring may take seconds (an unlock prompt, a service that hangs): the
+// keys are read on a worker thread and the window stays usable meanwhile.
+void SettingsView::readStoredKeys()
+{
+    m_keysRead = new QFutureWatcher<StoredKeys>(this);
+    connect(m_keysRead, &QFutureWatcher<StoredKeys>::finished, this, &SettingsView::showStoredKeys);
+    m_keysRead->setFuture(QtConcurrent::run([] {
+        StoredKeys keys;
+        for (const QString &account : kKeyAccounts)
+            keys.lookups.insert(account, KeychainHelper::lookup(account));
+        keys.storeDescription = KeychainHelper::storeDescription();
+        return keys;
+    }));
+}
+
+void SettingsView::showStoredKeys()
+{
+    m_storedKeys = m_keysRead->result();
+    QStringList problems;
+    for (const QString &account : kKeyAccounts) {
+        const KeychainHelper::Lookup &found = m_storedKeys->lookups.value(account);
+        QLineEdit *field = fieldForAccount(account);
+        // What the user typed meanwhile stays.
+        if (field->text().isEmpty() && found.value) {
+            const QSignalBlocker quiet(field);
+            field->setText(*found.value);
+        }
+        if (!found.problem.isEmpty() && !problems.contains(found.problem))
+            problems << found.problem;
+    }
+    QString caption = m_storedKeys->storeDescription;
+    if (!problems.isEmpty())
+        caption += QStringLiteral("\nThe stored keys could not be read: ") + problems.join(QLatin1Char(' '));
+    m_keyStoreCaption->setText(caption);
+    connect(m_openRouterKeyField, &QLineEdit::textChanged, this, &SettingsView::fetchModelsIfPossible);
+    if (isVisible())
+        fetchProviderModels();
+    EventTrace::note("settings-keys-read");
+}
+
+QLineEdit *SettingsView::fieldForAccount(const QString &account) const
+{
+    if (account == KeychainHelper::geminiAccount)
+        return m_geminiKeyField;
+    return account == KeychainHelper::localAccount ? m_localKeyField : m_openRouterKeyField;
+}
+
 void SettingsView::save()
 {
+    if (!m_storedKeys) {
+        // Saved at once after opening: what is stored must be known before it is replaced.
+        m_keysRead->waitForFinished();
+        showStoredKeys();
+    }
     QStringList failures;
-    const auto storeKey = [&failures](const QString &account, const QString &value, const QString &name) {
-        if (KeychainHelper::save(account, value))
+    const auto storeKey = [this, &failures](const QString &account, const QString &value, const QString &name) {
+        // A key that could not be read is not wiped by its empty field.
+        if (value.isEmpty() && !m_storedKeys->lookups.value(account).problem.isEmpty())
             return;
+        if (KeychainHelper::save(account, value)) {
+            m_storedKeys->lookups[account] = {value, {}};
+            return;
+        }
         const QString why = KeychainHelper::lastError();
         failures << QStringLiteral("Could not store the %1 key: %2")
                         .arg(name, why.isEmpty() ? QStringLiteral("the keyring refused it.") : why);
@@ -706,8 +768,15 @@ void SettingsView::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     traceControlPositions();
-    if (!event->spontaneous() && selectedProvider() == rawValue(LLMProvider::OpenRouter))
+    // Until the keys are read, the lists wait for them.
+    if (!event->spontaneous() && m_storedKeys)
+        fetchProviderModels();
+}
+
+void SettingsView::fetchProviderModels()
+{
+    if (selectedProvider() == rawValue(LLMProvider::OpenRouter))
         fetchModelsIfPossible();
-    if (!event->spontaneous() && selectedProvider() == rawValue(LLMProvider::Local))
+    if (selectedProvider() == rawValue(LLMProvider::Local))
         fetchLocalModels();
 }

@@ -2,10 +2,15 @@
 
 #include "core/AppTheme.h"
 #include "services/HotkeyManager.h"
+#include "services/KeychainHelper.h"
 
+#include <QFutureWatcher>
+#include <QHash>
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
+
+#include <optional>
 
 class FormSection;
 class HotkeyRecorderView;
@@ -67,6 +72,9 @@ public:
     void fetchLocalModels();
     void save();
 
+    // The stored keys have been read into the key fields.
+    bool hasReadStoredKeys() const { return m_storedKeys.has_value(); }
+
 protected:
     void showEvent(QShowEvent *event) override;
 
@@ -92,6 +100,17 @@ private:
     QString hotkeyMechanismText(HotkeyManager::Hotkey hotkey) const;
     void openKeyPage();
     void traceControlPositions();
+    void readStoredKeys();
+    void showStoredKeys();
+    // The model list of the provider shown, as the window opens.
+    void fetchProviderModels();
+    QLineEdit *fieldForAccount(const QString &account) const;
+
+    struct StoredKeys
+    {
+        QHash<QString, KeychainHelper::Lookup> lookups; // by account
+        QString storeDescription;
+    };
 
     UserDefaults &m_defaults;
     // The program's manager may go first when the program ends.
@@ -104,6 +123,7 @@ private:
     QString m_selectedLocalModel;
     QStringList m_localModels;
     bool m_isLoadingLocalModels = false;
+    quint64 m_localModelsRequest = 0; // the latest; older answers are dropped
 
     SegmentedControl *m_providerPicker = nullptr;
     SegmentedControl *m_themePicker = nullptr;
@@ -125,6 +145,8 @@ private:
     QLabel *m_localProblem = nullptr;
     QList<QWidget *> m_localRows;
     QLabel *m_keyStoreCaption = nullptr;
+    QFutureWatcher<StoredKeys> *m_keysRead = nullptr;
+    std::optional<StoredKeys> m_storedKeys;
     HotkeyRecorderView *m_launchRecorder = nullptr;
     HotkeyRecorderView *m_screenshotRecorder = nullptr;
     QLabel *m_launchMechanism = nullptr;

@@ -137,6 +137,9 @@ std::unique_ptr<SettingsView> TestSettingsView::makeView()
     view->show();
     if (!QTest::qWaitForWindowActive(view.get()))
         qWarning("the settings view did not become active");
+    // The keys are read off the GUI thread.
+    if (!QTest::qWaitFor([&view] { return view->hasReadStoredKeys(); }, 10000))
+        qWarning("the stored keys were not read");
     return view;
 }
 
