@@ -21,6 +21,7 @@
 #include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
@@ -60,6 +61,7 @@ QStringList providerLabels()
 QWidget *divider(QWidget *parent)
 {
     auto *line = new QWidget(parent);
+    line->setObjectName(QStringLiteral("divider"));
     line->setFixedHeight(1);
     line->setAutoFillBackground(true);
     QPalette palette = line->palette();
@@ -151,6 +153,7 @@ SettingsView::SettingsView(UserDefaults &defaults, HotkeyManager *hotkeys, QWidg
     showLocalModels();
     showLocalModelsLoading();
     showHotkeyProblems();
+    takeColoursFromPalette();
 }
 
 QString SettingsView::geminiKeyPage()
@@ -253,8 +256,6 @@ FormSection *SettingsView::buildApiSection(QWidget *parent)
     m_refreshButton->setObjectName(QStringLiteral("refreshModelsButton"));
     m_refreshButton->setAutoRaise(true);
     m_refreshButton->setToolTip(QStringLiteral("Refresh the model list"));
-    m_refreshButton->setIcon(QIcon(settingsSymbol(QStringLiteral("arrow.triangle.2.circlepath"), 16,
-                                                  SettingsColors::secondaryLabel(this), devicePixelRatioF())));
     m_refreshButton->setFixedSize(22, 22);
     connect(m_refreshButton, &QToolButton::clicked, this, &SettingsView::fetchModelsIfPossible);
     modelLayout->addWidget(m_openRouterModelMenu);
@@ -303,8 +304,6 @@ void SettingsView::buildLocalRows(FormSection *section)
     m_localRefreshButton->setObjectName(QStringLiteral("refreshLocalModelsButton"));
     m_localRefreshButton->setAutoRaise(true);
     m_localRefreshButton->setToolTip(QStringLiteral("Ask the server for its models"));
-    m_localRefreshButton->setIcon(QIcon(settingsSymbol(QStringLiteral("arrow.triangle.2.circlepath"), 16,
-                                                       SettingsColors::secondaryLabel(this), devicePixelRatioF())));
     m_localRefreshButton->setFixedSize(22, 22);
     connect(m_localRefreshButton, &QToolButton::clicked, this, &SettingsView::fetchLocalModels);
     modelLayout->addWidget(m_localModelMenu);
@@ -341,11 +340,8 @@ FormSection *SettingsView::buildHotkeySection(QWidget *parent)
 {
     auto *section = new FormSection(QStringLiteral("Hotkey"), parent);
     const auto problemLabel = [section](const QString &name) {
-        QLabel *label = section->addCaption({});
+        QLabel *label = section->addCaption({}, FormSection::Tone::problem);
         label->setObjectName(name);
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, SettingsColors::systemRed(section));
-        label->setPalette(palette);
         label->hide();
         return label;
     };
@@ -761,6 +757,33 @@ void SettingsView::traceControlPositions()
         const QByteArray name = "settings-control " + control->objectName().toUtf8();
         EventTrace::note((name + "-x " + QByteArray::number(centre.x())).constData());
         EventTrace::note((name + "-y " + QByteArray::number(centre.y())).constData());
+    }
+}
+
+void SettingsView::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        takeColoursFromPalette();
+}
+
+// The desktop switched between light and dark: what took its colours from the
+// palette when built takes them again (style sheets resolve palette() once).
+void SettingsView::takeColoursFromPalette()
+{
+    for (QWidget *child : findChildren<QWidget *>()) {
+        if (child->styleSheet().contains(QLatin1String("palette(")))
+            child->setStyleSheet(child->styleSheet());
+        if (child->objectName() == QLatin1String("divider")) {
+            QPalette palette = child->palette();
+            palette.setColor(QPalette::Window, SettingsColors::separator(this));
+            child->setPalette(palette);
+        }
+    }
+    for (QToolButton *button : {m_refreshButton, m_localRefreshButton}) {
+        if (button)
+            button->setIcon(QIcon(settingsSymbol(QStringLiteral("arrow.triangle.2.circlepath"), 16,
+                                                 SettingsColors::secondaryLabel(this), devicePixelRatioF())));
     }
 }
 

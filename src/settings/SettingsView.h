@@ -76,9 +76,11 @@ public:
     bool hasReadStoredKeys() const { return m_storedKeys.has_value(); }
 
 protected:
+    void changeEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
 private:
+    void takeColoursFromPalette();
     QWidget *buildHeader();
     QWidget *buildForm();
     QWidget *buildFooter();
