@@ -11,6 +11,8 @@
 #include "ui/SchemePalette.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTest>
 
 #include <memory>
@@ -38,6 +40,31 @@ bool panelLooksDark(LauncherWindow &window)
 bool settingsLookDark(SettingsWindow &window)
 {
     return isDarkPalette(window.palette());
+}
+
+template<typename T>
+T *child(QWidget &window, const char *name)
+{
+    T *found = window.findChild<T *>(QLatin1String(name));
+    Q_ASSERT(found);
+    return found;
+}
+
+// A text box whose style sheet names palette colours, a caption, a problem line.
+bool keyFieldLooksDark(SettingsWindow &window)
+{
+    const QImage image = child<QLineEdit>(window, "geminiKeyField")->grab().toImage();
+    return image.pixelColor(image.width() / 2, image.height() / 2).lightness() < 128;
+}
+
+bool captionIsLight(SettingsWindow &window)
+{
+    return child<QLabel>(window, "keyStoreCaption")->palette().color(QPalette::WindowText).lightness() > 128;
+}
+
+QColor problemColour(SettingsWindow &window)
+{
+    return child<QLabel>(window, "launchHotkeyProblem")->palette().color(QPalette::WindowText);
 }
 
 } // namespace
@@ -91,12 +118,23 @@ void TestDesktopAppearance::followsTheToolkitWithoutPortal()
     panel.settings.show();
     QVERIFY(!panelLooksDark(panel.window));
 
+    QVERIFY(!keyFieldLooksDark(panel.settings));
+    QVERIFY(!captionIsLight(panel.settings));
+
     // As a platform theme does when the desktop turns dark.
     QApplication::setPalette(schemePalette(true));
     QTRY_VERIFY(panelLooksDark(panel.window));
     QTRY_VERIFY(settingsLookDark(panel.settings));
+    QTRY_VERIFY(keyFieldLooksDark(panel.settings));
+    QVERIFY(captionIsLight(panel.settings));
+    // A problem line keeps its own colour, in the dark variant.
+    QCOMPARE(problemColour(panel.settings), QColor(255, 105, 97));
+
     QApplication::setPalette(schemePalette(false));
     QTRY_VERIFY(!panelLooksDark(panel.window));
+    QTRY_VERIFY(!keyFieldLooksDark(panel.settings));
+    QVERIFY(!captionIsLight(panel.settings));
+    QCOMPARE(problemColour(panel.settings), QColor(215, 0, 21));
 }
 
 void TestDesktopAppearance::forcedThemeIgnoresTheDesktop()
