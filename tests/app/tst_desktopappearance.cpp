@@ -42,8 +42,7 @@ bool settingsLookDark(SettingsWindow &window)
     return isDarkPalette(window.palette());
 }
 
-template<typename T>
-T *child(QWidget &window, const char *name)
+template<typename T> T *child(QWidget &window, const char *name)
 {
     T *found = window.findChild<T *>(QLatin1String(name));
     Q_ASSERT(found);
