@@ -136,10 +136,11 @@ int runAskCommand(int &argc, char **argv)
     });
 
     vm.send();
+    if (vm.isLoading())
+        QCoreApplication::exec();
     if (const auto error = vm.errorMessage()) {
         writeError(*error);
         return 1;
     }
-    QCoreApplication::exec();
     return exitCode;
 }

@@ -9,10 +9,12 @@
 #include "services/KeychainHelper.h"
 
 #include <QBuffer>
+#include <QFutureWatcher>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImageWriter>
 #include <QMimeData>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 
@@ -121,7 +123,10 @@ AppTheme LauncherViewModel::theme() const
         .value_or(AppTheme::System);
 }
 
-std::optional<LLMClient> LauncherViewModel::clientForSend()
+// The key is read on a worker thread: a keyring may take seconds (an unlock
+// prompt, a service that hangs) and the panel must go on answering meanwhile.
+// The launcher shows itself busy until the stream starts or the send fails.
+void LauncherViewModel::withClient(std::function<void(const LLMClient &)> then)
 {
     // The settings window writes the provider straight to the store, so read it there.
     const LLMProvider provider =
@@ -130,7 +135,30 @@ std::optional<LLMClient> LauncherViewModel::clientForSend()
     const QString account = provider == LLMProvider::Gemini ? KeychainHelper::geminiAccount
                             : provider == LLMProvider::Local ? KeychainHelper::localAccount
                                                              : KeychainHelper::openRouterAccount;
-    const QString apiKey = KeychainHelper::load(account).value_or(QString());
+    setLoading(true);
+    const quint64 request = ++m_keyRequest;
+    auto *watcher = new QFutureWatcher<KeychainHelper::Lookup>(this);
+    connect(watcher, &QFutureWatcher<KeychainHelper::Lookup>::finished, this,
+            [this, watcher, request, provider, then = std::move(then)] {
+        watcher->deleteLater();
+        // Stopped, or a new conversation, while the key was read.
+        if (request != m_keyRequest)
+            return;
+        if (const std::optional<LLMClient> client = clientFor(provider, watcher->result()))
+            then(*client);
+        if (!m_streamTask)
+            setLoading(false);
+    });
+    watcher->setFuture(QtConcurrent::run(&KeychainHelper::lookup, account));
+}
+
+std::optional<LLMClient> LauncherViewModel::clientFor(LLMProvider provider, const KeychainHelper::Lookup &key)
+{
+    const QString apiKey = key.value.value_or(QString());
+    if (apiKey.isEmpty() && !key.problem.isEmpty()) {
+        setErrorMessage(QStringLiteral("Could not read the API key for %1: %2").arg(rawValue(provider), key.problem));
+        return std::nullopt;
+    }
     // A server of the user's own usually needs no key, but always a model.
     if (apiKey.isEmpty() && provider != LLMProvider::Local) {
         setErrorMessage(QStringLiteral("No API key set for ") + rawValue(provider)
@@ -155,8 +183,14 @@ void LauncherViewModel::send()
     const bool hasImage = m_attachedImageData.has_value();
     if ((prompt.isEmpty() && !hasImage) || m_isLoading)
         return;
-    const std::optional<LLMClient> client = clientForSend();
-    if (!client)
+    withClient([this](const LLMClient &client) { sendWith(client); });
+}
+
+void LauncherViewModel::sendWith(const LLMClient &client)
+{
+    // Read again: the input may have changed while the key was read.
+    const QString prompt = m_inputText.trimmed();
+    if (prompt.isEmpty() && !m_attachedImageData)
         return;
 
     // An edited prompt replaces the one it was taken from, and everything after it.
@@ -177,7 +211,7 @@ void LauncherViewModel::send()
     restoreDraft(draft);
 
     appendMessage(ChatMessage(ChatMessage::Role::Assistant, QString(), std::nullopt, QStringLiteral("image/png"), true));
-    streamAnswer(*client);
+    streamAnswer(client);
 }
 
 bool LauncherViewModel::canRegenerate() const
@@ -191,15 +225,15 @@ void LauncherViewModel::regenerate()
 {
     if (!canRegenerate())
         return;
-    const std::optional<LLMClient> client = clientForSend();
-    if (!client)
-        return;
-    // A fresh placeholder in the answer's place; the old answer's id is not reused.
-    const int last = int(m_messages.size() - 1);
-    m_messages[last] = ChatMessage(ChatMessage::Role::Assistant, QString(), std::nullopt, QStringLiteral("image/png"), true);
-    Q_EMIT messageUpdated(last);
-    Q_EMIT messagesChanged();
-    streamAnswer(*client);
+    withClient([this](const LLMClient &client) {
+        // A fresh placeholder in the answer's place; the old answer's id is not reused.
+        const int last = int(m_messages.size() - 1);
+        m_messages[last] =
+            ChatMessage(ChatMessage::Role::Assistant, QString(), std::nullopt, QStringLiteral("image/png"), true);
+        Q_EMIT messageUpdated(last);
+        Q_EMIT messagesChanged();
+        streamAnswer(client);
+    });
 }
 
 void LauncherViewModel::streamAnswer(const LLMClient &client)
@@ -321,6 +355,8 @@ void LauncherViewModel::finishStream(const QUuid &id, std::optional<QString> fai
 
 void LauncherViewModel::cancelStream()
 {
+    // A send still waiting for its key does not go out.
+    ++m_keyRequest;
     if (m_streamTask) {
         // Aborting the request stops the download (and the billing) at once.
         m_streamTask->cancel();

@@ -3,6 +3,8 @@
 #include "core/AppTheme.h"
 #include "core/ChatMessage.h"
 #include "llm/LLMClient.h"
+#include "llm/LLMProvider.h"
+#include "services/KeychainHelper.h"
 
 #include <QImage>
 #include <QList>
@@ -104,7 +106,11 @@ private:
     void setErrorMessage(std::optional<QString> message);
     void finishStream(const QUuid &id, std::optional<QString> failure);
     // The provider, key and model of a send; none (and errorMessage says why) when one is missing.
-    std::optional<LLMClient> clientForSend();
+    // Reads the provider's key off the GUI thread, then hands on a client;
+    // a missing or unreadable key or model is told as the error instead.
+    void withClient(std::function<void(const LLMClient &)> then);
+    std::optional<LLMClient> clientFor(LLMProvider provider, const KeychainHelper::Lookup &key);
+    void sendWith(const LLMClient &client);
     // Streams the answer to the second-to-last message into the last one.
     void streamAnswer(const LLMClient &client);
 
@@ -134,6 +140,7 @@ private:
     std::optional<QByteArray> m_attachedImageData;
     QString m_attachedImageMIME = QStringLiteral("image/png");
     QPointer<LLMStream> m_streamTask;
+    quint64 m_keyRequest = 0; // the key read a send waits for; a new number drops it
     std::optional<QUuid> m_editedPromptID;
     Draft m_draftBeforeEdit;
 };

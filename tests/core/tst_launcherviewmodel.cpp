@@ -116,8 +116,10 @@ private Q_SLOTS:
         m_vm->setAttachedImage(QImage(4, 4, QImage::Format_RGB32));
         m_vm->setInputText(QStringLiteral("hello"));
         m_vm->send();
-        QCOMPARE(m_vm->errorMessage(),
-                 QStringLiteral("No API key set for OpenRouter. Open Settings to configure it."));
+        // Busy while the key is read off the GUI thread.
+        QVERIFY(m_vm->isLoading());
+        QTRY_COMPARE(m_vm->errorMessage(),
+                     QStringLiteral("No API key set for OpenRouter. Open Settings to configure it."));
         QVERIFY(m_vm->messages().isEmpty());
         QCOMPARE(m_vm->inputText(), QStringLiteral("hello"));
         QVERIFY(m_vm->attachedImageData());
@@ -133,8 +135,8 @@ private Q_SLOTS:
         m_defaults->set(Preferences::selectedProvider, QStringLiteral("Local"));
         m_vm->setInputText(QStringLiteral("hi"));
         m_vm->send();
-        QCOMPARE(m_vm->errorMessage(),
-                 QStringLiteral("No model chosen for Local. Open Settings to pick one of the server's models."));
+        QTRY_COMPARE(m_vm->errorMessage(),
+                     QStringLiteral("No model chosen for Local. Open Settings to pick one of the server's models."));
 
         QSignalSpy spy(m_vm.get(), &LauncherViewModel::selectedLocalModelChanged);
         m_defaults->set(Preferences::selectedLocalModel, QStringLiteral("qwen3:8b"));
@@ -263,7 +265,9 @@ private Q_SLOTS:
         m_server->enqueue(stall);
         m_vm->setInputText(QStringLiteral("long answer please"));
         m_vm->send();
-        QVERIFY(QTest::qWaitFor([this] { return m_vm->messages().at(1).content == QStringLiteral("so far"); }, 10000));
+        QVERIFY(QTest::qWaitFor(
+            [this] { return m_vm->messages().size() == 2 && m_vm->messages().at(1).content == QStringLiteral("so far"); },
+            10000));
         m_vm->cancelStream();
         QVERIFY(!m_vm->isLoading());
         QCOMPARE(m_vm->messages().at(1).content, QStringLiteral("so far"));

@@ -61,7 +61,9 @@ bool startStalledAnswer(Launcher &launcher, LoopbackServer &server)
     launcher.vm.setSelectedProvider(QStringLiteral("Gemini"));
     launcher.vm.setInputText(QStringLiteral("Hello"));
     launcher.vm.send();
-    return QTest::qWaitFor([&] { return launcher.vm.messages().last().content == QLatin1String("Hel"); });
+    return QTest::qWaitFor([&] {
+        return !launcher.vm.messages().isEmpty() && launcher.vm.messages().last().content == QLatin1String("Hel");
+    });
 }
 
 ChatMessage streamingAnswer(const QString &content = QString())
@@ -147,7 +149,7 @@ void TestLauncherView::stopShortcutOnlyWhileLoading()
     QVERIFY(launcher.vm.isLoading());
     QVERIFY(launcher.view.stopShortcut()->isEnabled());
     QCOMPARE(launcher.view.inputBar()->sendButton()->symbolName(), QStringLiteral("stop.circle.fill"));
-    QTRY_COMPARE(launcher.vm.messages().last().content, QStringLiteral("Hel"));
+    QTRY_VERIFY(!launcher.vm.messages().isEmpty() && launcher.vm.messages().last().content == QStringLiteral("Hel"));
 
     QTest::keyClick(field, Qt::Key_Period, Qt::ControlModifier);
     QVERIFY(!launcher.vm.isLoading());
@@ -172,7 +174,7 @@ void TestLauncherView::conversationAreaShowsEmptyStateErrorOrMessages()
     QVERIFY(KeychainHelper::save(KeychainHelper::openRouterAccount, QString()));
     launcher.vm.setInputText(QStringLiteral("Hello"));
     launcher.vm.send();
-    QVERIFY(launcher.vm.errorMessage().has_value());
+    QTRY_VERIFY(launcher.vm.errorMessage().has_value());
     QVERIFY(!launcher.view.showsEmptyState());
     QVERIFY(launcher.view.messageList()->errorBubble());
     QCOMPARE(launcher.view.messageList()->errorBubble()->text(), *launcher.vm.errorMessage());
@@ -446,6 +448,7 @@ void TestLauncherView::localAnswerStreamsIntoThePanel()
     launcher.vm.setInputText(QStringLiteral("hi"));
     launcher.vm.send();
     QVERIFY(launcher.vm.isLoading());
+    QTRY_VERIFY(launcher.view.messageList()->bubbleAt(1));
     MessageBubble *answer = launcher.view.messageList()->bubbleAt(1);
     QTest::qWait(700); // longer than the idle rule, shorter than the load
     QVERIFY(launcher.vm.isLoading());

@@ -258,6 +258,15 @@ void TestKeychain::hungKeyringCostsSecondsNotTheTimeout()
 
     // The keyring owns its name but never answers again, like a provider stuck behind a dialog.
     QCOMPARE(::kill(pid_t(keyring.processId()), SIGSTOP), 0);
+
+    // A send says the keyring failed, not that no key is set.
+    QProcess ask;
+    ask.setProcessEnvironment(env);
+    ask.start(QStringLiteral(TARNWICK_BINARY), {QStringLiteral("ask"), QStringLiteral("hello")});
+    QVERIFY(ask.waitForFinished(15000));
+    QCOMPARE(ask.exitCode(), 1);
+    QVERIFY2(ask.readAllStandardError().contains("Could not read the API key for Gemini: The keyring service did not answer"),
+             "ask blamed a missing key");
     QCOMPARE(probe(bus.address(), {QStringLiteral("save"), KeychainHelper::geminiAccount}, "kept").exitCode, 0);
     QCOMPARE(probe(bus.address(), {QStringLiteral("store")}).output, QByteArray("FallbackFile"));
     QCOMPARE(probe(bus.address(), {QStringLiteral("load"), KeychainHelper::geminiAccount}).output, QByteArray("kept"));
