@@ -36,17 +36,30 @@ LauncherViewModel::LauncherViewModel(UserDefaults &defaults, QObject *parent)
           storedText(defaults, Preferences::selectedOpenRouterModel, Preferences::defaultOpenRouterModel))
     , m_selectedLocalModel(storedText(defaults, Preferences::selectedLocalModel, Preferences::defaultLocalModel))
 {
+    // Settings and the other instances' switchers write the store: the
+    // launcher follows each change as it happens, so a send never pairs one
+    // provider with another's model.
     connect(&m_defaults, &UserDefaults::changed, this, [this](const QString &key) {
         if (key == Preferences::appTheme)
             Q_EMIT themeChanged();
-        // Settings may be where the first local model is chosen at all.
-        if (key != Preferences::selectedLocalModel)
-            return;
-        const QString model = storedText(m_defaults, Preferences::selectedLocalModel, Preferences::defaultLocalModel);
-        if (model != m_selectedLocalModel) {
-            m_selectedLocalModel = model;
-            Q_EMIT selectedLocalModelChanged();
-        }
+        const auto follow = [this, &key](const QString &watched, const QString &fallback, QString &member,
+                                         void (LauncherViewModel::*changed)()) {
+            if (key != watched)
+                return;
+            const QString value = storedText(m_defaults, watched, fallback);
+            if (value == member)
+                return;
+            member = value;
+            Q_EMIT(this->*changed)();
+        };
+        follow(Preferences::selectedProvider, Preferences::defaultProvider, m_selectedProvider,
+               &LauncherViewModel::selectedProviderChanged);
+        follow(Preferences::selectedGeminiModel, Preferences::defaultGeminiModel, m_selectedGeminiModel,
+               &LauncherViewModel::selectedGeminiModelChanged);
+        follow(Preferences::selectedOpenRouterModel, Preferences::defaultOpenRouterModel, m_selectedOpenRouterModel,
+               &LauncherViewModel::selectedOpenRouterModelChanged);
+        follow(Preferences::selectedLocalModel, Preferences::defaultLocalModel, m_selectedLocalModel,
+               &LauncherViewModel::selectedLocalModelChanged);
     });
 }
 

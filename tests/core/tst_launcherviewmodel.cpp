@@ -152,6 +152,31 @@ private Q_SLOTS:
         qunsetenv("TARNWICK_LOCAL_BASE_URL");
     }
 
+    // A provider switched in Settings brings its own model to the launcher at
+    // once: the header and the next send never pair it with another's model.
+    void followsProviderAndModelsChosenElsewhere()
+    {
+        QSignalSpy provider(m_vm.get(), &LauncherViewModel::selectedProviderChanged);
+        QSignalSpy openRouterModel(m_vm.get(), &LauncherViewModel::selectedOpenRouterModelChanged);
+        QSignalSpy geminiModel(m_vm.get(), &LauncherViewModel::selectedGeminiModelChanged);
+        m_defaults->set(Preferences::selectedProvider, QStringLiteral("OpenRouter"));
+        m_defaults->set(Preferences::selectedOpenRouterModel, QStringLiteral("vendor/picked-in-settings"));
+        m_defaults->set(Preferences::selectedGeminiModel, QStringLiteral("gemini-picked-in-settings"));
+        QCOMPARE(provider.size(), 1);
+        QCOMPARE(openRouterModel.size(), 1);
+        QCOMPARE(geminiModel.size(), 1);
+        QCOMPARE(m_vm->selectedProvider(), QStringLiteral("OpenRouter"));
+        QCOMPARE(m_vm->selectedModel(), QStringLiteral("vendor/picked-in-settings"));
+
+        // The launcher's own switch is stored once and not echoed back.
+        m_vm->setSelectedProvider(QStringLiteral("Gemini"));
+        QCOMPARE(provider.size(), 2);
+        QCOMPARE(m_vm->selectedModel(), QStringLiteral("gemini-picked-in-settings"));
+        m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("ok")));
+        sendAndWait(QStringLiteral("hi"));
+        QVERIFY(m_server->requests().first().path.contains("/models/gemini-picked-in-settings:"));
+    }
+
     void unknownProviderFallsBackToGemini()
     {
         m_defaults->set(Preferences::selectedProvider, QStringLiteral("Claude"));
