@@ -5,6 +5,7 @@
 #include "core/StoredChat.h"
 #include "platform/UserDefaults.h"
 #include "store/ConversationStore.h"
+#include "support/FileSizeLimit.h"
 #include "support/IsolatedHome.h"
 
 #include <QDir>
@@ -13,8 +14,6 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -154,17 +153,12 @@ void TestLauncherSession::historyProblemsAreTold()
     session.dismissHistoryNotice();
     QVERIFY(session.historyNotice().isEmpty());
 
-    rlimit saved{};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limited = saved;
-    limited.rlim_cur = 64 * 1024;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    FileSizeLimit limit(64 * 1024);
+    QVERIFY(limit.isActive());
     told.clear();
     session.viewModel().setMessages({ChatMessage(Role::User, QString(200000, QLatin1Char('z')))});
     session.flush();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    limit.lift();
     QVERIFY(session.store().hasUnsavedChanges());
     QVERIFY(told.count() >= 1);
     QVERIFY(session.historyNotice().startsWith(QStringLiteral("History could not be saved: could not write ") + path));

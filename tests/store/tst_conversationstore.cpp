@@ -1,6 +1,7 @@
 #include "store/ConversationFormat.h"
 #include "store/ConversationStore.h"
 #include "store/HistoryWriter.h"
+#include "support/FileSizeLimit.h"
 #include "support/IsolatedHome.h"
 
 #include <QDir>
@@ -12,7 +13,6 @@
 #include <QTest>
 
 #include <csignal>
-#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace std::chrono_literals;
@@ -240,17 +240,12 @@ void TestConversationStore::failedWriteKeepsOldFile()
     const QByteArray before = readAll(store.filePath());
     QSignalSpy failed(&store, &ConversationStore::writeFailed);
 
-    rlimit saved{};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limited = saved;
-    limited.rlim_cur = before.size() + room;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    FileSizeLimit limit(before.size() + room);
+    QVERIFY(limit.isActive());
     store.upsert(Conversation(QStringLiteral("large"), QDateTime::currentDateTimeUtc(),
                               {StoredMessage(QStringLiteral("user"), QString(length, QLatin1Char('z')))}));
     store.flush();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    limit.lift();
 
     QVERIFY(failed.wait(5000) || failed.count() == 1);
     QVERIFY(!failed.front().front().toString().isEmpty());
@@ -276,12 +271,8 @@ void TestConversationStore::failedSaveIsToldAndRetried()
     QVERIFY(!store.hasUnsavedChanges());
     QSignalSpy problem(&store, &ConversationStore::saveProblemChanged);
 
-    rlimit saved{};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limited = saved;
-    limited.rlim_cur = 64 * 1024;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    FileSizeLimit limit(64 * 1024);
+    QVERIFY(limit.isActive());
     store.upsert(Conversation(QStringLiteral("large"), QDateTime::currentDateTimeUtc(),
                               {StoredMessage(QStringLiteral("user"), QString(200000, QLatin1Char('z')))}));
     store.flush();
@@ -292,8 +283,7 @@ void TestConversationStore::failedSaveIsToldAndRetried()
     QTest::qWait(50);
     QCOMPARE(problem.count(), 1);
 
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    limit.lift();
     QVERIFY(problem.wait(15000));
     QVERIFY(store.saveProblem().isEmpty());
     QVERIFY(!store.hasUnsavedChanges());
