@@ -106,7 +106,8 @@ void TestTextGrabber::ourOwnSelectionIsIgnored()
 
     // Once another program selects (and the server has told us so), its text is read again.
     QVERIFY(selectElsewhere("from the browser"));
-    QTRY_COMPARE(TextGrabber::grabSelectedText(), std::optional<QString>(QStringLiteral("from the browser")));
+    QTRY_COMPARE_WITH_TIMEOUT(TextGrabber::grabSelectedText(), std::optional<QString>(QStringLiteral("from the browser")),
+                              15000);
 }
 
 void TestTextGrabber::noSelectionOwnerGivesNothing()
