@@ -39,11 +39,6 @@ public:
     // The session is ending: no one is there to ask.
     void terminate();
 
-    LauncherSession *launcherSession() const { return m_session; }
-    LauncherWindow *launcherWindow() const { return m_launcherWindow; }
-    HotkeyManager *hotkeyManager() const { return m_hotkeyManager; }
-    SettingsWindow *settingsWindow() const { return m_settingsWindow; }
-
 private:
     void setupMenuBar();
     void setupLauncherWindow();

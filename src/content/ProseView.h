@@ -13,11 +13,9 @@ class ProseView : public QTextEdit
 public:
     explicit ProseView(QWidget *parent = nullptr);
 
-    QString rawText() const { return m_raw; }
     void setRawText(const QString &text);
 
     void setLayoutWidth(int width);
-    int layoutWidth() const { return m_layoutWidth; }
     int idealWidth() const;
     int contentHeight() const;
     // What copying the selection puts on the clipboard: its plain text only.

@@ -19,7 +19,6 @@ public:
     SymbolButton *closeButton() const { return m_close; }
     SymbolButton *sidebarButton() const { return m_sidebar; }
     SymbolButton *newConversationButton() const { return m_newConversation; }
-    ModelSwitcherView *modelSwitcher() const { return m_switcher; }
 
     void setSidebarOpen(bool open);
 

@@ -48,8 +48,6 @@ public:
     MessageListView *messageList() const { return m_messages; }
     EmptyStateView *emptyState() const { return m_emptyState; }
     bool showsEmptyState() const;
-    AttachmentStrip *attachmentStrip() const { return m_attachment; }
-    DictationStrip *dictationStrip() const { return m_dictation; }
     NoticeCard *historyNotice() const { return m_historyNotice; }
     ConversationSidebarView *sidebar() const { return m_sidebar; }
     QShortcut *stopShortcut() const { return m_stopShortcut; }

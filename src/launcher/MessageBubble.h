@@ -41,7 +41,6 @@ public:
     MessageContent *content() const { return m_content; }
     // The line under a part answer that says why it stopped; null or hidden when none.
     MessageContent *errorLine() const { return m_errorLine; }
-    ProseView *userText() const { return m_userText; }
 
 Q_SIGNALS:
     void heightChanged();

@@ -75,12 +75,8 @@ void SpeechManager::stop(std::function<void(const QString &)> onFinish)
 // without a sound server is not disturbed until the user dictates.
 void SpeechManager::start(std::function<void(const QString &)> onFinish)
 {
-    const AuthStatus answer = m_source->isAvailable() ? AuthStatus::Authorized : AuthStatus::Denied;
-    if (answer != m_authStatus) {
-        m_authStatus = answer;
-        Q_EMIT authStatusChanged();
-    }
-    if (answer == AuthStatus::Authorized)
+    m_authStatus = m_source->isAvailable() ? AuthStatus::Authorized : AuthStatus::Denied;
+    if (m_authStatus == AuthStatus::Authorized)
         beginRecognition(std::move(onFinish));
     else
         report(QStringLiteral("No microphone was found."));

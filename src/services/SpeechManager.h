@@ -42,7 +42,6 @@ public:
 Q_SIGNALS:
     void isListeningChanged();
     void liveTranscriptChanged();
-    void authStatusChanged();
     // Each time dictation cannot start or its input breaks off, to be shown to the user.
     void problemReported(const QString &problem);
 

@@ -20,8 +20,6 @@ public:
     ~HotkeyRecorderKeyView() override;
 
     bool isRecording() const { return m_isRecording; }
-    quint32 currentKeyCode() const { return m_currentKeyCode; }
-    quint32 currentModifiers() const { return m_currentModifiers; }
     QString displayText() const;
 
     void setRecording(bool recording);
