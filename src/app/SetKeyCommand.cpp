@@ -34,8 +34,8 @@ int runSetKeyCommand(int &argc, char **argv)
         err << "No key on standard input; nothing was stored.\n";
         return 2;
     }
-    if (!KeychainHelper::save(account, key)) {
-        err << "Could not store the key: " << KeychainHelper::lastError() << "\n";
+    if (const Result<> saved = KeychainHelper::save(account, key); !saved) {
+        err << "Could not store the key: " << saved.message() << "\n";
         return 1;
     }
     QTextStream(stdout) << KeychainHelper::storeDescription() << "\n";

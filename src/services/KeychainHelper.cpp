@@ -4,18 +4,12 @@
 #include "services/SecretServiceStore.h"
 
 #include <QDir>
-#include <QMutex>
 
 namespace {
 
-QMutex errorMutex;
-QString lastSaveError;
-
-bool noteSave(const QString &error)
+Result<> savedOr(const QString &error)
 {
-    const QMutexLocker lock(&errorMutex);
-    lastSaveError = error;
-    return error.isEmpty();
+    return error.isEmpty() ? Result<>() : Result<>::failure(error);
 }
 
 QString shownPath(const QString &path)
@@ -28,7 +22,7 @@ QString shownPath(const QString &path)
 
 } // namespace
 
-bool KeychainHelper::save(const QString &key, const QString &value)
+Result<> KeychainHelper::save(const QString &key, const QString &value)
 {
     using SecretServiceStore::Status;
     const SecretServiceStore::Reply reply = SecretServiceStore::store(service, key, value);
@@ -37,23 +31,23 @@ bool KeychainHelper::save(const QString &key, const QString &value)
     case Status::Done:
         // A copy kept in the file while the keyring was away is older now.
         if (!KeyFile::remove(service, key, &error))
-            return noteSave(QStringLiteral("The key was stored in the keyring, but an older copy in the key file "
+            return savedOr(QStringLiteral("The key was stored in the keyring, but an older copy in the key file "
                                            "could not be removed: ")
                             + error);
-        return noteSave({});
+        return savedOr({});
     case Status::NoService:
     case Status::Unreachable:
         qCInfo(lcKeychain) << "No keyring service answered; keeping" << key << "in" << KeyFile::path();
         if (!KeyFile::setValue(service, key, value, &error))
-            return noteSave(reply.error + QLatin1Char(' ') + error);
-        return noteSave({});
+            return savedOr(reply.error + QLatin1Char(' ') + error);
+        return savedOr({});
     case Status::NotFound:
     case Status::Failed:
         // The keyring answered and declined (for example a dismissed unlock
         // prompt): that is the user's say, not a reason to write the key to a file.
         break;
     }
-    return noteSave(reply.error);
+    return Result<>::failure(reply.error.isEmpty() ? QStringLiteral("the keyring refused it.") : reply.error);
 }
 
 std::optional<QString> KeychainHelper::load(const QString &key)
@@ -99,10 +93,4 @@ QString KeychainHelper::storeDescription()
         return QStringLiteral("Keys are kept in the system keyring.");
     return QStringLiteral("No keyring service is running: keys are kept in a file only you can read (%1).")
         .arg(shownPath(KeyFile::path()));
-}
-
-QString KeychainHelper::lastError()
-{
-    const QMutexLocker lock(&errorMutex);
-    return lastSaveError;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Result.h"
+
 #include <QString>
 
 #include <optional>
@@ -17,8 +19,8 @@ public:
     static inline const QString openRouterAccount = QStringLiteral("openrouter_api_key");
     static inline const QString localAccount = QStringLiteral("local_api_key");
 
-    // Stores the text exactly as given (an empty text included); true when stored.
-    static bool save(const QString &key, const QString &value);
+    // Stores the text exactly as given (an empty text included); why not, when it was not stored.
+    static Result<> save(const QString &key, const QString &value);
     // The stored text, or no value when there is none.
     static std::optional<QString> load(const QString &key);
 
@@ -38,8 +40,6 @@ public:
     static Store store();
     // One line for the settings window saying where keys are kept.
     static QString storeDescription();
-    // Why the last save failed, in plain words; empty after a successful save.
-    static QString lastError();
 
     KeychainHelper() = delete;
 };

@@ -654,13 +654,12 @@ void SettingsView::save()
         // A key that could not be read is not wiped by its empty field.
         if (value.isEmpty() && !m_storedKeys->lookups.value(account).problem.isEmpty())
             return;
-        if (KeychainHelper::save(account, value)) {
+        const Result<> saved = KeychainHelper::save(account, value);
+        if (saved) {
             m_storedKeys->lookups[account] = {value, {}};
             return;
         }
-        const QString why = KeychainHelper::lastError();
-        failures << QStringLiteral("Could not store the %1 key: %2")
-                        .arg(name, why.isEmpty() ? QStringLiteral("the keyring refused it.") : why);
+        failures << QStringLiteral("Could not store the %1 key: %2").arg(name, saved.message());
     };
     storeKey(KeychainHelper::geminiAccount, geminiApiKey(), QStringLiteral("Gemini"));
     storeKey(KeychainHelper::openRouterAccount, openRouterApiKey(), QStringLiteral("OpenRouter"));

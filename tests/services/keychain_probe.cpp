@@ -19,9 +19,10 @@ int main(int argc, char *argv[])
     if (args.value(0) == QLatin1String("save") && args.size() == 2) {
         QFile in;
         in.open(stdin, QIODevice::ReadOnly);
-        if (KeychainHelper::save(args[1], QString::fromUtf8(in.readAll())))
+        const Result<> saved = KeychainHelper::save(args[1], QString::fromUtf8(in.readAll()));
+        if (saved)
             return 0;
-        QTextStream(stderr) << KeychainHelper::lastError() << '\n';
+        QTextStream(stderr) << saved.message() << '\n';
         return 1;
     }
     if (args.value(0) == QLatin1String("load") && args.size() == 2) {

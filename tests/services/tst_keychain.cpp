@@ -166,8 +166,9 @@ void TestKeychain::roundTrip()
     QFETCH(QString, text);
     IsolatedHome home;
     const QString account = freshAccount();
-    QVERIFY(KeychainHelper::save(account, text));
-    QVERIFY(KeychainHelper::lastError().isEmpty());
+    const Result<> saved = KeychainHelper::save(account, text);
+    QVERIFY(saved);
+    QVERIFY(saved.message().isEmpty());
     QCOMPARE(KeychainHelper::load(account), std::optional<QString>(text));
     int exitCode = -1;
     QCOMPARE(secretToolLookup(account, &exitCode), text.toUtf8());
