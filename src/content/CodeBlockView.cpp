@@ -95,6 +95,14 @@ CodeBlockView::CodeBlockView(const QString &lang, const QString &codeBody, QWidg
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
+// The bar watches this widget for the pointer; it goes first, since the view
+// it follows is destroyed with the other children and may still send events
+// (a leave for the pointer resting on it) while half gone.
+CodeBlockView::~CodeBlockView()
+{
+    delete m_bar;
+}
+
 void CodeBlockView::setCodeBody(const QString &codeBody)
 {
     if (codeBody == m_codeBody)

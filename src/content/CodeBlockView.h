@@ -15,6 +15,7 @@ class CodeBlockView : public QWidget
 
 public:
     CodeBlockView(const QString &lang, const QString &codeBody, QWidget *parent = nullptr);
+    ~CodeBlockView() override;
 
     QString lang() const { return m_lang; }
     QString codeBody() const { return m_codeBody; }

@@ -64,6 +64,14 @@ MarkdownTableView::MarkdownTableView(QWidget *parent)
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
+// The bar watches this widget for the pointer; it goes first, since the view
+// it follows is destroyed with the other children and may still send events
+// (a leave for the pointer resting on it) while half gone.
+MarkdownTableView::~MarkdownTableView()
+{
+    delete m_bar;
+}
+
 QTextTable *MarkdownTableView::textTable() const
 {
     QTextCursor cursor(m_grid->document());

@@ -18,6 +18,7 @@ class MarkdownTableView : public QWidget
 
 public:
     explicit MarkdownTableView(QWidget *parent = nullptr);
+    ~MarkdownTableView() override;
 
     void setTable(const MarkdownBlock &table);
     const MarkdownBlock &table() const { return m_table; }
