@@ -25,6 +25,11 @@ QJsonArray history(const QString &path)
         ConversationFile::readWithJournal(path, ConversationStore::journalPath(path));
     return QJsonDocument::fromJson(ConversationFormat::encode(read.conversations)).array();
 }
+QString historyFileOf(TarnwickProcess &tarnwick)
+{
+    return tarnwick.process().processEnvironment().value(QStringLiteral("XDG_DATA_HOME"))
+        + QStringLiteral("/Tarnwick/conversations.json");
+}
 } // namespace
 
 class TestLauncherSystem : public QObject
@@ -32,6 +37,7 @@ class TestLauncherSystem : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void init();
     void promptStreamsIntoHistoryAndReopens();
     void unsavedHistoryMakesQuitAsk();
 
@@ -47,6 +53,13 @@ void TestLauncherSystem::xdotool(const QStringList &arguments)
     int exitCode = -1;
     m_session->run(QStringLiteral("xdotool"), arguments, &exitCode);
     QCOMPARE(exitCode, 0);
+}
+
+void TestLauncherSystem::init()
+{
+    m_session = std::make_unique<XSession>();
+    if (!m_session->problem().isEmpty())
+        QSKIP(qPrintable(QStringLiteral("no test X session: ") + m_session->problem()));
 }
 
 quint32 TestLauncherSystem::startWithKeyAndOpen(TarnwickProcess &tarnwick, const LoopbackServer &server)
@@ -78,10 +91,6 @@ quint32 TestLauncherSystem::startWithKeyAndOpen(TarnwickProcess &tarnwick, const
 
 void TestLauncherSystem::promptStreamsIntoHistoryAndReopens()
 {
-    m_session = std::make_unique<XSession>();
-    if (!m_session->problem().isEmpty())
-        QSKIP(qPrintable(QStringLiteral("no test X session: ") + m_session->problem()));
-
     LoopbackServer server;
     QVERIFY(server.isListening());
     ScriptedResponse answer;
@@ -91,8 +100,7 @@ void TestLauncherSystem::promptStreamsIntoHistoryAndReopens()
     server.enqueue(answer);
 
     TarnwickProcess tarnwick(*m_session);
-    const QString historyFile = tarnwick.process().processEnvironment().value(QStringLiteral("XDG_DATA_HOME")) +
-                                QStringLiteral("/Tarnwick/conversations.json");
+    const QString historyFile = historyFileOf(tarnwick);
     const quint32 panel = startWithKeyAndOpen(tarnwick, server);
     if (QTest::currentTestFailed())
         return;
@@ -135,9 +143,6 @@ void TestLauncherSystem::promptStreamsIntoHistoryAndReopens()
 // the disk has room the retry saves it and Quit no longer asks.
 void TestLauncherSystem::unsavedHistoryMakesQuitAsk()
 {
-    m_session = std::make_unique<XSession>();
-    if (!m_session->problem().isEmpty())
-        QSKIP(qPrintable(QStringLiteral("no test X session: ") + m_session->problem()));
     LoopbackServer server;
     QVERIFY(server.isListening());
     ScriptedResponse answer;
@@ -146,8 +151,7 @@ void TestLauncherSystem::unsavedHistoryMakesQuitAsk()
     server.enqueue(answer);
 
     TarnwickProcess tarnwick(*m_session);
-    const QString historyFile = tarnwick.process().processEnvironment().value(QStringLiteral("XDG_DATA_HOME")) +
-                                QStringLiteral("/Tarnwick/conversations.json");
+    const QString historyFile = historyFileOf(tarnwick);
     const quint32 panel = startWithKeyAndOpen(tarnwick, server);
     if (QTest::currentTestFailed())
         return;
