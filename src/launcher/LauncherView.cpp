@@ -5,8 +5,7 @@
 #include "core/LauncherViewModel.h"
 #include "history/ConversationSidebarView.h"
 #include "launcher/AttachmentStrip.h"
-#include "launcher/DictationStrip.h"
-#include "launcher/EditingStrip.h"
+#include "launcher/CaptionStrip.h"
 #include "launcher/EmptyStateView.h"
 #include "launcher/FloatingNotice.h"
 #include "launcher/InputBar.h"
@@ -164,9 +163,11 @@ void LauncherView::buildLayout()
 
     m_attachment = new AttachmentStrip(m_main);
     column->addWidget(m_attachment);
-    m_dictation = new DictationStrip(m_main);
+    // The live transcript while dictating, newest words kept in view.
+    m_dictation = new CaptionStrip(QStringLiteral("waveform"), &LauncherColors::red, Qt::ElideLeft, m_main);
     column->addWidget(m_dictation);
-    m_editing = new EditingStrip(m_main);
+    m_editing = new CaptionStrip(QStringLiteral("pencil.line"), &LauncherColors::accent, Qt::ElideRight, m_main);
+    m_editing->setText(tr("Editing the last prompt: sending replaces it and its answer. Esc cancels."));
     column->addWidget(m_editing);
 
     auto *barBox = new QVBoxLayout;
@@ -353,7 +354,7 @@ void LauncherView::syncDictation()
     const SpeechManager &speech = m_session.speech();
     const bool listening = speech.isListening();
     m_inputBar->setListening(listening);
-    m_dictation->setTranscript(speech.liveTranscript());
+    m_dictation->setText(speech.liveTranscript());
     m_dictation->setVisible(listening && !speech.liveTranscript().isEmpty());
 }
 

@@ -5,8 +5,7 @@
 
 class AttachmentStrip;
 class ConversationSidebarView;
-class DictationStrip;
-class EditingStrip;
+class CaptionStrip;
 class EmptyStateView;
 class InputBar;
 class LauncherHeader;
@@ -51,7 +50,7 @@ public:
     NoticeCard *historyNotice() const { return m_historyNotice; }
     ConversationSidebarView *sidebar() const { return m_sidebar; }
     QShortcut *stopShortcut() const { return m_stopShortcut; }
-    EditingStrip *editingStrip() const { return m_editing; }
+    CaptionStrip *editingStrip() const { return m_editing; }
     // Up in an empty input and the Edit button: the last prompt back in the input.
     void editLastPrompt();
 
@@ -90,9 +89,9 @@ private:
     EmptyStateView *m_emptyState = nullptr;
     MessageListView *m_messages = nullptr;
     AttachmentStrip *m_attachment = nullptr;
-    DictationStrip *m_dictation = nullptr;
+    CaptionStrip *m_dictation = nullptr;
     NoticeCard *m_historyNotice = nullptr;
-    EditingStrip *m_editing = nullptr;
+    CaptionStrip *m_editing = nullptr;
     InputBar *m_inputBar = nullptr;
     QWidget *m_main = nullptr;
     QWidget *m_dim = nullptr;

@@ -2,7 +2,7 @@
 // a loopback provider, with the session's real history store.
 #include "core/LauncherSession.h"
 #include "core/LauncherViewModel.h"
-#include "launcher/EditingStrip.h"
+#include "launcher/CaptionStrip.h"
 #include "launcher/LauncherView.h"
 #include "launcher/MessageBubble.h"
 #include "launcher/MessageListView.h"
