@@ -52,7 +52,7 @@ int runModelsCommand(int &argc, char **argv)
     if (local) {
         // A local server needs no key; one is sent when stored.
         const QString key = KeychainHelper::load(KeychainHelper::localAccount).value_or(QString());
-        LLMClient::fetchLocalModels(defaults.string(Preferences::localServerAddress).value_or(QString()), key, &app,
+        LLMClient::fetchLocalModels(defaults.text(Preferences::localServerAddress), key, &app,
                                     report);
     } else {
         const QString key = KeychainHelper::load(KeychainHelper::openRouterAccount).value_or(QString());

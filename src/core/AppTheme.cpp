@@ -1,5 +1,7 @@
 #include "core/AppTheme.h"
 
+#include "platform/RawValue.h"
+
 QString rawValue(AppTheme theme)
 {
     switch (theme) {
@@ -12,11 +14,7 @@ QString rawValue(AppTheme theme)
 
 std::optional<AppTheme> appThemeFromRawValue(const QString &raw)
 {
-    for (AppTheme theme : allAppThemes()) {
-        if (rawValue(theme) == raw)
-            return theme;
-    }
-    return std::nullopt;
+    return fromRawValue(raw, allAppThemes());
 }
 
 QList<AppTheme> allAppThemes()

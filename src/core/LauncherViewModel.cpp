@@ -20,21 +20,21 @@ namespace {
 
 const QString kWarningPrefix = QStringLiteral("\u26A0\uFE0F ");
 
-QString storedText(const UserDefaults &defaults, const QString &key, const QString &fallback)
-{
-    return defaults.string(key).value_or(fallback);
-}
-
 } // namespace
 
 LauncherViewModel::LauncherViewModel(UserDefaults &defaults, QObject *parent)
+    : LauncherViewModel(defaults, KeyStore::system(), parent)
+{
+}
+
+LauncherViewModel::LauncherViewModel(UserDefaults &defaults, KeyStore &keys, QObject *parent)
     : QObject(parent)
     , m_defaults(defaults)
-    , m_selectedProvider(storedText(defaults, Preferences::selectedProvider, Preferences::defaultProvider))
-    , m_selectedGeminiModel(storedText(defaults, Preferences::selectedGeminiModel, Preferences::defaultGeminiModel))
-    , m_selectedOpenRouterModel(
-          storedText(defaults, Preferences::selectedOpenRouterModel, Preferences::defaultOpenRouterModel))
-    , m_selectedLocalModel(storedText(defaults, Preferences::selectedLocalModel, Preferences::defaultLocalModel))
+    , m_keys(keys)
+    , m_selectedProvider(defaults.text(Preferences::selectedProvider))
+    , m_selectedGeminiModel(defaults.text(Preferences::selectedGeminiModel))
+    , m_selectedOpenRouterModel(defaults.text(Preferences::selectedOpenRouterModel))
+    , m_selectedLocalModel(defaults.text(Preferences::selectedLocalModel))
 {
     // Settings and the other instances' switchers write the store: the
     // launcher follows each change as it happens, so a send never pairs one
@@ -42,24 +42,21 @@ LauncherViewModel::LauncherViewModel(UserDefaults &defaults, QObject *parent)
     connect(&m_defaults, &UserDefaults::changed, this, [this](const QString &key) {
         if (key == Preferences::appTheme)
             Q_EMIT themeChanged();
-        const auto follow = [this, &key](const QString &watched, const QString &fallback, QString &member,
+        const auto follow = [this, &key](const TextPreference &watched, QString &member,
                                          void (LauncherViewModel::*changed)()) {
-            if (key != watched)
+            if (key != watched.key)
                 return;
-            const QString value = storedText(m_defaults, watched, fallback);
+            const QString value = m_defaults.text(watched);
             if (value == member)
                 return;
             member = value;
             Q_EMIT(this->*changed)();
         };
-        follow(Preferences::selectedProvider, Preferences::defaultProvider, m_selectedProvider,
-               &LauncherViewModel::selectedProviderChanged);
-        follow(Preferences::selectedGeminiModel, Preferences::defaultGeminiModel, m_selectedGeminiModel,
-               &LauncherViewModel::selectedGeminiModelChanged);
-        follow(Preferences::selectedOpenRouterModel, Preferences::defaultOpenRouterModel, m_selectedOpenRouterModel,
+        follow(Preferences::selectedProvider, m_selectedProvider, &LauncherViewModel::selectedProviderChanged);
+        follow(Preferences::selectedGeminiModel, m_selectedGeminiModel, &LauncherViewModel::selectedGeminiModelChanged);
+        follow(Preferences::selectedOpenRouterModel, m_selectedOpenRouterModel,
                &LauncherViewModel::selectedOpenRouterModelChanged);
-        follow(Preferences::selectedLocalModel, Preferences::defaultLocalModel, m_selectedLocalModel,
-               &LauncherViewModel::selectedLocalModelChanged);
+        follow(Preferences::selectedLocalModel, m_selectedLocalModel, &LauncherViewModel::selectedLocalModelChanged);
     });
 }
 
@@ -86,32 +83,34 @@ void LauncherViewModel::setInputText(const QString &text)
 }
 
 // Every assignment is written back, also an unchanged one; observers hear of it first.
+void LauncherViewModel::choose(QString &member, const QString &value, void (LauncherViewModel::*changed)(),
+                               const TextPreference &preference)
+{
+    member = value;
+    Q_EMIT(this->*changed)();
+    m_defaults.set(preference, value);
+}
+
 void LauncherViewModel::setSelectedProvider(const QString &provider)
 {
-    m_selectedProvider = provider;
-    Q_EMIT selectedProviderChanged();
-    m_defaults.set(Preferences::selectedProvider, provider);
+    choose(m_selectedProvider, provider, &LauncherViewModel::selectedProviderChanged, Preferences::selectedProvider);
 }
 
 void LauncherViewModel::setSelectedGeminiModel(const QString &model)
 {
-    m_selectedGeminiModel = model;
-    Q_EMIT selectedGeminiModelChanged();
-    m_defaults.set(Preferences::selectedGeminiModel, model);
+    choose(m_selectedGeminiModel, model, &LauncherViewModel::selectedGeminiModelChanged,
+           Preferences::selectedGeminiModel);
 }
 
 void LauncherViewModel::setSelectedOpenRouterModel(const QString &model)
 {
-    m_selectedOpenRouterModel = model;
-    Q_EMIT selectedOpenRouterModelChanged();
-    m_defaults.set(Preferences::selectedOpenRouterModel, model);
+    choose(m_selectedOpenRouterModel, model, &LauncherViewModel::selectedOpenRouterModelChanged,
+           Preferences::selectedOpenRouterModel);
 }
 
 void LauncherViewModel::setSelectedLocalModel(const QString &model)
 {
-    m_selectedLocalModel = model;
-    Q_EMIT selectedLocalModelChanged();
-    m_defaults.set(Preferences::selectedLocalModel, model);
+    choose(m_selectedLocalModel, model, &LauncherViewModel::selectedLocalModelChanged, Preferences::selectedLocalModel);
 }
 
 QString LauncherViewModel::selectedModel() const
@@ -132,8 +131,7 @@ void LauncherViewModel::removeAttachment()
 
 AppTheme LauncherViewModel::theme() const
 {
-    return appThemeFromRawValue(storedText(m_defaults, Preferences::appTheme, Preferences::defaultAppTheme))
-        .value_or(AppTheme::System);
+    return appThemeFromRawValue(m_defaults.text(Preferences::appTheme)).value_or(AppTheme::System);
 }
 
 // The key is read on a worker thread: a keyring may take seconds (an unlock
@@ -143,15 +141,14 @@ void LauncherViewModel::withClient(std::function<void(const LLMClient &)> then)
 {
     // The settings window writes the provider straight to the store, so read it there.
     const LLMProvider provider =
-        llmProviderFromRawValue(storedText(m_defaults, Preferences::selectedProvider, Preferences::defaultProvider))
-            .value_or(LLMProvider::Gemini);
+        llmProviderFromRawValue(m_defaults.text(Preferences::selectedProvider)).value_or(LLMProvider::Gemini);
     const QString account = provider == LLMProvider::Gemini ? KeychainHelper::geminiAccount
                             : provider == LLMProvider::Local ? KeychainHelper::localAccount
                                                              : KeychainHelper::openRouterAccount;
     setLoading(true);
     const quint64 request = ++m_keyRequest;
-    auto *watcher = new QFutureWatcher<KeychainHelper::Lookup>(this);
-    connect(watcher, &QFutureWatcher<KeychainHelper::Lookup>::finished, this,
+    auto *watcher = new QFutureWatcher<KeyStore::Lookup>(this);
+    connect(watcher, &QFutureWatcher<KeyStore::Lookup>::finished, this,
             [this, watcher, request, provider, then = std::move(then)] {
         watcher->deleteLater();
         // Stopped, or a new conversation, while the key was read.
@@ -162,10 +159,10 @@ void LauncherViewModel::withClient(std::function<void(const LLMClient &)> then)
         if (!m_streamTask)
             setLoading(false);
     });
-    watcher->setFuture(QtConcurrent::run(&KeychainHelper::lookup, account));
+    watcher->setFuture(QtConcurrent::run([&keys = m_keys, account] { return keys.lookup(account); }));
 }
 
-std::optional<LLMClient> LauncherViewModel::clientFor(LLMProvider provider, const KeychainHelper::Lookup &key)
+std::optional<LLMClient> LauncherViewModel::clientFor(LLMProvider provider, const KeyStore::Lookup &key)
 {
     const QString apiKey = key.value.value_or(QString());
     if (apiKey.isEmpty() && !key.problem.isEmpty()) {
@@ -187,7 +184,7 @@ std::optional<LLMClient> LauncherViewModel::clientFor(LLMProvider provider, cons
     const QString model = provider == LLMProvider::Gemini ? m_selectedGeminiModel
                           : provider == LLMProvider::Local ? m_selectedLocalModel
                                                            : m_selectedOpenRouterModel;
-    return LLMClient(provider, apiKey, model, storedText(m_defaults, Preferences::localServerAddress, QString()));
+    return LLMClient(provider, apiKey, model, m_defaults.text(Preferences::localServerAddress));
 }
 
 void LauncherViewModel::send()

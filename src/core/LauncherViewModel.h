@@ -4,7 +4,7 @@
 #include "core/ChatMessage.h"
 #include "llm/LLMClient.h"
 #include "llm/LLMProvider.h"
-#include "services/KeychainHelper.h"
+#include "services/KeyStore.h"
 
 #include <QImage>
 #include <QList>
@@ -17,6 +17,7 @@
 
 class LLMStream;
 class UserDefaults;
+struct TextPreference;
 
 // The launcher's one observable state object: the conversation on screen, the
 // prompt being typed, the attachment, the model choice, and the answer in flight.
@@ -26,6 +27,7 @@ class LauncherViewModel : public QObject
 
 public:
     explicit LauncherViewModel(UserDefaults &defaults, QObject *parent = nullptr);
+    LauncherViewModel(UserDefaults &defaults, KeyStore &keys, QObject *parent = nullptr);
     ~LauncherViewModel() override;
 
     const QList<ChatMessage> &messages() const { return m_messages; }
@@ -103,13 +105,15 @@ private:
     void appendMessage(ChatMessage message);
     void updateMessage(const QUuid &id, const std::function<void(ChatMessage &)> &change);
     void setLoading(bool loading);
+    void choose(QString &member, const QString &value, void (LauncherViewModel::*changed)(),
+                const TextPreference &preference);
     void setErrorMessage(std::optional<QString> message);
     void finishStream(const QUuid &id, std::optional<QString> failure);
     // The provider, key and model of a send; none (and errorMessage says why) when one is missing.
     // Reads the provider's key off the GUI thread, then hands on a client;
     // a missing or unreadable key or model is told as the error instead.
     void withClient(std::function<void(const LLMClient &)> then);
-    std::optional<LLMClient> clientFor(LLMProvider provider, const KeychainHelper::Lookup &key);
+    std::optional<LLMClient> clientFor(LLMProvider provider, const KeyStore::Lookup &key);
     void sendWith(const LLMClient &client);
     // Streams the answer to the second-to-last message into the last one.
     void streamAnswer(const LLMClient &client);
@@ -128,6 +132,7 @@ private:
     qsizetype indexOf(const std::optional<QUuid> &id) const;
 
     UserDefaults &m_defaults;
+    KeyStore &m_keys;
     QList<ChatMessage> m_messages;
     QString m_inputText;
     QString m_selectedProvider;

@@ -87,7 +87,7 @@ QString LLMClient::openRouterBaseUrl()
 
 QString LLMClient::defaultLocalAddress()
 {
-    return Preferences::defaultLocalServerAddress;
+    return Preferences::localServerAddress.fallback;
 }
 
 QString LLMClient::localBaseUrl(const QString &storedAddress)

@@ -1,5 +1,7 @@
 #include "llm/LLMProvider.h"
 
+#include "platform/RawValue.h"
+
 QString rawValue(LLMProvider provider)
 {
     switch (provider) {
@@ -12,11 +14,7 @@ QString rawValue(LLMProvider provider)
 
 std::optional<LLMProvider> llmProviderFromRawValue(const QString &raw)
 {
-    for (LLMProvider provider : allLLMProviders()) {
-        if (rawValue(provider) == raw)
-            return provider;
-    }
-    return std::nullopt;
+    return fromRawValue(raw, allLLMProviders());
 }
 
 QList<LLMProvider> allLLMProviders()

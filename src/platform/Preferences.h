@@ -4,30 +4,42 @@
 #include <QStringList>
 #include <QVariantMap>
 
+// A preference that holds a text: its key, the text a read gives when the file
+// holds none under the key (or something else), and, where only some texts make
+// sense, those texts. It stands for its key where only the key matters (writes,
+// change signals).
+struct TextPreference
+{
+    QString key;
+    QString fallback;
+    QStringList choices = {};
+
+    operator const QString &() const { return key; }
+};
+
 // Every preference key the program uses, with its default.
 namespace Preferences {
 
-inline const QString selectedProvider = QStringLiteral("selectedProvider");
-inline const QString selectedGeminiModel = QStringLiteral("selectedGeminiModel");
-inline const QString selectedOpenRouterModel = QStringLiteral("selectedOpenRouterModel");
-inline const QString appTheme = QStringLiteral("appTheme");
+inline const TextPreference selectedProvider{QStringLiteral("selectedProvider"), QStringLiteral("Gemini"),
+                                             {QStringLiteral("Gemini"), QStringLiteral("OpenRouter"),
+                                              QStringLiteral("Local")}};
+inline const TextPreference selectedGeminiModel{QStringLiteral("selectedGeminiModel"),
+                                                QStringLiteral("gemini-3-flash-preview")};
+inline const TextPreference selectedOpenRouterModel{QStringLiteral("selectedOpenRouterModel"),
+                                                    QStringLiteral("openai/o3-mini")};
+// No local model is known before the server has been asked.
+inline const TextPreference selectedLocalModel{QStringLiteral("selectedLocalModel"), QString()};
+// The Local provider's server: its base address and its last model list.
+inline const TextPreference localServerAddress{QStringLiteral("localServerAddress"),
+                                               QStringLiteral("http://localhost:11434/v1")};
+inline const TextPreference appTheme{QStringLiteral("appTheme"), QStringLiteral("System"),
+                                     {QStringLiteral("System"), QStringLiteral("Light"), QStringLiteral("Dark")}};
 inline const QString cachedOpenRouterModels = QStringLiteral("cachedOpenRouterModels");
-// The Local provider: the server's base address, its chosen model and its last model list.
-inline const QString localServerAddress = QStringLiteral("localServerAddress");
-inline const QString selectedLocalModel = QStringLiteral("selectedLocalModel");
 inline const QString cachedLocalModels = QStringLiteral("cachedLocalModels");
 inline const QString hotkeyBinding = QStringLiteral("hotkeyBinding");
 inline const QString screenshotHotkeyBinding = QStringLiteral("screenshotHotkeyBinding");
 // Launch bindings the user was told do not work ("keyCode/modifiers" texts).
 inline const QString hotkeyNoticesShown = QStringLiteral("hotkeyNoticesShown");
-
-inline const QString defaultProvider = QStringLiteral("Gemini");
-inline const QString defaultGeminiModel = QStringLiteral("gemini-3-flash-preview");
-inline const QString defaultOpenRouterModel = QStringLiteral("openai/o3-mini");
-// No local model is known before the server has been asked.
-inline const QString defaultLocalModel = QString();
-inline const QString defaultLocalServerAddress = QStringLiteral("http://localhost:11434/v1");
-inline const QString defaultAppTheme = QStringLiteral("System");
 
 // Binding records: {"keyCode": n, "modifiers": mask}; virtual key codes and Carbon modifier bits.
 inline const QString keyCodeEntry = QStringLiteral("keyCode");

@@ -1,6 +1,8 @@
 #include "platform/UserDefaults.h"
 
 #include "platform/AppPaths.h"
+#include "platform/Logging.h"
+#include "platform/Preferences.h"
 #include "platform/WholeFileWriter.h"
 
 #include <QFile>
@@ -48,7 +50,10 @@ void UserDefaults::refresh() const
         // Keep the unreadable file for the user instead of overwriting it later.
         const QString aside = m_filePath + QStringLiteral(".corrupt-")
             + QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMddTHHmmss"));
-        QFile::rename(m_filePath, aside);
+        if (QFile::rename(m_filePath, aside))
+            qCWarning(lcPreferences) << "Unreadable preferences moved to" << aside;
+        else
+            qCWarning(lcPreferences) << "Unreadable preferences at" << m_filePath << "could not be moved aside";
         m_loadedSize = -1;
         adopt({});
         return;
@@ -94,6 +99,14 @@ std::optional<QString> UserDefaults::string(const QString &key) const
     if (!v.isString())
         return std::nullopt;
     return v.toString();
+}
+
+QString UserDefaults::text(const TextPreference &preference) const
+{
+    const std::optional<QString> stored = string(preference.key);
+    if (!stored || (!preference.choices.isEmpty() && !preference.choices.contains(*stored)))
+        return preference.fallback;
+    return *stored;
 }
 
 std::optional<qint64> UserDefaults::integer(const QString &key) const
@@ -150,7 +163,10 @@ bool UserDefaults::write(const QString &key, const std::optional<QJsonValue> &va
     if (!written && AppPaths::ensurePrivateDir(QFileInfo(m_filePath).absolutePath())) {
         WholeFileWriter file(m_filePath);
         file.write(QJsonDocument(m_values).toJson(QJsonDocument::Indented));
-        written = !file.commit();
+        const Result<> committed = file.commit();
+        if (!committed)
+            qCWarning(lcPreferences).noquote() << "Preferences not saved:" << committed.message();
+        written = committed.ok();
     }
     if (written && !m_filePath.isEmpty()) {
         const QFileInfo info(m_filePath);

@@ -8,6 +8,8 @@
 
 #include <optional>
 
+struct TextPreference;
+
 // The per-user preferences: a typed JSON object in one file, written
 // atomically on every change. Types survive the round trip (text, integer,
 // list of texts, dictionary), so "is it an integer" questions have answers.
@@ -27,6 +29,8 @@ public:
     bool contains(const QString &key) const;
     QVariant value(const QString &key) const; // invalid when absent
     std::optional<QString> string(const QString &key) const;
+    // The stored text when it is one the preference allows, else its fallback.
+    QString text(const TextPreference &preference) const;
     std::optional<qint64> integer(const QString &key) const;
     QStringList stringList(const QString &key) const; // empty when absent or not a list of texts
     QVariantMap dictionary(const QString &key) const; // empty when absent or not a dictionary

@@ -1,21 +1,21 @@
 #include "settings/SettingsView.h"
 
-#include "platform/EventTrace.h"
 #include "core/ModelNames.h"
 #include "llm/LLMClient.h"
 #include "llm/LLMProvider.h"
+#include "platform/HotkeyBinding.h"
+#include "platform/Logging.h"
 #include "platform/Preferences.h"
 #include "platform/UserDefaults.h"
-#include "platform/HotkeyBinding.h"
 #include "services/HotkeyManager.h"
 #include "services/KeychainHelper.h"
 #include "settings/FormSection.h"
 #include "settings/HotkeyRecorderView.h"
 #include "settings/SaveStatusView.h"
 #include "settings/SegmentedControl.h"
+#include "settings/SpinnerView.h"
 #include "ui/SettingsColors.h"
 #include "ui/SettingsSymbols.h"
-#include "settings/SpinnerView.h"
 
 #include <QComboBox>
 #include <QDesktopServices>
@@ -83,11 +83,6 @@ QLineEdit *keyField(const QString &placeholder, const QString &objectName, QWidg
     return field;
 }
 
-QString stringOr(const UserDefaults &defaults, const QString &key, const QString &fallback)
-{
-    return defaults.string(key).value_or(fallback);
-}
-
 } // namespace
 
 SettingsView::SettingsView(HotkeyManager *hotkeys, QWidget *parent)
@@ -96,13 +91,18 @@ SettingsView::SettingsView(HotkeyManager *hotkeys, QWidget *parent)
 }
 
 SettingsView::SettingsView(UserDefaults &defaults, HotkeyManager *hotkeys, QWidget *parent)
+    : SettingsView(defaults, KeyStore::system(), hotkeys, parent)
+{
+}
+
+SettingsView::SettingsView(UserDefaults &defaults, KeyStore &keys, HotkeyManager *hotkeys, QWidget *parent)
     : QWidget(parent)
     , m_defaults(defaults)
+    , m_keys(keys)
     , m_hotkeys(hotkeys)
-    , m_selectedGeminiModel(stringOr(defaults, Preferences::selectedGeminiModel, Preferences::defaultGeminiModel))
-    , m_selectedOpenRouterModel(
-          stringOr(defaults, Preferences::selectedOpenRouterModel, Preferences::defaultOpenRouterModel))
-    , m_selectedLocalModel(stringOr(defaults, Preferences::selectedLocalModel, Preferences::defaultLocalModel))
+    , m_selectedGeminiModel(defaults.text(Preferences::selectedGeminiModel))
+    , m_selectedOpenRouterModel(defaults.text(Preferences::selectedOpenRouterModel))
+    , m_selectedLocalModel(defaults.text(Preferences::selectedLocalModel))
 {
     setFixedSize(kWidth, kHeight);
     auto *layout = new QVBoxLayout(this);
@@ -242,26 +242,13 @@ FormSection *SettingsView::buildApiSection(QWidget *parent)
     m_openRouterKeyRow = section->addRow(QStringLiteral("OpenRouter API Key"), m_openRouterKeyField);
     m_openRouterKeyRow->setToolTip(QStringLiteral("Get your key at ") + openRouterKeyPage());
 
-    auto *modelControl = new QWidget(section);
-    auto *modelLayout = new QHBoxLayout(modelControl);
-    modelLayout->setContentsMargins(0, 0, 0, 0);
-    modelLayout->setSpacing(8);
-    m_openRouterModelMenu = new QComboBox(modelControl);
-    m_openRouterModelMenu->setObjectName(QStringLiteral("openRouterModelMenu"));
-    m_openRouterModelMenu->setFixedWidth(kModelMenuWidth);
-    connect(m_openRouterModelMenu, &QComboBox::activated, this,
-            [this](int index) { m_selectedOpenRouterModel = m_openRouterModelMenu->itemText(index); });
-    m_spinner = new SpinnerView(modelControl);
-    m_refreshButton = new QToolButton(modelControl);
-    m_refreshButton->setObjectName(QStringLiteral("refreshModelsButton"));
-    m_refreshButton->setAutoRaise(true);
-    m_refreshButton->setToolTip(QStringLiteral("Refresh the model list"));
-    m_refreshButton->setFixedSize(22, 22);
-    connect(m_refreshButton, &QToolButton::clicked, this, &SettingsView::fetchModelsIfPossible);
-    modelLayout->addWidget(m_openRouterModelMenu);
-    modelLayout->addWidget(m_spinner);
-    modelLayout->addWidget(m_refreshButton);
-    m_openRouterModelRow = section->addRow(QStringLiteral("Default Model"), modelControl);
+    const ModelRow openRouter = modelRow(section, QStringLiteral("openRouterModelMenu"),
+                                         QStringLiteral("refreshModelsButton"), QStringLiteral("Refresh the model list"),
+                                         &SettingsView::m_selectedOpenRouterModel, &SettingsView::fetchModelsIfPossible);
+    m_openRouterModelMenu = openRouter.menu;
+    m_spinner = openRouter.spinner;
+    m_refreshButton = openRouter.refresh;
+    m_openRouterModelRow = openRouter.row;
 
     buildLocalRows(section);
 
@@ -275,9 +262,8 @@ void SettingsView::buildLocalRows(FormSection *section)
     m_localAddressField = new QLineEdit(section);
     m_localAddressField->setObjectName(QStringLiteral("localAddressField"));
     m_localAddressField->setFixedWidth(kControlWidth);
-    m_localAddressField->setPlaceholderText(Preferences::defaultLocalServerAddress);
-    m_localAddressField->setText(
-        stringOr(m_defaults, Preferences::localServerAddress, Preferences::defaultLocalServerAddress));
+    m_localAddressField->setPlaceholderText(Preferences::localServerAddress.fallback);
+    m_localAddressField->setText(m_defaults.text(Preferences::localServerAddress));
     connect(m_localAddressField, &QLineEdit::editingFinished, this, &SettingsView::fetchLocalModels);
     QWidget *addressRow = section->addRow(QStringLiteral("Server address"), m_localAddressField);
     addressRow->setToolTip(QStringLiteral("The OpenAI-compatible address of a server such as Ollama, llama.cpp, "
@@ -290,27 +276,42 @@ void SettingsView::buildLocalRows(FormSection *section)
         keyField(QStringLiteral("Only if the server asks for one"), QStringLiteral("localKeyField"), section);
     QWidget *keyRow = section->addRow(QStringLiteral("API Key (optional)"), m_localKeyField);
 
-    auto *modelControl = new QWidget(section);
-    auto *modelLayout = new QHBoxLayout(modelControl);
-    modelLayout->setContentsMargins(0, 0, 0, 0);
-    modelLayout->setSpacing(8);
-    m_localModelMenu = new QComboBox(modelControl);
-    m_localModelMenu->setObjectName(QStringLiteral("localModelMenu"));
-    m_localModelMenu->setFixedWidth(kModelMenuWidth);
-    connect(m_localModelMenu, &QComboBox::activated, this,
-            [this](int index) { m_selectedLocalModel = m_localModelMenu->itemText(index); });
-    m_localSpinner = new SpinnerView(modelControl);
-    m_localRefreshButton = new QToolButton(modelControl);
-    m_localRefreshButton->setObjectName(QStringLiteral("refreshLocalModelsButton"));
-    m_localRefreshButton->setAutoRaise(true);
-    m_localRefreshButton->setToolTip(QStringLiteral("Ask the server for its models"));
-    m_localRefreshButton->setFixedSize(22, 22);
-    connect(m_localRefreshButton, &QToolButton::clicked, this, &SettingsView::fetchLocalModels);
-    modelLayout->addWidget(m_localModelMenu);
-    modelLayout->addWidget(m_localSpinner);
-    modelLayout->addWidget(m_localRefreshButton);
-    QWidget *modelRow = section->addRow(QStringLiteral("Default Model"), modelControl);
-    m_localRows = {addressRow, keyRow, modelRow};
+    const ModelRow local = modelRow(section, QStringLiteral("localModelMenu"), QStringLiteral("refreshLocalModelsButton"),
+                                    QStringLiteral("Ask the server for its models"), &SettingsView::m_selectedLocalModel,
+                                    &SettingsView::fetchLocalModels);
+    m_localModelMenu = local.menu;
+    m_localSpinner = local.spinner;
+    m_localRefreshButton = local.refresh;
+    m_localRows = {addressRow, keyRow, local.row};
+}
+
+// A model menu with a spinner and a refresh button beside it.
+SettingsView::ModelRow SettingsView::modelRow(FormSection *section, const QString &menuName, const QString &refreshName,
+                                              const QString &refreshTip, QString SettingsView::*selection,
+                                              void (SettingsView::*refresh)())
+{
+    ModelRow row;
+    auto *control = new QWidget(section);
+    auto *layout = new QHBoxLayout(control);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+    row.menu = new QComboBox(control);
+    row.menu->setObjectName(menuName);
+    row.menu->setFixedWidth(kModelMenuWidth);
+    connect(row.menu, &QComboBox::activated, this,
+            [this, menu = row.menu, selection](int index) { this->*selection = menu->itemText(index); });
+    row.spinner = new SpinnerView(control);
+    row.refresh = new QToolButton(control);
+    row.refresh->setObjectName(refreshName);
+    row.refresh->setAutoRaise(true);
+    row.refresh->setToolTip(refreshTip);
+    row.refresh->setFixedSize(22, 22);
+    connect(row.refresh, &QToolButton::clicked, this, refresh);
+    layout->addWidget(row.menu);
+    layout->addWidget(row.spinner);
+    layout->addWidget(row.refresh);
+    row.row = section->addRow(QStringLiteral("Default Model"), control);
+    return row;
 }
 
 QWidget *SettingsView::hotkeyControl(HotkeyRecorderView *recorder)
@@ -410,12 +411,12 @@ QWidget *SettingsView::buildFooter()
 
 QString SettingsView::selectedProvider() const
 {
-    return stringOr(m_defaults, Preferences::selectedProvider, Preferences::defaultProvider);
+    return m_defaults.text(Preferences::selectedProvider);
 }
 
 AppTheme SettingsView::appTheme() const
 {
-    const QString stored = stringOr(m_defaults, Preferences::appTheme, Preferences::defaultAppTheme);
+    const QString stored = m_defaults.text(Preferences::appTheme);
     return appThemeFromRawValue(stored).value_or(AppTheme::System);
 }
 
@@ -437,7 +438,7 @@ QString SettingsView::localApiKey() const
 QString SettingsView::localServerAddress() const
 {
     const QString typed = m_localAddressField->text().trimmed();
-    return typed.isEmpty() ? Preferences::defaultLocalServerAddress : typed;
+    return typed.isEmpty() ? Preferences::localServerAddress.fallback : typed;
 }
 
 QString SettingsView::localServerProblem() const
@@ -601,11 +602,11 @@ void SettingsView::readStoredKeys()
 {
     m_keysRead = new QFutureWatcher<StoredKeys>(this);
     connect(m_keysRead, &QFutureWatcher<StoredKeys>::finished, this, &SettingsView::showStoredKeys);
-    m_keysRead->setFuture(QtConcurrent::run([] {
+    m_keysRead->setFuture(QtConcurrent::run([&store = m_keys] {
         StoredKeys keys;
         for (const QString &account : kKeyAccounts)
-            keys.lookups.insert(account, KeychainHelper::lookup(account));
-        keys.storeDescription = KeychainHelper::storeDescription();
+            keys.lookups.insert(account, store.lookup(account));
+        keys.storeDescription = store.description();
         return keys;
     }));
 }
@@ -615,7 +616,7 @@ void SettingsView::showStoredKeys()
     m_storedKeys = m_keysRead->result();
     QStringList problems;
     for (const QString &account : kKeyAccounts) {
-        const KeychainHelper::Lookup &found = m_storedKeys->lookups.value(account);
+        const KeyStore::Lookup &found = m_storedKeys->lookups.value(account);
         QLineEdit *field = fieldForAccount(account);
         // What the user typed meanwhile stays.
         if (field->text().isEmpty() && found.value) {
@@ -654,7 +655,7 @@ void SettingsView::save()
         // A key that could not be read is not wiped by its empty field.
         if (value.isEmpty() && !m_storedKeys->lookups.value(account).problem.isEmpty())
             return;
-        const Result<> saved = KeychainHelper::save(account, value);
+        const Result<> saved = m_keys.save(account, value);
         if (saved) {
             m_storedKeys->lookups[account] = {value, {}};
             return;
@@ -684,7 +685,7 @@ void SettingsView::save()
     }
     showHotkeyProblems();
     // The keyring may have come or gone since the window was opened.
-    m_keyStoreCaption->setText(KeychainHelper::storeDescription());
+    m_keyStoreCaption->setText(m_keys.description());
 
     if (failures.isEmpty()) {
         m_saveStatus->showSaved();

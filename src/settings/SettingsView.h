@@ -2,7 +2,7 @@
 
 #include "core/AppTheme.h"
 #include "services/HotkeyManager.h"
-#include "services/KeychainHelper.h"
+#include "services/KeyStore.h"
 
 #include <QFutureWatcher>
 #include <QHash>
@@ -36,6 +36,7 @@ public:
     // hotkeys may be null: the bindings are then stored for the next start.
     explicit SettingsView(HotkeyManager *hotkeys, QWidget *parent = nullptr);
     SettingsView(UserDefaults &defaults, HotkeyManager *hotkeys, QWidget *parent = nullptr);
+    SettingsView(UserDefaults &defaults, KeyStore &keys, HotkeyManager *hotkeys, QWidget *parent = nullptr);
 
     static QString geminiKeyPage();
     static QString openRouterKeyPage();
@@ -86,6 +87,15 @@ private:
     QWidget *buildFooter();
     FormSection *buildApiSection(QWidget *parent);
     void buildLocalRows(FormSection *section);
+    struct ModelRow
+    {
+        QWidget *row = nullptr;
+        QComboBox *menu = nullptr;
+        SpinnerView *spinner = nullptr;
+        QToolButton *refresh = nullptr;
+    };
+    ModelRow modelRow(FormSection *section, const QString &menuName, const QString &refreshName,
+                      const QString &refreshTip, QString SettingsView::*selection, void (SettingsView::*refresh)());
     FormSection *buildHotkeySection(QWidget *parent);
     QWidget *hotkeyControl(HotkeyRecorderView *recorder);
 
@@ -110,11 +120,12 @@ private:
 
     struct StoredKeys
     {
-        QHash<QString, KeychainHelper::Lookup> lookups; // by account
+        QHash<QString, KeyStore::Lookup> lookups; // by account
         QString storeDescription;
     };
 
     UserDefaults &m_defaults;
+    KeyStore &m_keys;
     // The program's manager may go first when the program ends.
     QPointer<HotkeyManager> m_hotkeys;
 

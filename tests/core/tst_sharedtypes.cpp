@@ -2,6 +2,7 @@
 #include "core/ChatMessage.h"
 #include "llm/LLMProvider.h"
 #include "llm/LLMTurn.h"
+#include "platform/Preferences.h"
 
 #include <QTest>
 
@@ -80,6 +81,11 @@ void TestSharedTypes::rawValuesMatchExactly()
         QCOMPARE(rawValue(*theme), text);
     QCOMPARE(allLLMProviders(), (QList<LLMProvider>{LLMProvider::Gemini, LLMProvider::OpenRouter, LLMProvider::Local}));
     QCOMPARE(allAppThemes(), (QList<AppTheme>{AppTheme::System, AppTheme::Light, AppTheme::Dark}));
+    // The preferences accept exactly the texts the choices read back.
+    QCOMPARE(Preferences::selectedProvider.choices.contains(text), isProvider);
+    QCOMPARE(Preferences::appTheme.choices.contains(text), isTheme);
+    QCOMPARE(Preferences::selectedProvider.choices.size(), allLLMProviders().size());
+    QCOMPARE(Preferences::appTheme.choices.size(), allAppThemes().size());
 }
 
 void TestSharedTypes::turnDefaults()

@@ -60,6 +60,18 @@ void TestUserDefaults::integersAreNotTexts()
     QVERIFY(!defaults.string(QStringLiteral("list")));
     QVERIFY(defaults.stringList(QStringLiteral("text")).isEmpty());
     QVERIFY(defaults.dictionary(QStringLiteral("list")).isEmpty());
+
+    // A text preference reads its fallback for anything but one of its texts.
+    const TextPreference theme{QStringLiteral("list"), QStringLiteral("System"),
+                               {QStringLiteral("System"), QStringLiteral("Dark")}};
+    QCOMPARE(defaults.text(theme), QStringLiteral("System"));
+    defaults.set(theme, QStringLiteral("dark"));
+    QCOMPARE(defaults.text(theme), QStringLiteral("System"));
+    defaults.set(theme, QStringLiteral("Dark"));
+    QCOMPARE(defaults.text(theme), QStringLiteral("Dark"));
+    const TextPreference anyText{QStringLiteral("text"), QStringLiteral("none")};
+    QCOMPARE(defaults.text(anyText), QStringLiteral("49"));
+    QCOMPARE(defaults.text(TextPreference{QStringLiteral("fraction"), QStringLiteral("none")}), QStringLiteral("none"));
 }
 
 void TestUserDefaults::writesAtomicallyWithPrivatePermissions()
