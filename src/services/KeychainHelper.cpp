@@ -1,5 +1,6 @@
 #include "services/KeychainHelper.h"
 
+#include "platform/Logging.h"
 #include "services/KeyFile.h"
 #include "services/SecretServiceStore.h"
 

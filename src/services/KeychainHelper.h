@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Result.h"
+#include "services/KeyStore.h"
 
 #include <QString>
 
@@ -24,13 +25,7 @@ public:
     // The stored text, or no value when there is none.
     static std::optional<QString> load(const QString &key);
 
-    struct Lookup
-    {
-        std::optional<QString> value;
-        // Why no value could be read although one may be stored: a keyring
-        // that does not answer, a dismissed unlock prompt. Empty otherwise.
-        QString problem;
-    };
+    using Lookup = KeyStore::Lookup;
     // As load(), telling a keyring that failed apart from a missing key. It may
     // wait seconds (a hung keyring, an unlock prompt): not on the GUI thread.
     static Lookup lookup(const QString &key);

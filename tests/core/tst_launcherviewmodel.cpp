@@ -5,6 +5,7 @@
 #include "services/KeychainHelper.h"
 #include "support/IsolatedHome.h"
 #include "support/LoopbackServer.h"
+#include "support/MemoryKeyStore.h"
 #include "support/ProviderEvents.h"
 
 #include <QBuffer>
@@ -28,7 +29,7 @@ QJsonArray geminiContents(const RecordedRequest &request)
 
 } // namespace
 
-// The launcher state against a real loopback provider and the session's real keyring.
+// The launcher state against a real loopback provider; keys come from memory.
 class TestLauncherViewModel : public QObject
 {
     Q_OBJECT
@@ -37,6 +38,7 @@ private:
     std::unique_ptr<IsolatedHome> m_home;
     std::unique_ptr<UserDefaults> m_defaults;
     std::unique_ptr<LoopbackServer> m_server;
+    std::unique_ptr<MemoryKeyStore> m_keys;
     std::unique_ptr<LauncherViewModel> m_vm;
 
     bool waitIdle() { return QTest::qWaitFor([this] { return !m_vm->isLoading(); }, 10000); }
@@ -57,15 +59,19 @@ private Q_SLOTS:
         m_server = std::make_unique<LoopbackServer>();
         qputenv("TARNWICK_GEMINI_BASE_URL", m_server->baseUrl().toUtf8());
         qputenv("TARNWICK_OPENROUTER_BASE_URL", m_server->baseUrl().toUtf8());
-        QVERIFY(KeychainHelper::save(KeychainHelper::geminiAccount, QStringLiteral("gemini-key")));
-        QVERIFY(KeychainHelper::save(KeychainHelper::openRouterAccount, QStringLiteral("router-key")));
-        m_vm = std::make_unique<LauncherViewModel>(*m_defaults);
+        m_keys = std::make_unique<MemoryKeyStore>();
+        m_keys->save(KeychainHelper::geminiAccount, QStringLiteral("gemini-key"));
+        m_keys->save(KeychainHelper::openRouterAccount, QStringLiteral("router-key"));
+        m_vm = std::make_unique<LauncherViewModel>(*m_defaults, *m_keys);
     }
 
     void cleanup()
     {
+        if (m_keys)
+            m_keys->release();
         m_vm.reset();
         m_server.reset();
+        m_keys.reset();
         m_defaults.reset();
         m_home.reset();
     }
@@ -82,7 +88,7 @@ private Q_SLOTS:
     {
         m_defaults->set(Preferences::selectedProvider, QStringLiteral("OpenRouter"));
         m_defaults->set(Preferences::appTheme, QStringLiteral("Sepia"));
-        LauncherViewModel vm(*m_defaults);
+        LauncherViewModel vm(*m_defaults, *m_keys);
         QCOMPARE(vm.selectedModel(), QStringLiteral("openai/o3-mini"));
         QCOMPARE(vm.theme(), AppTheme::System);
 
@@ -111,7 +117,7 @@ private Q_SLOTS:
 
     void missingKeyKeepsEverything()
     {
-        QVERIFY(KeychainHelper::save(KeychainHelper::openRouterAccount, QString()));
+        m_keys->save(KeychainHelper::openRouterAccount, QString());
         m_defaults->set(Preferences::selectedProvider, QStringLiteral("OpenRouter"));
         m_vm->setAttachedImage(QImage(4, 4, QImage::Format_RGB32));
         m_vm->setInputText(QStringLiteral("hello"));
@@ -131,7 +137,7 @@ private Q_SLOTS:
     void localProviderUsesTheModelChosenInSettings()
     {
         qputenv("TARNWICK_LOCAL_BASE_URL", (m_server->baseUrl() + QStringLiteral("/v1")).toUtf8());
-        QVERIFY(KeychainHelper::save(KeychainHelper::localAccount, QString()));
+        m_keys->save(KeychainHelper::localAccount, QString());
         m_defaults->set(Preferences::selectedProvider, QStringLiteral("Local"));
         m_vm->setInputText(QStringLiteral("hi"));
         m_vm->send();
@@ -298,6 +304,31 @@ private Q_SLOTS:
         QCOMPARE(m_vm->messages().at(1).content, QStringLiteral("so far"));
         QVERIFY(!m_vm->messages().at(1).isStreaming);
         QVERIFY(QTest::qWaitFor([this] { return m_server->requests().first().closedByClient; }, 10000));
+    }
+
+    // A keyring waiting on its unlock prompt leaves the launcher answering; a
+    // Stop meanwhile drops the send, and a keyring that fails is named.
+    void keyReadWaitsOffTheGuiThread()
+    {
+        m_keys->hold();
+        m_vm->setInputText(QStringLiteral("question"));
+        m_vm->send();
+        QTRY_COMPARE(m_keys->lookups(), 1);
+        QVERIFY(m_vm->isLoading());
+        m_vm->cancelStream();
+        QVERIFY(!m_vm->isLoading());
+        m_keys->release();
+        QTest::qWait(200);
+        QVERIFY(m_server->requests().isEmpty());
+        QVERIFY(!m_vm->isLoading());
+        QVERIFY(!m_vm->errorMessage());
+
+        m_keys->setProblem(QStringLiteral("The keyring service did not answer."));
+        m_vm->send();
+        QTRY_COMPARE(m_vm->errorMessage(),
+                     QStringLiteral("Could not read the API key for Gemini: The keyring service did not answer."));
+        QVERIFY(m_server->requests().isEmpty());
+        QVERIFY(!m_vm->isLoading());
     }
 
     // A conversation replaced while an answer streams is never written into.
