@@ -2,7 +2,7 @@
 
 #include "core/LauncherSession.h"
 #include "launcher/LauncherView.h"
-#include "platform/EventTrace.h"
+#include "platform/Logging.h"
 #include "platform/x11/X11Window.h"
 #include "ui/LauncherColors.h"
 #include "ui/NoticeCard.h"

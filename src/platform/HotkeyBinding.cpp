@@ -1,8 +1,8 @@
 #include "platform/HotkeyBinding.h"
 
+#include "platform/KeyTable.h"
 #include "platform/Preferences.h"
 #include "platform/UserDefaults.h"
-#include "platform/KeyTable.h"
 #include "platform/x11/LayoutKeyName.h"
 
 #include <QVariantMap>
@@ -20,6 +20,34 @@ quint32 entryOr(const QVariantMap &record, const QString &entry, quint32 fallbac
     if (number < 0 || number > std::numeric_limits<quint32>::max())
         return fallback;
     return static_cast<quint32>(number);
+}
+
+// Modifiers in the order desktops write them, as shown to the user and as the
+// XDG shortcuts format spells them.
+struct ModifierName
+{
+    quint32 carbon;
+    QLatin1StringView shown;
+    QLatin1StringView xdg;
+};
+
+constexpr ModifierName kModifierNames[] = {
+    {KeyTable::carbonControl, QLatin1StringView("Ctrl"), QLatin1StringView("CTRL")},
+    {KeyTable::carbonOption, QLatin1StringView("Alt"), QLatin1StringView("ALT")},
+    {KeyTable::carbonShift, QLatin1StringView("Shift"), QLatin1StringView("SHIFT")},
+    {KeyTable::carbonCommand, QLatin1StringView("Super"), QLatin1StringView("LOGO")},
+};
+
+QString withModifiers(quint32 modifiers, QLatin1StringView ModifierName::*name, const QString &key)
+{
+    QString text;
+    for (const ModifierName &modifier : kModifierNames) {
+        if (modifiers & modifier.carbon) {
+            text += modifier.*name;
+            text += QLatin1Char('+');
+        }
+    }
+    return text + key;
 }
 
 } // namespace
@@ -51,16 +79,7 @@ bool HotkeyBinding::store(UserDefaults &defaults, const QString &key) const
 
 QString HotkeyBinding::displayText() const
 {
-    QString text;
-    if (modifiers & KeyTable::carbonControl)
-        text += QStringLiteral("Ctrl+");
-    if (modifiers & KeyTable::carbonOption)
-        text += QStringLiteral("Alt+");
-    if (modifiers & KeyTable::carbonShift)
-        text += QStringLiteral("Shift+");
-    if (modifiers & KeyTable::carbonCommand)
-        text += QStringLiteral("Super+");
-    return text + KeyTable::keyName(keyCode);
+    return withModifiers(modifiers, &ModifierName::shown, KeyTable::keyName(keyCode));
 }
 
 QString HotkeyBinding::xdgTrigger() const
@@ -69,14 +88,5 @@ QString HotkeyBinding::xdgTrigger() const
     const std::optional<QString> key = x11Keycode ? layoutKeysymName(*x11Keycode) : std::nullopt;
     if (!key)
         return {};
-    QString text;
-    if (modifiers & KeyTable::carbonControl)
-        text += QStringLiteral("CTRL+");
-    if (modifiers & KeyTable::carbonOption)
-        text += QStringLiteral("ALT+");
-    if (modifiers & KeyTable::carbonShift)
-        text += QStringLiteral("SHIFT+");
-    if (modifiers & KeyTable::carbonCommand)
-        text += QStringLiteral("LOGO+");
-    return text + *key;
+    return withModifiers(modifiers, &ModifierName::xdg, *key);
 }

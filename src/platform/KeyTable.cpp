@@ -215,31 +215,32 @@ bool isModifierKey(quint32 virtualKey)
     return virtualKey >= 0x36 && virtualKey <= 0x3E;
 }
 
+namespace {
+
+struct ModifierBits
+{
+    quint32 carbon;
+    quint16 x11;
+};
+
+constexpr ModifierBits kModifierBits[] = {
+    {carbonShift, x11Shift}, {carbonControl, x11Control}, {carbonOption, x11Alt}, {carbonCommand, x11Super}};
+
+} // namespace
+
 quint16 x11ModifiersForCarbon(quint32 carbonModifiers)
 {
     quint16 mask = 0;
-    if (carbonModifiers & carbonShift)
-        mask |= x11Shift;
-    if (carbonModifiers & carbonControl)
-        mask |= x11Control;
-    if (carbonModifiers & carbonOption)
-        mask |= x11Alt;
-    if (carbonModifiers & carbonCommand)
-        mask |= x11Super;
+    for (const ModifierBits &bits : kModifierBits)
+        mask |= (carbonModifiers & bits.carbon) ? bits.x11 : 0;
     return mask;
 }
 
 quint32 carbonModifiersForX11(quint16 x11State)
 {
     quint32 carbon = 0;
-    if (x11State & x11Shift)
-        carbon |= carbonShift;
-    if (x11State & x11Control)
-        carbon |= carbonControl;
-    if (x11State & x11Alt)
-        carbon |= carbonOption;
-    if (x11State & x11Super)
-        carbon |= carbonCommand;
+    for (const ModifierBits &bits : kModifierBits)
+        carbon |= (x11State & bits.x11) ? bits.carbon : 0;
     return carbon;
 }
 

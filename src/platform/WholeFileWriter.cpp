@@ -35,15 +35,15 @@ bool WholeFileWriter::drain()
     return !m_failed;
 }
 
-std::optional<QString> WholeFileWriter::commit()
+Result<> WholeFileWriter::commit()
 {
     if (!m_pending.isEmpty())
         drain();
     if (!m_failed && m_file.commit())
-        return std::nullopt;
+        return {};
     QString reason = m_file.errorString();
     if (m_file.error() == QFileDevice::NoError)
         reason = QStringLiteral("the disk took only part of the file");
     m_file.cancelWriting();
-    return QStringLiteral("could not write %1: %2").arg(m_file.fileName(), reason);
+    return Result<>::failure(QStringLiteral("could not write %1: %2").arg(m_file.fileName(), reason));
 }

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "platform/Result.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QSaveFile>
 #include <QString>
-
-#include <optional>
 
 // Writes a file under a temporary name and puts it in place only when every
 // byte reached the disk. A short write (a full disk, a file size limit) fails
@@ -20,8 +20,8 @@ public:
     // False once anything failed; later pieces are then ignored.
     bool write(QByteArrayView bytes);
 
-    // Puts the file in place; the reason when it could not be written.
-    std::optional<QString> commit();
+    // Puts the file in place, or says why it could not be written.
+    Result<> commit();
 
 private:
     bool drain();

@@ -1,6 +1,6 @@
 #include "platform/WindowActivation.h"
 
-#include "platform/EventTrace.h"
+#include "platform/Logging.h"
 
 #include <QGuiApplication>
 

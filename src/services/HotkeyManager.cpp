@@ -1,5 +1,6 @@
 #include "services/HotkeyManager.h"
 
+#include "platform/Logging.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Preferences.h"
 #include "platform/UserDefaults.h"
@@ -141,6 +142,8 @@ void HotkeyManager::setStatus(Hotkey hotkey, Status status)
     if (slot(hotkey).status == status)
         return;
     slot(hotkey).status = status;
+    if (const QString problem = statusText(hotkey); !problem.isEmpty())
+        qCWarning(lcHotkeys).noquote() << problem;
     Q_EMIT statusChanged(hotkey);
 }
 

@@ -1,6 +1,7 @@
 #include "services/ScreenshotFlow.h"
 
 #include "platform/AppPaths.h"
+#include "platform/Logging.h"
 #include "platform/NotificationCenter.h"
 #include "services/ScreenshotPortalRequest.h"
 #include "services/ShellWords.h"
@@ -97,6 +98,7 @@ void ScreenshotFlow::runCommand(const QString &program, const QStringList &argum
     connect(m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error != QProcess::FailedToStart)
             return;
+        qCWarning(lcScreenshot) << "The screenshot tool could not start:" << m_process->errorString();
         m_process->deleteLater();
         finish(false);
     });

@@ -1,5 +1,6 @@
 #include "services/SecretServiceStore.h"
 
+#include "platform/Logging.h"
 #include "services/SecretWipe.h"
 
 #include <QByteArray>
@@ -16,7 +17,6 @@
 #include <thread>
 
 // Quiet by default: `tarnwick ask` keeps standard error for the failure text.
-Q_LOGGING_CATEGORY(lcKeychain, "tarnwick.keychain", QtWarningMsg)
 
 namespace SecretServiceStore {
 

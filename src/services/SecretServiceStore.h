@@ -1,9 +1,6 @@
 #pragma once
 
-#include <QLoggingCategory>
 #include <QString>
-
-Q_DECLARE_LOGGING_CATEGORY(lcKeychain)
 
 // The keyring side of the key store: one Secret Service item per account,
 // with the attributes "service" and "account". Every call is bounded, so a

@@ -1,5 +1,6 @@
 #include "services/SpeechManager.h"
 
+#include "platform/Logging.h"
 #include "services/MicrophoneSource.h"
 #include "services/SpeechDecoder.h"
 #include "services/WavFileSource.h"
@@ -141,6 +142,7 @@ void SpeechManager::onFailed(quint64 run)
 void SpeechManager::report(const QString &problem)
 {
     m_problem = problem;
+    qCWarning(lcSpeech).noquote() << "Dictation stopped:" << problem;
     Q_EMIT problemReported(problem);
 }
 

@@ -1,10 +1,11 @@
 #include "store/ConversationStore.h"
 
+#include "platform/AppPaths.h"
+#include "platform/Logging.h"
 #include "store/ConversationFile.h"
 #include "store/HistoryJournal.h"
 #include "store/HistoryWriter.h"
 #include "store/JournalRecord.h"
-#include "platform/AppPaths.h"
 
 #include <QFileInfo>
 #include <QThreadPool>
@@ -211,6 +212,7 @@ void ConversationStore::folded(quint64 sequence)
 void ConversationStore::noteSetAside(const QString &movedTo)
 {
     m_setAside.append(movedTo);
+    qCWarning(lcHistory) << "An unreadable history file was moved to" << movedTo;
     QMetaObject::invokeMethod(
         this, [this, movedTo] { Q_EMIT fileSetAside(movedTo); }, Qt::QueuedConnection);
 }
@@ -220,6 +222,7 @@ void ConversationStore::noteWriteFailed(quint64 sequence, const QString &reason)
     // A later write may have succeeded since.
     if (sequence <= m_foldedSequence)
         return;
+    qCWarning(lcHistory) << "History could not be saved:" << reason;
     setSaveProblem(reason);
     Q_EMIT writeFailed(reason);
 }

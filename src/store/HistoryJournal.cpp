@@ -130,11 +130,9 @@ bool HistoryJournal::replace(const QByteArray &records)
     WholeFileWriter file(m_path);
     file.write(JournalRecord::header());
     file.write(records);
-    if (const std::optional<QString> failure = file.commit()) {
-        m_error = *failure;
-        return false;
-    }
-    return true;
+    const Result<> committed = file.commit();
+    m_error = committed.message();
+    return committed.ok();
 }
 
 void HistoryJournal::syncLoop()

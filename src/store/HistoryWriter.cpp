@@ -101,11 +101,11 @@ void HistoryWriter::run()
         lock.unlock();
 
         const auto started = Clock::now();
-        std::optional<QString> failure = prepare(preparation);
-        const bool prepared = !failure;
+        Result<> outcome = prepare(preparation);
+        const bool prepared = outcome.ok();
         qint64 size = 0;
         if (prepared)
-            failure = write(*job, &size);
+            outcome = write(*job, &size);
         job.reset(); // drop our share of the old list outside the lock
         const auto finished = Clock::now();
 
@@ -118,12 +118,12 @@ void HistoryWriter::run()
             m_interval = std::max<Clock::duration>({m_minimumInterval, 4 * (finished - started), share});
         if (!prepared && m_preparation == Preparation::None)
             m_preparation = preparation;
-        m_lastFailure = failure.value_or(QString());
+        m_lastFailure = outcome.message();
         if (!m_pending)
             m_idle.notify_all();
-        if (failure) {
+        if (!outcome) {
             QMetaObject::invokeMethod(
-                this, [this, sequence, reason = *failure] { Q_EMIT writeFailed(sequence, reason); },
+                this, [this, sequence, reason = outcome.message()] { Q_EMIT writeFailed(sequence, reason); },
                 Qt::QueuedConnection);
         } else {
             QMetaObject::invokeMethod(
@@ -132,20 +132,21 @@ void HistoryWriter::run()
     }
 }
 
-std::optional<QString> HistoryWriter::prepare(Preparation preparation)
+Result<> HistoryWriter::prepare(Preparation preparation)
 {
     if (preparation == Preparation::None || !QFileInfo::exists(m_filePath))
-        return std::nullopt;
+        return {};
     if (preparation == Preparation::SetAside) {
         const std::optional<QString> target = setAside(m_filePath);
         if (!target)
-            return QStringLiteral("could not move the unreadable history file %1 aside").arg(m_filePath);
+            return Result<>::failure(
+                QStringLiteral("could not move the unreadable history file %1 aside").arg(m_filePath));
         QMetaObject::invokeMethod(
             this, [this, moved = *target] { Q_EMIT setAsideDone(moved); }, Qt::QueuedConnection);
-        return std::nullopt;
+        return {};
     }
     backUp();
-    return std::nullopt;
+    return {};
 }
 
 std::optional<QString> HistoryWriter::setAside(const QString &path)
@@ -183,7 +184,7 @@ void HistoryWriter::backUp()
     }
 }
 
-std::optional<QString> HistoryWriter::write(const Job &job, qint64 *size)
+Result<> HistoryWriter::write(const Job &job, qint64 *size)
 {
     WholeFileWriter file(m_filePath);
     *size = 0;
@@ -198,10 +199,11 @@ std::optional<QString> HistoryWriter::write(const Job &job, qint64 *size)
         ok = ok && put(ConversationFormat::encodeConversation(job.conversations.at(i)));
     }
     put(QByteArrayLiteral("]"));
-    if (std::optional<QString> failure = file.commit())
-        return failure;
+    Result<> committed = file.commit();
+    if (!committed)
+        return committed;
     m_bytesWritten += *size;
     ++m_writeCount;
     m_writtenSequence = job.sequence;
-    return std::nullopt;
+    return {};
 }

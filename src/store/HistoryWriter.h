@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Result.h"
 #include "store/Conversation.h"
 
 #include <QList>
@@ -75,8 +76,8 @@ private:
     };
 
     void run();
-    std::optional<QString> write(const Job &job, qint64 *size);
-    std::optional<QString> prepare(Preparation preparation);
+    Result<> write(const Job &job, qint64 *size);
+    Result<> prepare(Preparation preparation);
     void backUp();
 
     const QString m_filePath;

@@ -1,9 +1,12 @@
 #include "platform/portal/PortalRequest.h"
 
+#include "platform/Logging.h"
+
 #include <QDBusConnection>
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QDBusServiceWatcher>
 
 const QString PortalRequest::service = QStringLiteral("org.freedesktop.portal.Desktop");
 const QString PortalRequest::path = QStringLiteral("/org/freedesktop/portal/desktop");
@@ -33,6 +36,10 @@ void PortalRequest::start()
         finish(kOtherError, {});
         return;
     }
+    // A portal that goes away mid-request would otherwise leave the caller waiting.
+    auto *serviceWatcher = new QDBusServiceWatcher(service, bus, QDBusServiceWatcher::WatchForUnregistration, this);
+    connect(serviceWatcher, &QDBusServiceWatcher::serviceUnregistered, this, [this] { finish(kOtherError, {}); });
+
     // Subscribe before calling, so a quick Response cannot slip past.
     const QString token = newToken();
     QVariantMap options = arguments.last().toMap();
@@ -59,6 +66,7 @@ void PortalRequest::onCallFinished(QDBusPendingCallWatcher *watcher)
     watcher->deleteLater();
     const QDBusPendingReply<QDBusObjectPath> reply = *watcher;
     if (reply.isError()) {
+        qCWarning(lcDesktop).noquote() << "The desktop portal refused" << m_call.member() << ":" << reply.error().message();
         finish(kOtherError, {});
         return;
     }

@@ -9,7 +9,8 @@ class QDBusPendingCallWatcher;
 // One call to a desktop portal method that answers through a Request object:
 // the handle_token option is added, the Response signal is listened for
 // before the call goes out, and finished() reports it. A call the bus
-// refuses (no portal, no such interface) finishes with response 2.
+// refuses (no portal, no such interface), or a portal that goes away before
+// it answers, finishes with response 2.
 class PortalRequest : public QObject
 {
     Q_OBJECT
