@@ -3,7 +3,7 @@
 #include "app/DesktopAppearance.h"
 #include "app/LauncherWindow.h"
 #include "core/LauncherSession.h"
-#include "platform/EventTrace.h"
+#include "platform/Logging.h"
 #include "platform/NotificationCenter.h"
 #include "platform/UserDefaults.h"
 #include "platform/x11/X11Window.h"
@@ -86,7 +86,7 @@ void AppDelegate::applicationDidFinishLaunching()
                 [](const QString &name) { EventTrace::note(("notification " + name.toUtf8()).constData()); });
     }
     // Before the windows, so they open in the desktop's scheme.
-    new DesktopAppearance(this);
+    m_appearance = new DesktopAppearance(this);
     // No main menu: the text fields carry the Edit shortcuts themselves, and
     // the panel and the settings window handle Ctrl+Q.
     setupMenuBar();
@@ -130,11 +130,15 @@ bool AppDelegate::handleRequest(const QString &request)
 void AppDelegate::setupMenuBar()
 {
     m_statusItem = new QSystemTrayIcon(this);
-    QIcon icon(QStringLiteral(":/tarnwick/MenuBarIcon.svg"));
-    if (icon.isNull())
-        icon = QIcon::fromTheme(QStringLiteral("tarnwick"));
-    // Not a mask: the light body with its dark rim reads on light and dark panels.
-    m_statusItem->setIcon(icon);
+    // Not a mask: each variant has a rim of the other tone, so it reads on any
+    // panel; its body follows the desktop's scheme.
+    const auto showScheme = [this](bool dark) {
+        m_statusItem->setIcon(QIcon(dark ? QStringLiteral(":/tarnwick/MenuBarIcon.svg")
+                                         : QStringLiteral(":/tarnwick/MenuBarIcon-light.svg")));
+        EventTrace::note(dark ? "tray-icon dark" : "tray-icon light");
+    };
+    showScheme(m_appearance->isDark());
+    connect(m_appearance, &DesktopAppearance::darkChanged, m_statusItem, showScheme);
 
     m_statusMenu = new QMenu;
     m_statusMenu->addAction(tr("Open Tarnwick"), this, &AppDelegate::openLauncher);

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QTimer>
 
+class DesktopAppearance;
 class DesktopNotifier;
 class HotkeyManager;
 class HotkeyNotice;
@@ -51,6 +52,7 @@ private:
     void chooseLaunchHotkey();
 
     QPointer<QSystemTrayIcon> m_statusItem;
+    DesktopAppearance *m_appearance = nullptr;
     LauncherSession *m_session = nullptr;
     LauncherWindow *m_launcherWindow = nullptr;
     SettingsWindow *m_settingsWindow = nullptr;

@@ -1,6 +1,6 @@
 #include "app/DesktopAppearance.h"
 
-#include "platform/EventTrace.h"
+#include "platform/Logging.h"
 #include "ui/SchemePalette.h"
 
 #include <QApplication>
@@ -9,6 +9,7 @@
 DesktopAppearance::DesktopAppearance(QObject *parent)
     : QObject(parent)
     , m_toolkitPalette(QGuiApplication::palette())
+    , m_dark(isDarkPalette(m_toolkitPalette))
 {
     connect(&m_scheme, &DesktopColorScheme::schemeChanged, this, &DesktopAppearance::apply);
     qApp->installEventFilter(this);
@@ -26,6 +27,16 @@ bool DesktopAppearance::eventFilter(QObject *watched, QEvent *event)
 
 void DesktopAppearance::apply()
 {
+    applyScheme();
+    const bool dark = isDarkPalette(QGuiApplication::palette());
+    if (dark == m_dark)
+        return;
+    m_dark = dark;
+    Q_EMIT darkChanged(dark);
+}
+
+void DesktopAppearance::applyScheme()
+{
     const DesktopColorScheme::Scheme scheme = m_scheme.scheme();
     const bool wantDark = scheme == DesktopColorScheme::Scheme::dark;
     if (scheme == DesktopColorScheme::Scheme::noPreference || wantDark == isDarkPalette(m_toolkitPalette)) {
@@ -38,6 +49,11 @@ void DesktopAppearance::apply()
     setApplicationPalette(schemePalette(wantDark));
     m_overridden = true;
     EventTrace::note(wantDark ? "appearance dark" : "appearance light");
+}
+
+bool DesktopAppearance::isDark() const
+{
+    return m_dark;
 }
 
 void DesktopAppearance::setApplicationPalette(const QPalette &palette)

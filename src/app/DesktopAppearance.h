@@ -16,15 +16,23 @@ class DesktopAppearance : public QObject
 public:
     explicit DesktopAppearance(QObject *parent = nullptr);
 
+    // Whether the program's palette is dark now.
+    bool isDark() const;
+
+Q_SIGNALS:
+    void darkChanged(bool dark);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void apply();
+    void applyScheme();
     void setApplicationPalette(const QPalette &palette);
 
     DesktopColorScheme m_scheme;
     QPalette m_toolkitPalette;
     bool m_overridden = false;
     bool m_applying = false;
+    bool m_dark = false;
 };
