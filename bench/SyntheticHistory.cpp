@@ -2,9 +2,12 @@
 
 #include "store/ConversationFormat.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QSaveFile>
+
+#include <cstdio>
 
 QList<Conversation> makeSyntheticHistory(double scale)
 {
@@ -40,4 +43,20 @@ bool writeHistoryFile(const QString &path, const QList<Conversation> &conversati
     file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
     file.write(ConversationFormat::encode(conversations));
     return file.commit();
+}
+
+QString writeSyntheticHistoryFile(const QString &folder, double scale)
+{
+    const QString path = folder + QStringLiteral("/conversations.json");
+    writeHistoryFile(path, makeSyntheticHistory(scale));
+    std::printf("History: %d conversations, %g MB\n", int(1000 * scale), double(QFile(path).size()) / 1e6);
+    std::fflush(stdout);
+    return path;
+}
+
+double commandLineNumber(const QString &name, double fallback)
+{
+    const QStringList args = QCoreApplication::arguments();
+    const qsizetype at = args.indexOf(name);
+    return at >= 0 && at + 1 < args.size() ? args.at(at + 1).toDouble() : fallback;
 }

@@ -11,3 +11,9 @@ QList<Conversation> makeSyntheticHistory(double scale);
 
 // Writes the history file at once, as the store would.
 bool writeHistoryFile(const QString &path, const QList<Conversation> &conversations);
+
+// Writes that history as conversations.json in `folder`, prints its size and returns its path.
+QString writeSyntheticHistoryFile(const QString &folder, double scale);
+
+// The number after `name` on the command line (--scale, --tries), or fallback.
+double commandLineNumber(const QString &name, double fallback);

@@ -173,20 +173,12 @@ int main(int argc, char *argv[])
         return stream(argc, argv, QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
 
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    const auto option = [&](const QString &name, double fallback) {
-        const qsizetype at = args.indexOf(name);
-        return at >= 0 && at + 1 < args.size() ? args.at(at + 1).toDouble() : fallback;
-    };
-    const double scale = option(QStringLiteral("--scale"), 1.0);
-    const int tries = int(option(QStringLiteral("--tries"), 20));
-    const bool memoryOnly = args.contains(QStringLiteral("--memory-only"));
+    const double scale = commandLineNumber(QStringLiteral("--scale"), 1.0);
+    const int tries = int(commandLineNumber(QStringLiteral("--tries"), 20));
+    const bool memoryOnly = app.arguments().contains(QStringLiteral("--memory-only"));
 
     QTemporaryDir dir;
-    const QString path = dir.path() + QStringLiteral("/conversations.json");
-    writeHistoryFile(path, makeSyntheticHistory(scale));
-    const qint64 fileSize = QFile(path).size();
-    out << "History: " << int(1000 * scale) << " conversations, " << fileSize / 1e6 << " MB\n";
+    const QString path = writeSyntheticHistoryFile(dir.path(), scale);
 
     QList<double> loads, rawParses;
     for (int run = 0; run < 3; ++run) {

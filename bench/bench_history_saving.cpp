@@ -1,7 +1,7 @@
-// Saving a streamed answer into a large history, and loading that history.
-// Compares the store (a journal line per change, whole writes on a worker
-// when changes pause) with rewriting the whole file on the main thread at
-// every fragment. bench_history gives memory, search and kill -9 figures.
+// Saving a streamed answer into a large history. Compares the store (a
+// journal line per change, whole writes on a worker when changes pause) with
+// rewriting the whole file on the main thread at every fragment.
+// bench_history gives load, memory, search and kill -9 figures.
 //   bench_history_saving [--scale F] [--pace-us N]
 // --scale shrinks the history (1 = 1,000 conversations, about 100 MB);
 // --pace-us is the gap between fragments (default 1000 µs).
@@ -9,16 +9,12 @@
 #include "SyntheticHistory.h"
 
 #include "core/StoredChat.h"
-#include "store/ConversationFormat.h"
 #include "store/ConversationStore.h"
 #include "store/HistoryWriter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QJsonDocument>
-#include <QRandomGenerator>
-#include <QSaveFile>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -49,44 +45,11 @@ double threadCpuMillis()
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    const auto option = [&](const QString &name, double fallback) {
-        const qsizetype at = args.indexOf(name);
-        return at >= 0 && at + 1 < args.size() ? args.at(at + 1).toDouble() : fallback;
-    };
-    const double scale = option(QStringLiteral("--scale"), 1.0);
-    const auto pace = std::chrono::microseconds(qint64(option(QStringLiteral("--pace-us"), 1000)));
+    const double scale = commandLineNumber(QStringLiteral("--scale"), 1.0);
+    const auto pace = std::chrono::microseconds(qint64(commandLineNumber(QStringLiteral("--pace-us"), 1000)));
 
     QTemporaryDir dir;
-    const QString path = dir.path() + QStringLiteral("/conversations.json");
-    {
-        const QList<Conversation> history = makeSyntheticHistory(scale);
-        writeHistoryFile(path, history);
-    }
-    const qint64 fileSize = QFile(path).size();
-    out << "History: " << int(1000 * scale) << " conversations, " << fileSize / 1e6 << " MB\n";
-
-    // Loading.
-    QList<double> reloads, rawParses;
-    for (int run = 0; run < 3; ++run) {
-        QElapsedTimer timer;
-        timer.start();
-        {
-            QFile file(path);
-            file.open(QIODevice::ReadOnly);
-            const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
-            if (!document.isArray())
-                return 1;
-        }
-        rawParses << millisSince(timer);
-        timer.start();
-        ConversationStore store(path);
-        reloads << millisSince(timer);
-        if (store.conversations().size() != int(1000 * scale))
-            return 1;
-    }
-    out << "Load: reload " << percentile(reloads, 0.5) << " ms (median of 3), read + JSON parse of the same bytes "
-        << percentile(rawParses, 0.5) << " ms\n";
+    const QString path = writeSyntheticHistoryFile(dir.path(), scale);
 
     // Streaming an answer into the history.
     const SyntheticAnswer answer = makeSyntheticAnswer(90000, 30000, 2000);

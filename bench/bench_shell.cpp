@@ -1,5 +1,9 @@
 // The tray program's figures on a private X server: cold start to tray and
 // hotkeys ready, hotkey press to panel on screen, idle memory and wake-ups.
+// Then a desktop shortcut's activation through the real xdg-desktop-portal to
+// the panel's first frame, on a second X server whose window manager holds
+// Alt+Space (so the portal holds the launch hotkey).
+#include "support/PortalDesktop.h"
 #include "support/TarnwickProcess.h"
 #include "support/XSession.h"
 
@@ -77,6 +81,48 @@ qint64 contextSwitches(qint64 pid)
     return total;
 }
 
+// The start to the desktop's answer (hotkey active), and activations to the panel's first frame.
+int portalFigures()
+{
+    constexpr int kActivations = 20;
+    XSession session{QStringLiteral(OPENBOX_RC_ALT_SPACE)};
+    if (!session.problem().isEmpty()) {
+        std::fprintf(stderr, "no X session: %s\n", qPrintable(session.problem()));
+        return 1;
+    }
+    PortalDesktop desktop;
+    if (!desktop.problem().isEmpty()) {
+        std::fprintf(stderr, "no portal: %s\n", qPrintable(desktop.problem()));
+        return 1;
+    }
+    TarnwickProcess tarnwick(session);
+    const double started = nowMs();
+    tarnwick.start();
+    if (!waitFor([&] { return tarnwick.timeOf(QStringLiteral("hotkey-launch-active")) > 0; })) {
+        std::fprintf(stderr, "the portal did not bind the launch hotkey\n");
+        return 1;
+    }
+    std::printf("%-44s %7.1f ms\n", "start to launch hotkey bound by the portal",
+                tarnwick.timeOf(QStringLiteral("hotkey-launch-active")) - started);
+
+    QList<double> activationToFrame;
+    const QString exposed = QStringLiteral("launcher-exposed");
+    for (int i = 0; i < kActivations; ++i) {
+        const int before = tarnwick.count(exposed);
+        const double activated = nowMs();
+        desktop.activate(QStringLiteral("launch"), QStringLiteral("bench-token"));
+        if (!waitFor([&] { return tarnwick.count(exposed) > before; })) {
+            std::fprintf(stderr, "the panel did not show\n");
+            return 1;
+        }
+        activationToFrame << tarnwick.timeOf(exposed, before) - activated;
+        desktop.activate(QStringLiteral("launch"));
+        waitFor([&] { return tarnwick.timeOf(QStringLiteral("launcher-hidden"), i) > 0; });
+    }
+    printSeries("portal activation to panel's first frame", activationToFrame);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -122,7 +168,7 @@ int main(int argc, char **argv)
         const int exposedBefore = tarnwick.count(exposedEvent);
         const int togglesBefore = tarnwick.count(toggleEvent);
         const double pressed = nowMs();
-        session.run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("alt+space")});
+        session.pressKeys(QStringLiteral("alt+space"));
         if (!waitFor([&] { return tarnwick.count(exposedEvent) > exposedBefore; })) {
             std::fprintf(stderr, "the panel did not show\n");
             return 1;
@@ -130,7 +176,7 @@ int main(int argc, char **argv)
         const double exposed = tarnwick.timeOf(exposedEvent, exposedBefore);
         pressToMapped << exposed - pressed;
         handlerToMapped << exposed - tarnwick.timeOf(toggleEvent, togglesBefore);
-        session.run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("alt+space")});
+        session.pressKeys(QStringLiteral("alt+space"));
         waitFor([&] { return tarnwick.timeOf(QStringLiteral("launcher-hidden"), i) > 0; });
     }
     printSeries("xdotool key to panel exposed", pressToMapped);
@@ -145,5 +191,5 @@ int main(int argc, char **argv)
     const qint64 after = contextSwitches(tarnwick.pid());
     std::printf("%-44s %7.2f per second over %d s (all threads, panel hidden)\n", "idle wake-ups",
                 double(after - before) / kIdleSeconds, kIdleSeconds);
-    return 0;
+    return portalFigures();
 }

@@ -39,6 +39,11 @@ struct FuzzInput
         return result;
     }
 
+    // At every cut, what the growing reader makes of the prefix must be what
+    // a fresh read of it makes.
+    template<typename Growing, typename Fresh>
+    void expectGrowingAgrees(Growing grow, Fresh fresh, const char *what) const;
+
     uint8_t control = 0;
     QString text;
 };
@@ -47,4 +52,14 @@ struct FuzzInput
 {
     std::fprintf(stderr, "fuzz check failed: %s\n", what);
     std::abort();
+}
+
+template<typename Growing, typename Fresh>
+void FuzzInput::expectGrowingAgrees(Growing grow, Fresh fresh, const char *what) const
+{
+    for (qsizetype cut : cuts()) {
+        const QString prefix = text.left(cut);
+        if (grow(prefix) != fresh(prefix))
+            fuzzFailure(what);
+    }
 }

@@ -16,10 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         end = run.end();
     }
     SyntaxColorer colorer;
-    for (qsizetype cut : input.cuts()) {
-        const QString prefix = input.text.left(cut);
-        if (colorer.update(prefix) != syntaxColorRuns(prefix))
-            fuzzFailure("growing colours differ from a fresh pass");
-    }
+    input.expectGrowingAgrees([&](const QString &prefix) { return colorer.update(prefix); },
+                              [](const QString &prefix) { return syntaxColorRuns(prefix); },
+                              "growing colours differ from a fresh pass");
     return 0;
 }

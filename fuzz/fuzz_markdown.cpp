@@ -17,10 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             fuzzFailure("an empty run, or two runs that should be one");
     }
     InlineMarkdownReader reader;
-    for (qsizetype cut : input.cuts()) {
-        const QString prefix = input.text.left(cut);
-        if (reader.update(prefix) != parseInlineMarkdown(prefix))
-            fuzzFailure("growing runs differ from a fresh read");
-    }
+    input.expectGrowingAgrees([&](const QString &prefix) { return reader.update(prefix); },
+                              [](const QString &prefix) { return parseInlineMarkdown(prefix); },
+                              "growing runs differ from a fresh read");
     return 0;
 }

@@ -9,10 +9,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const FuzzInput input(data, size);
     ContentSegmenter segmenter;
-    for (qsizetype cut : input.cuts()) {
-        const QString prefix = input.text.left(cut);
-        if (segmenter.update(prefix) != parseContentSegments(prefix))
-            fuzzFailure("growing segments differ from a fresh split");
-    }
+    input.expectGrowingAgrees([&](const QString &prefix) { return segmenter.update(prefix); },
+                              [](const QString &prefix) { return parseContentSegments(prefix); },
+                              "growing segments differ from a fresh split");
     return 0;
 }
