@@ -125,7 +125,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("output");
         QTest::newRow("help") << QStringList{QStringLiteral("--help")} << QByteArray("Usage: tarnwick");
         QTest::newRow("short help") << QStringList{QStringLiteral("-h")} << QByteArray("Usage: tarnwick");
-        QTest::newRow("version") << QStringList{QStringLiteral("--version")} << QByteArray("tarnwick ");
+        QTest::newRow("version") << QStringList{QStringLiteral("--version")}
+                                 << QByteArray("tarnwick " TARNWICK_VERSION "\n");
         QTest::newRow("history") << QStringList{QStringLiteral("history")} << QByteArray();
     }
 

@@ -132,48 +132,20 @@ private Q_SLOTS:
         QVERIFY2(QString::fromUtf8(asked.err).contains(error), asked.err.constData());
     }
 
-    // Answers that break off keep what came and fail loudly.
-    void askReportsBrokenAnswers_data()
+    // An answer that breaks off keeps what came and fails loudly. How each
+    // kind of break reads is the client's test; here the command's side of it.
+    void askKeepsWhatCameOfABrokenAnswer()
     {
-        QTest::addColumn<QByteArray>("contentType");
-        QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<QByteArray>("repeated");
-        QTest::addColumn<QByteArray>("out");
-        QTest::addColumn<QString>("error");
-        QTest::newRow("Gemini error without the data prefix, over several lines")
-            << QByteArray("text/event-stream")
-            << geminiEvent("Half an ans") + "{\n  \"error\": {\n    \"code\": 503,\n    \"message\": \"The model is "
-                                            "overloaded.\",\n    \"status\": \"UNAVAILABLE\"\n  }\n}\n"
-            << QByteArray() << QByteArray("Half an ans") << QStringLiteral("The model is overloaded.");
-        QTest::newRow("captive portal page with status 200")
-            << QByteArray("text/html") << QByteArray("<html><body>Accept the terms to continue</body></html>")
-            << QByteArray() << QByteArray() << QStringLiteral("answered with text/html instead of an event stream");
-        QTest::newRow("endless answer")
-            << QByteArray("text/event-stream") << geminiEvent("start ")
-            << geminiEvent(QByteArray(64 * 1024, 'x')) << QByteArray("start xxxx")
-            << QStringLiteral("The answer passed 16 MB of text and was stopped there.");
-    }
-
-    void askReportsBrokenAnswers()
-    {
-        QFETCH(QByteArray, contentType);
-        QFETCH(QByteArray, body);
-        QFETCH(QByteArray, repeated);
-        QFETCH(QByteArray, out);
-        QFETCH(QString, error);
         QVERIFY(KeychainHelper::save(KeychainHelper::geminiAccount, QStringLiteral("key")));
-        ScriptedResponse response = ScriptedResponse::withBody(200, body, 0, 0, contentType);
-        if (!repeated.isEmpty()) {
-            response.writes.append({repeated, 0});
-            response.repeatFrom = 1;
-        }
-        m_server->enqueue(response);
+        m_server->enqueue(
+            ScriptedResponse::withBody(200,
+                                       geminiEvent("Half an ans")
+                                           + "{\n  \"error\": {\n    \"code\": 503,\n    \"message\": \"The model is "
+                                             "overloaded.\",\n    \"status\": \"UNAVAILABLE\"\n  }\n}\n"));
         Run asked = run({QStringLiteral("ask"), QStringLiteral("hi")});
         QCOMPARE(asked.exitCode, 1);
-        QVERIFY2(asked.out.startsWith(out), asked.out.left(200).constData());
-        if (!repeated.isEmpty())
-            QVERIFY(asked.out.size() > 16 * 1024 * 1024 - 128 * 1024 && asked.out.size() <= 16 * 1024 * 1024);
-        QVERIFY2(QString::fromUtf8(asked.err).contains(error), asked.err.constData());
+        QCOMPARE(asked.out, "Half an ans");
+        QVERIFY2(asked.err.contains("The model is overloaded."), asked.err.constData());
     }
 
     void askWithoutKeySaysSo()
@@ -227,32 +199,22 @@ private Q_SLOTS:
                  (QStringList{"anthropic/claude", "openai/o3-mini"}));
     }
 
-    void askLocalStreamsEachServersShape_data()
+    // A local server needs no key; one that is stored goes along.
+    void askLocalWithAndWithoutKey_data()
     {
-        QTest::addColumn<QByteArray>("body");
         QTest::addColumn<QByteArray>("key");
-        QTest::newRow("Ollama, no key")
-            << QByteArray("data: {\"id\":\"chatcmpl-3\",\"object\":\"chat.completion.chunk\",\"created\":1733486061,\"model\":\"llama3.2:latest\",\"system_fingerprint\":\"fp_ollama\",\"choices\":[{\"index\":0,\"delta\":{\"role\":\"assistant\",\"content\":\"Hello\"},\"finish_reason\":null}]}\n\n"
-                          "data: {\"id\":\"chatcmpl-3\",\"object\":\"chat.completion.chunk\",\"created\":1733486061,\"model\":\"llama3.2:latest\",\"system_fingerprint\":\"fp_ollama\",\"choices\":[{\"index\":0,\"delta\":{\"role\":\"assistant\",\"content\":\" there\"},\"finish_reason\":\"stop\"}]}\n\n"
-                          "data: [DONE]\n\n")
-            << QByteArray();
-        QTest::newRow("llama.cpp with reasoning, a stored key")
-            << QByteArray(": keep-alive\n\n"
-                          "data: {\"choices\":[{\"finish_reason\":null,\"index\":0,\"delta\":{\"reasoning_content\":\"Greet back.\"}}],\"created\":1762593253,\"id\":\"chatcmpl-x\",\"model\":\"qwen3-8b\",\"system_fingerprint\":\"b6881-8b11deea4\",\"object\":\"chat.completion.chunk\"}\n\n"
-                          "data: {\"choices\":[{\"finish_reason\":null,\"index\":0,\"delta\":{\"content\":\"Hello there\"}}],\"created\":1762593253,\"id\":\"chatcmpl-x\",\"model\":\"qwen3-8b\",\"system_fingerprint\":\"b6881-8b11deea4\",\"object\":\"chat.completion.chunk\"}\n\n"
-                          "data: {\"choices\":[],\"created\":1762593253,\"id\":\"chatcmpl-x\",\"model\":\"qwen3-8b\",\"object\":\"chat.completion.chunk\",\"usage\":{\"completion_tokens\":2,\"prompt_tokens\":9,\"total_tokens\":11}}\n\n"
-                          "data: [DONE]\n\n")
-            << QByteArray("llama-secret");
+        QTest::newRow("no key") << QByteArray();
+        QTest::newRow("a stored key") << QByteArray("llama-secret");
     }
 
-    void askLocalStreamsEachServersShape()
+    void askLocalWithAndWithoutKey()
     {
-        QFETCH(QByteArray, body);
         QFETCH(QByteArray, key);
         QVERIFY(KeychainHelper::save(KeychainHelper::localAccount, QString()));
         if (!key.isEmpty())
             QCOMPARE(run({QStringLiteral("set-key"), QStringLiteral("local")}, key + "\n").exitCode, 0);
-        m_server->enqueue(ScriptedResponse::withBody(200, body, 5));
+        m_server->enqueue(ScriptedResponse::withBody(
+            200, "data: {\"choices\":[{\"delta\":{\"content\":\"Hello there\"}}]}\n\ndata: [DONE]\n\n", 5));
         Run asked = run({QStringLiteral("ask"), QStringLiteral("--provider"), QStringLiteral("local"),
                          QStringLiteral("--model"), QStringLiteral("llama3.2:latest"), QStringLiteral("hello")});
         QVERIFY2(asked.exitCode == 0, asked.err.constData());
@@ -295,16 +257,6 @@ private Q_SLOTS:
         QCOMPARE(stored.stringList(Preferences::cachedLocalModels), (QStringList{"llama3.2:latest", "qwen3:8b"}));
         QVERIFY(!stored.contains(Preferences::cachedOpenRouterModels));
         QCOMPARE(run({QStringLiteral("models"), QStringLiteral("--provider"), QStringLiteral("gemini")}).exitCode, 2);
-    }
-
-    void versionAndHelp()
-    {
-        Run version = run({QStringLiteral("--version")});
-        QCOMPARE(version.exitCode, 0);
-        QCOMPARE(version.out, "tarnwick " TARNWICK_VERSION "\n");
-        Run help = run({QStringLiteral("--help")});
-        QCOMPARE(help.exitCode, 0);
-        QVERIFY(help.out.contains("set-key gemini|openrouter"));
     }
 };
 

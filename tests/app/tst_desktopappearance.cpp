@@ -3,10 +3,8 @@
 // the test's backend), and through the toolkit's palette where none answers.
 #include "app/DesktopAppearance.h"
 #include "app/LauncherWindow.h"
-#include "core/LauncherSession.h"
-#include "platform/UserDefaults.h"
 #include "settings/SettingsWindow.h"
-#include "support/IsolatedHome.h"
+#include "support/IsolatedSession.h"
 #include "support/PortalDesktop.h"
 #include "ui/SchemePalette.h"
 
@@ -21,11 +19,8 @@ namespace {
 
 constexpr int kTimeout = 20000;
 
-struct Panel
+struct Panel : IsolatedSession
 {
-    IsolatedHome home;
-    UserDefaults defaults{home.configHome() + QStringLiteral("/Tarnwick/preferences.json")};
-    LauncherSession session{defaults, home.dataHome() + QStringLiteral("/Tarnwick/conversations.json")};
     LauncherWindow window{session};
     SettingsWindow settings{nullptr};
 };

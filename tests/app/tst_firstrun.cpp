@@ -84,6 +84,9 @@ void TestFirstRun::withoutNotificationServerThePanelStillTells()
     tarnwick.start();
     QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(kNotice), 1, kTimeout);
     QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("hotkey-notice-balloon")), 1, kTimeout);
+    // Only the taken hotkey is lost; the screenshot one works.
+    QCOMPARE(tarnwick.count(QStringLiteral("hotkey-launch-active")), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("hotkey-screenshot-active")), 1, kTimeout);
     QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(tarnwick.windowId(QStringLiteral("launcher-window"))), kTimeout);
 }
 

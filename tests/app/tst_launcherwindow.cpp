@@ -1,8 +1,6 @@
 // The launcher panel's fades, hide paths and size limits (offscreen).
 #include "app/LauncherWindow.h"
-#include "core/LauncherSession.h"
-#include "platform/UserDefaults.h"
-#include "support/IsolatedHome.h"
+#include "support/IsolatedSession.h"
 #include "ui/NoticeCard.h"
 
 #include <QLabel>
@@ -13,11 +11,8 @@
 namespace {
 
 // A panel over a session of its own, in a private home.
-struct Panel
+struct Panel : IsolatedSession
 {
-    IsolatedHome home;
-    UserDefaults defaults{home.configHome() + QStringLiteral("/Tarnwick/preferences.json")};
-    LauncherSession session{defaults, home.dataHome() + QStringLiteral("/Tarnwick/conversations.json")};
     LauncherWindow window{session};
 };
 

@@ -1,12 +1,12 @@
 // The launcher's session without any widget: the history conversions, the
 // saving of the conversation on screen, opening and deleting by id.
 #include "core/LauncherSession.h"
-#include "core/LauncherViewModel.h"
 #include "core/StoredChat.h"
 #include "platform/UserDefaults.h"
 #include "store/ConversationStore.h"
 #include "support/FileSizeLimit.h"
 #include "support/IsolatedHome.h"
+#include "support/IsolatedSession.h"
 
 #include <QDir>
 
@@ -19,12 +19,8 @@ namespace {
 
 using Role = ChatMessage::Role;
 
-struct Session
+struct Session : IsolatedSession
 {
-    IsolatedHome home;
-    UserDefaults defaults{home.configHome() + QStringLiteral("/Tarnwick/preferences.json")};
-    LauncherSession session{defaults, home.dataHome() + QStringLiteral("/Tarnwick/conversations.json")};
-    LauncherViewModel &vm = session.viewModel();
     ConversationStore &store = session.store();
 };
 

@@ -1,24 +1,35 @@
 // What the panel says when an attachment or dictation cannot begin.
-#include "core/LauncherSession.h"
-#include "core/LauncherViewModel.h"
 #include "launcher/FloatingNotice.h"
 #include "launcher/InputBar.h"
 #include "launcher/LauncherView.h"
-#include "platform/UserDefaults.h"
 #include "services/SpeechManager.h"
-#include "support/IsolatedHome.h"
+#include "support/IsolatedSession.h"
 #include "ui/SymbolButton.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
 #include <QTest>
 
+namespace {
+
+struct Panel : IsolatedSession
+{
+    LauncherView view{session};
+
+    Panel()
+    {
+        view.resize(700, 540);
+        view.show();
+    }
+
+    FloatingNotice *notice() const { return view.findChild<FloatingNotice *>(); }
+};
+
+} // namespace
+
 class TestLauncherNotices : public QObject
 {
     Q_OBJECT
-
-private:
-    static FloatingNotice *notice(LauncherView &view) { return view.findChild<FloatingNotice *>(); }
 
 private Q_SLOTS:
     void initTestCase()
@@ -29,12 +40,8 @@ private Q_SLOTS:
 
     void unreadableImageIsNamed()
     {
-        IsolatedHome home;
-        UserDefaults defaults(home.configHome() + QStringLiteral("/Tarnwick/preferences.json"));
-        LauncherSession session(defaults, home.dataHome() + QStringLiteral("/Tarnwick/conversations.json"));
-        LauncherView view(session);
-        view.resize(700, 540);
-        view.show();
+        Panel panel;
+        LauncherView &view = panel.view;
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("IMG_0001.heic"));
         QFile file(path);
@@ -43,33 +50,28 @@ private Q_SLOTS:
         file.close();
 
         view.attachImageFile(path);
-        QVERIFY(!session.viewModel().attachedImageData().has_value());
-        QVERIFY(notice(view));
-        QVERIFY(notice(view)->isVisible());
-        QVERIFY2(notice(view)->text().startsWith(QStringLiteral("Cannot attach \u201cIMG_0001.heic\u201d")),
-                 qPrintable(notice(view)->text()));
+        QVERIFY(!panel.vm.attachedImageData().has_value());
+        QVERIFY(panel.notice());
+        QVERIFY(panel.notice()->isVisible());
+        QVERIFY2(panel.notice()->text().startsWith(QStringLiteral("Cannot attach \u201cIMG_0001.heic\u201d")),
+                 qPrintable(panel.notice()->text()));
         // Inside the panel, above the input.
-        QVERIFY(view.rect().contains(notice(view)->geometry()));
-        QVERIFY(notice(view)->geometry().bottom() < view.inputBar()->mapTo(&view, QPoint(0, 0)).y());
+        QVERIFY(view.rect().contains(panel.notice()->geometry()));
+        QVERIFY(panel.notice()->geometry().bottom() < view.inputBar()->mapTo(&view, QPoint(0, 0)).y());
 
         // A second failure replaces the first notice.
         view.attachImageFile(dir.filePath(QStringLiteral("gone.png")));
         QCOMPARE(view.findChildren<FloatingNotice *>(QString(), Qt::FindDirectChildrenOnly).size(), 1);
-        QVERIFY(notice(view)->text().contains(QStringLiteral("does not exist")));
+        QVERIFY(panel.notice()->text().contains(QStringLiteral("does not exist")));
     }
 
     void dictationWithoutInputSaysSo()
     {
-        IsolatedHome home;
-        UserDefaults defaults(home.configHome() + QStringLiteral("/Tarnwick/preferences.json"));
-        LauncherSession session(defaults, home.dataHome() + QStringLiteral("/Tarnwick/conversations.json"));
-        LauncherView view(session);
-        view.resize(700, 540);
-        view.show();
-        view.inputBar()->dictateButton()->click();
-        QVERIFY(!session.speech().isListening());
-        QVERIFY(notice(view));
-        QCOMPARE(notice(view)->text(), QStringLiteral("No microphone was found."));
+        Panel panel;
+        panel.view.inputBar()->dictateButton()->click();
+        QVERIFY(!panel.session.speech().isListening());
+        QVERIFY(panel.notice());
+        QCOMPARE(panel.notice()->text(), QStringLiteral("No microphone was found."));
     }
 };
 

@@ -42,17 +42,16 @@ private Q_SLOTS:
     void unsavedHistoryMakesQuitAsk();
 
 private:
-    void xdotool(const QStringList &arguments);
+    void typePrompt(const QString &prompt);
     quint32 startWithKeyAndOpen(TarnwickProcess &tarnwick, const LoopbackServer &server);
 
     std::unique_ptr<XSession> m_session;
 };
 
-void TestLauncherSystem::xdotool(const QStringList &arguments)
+void TestLauncherSystem::typePrompt(const QString &prompt)
 {
-    int exitCode = -1;
-    m_session->run(QStringLiteral("xdotool"), arguments, &exitCode);
-    QCOMPARE(exitCode, 0);
+    QVERIFY(m_session->xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), prompt}));
+    QVERIFY(m_session->pressKeys(QStringLiteral("Return")));
 }
 
 void TestLauncherSystem::init()
@@ -64,6 +63,7 @@ void TestLauncherSystem::init()
 
 quint32 TestLauncherSystem::startWithKeyAndOpen(TarnwickProcess &tarnwick, const LoopbackServer &server)
 {
+    [&] { QVERIFY(server.isListening()); }();
     tarnwick.setEnvironmentVariable(QStringLiteral("TARNWICK_GEMINI_BASE_URL"), server.baseUrl());
     QProcess setKey;
     setKey.setProcessEnvironment(tarnwick.process().processEnvironment());
@@ -81,8 +81,8 @@ quint32 TestLauncherSystem::startWithKeyAndOpen(TarnwickProcess &tarnwick, const
         QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("hotkey-launch-active")), 1, kTimeout);
     }();
     const quint32 panel = tarnwick.windowId(QStringLiteral("launcher-window"));
-    xdotool({QStringLiteral("key"), QStringLiteral("alt+space")});
     [&] {
+        QVERIFY(m_session->pressKeys(QStringLiteral("alt+space")));
         QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(panel), kTimeout);
         QTRY_COMPARE_WITH_TIMEOUT(m_session->activeWindow(), panel, kTimeout);
     }();
@@ -92,21 +92,13 @@ quint32 TestLauncherSystem::startWithKeyAndOpen(TarnwickProcess &tarnwick, const
 void TestLauncherSystem::promptStreamsIntoHistoryAndReopens()
 {
     LoopbackServer server;
-    QVERIFY(server.isListening());
-    ScriptedResponse answer;
-    answer.headers = {{"Content-Type", "text/event-stream"}};
-    for (const QByteArray &piece : {QByteArray("Streamed "), QByteArray("answer "), QByteArray("from loopback")})
-        answer.writes.append({geminiEvent(piece), 150});
-    server.enqueue(answer);
-
+    server.enqueue(eventStream({geminiEvent("Streamed "), geminiEvent("answer "), geminiEvent("from loopback")}, 150));
     TarnwickProcess tarnwick(*m_session);
     const QString historyFile = historyFileOf(tarnwick);
     const quint32 panel = startWithKeyAndOpen(tarnwick, server);
     if (QTest::currentTestFailed())
         return;
-
-    xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), QStringLiteral("Hello there")});
-    xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+    typePrompt(QStringLiteral("Hello there"));
 
     // The answer arrives in pieces and the whole conversation lands in the history file.
     QTRY_VERIFY_WITH_TIMEOUT(history(historyFile).size() == 1 &&
@@ -123,14 +115,15 @@ void TestLauncherSystem::promptStreamsIntoHistoryAndReopens()
     // A new conversation, then the saved one again from the sidebar: reopening
     // saves it under its own id with a newer date. The clicks aim at the
     // header's sidebar button and the first history row of the 700 by 540 panel.
-    xdotool({QStringLiteral("key"), QStringLiteral("ctrl+n")});
-    xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), QString::number(panel), QStringLiteral("57"),
-             QStringLiteral("30")}); // the sidebar button
-    xdotool({QStringLiteral("click"), QStringLiteral("1")});
+    QVERIFY(m_session->pressKeys(QStringLiteral("ctrl+n")));
+    const auto clickPanelAt = [&](int x, int y) {
+        return m_session->xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), QString::number(panel),
+                                   QString::number(x), QString::number(y), QStringLiteral("click"),
+                                   QStringLiteral("1")});
+    };
+    QVERIFY(clickPanelAt(57, 30)); // the sidebar button
     QTest::qWait(600); // the sidebar slides in
-    xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), QString::number(panel), QStringLiteral("80"),
-             QStringLiteral("105")}); // the first row, below the search field
-    xdotool({QStringLiteral("click"), QStringLiteral("1")});
+    QVERIFY(clickPanelAt(80, 105)); // the first row, below the search field
     const double savedDate = saved[QStringLiteral("date")].toDouble();
     QTRY_VERIFY_WITH_TIMEOUT(history(historyFile).size() == 1 &&
                                  history(historyFile).first().toObject()[QStringLiteral("date")].toDouble() > savedDate,
@@ -144,12 +137,7 @@ void TestLauncherSystem::promptStreamsIntoHistoryAndReopens()
 void TestLauncherSystem::unsavedHistoryMakesQuitAsk()
 {
     LoopbackServer server;
-    QVERIFY(server.isListening());
-    ScriptedResponse answer;
-    answer.headers = {{"Content-Type", "text/event-stream"}};
-    answer.writes.append({geminiEvent("Kept in memory only"), 0});
-    server.enqueue(answer);
-
+    server.enqueue(eventStream({geminiEvent("Kept in memory only")}, 0));
     TarnwickProcess tarnwick(*m_session);
     const QString historyFile = historyFileOf(tarnwick);
     const quint32 panel = startWithKeyAndOpen(tarnwick, server);
@@ -164,16 +152,15 @@ void TestLauncherSystem::unsavedHistoryMakesQuitAsk()
     };
     limitFileSize(QStringLiteral("1:unlimited")); // the hard limit stays, so that the soft one can rise again
 
-    xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), QStringLiteral("Keep me")});
-    xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+    typePrompt(QStringLiteral("Keep me"));
     QTRY_VERIFY_WITH_TIMEOUT(tarnwick.count(QStringLiteral("history-save-failed")) >= 1, kTimeout);
     QVERIFY(history(historyFile).isEmpty());
 
     // The question's default answer is to stay.
-    xdotool({QStringLiteral("key"), QStringLiteral("ctrl+q")});
+    QVERIFY(m_session->pressKeys(QStringLiteral("ctrl+q")));
     QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("unsaved-changes-asked")), 1, kTimeout);
     QTRY_VERIFY_WITH_TIMEOUT(m_session->activeWindow() != panel, kTimeout);
-    xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+    QVERIFY(m_session->pressKeys(QStringLiteral("Return")));
     QTRY_COMPARE_WITH_TIMEOUT(m_session->activeWindow(), panel, kTimeout);
     QTest::qWait(500);
     QCOMPARE(tarnwick.process().state(), QProcess::Running);
@@ -183,7 +170,7 @@ void TestLauncherSystem::unsavedHistoryMakesQuitAsk()
     QCOMPARE(history(historyFile).size(), 1);
     QCOMPARE(history(historyFile).first().toObject()[QStringLiteral("title")].toString(), QStringLiteral("Keep me"));
 
-    xdotool({QStringLiteral("key"), QStringLiteral("ctrl+q")});
+    QVERIFY(m_session->pressKeys(QStringLiteral("ctrl+q")));
     QVERIFY(tarnwick.process().waitForFinished(kTimeout));
     QCOMPARE(tarnwick.process().exitCode(), 0);
     QCOMPARE(tarnwick.count(QStringLiteral("unsaved-changes-asked")), 1);

@@ -6,7 +6,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include <memory>
+#include <optional>
 
 namespace {
 
@@ -16,13 +16,6 @@ constexpr int kScreenshot = 2;
 constexpr int kTimeout = 20000;
 const HotkeyBinding kAltSpace{49, 2048};
 const HotkeyBinding kCtrlSuperS{1, 4352};
-
-std::unique_ptr<PortalHotkeyBackend> makeBackend()
-{
-    return std::make_unique<PortalHotkeyBackend>(QList<HotkeyBackend::Named>{
-        {kLaunch, QStringLiteral("launch"), QStringLiteral("Open or close the panel")},
-        {kScreenshot, QStringLiteral("screenshot"), QStringLiteral("Take a screenshot")}});
-}
 
 // The answers that came for each id, in order.
 QList<GrabResult> answersFor(const QSignalSpy &spy, int id)
@@ -35,6 +28,29 @@ QList<GrabResult> answersFor(const QSignalSpy &spy, int id)
     return answers;
 }
 
+// The test's desktop behind the real portal, and the program's backend asking it.
+struct Desktop
+{
+    explicit Desktop(const QStringList &backendArguments = {})
+        : portal(backendArguments)
+    {
+    }
+
+    // Asks for both shortcuts at their preferred triggers and waits for the answers.
+    bool bindBoth()
+    {
+        backend.grab(kLaunch, kAltSpace);
+        backend.grab(kScreenshot, kCtrlSuperS);
+        return QTest::qWaitFor([&] { return results.size() == 2; }, kTimeout);
+    }
+
+    PortalDesktop portal;
+    PortalHotkeyBackend backend{{{kLaunch, QStringLiteral("launch"), QStringLiteral("Open or close the panel")},
+                                 {kScreenshot, QStringLiteral("screenshot"), QStringLiteral("Take a screenshot")}}};
+    QSignalSpy results{&backend, &HotkeyBackend::resultChanged};
+    QSignalSpy pressed{&backend, &HotkeyBackend::pressed};
+};
+
 } // namespace
 
 class TestPortalHotkeys : public QObject
@@ -42,109 +58,99 @@ class TestPortalHotkeys : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void bothBoundInOneSessionWithPreferredTriggers();
-    void activationCarriesTheToken();
+    void init();
+    void cleanup();
+    void bothBoundInOneSessionAndPressed();
     void triggerChangedOnTheDesktop();
     void rebindAfterRelease();
     void declinedInTheDialog();
+
+private:
+    std::optional<Desktop> m_desktop;
 };
 
-void TestPortalHotkeys::bothBoundInOneSessionWithPreferredTriggers()
+void TestPortalHotkeys::init()
 {
-    PortalDesktop desktop;
-    if (!desktop.problem().isEmpty())
-        QSKIP(qPrintable(desktop.problem()));
-    const auto backend = makeBackend();
-    QSignalSpy results(backend.get(), &HotkeyBackend::resultChanged);
-    QCOMPARE(backend->grab(kLaunch, kAltSpace), GrabResult::pending);
-    QCOMPARE(backend->grab(kScreenshot, kCtrlSuperS), GrabResult::pending);
-    QTRY_COMPARE_WITH_TIMEOUT(results.size(), 2, kTimeout);
-    QCOMPARE(answersFor(results, kLaunch), QList{GrabResult::grabbed});
-    QCOMPARE(answersFor(results, kScreenshot), QList{GrabResult::grabbed});
-    QCOMPARE(desktop.bound(), (QStringList{QStringLiteral("launch=ALT+space"), QStringLiteral("screenshot=CTRL+LOGO+s")}));
-    QCOMPARE(backend->mechanism(kLaunch), HotkeyBackend::Mechanism::desktopShortcut);
-    // The desktop's own words for the trigger.
-    QCOMPARE(backend->triggerDescription(kLaunch), QStringLiteral("Alt+Space"));
-    QCOMPARE(backend->triggerDescription(kScreenshot), QStringLiteral("Ctrl+Super+S"));
+    m_desktop.emplace();
+    if (!m_desktop->portal.problem().isEmpty())
+        QSKIP(qPrintable(m_desktop->portal.problem()));
 }
 
-void TestPortalHotkeys::activationCarriesTheToken()
+void TestPortalHotkeys::cleanup()
 {
-    PortalDesktop desktop;
-    if (!desktop.problem().isEmpty())
-        QSKIP(qPrintable(desktop.problem()));
-    const auto backend = makeBackend();
-    QSignalSpy results(backend.get(), &HotkeyBackend::resultChanged);
-    QSignalSpy pressed(backend.get(), &HotkeyBackend::pressed);
-    backend->grab(kLaunch, kAltSpace);
-    backend->grab(kScreenshot, kCtrlSuperS);
-    QTRY_COMPARE_WITH_TIMEOUT(results.size(), 2, kTimeout);
+    m_desktop.reset();
+}
 
-    desktop.activate(QStringLiteral("launch"), QStringLiteral("token-1"));
+void TestPortalHotkeys::bothBoundInOneSessionAndPressed()
+{
+    Desktop &desktop = *m_desktop;
+    QCOMPARE(desktop.backend.grab(kLaunch, kAltSpace), GrabResult::pending);
+    QCOMPARE(desktop.backend.grab(kScreenshot, kCtrlSuperS), GrabResult::pending);
+    QTRY_COMPARE_WITH_TIMEOUT(desktop.results.size(), 2, kTimeout);
+    QCOMPARE(answersFor(desktop.results, kLaunch), QList{GrabResult::grabbed});
+    QCOMPARE(answersFor(desktop.results, kScreenshot), QList{GrabResult::grabbed});
+    QCOMPARE(desktop.portal.bound(),
+             (QStringList{QStringLiteral("launch=ALT+space"), QStringLiteral("screenshot=CTRL+LOGO+s")}));
+    QCOMPARE(desktop.backend.mechanism(kLaunch), HotkeyBackend::Mechanism::desktopShortcut);
+    // The desktop's own words for the trigger.
+    QCOMPARE(desktop.backend.triggerDescription(kLaunch), QStringLiteral("Alt+Space"));
+    QCOMPARE(desktop.backend.triggerDescription(kScreenshot), QStringLiteral("Ctrl+Super+S"));
+
+    // A press on the desktop carries its activation token, when it has one.
+    QSignalSpy &pressed = desktop.pressed;
+    desktop.portal.activate(QStringLiteral("launch"), QStringLiteral("token-1"));
     QTRY_COMPARE_WITH_TIMEOUT(pressed.size(), 1, kTimeout);
     QCOMPARE(pressed.at(0).at(0).toInt(), kLaunch);
     QCOMPARE(pressed.at(0).at(1).toString(), QStringLiteral("token-1"));
-    desktop.activate(QStringLiteral("screenshot"));
+    desktop.portal.activate(QStringLiteral("screenshot"));
     QTRY_COMPARE_WITH_TIMEOUT(pressed.size(), 2, kTimeout);
     QCOMPARE(pressed.at(1).at(0).toInt(), kScreenshot);
     QCOMPARE(pressed.at(1).at(1).toString(), QString());
     // An id the program never asked for is no press.
-    desktop.activate(QStringLiteral("other"));
-    desktop.activate(QStringLiteral("launch"));
+    desktop.portal.activate(QStringLiteral("other"));
+    desktop.portal.activate(QStringLiteral("launch"));
     QTRY_COMPARE_WITH_TIMEOUT(pressed.size(), 3, kTimeout);
     QCOMPARE(pressed.at(2).at(0).toInt(), kLaunch);
 }
 
 void TestPortalHotkeys::triggerChangedOnTheDesktop()
 {
-    PortalDesktop desktop;
-    if (!desktop.problem().isEmpty())
-        QSKIP(qPrintable(desktop.problem()));
-    const auto backend = makeBackend();
-    QSignalSpy results(backend.get(), &HotkeyBackend::resultChanged);
-    QSignalSpy changed(backend.get(), &HotkeyBackend::triggersChanged);
-    backend->grab(kLaunch, kAltSpace);
-    QTRY_COMPARE_WITH_TIMEOUT(results.size(), 1, kTimeout);
-    desktop.change(QStringLiteral("launch"), QStringLiteral("Super+Space"));
+    Desktop &desktop = *m_desktop;
+    QSignalSpy changed(&desktop.backend, &HotkeyBackend::triggersChanged);
+    QVERIFY(desktop.bindBoth());
+    desktop.portal.change(QStringLiteral("launch"), QStringLiteral("Super+Space"));
     QTRY_COMPARE_WITH_TIMEOUT(changed.size(), 1, kTimeout);
-    QCOMPARE(backend->triggerDescription(kLaunch), QStringLiteral("Super+Space"));
+    QCOMPARE(desktop.backend.triggerDescription(kLaunch), QStringLiteral("Super+Space"));
 }
 
 void TestPortalHotkeys::rebindAfterRelease()
 {
-    PortalDesktop desktop;
-    if (!desktop.problem().isEmpty())
-        QSKIP(qPrintable(desktop.problem()));
-    const auto backend = makeBackend();
-    QSignalSpy results(backend.get(), &HotkeyBackend::resultChanged);
-    QSignalSpy pressed(backend.get(), &HotkeyBackend::pressed);
-    backend->grab(kLaunch, kAltSpace);
-    backend->grab(kScreenshot, kCtrlSuperS);
-    QTRY_COMPARE_WITH_TIMEOUT(results.size(), 2, kTimeout);
+    Desktop &desktop = *m_desktop;
+    QVERIFY(desktop.bindBoth());
 
     // A new binding from Settings: a new session with the new trigger.
-    backend->release(kLaunch);
-    QCOMPARE(backend->mechanism(kLaunch), HotkeyBackend::Mechanism::none);
-    QCOMPARE(backend->grab(kLaunch, HotkeyBinding{40, 0x1800}), GrabResult::pending);
-    QTRY_COMPARE_WITH_TIMEOUT(answersFor(results, kLaunch).size(), 2, kTimeout);
-    QCOMPARE(answersFor(results, kLaunch).last(), GrabResult::grabbed);
-    QVERIFY(desktop.bound().contains(QStringLiteral("launch=CTRL+ALT+k")));
-    QCOMPARE(backend->triggerDescription(kLaunch), QStringLiteral("Ctrl+Alt+K"));
-    desktop.activate(QStringLiteral("screenshot"));
-    QTRY_COMPARE_WITH_TIMEOUT(pressed.size(), 1, kTimeout);
+    desktop.backend.release(kLaunch);
+    QCOMPARE(desktop.backend.mechanism(kLaunch), HotkeyBackend::Mechanism::none);
+    QCOMPARE(desktop.backend.grab(kLaunch, HotkeyBinding{40, 0x1800}), GrabResult::pending);
+    QTRY_COMPARE_WITH_TIMEOUT(answersFor(desktop.results, kLaunch).size(), 2, kTimeout);
+    QCOMPARE(answersFor(desktop.results, kLaunch).last(), GrabResult::grabbed);
+    QVERIFY(desktop.portal.bound().contains(QStringLiteral("launch=CTRL+ALT+k")));
+    QCOMPARE(desktop.backend.triggerDescription(kLaunch), QStringLiteral("Ctrl+Alt+K"));
+    desktop.portal.activate(QStringLiteral("screenshot"));
+    QTRY_COMPARE_WITH_TIMEOUT(desktop.pressed.size(), 1, kTimeout);
 }
 
 void TestPortalHotkeys::declinedInTheDialog()
 {
-    PortalDesktop desktop({QStringLiteral("--decline")});
-    if (!desktop.problem().isEmpty())
-        QSKIP(qPrintable(desktop.problem()));
-    const auto backend = makeBackend();
-    QSignalSpy results(backend.get(), &HotkeyBackend::resultChanged);
-    QCOMPARE(backend->grab(kLaunch, kAltSpace), GrabResult::pending);
-    QTRY_COMPARE_WITH_TIMEOUT(results.size(), 1, kTimeout);
-    QCOMPARE(answersFor(results, kLaunch), QList{GrabResult::declined});
-    QCOMPARE(backend->mechanism(kLaunch), HotkeyBackend::Mechanism::none);
+    // One portal at a time: the backend's bus name is taken until the first one stops.
+    m_desktop.reset();
+    Desktop &desktop = m_desktop.emplace(QStringList{QStringLiteral("--decline")});
+    if (!desktop.portal.problem().isEmpty())
+        QSKIP(qPrintable(desktop.portal.problem()));
+    QCOMPARE(desktop.backend.grab(kLaunch, kAltSpace), GrabResult::pending);
+    QTRY_COMPARE_WITH_TIMEOUT(desktop.results.size(), 1, kTimeout);
+    QCOMPARE(answersFor(desktop.results, kLaunch), QList{GrabResult::declined});
+    QCOMPARE(desktop.backend.mechanism(kLaunch), HotkeyBackend::Mechanism::none);
 }
 
 QTEST_GUILESS_MAIN(TestPortalHotkeys)

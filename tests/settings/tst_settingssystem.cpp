@@ -29,7 +29,6 @@ private Q_SLOTS:
 private:
     void openSettings();
     void clickControl(const QString &name);
-    void key(const QString &keys);
 
     std::unique_ptr<XSession> m_session;
     std::unique_ptr<TarnwickProcess> m_tarnwick;
@@ -70,20 +69,8 @@ void TestSettingsSystem::clickControl(const QString &name)
     const quint32 x = m_tarnwick->windowId(prefix + QStringLiteral("-x"));
     const quint32 y = m_tarnwick->windowId(prefix + QStringLiteral("-y"));
     QVERIFY2(x != 0 && y != 0, qPrintable(name));
-    int exitCode = -1;
-    m_session->run(QStringLiteral("xdotool"),
-                   {QStringLiteral("mousemove"), QStringLiteral("--window"), QString::number(m_settings),
-                    QString::number(x), QString::number(y), QStringLiteral("click"), QStringLiteral("1")},
-                   &exitCode);
-    QCOMPARE(exitCode, 0);
-}
-
-void TestSettingsSystem::key(const QString &keys)
-{
-    int exitCode = -1;
-    m_session->run(QStringLiteral("xdotool"), QStringList{QStringLiteral("key")} + keys.split(QLatin1Char(' ')),
-                   &exitCode);
-    QCOMPARE(exitCode, 0);
+    QVERIFY(m_session->xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), QString::number(m_settings),
+                                QString::number(x), QString::number(y), QStringLiteral("click"), QStringLiteral("1")}));
 }
 
 void TestSettingsSystem::recordedLaunchHotkeyWorksAtOnce()
@@ -94,19 +81,19 @@ void TestSettingsSystem::recordedLaunchHotkeyWorksAtOnce()
 
     // Recording holds the keyboard: the current hotkey is recorded, not run.
     clickControl(QStringLiteral("launchRecorder"));
-    key(QStringLiteral("alt+space"));
+    QVERIFY(m_session->pressKeys(QStringLiteral("alt+space")));
     clickControl(QStringLiteral("launchRecorder"));
-    key(QStringLiteral("k super+shift+k"));
+    QVERIFY(m_session->pressKeys(QStringLiteral("k super+shift+k")));
     clickControl(QStringLiteral("saveButton"));
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("settings-saved")), 1, kTimeout);
     QCOMPARE(m_tarnwick->count(QStringLiteral("toggle")), 0);
 
-    key(QStringLiteral("super+shift+k"));
+    QVERIFY(m_session->pressKeys(QStringLiteral("super+shift+k")));
     QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(panel), kTimeout);
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("toggle")), 1, kTimeout);
 
     // The old hotkey is gone: only the new one after it toggles again.
-    key(QStringLiteral("alt+space super+shift+k"));
+    QVERIFY(m_session->pressKeys(QStringLiteral("alt+space super+shift+k")));
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("toggle")), 2, kTimeout);
     QTRY_VERIFY_WITH_TIMEOUT(!m_session->isViewable(panel), kTimeout);
     QCOMPARE(m_tarnwick->count(QStringLiteral("settings-hotkey-problem launchRecorder")), 0);
@@ -120,7 +107,7 @@ void TestSettingsSystem::hotkeyHeldByAnotherProgramIsShown()
 
     // Another program's grab does not stop the recording, only the hotkey.
     clickControl(QStringLiteral("launchRecorder"));
-    key(QStringLiteral("ctrl+alt+j"));
+    QVERIFY(m_session->pressKeys(QStringLiteral("ctrl+alt+j")));
     clickControl(QStringLiteral("saveButton"));
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("hotkey-launch-taken")), 1, kTimeout);
     QTRY_VERIFY_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("settings-hotkey-problem launchRecorder")) >= 1,

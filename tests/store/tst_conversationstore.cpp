@@ -4,15 +4,15 @@
 #include "support/FileSizeLimit.h"
 #include "support/IsolatedHome.h"
 
+#include "HistoryFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
 
-#include <csignal>
 #include <unistd.h>
 
 using namespace std::chrono_literals;
@@ -33,23 +33,9 @@ private Q_SLOTS:
     void failedWriteKeepsOldFile();
     void failedSaveIsToldAndRetried();
     void readOnlyFolderReportsFailure();
-    void killedWriterNeverTearsFile();
 };
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
 
 // Saves a growing conversation as the launcher does: the same id, the whole list each time.
 QUuid saveGrowing(ConversationStore &store, const QList<StoredMessage> &messages, QUuid id)
@@ -60,23 +46,12 @@ QUuid saveGrowing(ConversationStore &store, const QList<StoredMessage> &messages
     return id;
 }
 
-Conversation conversationDated(const QString &title, double seconds)
-{
-    return Conversation(title, ConversationFormat::dateFromReferenceSeconds(seconds),
-                        {StoredMessage(QStringLiteral("user"), title)});
-}
-
 QStringList titles(const ConversationStore &store)
 {
     QStringList result;
     for (const Conversation &c : store.conversations())
         result.append(c.title);
     return result;
-}
-
-QStringList setAsideFiles(const QString &folder)
-{
-    return QDir(folder).entryList({QStringLiteral("conversations.json.corrupt-*")}, QDir::Files);
 }
 
 } // namespace
@@ -102,7 +77,6 @@ void TestConversationStore::keepsPlacesOnUpdateAndSortsOnLoad()
 {
     IsolatedHome home;
     const QString path = ConversationStore::defaultFilePath();
-    QDir().mkpath(QFileInfo(path).absolutePath());
     writeAll(path, ConversationFormat::encode({conversationDated(QStringLiteral("middle"), 500),
                                                conversationDated(QStringLiteral("oldest"), 100),
                                                conversationDated(QStringLiteral("newest"), 900)}));
@@ -177,30 +151,29 @@ void TestConversationStore::setsAsideUnreadableFiles()
     IsolatedHome home;
     const QString path = ConversationStore::defaultFilePath();
     const QString folder = QFileInfo(path).absolutePath();
-    QDir().mkpath(folder);
     writeAll(path, bytes);
 
+    const auto setAside = [&] { return asideFiles(folder, QStringLiteral("conversations.json.corrupt-*")); };
     ConversationStore store;
     QVERIFY(store.conversations().isEmpty());
-    QVERIFY(setAsideFiles(folder).isEmpty()); // reading alone moves nothing
+    QVERIFY(setAside().isEmpty()); // reading alone moves nothing
     store.upsert(conversationDated(QStringLiteral("fresh"), 1));
     store.flush();
 
-    const QStringList aside = setAsideFiles(folder);
+    const QStringList aside = setAside();
     QCOMPARE(aside.size(), 1);
     QCOMPARE(readAll(folder + QLatin1Char('/') + aside.front()), bytes);
     QCOMPARE(ConversationFormat::decode(readAll(path))->size(), 1);
 
     store.upsert(conversationDated(QStringLiteral("second"), 2));
     store.flush();
-    QCOMPARE(setAsideFiles(folder).size(), 1);
+    QCOMPARE(setAside().size(), 1);
 }
 
 void TestConversationStore::keepsOneBackupPerRun()
 {
     IsolatedHome home;
     const QString path = ConversationStore::defaultFilePath();
-    QDir().mkpath(QFileInfo(path).absolutePath());
     const QByteArray original = ConversationFormat::encode({conversationDated(QStringLiteral("kept"), 1)});
     writeAll(path, original);
     {
@@ -308,22 +281,6 @@ int runReadOnlyChild(const QString &path)
     return failed ? 0 : 5;
 }
 
-// Child process: saves a growing conversation over and over until killed.
-int runWriterChild(const QString &path)
-{
-    ConversationStore store(path);
-    store.setSaveInterval(0ms);
-    QList<StoredMessage> messages = {StoredMessage(QStringLiteral("user"), QStringLiteral("go"), QByteArray(2'000'000, 'i')),
-                                     StoredMessage(QStringLiteral("assistant"), QString())};
-    QUuid id;
-    for (int i = 0;; ++i) {
-        messages.back().content += QStringLiteral("fragment %1 ").arg(i);
-        id = saveGrowing(store, messages, id);
-        if (i % 50 == 0)
-            store.flush();
-    }
-}
-
 } // namespace
 
 // The folder belongs to someone else and only they may write in it: the
@@ -336,7 +293,6 @@ void TestConversationStore::readOnlyFolderReportsFailure()
     IsolatedHome home;
     const QString folder = home.dataHome() + QStringLiteral("/Tarnwick");
     const QString path = folder + QStringLiteral("/conversations.json");
-    QDir().mkpath(folder);
     const QByteArray before = ConversationFormat::encode({conversationDated(QStringLiteral("kept"), 1)});
     writeAll(path, before);
     const auto open = QFileDevice::Permissions(0x7755);
@@ -344,36 +300,11 @@ void TestConversationStore::readOnlyFolderReportsFailure()
         QVERIFY(QFile::setPermissions(dir, open));
     QCOMPARE(chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
 
-    QProcess child;
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--read-only-child"), path});
-    QVERIFY(child.waitForFinished(30000));
-    QCOMPARE(child.exitCode(), 0);
+    int exitCode = -1;
+    QVERIFY(runChild({QStringLiteral("--read-only-child"), path}, &exitCode));
+    QCOMPARE(exitCode, 0);
     QCOMPARE(readAll(path), before);
     QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("conversations.json")});
-}
-
-void TestConversationStore::killedWriterNeverTearsFile()
-{
-    IsolatedHome home;
-    const QString path = home.dataHome() + QStringLiteral("/Tarnwick/conversations.json");
-    qsizetype saved = 0;
-    for (int round = 0; round < 6; ++round) {
-        QProcess child;
-        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--writer-child"), path});
-        QVERIFY(child.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(path), 20000);
-        QTest::qWait(QRandomGenerator::global()->bounded(20, 400));
-        ::kill(pid_t(child.processId()), SIGKILL);
-        QVERIFY(child.waitForFinished());
-
-        const auto decoded = ConversationFormat::decode(readAll(path));
-        QVERIFY2(decoded, qPrintable(QStringLiteral("torn file after round %1").arg(round)));
-        // Each round's child adds its own conversation; the kill may come before its first save.
-        QVERIFY(decoded->size() >= std::max<qsizetype>(1, saved) && decoded->size() <= saved + 1);
-        saved = decoded->size();
-        for (const Conversation &conversation : *decoded)
-            QCOMPARE(conversation.messages.front().imageData->size(), 2'000'000);
-    }
 }
 
 int main(int argc, char **argv)
@@ -381,10 +312,6 @@ int main(int argc, char **argv)
     if (argc == 3 && qstrcmp(argv[1], "--read-only-child") == 0) {
         QCoreApplication app(argc, argv);
         return runReadOnlyChild(QString::fromLocal8Bit(argv[2]));
-    }
-    if (argc == 3 && qstrcmp(argv[1], "--writer-child") == 0) {
-        QCoreApplication app(argc, argv);
-        return runWriterChild(QString::fromLocal8Bit(argv[2]));
     }
     QCoreApplication app(argc, argv);
     TestConversationStore test;

@@ -5,6 +5,8 @@
 #include "store/JournalRecord.h"
 #include "support/IsolatedHome.h"
 
+#include "HistoryFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -38,38 +40,12 @@ private Q_SLOTS:
 
 namespace {
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
-
-Conversation conversationDated(const QString &title, double seconds, const QString &text = QString())
-{
-    return Conversation(title, ConversationFormat::dateFromReferenceSeconds(seconds),
-                        {StoredMessage(QStringLiteral("user"), title),
-                         StoredMessage(QStringLiteral("assistant"), text)});
-}
-
 QStringList titlesAndAnswers(const QList<Conversation> &conversations)
 {
     QStringList result;
     for (const Conversation &c : conversations)
         result.append(c.title + QLatin1Char('=') + c.messages.value(1).content);
     return result;
-}
-
-QStringList asideFiles(const QString &folder, const QString &pattern)
-{
-    return QDir(folder).entryList({pattern}, QDir::Files | QDir::System | QDir::Dirs | QDir::NoDotAndDotDot);
 }
 
 // Opens a store in a child process, so that a hang or an abort fails the test instead of ending it.
@@ -82,6 +58,7 @@ int runLoadChild(const QString &path)
 }
 
 // Streams an answer into the history, saying after each save how many fragments it holds.
+// Every fiftieth save also writes the whole file, so that kills land in those writes too.
 int runStreamChild(const QString &path)
 {
     ConversationStore store(path);
@@ -93,22 +70,11 @@ int runStreamChild(const QString &path)
     for (int i = 1;; ++i) {
         messages.back().content += QStringLiteral("f%1 ").arg(i, 6, 10, QLatin1Char('0'));
         id = StoredChat::save(store, messages, id);
+        if (i % 50 == 0)
+            store.flush();
         out.write(QByteArray::number(i) + '\n');
         QThread::usleep(500);
     }
-}
-
-bool runChild(const QStringList &arguments, int *exitCode)
-{
-    QProcess child;
-    child.start(QCoreApplication::applicationFilePath(), arguments);
-    if (!child.waitForFinished(30000)) {
-        child.kill();
-        child.waitForFinished();
-        return false;
-    }
-    *exitCode = child.exitStatus() == QProcess::NormalExit ? child.exitCode() : -1;
-    return true;
 }
 
 } // namespace
@@ -314,8 +280,9 @@ void TestHistoryJournal::tooLargeFileIsRefused()
              memory + (qint64(1) << 30));
 }
 
-// kill -9 at random moments of a streamed answer into a large history: the
-// file stays whole and every fragment the child had saved is there.
+// kill -9 at random moments of a streamed answer into a large history, in a
+// journal append or a whole write: the file stays whole and every fragment
+// the child had saved is there.
 void TestHistoryJournal::killedStreamLosesNothingSaved()
 {
     IsolatedHome home;

@@ -1,13 +1,13 @@
 #include "support/PortalDesktop.h"
 
+#include "support/ProcessLifetime.h"
+
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusReply>
 #include <QDBusVariant>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QThread>
 
 namespace {
 
@@ -19,28 +19,6 @@ QDBusMessage control(const QString &method)
 {
     return QDBusMessage::createMethodCall(kBackendName, QStringLiteral("/control"),
                                           QStringLiteral("org.tarnwick.test.Desktop"), method);
-}
-
-bool waitFor(const std::function<bool()> &ready)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 20000) {
-        if (ready())
-            return true;
-        QThread::msleep(50);
-    }
-    return false;
-}
-
-void stop(QProcess &process)
-{
-    if (process.state() == QProcess::NotRunning)
-        return;
-    process.terminate();
-    if (!process.waitForFinished(5000))
-        process.kill();
-    process.waitForFinished(5000);
 }
 
 } // namespace
@@ -58,7 +36,7 @@ PortalDesktop::PortalDesktop(const QStringList &backendArguments)
     }
     m_backend.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_backend.start(QStringLiteral(DESKTOP_PORTAL_BACKEND), backendArguments);
-    if (!waitFor([&] { return bus.interface()->isServiceRegistered(kBackendName).value(); })) {
+    if (!waitUntil([&] { return bus.interface()->isServiceRegistered(kBackendName).value(); })) {
         m_problem = QStringLiteral("the test's portal backend did not start");
         return;
     }
@@ -81,7 +59,7 @@ PortalDesktop::PortalDesktop(const QStringList &backendArguments)
     m_frontend.setStandardErrorFile(QProcess::nullDevice());
     // A frontend the bus started earlier for another test is replaced.
     m_frontend.start(kFrontend, {QStringLiteral("--replace")});
-    const bool answers = waitFor([&] {
+    const bool answers = waitUntil([&] {
         if (m_frontend.state() == QProcess::NotRunning)
             return true;
         QDBusMessage get = QDBusMessage::createMethodCall(
@@ -97,8 +75,8 @@ PortalDesktop::PortalDesktop(const QStringList &backendArguments)
 
 PortalDesktop::~PortalDesktop()
 {
-    stop(m_frontend);
-    stop(m_backend);
+    stopProcess(m_frontend);
+    stopProcess(m_backend);
 }
 
 void PortalDesktop::activate(const QString &id, const QString &activationToken)

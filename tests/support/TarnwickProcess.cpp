@@ -1,5 +1,6 @@
 #include "support/TarnwickProcess.h"
 
+#include "support/ProcessLifetime.h"
 #include "support/WestonSession.h"
 #include "support/XSession.h"
 
@@ -9,18 +10,24 @@
 
 TarnwickProcess::TarnwickProcess(const XSession &session)
 {
-    setUp(session.environment(m_home.path()));
+    setUp(session.environment());
 }
 
 TarnwickProcess::TarnwickProcess(const WestonSession &session)
 {
-    setUp(session.environment(m_home.path()));
+    setUp(session.environment());
 }
 
 void TarnwickProcess::setUp(QProcessEnvironment env)
 {
-    QDir(m_home.path()).mkpath(QStringLiteral("runtime"));
-    QFile::setPermissions(m_home.filePath(QStringLiteral("runtime")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString home = m_home.path();
+    QDir(home).mkpath(QStringLiteral("runtime"));
+    QFile::setPermissions(home + QStringLiteral("/runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    env.insert(QStringLiteral("HOME"), home);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/cache"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home + QStringLiteral("/runtime"));
     env.insert(QStringLiteral("TARNWICK_TRACE_EVENTS"), QStringLiteral("1"));
     m_process.setProcessEnvironment(env);
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
@@ -28,12 +35,7 @@ void TarnwickProcess::setUp(QProcessEnvironment env)
 
 TarnwickProcess::~TarnwickProcess()
 {
-    if (m_process.state() != QProcess::NotRunning) {
-        m_process.terminate();
-        if (!m_process.waitForFinished(10000))
-            m_process.kill();
-        m_process.waitForFinished(5000);
-    }
+    stopProcess(m_process, 10000);
 }
 
 void TarnwickProcess::setEnvironmentVariable(const QString &name, const QString &value)

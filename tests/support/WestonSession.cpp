@@ -1,12 +1,11 @@
 #include "support/WestonSession.h"
 
+#include "support/ProcessLifetime.h"
 #include "support/XSession.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QThread>
 
 namespace {
 const QString kSocketName = QStringLiteral("tarnwick-test");
@@ -33,10 +32,8 @@ WestonSession::WestonSession(const XSession &display)
     }
     config.close();
 
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), display.display());
+    QProcessEnvironment env = display.environment();
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
-    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
     m_weston.setProcessEnvironment(env);
     m_weston.setStandardOutputFile(m_dir.filePath(QStringLiteral("weston.log")));
     m_weston.setStandardErrorFile(m_dir.filePath(QStringLiteral("weston.log")));
@@ -44,11 +41,8 @@ WestonSession::WestonSession(const XSession &display)
                    {QStringLiteral("--backend=x11-backend.so"), QStringLiteral("--use-pixman"),
                     QStringLiteral("--socket=") + kSocketName, QStringLiteral("--config=") + config.fileName(),
                     QStringLiteral("--width=1280"), QStringLiteral("--height=800")});
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 20000 && m_weston.state() != QProcess::NotRunning && !QFileInfo(m_socket).exists())
-        QThread::msleep(50);
-    if (!QFileInfo(m_socket).exists()) {
+    waitUntil([&] { return m_weston.state() == QProcess::NotRunning || QFileInfo::exists(m_socket); });
+    if (!QFileInfo::exists(m_socket)) {
         QFile log(m_dir.filePath(QStringLiteral("weston.log")));
         log.open(QIODevice::ReadOnly);
         m_problem = QStringLiteral("weston did not start: ") + QString::fromLocal8Bit(log.readAll().right(2000));
@@ -57,25 +51,15 @@ WestonSession::WestonSession(const XSession &display)
 
 WestonSession::~WestonSession()
 {
-    if (m_weston.state() == QProcess::NotRunning)
-        return;
-    m_weston.terminate();
-    if (!m_weston.waitForFinished(5000))
-        m_weston.kill();
-    m_weston.waitForFinished(5000);
+    stopProcess(m_weston);
 }
 
-QProcessEnvironment WestonSession::environment(const QString &home) const
+QProcessEnvironment WestonSession::environment() const
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("DISPLAY"));
     env.insert(QStringLiteral("WAYLAND_DISPLAY"), m_socket);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
-    env.insert(QStringLiteral("HOME"), home);
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
-    env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
-    env.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/cache"));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home + QStringLiteral("/runtime"));
     env.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
     return env;
 }

@@ -21,9 +21,8 @@ public:
     QString problem() const { return m_problem; }
     static bool installed();
 
-    // WAYLAND_DISPLAY set to this compositor, no DISPLAY, HOME and XDG folders
-    // in a fresh folder.
-    QProcessEnvironment environment(const QString &home) const;
+    // The system's environment with WAYLAND_DISPLAY set to this compositor and no DISPLAY.
+    QProcessEnvironment environment() const;
 
 private:
     QString m_problem;

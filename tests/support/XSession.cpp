@@ -1,9 +1,9 @@
 #include "support/XSession.h"
 
-#include <QElapsedTimer>
+#include "support/ProcessLifetime.h"
+
 #include <QFile>
 #include <QStandardPaths>
-#include <QThread>
 
 #include <xcb/xcb.h>
 
@@ -36,18 +36,16 @@ XSession::XSession(const QString &openboxConfig)
     m_xvfb.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
                                           QStringLiteral("0"), QStringLiteral("1600x1000x24"),
                                           QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-    QElapsedTimer clock;
-    clock.start();
-    while (m_display.isEmpty() && clock.elapsed() < 20000) {
-        QThread::msleep(50);
-        if (displayFile.open(QIODevice::ReadOnly)) {
-            const QByteArray number = displayFile.readAll().trimmed();
-            displayFile.close();
-            if (!number.isEmpty())
-                m_display = QLatin1Char(':') + QString::fromLatin1(number);
-        }
-    }
-    if (m_display.isEmpty()) {
+    const bool started = waitUntil([&] {
+        if (!displayFile.open(QIODevice::ReadOnly))
+            return false;
+        const QByteArray number = displayFile.readAll().trimmed();
+        displayFile.close();
+        if (!number.isEmpty())
+            m_display = QLatin1Char(':') + QString::fromLatin1(number);
+        return !number.isEmpty();
+    });
+    if (!started) {
         m_problem = QStringLiteral("Xvfb did not start");
         return;
     }
@@ -57,51 +55,38 @@ XSession::XSession(const QString &openboxConfig)
         return;
     }
 
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), m_display);
-    m_windowManager.setProcessEnvironment(env);
+    m_windowManager.setProcessEnvironment(environment());
     m_windowManager.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_windowManager.start(QStringLiteral("openbox"),
                           {QStringLiteral("--config-file"), openboxConfig, QStringLiteral("--sm-disable")});
     // Openbox is ready once it owns the window manager selection.
-    clock.restart();
     const QByteArray selection = "WM_S0";
     Reply<xcb_intern_atom_reply_t> atom{
         xcb_intern_atom_reply(m_connection, xcb_intern_atom(m_connection, 0, selection.size(), selection.constData()),
                               nullptr)};
-    while (clock.elapsed() < 20000) {
+    const bool managed = waitUntil([&] {
         Reply<xcb_get_selection_owner_reply_t> owner{xcb_get_selection_owner_reply(
             m_connection, xcb_get_selection_owner(m_connection, atom ? atom->atom : 0), nullptr)};
-        if (owner && owner->owner != XCB_WINDOW_NONE)
-            return;
-        QThread::msleep(50);
-    }
-    m_problem = QStringLiteral("openbox did not start");
+        return owner && owner->owner != XCB_WINDOW_NONE;
+    });
+    if (!managed)
+        m_problem = QStringLiteral("openbox did not start");
 }
 
 XSession::~XSession()
 {
     stopHelpers();
-    for (QProcess *process : {&m_windowManager, &m_xvfb}) {
-        process->terminate();
-        if (!process->waitForFinished(5000))
-            process->kill();
-        process->waitForFinished(5000);
-    }
+    stopProcess(m_windowManager);
+    stopProcess(m_xvfb);
     if (m_connection)
         xcb_disconnect(m_connection);
 }
 
-QProcessEnvironment XSession::environment(const QString &home) const
+QProcessEnvironment XSession::environment() const
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DISPLAY"), m_display);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.insert(QStringLiteral("HOME"), home);
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
-    env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
-    env.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/cache"));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home + QStringLiteral("/runtime"));
     env.remove(QStringLiteral("WAYLAND_DISPLAY"));
     return env;
 }
@@ -109,9 +94,7 @@ QProcessEnvironment XSession::environment(const QString &home) const
 QString XSession::run(const QString &program, const QStringList &arguments, int *exitCode) const
 {
     QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), m_display);
-    process.setProcessEnvironment(env);
+    process.setProcessEnvironment(environment());
     process.start(program, arguments);
     process.waitForFinished(30000);
     if (exitCode)
@@ -119,12 +102,22 @@ QString XSession::run(const QString &program, const QStringList &arguments, int 
     return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
 }
 
+bool XSession::xdotool(const QStringList &arguments) const
+{
+    int exitCode = -1;
+    run(QStringLiteral("xdotool"), arguments, &exitCode);
+    return exitCode == 0;
+}
+
+bool XSession::pressKeys(const QString &keys) const
+{
+    return xdotool(QStringList{QStringLiteral("key")} + keys.split(QLatin1Char(' ')));
+}
+
 bool XSession::startHelper(const QString &program, const QStringList &arguments)
 {
     auto process = std::make_unique<QProcess>();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), m_display);
-    process->setProcessEnvironment(env);
+    process->setProcessEnvironment(environment());
     process->start(program, arguments);
     if (!process->waitForStarted(10000))
         return false;
@@ -134,12 +127,8 @@ bool XSession::startHelper(const QString &program, const QStringList &arguments)
 
 void XSession::stopHelpers()
 {
-    for (const auto &process : m_helpers) {
-        process->terminate();
-        if (!process->waitForFinished(5000))
-            process->kill();
-        process->waitForFinished(5000);
-    }
+    for (const auto &process : m_helpers)
+        stopProcess(*process);
     m_helpers.clear();
 }
 

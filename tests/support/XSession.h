@@ -25,11 +25,15 @@ public:
     QString display() const { return m_display; }
     xcb_connection_t *connection() const { return m_connection; }
 
-    // DISPLAY set to this session, HOME and XDG folders in a fresh folder.
-    QProcessEnvironment environment(const QString &home) const;
+    // The system's environment with DISPLAY set to this session.
+    QProcessEnvironment environment() const;
 
     // Runs a tool on this display; returns its trimmed standard output.
     QString run(const QString &program, const QStringList &arguments, int *exitCode = nullptr) const;
+    // xdotool with these words; false when it fails.
+    bool xdotool(const QStringList &arguments) const;
+    // Presses keys as xdotool names them, one after the other: "alt+space", "k super+shift+k".
+    bool pressKeys(const QString &keys) const;
     // Starts a long-running helper (trayer, xcompmgr) that ends with the session.
     bool startHelper(const QString &program, const QStringList &arguments);
     void stopHelpers();

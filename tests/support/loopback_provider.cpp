@@ -1,12 +1,10 @@
 // A stand-in for both providers on 127.0.0.1, for end-to-end and screen tests.
 #include "support/LoopbackServer.h"
+#include "support/ProviderEvents.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QRegularExpression>
 
 #include <cstdio>
@@ -34,40 +32,12 @@ QStringList fragmentsOf(const QString &answer)
     return fragments;
 }
 
-QByteArray json(const QJsonObject &object)
-{
-    return QJsonDocument(object).toJson(QJsonDocument::Compact);
-}
-
-QByteArray geminiEvent(const QString &text, bool last)
-{
-    QJsonObject candidate{{"content", QJsonObject{{"parts", QJsonArray{QJsonObject{{"text", text}}}},
-                                                  {"role", "model"}}}};
-    if (last)
-        candidate.insert("finishReason", "STOP");
-    return "data: " + json({{"candidates", QJsonArray{candidate}}}) + "\r\n\r\n";
-}
-
-QByteArray openRouterEvent(const QString &text)
-{
-    return "data: " + json({{"choices", QJsonArray{QJsonObject{{"delta", QJsonObject{{"content", text}}}}}}}) + "\n\n";
-}
-
-ScriptedResponse eventStream(const QList<QByteArray> &events, int delayMs)
-{
-    ScriptedResponse response;
-    response.headers = {{"Content-Type", "text/event-stream"}};
-    for (const QByteArray &event : events)
-        response.writes.append({event, response.writes.isEmpty() ? 0 : delayMs});
-    return response;
-}
-
 ScriptedResponse answer(const RecordedRequest &request, const QStringList &fragments, int delayMs, int status)
 {
     if (status != 200) {
-        const QByteArray body = json({{"error", QJsonObject{{"code", status},
-                                                            {"message", QStringLiteral("Loopback provider answered %1.").arg(status)}}}});
-        return ScriptedResponse::withBody(status, body, 0, 0, "application/json");
+        return ScriptedResponse::withBody(
+            status, providerErrorBody(status, QStringLiteral("Loopback provider answered %1.").arg(status)), 0, 0,
+            "application/json");
     }
     if (request.method == "GET" && request.path == "/api/v1/models") {
         const QByteArray body = R"({"data":[{"id":"openai/o3-mini"},{"id":"anthropic/claude-sonnet-4"},)"
@@ -79,29 +49,17 @@ ScriptedResponse answer(const RecordedRequest &request, const QStringList &fragm
                                 R"("owned_by":"library"},{"id":"qwen3:8b","object":"model","created":1754524122,"owned_by":"library"}]})";
         return ScriptedResponse::withBody(200, body, 0, 0, "application/json");
     }
-    QList<QByteArray> events;
-    if (request.path == "/v1/chat/completions") {
-        for (const QString &fragment : fragments)
-            events << openRouterEvent(fragment);
-        events << "data: [DONE]\n\n";
-        return eventStream(events, delayMs);
-    }
-    if (request.path.startsWith("/v1beta/models/") && request.path.endsWith(":streamGenerateContent")) {
-        for (qsizetype i = 0; i < fragments.size(); ++i)
-            events << geminiEvent(fragments[i], i == fragments.size() - 1);
-        return eventStream(events, delayMs);
-    }
-    if (request.path == "/api/v1/chat/completions") {
-        events << ": OPENROUTER PROCESSING\n\n";
-        for (const QString &fragment : fragments)
-            events << openRouterEvent(fragment);
-        events << "data: [DONE]\n\n";
-        return eventStream(events, delayMs);
-    }
-    return ScriptedResponse::withBody(404, json({{"error", QJsonObject{{"code", 404}, {"message", "Not found"}}}}), 0,
-                                      0, "application/json");
+    if (request.path == "/v1/chat/completions")
+        return eventStream(answerEvents(EventDialect::Ollama, fragments, true), delayMs);
+    if (request.path.startsWith("/v1beta/models/") && request.path.endsWith(":streamGenerateContent"))
+        return eventStream(answerEvents(EventDialect::Gemini, fragments, true), delayMs);
+    if (request.path == "/api/v1/chat/completions")
+        return eventStream(answerEvents(EventDialect::OpenRouter, fragments, true), delayMs);
+    return ScriptedResponse::withBody(404, providerErrorBody(404, QStringLiteral("Not found")), 0, 0,
+                                      "application/json");
 }
-}
+
+} // namespace
 
 int main(int argc, char **argv)
 {

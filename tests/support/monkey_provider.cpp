@@ -1,12 +1,10 @@
 // Both providers on 127.0.0.1 answering each request with a stream scenario
 // drawn from a seeded generator: the same seed gives the same sequence.
 #include "support/LoopbackServer.h"
+#include "support/ProviderEvents.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QRandomGenerator>
 #include <QStringList>
 
@@ -29,11 +27,6 @@ const QStringList kWords = {
     QStringLiteral("a\u0301"), QStringLiteral("עברית"), QStringLiteral("<b>html</b>"), QStringLiteral("&amp;"),
 };
 
-QByteArray json(const QJsonObject &object)
-{
-    return QJsonDocument(object).toJson(QJsonDocument::Compact);
-}
-
 class Scenarios
 {
 public:
@@ -52,7 +45,7 @@ public:
         const bool gemini = request.path.endsWith(":streamGenerateContent");
         if (!gemini && request.path != "/api/v1/chat/completions") {
             report("not found");
-            return ScriptedResponse::withBody(404, R"({"error":{"code":404,"message":"Not found"}})", 0, 0,
+            return ScriptedResponse::withBody(404, providerErrorBody(404, QStringLiteral("Not found")), 0, 0,
                                               "application/json");
         }
         switch (m_random.bounded(13)) {
@@ -75,13 +68,12 @@ public:
             const int status = statuses[m_random.bounded(6)];
             report("status " + QByteArray::number(status));
             return ScriptedResponse::withBody(
-                status, json({{"error", QJsonObject{{"code", status}, {"message", QStringLiteral("Refused: %1").arg(status)}}}}),
-                0, 0, "application/json");
+                status, providerErrorBody(status, QStringLiteral("Refused: %1").arg(status)), 0, 0, "application/json");
         }
         case 7: {
             report("in-stream error");
             QList<QByteArray> list = events(gemini, text(), false);
-            list << "data: " + json({{"error", QJsonObject{{"code", 500}, {"message", "Internal error mid-stream"}}}}) + "\n\n";
+            list << "data: " + providerErrorBody(500, QStringLiteral("Internal error mid-stream")) + "\n\n";
             return stream(list, pick(0, 50));
         }
         case 8: {
@@ -167,37 +159,18 @@ private:
     QList<QByteArray> events(bool gemini, const QString &answer, bool complete)
     {
         QStringList fragments = answer.split(QLatin1Char(' '));
-        QList<QByteArray> list;
-        if (!gemini)
-            list << ": OPENROUTER PROCESSING\n\n";
-        for (qsizetype i = 0; i < fragments.size(); ++i) {
-            const QString piece = fragments[i] + (i + 1 < fragments.size() ? QStringLiteral(" ") : QString());
-            if (gemini) {
-                QJsonObject candidate{
-                    {"content", QJsonObject{{"parts", QJsonArray{QJsonObject{{"text", piece}}}}, {"role", "model"}}}};
-                if (complete && i + 1 == fragments.size())
-                    candidate.insert("finishReason", "STOP");
-                list << "data: " + json({{"candidates", QJsonArray{candidate}}}) + "\r\n\r\n";
-            } else {
-                list << "data: " + json({{"choices", QJsonArray{QJsonObject{{"delta", QJsonObject{{"content", piece}}}}}}})
-                            + "\n\n";
-            }
-        }
-        if (!gemini && complete)
-            list << "data: [DONE]\n\n";
-        return list;
+        for (qsizetype i = 0; i + 1 < fragments.size(); ++i)
+            fragments[i] += QLatin1Char(' ');
+        return answerEvents(gemini ? EventDialect::Gemini : EventDialect::OpenRouter, fragments, complete);
     }
 
     ScriptedResponse stream(const QList<QByteArray> &events, int delayMs)
     {
-        ScriptedResponse response;
-        response.headers = {{"Content-Type", "text/event-stream"}};
+        ScriptedResponse response = eventStream(events, delayMs);
         const ScriptedResponse::Framing framings[] = {ScriptedResponse::Framing::Chunked,
                                                       ScriptedResponse::Framing::CloseDelimited,
                                                       ScriptedResponse::Framing::ContentLength};
         response.framing = framings[m_random.bounded(3)];
-        for (const QByteArray &event : events)
-            response.writes.append({event, response.writes.isEmpty() ? 0 : delayMs});
         return response;
     }
 
