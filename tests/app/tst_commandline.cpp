@@ -2,6 +2,8 @@
 // it reaches a running instance, where it keeps its socket, what it lets out.
 #include "support/IsolatedHome.h"
 
+#include "ProgramRun.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -31,13 +33,6 @@ class TestCommandLine : public QObject
     Q_OBJECT
 
 private:
-    struct Run
-    {
-        int exitCode = -1;
-        QByteArray out;
-        QByteArray err;
-    };
-
     std::unique_ptr<IsolatedHome> m_home;
 
     QString runtimeFolder() const { return m_home->path() + QStringLiteral("/runtime"); }
@@ -50,26 +45,6 @@ private:
         env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
         env.remove(QStringLiteral("TARNWICK_ALLOW_CORE_DUMPS"));
         return env;
-    }
-
-    static Run finish(QProcess &process)
-    {
-        if (!process.waitForFinished(kTimeout)) {
-            process.kill();
-            process.waitForFinished();
-            return {-1, process.readAllStandardOutput(), process.readAllStandardError()};
-        }
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                process.readAllStandardOutput(), process.readAllStandardError()};
-    }
-
-    Run run(const QStringList &args, const QProcessEnvironment &env)
-    {
-        QProcess process;
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(TARNWICK_BINARY), args);
-        process.closeWriteChannel();
-        return finish(process);
     }
 
     // Starts the tray program and waits until it has launched and listens.
@@ -110,7 +85,7 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, arguments);
         QFETCH(QString, named);
-        const Run result = run(arguments, environment());
+        const ProgramRun result = runProgram(arguments, environment());
         QCOMPARE(result.exitCode, 2);
         QVERIFY2(result.err.contains("unknown command \"" + named.toUtf8() + "\""), result.err.constData());
         QVERIFY(result.err.contains("Usage: tarnwick"));
@@ -134,7 +109,7 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, arguments);
         QFETCH(QByteArray, output);
-        const Run result = run(arguments, environment());
+        const ProgramRun result = runProgram(arguments, environment());
         QCOMPARE(result.exitCode, 0);
         QVERIFY2(result.out.startsWith(output), result.out.constData());
     }
@@ -150,12 +125,12 @@ private Q_SLOTS:
         QCOMPARE(::kill(pid, SIGSTOP), 0);
         auto resume = qScopeGuard([pid] { ::kill(pid, SIGCONT); });
 
-        const Run toggle = run({QStringLiteral("--toggle")}, environment());
+        const ProgramRun toggle = runProgram({QStringLiteral("--toggle")}, environment());
         QCOMPARE(toggle.exitCode, 1);
         QVERIFY2(toggle.err.contains("did not answer"), toggle.err.constData());
 
         QCOMPARE(::kill(pid, SIGCONT), 0);
-        QCOMPARE(run({QStringLiteral("--open")}, environment()).exitCode, 0);
+        QCOMPARE(runProgram({QStringLiteral("--open")}, environment()).exitCode, 0);
         // Requests are served in the order they came: the toggle ran before the open.
         QVERIFY(QTest::qWaitFor([&] {
             trace += tray.readAllStandardError();
@@ -204,7 +179,7 @@ private Q_SLOTS:
         env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
         env.insert(QStringLiteral("TMPDIR"), shared.path());
         env.insert(QStringLiteral("USER"), QStringLiteral("someone"));
-        const Run result = run({QStringLiteral("--toggle")}, env);
+        const ProgramRun result = runProgram({QStringLiteral("--toggle")}, env);
         QCOMPARE(result.exitCode, 1);
         QVERIFY2(result.err.contains(name.toUtf8()) && result.err.contains(reason), result.err.constData());
         // What was planted is left as it was, and nothing went through the link.
@@ -232,7 +207,7 @@ private Q_SLOTS:
         struct stat info{};
         QCOMPARE(::lstat(QFile::encodeName(name).constData(), &info), 0);
         QCOMPARE(info.st_mode & 07777, mode_t(0700));
-        QCOMPARE(run({QStringLiteral("--open")}, env).exitCode, 0);
+        QCOMPARE(runProgram({QStringLiteral("--open")}, env).exitCode, 0);
         tray.terminate();
         QVERIFY(tray.waitForFinished(kTimeout));
     }

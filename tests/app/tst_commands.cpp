@@ -5,6 +5,8 @@
 #include "support/LoopbackServer.h"
 #include "support/ProviderEvents.h"
 
+#include "ProgramRun.h"
+
 #include <QProcess>
 #include <QTest>
 
@@ -21,14 +23,7 @@ private:
     std::unique_ptr<LoopbackServer> m_server;
     QString m_localAddress;
 
-    struct Run
-    {
-        int exitCode = -1;
-        QByteArray out;
-        QByteArray err;
-    };
-
-    void start(QProcess &process, const QStringList &args, const QByteArray &input = {})
+    QProcessEnvironment environment() const
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         // Qt's network thread now and then leaves an unreachable cycle of its own
@@ -38,20 +33,12 @@ private:
         env.insert(QStringLiteral("TARNWICK_GEMINI_BASE_URL"), m_server->baseUrl());
         env.insert(QStringLiteral("TARNWICK_OPENROUTER_BASE_URL"), m_server->baseUrl());
         env.insert(QStringLiteral("TARNWICK_LOCAL_BASE_URL"), m_localAddress.isEmpty() ? m_server->baseUrl() + QStringLiteral("/v1") : m_localAddress);
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(TARNWICK_BINARY), args);
-        QVERIFY(process.waitForStarted());
-        process.write(input);
-        process.closeWriteChannel();
+        return env;
     }
 
-    // Waits on the event loop: the loopback server lives in this process.
-    Run run(const QStringList &args, const QByteArray &input = {})
+    ProgramRun run(const QStringList &args, const QByteArray &input = {})
     {
-        QProcess process;
-        start(process, args, input);
-        [&] { QVERIFY(QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 60000)); }();
-        return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+        return runProgram(args, environment(), input);
     }
 
 private Q_SLOTS:
@@ -70,13 +57,13 @@ private Q_SLOTS:
 
     void setKeyThenAskStreamsTheAnswer()
     {
-        Run stored = run({QStringLiteral("set-key"), QStringLiteral("gemini")}, "  cli-key-\xc3\xa9\n");
+        ProgramRun stored = run({QStringLiteral("set-key"), QStringLiteral("gemini")}, "  cli-key-\xc3\xa9\n");
         QCOMPARE(stored.exitCode, 0);
         QCOMPARE(KeychainHelper::load(KeychainHelper::geminiAccount), QStringLiteral("cli-key-é"));
 
         m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("Hello") + geminiEvent(", world"), 3));
-        Run asked = run({QStringLiteral("ask"), QStringLiteral("--model"), QStringLiteral("gemini-x"),
-                         QStringLiteral("say"), QStringLiteral("hello")});
+        ProgramRun asked = run({QStringLiteral("ask"), QStringLiteral("--model"), QStringLiteral("gemini-x"),
+                                QStringLiteral("say"), QStringLiteral("hello")});
         QVERIFY2(asked.exitCode == 0, asked.err.constData());
         QCOMPARE(asked.out, "Hello, world");
         QVERIFY(asked.err.isEmpty());
@@ -94,8 +81,8 @@ private Q_SLOTS:
         QVERIFY(KeychainHelper::save(KeychainHelper::openRouterAccount, QStringLiteral("router-key")));
         m_server->enqueue(ScriptedResponse::withBody(
             200, "data: {\"choices\":[{\"delta\":{\"content\":\"piped\"}}]}\n\ndata: [DONE]\n\n"));
-        Run asked = run({QStringLiteral("ask"), QStringLiteral("--provider"), QStringLiteral("openrouter")},
-                        "from stdin\n");
+        ProgramRun asked
+            = run({QStringLiteral("ask"), QStringLiteral("--provider"), QStringLiteral("openrouter")}, "from stdin\n");
         QCOMPARE(asked.exitCode, 0);
         QCOMPARE(asked.out, "piped");
         QCOMPARE(m_server->requests().first().path, "/api/v1/chat/completions");
@@ -126,7 +113,7 @@ private Q_SLOTS:
         QVERIFY(KeychainHelper::save(KeychainHelper::geminiAccount, QStringLiteral("key")));
         if (status)
             m_server->enqueue(ScriptedResponse::withBody(status, "{}", 0, 0, "application/json"));
-        Run asked = run(args);
+        ProgramRun asked = run(args);
         QCOMPARE(asked.exitCode, exitCode);
         QVERIFY(asked.out.isEmpty());
         QVERIFY2(QString::fromUtf8(asked.err).contains(error), asked.err.constData());
@@ -142,7 +129,7 @@ private Q_SLOTS:
                                        geminiEvent("Half an ans")
                                            + "{\n  \"error\": {\n    \"code\": 503,\n    \"message\": \"The model is "
                                              "overloaded.\",\n    \"status\": \"UNAVAILABLE\"\n  }\n}\n"));
-        Run asked = run({QStringLiteral("ask"), QStringLiteral("hi")});
+        ProgramRun asked = run({QStringLiteral("ask"), QStringLiteral("hi")});
         QCOMPARE(asked.exitCode, 1);
         QCOMPARE(asked.out, "Half an ans");
         QVERIFY2(asked.err.contains("The model is overloaded."), asked.err.constData());
@@ -151,8 +138,8 @@ private Q_SLOTS:
     void askWithoutKeySaysSo()
     {
         QVERIFY(KeychainHelper::save(KeychainHelper::openRouterAccount, QString()));
-        Run asked = run({QStringLiteral("ask"), QStringLiteral("--provider"), QStringLiteral("OpenRouter"),
-                         QStringLiteral("hi")});
+        ProgramRun asked = run(
+            {QStringLiteral("ask"), QStringLiteral("--provider"), QStringLiteral("OpenRouter"), QStringLiteral("hi")});
         QCOMPARE(asked.exitCode, 1);
         QCOMPARE(asked.err, "No API key set for OpenRouter. Open Settings to configure it.\n");
         QVERIFY(m_server->requests().isEmpty());
@@ -165,7 +152,9 @@ private Q_SLOTS:
         stall.ending = ScriptedResponse::Ending::Stall;
         m_server->enqueue(stall);
         QProcess process;
-        start(process, {QStringLiteral("ask"), QStringLiteral("hi")});
+        process.setProcessEnvironment(environment());
+        process.start(QStringLiteral(TARNWICK_BINARY), {QStringLiteral("ask"), QStringLiteral("hi")});
+        process.closeWriteChannel();
         QVERIFY(QTest::qWaitFor([&] { return process.bytesAvailable() >= 5; }, 20000));
         ::kill(pid_t(process.processId()), SIGINT);
         QVERIFY(QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 20000));
@@ -190,7 +179,7 @@ private Q_SLOTS:
         m_server->enqueue(ScriptedResponse::withBody(
             200, R"({"data":[{"id":"openai/o3-mini"},{"name":"no id"},{"id":"anthropic/claude"}]})", 0, 0,
             "application/json"));
-        Run listed = run({QStringLiteral("models")});
+        ProgramRun listed = run({QStringLiteral("models")});
         QCOMPARE(listed.exitCode, 0);
         QCOMPARE(listed.out, "anthropic/claude\nopenai/o3-mini\n");
         QCOMPARE(m_server->requests().first().header("Authorization"), "Bearer router-key");
@@ -215,8 +204,8 @@ private Q_SLOTS:
             QCOMPARE(run({QStringLiteral("set-key"), QStringLiteral("local")}, key + "\n").exitCode, 0);
         m_server->enqueue(ScriptedResponse::withBody(
             200, "data: {\"choices\":[{\"delta\":{\"content\":\"Hello there\"}}]}\n\ndata: [DONE]\n\n", 5));
-        Run asked = run({QStringLiteral("ask"), QStringLiteral("--provider"), QStringLiteral("local"),
-                         QStringLiteral("--model"), QStringLiteral("llama3.2:latest"), QStringLiteral("hello")});
+        ProgramRun asked = run({QStringLiteral("ask"), QStringLiteral("--provider"), QStringLiteral("local"),
+                                QStringLiteral("--model"), QStringLiteral("llama3.2:latest"), QStringLiteral("hello")});
         QVERIFY2(asked.exitCode == 0, asked.err.constData());
         QCOMPARE(asked.out, "Hello there");
         const RecordedRequest &request = m_server->requests().first();
@@ -227,19 +216,20 @@ private Q_SLOTS:
 
     void askLocalNeedsAModelAndAServer()
     {
-        Run noModel = run({QStringLiteral("ask"), QStringLiteral("--provider"), QStringLiteral("Local"), QStringLiteral("hi")});
+        ProgramRun noModel
+            = run({QStringLiteral("ask"), QStringLiteral("--provider"), QStringLiteral("Local"), QStringLiteral("hi")});
         QCOMPARE(noModel.exitCode, 1);
         QCOMPARE(noModel.err, "No model chosen for Local. Open Settings to pick one of the server's models.\n");
 
         m_localAddress = m_server->baseUrl() + QStringLiteral("/v1");
         m_server.reset();
         m_server = std::make_unique<LoopbackServer>();
-        Run refused = run({QStringLiteral("ask"), QStringLiteral("--provider"), QStringLiteral("local"),
-                           QStringLiteral("--model"), QStringLiteral("m"), QStringLiteral("hi")});
+        ProgramRun refused = run({QStringLiteral("ask"), QStringLiteral("--provider"), QStringLiteral("local"),
+                                  QStringLiteral("--model"), QStringLiteral("m"), QStringLiteral("hi")});
         QCOMPARE(refused.exitCode, 1);
         QCOMPARE(QString::fromUtf8(refused.err),
                  QStringLiteral("Cannot reach %1: connection refused. Is the server running?\n").arg(m_localAddress));
-        Run listed = run({QStringLiteral("models"), QStringLiteral("--provider"), QStringLiteral("local")});
+        ProgramRun listed = run({QStringLiteral("models"), QStringLiteral("--provider"), QStringLiteral("local")});
         QCOMPARE(listed.exitCode, 1);
         QCOMPARE(listed.err, refused.err);
     }
@@ -249,7 +239,7 @@ private Q_SLOTS:
         m_server->enqueue(ScriptedResponse::withBody(
             200, R"({"object":"list","data":[{"id":"qwen3:8b","object":"model","created":1754524122,"owned_by":"library"},{"id":"llama3.2:latest","object":"model","created":1733486061,"owned_by":"library"}]})",
             0, 0, "application/json"));
-        Run listed = run({QStringLiteral("models"), QStringLiteral("--provider"), QStringLiteral("local")});
+        ProgramRun listed = run({QStringLiteral("models"), QStringLiteral("--provider"), QStringLiteral("local")});
         QCOMPARE(listed.exitCode, 0);
         QCOMPARE(listed.out, "llama3.2:latest\nqwen3:8b\n");
         QCOMPARE(m_server->requests().first().path, "/v1/models");

@@ -1,8 +1,9 @@
 #include "support/IsolatedHome.h"
 
+#include "ProgramRun.h"
+
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -31,11 +32,8 @@ struct Result
 
 Result runTarnwick(const QStringList &arguments)
 {
-    QProcess process;
-    process.start(QStringLiteral(TARNWICK_BINARY), arguments);
-    process.waitForFinished(30000);
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    const ProgramRun run = runProgram(arguments);
+    return {run.exitCode, QString::fromUtf8(run.out), QString::fromUtf8(run.err)};
 }
 
 void writeHistory(const IsolatedHome &home, const QByteArray &bytes)

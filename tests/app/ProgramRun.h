@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+#include <QTest>
+
+// One run of the real program to its end.
+struct ProgramRun
+{
+    int exitCode = -1; // also when it crashed or hung
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs `tarnwick` with these words, environment and standard input. It waits
+// on the event loop, so that a loopback server in the test answers meanwhile;
+// a run that hangs is killed.
+inline ProgramRun runProgram(const QStringList &arguments,
+                             const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
+                             const QByteArray &input = {})
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(TARNWICK_BINARY), arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 60000)) {
+        process.kill();
+        process.waitForFinished();
+        return {-1, process.readAllStandardOutput(), process.readAllStandardError()};
+    }
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
+            process.readAllStandardError()};
+}
