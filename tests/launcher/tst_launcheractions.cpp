@@ -8,8 +8,9 @@
 #include "launcher/MessageListView.h"
 #include "launcher/InputBar.h"
 #include "launcher/MultilineTextField.h"
+#include "platform/UserDefaults.h"
 #include "services/KeychainHelper.h"
-#include "support/IsolatedSession.h"
+#include "support/IsolatedHome.h"
 #include "support/LoopbackServer.h"
 #include "support/ProviderEvents.h"
 #include "ui/SymbolButton.h"
@@ -36,11 +37,15 @@ protected:
     }
 };
 
-struct Launcher : IsolatedSession
+struct Launcher
 {
+    IsolatedHome home;
     LoopbackServer server;
+    UserDefaults defaults{home.configHome() + QStringLiteral("/Tarnwick/preferences.json")};
+    LauncherSession session{defaults, home.dataHome() + QStringLiteral("/Tarnwick/conversations.json")};
     Host host;
     LauncherView *view = new LauncherView(session, &host);
+    LauncherViewModel &vm = session.viewModel();
     MultilineTextField *field = view->inputBar()->field();
 
     Launcher()

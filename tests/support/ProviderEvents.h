@@ -3,6 +3,9 @@
 #include "support/LoopbackServer.h"
 
 #include <QByteArray>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QList>
 #include <QStringList>
 
@@ -12,16 +15,53 @@ inline QByteArray geminiEvent(const QByteArray &text)
     return "data: {\"candidates\":[{\"content\":{\"parts\":[{\"text\":\"" + text + "\"}]}}]}\r\n\r\n";
 }
 
+// Compact JSON, as the providers send it.
+inline QByteArray jsonText(const QJsonObject &object)
+{
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
 // How each provider frames a streamed answer.
 enum class EventDialect { Gemini, OpenRouter, Ollama };
 
 // One event per fragment in the provider's framing. A complete Gemini answer
 // marks its last event finished; a complete OpenRouter or Ollama answer ends
 // with [DONE]. OpenRouter's stream opens with its processing comment.
-QList<QByteArray> answerEvents(EventDialect dialect, const QStringList &fragments, bool complete);
+inline QList<QByteArray> answerEvents(EventDialect dialect, const QStringList &fragments, bool complete)
+{
+    QList<QByteArray> events;
+    if (dialect == EventDialect::OpenRouter)
+        events << ": OPENROUTER PROCESSING\n\n";
+    for (qsizetype i = 0; i < fragments.size(); ++i) {
+        if (dialect == EventDialect::Gemini) {
+            QJsonObject candidate{
+                {"content",
+                 QJsonObject{{"parts", QJsonArray{QJsonObject{{"text", fragments[i]}}}}, {"role", "model"}}}};
+            if (complete && i + 1 == fragments.size())
+                candidate.insert("finishReason", "STOP");
+            events << "data: " + jsonText({{"candidates", QJsonArray{candidate}}}) + "\r\n\r\n";
+        } else {
+            const QJsonObject choice{{"delta", QJsonObject{{"content", fragments[i]}}}};
+            events << "data: " + jsonText({{"choices", QJsonArray{choice}}}) + "\n\n";
+        }
+    }
+    if (dialect != EventDialect::Gemini && complete)
+        events << "data: [DONE]\n\n";
+    return events;
+}
 
 // An event stream answer of these events, delayMs apart after the first.
-ScriptedResponse eventStream(const QList<QByteArray> &events, int delayMs);
+inline ScriptedResponse eventStream(const QList<QByteArray> &events, int delayMs)
+{
+    ScriptedResponse response;
+    response.headers = {{"Content-Type", "text/event-stream"}};
+    for (const QByteArray &event : events)
+        response.writes.append({event, response.writes.isEmpty() ? 0 : delayMs});
+    return response;
+}
 
 // The JSON error body the providers send: {"error":{"code":…,"message":…}}.
-QByteArray providerErrorBody(int code, const QString &message);
+inline QByteArray providerErrorBody(int code, const QString &message)
+{
+    return jsonText({{"error", QJsonObject{{"code", code}, {"message", message}}}});
+}
