@@ -1,16 +1,13 @@
 // Regenerate and Edit from the panel: the hover buttons and the keys, against
 // a loopback provider, with the session's real history store.
-#include "core/LauncherSession.h"
-#include "core/LauncherViewModel.h"
 #include "launcher/CaptionStrip.h"
 #include "launcher/LauncherView.h"
 #include "launcher/MessageBubble.h"
 #include "launcher/MessageListView.h"
 #include "launcher/InputBar.h"
 #include "launcher/MultilineTextField.h"
-#include "platform/UserDefaults.h"
 #include "services/KeychainHelper.h"
-#include "support/IsolatedHome.h"
+#include "support/IsolatedSession.h"
 #include "support/LoopbackServer.h"
 #include "support/ProviderEvents.h"
 #include "ui/SymbolButton.h"
@@ -37,15 +34,11 @@ protected:
     }
 };
 
-struct Launcher
+struct Launcher : IsolatedSession
 {
-    IsolatedHome home;
     LoopbackServer server;
-    UserDefaults defaults{home.configHome() + QStringLiteral("/Tarnwick/preferences.json")};
-    LauncherSession session{defaults, home.dataHome() + QStringLiteral("/Tarnwick/conversations.json")};
     Host host;
     LauncherView *view = new LauncherView(session, &host);
-    LauncherViewModel &vm = session.viewModel();
     MultilineTextField *field = view->inputBar()->field();
 
     Launcher()
