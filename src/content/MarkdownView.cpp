@@ -5,6 +5,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QFontMetricsF>
+#include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -12,15 +13,20 @@
 #include <QTextDocument>
 #include <QTextLayout>
 
+#include <algorithm>
+
 namespace {
 
 // Long paragraphs are read for inline Markdown in pieces of at least this many
 // characters, each ending at a space or line break, so a streamed paragraph
 // costs its last piece; a piece is laid out again only while it is the last.
 constexpr qsizetype kPieceLength = 2048;
-// A paragraph block longer than this is split at a line start, so appending
-// lays out only the lines after it.
-constexpr int kSplitLength = 4096;
+// A streaming paragraph keeps its last lines in a block of their own, laid
+// out again as text comes; once it has this many more, they are moved into a
+// block before it (lines above the last one stay as they are when a
+// left-to-right paragraph grows).
+constexpr int kOpenLines = 2;
+constexpr int kFrozenLines = 4;
 
 constexpr int kIndentWidth = 26;
 constexpr int kQuoteIndent = 14;
@@ -135,6 +141,7 @@ void MarkdownView::setBlocks(std::span<const MarkdownBlock> blocks, int settled,
         m_doneEnd = 0;
         m_tail.clear();
         m_pieceEnd = -1;
+        m_splits.clear();
         m_hasSplits = false;
     }
     // Nothing new since the last time?
@@ -147,25 +154,21 @@ void MarkdownView::setBlocks(std::span<const MarkdownBlock> blocks, int settled,
     int index = m_doneCount;
     const MarkdownBlock *first = index < int(blocks.size()) ? &blocks[index] : nullptr;
     const bool grewInPlace = first && !m_tail.isEmpty() && m_pieceEnd >= 0 && sameLeaf(m_tail.first(), *first) &&
-                             first->text.startsWith(m_tail.first().text);
+                             first->text.size() >= m_pieceRaw;
     if (grewInPlace) {
-        // The first open paragraph grew: keep its settled pieces.
-        removeFrom(m_pieceEnd);
-        cursor.setPosition(m_pieceEnd);
-        const bool tracking = index == settled;
-        insertPieces(cursor, first->text, m_pieceRaw, m_pieceFormat, tracking);
-        if (!tracking)
-            m_pieceEnd = -1;
+        growPieces(cursor, first->text, index == settled);
         if (index + 1 == settled)
             m_doneEnd = cursor.position();
         ++index;
-    } else if (m_doneEnd == 0) {
-        document()->clear();
-        m_pieceEnd = -1;
     } else {
-        removeFrom(m_doneEnd);
-        cursor.setPosition(m_doneEnd);
+        if (m_doneEnd == 0) {
+            document()->clear();
+        } else {
+            removeFrom(m_doneEnd);
+            cursor.setPosition(m_doneEnd);
+        }
         m_pieceEnd = -1;
+        m_splits.clear();
     }
     for (; index < int(blocks.size()); ++index) {
         const MarkdownBlock *previous = index > 0 ? &blocks[index - 1] : nullptr;
@@ -177,7 +180,7 @@ void MarkdownView::setBlocks(std::span<const MarkdownBlock> blocks, int settled,
     m_tail = QList<MarkdownBlock>(blocks.begin() + settled, blocks.end());
     cursor.endEditBlock();
     if (m_pieceEnd >= 0)
-        splitLongBlock(cursor);
+        freezeLines();
     Q_EMIT contentSizeChanged();
 }
 
@@ -229,7 +232,9 @@ void MarkdownView::renderBlock(QTextCursor &cursor, const MarkdownBlock &block, 
         if (trackPieces) {
             m_pieceRaw = 0;
             m_pieceEnd = cursor.position();
+            m_pieceRuns.clear();
             m_pieceFormat = text;
+            m_splits.clear();
         }
         insertPieces(cursor, block.text, 0, text, trackPieces);
     }
@@ -240,38 +245,153 @@ void MarkdownView::insertPieces(QTextCursor &cursor, const QString &text, qsizet
 {
     while (from < text.size()) {
         const qsizetype end = pieceEnd(text, from);
-        insertInlineMarkdown(cursor, text.sliced(from, end - from), base);
+        const QList<InlineRun> runs = parseInlineMarkdown(text.sliced(from, end - from));
+        insertInlineRuns(cursor, runs, 0, base);
         from = end;
+        if (!trackPieces)
+            continue;
         // A piece followed by more text is final.
-        if (trackPieces && end < text.size()) {
+        if (end < text.size()) {
             m_pieceRaw = end;
             m_pieceEnd = cursor.position();
+        } else {
+            m_pieceRuns = runs;
         }
     }
 }
 
-void MarkdownView::splitLongBlock(QTextCursor &cursor)
+void MarkdownView::growPieces(QTextCursor &cursor, const QString &text, bool trackPieces)
+{
+    // The last piece changes only from where it reads differently now.
+    const qsizetype end = pieceEnd(text, m_pieceRaw);
+    const QList<InlineRun> runs = parseInlineMarkdown(text.sliced(m_pieceRaw, end - m_pieceRaw));
+    const qsizetype same = firstDifference(m_pieceRuns, runs);
+    int at = piecePosition(same);
+    while (!m_splits.isEmpty() && m_splits.constLast() >= at)
+        m_splits.removeLast();
+    // A change in the first line after frozen lines can pull a word up into
+    // the last of them: they join the open lines again.
+    bool join = false;
+    if (!m_splits.isEmpty()) {
+        const QTextBlock open = document()->findBlock(m_splits.constLast() + 1);
+        const QTextLayout *layout = open.layout();
+        join = !layout || layout->lineCount() < 2 || at < open.position() + layout->lineAt(1).textStart();
+    }
+    removeFrom(at);
+    if (join) {
+        const int separator = m_splits.takeLast();
+        cursor.setPosition(separator);
+        const QTextBlockFormat format = cursor.blockFormat();
+        const QTextCharFormat charFormat = cursor.blockCharFormat();
+        cursor.deleteChar();
+        cursor.setBlockFormat(format);
+        cursor.setBlockCharFormat(charFormat);
+        --at;
+        if (separator < m_pieceEnd)
+            --m_pieceEnd;
+    }
+    cursor.setPosition(at);
+    insertInlineRuns(cursor, runs, same, m_pieceFormat);
+    if (end < text.size()) {
+        if (trackPieces) {
+            m_pieceRaw = end;
+            m_pieceEnd = cursor.position();
+        }
+        insertPieces(cursor, text, end, m_pieceFormat, trackPieces);
+    } else {
+        m_pieceRuns = runs;
+    }
+    if (!trackPieces) {
+        m_pieceEnd = -1;
+        m_splits.clear();
+    }
+}
+
+// The document position of a character of the last piece, past the frozen lines' block ends in it.
+int MarkdownView::piecePosition(qsizetype offset) const
+{
+    int position = m_pieceEnd + int(offset);
+    for (auto it = std::lower_bound(m_splits.cbegin(), m_splits.cend(), m_pieceEnd);
+         it != m_splits.cend() && *it <= position; ++it)
+        ++position;
+    return position;
+}
+
+void MarkdownView::freezeLines()
 {
     QTextBlock block = document()->findBlock(m_pieceEnd);
-    if (block.length() < kSplitLength || m_pieceEnd <= block.position())
+    while (block.next().isValid() && block.next().blockFormat().boolProperty(kContinuationProperty))
+        block = block.next();
+    // Right-to-left lines fill from the other side: they stay together.
+    if (block.textDirection() != Qt::LeftToRight)
         return;
     document()->documentLayout()->blockBoundingRect(block); // lays it out
     const QTextLayout *layout = block.layout();
-    const QTextLine line = layout->lineForTextPosition(m_pieceEnd - block.position());
-    if (!line.isValid() || line.textStart() == 0)
+    if (layout->lineCount() < kFrozenLines + kOpenLines)
         return;
-    // The lines before stay broken as they are: split there, keeping the look.
     QTextBlockFormat format = block.blockFormat();
     format.setTopMargin(0);
     format.setProperty(kContinuationProperty, true);
+    format.setLayoutDirection(Qt::LeftToRight);
     if (format.textIndent() < 0) {
         // Past the marker: the text column.
         format.setTextIndent(0);
     }
-    cursor.setPosition(block.position() + line.textStart());
+    // Not after a line break: a block ending in one shows an empty line more.
+    int line = layout->lineCount() - kOpenLines;
+    const QString text = block.text();
+    while (line > 0 && text.at(layout->lineAt(line).textStart() - 1) == QChar::LineSeparator)
+        --line;
+    if (line == 0)
+        return;
+    const int at = block.position() + layout->lineAt(line).textStart();
+    QTextCursor cursor(document());
+    cursor.setPosition(at);
     cursor.insertBlock(format, block.charFormat());
-    ++m_pieceEnd;
+    if (at <= m_pieceEnd)
+        ++m_pieceEnd;
+    m_splits.append(at);
     m_hasSplits = true;
+}
+
+QString MarkdownView::textBetween(int from, int to) const
+{
+    QTextCursor cursor(document());
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    const QString selected = cursor.selectedText();
+    // A block of frozen lines runs on into the next one without a break.
+    QString text;
+    qsizetype copied = 0;
+    for (QTextBlock block = document()->findBlock(from).next(); block.isValid() && block.position() <= to;
+         block = block.next()) {
+        if (!block.blockFormat().boolProperty(kContinuationProperty))
+            continue;
+        const qsizetype separator = block.position() - 1 - from;
+        text += QStringView(selected).sliced(copied, separator - copied);
+        copied = separator + 1;
+    }
+    text += QStringView(selected).sliced(copied);
+    for (QChar &c : text) {
+        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
+            c = QLatin1Char('\n');
+        else if (c == QChar::Nbsp)
+            c = QLatin1Char(' ');
+    }
+    return text;
+}
+
+QString MarkdownView::plainText() const
+{
+    return textBetween(0, document()->characterCount() - 1);
+}
+
+QMimeData *MarkdownView::createMimeDataFromSelection() const
+{
+    auto *data = new QMimeData;
+    const QTextCursor selection = textCursor();
+    data->setText(textBetween(selection.selectionStart(), selection.selectionEnd()));
+    return data;
 }
 
 void MarkdownView::paintEvent(QPaintEvent *event)

@@ -29,7 +29,10 @@ void MessageContent::setRaw(const QString &raw)
     const bool grew = raw.startsWith(m_raw);
     const int oldSegments = int(m_segmenter.segments().size());
     m_raw = raw;
-    m_segmenter.update(raw);
+    if (grew)
+        m_segmenter.grow(raw);
+    else
+        m_segmenter.update(raw);
     update(grew ? qMax(0, oldSegments - 1) : 0);
 }
 
@@ -214,8 +217,8 @@ QString MessageContent::plainText() const
 {
     QStringList parts;
     for (QWidget *entry : m_entries) {
-        if (auto *prose = qobject_cast<ProseView *>(entry))
-            parts.append(prose->document()->toPlainText());
+        if (auto *prose = qobject_cast<MarkdownView *>(entry))
+            parts.append(prose->plainText());
         else if (auto *table = qobject_cast<MarkdownTableView *>(entry))
             parts.append(table->grid()->document()->toPlainText());
         else

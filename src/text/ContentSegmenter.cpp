@@ -6,6 +6,7 @@ void ContentSegmenter::reset()
 {
     m_text.clear();
     m_consumed = 0;
+    m_scanned = 0;
     m_finished.clear();
     m_pending.clear();
     m_inCode = false;
@@ -45,12 +46,20 @@ const QList<ContentSegment> &ContentSegmenter::update(const QString &text)
 {
     if (!QStringView(text).startsWith(m_text))
         reset();
+    return grow(text);
+}
+
+const QList<ContentSegment> &ContentSegmenter::grow(const QString &text)
+{
     m_text = text;
 
     for (;;) {
-        const qsizetype end = text.indexOf(QLatin1Char('\n'), m_consumed);
-        if (end < 0)
+        // A long last line is not searched again for its end.
+        const qsizetype end = text.indexOf(QLatin1Char('\n'), qMax(m_consumed, m_scanned));
+        if (end < 0) {
+            m_scanned = text.size();
             break;
+        }
         const QStringView whole = QStringView(text).sliced(m_consumed, end - m_consumed);
         const QStringView line = FenceLine::withoutCarriageReturn(whole);
         takeLine(line, end + 1, line.size() != whole.size());

@@ -13,6 +13,8 @@ class ContentSegmenter
 {
 public:
     const QList<ContentSegment> &update(const QString &text);
+    // update() for a text known to start with the last one: it is not compared.
+    const QList<ContentSegment> &grow(const QString &text);
     const QList<ContentSegment> &segments() const { return m_segments; }
 
 private:
@@ -21,6 +23,7 @@ private:
 
     QString m_text;                    // the text of the last update
     qsizetype m_consumed = 0;          // end of the last whole line taken
+    qsizetype m_scanned = 0;           // no line feed between m_consumed and this
     QList<ContentSegment> m_finished;  // segments that no later text changes
     QString m_pending;                 // pending lines, each followed by "\n"
     bool m_hasPending = false;

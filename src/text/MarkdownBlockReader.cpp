@@ -225,8 +225,8 @@ void readLine(State &state, QList<MarkdownBlock> &out, QStringView line)
             closeLeaf(state, out);
             return;
         }
-        const QList<MarkdownAlign> aligns = tableDelimiters(rest);
-        if (state.leafLines == 1 && !aligns.isEmpty()) {
+        const QList<MarkdownAlign> aligns = state.leafLines == 1 ? tableDelimiters(rest) : QList<MarkdownAlign>();
+        if (!aligns.isEmpty()) {
             QStringList header = tableCells(state.leaf.text);
             if (header.size() == aligns.size()) {
                 state.leaf.kind = MarkdownBlock::Kind::Table;
@@ -273,6 +273,7 @@ void MarkdownBlockReader::update(const QString &text, bool streaming)
 {
     if (!QStringView(text).startsWith(m_text)) {
         m_consumed = 0;
+        m_scanned = 0;
         m_state = {};
         m_blocks.clear();
         m_settled = 0;
@@ -282,9 +283,11 @@ void MarkdownBlockReader::update(const QString &text, bool streaming)
     m_blocks.resize(m_settled);
 
     for (;;) {
-        const qsizetype end = text.indexOf(QLatin1Char('\n'), m_consumed);
-        if (end < 0)
+        const qsizetype end = text.indexOf(QLatin1Char('\n'), qMax(m_consumed, m_scanned));
+        if (end < 0) {
+            m_scanned = text.size();
             break;
+        }
         readLine(m_state, m_blocks, FenceLine::withoutCarriageReturn(QStringView(text).sliced(m_consumed, end - m_consumed)));
         m_consumed = end + 1;
     }

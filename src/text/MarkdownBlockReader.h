@@ -54,6 +54,7 @@ public:
 private:
     QString m_text;
     qsizetype m_consumed = 0;
+    qsizetype m_scanned = 0; // no line feed between m_consumed and this
     State m_state;
     QList<MarkdownBlock> m_blocks;
     int m_settled = 0;

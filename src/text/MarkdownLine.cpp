@@ -205,6 +205,12 @@ QStringList tableCells(QStringView line)
 
 QList<MarkdownAlign> tableDelimiters(QStringView line)
 {
+    // Most lines fail at their first letter: a long one is not split into cells.
+    static const QLatin1String delimiterCharacters(" \t|:-");
+    for (QChar c : line) {
+        if (!delimiterCharacters.contains(c))
+            return {};
+    }
     if (indentOf(line) > 3 || !line.contains(QLatin1Char('|')))
         return {};
     QList<MarkdownAlign> aligns;

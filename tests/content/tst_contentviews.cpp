@@ -3,6 +3,7 @@
 #include "content/MessageContent.h"
 #include "content/ProseView.h"
 #include "content/SyntaxColoredCodeView.h"
+#include "text/GrowingText.h"
 #include "text/SyntaxColoring.h"
 
 #include <QAbstractButton>
@@ -46,15 +47,6 @@ QStringList describe(const QTextDocument *document)
     return runs;
 }
 
-QStringList fragmentsOf(const QString &text, int size)
-{
-    QStringList prefixes;
-    for (int end = size; end < text.size(); end += size)
-        prefixes.append(text.left(end));
-    prefixes.append(text);
-    return prefixes;
-}
-
 const char *kMarkdown = "Intro with **bold** and *soft* words.\n\n"
                         "A `code span`, a [link](https://example.org) and ~~gone~~.\n"
                         "**bold that spans\na line break**\n\n"
@@ -96,7 +88,7 @@ void TestContentViews::streamedProseLooksLikeOnePass()
     QFETCH(int, fragment);
     const QString text = QString::fromUtf8(kMarkdown);
     ProseView streamed;
-    for (const QString &prefix : fragmentsOf(text, fragment))
+    for (const QString &prefix : prefixesOf(text, fragment))
         streamed.setRawText(prefix);
     ProseView whole;
     whole.setRawText(text);
@@ -116,7 +108,7 @@ void TestContentViews::streamedCodeIsColouredLikeOnePass()
     QFETCH(int, fragment);
     const QString code = QString::fromUtf8(kCode);
     SyntaxColoredCodeView streamed(QString(), QStringLiteral("js"));
-    for (const QString &prefix : fragmentsOf(code, fragment))
+    for (const QString &prefix : prefixesOf(code, fragment))
         streamed.setCode(prefix);
     SyntaxColoredCodeView whole(code, QStringLiteral("js"));
     QCOMPARE(describe(streamed.document()), describe(whole.document()));
@@ -137,7 +129,7 @@ void TestContentViews::streamingTouchesOnlyTheLastEntry()
     MessageContent content(QString(), false);
     content.setLayoutWidth(400);
     QList<QWidget *> seen;
-    for (const QString &prefix : fragmentsOf(answer, 2)) {
+    for (const QString &prefix : prefixesOf(answer, 2)) {
         content.setRaw(prefix);
         const QList<QWidget *> entries = content.entries();
         // Entries before the last one of the previous update are never rebuilt.

@@ -2,10 +2,13 @@
 #include "content/MarkdownTableView.h"
 #include "content/MarkdownView.h"
 #include "content/MessageContent.h"
+#include "text/GrowingText.h"
 
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextCursor>
+#include <QTextLayout>
 #include <QTextBlock>
 #include <QTextTable>
 
@@ -54,6 +57,21 @@ QStringList describeDocument(const QTextDocument *document)
     return out;
 }
 
+// Where the lines of the prose break, as shown.
+QStringList describeLines(const MessageContent &content)
+{
+    QStringList lines;
+    for (QWidget *entry : content.entries()) {
+        auto *prose = qobject_cast<MarkdownView *>(entry);
+        for (QTextBlock block = prose ? prose->document()->begin() : QTextBlock(); block.isValid(); block = block.next()) {
+            const QTextLayout *layout = block.layout();
+            for (int line = 0; line < layout->lineCount(); ++line)
+                lines.append(block.text().mid(layout->lineAt(line).textStart(), layout->lineAt(line).textLength()));
+        }
+    }
+    return lines;
+}
+
 QStringList describeContent(const MessageContent &content)
 {
     QStringList out;
@@ -87,15 +105,6 @@ const char *const kCorpus[] = {
     "Text\n---\n\n- - -\n\n1) one\n2) two\n\n###### Small ######\nend",
 };
 
-QStringList prefixesOf(const QString &text, int size)
-{
-    QStringList prefixes;
-    for (int end = size; end < text.size(); end += size)
-        prefixes.append(text.left(end));
-    prefixes.append(text);
-    return prefixes;
-}
-
 } // namespace
 
 class TestMarkdownViews : public QObject
@@ -106,6 +115,7 @@ private Q_SLOTS:
     void streamedAnswerRendersAsOnePass_data();
     void streamedAnswerRendersAsOnePass();
     void longParagraphStreamsInPieces();
+    void closedSpanPullsAWordUp();
     void blockKinds();
     void tables();
     void copiesPlainText();
@@ -145,27 +155,105 @@ void TestMarkdownViews::streamedAnswerRendersAsOnePass()
 
 void TestMarkdownViews::longParagraphStreamsInPieces()
 {
+    // Spans that close a while after they open, so a fragment also changes
+    // text already shown, some of it on lines frozen before.
     QString paragraph = QStringLiteral("- item\n\n");
-    for (int word = 0; paragraph.size() < 30000; ++word)
-        paragraph += word % 50 == 7 ? QStringLiteral("**bold %1** ").arg(word) : QStringLiteral("w%1 ").arg(word);
+    for (int word = 0; paragraph.size() < 30000; ++word) {
+        if (word % 50 == 7)
+            paragraph += QStringLiteral("**bold %1 and more words that run on** ").arg(word);
+        else if (word % 61 == 11)
+            paragraph += QStringLiteral("[link %1](https://example.org/%1/a-long-path) ").arg(word);
+        else if (word % 37 == 5)
+            paragraph += QStringLiteral("`code %1` ").arg(word);
+        else if (word % 97 == 3)
+            paragraph += QStringLiteral("line %1\n").arg(word);
+        else
+            paragraph += QStringLiteral("w%1 ").arg(word);
+    }
+    int width = 300;
     MessageContent streamed(QString(), false);
-    streamed.setLayoutWidth(300);
+    streamed.setLayoutWidth(width);
     streamed.setStreaming(true);
-    for (const QString &prefix : prefixesOf(paragraph, 97))
-        streamed.setRaw(prefix);
-    streamed.setStreaming(false);
+    auto rendersAsOnePass = [&](const QString &prefix) {
+        MessageContent whole(QString(), false);
+        whole.setLayoutWidth(width);
+        whole.setStreaming(true);
+        whole.setRaw(prefix);
+        QCOMPARE(describeContent(streamed), describeContent(whole));
+        // Frozen lines break and sit where the lines of one block would.
+        QCOMPARE(describeLines(streamed), describeLines(whole));
+        QCOMPARE(streamed.contentHeight(), whole.contentHeight());
+        // Copied, they are one paragraph again.
+        QCOMPARE(streamed.plainText(), whole.plainText());
+        auto *view = qobject_cast<MarkdownView *>(streamed.entries().constLast());
+        view->selectAll();
+        QScopedPointer<QMimeData> copied(view->mimeDataOfSelection());
+        QCOMPARE(copied->text(), streamed.plainText());
+    };
+    const QStringList prefixes = prefixesOf(paragraph, 53);
+    for (int index = 0; index < prefixes.size(); ++index) {
+        streamed.setRaw(prefixes.at(index));
+        // The panel is resized halfway through.
+        if (index == prefixes.size() / 2) {
+            width = 500;
+            streamed.setLayoutWidth(width);
+        }
+        if (index > 0 && (index % 23 == 0 || index == prefixes.size() / 2))
+            rendersAsOnePass(prefixes.at(index));
+    }
     auto *view = qobject_cast<MarkdownView *>(streamed.entries().constFirst());
     QVERIFY(view->hasSplitParagraphs());
-    MessageContent whole(paragraph, false);
-    whole.setLayoutWidth(300);
-    QCOMPARE(describeContent(streamed), describeContent(whole));
-    // Split where the lines broke: the same height as one block.
-    QCOMPARE(streamed.contentHeight(), whole.contentHeight());
+    QVERIFY(view->document()->blockCount() > 50);
+    rendersAsOnePass(paragraph);
+
+    // A selection from frozen lines into the open ones copies no break between them.
+    QTextCursor cursor(view->document());
+    cursor.setPosition(20);
+    cursor.setPosition(view->document()->characterCount() - 20, QTextCursor::KeepAnchor);
+    view->setTextCursor(cursor);
+    QScopedPointer<QMimeData> part(view->mimeDataOfSelection());
+    const QString all = view->plainText();
+    QCOMPARE(part->text(), all.mid(20, all.size() - 39));
+
+    streamed.setStreaming(false);
+    MessageContent finished(paragraph, false);
+    finished.setLayoutWidth(width);
+    QCOMPARE(describeContent(streamed), describeContent(finished));
+    QCOMPARE(streamed.plainText(), finished.plainText());
+    // The marker's block ends, the paragraph's own line breaks stay, nothing more.
+    QCOMPARE(streamed.plainText().count(QLatin1Char('\n')), paragraph.count(QLatin1Char('\n')) - 1);
     // A new width breaks the lines anew, as a fresh rendering does.
-    streamed.setLayoutWidth(500);
-    whole.setLayoutWidth(500);
-    QCOMPARE(describeContent(streamed), describeContent(whole));
-    QCOMPARE(streamed.contentHeight(), whole.contentHeight());
+    streamed.setLayoutWidth(260);
+    finished.setLayoutWidth(260);
+    QCOMPARE(describeContent(streamed), describeContent(finished));
+    QCOMPARE(streamed.contentHeight(), finished.contentHeight());
+}
+
+void TestMarkdownViews::closedSpanPullsAWordUp()
+{
+    // A link shows its target as typed until it closes: the word that then
+    // starts a line may fit on the line above, frozen or not.
+    QString paragraph;
+    for (int word = 0; paragraph.size() < 3000; ++word) {
+        paragraph += word % 9 == 4 ? QStringLiteral("[x%1](https://example.org/%2) ").arg(word).arg(QString(word % 7 * 20 + 40, QLatin1Char('p')))
+                                   : QStringLiteral("w%1 ").arg(word);
+    }
+    for (int width : {150, 211, 290}) {
+        MessageContent streamed(QString(), false);
+        streamed.setLayoutWidth(width);
+        streamed.setStreaming(true);
+        for (const QString &prefix : prefixesOf(paragraph, 1)) {
+            streamed.setRaw(prefix);
+            if (!prefix.endsWith(QLatin1Char(')')))
+                continue;
+            MessageContent whole(QString(), false);
+            whole.setLayoutWidth(width);
+            whole.setStreaming(true);
+            whole.setRaw(prefix);
+            QCOMPARE(describeContent(streamed), describeContent(whole));
+            QCOMPARE(describeLines(streamed), describeLines(whole));
+        }
+    }
 }
 
 void TestMarkdownViews::blockKinds()

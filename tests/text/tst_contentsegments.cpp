@@ -1,5 +1,6 @@
 #include "text/ContentSegment.h"
 #include "text/ContentSegmenter.h"
+#include "text/GrowingText.h"
 
 #include <QTest>
 
@@ -85,10 +86,8 @@ void TestContentSegments::growingTextGivesSameSegments()
 {
     QFETCH(QString, full);
     ContentSegmenter segmenter;
-    for (qsizetype n = 0; n <= full.size(); ++n) {
-        const QString prefix = full.left(n);
+    for (const QString &prefix : prefixesOf(full, 1))
         QCOMPARE(segmenter.update(prefix), parseContentSegments(prefix));
-    }
 }
 
 void TestContentSegments::startsOverOnOtherChanges()

@@ -1,3 +1,4 @@
+#include "text/GrowingText.h"
 #include "text/InlineMarkdown.h"
 #include "text/InlineMarkdownReader.h"
 
@@ -100,10 +101,8 @@ void TestInlineMarkdown::growingTextGivesSameRuns()
 {
     const QString full = QString::fromUtf8(kSample).repeated(3);
     InlineMarkdownReader reader;
-    for (qsizetype n = 0; n <= full.size(); ++n) {
-        const QString prefix = full.left(n);
+    for (const QString &prefix : prefixesOf(full, 1))
         QCOMPARE(reader.update(prefix), parseInlineMarkdown(prefix));
-    }
     QCOMPARE(reader.update(QStringLiteral("**x**")), parseInlineMarkdown(QStringLiteral("**x**")));
 }
 

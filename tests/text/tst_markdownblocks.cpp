@@ -1,3 +1,4 @@
+#include "text/GrowingText.h"
 #include "text/MarkdownBlockReader.h"
 
 #include <QTest>
@@ -148,8 +149,7 @@ void TestMarkdownBlocks::growingTextMatchesAFreshRead()
     for (bool streaming : {true, false}) {
         MarkdownBlockReader reader;
         QList<MarkdownBlock> settled;
-        for (int end = 0; end <= text.size(); ++end) {
-            const QString prefix = text.left(end);
+        for (const QString &prefix : prefixesOf(text, 1)) {
             reader.update(prefix, streaming);
             QCOMPARE(describe(reader.blocks()), describe(parseMarkdownBlocks(prefix, streaming)));
             // What was settled stays as it was.
