@@ -3,6 +3,7 @@
 #include "core/InputJoining.h"
 #include "core/LauncherViewModel.h"
 #include "core/StoredChat.h"
+#include "platform/Logging.h"
 #include "services/ScreenshotFlow.h"
 #include "services/SpeechManager.h"
 #include "services/TextGrabber.h"
@@ -128,6 +129,7 @@ void LauncherSession::takeScreenshot()
         m_screenshotFlow = std::make_unique<ScreenshotFlow>();
         ScreenshotFlow *flow = m_screenshotFlow.get();
         connect(flow, &ScreenshotFlow::captured, m_vm.get(), &LauncherViewModel::setAttachedImage);
+        connect(flow, &ScreenshotFlow::captured, this, [] { EventTrace::note("screenshot-captured"); });
         connect(flow, &ScreenshotFlow::hideRequested, this, &LauncherSession::hideLauncherRequested);
         connect(flow, &ScreenshotFlow::showRequested, this, &LauncherSession::showLauncherRequested);
     }

@@ -4,7 +4,8 @@
 // activation token on, typed keys reach the input field (sent to a local
 // server here, which shows what arrived), Esc hides, Settings opens, SIGTERM
 // quits. With the desktop's GlobalShortcuts portal the hotkey is the
-// desktop's, and its activation opens the panel with the token it brings.
+// desktop's, and its activation opens the panel with the token it brings;
+// the screenshot shortcut takes its picture through the Screenshot portal.
 // Every X11 call of the program is behind a check of the platform; with
 // no DISPLAY an unguarded one could not reach a server anyway.
 #include "app/InstanceRequest.h"
@@ -156,6 +157,11 @@ void TestWaylandSession::desktopShortcutOpensThePanel()
     QTRY_VERIFY_WITH_TIMEOUT(tarnwick.count(QStringLiteral("launcher-exposed")) > 0, kTimeout);
     desktop.activate(QStringLiteral("launch"));
     QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("launcher-hidden")), 1, kTimeout);
+
+    const int exposed = tarnwick.count(QStringLiteral("launcher-exposed"));
+    desktop.activate(QStringLiteral("screenshot"));
+    QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("screenshot-captured")), 1, kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(tarnwick.count(QStringLiteral("launcher-exposed")) > exposed, kTimeout);
 }
 
 QTEST_GUILESS_MAIN(TestWaylandSession)

@@ -48,6 +48,7 @@ PortalDesktop::PortalDesktop(const QStringList &backendArguments)
     }
     portal.write("[portal]\nDBusName=" + kBackendName.toUtf8()
                  + "\nInterfaces=org.freedesktop.impl.portal.GlobalShortcuts;org.freedesktop.impl.portal.Settings;"
+                 + "org.freedesktop.impl.portal.Screenshot;org.freedesktop.impl.portal.Access;"
                  + "\nUseIn=" + kDesktop.toUtf8() + "\n");
     portal.close();
 

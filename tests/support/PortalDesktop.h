@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 
 // The real xdg-desktop-portal on the test's session bus with the test's own
-// GlobalShortcuts and Settings backend (desktop-portal-backend) standing in
+// GlobalShortcuts, Settings and Screenshot backend (desktop-portal-backend) standing in
 // for the desktop, found through a .portal file as a desktop's backend would be.
 class PortalDesktop
 {

@@ -1,5 +1,7 @@
-// A desktop's side of the GlobalShortcuts and Settings portals for tests: the
-// real xdg-desktop-portal finds it through a .portal file and forwards to it.
+// A desktop's side of the GlobalShortcuts, Settings and Screenshot portals for
+// tests: the real xdg-desktop-portal finds it through a .portal file and
+// forwards to it. A screenshot is a magenta picture, as if the user picked a
+// region of a magenta window.
 // It binds what it is asked (or refuses, with --decline), describes each
 // trigger in its own words, reports a colour scheme, and takes orders from
 // the test on /control: Activate(id, token) as if the user pressed a
@@ -15,6 +17,9 @@
 #include <QDBusVariant>
 #include <QDBusObjectPath>
 #include <QDateTime>
+#include <QDir>
+#include <QImage>
+#include <QUrl>
 
 #include <cstdio>
 
@@ -147,6 +152,57 @@ private:
     inline static const QString kColorScheme = QStringLiteral("color-scheme");
 };
 
+class ScreenshotTool : public QDBusAbstractAdaptor
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.impl.portal.Screenshot")
+    Q_PROPERTY(uint version READ version)
+
+public:
+    explicit ScreenshotTool(QObject *object)
+        : QDBusAbstractAdaptor(object)
+    {
+    }
+
+    uint version() const { return 2; }
+
+public Q_SLOTS:
+    uint Screenshot(const QDBusObjectPath &, const QString &, const QString &, const QVariantMap &,
+                    QVariantMap &results)
+    {
+        QImage region(64, 48, QImage::Format_RGB32);
+        region.fill(Qt::magenta);
+        const QString path = QDir::temp().filePath(QStringLiteral("Screenshot-%1.png").arg(++m_count));
+        if (!region.save(path))
+            return 2;
+        results.insert(QStringLiteral("uri"), QUrl::fromLocalFile(path).toString());
+        return 0;
+    }
+
+private:
+    int m_count = 0;
+};
+
+// The frontend offers screenshots only beside a desktop that can ask the user.
+class AccessPrompt : public QDBusAbstractAdaptor
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.impl.portal.Access")
+
+public:
+    explicit AccessPrompt(QObject *object)
+        : QDBusAbstractAdaptor(object)
+    {
+    }
+
+public Q_SLOTS:
+    uint AccessDialog(const QDBusObjectPath &, const QString &, const QString &, const QString &, const QString &,
+                      const QString &, const QVariantMap &, QVariantMap &)
+    {
+        return 0;
+    }
+};
+
 class Control : public QObject
 {
     Q_OBJECT
@@ -197,6 +253,8 @@ int main(int argc, char **argv)
     Backend backend;
     backend.decline = app.arguments().contains(QStringLiteral("--decline"));
     auto *settings = new Settings(&backend);
+    new ScreenshotTool(&backend);
+    new AccessPrompt(&backend);
     Control control(backend, *settings);
     QDBusConnection bus = QDBusConnection::sessionBus();
     const auto exported = QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals
