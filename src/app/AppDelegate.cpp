@@ -34,6 +34,8 @@ constexpr int kScreenshotDelayMs = 150;
 // A tray that is not there yet at login usually comes within seconds.
 constexpr int kTrayRetryIntervalMs = 1000;
 constexpr int kTrayRetryAttempts = 120;
+// A panel may start a little after the program at login; later than this, say how to get in.
+constexpr int kTrayNoticeAttempt = 5;
 // Long enough for the desktop to answer a portal request, short enough to
 // come before the user gives up on the hotkey.
 constexpr int kHotkeyNoticeDelayMs = 1000;
@@ -175,7 +177,12 @@ void AppDelegate::showTrayIconWhenReady()
     }
     // Without any tray the program stays reachable through `tarnwick --open`
     // and `tarnwick --settings`.
-    if (++m_trayAttempts >= kTrayRetryAttempts)
+    if (++m_trayAttempts == kTrayNoticeAttempt) {
+        qCWarning(lcDesktop).noquote() << "No system tray has appeared yet: until one does, open Tarnwick with its "
+                                          "hotkey or \"tarnwick --open\", and its settings with "
+                                          "\"tarnwick --settings\".";
+    }
+    if (m_trayAttempts >= kTrayRetryAttempts)
         m_trayRetry.stop();
     else if (!m_trayRetry.isActive())
         m_trayRetry.start();
