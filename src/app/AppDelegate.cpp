@@ -30,15 +30,17 @@
 
 namespace {
 
-constexpr int kScreenshotDelayMs = 150;
-// A tray that is not there yet at login usually comes within seconds.
-constexpr int kTrayRetryIntervalMs = 1000;
+using namespace std::chrono_literals;
+
+constexpr auto kScreenshotDelay = 150ms;
+// A tray that is not there yet at login usually comes within seconds; a panel
+// that has not come after a few, says how to get in without one.
+constexpr auto kTrayRetryInterval = 1s;
 constexpr int kTrayRetryAttempts = 120;
-// A panel may start a little after the program at login; later than this, say how to get in.
 constexpr int kTrayNoticeAttempt = 5;
 // Long enough for the desktop to answer a portal request, short enough to
 // come before the user gives up on the hotkey.
-constexpr int kHotkeyNoticeDelayMs = 1000;
+constexpr auto kHotkeyNoticeDelay = 1s;
 
 const char *hotkeyTraceName(HotkeyManager::Hotkey hotkey, HotkeyManager::Status status)
 {
@@ -68,7 +70,7 @@ const char *hotkeyTraceName(HotkeyManager::Hotkey hotkey, HotkeyManager::Status 
 AppDelegate::AppDelegate(QObject *parent)
     : QObject(parent)
 {
-    m_trayRetry.setInterval(kTrayRetryIntervalMs);
+    m_trayRetry.setInterval(kTrayRetryInterval);
     connect(&m_trayRetry, &QTimer::timeout, this, &AppDelegate::showTrayIconWhenReady);
 }
 
@@ -102,7 +104,7 @@ void AppDelegate::applicationDidFinishLaunching()
             m_launcherWindow->setHotkeyNotice({});
     });
     connect(m_hotkeyManager, &HotkeyManager::bindingChanged, this, &AppDelegate::updateTrayToolTip);
-    m_hotkeyNotice = new HotkeyNotice(*m_hotkeyManager, UserDefaults::standard(), kHotkeyNoticeDelayMs, this);
+    m_hotkeyNotice = new HotkeyNotice(*m_hotkeyManager, UserDefaults::standard(), kHotkeyNoticeDelay, this);
     connect(m_hotkeyNotice, &HotkeyNotice::due, this, &AppDelegate::showHotkeyNotice);
     connect(m_hotkeyNotice, &HotkeyNotice::checked, this, [] { EventTrace::note("hotkey-notice-checked"); });
     m_hotkeyManager->registerHotkeys();
@@ -277,7 +279,7 @@ void AppDelegate::handleScreenshotHotkey()
         return;
     }
     m_launcherWindow->animateIn();
-    QTimer::singleShot(kScreenshotDelayMs, this, start);
+    QTimer::singleShot(kScreenshotDelay, this, start);
 }
 
 void AppDelegate::openSettings()

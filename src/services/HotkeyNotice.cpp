@@ -12,13 +12,14 @@ QString bindingKey(HotkeyBinding binding)
 
 } // namespace
 
-HotkeyNotice::HotkeyNotice(HotkeyManager &hotkeys, UserDefaults &defaults, int delayMs, QObject *parent)
+HotkeyNotice::HotkeyNotice(HotkeyManager &hotkeys, UserDefaults &defaults, std::chrono::milliseconds delay,
+                           QObject *parent)
     : QObject(parent)
     , m_hotkeys(hotkeys)
     , m_defaults(defaults)
 {
     m_deadline.setSingleShot(true);
-    m_deadline.setInterval(delayMs);
+    m_deadline.setInterval(delay);
     connect(&m_deadline, &QTimer::timeout, this, &HotkeyNotice::check);
     connect(&m_hotkeys, &HotkeyManager::statusChanged, this, &HotkeyNotice::onStatusChanged);
     connect(&m_hotkeys, &HotkeyManager::bindingChanged, this, &HotkeyNotice::onStatusChanged);

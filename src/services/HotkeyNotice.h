@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QTimer>
 
+#include <chrono>
+
 class UserDefaults;
 
 // Decides when to tell the user that the launch hotkey does not work: once
@@ -18,7 +20,8 @@ class HotkeyNotice : public QObject
     Q_OBJECT
 
 public:
-    HotkeyNotice(HotkeyManager &hotkeys, UserDefaults &defaults, int delayMs, QObject *parent = nullptr);
+    HotkeyNotice(HotkeyManager &hotkeys, UserDefaults &defaults, std::chrono::milliseconds delay,
+                 QObject *parent = nullptr);
 
     // Starts the wait after which the launch hotkey's state is looked at.
     void start();

@@ -36,7 +36,7 @@ struct Run
         else
             backend->otherwise = launchResult;
         hotkeys = std::make_unique<HotkeyManager>(nullptr, defaults, std::move(scripted));
-        notice = std::make_unique<HotkeyNotice>(*hotkeys, defaults, 0);
+        notice = std::make_unique<HotkeyNotice>(*hotkeys, defaults, std::chrono::milliseconds(0));
         due = std::make_unique<QSignalSpy>(notice.get(), &HotkeyNotice::due);
         QSignalSpy checked(notice.get(), &HotkeyNotice::checked);
         hotkeys->registerHotkeys();
