@@ -33,7 +33,7 @@ void MessageContent::setRaw(const QString &raw)
         m_segmenter.grow(raw);
     else
         m_segmenter.update(raw);
-    update(grew ? qMax(0, oldSegments - 1) : 0);
+    update(grew ? qMax(0, oldSegments - 1) : 0, grew);
 }
 
 void MessageContent::setStreaming(bool streaming)
@@ -41,18 +41,24 @@ void MessageContent::setStreaming(bool streaming)
     if (streaming == m_streaming)
         return;
     m_streaming = streaming;
-    update(qMax(0, int(m_segmenter.segments().size()) - 1));
+    update(qMax(0, int(m_segmenter.segments().size()) - 1), false);
 }
 
-void MessageContent::update(int fromSegment)
+void MessageContent::update(int fromSegment, bool grew)
 {
     const QList<ContentSegment> &segments = m_segmenter.segments();
     m_readers.resize(segments.size());
     const int settledBefore = fromSegment < m_readers.size() ? m_readers.at(fromSegment).settledCount() : 0;
     const int generationBefore = fromSegment < m_readers.size() ? m_readers.at(fromSegment).generation() : 0;
     for (int index = fromSegment; index < segments.size(); ++index) {
-        if (segments.at(index).isText())
-            m_readers[index].update(segments.at(index).text, m_streaming && index == segments.size() - 1);
+        if (!segments.at(index).isText())
+            continue;
+        const bool last = index == segments.size() - 1;
+        // Open prose that only grew needs no comparing with what its reader read.
+        if (grew && last && m_segmenter.lastGrew())
+            m_readers[index].grow(segments.at(index).text, m_streaming);
+        else
+            m_readers[index].update(segments.at(index).text, m_streaming && last);
     }
     int firstPart = 0;
     while (firstPart < m_parts.size() && m_parts.at(firstPart).segment < fromSegment)

@@ -44,7 +44,7 @@ private:
         int end = 0;
     };
 
-    void update(int fromSegment);
+    void update(int fromSegment, bool grew);
     void appendParts(int segment, int fromBlock, QList<Part> &parts) const;
     QWidget *makeEntry(const Part &part);
     bool reuseEntry(QWidget *entry, const Part &part);

@@ -13,6 +13,7 @@ void ContentSegmenter::reset()
     m_lang.clear();
     m_pendingStart = 0;
     m_pendingVerbatim = true;
+    m_openStart = -1;
 }
 
 void ContentSegmenter::takeLine(QStringView line, qsizetype next, bool strippedReturn)
@@ -52,6 +53,9 @@ const QList<ContentSegment> &ContentSegmenter::update(const QString &text)
 const QList<ContentSegment> &ContentSegmenter::grow(const QString &text)
 {
     m_text = text;
+    const qsizetype openBefore = m_openStart;
+    m_openStart = -1;
+    m_lastGrew = false;
 
     for (;;) {
         // A long last line is not searched again for its end.
@@ -81,6 +85,10 @@ const QList<ContentSegment> &ContentSegmenter::grow(const QString &text)
     // Prose from the very start, as it was written, is the text itself: shared, not copied.
     const bool whole = !m_inCode && m_pendingStart == 0 && m_pendingVerbatim;
     QString tail = whole ? text : QString(m_pending).append(last);
+    if (!m_inCode && m_pendingVerbatim) {
+        m_openStart = m_pendingStart;
+        m_lastGrew = openBefore == m_openStart;
+    }
     if (m_inCode)
         m_segments.append(ContentSegment::makeCode(m_lang, std::move(tail)));
     else

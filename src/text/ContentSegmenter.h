@@ -16,6 +16,8 @@ public:
     // update() for a text known to start with the last one: it is not compared.
     const QList<ContentSegment> &grow(const QString &text);
     const QList<ContentSegment> &segments() const { return m_segments; }
+    // The last segment is prose that only grew at its end since the update before.
+    bool lastGrew() const { return m_lastGrew; }
 
 private:
     void reset();
@@ -31,6 +33,8 @@ private:
     // text unchanged (no "\r" taken out): then the open prose needs no copy.
     qsizetype m_pendingStart = 0;
     bool m_pendingVerbatim = true;
+    qsizetype m_openStart = -1;        // m_pendingStart while the last segment is that text unchanged
+    bool m_lastGrew = false;
     bool m_inCode = false;
     QString m_lang;
     QList<ContentSegment> m_segments;  // m_finished plus what is still open

@@ -279,6 +279,11 @@ void MarkdownBlockReader::update(const QString &text, bool streaming)
         m_settled = 0;
         ++m_generation;
     }
+    grow(text, streaming);
+}
+
+void MarkdownBlockReader::grow(const QString &text, bool streaming)
+{
     m_text = text;
     m_blocks.resize(m_settled);
 

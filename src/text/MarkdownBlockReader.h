@@ -22,6 +22,8 @@ class MarkdownBlockReader
 {
 public:
     void update(const QString &text, bool streaming);
+    // update() for a text known to start with the last one: it is not compared.
+    void grow(const QString &text, bool streaming);
 
     const QList<MarkdownBlock> &blocks() const { return m_blocks; }
     // blocks()[0, settledCount()) stay as they are while the text only grows.

@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+#include <optional>
+
 class TestContentSegments : public QObject
 {
     Q_OBJECT
@@ -79,6 +81,7 @@ void TestContentSegments::growingTextGivesSameSegments_data()
     QTest::addColumn<QString>("full");
     QTest::newRow("mixed sample") << QString::fromUtf8(kSample);
     QTest::newRow("fence characters at every cut") << QStringLiteral("``\n```\n````\n``` a\n`\n```\n");
+    QTest::newRow("carriage returns in prose") << QStringLiteral("a\r\nb\r\n\r\n```\nc\r\n```\r\nd\re\r\n");
 }
 
 // Every prefix, as a stream delivers it one code unit at a time.
@@ -86,8 +89,16 @@ void TestContentSegments::growingTextGivesSameSegments()
 {
     QFETCH(QString, full);
     ContentSegmenter segmenter;
-    for (const QString &prefix : prefixesOf(full, 1))
-        QCOMPARE(segmenter.update(prefix), parseContentSegments(prefix));
+    std::optional<ContentSegment> before;
+    for (const QString &prefix : prefixesOf(full, 1)) {
+        QCOMPARE(segmenter.grow(prefix), parseContentSegments(prefix));
+        // Said to have grown, the last segment is prose starting with the prose before.
+        const std::optional<ContentSegment> last =
+            segmenter.segments().isEmpty() ? std::nullopt : std::optional(segmenter.segments().constLast());
+        if (segmenter.lastGrew())
+            QVERIFY(before && before->isText() && last->isText() && last->text.startsWith(before->text));
+        before = last;
+    }
 }
 
 void TestContentSegments::startsOverOnOtherChanges()
