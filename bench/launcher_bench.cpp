@@ -184,13 +184,18 @@ void benchStreaming(LauncherView &view, const char *shape, const QString &answer
     std::printf("  of which the bubble (ms): p50 %.3f  p99 %.3f  max %.3f\n", percentile(cpuViewCosts, 0.5),
                 percentile(cpuViewCosts, 0.99), percentile(cpuViewCosts, 1.0));
     // A cost that grows with the answer shows as a later quarter costing more.
-    std::printf("  main-thread CPU per fragment by quarter of the answer (ms, p50/p99):");
-    for (int quarter = 0; quarter < 4; ++quarter) {
-        const std::vector<double> part(cpuCosts.begin() + qsizetype(cpuCosts.size()) * quarter / 4,
-                                       cpuCosts.begin() + qsizetype(cpuCosts.size()) * (quarter + 1) / 4);
-        std::printf("  %.3f/%.3f", percentile(part, 0.5), percentile(part, 0.99));
-    }
-    std::printf("\n  one full repaint at the end (ms): %.2f\n", paint);
+    auto byQuarter = [](const char *what, const std::vector<double> &values) {
+        std::printf("  %s by quarter of the answer (ms, p50/p99):", what);
+        for (int quarter = 0; quarter < 4; ++quarter) {
+            const std::vector<double> part(values.begin() + qsizetype(values.size()) * quarter / 4,
+                                           values.begin() + qsizetype(values.size()) * (quarter + 1) / 4);
+            std::printf("  %.3f/%.3f", percentile(part, 0.5), percentile(part, 0.99));
+        }
+        std::printf("\n");
+    };
+    byQuarter("main-thread CPU per fragment", cpuCosts);
+    byQuarter("of which the bubble", cpuViewCosts);
+    std::printf("  one full repaint at the end (ms): %.2f\n", paint);
     std::fflush(stdout);
 }
 

@@ -178,6 +178,9 @@ void MarkdownView::setBlocks(std::span<const MarkdownBlock> blocks, int settled,
     }
     m_doneCount = settled;
     m_tail = QList<MarkdownBlock>(blocks.begin() + settled, blocks.end());
+    // The open paragraph's text is not held on to: its reader then extends it in place.
+    if (m_pieceEnd >= 0)
+        m_tail.first().text.clear();
     cursor.endEditBlock();
     if (m_pieceEnd >= 0)
         freezeLines();

@@ -75,6 +75,16 @@ void closeLeaf(State &state, QList<MarkdownBlock> &out)
     state.leafLines = 0;
 }
 
+// Takes the blanks off the end of a paragraph's text into `blanks`.
+void takeTrailingBlanks(QString &text, QString &blanks)
+{
+    qsizetype end = text.size();
+    while (end > 0 && (text.at(end - 1) == QLatin1Char(' ') || text.at(end - 1) == QLatin1Char('\t')))
+        --end;
+    blanks = text.sliced(end);
+    text.truncate(end);
+}
+
 // A new leaf block in the innermost open container.
 MarkdownBlock newLeaf(State &state, MarkdownBlock::Kind kind)
 {
@@ -154,6 +164,15 @@ void appendTableRow(State &state, QStringView line)
 bool isParagraph(const State &state)
 {
     return state.hasLeaf && state.leaf.kind == MarkdownBlock::Kind::Paragraph;
+}
+
+// The line went into the open paragraph as its text: what follows on it will too.
+bool endsParagraphWith(const State &state, QStringView line)
+{
+    qsizetype first = 0;
+    while (first < line.size() && holdsOnlyMarkers(line.sliced(first, 1)))
+        ++first;
+    return isParagraph(state) && first < line.size() && state.leaf.text.endsWith(line.sliced(first));
 }
 
 void readLine(State &state, QList<MarkdownBlock> &out, QStringView line)
@@ -277,6 +296,7 @@ void MarkdownBlockReader::update(const QString &text, bool streaming)
         m_state = {};
         m_blocks.clear();
         m_settled = 0;
+        m_open = {};
         ++m_generation;
     }
     grow(text, streaming);
@@ -299,16 +319,38 @@ void MarkdownBlockReader::grow(const QString &text, bool streaming)
     m_settled = int(m_blocks.size());
 
     // The unfinished last line and the open leaf, on a copy of the state.
-    State state = m_state;
     const QStringView last = FenceLine::withoutCarriageReturn(QStringView(text).sliced(m_consumed));
+    if (m_open.start == m_consumed && m_open.streaming == streaming && last.size() >= m_open.length) {
+        // The same line, longer: a long paragraph costs what was appended to it.
+        QString &leaf = m_open.state.leaf.text;
+        leaf += m_open.blanks;
+        leaf += last.sliced(m_open.length);
+        takeTrailingBlanks(leaf, m_open.blanks);
+        m_open.length = last.size();
+        m_blocks += m_open.closed;
+        m_blocks.append(m_open.state.leaf);
+        return;
+    }
+    m_open = {};
+    State state = m_state;
+    const qsizetype closedFrom = m_blocks.size();
     const bool lastWaits = streaming && holdsOnlyMarkers(last);
     if (!last.isEmpty() && !lastWaits)
         readLine(state, m_blocks, last);
     // A lone row of cells may yet become a table's header.
     const bool headerWaits = streaming && isParagraph(state) && state.leafLines == 1 &&
                              state.leaf.text.startsWith(QLatin1Char('|'));
-    if (!headerWaits)
-        closeLeaf(state, m_blocks);
+    if (headerWaits)
+        return;
+    if (!lastWaits && endsParagraphWith(state, last)) {
+        m_open.start = m_consumed;
+        m_open.length = last.size();
+        m_open.streaming = streaming;
+        m_open.closed = m_blocks.sliced(closedFrom);
+        takeTrailingBlanks(state.leaf.text, m_open.blanks);
+        m_open.state = state;
+    }
+    closeLeaf(state, m_blocks);
 }
 
 QList<MarkdownBlock> parseMarkdownBlocks(const QString &text, bool streaming)

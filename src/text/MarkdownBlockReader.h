@@ -53,12 +53,25 @@ public:
         int nextId = 1;
     };
 
+    // The unfinished last line as read into an open paragraph, kept so that
+    // text appended to it goes on the paragraph without reading it again.
+    struct OpenLine
+    {
+        qsizetype start = -1; // where the line starts (-1: none kept)
+        qsizetype length = 0;
+        bool streaming = false;
+        State state;                 // after reading it, with the paragraph's trailing blanks taken off
+        QString blanks;              // those blanks
+        QList<MarkdownBlock> closed; // the blocks reading it closed
+    };
+
 private:
     QString m_text;
     qsizetype m_consumed = 0;
     qsizetype m_scanned = 0; // no line feed between m_consumed and this
     State m_state;
     QList<MarkdownBlock> m_blocks;
+    OpenLine m_open;
     int m_settled = 0;
     int m_generation = 0;
 };

@@ -141,6 +141,8 @@ void TestMarkdownBlocks::growingTextMatchesAFreshRead_data()
     QTest::newRow("document") << "# Plan\n\nIntro line\nsecond\n\n1. First\n   - nested [ ] no\n   - [x] done\n2. Second\n"
                                  "> quote\n> - in quote\n\n| k | v |\n|--|--:|\n| a | 1 |\n| b | 2 |\n\n---\nEnd  \nline\\\nx";
     QTest::newRow("setext and tables decided late") << "A\nB\n===\n| h |\n|:-:|\n| c |\n- x\n-\ny\n---\n";
+    QTest::newRow("lines whose kind shows late") << "para  \n2. x\n1. y\n-z\n- w  \n  more\n#x\n# h #\n> q\nlazy \t\n"
+                                                     "z\\\n|a|\n|-|\n| b |\ntail \r\n**x  \r";
 }
 
 void TestMarkdownBlocks::growingTextMatchesAFreshRead()
