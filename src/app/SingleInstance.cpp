@@ -82,7 +82,7 @@ Delivery forward(const QString &socketPath, const QByteArray &request)
 } // namespace
 
 SingleInstance::SingleInstance(const QString &directory)
-    : m_dirReady(AppPaths::ensurePrivateDir(directory, &m_problem))
+    : m_dirReady(AppPaths::ensurePrivateDir(directory))
     , m_socketPath(directory + QStringLiteral("/tarnwick.socket"))
     , m_lock(directory + QStringLiteral("/tarnwick.lock"))
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Result.h"
+
 #include <QByteArray>
 #include <QLocalServer>
 #include <QLockFile>
@@ -34,7 +36,7 @@ public:
     // instance that is still starting; takes over a lock whose holder is gone.
     Outcome acquireOrForward(const QByteArray &request);
     // Why the folder cannot hold the lock and socket; empty when it can.
-    QString problem() const { return m_problem; }
+    QString problem() const { return m_dirReady.message(); }
 
     // Primary only, once the application object exists: answers later starts
     // with handler's verdict. Returns whether the socket listens.
@@ -45,8 +47,7 @@ public:
 private:
     void serve();
 
-    QString m_problem;
-    bool m_dirReady;
+    Result<> m_dirReady;
     QString m_socketPath;
     QLockFile m_lock;
     QPointer<QLocalServer> m_server;

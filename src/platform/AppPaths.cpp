@@ -50,13 +50,9 @@ QString runtimeDir()
     return QDir::tempPath() + QStringLiteral("/tarnwick-") + QString::number(::getuid());
 }
 
-bool ensurePrivateDir(const QString &path, QString *problem)
+Result<> ensurePrivateDir(const QString &path)
 {
-    const auto fail = [problem](const QString &why) {
-        if (problem)
-            *problem = why;
-        return false;
-    };
+    const auto fail = [](const QString &why) { return Result<>::failure(why); };
     const QString parent = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(parent))
         return fail(QStringLiteral("cannot create the folder %1").arg(parent));
@@ -86,7 +82,7 @@ bool ensurePrivateDir(const QString &path, QString *problem)
                         .arg(path, userName(info.st_uid)));
     if ((info.st_mode & 07777) != 0700 && ::fchmod(fd, 0700) != 0)
         return fail(QStringLiteral("cannot make the folder %1 private: %2").arg(path, systemError(errno)));
-    return true;
+    return {};
 }
 
 } // namespace AppPaths

@@ -31,7 +31,10 @@ public:
 
     bool ok() const { return m_value.has_value(); }
     explicit operator bool() const { return ok(); }
-    const T &value() const { return *m_value; }
+    const T &value() const & { return *m_value; }
+    T value() && { return std::move(*m_value); }
+    const T &operator*() const { return *m_value; }
+    const T *operator->() const { return &*m_value; }
     // Empty when the call succeeded.
     QString message() const { return m_message; }
 

@@ -32,52 +32,45 @@ Contents read(QJsonObject *items)
     return Contents::Readable;
 }
 
-bool writeAll(const QJsonObject &items, QString *error)
+Result<> writeAll(const QJsonObject &items)
 {
-    if (!AppPaths::ensurePrivateDir(AppPaths::dataDir())) {
-        *error = QStringLiteral("The folder %1 cannot be made private to you.").arg(AppPaths::dataDir());
-        return false;
-    }
+    if (!AppPaths::ensurePrivateDir(AppPaths::dataDir()))
+        return Result<>::failure(
+            QStringLiteral("The folder %1 cannot be made private to you.").arg(AppPaths::dataDir()));
     if (items.isEmpty()) {
-        if (QFile::exists(path()) && !QFile::remove(path())) {
-            *error = QStringLiteral("%1 cannot be removed.").arg(path());
-            return false;
-        }
-        return true;
+        if (QFile::exists(path()) && !QFile::remove(path()))
+            return Result<>::failure(QStringLiteral("%1 cannot be removed.").arg(path()));
+        return {};
     }
     QSaveFile file(path());
     file.setDirectWriteFallback(false);
     // Unbuffered: a short write shows in write()'s count, and no buffer keeps a copy of the key.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        *error = QStringLiteral("%1 cannot be written: %2").arg(path(), file.errorString());
-        return false;
-    }
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return Result<>::failure(QStringLiteral("%1 cannot be written: %2").arg(path(), file.errorString()));
     QByteArray bytes = QJsonDocument(items).toJson(QJsonDocument::Indented);
     const bool written = file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)
         && file.write(bytes) == bytes.size();
     wipeSecret(bytes);
     if (!written || !file.commit()) {
-        *error = QStringLiteral("%1 cannot be written: %2").arg(path(), file.errorString());
+        const QString why = file.errorString();
         file.cancelWriting();
-        return false;
+        return Result<>::failure(QStringLiteral("%1 cannot be written: %2").arg(path(), why));
     }
-    return true;
+    return {};
 }
 
 // Reads the file for a change. An unreadable file is set aside for the user
 // rather than overwritten, so a damaged file never silently loses other keys.
-bool readForChange(QJsonObject *items, QString *error)
+Result<> readForChange(QJsonObject *items)
 {
     if (read(items) != Contents::Unreadable)
-        return true;
+        return {};
     const QString aside = path() + QStringLiteral(".corrupt-")
         + QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMddTHHmmss"));
-    if (!QFile::rename(path(), aside)) {
-        *error = QStringLiteral("%1 cannot be read or set aside.").arg(path());
-        return false;
-    }
+    if (!QFile::rename(path(), aside))
+        return Result<>::failure(QStringLiteral("%1 cannot be read or set aside.").arg(path()));
     *items = {};
-    return true;
+    return {};
 }
 
 } // namespace
@@ -98,31 +91,31 @@ std::optional<QString> value(const QString &service, const QString &account)
     return found.toString();
 }
 
-bool setValue(const QString &service, const QString &account, const QString &value, QString *error)
+Result<> setValue(const QString &service, const QString &account, const QString &value)
 {
     QJsonObject items;
-    if (!readForChange(&items, error))
-        return false;
+    if (Result<> readable = readForChange(&items); !readable)
+        return readable;
     QJsonObject accounts = items.value(service).toObject();
     accounts.insert(account, value);
     items.insert(service, accounts);
-    return writeAll(items, error);
+    return writeAll(items);
 }
 
-bool remove(const QString &service, const QString &account, QString *error)
+Result<> remove(const QString &service, const QString &account)
 {
     QJsonObject items;
     if (read(&items) != Contents::Readable)
-        return true;
+        return {};
     QJsonObject accounts = items.value(service).toObject();
     if (!accounts.contains(account))
-        return true;
+        return {};
     accounts.remove(account);
     if (accounts.isEmpty())
         items.remove(service);
     else
         items.insert(service, accounts);
-    return writeAll(items, error);
+    return writeAll(items);
 }
 
 } // namespace KeyFile

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Result.h"
+
 #include <QString>
 
 #include <optional>
@@ -13,8 +15,8 @@ QString path(); // AppPaths::dataDir() + "/keys.json"
 
 std::optional<QString> value(const QString &service, const QString &account);
 
-// Both return false with the reason in *error when the file cannot be written.
-bool setValue(const QString &service, const QString &account, const QString &value, QString *error);
-bool remove(const QString &service, const QString &account, QString *error);
+// Both say why when the file cannot be written.
+Result<> setValue(const QString &service, const QString &account, const QString &value);
+Result<> remove(const QString &service, const QString &account);
 
 } // namespace KeyFile

@@ -8,11 +8,6 @@
 
 namespace {
 
-Result<> savedOr(const QString &error)
-{
-    return error.isEmpty() ? Result<>() : Result<>::failure(error);
-}
-
 QString shownPath(const QString &path)
 {
     const QString home = QDir::homePath();
@@ -27,21 +22,20 @@ Result<> KeychainHelper::save(const QString &key, const QString &value)
 {
     using SecretServiceStore::Status;
     const SecretServiceStore::Reply reply = SecretServiceStore::store(service, key, value);
-    QString error;
     switch (reply.status) {
     case Status::Done:
         // A copy kept in the file while the keyring was away is older now.
-        if (!KeyFile::remove(service, key, &error))
-            return savedOr(QStringLiteral("The key was stored in the keyring, but an older copy in the key file "
-                                           "could not be removed: ")
-                            + error);
-        return savedOr({});
+        if (const Result<> removed = KeyFile::remove(service, key); !removed)
+            return Result<>::failure(QStringLiteral("The key was stored in the keyring, but an older copy in the key "
+                                                    "file could not be removed: ")
+                                     + removed.message());
+        return {};
     case Status::NoService:
     case Status::Unreachable:
         qCInfo(lcKeychain) << "No keyring service answered; keeping" << key << "in" << KeyFile::path();
-        if (!KeyFile::setValue(service, key, value, &error))
-            return savedOr(reply.error + QLatin1Char(' ') + error);
-        return savedOr({});
+        if (const Result<> kept = KeyFile::setValue(service, key, value); !kept)
+            return Result<>::failure(reply.error + QLatin1Char(' ') + kept.message());
+        return {};
     case Status::NotFound:
     case Status::Failed:
         // The keyring answered and declined (for example a dismissed unlock
@@ -62,10 +56,9 @@ KeychainHelper::Lookup KeychainHelper::lookup(const QString &key)
     // account (a keyring save removes it from the file), so it wins, and moves
     // into the keyring once one answers.
     if (std::optional<QString> kept = KeyFile::value(service, key)) {
-        if (SecretServiceStore::store(service, key, *kept).status == SecretServiceStore::Status::Done) {
-            QString ignored;
-            KeyFile::remove(service, key, &ignored);
-        }
+        // Should the file keep its copy, the next lookup moves it again.
+        if (SecretServiceStore::store(service, key, *kept).status == SecretServiceStore::Status::Done)
+            KeyFile::remove(service, key);
         return {std::move(kept), {}};
     }
     SecretServiceStore::Reply reply = SecretServiceStore::lookup(service, key);

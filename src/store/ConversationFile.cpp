@@ -92,10 +92,12 @@ ReadResult read(const QString &filePath)
         return result;
     result.status = Status::Unreadable;
     try {
-        std::optional<QList<Conversation>> decoded = ConversationFormat::decode(std::move(bytes.bytes), &result.error);
-        if (!decoded)
+        Result<QList<Conversation>> decoded = ConversationFormat::decode(std::move(bytes.bytes));
+        if (!decoded) {
+            result.error = decoded.message();
             return result;
-        result.conversations = std::move(*decoded);
+        }
+        result.conversations = std::move(decoded).value();
     } catch (const std::bad_alloc &) {
         result.error = QStringLiteral("too large to load");
         return result;

@@ -150,9 +150,7 @@ bool readMessage(const QJsonValue &value, StoredMessage *message, QString *error
     return true;
 }
 
-} // namespace
-
-bool decodeConversation(const QJsonValue &value, Conversation *conversation, QString *error)
+bool readConversation(const QJsonValue &value, Conversation *conversation, QString *error)
 {
     if (!value.isObject())
         return fail(error, QStringLiteral("a conversation is not an object"));
@@ -181,6 +179,8 @@ bool decodeConversation(const QJsonValue &value, Conversation *conversation, QSt
     }
     return true;
 }
+
+} // namespace
 
 double secondsSinceReferenceDate(const QDateTime &date)
 {
@@ -246,26 +246,35 @@ QByteArray encode(const QList<Conversation> &conversations)
     return encodeArray(items);
 }
 
-std::optional<QList<Conversation>> decode(QByteArray bytes, QString *error)
+Result<Conversation> decodeConversation(const QJsonValue &value)
 {
+    Conversation conversation;
+    QString error;
+    if (!readConversation(value, &conversation, &error))
+        return Result<Conversation>::failure(error);
+    return conversation;
+}
+
+Result<QList<Conversation>> decode(QByteArray bytes)
+{
+    using Conversations = Result<QList<Conversation>>;
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
     bytes = QByteArray();
     if (parseError.error != QJsonParseError::NoError) {
-        fail(error, QStringLiteral("not JSON (%1 at byte %2)").arg(parseError.errorString()).arg(parseError.offset));
-        return std::nullopt;
+        return Conversations::failure(
+            QStringLiteral("not JSON (%1 at byte %2)").arg(parseError.errorString()).arg(parseError.offset));
     }
-    if (!document.isArray()) {
-        fail(error, QStringLiteral("the top level is not an array"));
-        return std::nullopt;
-    }
+    if (!document.isArray())
+        return Conversations::failure(QStringLiteral("the top level is not an array"));
     const QJsonArray array = document.array();
     QList<Conversation> conversations;
     conversations.reserve(array.size());
+    QString error;
     for (const QJsonValue &item : array) {
         Conversation conversation;
-        if (!decodeConversation(item, &conversation, error))
-            return std::nullopt;
+        if (!readConversation(item, &conversation, &error))
+            return Conversations::failure(error);
         conversations.append(std::move(conversation));
     }
     return conversations;

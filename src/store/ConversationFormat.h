@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Result.h"
 #include "store/Conversation.h"
 
 #include <QByteArray>
@@ -25,10 +26,10 @@ QByteArray encode(const QList<Conversation> &conversations);
 
 // The whole file, or nothing when any part of it breaks the format. The bytes
 // are let go once parsed, so a large file is not held twice.
-std::optional<QList<Conversation>> decode(QByteArray bytes, QString *error = nullptr);
+Result<QList<Conversation>> decode(QByteArray bytes);
 
 // One conversation object, as encodeConversation writes it.
-bool decodeConversation(const QJsonValue &value, Conversation *conversation, QString *error = nullptr);
+Result<Conversation> decodeConversation(const QJsonValue &value);
 
 // The canonical upper-case text of an id, as the file holds it.
 QByteArray idText(const QUuid &id);

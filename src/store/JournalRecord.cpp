@@ -94,9 +94,10 @@ bool apply(const QJsonObject &record, QList<Conversation> &conversations)
 {
     const QString op = record.value(QLatin1String("op")).toString();
     if (op == QLatin1String("put")) {
-        Conversation conversation;
-        if (!ConversationFormat::decodeConversation(record.value(QLatin1String("conversation")), &conversation))
+        Result<Conversation> decoded = ConversationFormat::decodeConversation(record.value(QLatin1String("conversation")));
+        if (!decoded)
             return false;
+        Conversation conversation = std::move(decoded).value();
         const qsizetype at = indexOf(conversations, conversation.id);
         if (at >= 0)
             conversations[at] = std::move(conversation);

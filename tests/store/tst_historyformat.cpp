@@ -108,9 +108,8 @@ void TestHistoryFormat::readsLenientForms_data()
 void TestHistoryFormat::readsLenientForms()
 {
     QFETCH(QByteArray, bytes);
-    QString error;
-    const auto decoded = ConversationFormat::decode(bytes, &error);
-    QVERIFY2(decoded, qPrintable(error));
+    const auto decoded = ConversationFormat::decode(bytes);
+    QVERIFY2(decoded, qPrintable(decoded.message()));
     QCOMPARE(decoded->size(), 1);
     QCOMPARE(decoded->front().id, kId);
     QCOMPARE(decoded->front().messages.front().imageMIME, QStringLiteral("image/png"));
@@ -150,9 +149,9 @@ void TestHistoryFormat::rejectsWholeFile_data()
 void TestHistoryFormat::rejectsWholeFile()
 {
     QFETCH(QByteArray, bytes);
-    QString error;
-    QVERIFY(!ConversationFormat::decode(bytes, &error));
-    QVERIFY(!error.isEmpty());
+    const auto decoded = ConversationFormat::decode(bytes);
+    QVERIFY(!decoded);
+    QVERIFY(!decoded.message().isEmpty());
 }
 
 // Messages written as "user:text" or "assistant:text".
