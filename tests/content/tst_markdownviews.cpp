@@ -105,6 +105,14 @@ const char *const kCorpus[] = {
     "Text\n---\n\n- - -\n\n1) one\n2) two\n\n###### Small ######\nend",
 };
 
+// The text rendered in one pass while streaming, to compare a streamed render with.
+void renderAtOnce(MessageContent &content, int width, const QString &text)
+{
+    content.setLayoutWidth(width);
+    content.setStreaming(true);
+    content.setRaw(text);
+}
+
 } // namespace
 
 class TestMarkdownViews : public QObject
@@ -176,9 +184,7 @@ void TestMarkdownViews::longParagraphStreamsInPieces()
     streamed.setStreaming(true);
     auto rendersAsOnePass = [&](const QString &prefix) {
         MessageContent whole(QString(), false);
-        whole.setLayoutWidth(width);
-        whole.setStreaming(true);
-        whole.setRaw(prefix);
+        renderAtOnce(whole, width, prefix);
         QCOMPARE(describeContent(streamed), describeContent(whole));
         // Frozen lines break and sit where the lines of one block would.
         QCOMPARE(describeLines(streamed), describeLines(whole));
@@ -247,9 +253,7 @@ void TestMarkdownViews::closedSpanPullsAWordUp()
             if (!prefix.endsWith(QLatin1Char(')')))
                 continue;
             MessageContent whole(QString(), false);
-            whole.setLayoutWidth(width);
-            whole.setStreaming(true);
-            whole.setRaw(prefix);
+            renderAtOnce(whole, width, prefix);
             QCOMPARE(describeContent(streamed), describeContent(whole));
             QCOMPARE(describeLines(streamed), describeLines(whole));
         }
