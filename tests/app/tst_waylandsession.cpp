@@ -1,5 +1,5 @@
-// The tray program on Wayland: a Weston compositor, the program with no X
-// display at all. It starts and tells that global hotkeys need the desktop,
+// The tray program on Wayland: a Weston compositor (on the test's X server
+// for typed keys, or headless), the program with no X display at all. It starts and tells that global hotkeys need the desktop,
 // `tarnwick --toggle` shows and hides the panel and hands the desktop's
 // activation token on, typed keys reach the input field (sent to a local
 // server here, which shows what arrived), Esc hides, Settings opens, SIGTERM
@@ -47,6 +47,7 @@ private Q_SLOTS:
     void requestLines_data();
     void requestLines();
     void startToggleTypeEscapeQuit();
+    void headlessCompositor();
     void desktopShortcutOpensThePanel();
 };
 
@@ -129,6 +130,30 @@ void TestWaylandSession::startToggleTypeEscapeQuit()
     tarnwick.process().terminate();
     QVERIFY(tarnwick.process().waitForFinished(kTimeout));
     tarnwick.count(QStringLiteral("quit")); // its last words reach the log
+    QCOMPARE(tarnwick.process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(tarnwick.process().exitCode(), 0);
+}
+
+// A compositor with no screen and no seat, as on a build machine: the panel
+// still opens and closes on request, and the program quits cleanly.
+void TestWaylandSession::headlessCompositor()
+{
+    WestonSession weston;
+    if (!WestonSession::installed())
+        QSKIP("weston is not installed (scripts/setup installs it)");
+    QVERIFY2(weston.problem().isEmpty(), qPrintable(weston.problem()));
+
+    TarnwickProcess tarnwick(weston);
+    tarnwick.start();
+    QTRY_VERIFY_WITH_TIMEOUT(tarnwick.count(QStringLiteral("launcher-exposed")) > 0, kTimeout);
+    QCOMPARE(tarnwick.runCommand({QStringLiteral("--toggle")}), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("launcher-hidden")), 1, kTimeout);
+    const int exposed = tarnwick.count(QStringLiteral("launcher-exposed"));
+    QCOMPARE(tarnwick.runCommand({QStringLiteral("--toggle")}), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(tarnwick.count(QStringLiteral("launcher-exposed")) > exposed, kTimeout);
+
+    tarnwick.process().terminate();
+    QVERIFY(tarnwick.process().waitForFinished(kTimeout));
     QCOMPARE(tarnwick.process().exitStatus(), QProcess::NormalExit);
     QCOMPARE(tarnwick.process().exitCode(), 0);
 }

@@ -16,8 +16,21 @@ bool WestonSession::installed()
     return !QStandardPaths::findExecutable(QStringLiteral("weston")).isEmpty();
 }
 
+WestonSession::WestonSession()
+    : m_socket(m_dir.filePath(kSocketName))
+{
+    start(QProcessEnvironment::systemEnvironment(), {QStringLiteral("--backend=headless-backend.so")});
+}
+
 WestonSession::WestonSession(const XSession &display)
     : m_socket(m_dir.filePath(kSocketName))
+{
+    start(display.environment(),
+          {QStringLiteral("--backend=x11-backend.so"), QStringLiteral("--use-pixman"), QStringLiteral("--width=1280"),
+           QStringLiteral("--height=800")});
+}
+
+void WestonSession::start(QProcessEnvironment env, const QStringList &backend)
 {
     if (!installed()) {
         m_problem = QStringLiteral("weston is not installed");
@@ -32,15 +45,13 @@ WestonSession::WestonSession(const XSession &display)
     }
     config.close();
 
-    QProcessEnvironment env = display.environment();
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
     m_weston.setProcessEnvironment(env);
     m_weston.setStandardOutputFile(m_dir.filePath(QStringLiteral("weston.log")));
     m_weston.setStandardErrorFile(m_dir.filePath(QStringLiteral("weston.log")));
-    m_weston.start(QStringLiteral("weston"),
-                   {QStringLiteral("--backend=x11-backend.so"), QStringLiteral("--use-pixman"),
-                    QStringLiteral("--socket=") + kSocketName, QStringLiteral("--config=") + config.fileName(),
-                    QStringLiteral("--width=1280"), QStringLiteral("--height=800")});
+    m_weston.start(QStringLiteral("weston"), QStringList(backend)
+                                                 << QStringLiteral("--socket=") + kSocketName
+                                                 << QStringLiteral("--config=") + config.fileName());
     waitUntil([&] { return m_weston.state() == QProcess::NotRunning || QFileInfo::exists(m_socket); });
     if (!QFileInfo::exists(m_socket)) {
         QFile log(m_dir.filePath(QStringLiteral("weston.log")));

@@ -7,13 +7,15 @@
 
 class XSession;
 
-// A private Weston compositor for the program on Wayland. Weston's own X11
-// backend runs it as a window of the test's X server: unlike its headless
-// backend that gives it a seat, so xdotool's keys reach the Wayland client
-// with the keyboard focus. The program itself gets no X display.
+// A private Weston compositor for the program on Wayland. Given an X session,
+// Weston's own X11 backend runs it as a window of the test's X server: unlike
+// its headless backend that gives it a seat, so xdotool's keys reach the
+// Wayland client with the keyboard focus. Without one, it is headless: no
+// screen and no seat. The program itself gets no X display.
 class WestonSession
 {
 public:
+    WestonSession();
     explicit WestonSession(const XSession &display);
     ~WestonSession();
 
@@ -25,6 +27,8 @@ public:
     QProcessEnvironment environment() const;
 
 private:
+    void start(QProcessEnvironment env, const QStringList &backend);
+
     QString m_problem;
     QTemporaryDir m_dir;
     QString m_socket;
