@@ -1,5 +1,5 @@
-// The tray program on Wayland: a Weston compositor (on the test's X server
-// for typed keys, or headless), the program with no X display at all. It starts and tells that global hotkeys need the desktop,
+// The tray program on Wayland: Weston (on the test's X server for typed keys,
+// or headless) or a headless Sway, the program with no X display at all. It starts and tells that global hotkeys need the desktop,
 // `tarnwick --toggle` shows and hides the panel and hands the desktop's
 // activation token on, typed keys reach the input field (sent to a local
 // server here, which shows what arrived), Esc hides, Settings opens, SIGTERM
@@ -14,7 +14,7 @@
 #include "support/LoopbackServer.h"
 #include "support/PortalDesktop.h"
 #include "support/TarnwickProcess.h"
-#include "support/WestonSession.h"
+#include "support/WaylandSession.h"
 #include "support/XSession.h"
 
 #include <QTest>
@@ -48,6 +48,7 @@ private Q_SLOTS:
     void requestLines();
     void startToggleTypeEscapeQuit();
     void headlessCompositor();
+    void headlessSwayTakesTyping();
     void desktopShortcutOpensThePanel();
 };
 
@@ -80,11 +81,11 @@ void TestWaylandSession::requestLines()
 
 void TestWaylandSession::startToggleTypeEscapeQuit()
 {
-    if (!WestonSession::installed())
+    if (!WaylandSession::installed(WaylandSession::Compositor::weston))
         QSKIP("weston is not installed (scripts/setup installs it)");
     XSession x;
     QVERIFY2(x.problem().isEmpty(), qPrintable(x.problem()));
-    WestonSession weston(x);
+    WaylandSession weston(x);
     QVERIFY2(weston.problem().isEmpty(), qPrintable(weston.problem()));
 
     LoopbackServer server;
@@ -138,9 +139,9 @@ void TestWaylandSession::startToggleTypeEscapeQuit()
 // still opens and closes on request, and the program quits cleanly.
 void TestWaylandSession::headlessCompositor()
 {
-    WestonSession weston;
-    if (!WestonSession::installed())
+    if (!WaylandSession::installed(WaylandSession::Compositor::weston))
         QSKIP("weston is not installed (scripts/setup installs it)");
+    WaylandSession weston(WaylandSession::Compositor::weston);
     QVERIFY2(weston.problem().isEmpty(), qPrintable(weston.problem()));
 
     TarnwickProcess tarnwick(weston);
@@ -158,16 +159,58 @@ void TestWaylandSession::headlessCompositor()
     QCOMPARE(tarnwick.process().exitCode(), 0);
 }
 
+// Sway with no screen: its keys come from a virtual keyboard, and a panel
+// shown again gets the keyboard as a new window does.
+void TestWaylandSession::headlessSwayTakesTyping()
+{
+    if (!WaylandSession::installed(WaylandSession::Compositor::sway))
+        QSKIP("sway or wtype is not installed (scripts/setup installs them)");
+    WaylandSession sway(WaylandSession::Compositor::sway);
+    QVERIFY2(sway.problem().isEmpty(), qPrintable(sway.problem()));
+
+    LoopbackServer server;
+    server.enqueue(localAnswer());
+    TarnwickProcess tarnwick(sway);
+    tarnwick.setEnvironmentVariable(QStringLiteral("TARNWICK_LOCAL_BASE_URL"),
+                                    server.baseUrl() + QStringLiteral("/v1"));
+    UserDefaults defaults(tarnwick.home() + QStringLiteral("/config/Tarnwick/preferences.json"));
+    QVERIFY(defaults.set(Preferences::selectedProvider, QStringLiteral("Local")));
+    QVERIFY(defaults.set(Preferences::selectedLocalModel, QStringLiteral("m")));
+
+    tarnwick.start();
+    QTRY_VERIFY_WITH_TIMEOUT(tarnwick.count(QStringLiteral("launcher-exposed")) > 0, kTimeout);
+    QCOMPARE(tarnwick.runCommand({QStringLiteral("--toggle")}), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("launcher-hidden")), 1, kTimeout);
+    const int exposed = tarnwick.count(QStringLiteral("launcher-exposed"));
+    QCOMPARE(tarnwick.runCommand({QStringLiteral("--toggle")}), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(tarnwick.count(QStringLiteral("launcher-exposed")) > exposed, kTimeout);
+
+    // The virtual keyboard waits a moment first: the panel binds a keyboard
+    // only once the seat has one.
+    QVERIFY(sway.type({QStringLiteral("-s"), QStringLiteral("1500"), QStringLiteral("-d"), QStringLiteral("30"),
+                       QStringLiteral("hello sway"), QStringLiteral("-k"), QStringLiteral("Return")}));
+    QTRY_COMPARE_WITH_TIMEOUT(server.requests().size(), 1, kTimeout);
+    QVERIFY2(server.requests().first().body.contains("\"text\":\"hello sway\""),
+             server.requests().first().body.constData());
+    QVERIFY(sway.type({QStringLiteral("-s"), QStringLiteral("1000"), QStringLiteral("-k"), QStringLiteral("Escape")}));
+    QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("launcher-hidden")), 2, kTimeout);
+
+    tarnwick.process().terminate();
+    QVERIFY(tarnwick.process().waitForFinished(kTimeout));
+    QCOMPARE(tarnwick.process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(tarnwick.process().exitCode(), 0);
+}
+
 void TestWaylandSession::desktopShortcutOpensThePanel()
 {
-    if (!WestonSession::installed())
+    if (!WaylandSession::installed(WaylandSession::Compositor::weston))
         QSKIP("weston is not installed (scripts/setup installs it)");
     PortalDesktop desktop;
     if (!desktop.problem().isEmpty())
         QSKIP(qPrintable(desktop.problem()));
     XSession x;
     QVERIFY2(x.problem().isEmpty(), qPrintable(x.problem()));
-    WestonSession weston(x);
+    WaylandSession weston(x);
     QVERIFY2(weston.problem().isEmpty(), qPrintable(weston.problem()));
 
     TarnwickProcess tarnwick(weston);

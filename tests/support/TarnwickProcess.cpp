@@ -1,7 +1,7 @@
 #include "support/TarnwickProcess.h"
 
 #include "support/ProcessLifetime.h"
-#include "support/WestonSession.h"
+#include "support/WaylandSession.h"
 #include "support/XSession.h"
 
 #include <QDir>
@@ -13,7 +13,7 @@ TarnwickProcess::TarnwickProcess(const XSession &session)
     setUp(session.environment());
 }
 
-TarnwickProcess::TarnwickProcess(const WestonSession &session)
+TarnwickProcess::TarnwickProcess(const WaylandSession &session)
 {
     setUp(session.environment());
 }

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-class WestonSession;
+class WaylandSession;
 class XSession;
 
 // The real `tarnwick` program on a test X session (or Wayland compositor), in
@@ -13,7 +13,7 @@ class TarnwickProcess
 {
 public:
     explicit TarnwickProcess(const XSession &session);
-    explicit TarnwickProcess(const WestonSession &session);
+    explicit TarnwickProcess(const WaylandSession &session);
     ~TarnwickProcess();
 
     void setEnvironmentVariable(const QString &name, const QString &value);
