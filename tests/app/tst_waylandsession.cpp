@@ -37,6 +37,26 @@ ScriptedResponse localAnswer()
     return answer;
 }
 
+// The program asks a local model at the loopback server.
+void answerFrom(LoopbackServer &server, TarnwickProcess &tarnwick)
+{
+    server.enqueue(localAnswer());
+    tarnwick.setEnvironmentVariable(QStringLiteral("TARNWICK_LOCAL_BASE_URL"),
+                                    server.baseUrl() + QStringLiteral("/v1"));
+    UserDefaults defaults(tarnwick.home() + QStringLiteral("/config/Tarnwick/preferences.json"));
+    QVERIFY(defaults.set(Preferences::selectedProvider, QStringLiteral("Local")));
+    QVERIFY(defaults.set(Preferences::selectedLocalModel, QStringLiteral("m")));
+}
+
+void quitsCleanly(TarnwickProcess &tarnwick)
+{
+    tarnwick.process().terminate();
+    QVERIFY(tarnwick.process().waitForFinished(kTimeout));
+    tarnwick.count(QStringLiteral("quit")); // its last words reach the log
+    QCOMPARE(tarnwick.process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(tarnwick.process().exitCode(), 0);
+}
+
 } // namespace
 
 class TestWaylandSession : public QObject
@@ -47,8 +67,8 @@ private Q_SLOTS:
     void requestLines_data();
     void requestLines();
     void startToggleTypeEscapeQuit();
-    void headlessCompositor();
-    void headlessSwayTakesTyping();
+    void headless_data();
+    void headless();
     void desktopShortcutOpensThePanel();
 };
 
@@ -89,13 +109,8 @@ void TestWaylandSession::startToggleTypeEscapeQuit()
     QVERIFY2(weston.problem().isEmpty(), qPrintable(weston.problem()));
 
     LoopbackServer server;
-    server.enqueue(localAnswer());
     TarnwickProcess tarnwick(weston);
-    tarnwick.setEnvironmentVariable(QStringLiteral("TARNWICK_LOCAL_BASE_URL"),
-                                    server.baseUrl() + QStringLiteral("/v1"));
-    UserDefaults defaults(tarnwick.home() + QStringLiteral("/config/Tarnwick/preferences.json"));
-    QVERIFY(defaults.set(Preferences::selectedProvider, QStringLiteral("Local")));
-    QVERIFY(defaults.set(Preferences::selectedLocalModel, QStringLiteral("m")));
+    answerFrom(server, tarnwick);
 
     // No global hotkeys without the desktop's portal: the first start says so
     // with the panel open.
@@ -127,56 +142,31 @@ void TestWaylandSession::startToggleTypeEscapeQuit()
     QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("launcher-hidden")), 2, kTimeout);
     QCOMPARE(tarnwick.runCommand({QStringLiteral("--settings")}), 0);
     QTRY_VERIFY_WITH_TIMEOUT(tarnwick.windowId(QStringLiteral("settings-window")) != 0, kTimeout);
-
-    tarnwick.process().terminate();
-    QVERIFY(tarnwick.process().waitForFinished(kTimeout));
-    tarnwick.count(QStringLiteral("quit")); // its last words reach the log
-    QCOMPARE(tarnwick.process().exitStatus(), QProcess::NormalExit);
-    QCOMPARE(tarnwick.process().exitCode(), 0);
+    quitsCleanly(tarnwick);
 }
 
-// A compositor with no screen and no seat, as on a build machine: the panel
-// still opens and closes on request, and the program quits cleanly.
-void TestWaylandSession::headlessCompositor()
+void TestWaylandSession::headless_data()
 {
-    if (!WaylandSession::installed(WaylandSession::Compositor::weston))
-        QSKIP("weston is not installed (scripts/setup installs it)");
-    WaylandSession weston(WaylandSession::Compositor::weston);
-    QVERIFY2(weston.problem().isEmpty(), qPrintable(weston.problem()));
-
-    TarnwickProcess tarnwick(weston);
-    tarnwick.start();
-    QTRY_VERIFY_WITH_TIMEOUT(tarnwick.count(QStringLiteral("launcher-exposed")) > 0, kTimeout);
-    QCOMPARE(tarnwick.runCommand({QStringLiteral("--toggle")}), 0);
-    QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("launcher-hidden")), 1, kTimeout);
-    const int exposed = tarnwick.count(QStringLiteral("launcher-exposed"));
-    QCOMPARE(tarnwick.runCommand({QStringLiteral("--toggle")}), 0);
-    QTRY_VERIFY_WITH_TIMEOUT(tarnwick.count(QStringLiteral("launcher-exposed")) > exposed, kTimeout);
-
-    tarnwick.process().terminate();
-    QVERIFY(tarnwick.process().waitForFinished(kTimeout));
-    QCOMPARE(tarnwick.process().exitStatus(), QProcess::NormalExit);
-    QCOMPARE(tarnwick.process().exitCode(), 0);
+    QTest::addColumn<bool>("sway");
+    QTest::newRow("weston, no seat") << false;
+    QTest::newRow("sway, a virtual keyboard") << true;
 }
 
-// Sway with no screen: its keys come from a virtual keyboard, and a panel
-// shown again gets the keyboard as a new window does.
-void TestWaylandSession::headlessSwayTakesTyping()
+// A compositor with no screen, as on a build machine: the panel opens and
+// closes on request and the program quits cleanly. Sway takes keys from a
+// virtual keyboard, and a panel shown again gets them as a new window does.
+void TestWaylandSession::headless()
 {
-    if (!WaylandSession::installed(WaylandSession::Compositor::sway))
-        QSKIP("sway or wtype is not installed (scripts/setup installs them)");
-    WaylandSession sway(WaylandSession::Compositor::sway);
-    QVERIFY2(sway.problem().isEmpty(), qPrintable(sway.problem()));
+    QFETCH(bool, sway);
+    const auto compositor = sway ? WaylandSession::Compositor::sway : WaylandSession::Compositor::weston;
+    if (!WaylandSession::installed(compositor))
+        QSKIP("the compositor is not installed (scripts/setup installs it)");
+    WaylandSession wayland(compositor);
+    QVERIFY2(wayland.problem().isEmpty(), qPrintable(wayland.problem()));
 
     LoopbackServer server;
-    server.enqueue(localAnswer());
-    TarnwickProcess tarnwick(sway);
-    tarnwick.setEnvironmentVariable(QStringLiteral("TARNWICK_LOCAL_BASE_URL"),
-                                    server.baseUrl() + QStringLiteral("/v1"));
-    UserDefaults defaults(tarnwick.home() + QStringLiteral("/config/Tarnwick/preferences.json"));
-    QVERIFY(defaults.set(Preferences::selectedProvider, QStringLiteral("Local")));
-    QVERIFY(defaults.set(Preferences::selectedLocalModel, QStringLiteral("m")));
-
+    TarnwickProcess tarnwick(wayland);
+    answerFrom(server, tarnwick);
     tarnwick.start();
     QTRY_VERIFY_WITH_TIMEOUT(tarnwick.count(QStringLiteral("launcher-exposed")) > 0, kTimeout);
     QCOMPARE(tarnwick.runCommand({QStringLiteral("--toggle")}), 0);
@@ -185,20 +175,18 @@ void TestWaylandSession::headlessSwayTakesTyping()
     QCOMPARE(tarnwick.runCommand({QStringLiteral("--toggle")}), 0);
     QTRY_VERIFY_WITH_TIMEOUT(tarnwick.count(QStringLiteral("launcher-exposed")) > exposed, kTimeout);
 
-    // The virtual keyboard waits a moment first: the panel binds a keyboard
-    // only once the seat has one.
-    QVERIFY(sway.type({QStringLiteral("-s"), QStringLiteral("1500"), QStringLiteral("-d"), QStringLiteral("30"),
-                       QStringLiteral("hello sway"), QStringLiteral("-k"), QStringLiteral("Return")}));
-    QTRY_COMPARE_WITH_TIMEOUT(server.requests().size(), 1, kTimeout);
-    QVERIFY2(server.requests().first().body.contains("\"text\":\"hello sway\""),
-             server.requests().first().body.constData());
-    QVERIFY(sway.type({QStringLiteral("-s"), QStringLiteral("1000"), QStringLiteral("-k"), QStringLiteral("Escape")}));
-    QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("launcher-hidden")), 2, kTimeout);
-
-    tarnwick.process().terminate();
-    QVERIFY(tarnwick.process().waitForFinished(kTimeout));
-    QCOMPARE(tarnwick.process().exitStatus(), QProcess::NormalExit);
-    QCOMPARE(tarnwick.process().exitCode(), 0);
+    if (sway) {
+        // The virtual keyboard waits a moment first: the panel binds a
+        // keyboard only once the seat has one.
+        QVERIFY(wayland.type({QStringLiteral("-s"), QStringLiteral("1500"), QStringLiteral("-d"), QStringLiteral("30"),
+                              QStringLiteral("hello sway"), QStringLiteral("-k"), QStringLiteral("Return")}));
+        QTRY_COMPARE_WITH_TIMEOUT(server.requests().size(), 1, kTimeout);
+        QVERIFY2(server.requests().first().body.contains("\"text\":\"hello sway\""),
+                 server.requests().first().body.constData());
+        QVERIFY(wayland.type({QStringLiteral("-s"), QStringLiteral("1000"), QStringLiteral("-k"), QStringLiteral("Escape")}));
+        QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("launcher-hidden")), 2, kTimeout);
+    }
+    quitsCleanly(tarnwick);
 }
 
 void TestWaylandSession::desktopShortcutOpensThePanel()
