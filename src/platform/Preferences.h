@@ -29,11 +29,12 @@ inline const TextPreference selectedOpenRouterModel{QStringLiteral("selectedOpen
                                                     QStringLiteral("openai/o3-mini")};
 // No local model is known before the server has been asked.
 inline const TextPreference selectedLocalModel{QStringLiteral("selectedLocalModel"), QString()};
-// The Local provider's server: its base address and its last model list.
+// The base address of the Local provider's server.
 inline const TextPreference localServerAddress{QStringLiteral("localServerAddress"),
                                                QStringLiteral("http://localhost:11434/v1")};
 inline const TextPreference appTheme{QStringLiteral("appTheme"), QStringLiteral("System"),
                                      {QStringLiteral("System"), QStringLiteral("Light"), QStringLiteral("Dark")}};
+// The last model lists of OpenRouter and of the Local server.
 inline const QString cachedOpenRouterModels = QStringLiteral("cachedOpenRouterModels");
 inline const QString cachedLocalModels = QStringLiteral("cachedLocalModels");
 inline const QString hotkeyBinding = QStringLiteral("hotkeyBinding");
