@@ -2,6 +2,7 @@
 
 #include "core/LauncherSession.h"
 #include "launcher/LauncherView.h"
+#include "launcher/MessageListView.h"
 #include "platform/Logging.h"
 #include "platform/x11/X11Window.h"
 #include "ui/LauncherColors.h"
@@ -84,6 +85,8 @@ LauncherWindow::LauncherWindow(LauncherSession &session, QWidget *parent)
     // The edge follows the view's appearance.
     m_hostingView->installEventFilter(this);
     connect(m_hotkeyNotice, &NoticeCard::actionTriggered, this, &LauncherWindow::chooseHotkeyRequested);
+    connect(m_hotkeyNotice, &NoticeCard::actionTriggered, this, &LauncherWindow::placeHotkeyNotice);
+    connect(m_hotkeyNotice, &NoticeCard::dismissed, this, &LauncherWindow::placeHotkeyNotice);
 
     connect(m_fade, &QPropertyAnimation::finished, this, [this] {
         if (m_hiding) {
@@ -266,6 +269,10 @@ void LauncherWindow::placeHotkeyNotice()
 {
     const int width = m_hostingView->width() - 2 * kNoticeInset;
     m_hotkeyNotice->setGeometry(kNoticeInset, kNoticeTop, width, m_hotkeyNotice->heightForWidth(width));
+    // The conversation starts below the card rather than behind it.
+    MessageListView *list = m_hostingView->messageList();
+    const int listTop = list->mapTo(m_hostingView, QPoint(0, 0)).y();
+    list->setTopInset(m_hotkeyNotice->isHidden() ? 0 : qMax(0, m_hotkeyNotice->geometry().bottom() - listTop));
 }
 
 void LauncherWindow::updateShape()

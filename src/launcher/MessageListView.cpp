@@ -229,9 +229,17 @@ void MessageListView::setErrorText(const std::optional<QString> &text)
     relayout(0);
 }
 
+void MessageListView::setTopInset(int inset)
+{
+    if (inset == m_topInset)
+        return;
+    m_topInset = inset;
+    relayout(0);
+}
+
 int MessageListView::firstRowTop() const
 {
-    int y = kPadTop;
+    int y = kPadTop + m_topInset;
     if (m_error) {
         const int height = m_error->heightForWidth(rowWidth());
         m_error->setGeometry(kPadX, y + kErrorTopPad, rowWidth(),

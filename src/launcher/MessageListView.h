@@ -31,6 +31,8 @@ public:
     // Every message from `index` on goes.
     void removeMessagesFrom(int index);
     void setErrorText(const std::optional<QString> &text);
+    // Room kept free above the first message, for a card floating over the list.
+    void setTopInset(int inset);
 
     int messageCount() const { return int(m_pending.size() + m_prepared.size() + m_bubbles.size()); }
     // The bubble of a message, or null while it is still waiting to be built.
@@ -65,6 +67,7 @@ private:
     QElapsedTimer m_sincePlacing;
     QList<int> m_tops;
     int m_columnHeight = 0;
+    int m_topInset = 0;
     bool m_pinned = true;              // the view follows the bottom
     bool m_scrolling = false;          // a scroll of our own is under way
     QTimer m_batchTimer;

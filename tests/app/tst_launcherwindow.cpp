@@ -1,5 +1,7 @@
 // The launcher panel's fades, hide paths and size limits (offscreen).
 #include "app/LauncherWindow.h"
+#include "launcher/MessageBubble.h"
+#include "launcher/MessageListView.h"
 #include "support/IsolatedSession.h"
 #include "ui/NoticeCard.h"
 
@@ -92,10 +94,18 @@ void TestLauncherWindow::hotkeyNoticeLeadsToTheRecorder()
 {
     Panel panel;
     LauncherWindow &window = panel.window;
+    panel.vm.setMessages({ChatMessage(ChatMessage::Role::User, QStringLiteral("first prompt")),
+                          ChatMessage(ChatMessage::Role::Assistant, QStringLiteral("answer"))});
     QSignalSpy choose(&window, &LauncherWindow::chooseHotkeyRequested);
     window.setHotkeyNotice(QStringLiteral("Alt+Space is taken by another program."));
     window.animateIn();
     NoticeCard *notice = window.hotkeyNotice();
+    const auto firstMessageTop = [&] {
+        const QWidget *bubble = window.findChild<MessageListView *>()->bubbleAt(0);
+        return bubble->mapTo(notice->parentWidget(), QPoint(0, 0)).y();
+    };
+    // The conversation starts below the card, not behind it.
+    QTRY_VERIFY(firstMessageTop() > notice->geometry().bottom());
     QVERIFY(notice->isVisible());
     const QLabel *text = notice->findChild<QLabel *>(QStringLiteral("noticeText"));
     QCOMPARE(text->text(), QStringLiteral("Alt+Space is taken by another program."));
@@ -106,6 +116,7 @@ void TestLauncherWindow::hotkeyNoticeLeadsToTheRecorder()
     QTest::mouseClick(notice->findChild<QPushButton *>(QStringLiteral("noticeAction")), Qt::LeftButton);
     QCOMPARE(choose.count(), 1);
     QVERIFY(!notice->isVisible());
+    QTRY_VERIFY(firstMessageTop() < notice->geometry().top());
 
     // Told again, then dismissed: nothing is asked for.
     window.setHotkeyNotice(QStringLiteral("again"));
