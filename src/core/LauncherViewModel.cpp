@@ -16,6 +16,9 @@
 #include <QMimeData>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <memory>
+#include <utility>
+
 namespace {
 
 const QString kWarningPrefix = QStringLiteral("\u26A0\uFE0F ");
@@ -261,15 +264,36 @@ void LauncherViewModel::streamAnswer(const LLMClient &client)
 
     LLMStream *stream = client.stream(turns, prompt.content, prompt.imageData, prompt.imageMIME, this);
     m_streamTask = stream;
+    // Fragments that arrive together (one read of a fast stream can hold
+    // thousands) make one change: the panel and the history then do their
+    // whole-answer work once per read, not once per word, and keep up.
+    struct Pending
+    {
+        QString text;
+        bool scheduled = false;
+    };
+    const auto pending = std::make_shared<Pending>();
     // The answer is addressed by id: the list may have been replaced meanwhile.
-    connect(stream, &LLMStream::fragment, this, [this, answerID](const QString &text) {
+    const auto flush = [this, answerID, pending] {
+        pending->scheduled = false;
+        if (pending->text.isEmpty())
+            return;
+        const QString text = std::exchange(pending->text, QString());
         updateMessage(answerID, [&text](ChatMessage &message) { message.content += text; });
+    };
+    connect(stream, &LLMStream::fragment, this, [this, pending, flush](const QString &text) {
+        pending->text += text;
+        if (std::exchange(pending->scheduled, true))
+            return;
+        QMetaObject::invokeMethod(this, flush, Qt::QueuedConnection);
     });
-    connect(stream, &LLMStream::finished, this, [this, answerID, stream] {
+    connect(stream, &LLMStream::finished, this, [this, answerID, stream, flush] {
+        flush();
         finishStream(answerID, std::nullopt);
         stream->deleteLater();
     });
-    connect(stream, &LLMStream::failed, this, [this, answerID, stream](const LLMError &error) {
+    connect(stream, &LLMStream::failed, this, [this, answerID, stream, flush](const LLMError &error) {
+        flush();
         finishStream(answerID, error.errorDescription());
         stream->deleteLater();
     });

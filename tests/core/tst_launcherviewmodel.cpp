@@ -216,6 +216,23 @@ private Q_SLOTS:
         QVERIFY(m_vm->inputText().isEmpty());
     }
 
+    // A fast stream's events that arrive in one read make one change, so the
+    // panel and the history keep up instead of letting the backlog grow.
+    void fragmentsArrivingTogetherMakeOneChange()
+    {
+        QByteArray events;
+        QString expected;
+        for (int i = 0; i < 2000; ++i) {
+            events += geminiEvent(QByteArray::number(i) + ' ');
+            expected += QString::number(i) + QLatin1Char(' ');
+        }
+        m_server->enqueue(ScriptedResponse::withBody(200, events));
+        QSignalSpy updates(m_vm.get(), &LauncherViewModel::messageUpdated);
+        sendAndWait(QStringLiteral("count"));
+        QCOMPARE(m_vm->messages().at(1).content, expected);
+        QVERIFY2(updates.size() < 50, QByteArray::number(updates.size()).constData());
+    }
+
     void emptyAnswerStaysAsEmptyMessage()
     {
         m_server->enqueue(ScriptedResponse::withBody(200, QByteArray()));
