@@ -61,7 +61,8 @@ void WaylandSession::startWeston(QProcessEnvironment env, const QStringList &bac
     m_compositor.start(QStringLiteral("weston"), QStringList(backend)
                                                      << QStringLiteral("--socket=") + kSocketName
                                                      << QStringLiteral("--config=") + config.fileName());
-    waitForSocket(log);
+    waitUntil([&] { return m_compositor.state() == QProcess::NotRunning || QFileInfo::exists(m_socket); });
+    checkStarted(log);
 }
 
 // Sway refuses to run as root, so as root it runs as nobody in a runtime
@@ -118,12 +119,11 @@ void WaylandSession::startSway()
             m_socket = QDir(runtime).filePath(sockets.first());
         return m_compositor.state() == QProcess::NotRunning || !m_socket.isEmpty();
     });
-    waitForSocket(log);
+    checkStarted(log);
 }
 
-void WaylandSession::waitForSocket(const QString &log)
+void WaylandSession::checkStarted(const QString &log)
 {
-    waitUntil([&] { return m_compositor.state() == QProcess::NotRunning || QFileInfo::exists(m_socket); });
     if (m_socket.isEmpty() || !QFileInfo::exists(m_socket)) {
         QFile file(log);
         file.open(QIODevice::ReadOnly);

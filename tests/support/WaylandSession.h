@@ -35,7 +35,8 @@ public:
 private:
     void startWeston(QProcessEnvironment env, const QStringList &backend);
     void startSway();
-    void waitForSocket(const QString &log);
+    // Says what the compositor logged when it has no socket.
+    void checkStarted(const QString &log);
 
     QString m_problem;
     QTemporaryDir m_dir;
