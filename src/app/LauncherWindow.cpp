@@ -6,6 +6,7 @@
 #include "platform/Logging.h"
 #include "platform/x11/X11Window.h"
 #include "ui/LauncherColors.h"
+#include "ui/LauncherMetrics.h"
 #include "ui/NoticeCard.h"
 
 #include <QBitmap>
@@ -24,13 +25,11 @@ namespace {
 
 constexpr QSize kSize(700, 540);
 constexpr QSize kMinimumSize(480, 380);
-constexpr qreal kCornerRadius = 20;
 constexpr int kResizeBorder = 6;
 constexpr int kFadeInMs = 220;
 constexpr int kFadeOutMs = 150;
-// Below the launcher's header, inset like its other cards.
+// Below the launcher's header.
 constexpr int kNoticeTop = 58;
-constexpr int kNoticeInset = 16;
 const QRect kFallbackScreen(0, 0, 1440, 900);
 
 // The standard ease-out and ease-in timing curves.
@@ -51,7 +50,7 @@ bool canFade()
 QPainterPath roundedShape(const QRectF &rect)
 {
     QPainterPath path;
-    path.addRoundedRect(rect, kCornerRadius, kCornerRadius);
+    path.addRoundedRect(rect, LauncherMetrics::panelRadius, LauncherMetrics::panelRadius);
     return path;
 }
 
@@ -267,8 +266,8 @@ void LauncherWindow::setHotkeyNotice(const QString &text)
 
 void LauncherWindow::placeHotkeyNotice()
 {
-    const int width = m_hostingView->width() - 2 * kNoticeInset;
-    m_hotkeyNotice->setGeometry(kNoticeInset, kNoticeTop, width, m_hotkeyNotice->heightForWidth(width));
+    const int width = m_hostingView->width() - 2 * LauncherMetrics::edgeInset;
+    m_hotkeyNotice->setGeometry(LauncherMetrics::edgeInset, kNoticeTop, width, m_hotkeyNotice->heightForWidth(width));
     // The conversation starts below the card rather than behind it.
     MessageListView *list = m_hostingView->messageList();
     const int listTop = list->mapTo(m_hostingView, QPoint(0, 0)).y();

@@ -3,6 +3,8 @@
 #include "content/HoverScrollBar.h"
 #include "content/SyntaxColoredCodeView.h"
 #include "ui/LauncherColors.h"
+#include "ui/LauncherMetrics.h"
+#include "ui/PixelFont.h"
 #include "ui/SymbolIcon.h"
 
 #include <QAbstractButton>
@@ -30,9 +32,7 @@ public:
     {
         setCursor(Qt::PointingHandCursor);
         setFocusPolicy(Qt::NoFocus);
-        QFont font = this->font();
-        font.setPixelSize(10);
-        setFont(font);
+        usePixelFont(this, 10);
         setCopied(false);
     }
 
@@ -71,18 +71,15 @@ private:
 } // namespace
 
 CodeBlockView::CodeBlockView(const QString &lang, const QString &codeBody, QWidget *parent)
-    : QWidget(parent)
+    : SidewaysBlockView(parent)
     , m_lang(lang)
     , m_codeBody(codeBody)
     , m_label(new QLabel(lang.isEmpty() ? QStringLiteral("code") : lang, this))
     , m_copyButton(new CopyButton(this))
     , m_code(new SyntaxColoredCodeView(codeBody, lang, this))
-    , m_bar(new HoverScrollBar(m_code, this))
 {
-    QFont labelFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    labelFont.setPixelSize(10);
-    labelFont.setWeight(QFont::Medium);
-    m_label->setFont(labelFont);
+    scrollSidewaysWith(m_code);
+    m_label->setFont(pixelFont(QFontDatabase::systemFont(QFontDatabase::FixedFont), 10, QFont::Medium));
     m_label->setTextFormat(Qt::PlainText);
     QPalette secondary = m_label->palette();
     secondary.setColor(QPalette::WindowText, LauncherColors::of(this).secondary);
@@ -92,15 +89,6 @@ CodeBlockView::CodeBlockView(const QString &lang, const QString &codeBody, QWidg
         resizeEvent(nullptr);
         Q_EMIT contentSizeChanged();
     });
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-}
-
-// The bar watches this widget for the pointer; it goes first, since the view
-// it follows is destroyed with the other children and may still send events
-// (a leave for the pointer resting on it) while half gone.
-CodeBlockView::~CodeBlockView()
-{
-    delete m_bar;
 }
 
 void CodeBlockView::setCodeBody(const QString &codeBody)
@@ -158,7 +146,8 @@ void CodeBlockView::resizeEvent(QResizeEvent *)
                               button.height());
     m_code->setGeometry(kPadX, header + kCodePadY, qMax(1, width() - kPadX * 2), m_code->contentHeight());
     // The sideways bar sits in the bottom padding, shown on hover.
-    m_bar->setGeometry(kPadX, height() - kCodePadY + 1, qMax(1, width() - kPadX * 2), HoverScrollBar::kThickness);
+    sidewaysBar()->setGeometry(kPadX, height() - kCodePadY + 1, qMax(1, width() - kPadX * 2),
+                               HoverScrollBar::kThickness);
 }
 
 void CodeBlockView::paintEvent(QPaintEvent *)
@@ -166,7 +155,7 @@ void CodeBlockView::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     QPainterPath block;
-    block.addRoundedRect(QRectF(rect()), 18, 18);
+    block.addRoundedRect(QRectF(rect()), LauncherMetrics::bubbleRadius, LauncherMetrics::bubbleRadius);
     painter.fillPath(block, QColor(0, 0, 0, qRound(255 * 0.45)));
     // The band stays inside the block's rounded corner.
     painter.save();

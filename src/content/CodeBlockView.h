@@ -1,21 +1,19 @@
 #pragma once
 
-#include <QWidget>
+#include "content/SidewaysBlockView.h"
 
-class HoverScrollBar;
 class QAbstractButton;
 class QLabel;
 class SyntaxColoredCodeView;
 
 // A fenced code block: a header band with the language and a copy button over
 // the coloured code, which scrolls sideways when its lines are long.
-class CodeBlockView : public QWidget
+class CodeBlockView : public SidewaysBlockView
 {
     Q_OBJECT
 
 public:
     CodeBlockView(const QString &lang, const QString &codeBody, QWidget *parent = nullptr);
-    ~CodeBlockView() override;
 
     QString lang() const { return m_lang; }
     QString codeBody() const { return m_codeBody; }
@@ -23,14 +21,9 @@ public:
     bool copied() const { return m_copied; }
     QAbstractButton *copyButton() const { return m_copyButton; }
     SyntaxColoredCodeView *codeView() const { return m_code; }
-    HoverScrollBar *sidewaysBar() const { return m_bar; }
 
-    int idealWidth() const;
+    int idealWidth() const override;
     int heightForWidth(int width) const override;
-    bool hasHeightForWidth() const override { return true; }
-
-Q_SIGNALS:
-    void contentSizeChanged();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -48,5 +41,4 @@ private:
     QLabel *m_label;
     QAbstractButton *m_copyButton;
     SyntaxColoredCodeView *m_code;
-    HoverScrollBar *m_bar;
 };

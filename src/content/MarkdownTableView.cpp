@@ -2,7 +2,9 @@
 
 #include "content/HoverScrollBar.h"
 #include "content/InlineRendering.h"
+#include "ui/BareScrollArea.h"
 #include "ui/LauncherColors.h"
+#include "ui/PixelFont.h"
 
 #include <QScrollBar>
 #include <QTextCursor>
@@ -21,18 +23,13 @@ public:
     {
         setReadOnly(true);
         setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-        setFrameShape(QFrame::NoFrame);
+        makeBare(this);
         setLineWrapMode(QTextEdit::NoWrap);
-        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         setUndoRedoEnabled(false);
-        setAutoFillBackground(false);
-        viewport()->setAutoFillBackground(false);
         setFocusPolicy(Qt::ClickFocus);
         document()->setDocumentMargin(1);
         document()->setUndoRedoEnabled(false);
-        QFont font = this->font();
-        font.setPixelSize(14);
+        const QFont font = pixelFont(this->font(), 14);
         setFont(font);
         document()->setDefaultFont(font);
     }
@@ -57,19 +54,10 @@ Qt::Alignment alignmentOf(MarkdownAlign align)
 } // namespace
 
 MarkdownTableView::MarkdownTableView(QWidget *parent)
-    : QWidget(parent)
+    : SidewaysBlockView(parent)
     , m_grid(new TableGrid(this))
-    , m_bar(new HoverScrollBar(m_grid, this))
 {
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-}
-
-// The bar watches this widget for the pointer; it goes first, since the view
-// it follows is destroyed with the other children and may still send events
-// (a leave for the pointer resting on it) while half gone.
-MarkdownTableView::~MarkdownTableView()
-{
-    delete m_bar;
+    scrollSidewaysWith(m_grid);
 }
 
 QTextTable *MarkdownTableView::textTable() const
@@ -178,5 +166,5 @@ int MarkdownTableView::heightForWidth(int width) const
 void MarkdownTableView::resizeEvent(QResizeEvent *)
 {
     m_grid->setGeometry(0, 0, width(), gridHeight());
-    m_bar->setGeometry(0, gridHeight() + 2, width(), HoverScrollBar::kThickness);
+    sidewaysBar()->setGeometry(0, gridHeight() + 2, width(), HoverScrollBar::kThickness);
 }

@@ -2,35 +2,30 @@
 
 #include "text/MarkdownBlock.h"
 
-#include <QTextEdit>
-#include <QWidget>
+#include "content/SidewaysBlockView.h"
 
-class HoverScrollBar;
+#include <QTextEdit>
+
 class QTextTable;
 
 // A GitHub table: header row, column alignment, cell borders and inline
 // Markdown in the cells. At its natural width; wider than the bubble, it
 // scrolls sideways (hover bar, Shift+wheel). Rows that only grew at the
 // end are added, not rebuilt.
-class MarkdownTableView : public QWidget
+class MarkdownTableView : public SidewaysBlockView
 {
     Q_OBJECT
 
 public:
     explicit MarkdownTableView(QWidget *parent = nullptr);
-    ~MarkdownTableView() override;
 
     void setTable(const MarkdownBlock &table);
     const MarkdownBlock &table() const { return m_table; }
     QTextEdit *grid() const { return m_grid; }
     QTextTable *textTable() const;
 
-    int idealWidth() const;
+    int idealWidth() const override;
     int heightForWidth(int width) const override;
-    bool hasHeightForWidth() const override { return true; }
-
-Q_SIGNALS:
-    void contentSizeChanged();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -42,5 +37,4 @@ private:
 
     MarkdownBlock m_table;
     QTextEdit *m_grid;
-    HoverScrollBar *m_bar;
 };

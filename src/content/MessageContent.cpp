@@ -112,22 +112,22 @@ void MessageContent::appendParts(int segment, int fromBlock, QList<Part> &parts)
     }
 }
 
+SidewaysBlockView *MessageContent::followSize(SidewaysBlockView *block)
+{
+    connect(block, &SidewaysBlockView::contentSizeChanged, this, [this, block] {
+        relayout(int(m_entries.indexOf(block)));
+    });
+    return block;
+}
+
 QWidget *MessageContent::makeEntry(const Part &part)
 {
     QWidget *entry = nullptr;
     if (part.kind == Part::Kind::Code) {
         const ContentSegment &segment = m_segmenter.segments().at(part.segment);
-        auto *block = new CodeBlockView(segment.lang, segment.body, this);
-        connect(block, &CodeBlockView::contentSizeChanged, this, [this, block] {
-            relayout(int(m_entries.indexOf(block)));
-        });
-        entry = block;
+        entry = followSize(new CodeBlockView(segment.lang, segment.body, this));
     } else if (part.kind == Part::Kind::Table) {
-        auto *table = new MarkdownTableView(this);
-        connect(table, &MarkdownTableView::contentSizeChanged, this, [this, table] {
-            relayout(int(m_entries.indexOf(table)));
-        });
-        entry = table;
+        entry = followSize(new MarkdownTableView(this));
     } else {
         auto *prose = new MarkdownView(this);
         if (m_isUser) {
@@ -211,10 +211,8 @@ int MessageContent::idealWidth() const
     for (QWidget *entry : m_entries) {
         if (auto *prose = qobject_cast<ProseView *>(entry))
             ideal = qMax(ideal, prose->idealWidth());
-        else if (auto *table = qobject_cast<MarkdownTableView *>(entry))
-            ideal = qMax(ideal, table->idealWidth());
         else
-            ideal = qMax(ideal, static_cast<CodeBlockView *>(entry)->idealWidth());
+            ideal = qMax(ideal, static_cast<SidewaysBlockView *>(entry)->idealWidth());
     }
     return qMin(ideal, m_layoutWidth);
 }

@@ -6,6 +6,8 @@
 #include <QList>
 #include <QWidget>
 
+class SidewaysBlockView;
+
 // The text of a message as stacked entries: prose documents (headings, lists,
 // quotes, rules and paragraphs), tables and code blocks. Entries are kept by
 // position, so while an answer streams only the last entries are touched.
@@ -47,6 +49,7 @@ private:
     void update(int fromSegment, bool grew);
     void appendParts(int segment, int fromBlock, QList<Part> &parts) const;
     QWidget *makeEntry(const Part &part);
+    SidewaysBlockView *followSize(SidewaysBlockView *block);
     bool reuseEntry(QWidget *entry, const Part &part);
     void feed(QWidget *entry, const Part &part);
     void relayout(int from);

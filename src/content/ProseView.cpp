@@ -1,6 +1,8 @@
 #include "content/ProseView.h"
 
 #include "content/InlineRendering.h"
+#include "ui/BareScrollArea.h"
+#include "ui/PixelFont.h"
 
 #include <QDesktopServices>
 #include <QMimeData>
@@ -16,19 +18,14 @@ ProseView::ProseView(QWidget *parent)
 {
     setReadOnly(true);
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard | Qt::LinksAccessibleByMouse);
-    setFrameShape(QFrame::NoFrame);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    makeBare(this);
     setLineWrapMode(QTextEdit::FixedPixelWidth);
     setUndoRedoEnabled(false);
     setContextMenuPolicy(Qt::DefaultContextMenu);
-    setAutoFillBackground(false);
-    viewport()->setAutoFillBackground(false);
     viewport()->setCursor(Qt::IBeamCursor);
     document()->setDocumentMargin(0);
     document()->setUndoRedoEnabled(false);
-    QFont font = this->font();
-    font.setPixelSize(14);
+    const QFont font = pixelFont(this->font(), 14);
     setFont(font);
     document()->setDefaultFont(font);
     setFocusPolicy(Qt::ClickFocus);

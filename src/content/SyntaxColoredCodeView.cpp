@@ -1,6 +1,8 @@
 #include "content/SyntaxColoredCodeView.h"
 
 #include "content/HoverScrollBar.h"
+#include "ui/BareScrollArea.h"
+#include "ui/PixelFont.h"
 
 #include <QFontDatabase>
 #include <QTextCharFormat>
@@ -16,20 +18,14 @@ SyntaxColoredCodeView::SyntaxColoredCodeView(const QString &code, const QString 
 {
     setReadOnly(true);
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    setFrameShape(QFrame::NoFrame);
+    makeBare(this);
     setLineWrapMode(QTextEdit::NoWrap);
     setAcceptRichText(false);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setUndoRedoEnabled(false);
-    setAutoFillBackground(false);
-    viewport()->setAutoFillBackground(false);
     viewport()->setCursor(Qt::IBeamCursor);
     setFocusPolicy(Qt::ClickFocus);
     document()->setDocumentMargin(0);
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setPixelSize(12);
-    font.setWeight(QFont::Normal);
+    const QFont font = pixelFont(QFontDatabase::systemFont(QFontDatabase::FixedFont), 12, QFont::Normal);
     setFont(font);
     document()->setDefaultFont(font);
     QPalette palette = this->palette();

@@ -3,10 +3,11 @@
 #include "history/ConversationListModel.h"
 #include "store/RelativeDate.h"
 #include "ui/LauncherColors.h"
+#include "ui/PixelFont.h"
+#include "ui/RoundedCard.h"
 
 #include <QAbstractItemView>
 #include <QPainter>
-#include <QPainterPath>
 #include <QTextLayout>
 
 #include <algorithm>
@@ -77,26 +78,17 @@ ConversationRowDelegate::ConversationRowDelegate(ActiveID activeID, QObject *par
 
 QFont ConversationRowDelegate::titleFont(const QFont &base)
 {
-    QFont font = base;
-    font.setPixelSize(11);
-    font.setWeight(QFont::Medium);
-    return font;
+    return pixelFont(base, 11, QFont::Medium);
 }
 
 QFont ConversationRowDelegate::dateFont(const QFont &base)
 {
-    QFont font = base;
-    font.setPixelSize(9);
-    font.setWeight(QFont::Normal);
-    return font;
+    return pixelFont(base, 9, QFont::Normal);
 }
 
 QFont ConversationRowDelegate::snippetFont(const QFont &base)
 {
-    QFont font = base;
-    font.setPixelSize(10);
-    font.setWeight(QFont::Normal);
-    return font;
+    return pixelFont(base, 10, QFont::Normal);
 }
 
 QStringList ConversationRowDelegate::titleLines(const QString &title, const QFont &font, int width)
@@ -154,14 +146,10 @@ void ConversationRowDelegate::paint(QPainter *painter, const QStyleOptionViewIte
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
     if (active) {
-        QPainterPath shape;
-        shape.addRoundedRect(QRectF(row).adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
         QLinearGradient fill(row.topLeft(), row.bottomRight());
         fill.setColorAt(0, withOpacity(colors.green, 0.15));
         fill.setColorAt(1, withOpacity(colors.yellow, 0.1));
-        painter->fillPath(shape, fill);
-        painter->setPen(QPen(withOpacity(colors.green, 0.3), 1));
-        painter->drawPath(shape);
+        paintRoundedCard(*painter, row, 8, {fill}, withOpacity(colors.green, 0.3));
     }
     // White on the highlight reads on the dark panel; the light one keeps primary.
     const QColor activeText = colors.dark ? QColor(Qt::white) : colors.primary;

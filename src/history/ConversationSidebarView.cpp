@@ -6,6 +6,7 @@
 #include "store/ConversationStore.h"
 #include "store/SearchIndex.h"
 #include "ui/LauncherColors.h"
+#include "ui/PixelFont.h"
 #include "ui/SymbolButton.h"
 #include "ui/SymbolIcon.h"
 
@@ -47,9 +48,7 @@ protected:
 QLabel *smallLabel(const QString &text, qreal opacity, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
-    QFont font = label->font();
-    font.setPixelSize(11);
-    label->setFont(font);
+    usePixelFont(label, 11);
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, withOpacity(LauncherColors::of(parent).secondary, opacity));
     label->setPalette(palette);
@@ -69,9 +68,7 @@ QWidget *emptyState(QWidget *parent)
                                  parent->devicePixelRatioF()));
     column->addWidget(icon, 0, Qt::AlignHCenter);
     auto *text = new QLabel(QStringLiteral("No conversations"), state);
-    QFont font = text->font();
-    font.setPixelSize(11);
-    text->setFont(font);
+    usePixelFont(text, 11);
     QPalette palette = text->palette();
     palette.setColor(QPalette::WindowText, withOpacity(colors.secondary, 0.6));
     text->setPalette(palette);
@@ -100,10 +97,7 @@ ConversationSidebarView::ConversationSidebarView(ConversationStore &store, const
     auto *header = new QHBoxLayout;
     header->setContentsMargins(12, 14, 12, 10);
     auto *title = new QLabel(QStringLiteral("History"), this);
-    QFont titleFont = title->font();
-    titleFont.setPixelSize(12);
-    titleFont.setWeight(QFont::DemiBold);
-    title->setFont(titleFont);
+    usePixelFont(title, 12, QFont::DemiBold);
     header->addWidget(title);
     header->addStretch(1);
     auto *newButton = new SymbolButton(QStringLiteral("square.and.pencil"), 12,
@@ -117,9 +111,7 @@ ConversationSidebarView::ConversationSidebarView(ConversationStore &store, const
     m_search->setPlaceholderText(QStringLiteral("Search"));
     m_search->setClearButtonEnabled(true);
     m_search->setFrame(false);
-    QFont searchFont = m_search->font();
-    searchFont.setPixelSize(11);
-    m_search->setFont(searchFont);
+    usePixelFont(m_search, 11);
     m_search->setStyleSheet(QStringLiteral("QLineEdit { background: %1; color: %2; border-radius: 6px; padding: 3px 6px; }")
                                 .arg(withOpacity(colors.primary, 0.08).name(QColor::HexArgb),
                                      colors.primary.name(QColor::HexArgb)));

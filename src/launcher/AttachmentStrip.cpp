@@ -1,6 +1,8 @@
 #include "launcher/AttachmentStrip.h"
 
 #include "ui/LauncherColors.h"
+#include "ui/LauncherMetrics.h"
+#include "ui/PixelFont.h"
 #include "ui/SymbolButton.h"
 
 #include <QHBoxLayout>
@@ -20,15 +22,13 @@ AttachmentStrip::AttachmentStrip(QWidget *parent)
 {
     m_thumbnail->setFixedSize(kThumb, kThumb);
     auto *caption = new QLabel(QStringLiteral("Image attached"), this);
-    QFont font = caption->font();
-    font.setPixelSize(11);
-    caption->setFont(font);
+    usePixelFont(caption, 11);
     caption->setForegroundRole(QPalette::PlaceholderText);
     m_remove->setGlyphColorRole([](const LauncherColors &colors) {
         return colors.dark ? QColor(30, 30, 30) : QColor(Qt::white);
     });
     auto *row = new QHBoxLayout(this);
-    row->setContentsMargins(16, 8, 16, 8);
+    row->setContentsMargins(LauncherMetrics::edgeInset, 8, LauncherMetrics::edgeInset, 8);
     row->setSpacing(8);
     row->addWidget(m_thumbnail);
     row->addWidget(caption);

@@ -1,8 +1,10 @@
 #include "launcher/CaptionStrip.h"
 
+#include "ui/LauncherMetrics.h"
+#include "ui/PaletteFollower.h"
+#include "ui/PixelFont.h"
 #include "ui/SymbolIcon.h"
 
-#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -16,18 +18,17 @@ CaptionStrip::CaptionStrip(const QString &symbol, QColor LauncherColors::*tint, 
     , m_icon(new QLabel(this))
     , m_text(new QLabel(this))
 {
-    QFont font = m_text->font();
-    font.setPixelSize(11);
-    m_text->setFont(font);
+    usePixelFont(m_text, 11);
     m_text->setForegroundRole(QPalette::PlaceholderText);
     m_text->setTextFormat(Qt::PlainText);
     m_text->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     auto *row = new QHBoxLayout(this);
-    row->setContentsMargins(16, 6, 16, 6);
+    row->setContentsMargins(LauncherMetrics::edgeInset, 6, LauncherMetrics::edgeInset, 6);
     row->setSpacing(6);
     row->addWidget(m_icon);
     row->addWidget(m_text, 1);
     applyColors();
+    new PaletteFollower(this, [this] { applyColors(); });
 }
 
 void CaptionStrip::setText(const QString &text)
@@ -55,13 +56,6 @@ void CaptionStrip::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     elide();
-}
-
-void CaptionStrip::changeEvent(QEvent *event)
-{
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange)
-        applyColors();
 }
 
 void CaptionStrip::paintEvent(QPaintEvent *)

@@ -1,11 +1,12 @@
 #include "launcher/EmptyStateView.h"
 
-#include "ui/LauncherColors.h"
 #include "core/ModelNames.h"
-#include "ui/SymbolIcon.h"
 #include "launcher/VendorBadge.h"
+#include "ui/LauncherColors.h"
+#include "ui/PaletteFollower.h"
+#include "ui/PixelFont.h"
+#include "ui/SymbolIcon.h"
 
-#include <QEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -35,14 +36,10 @@ EmptyStateView::EmptyStateView(const QString &selectedModel, QWidget *parent)
     column->addWidget(m_title, 0, Qt::AlignHCenter);
     column->addWidget(m_hint, 0, Qt::AlignHCenter);
     column->addStretch(1);
-    QFont titleFont = m_title->font();
-    titleFont.setPixelSize(15);
-    titleFont.setWeight(QFont::Medium);
-    m_title->setFont(titleFont);
-    QFont hintFont = m_hint->font();
-    hintFont.setPixelSize(11);
-    m_hint->setFont(hintFont);
+    usePixelFont(m_title, 15, QFont::Medium);
+    usePixelFont(m_hint, 11);
     refresh();
+    new PaletteFollower(this, [this] { refresh(); });
 }
 
 void EmptyStateView::setSelectedModel(const QString &model)
@@ -65,11 +62,4 @@ void EmptyStateView::refresh()
     QPalette secondary = m_hint->palette();
     secondary.setColor(QPalette::WindowText, colors.secondary);
     m_hint->setPalette(secondary);
-}
-
-void EmptyStateView::changeEvent(QEvent *event)
-{
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange)
-        refresh();
 }

@@ -16,9 +16,6 @@ public:
     // Whether the logo is a vendor badge rather than the brand mark.
     bool showsVendorLogo() const { return m_showsVendorLogo; }
 
-protected:
-    void changeEvent(QEvent *event) override;
-
 private:
     void refresh();
 

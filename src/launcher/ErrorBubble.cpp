@@ -1,13 +1,14 @@
 #include "launcher/ErrorBubble.h"
 
 #include "ui/LauncherColors.h"
+#include "ui/PaletteFollower.h"
+#include "ui/PixelFont.h"
+#include "ui/RoundedCard.h"
 #include "ui/SymbolIcon.h"
 
-#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
-#include <QPainterPath>
 
 ErrorBubble::ErrorBubble(const QString &text, QWidget *parent)
     : QWidget(parent)
@@ -22,10 +23,9 @@ ErrorBubble::ErrorBubble(const QString &text, QWidget *parent)
     m_text->setWordWrap(true);
     m_text->setTextFormat(Qt::PlainText);
     m_text->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    QFont font = m_text->font();
-    font.setPixelSize(13);
-    m_text->setFont(font);
+    usePixelFont(m_text, 13);
     applyColors();
+    new PaletteFollower(this, [this] { applyColors(); });
 }
 
 QString ErrorBubble::text() const
@@ -48,18 +48,8 @@ void ErrorBubble::applyColors()
     m_text->setPalette(palette);
 }
 
-void ErrorBubble::changeEvent(QEvent *event)
-{
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange)
-        applyColors();
-}
-
 void ErrorBubble::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath background;
-    background.addRoundedRect(QRectF(rect()), 8, 8);
-    painter.fillPath(background, withOpacity(LauncherColors::of(this).secondary, 0.08));
+    paintRoundedCard(painter, rect(), 8, {withOpacity(LauncherColors::of(this).secondary, 0.08)});
 }

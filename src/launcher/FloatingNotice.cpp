@@ -1,10 +1,10 @@
 #include "launcher/FloatingNotice.h"
 
 #include "ui/LauncherColors.h"
+#include "ui/RoundedCard.h"
 
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QTimer>
 
 namespace {
@@ -48,13 +48,9 @@ void FloatingNotice::paintEvent(QPaintEvent *event)
 {
     const LauncherColors colors = LauncherColors::of(this);
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
     // Opaque: it floats over the text field and the conversation.
-    painter.fillPath(shape, colors.dark ? QColor(0x2c, 0x2c, 0x2e) : QColor(0xfd, 0xfb, 0xf6));
-    painter.setPen(withOpacity(colors.orange, 0.8));
-    painter.drawPath(shape);
+    paintRoundedCard(painter, rect(), 8, {colors.dark ? QColor(0x2c, 0x2c, 0x2e) : QColor(0xfd, 0xfb, 0xf6)},
+                     withOpacity(colors.orange, 0.8));
     painter.end();
     QLabel::paintEvent(event);
 }

@@ -1,11 +1,12 @@
 #include "launcher/InputBar.h"
 
 #include "launcher/MultilineTextField.h"
+#include "ui/LauncherMetrics.h"
+#include "ui/RoundedCard.h"
 #include "ui/SymbolButton.h"
 
 #include <QHBoxLayout>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPropertyAnimation>
 #include <QSequentialAnimationGroup>
 #include <QVBoxLayout>
@@ -116,10 +117,6 @@ void InputBar::paintEvent(QPaintEvent *)
 {
     const LauncherColors colors = LauncherColors::of(this);
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath bar;
-    bar.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 18, 18);
-    painter.fillPath(bar, withOpacity(colors.controlBackground, 0.4));
-    painter.setPen(QPen(withOpacity(colors.secondary, 0.2), 1));
-    painter.drawPath(bar);
+    paintRoundedCard(painter, rect(), LauncherMetrics::bubbleRadius, {withOpacity(colors.controlBackground, 0.4)},
+                     withOpacity(colors.secondary, 0.2));
 }

@@ -1,6 +1,8 @@
 #include "launcher/LauncherHeader.h"
 
 #include "launcher/ModelSwitcherView.h"
+#include "ui/LauncherMetrics.h"
+#include "ui/PixelFont.h"
 #include "ui/SymbolButton.h"
 #include "ui/SymbolIcon.h"
 
@@ -37,10 +39,7 @@ protected:
 QLabel *textLabel(const QString &text, int pixelSize, QFont::Weight weight, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
-    QFont font = label->font();
-    font.setPixelSize(pixelSize);
-    font.setWeight(weight);
-    label->setFont(font);
+    usePixelFont(label, pixelSize, weight);
     return label;
 }
 
@@ -63,7 +62,7 @@ LauncherHeader::LauncherHeader(LauncherViewModel &vm, UserDefaults &defaults, QW
                                       .arg(QKeySequence(Qt::CTRL | Qt::Key_N).toString(QKeySequence::NativeText)));
 
     auto *row = new QHBoxLayout(this);
-    row->setContentsMargins(16, 14, 16, 10);
+    row->setContentsMargins(LauncherMetrics::edgeInset, 14, LauncherMetrics::edgeInset, 10);
     row->setSpacing(8);
     row->addWidget(m_close);
     row->addWidget(m_sidebar);

@@ -17,7 +17,9 @@
 #include "platform/UserDefaults.h"
 #include "services/SpeechManager.h"
 #include "ui/LauncherColors.h"
+#include "ui/LauncherMetrics.h"
 #include "ui/NoticeCard.h"
+#include "ui/RoundedCard.h"
 #include "ui/SchemePalette.h"
 #include "ui/SymbolButton.h"
 
@@ -26,7 +28,6 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QShortcut>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -467,8 +468,5 @@ void LauncherView::paintEvent(QPaintEvent *)
     if (!m_lightBackground)
         return;
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath ground;
-    ground.addRoundedRect(QRectF(rect()), 20, 20);
-    painter.fillPath(ground, QColor(246, 246, 248, 242));
+    paintRoundedCard(painter, rect(), LauncherMetrics::panelRadius, {QColor(246, 246, 248, 242)});
 }

@@ -2,15 +2,19 @@
 
 #include "content/MessageContent.h"
 #include "content/ProseView.h"
-#include "ui/LauncherColors.h"
-#include "ui/SymbolIcon.h"
 #include "launcher/TypingDots.h"
+#include "ui/LauncherColors.h"
+#include "ui/LauncherMetrics.h"
+#include "ui/PaletteFollower.h"
+#include "ui/PixelFont.h"
+#include "ui/SymbolIcon.h"
 
 #include <QClipboard>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMargins>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScopedValueRollback>
@@ -19,11 +23,10 @@ namespace {
 
 constexpr int kSideSpace = 60;
 constexpr int kColumnSpacing = 6;
-constexpr int kPadX = 14;
-constexpr int kPadY = 10;
-constexpr int kDotsPad = 14;
-constexpr int kRadius = 18;
+constexpr QMargins kTextPadding(14, 10, 14, 10);
+constexpr QMargins kDotsPadding(14, 14, 14, 14);
 constexpr int kErrorLineSpacing = 8;
+constexpr int kRadius = LauncherMetrics::bubbleRadius;
 const QString kWarningPrefix = QStringLiteral("\u26A0\uFE0F ");
 
 } // namespace
@@ -42,6 +45,12 @@ MessageBubble::MessageBubble(const ChatMessage &message, QWidget *parent)
         }
     }
     syncChildren();
+    new PaletteFollower(this, [this] {
+        if (m_status && !m_status->isHidden()) {
+            m_statusIcon->setPixmap(QPixmap());
+            syncStatus();
+        }
+    });
 }
 
 void MessageBubble::setMessage(const ChatMessage &message)
@@ -144,9 +153,7 @@ void MessageBubble::syncStatus()
         row->setSpacing(4);
         m_statusIcon = new QLabel(m_status);
         m_statusText = new QLabel(m_status);
-        QFont font = m_statusText->font();
-        font.setPixelSize(11);
-        m_statusText->setFont(font);
+        usePixelFont(m_statusText, 11);
         row->addWidget(m_statusIcon);
         row->addWidget(m_statusText);
         row->addStretch(1);
@@ -217,19 +224,20 @@ void MessageBubble::layoutFor(int width)
     }
 
     m_bubbleRect = QRect();
+    // The bubble around content of this size, on the sender's side.
+    auto bubbleAround = [&](QSize inner, const QMargins &padding) {
+        const QSize outer = inner.grownBy(padding);
+        return QRect(QPoint(isUser() ? width - outer.width() : 0, y), outer);
+    };
     if (bubbleVisible()) {
-        QSize inner;
-        QWidget *child = nullptr;
         if (m_dots && !m_dots->isHidden()) {
-            child = m_dots;
-            inner = m_dots->sizeHint();
-            const int w = inner.width() + kDotsPad * 2;
-            m_bubbleRect = QRect(isUser() ? width - w : 0, y, w, inner.height() + kDotsPad * 2);
-            m_dots->setGeometry(m_bubbleRect.x() + kDotsPad, y + kDotsPad, inner.width(), inner.height());
+            m_bubbleRect = bubbleAround(m_dots->sizeHint(), kDotsPadding);
+            m_dots->setGeometry(m_bubbleRect.marginsRemoved(kDotsPadding));
         } else {
-            const int maxInner = qMax(1, available - kPadX * 2);
+            const int maxInner = qMax(1, available - kTextPadding.left() - kTextPadding.right());
             int innerWidth = 0;
             int innerHeight = 0;
+            QWidget *child = nullptr;
             if (m_userText && !m_userText->isHidden()) {
                 child = m_userText;
                 m_userText->setLayoutWidth(maxInner);
@@ -250,13 +258,13 @@ void MessageBubble::layoutFor(int width)
             const int textHeight = innerHeight;
             if (errorHeight > 0)
                 innerHeight += kErrorLineSpacing + errorHeight;
-            const int w = innerWidth + kPadX * 2;
-            m_bubbleRect = QRect(isUser() ? width - w : 0, y, w, innerHeight + kPadY * 2);
+            m_bubbleRect = bubbleAround(QSize(innerWidth, innerHeight), kTextPadding);
+            const QPoint text = m_bubbleRect.marginsRemoved(kTextPadding).topLeft();
             if (child)
-                child->setGeometry(m_bubbleRect.x() + kPadX, y + kPadY, innerWidth, textHeight);
+                child->setGeometry(QRect(text, QSize(innerWidth, textHeight)));
             if (errorHeight > 0)
-                m_errorLine->setGeometry(m_bubbleRect.x() + kPadX, y + kPadY + textHeight + kErrorLineSpacing,
-                                         innerWidth, errorHeight);
+                m_errorLine->setGeometry(
+                    QRect(text + QPoint(0, textHeight + kErrorLineSpacing), QSize(innerWidth, errorHeight)));
         }
         y += m_bubbleRect.height() + kColumnSpacing;
         any = true;
@@ -268,7 +276,7 @@ void MessageBubble::layoutFor(int width)
     // The row keeps its room while hidden, so hovering moves nothing.
     if (m_actionRow && m_actionRow->actions()) {
         const QSize row = m_actionRow->sizeHint();
-        const int inset = kPadX / 2;
+        const int inset = kTextPadding.left() / 2;
         m_actionRow->setGeometry(isUser() ? width - row.width() - inset : inset, y, row.width(), row.height());
         y += row.height() + kColumnSpacing;
         any = true;
@@ -333,15 +341,6 @@ void MessageBubble::resizeEvent(QResizeEvent *)
 {
     if (width() != m_laidOutWidth)
         layoutFor(width());
-}
-
-void MessageBubble::changeEvent(QEvent *event)
-{
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange && m_status && !m_status->isHidden()) {
-        m_statusIcon->setPixmap(QPixmap());
-        syncStatus();
-    }
 }
 
 void MessageBubble::paintEvent(QPaintEvent *)

@@ -9,26 +9,24 @@ namespace {
 constexpr int kSymbolSize = 13;
 constexpr int kSpacing = 8;
 
+SymbolButton *actionButton(const QString &symbol, const QString &name, const QString &toolTip, QWidget *parent)
+{
+    auto *button = new SymbolButton(symbol, kSymbolSize, [](const LauncherColors &c) { return c.secondary; }, parent);
+    button->setAccessibleName(name);
+    button->setToolTip(toolTip);
+    return button;
+}
+
 } // namespace
 
 MessageBubbleActions::MessageBubbleActions(QWidget *parent)
     : QWidget(parent)
-    , m_copy(new SymbolButton(QStringLiteral("doc.on.doc"), kSymbolSize,
-                              [](const LauncherColors &c) { return c.secondary; }, this))
-    , m_regenerate(new SymbolButton(QStringLiteral("sparkles"), kSymbolSize,
-                                    [](const LauncherColors &c) { return c.secondary; }, this))
-    , m_edit(new SymbolButton(QStringLiteral("pencil.line"), kSymbolSize,
-                              [](const LauncherColors &c) { return c.secondary; }, this))
+    , m_copy(actionButton(QStringLiteral("doc.on.doc"), tr("Copy"), tr("Copy"), this))
+    , m_regenerate(actionButton(QStringLiteral("sparkles"), tr("Regenerate"), tr("Regenerate (Ctrl+R)"), this))
+    , m_edit(actionButton(QStringLiteral("pencil.line"), tr("Edit"), tr("Edit (Up in an empty input)"), this))
 {
-    m_copy->setToolTip(tr("Copy"));
-    m_copy->setAccessibleName(tr("Copy"));
-    m_regenerate->setToolTip(tr("Regenerate (Ctrl+R)"));
-    m_regenerate->setAccessibleName(tr("Regenerate"));
-    m_edit->setToolTip(tr("Edit (Up in an empty input)"));
-    m_edit->setAccessibleName(tr("Edit"));
-    connect(m_copy, &QAbstractButton::clicked, this, [this] { Q_EMIT triggered(Action::Copy); });
-    connect(m_regenerate, &QAbstractButton::clicked, this, [this] { Q_EMIT triggered(Action::Regenerate); });
-    connect(m_edit, &QAbstractButton::clicked, this, [this] { Q_EMIT triggered(Action::Edit); });
+    for (const Action action : {Action::Copy, Action::Regenerate, Action::Edit})
+        connect(button(action), &QAbstractButton::clicked, this, [this, action] { Q_EMIT triggered(action); });
     setActions({});
 }
 

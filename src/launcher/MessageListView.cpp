@@ -2,25 +2,28 @@
 
 #include "launcher/ErrorBubble.h"
 #include "launcher/MessageBubble.h"
+#include "ui/LauncherMetrics.h"
 
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
+#include <QMargins>
 #include <QEvent>
 #include <QScopedValueRollback>
 #include <QMetaMethod>
 #include <QScrollBar>
 #include <QVariantAnimation>
 
+#include <chrono>
+
 namespace {
 
-constexpr int kPadX = 16;
-constexpr int kPadTop = 10;
-constexpr int kPadBottom = 8;
+constexpr QMargins kColumnMargins(LauncherMetrics::edgeInset, 10, LauncherMetrics::edgeInset, 8);
 constexpr int kSpacing = 14;
 constexpr int kErrorTopPad = 10;
 constexpr int kBottomItem = 4;
 constexpr int kPinnedSlack = 24;
-constexpr int kBatchBudgetMs = 6;
-constexpr int kPlacingIntervalMs = 300;
+// Older rows are built in slices of this much main-thread time.
+constexpr std::chrono::milliseconds kBatchBudget(6);
+constexpr std::chrono::milliseconds kPlacingInterval(300);
 
 } // namespace
 
@@ -61,7 +64,7 @@ MessageBubble *MessageListView::bubbleAt(int index) const
 
 int MessageListView::rowWidth() const
 {
-    return qMax(1, viewport()->width() - kPadX * 2);
+    return qMax(1, viewport()->width() - kColumnMargins.left() - kColumnMargins.right());
 }
 
 MessageBubble *MessageListView::makeBubble(const ChatMessage &message)
@@ -103,17 +106,16 @@ void MessageListView::setMessages(const QList<ChatMessage> &messages)
     m_pinned = true;
     scrollToBottom(false);
     if (!m_pending.isEmpty()) {
-        m_sincePlacing.start();
+        m_placeBy.setRemainingTime(kPlacingInterval);
         m_batchTimer.start();
     }
 }
 
 void MessageListView::buildOlderBatch()
 {
-    QElapsedTimer budget;
-    budget.start();
+    const QDeadlineTimer budget(kBatchBudget);
     const int width = rowWidth();
-    while (!m_pending.isEmpty() && budget.elapsed() < kBatchBudgetMs) {
+    while (!m_pending.isEmpty() && !budget.hasExpired()) {
         MessageBubble *bubble = makeBubble(m_pending.takeLast());
         bubble->hide();
         bubble->heightForWidth(width);
@@ -122,7 +124,7 @@ void MessageListView::buildOlderBatch()
     // Rows put above the others move every row below them, so built rows are
     // placed together now and then, or at once when the user nears the top.
     const bool nearTop = verticalScrollBar()->value() < viewport()->height();
-    if (m_pending.isEmpty() || nearTop || m_sincePlacing.elapsed() > kPlacingIntervalMs)
+    if (m_pending.isEmpty() || nearTop || m_placeBy.hasExpired())
         placePrepared();
     if (m_pending.isEmpty())
         m_batchTimer.stop();
@@ -141,7 +143,7 @@ void MessageListView::placePrepared()
     relayout(0);
     const QScopedValueRollback<bool> ours(m_scrolling, true);
     verticalScrollBar()->setValue(verticalScrollBar()->maximum() - distanceFromBottom);
-    m_sincePlacing.start();
+    m_placeBy.setRemainingTime(kPlacingInterval);
 }
 
 void MessageListView::appendMessage(const ChatMessage &message)
@@ -239,10 +241,10 @@ void MessageListView::setTopInset(int inset)
 
 int MessageListView::firstRowTop() const
 {
-    int y = kPadTop + m_topInset;
+    int y = kColumnMargins.top() + m_topInset;
     if (m_error) {
         const int height = m_error->heightForWidth(rowWidth());
-        m_error->setGeometry(kPadX, y + kErrorTopPad, rowWidth(),
+        m_error->setGeometry(kColumnMargins.left(), y + kErrorTopPad, rowWidth(),
                              height > 0 ? height : m_error->sizeHint().height());
         y += kErrorTopPad + m_error->height() + kSpacing;
     }
@@ -266,10 +268,10 @@ void MessageListView::relayout(int fromRow)
         MessageBubble *bubble = m_bubbles.at(row);
         const int height = bubble->heightForWidth(width);
         m_tops[row] = y;
-        bubble->setGeometry(kPadX, y, width, height);
+        bubble->setGeometry(kColumnMargins.left(), y, width, height);
         y += height + kSpacing;
     }
-    m_columnHeight = y + kBottomItem + kPadBottom;
+    m_columnHeight = y + kBottomItem + kColumnMargins.bottom();
     const bool follow = m_pinned;
     m_column->resize(viewport()->width(), qMax(m_columnHeight, viewport()->height()));
     if (follow)

@@ -3,7 +3,7 @@
 #include "core/ChatMessage.h"
 #include "launcher/MessageBubbleActions.h"
 
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QList>
 #include <QScrollArea>
 #include <QTimer>
@@ -64,7 +64,7 @@ private:
     QList<ChatMessage> m_pending;      // the oldest messages, not built yet
     QList<MessageBubble *> m_prepared; // built older ones, hidden until placed together
     QList<MessageBubble *> m_bubbles;  // the rest, in order, on the column
-    QElapsedTimer m_sincePlacing;
+    QDeadlineTimer m_placeBy;
     QList<int> m_tops;
     int m_columnHeight = 0;
     int m_topInset = 0;

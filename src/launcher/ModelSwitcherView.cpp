@@ -1,16 +1,17 @@
 #include "launcher/ModelSwitcherView.h"
 
-#include "ui/LauncherColors.h"
 #include "core/LauncherViewModel.h"
 #include "core/ModelNames.h"
-#include "ui/SymbolIcon.h"
 #include "llm/LLMProvider.h"
 #include "platform/Preferences.h"
 #include "platform/UserDefaults.h"
+#include "ui/LauncherColors.h"
+#include "ui/PixelFont.h"
+#include "ui/RoundedCard.h"
+#include "ui/SymbolIcon.h"
 
 #include <QMenu>
 #include <QPainter>
-#include <QPainterPath>
 
 namespace {
 
@@ -19,11 +20,9 @@ constexpr int kSpacing = 4;
 constexpr int kPadX = 8;
 constexpr int kPadY = 4;
 
-QFont labelFont(QFont font)
+QFont labelFont(const QFont &font)
 {
-    font.setPixelSize(11);
-    font.setWeight(QFont::Medium);
-    return font;
+    return pixelFont(font, 11, QFont::Medium);
 }
 
 QAction *addHeader(QMenu *menu, const QString &text)
@@ -129,12 +128,9 @@ void ModelSwitcherView::paintEvent(QPaintEvent *)
 {
     const LauncherColors colors = LauncherColors::of(this);
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
     if (isDown())
         painter.setOpacity(0.7);
-    QPainterPath background;
-    background.addRoundedRect(QRectF(rect()), 8, 8);
-    painter.fillPath(background, withOpacity(colors.secondary, 0.1));
+    paintRoundedCard(painter, rect(), 8, {withOpacity(colors.secondary, 0.1)});
     const qreal iconTop = (height() - kIconSize) / 2.0;
     painter.drawPixmap(QPointF(kPadX, iconTop),
                        symbolPixmap(QStringLiteral("sparkles"), kIconSize, colors.primary, devicePixelRatioF()));

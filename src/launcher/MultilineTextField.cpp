@@ -1,4 +1,6 @@
 #include "launcher/MultilineTextField.h"
+#include "ui/BareScrollArea.h"
+#include "ui/PixelFont.h"
 
 #include <QKeyEvent>
 #include <QMimeData>
@@ -8,16 +10,11 @@
 MultilineTextField::MultilineTextField(QWidget *parent)
     : QPlainTextEdit(parent)
 {
-    setFrameShape(QFrame::NoFrame);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    makeBare(this);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     // Tab is the text's own: it inserts a tab.
     setTabChangesFocus(false);
-    setAutoFillBackground(false);
-    viewport()->setAutoFillBackground(false);
-    QFont font = this->font();
-    font.setPixelSize(14);
+    const QFont font = pixelFont(this->font(), 14);
     setFont(font);
     setTabStopDistance(QFontMetricsF(font).horizontalAdvance(QLatin1Char(' ')) * 4);
     document()->setDocumentMargin(0);

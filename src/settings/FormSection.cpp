@@ -1,8 +1,9 @@
 #include "settings/FormSection.h"
 
+#include "ui/PaletteFollower.h"
+#include "ui/PixelFont.h"
 #include "ui/SettingsColors.h"
 
-#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -15,17 +16,12 @@ constexpr int kHorizontalPadding = 12;
 
 QFont headlineFont(const QWidget *widget)
 {
-    QFont font = widget->font();
-    font.setPixelSize(13);
-    font.setWeight(QFont::DemiBold);
-    return font;
+    return pixelFont(widget->font(), 13, QFont::DemiBold);
 }
 
 QFont captionFont(const QWidget *widget)
 {
-    QFont font = widget->font();
-    font.setPixelSize(11);
-    return font;
+    return pixelFont(widget->font(), 11);
 }
 
 void useTone(QLabel *label, FormSection::Tone tone, const QWidget *section)
@@ -86,6 +82,11 @@ FormSection::FormSection(const QString &title, QWidget *parent)
     layout->addWidget(m_group);
     m_rows->setContentsMargins(kHorizontalPadding, 0, kHorizontalPadding, 0);
     m_rows->setSpacing(0);
+    // The desktop switched between light and dark: the captions follow.
+    new PaletteFollower(this, [this] {
+        for (const auto &[label, tone] : std::as_const(m_toned))
+            useTone(label, tone, this);
+    });
 }
 
 QWidget *FormSection::addRow(const QString &label, QWidget *control)
@@ -113,14 +114,4 @@ QLabel *FormSection::addCaption(const QString &text, Tone tone)
     useTone(caption, tone, this);
     m_rows->addWidget(caption);
     return caption;
-}
-
-// The desktop switched between light and dark: the captions follow.
-void FormSection::changeEvent(QEvent *event)
-{
-    QWidget::changeEvent(event);
-    if (event->type() != QEvent::PaletteChange)
-        return;
-    for (const auto &[label, tone] : std::as_const(m_toned))
-        useTone(label, tone, this);
 }

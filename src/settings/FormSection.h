@@ -23,9 +23,6 @@ public:
     // A row of caption text across the group, secondary or in the problem colour.
     QLabel *addCaption(const QString &text, Tone tone = Tone::secondary);
 
-protected:
-    void changeEvent(QEvent *event) override;
-
 private:
     class Group;
     Group *m_group;

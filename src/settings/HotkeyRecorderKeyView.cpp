@@ -2,6 +2,7 @@
 
 #include "platform/HotkeyBinding.h"
 #include "platform/KeyTable.h"
+#include "ui/PixelFont.h"
 #include "ui/SettingsColors.h"
 
 #include <QFontDatabase>
@@ -14,9 +15,7 @@
 
 namespace {
 
-constexpr quint32 kEscapeKeyCode = 53;
 constexpr qreal kCornerRadius = 6;
-constexpr int kFontPixelSize = 13;
 
 } // namespace
 
@@ -34,10 +33,7 @@ HotkeyRecorderKeyView::HotkeyRecorderKeyView(QWidget *parent)
     });
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled, false);
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setPixelSize(kFontPixelSize);
-    font.setWeight(QFont::Medium);
-    setFont(font);
+    setFont(pixelFont(QFontDatabase::systemFont(QFontDatabase::FixedFont), 13, QFont::Medium));
 }
 
 HotkeyRecorderKeyView::~HotkeyRecorderKeyView()
@@ -111,7 +107,8 @@ void HotkeyRecorderKeyView::capture(quint32 x11Keycode, quint32 modifiers)
     if (!keyCode || KeyTable::isModifierKey(*keyCode))
         return;
     modifiers &= KeyTable::carbonModifierMask;
-    if (*keyCode == kEscapeKeyCode && modifiers == 0) {
+    const bool escape = KeyTable::qtKeyForVirtualKey(*keyCode).value_or(QKeyCombination()).key() == Qt::Key_Escape;
+    if (escape && modifiers == 0) {
         Q_EMIT cancelled();
         update();
         return;

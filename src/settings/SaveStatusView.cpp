@@ -1,5 +1,6 @@
 #include "settings/SaveStatusView.h"
 
+#include "ui/PixelFont.h"
 #include "ui/SettingsColors.h"
 #include "ui/SettingsSymbols.h"
 
@@ -29,10 +30,7 @@ SaveStatusView::SaveStatusView(QWidget *parent)
     layout->setSpacing(4);
     layout->addWidget(m_icon, 0, Qt::AlignTop);
     layout->addWidget(m_text);
-    QFont font = m_text->font();
-    font.setPixelSize(13);
-    font.setWeight(QFont::Medium);
-    m_text->setFont(font);
+    usePixelFont(m_text, 13, QFont::Medium);
     m_text->setWordWrap(true);
     m_text->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_opacity->setOpacity(0);

@@ -14,6 +14,8 @@
 #include "settings/SaveStatusView.h"
 #include "settings/SegmentedControl.h"
 #include "settings/SpinnerView.h"
+#include "ui/PaletteFollower.h"
+#include "ui/PixelFont.h"
 #include "ui/SettingsColors.h"
 #include "ui/SettingsSymbols.h"
 
@@ -21,7 +23,6 @@
 #include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
@@ -154,6 +155,7 @@ SettingsView::SettingsView(UserDefaults &defaults, KeyStore &keys, HotkeyManager
     showLocalModelsLoading();
     showHotkeyProblems();
     takeColoursFromPalette();
+    new PaletteFollower(this, [this] { takeColoursFromPalette(); });
 }
 
 QString SettingsView::geminiKeyPage()
@@ -175,10 +177,7 @@ QWidget *SettingsView::buildHeader()
     auto *mark = new QLabel(header);
     mark->setPixmap(settingsSymbol(QStringLiteral("bolt.leaf.fill"), 20, {}, devicePixelRatioF()));
     auto *title = new QLabel(QStringLiteral("Tarnwick Settings"), header);
-    QFont font = title->font();
-    font.setPixelSize(16);
-    font.setWeight(QFont::DemiBold);
-    title->setFont(font);
+    usePixelFont(title, 16, QFont::DemiBold);
     layout->addWidget(mark);
     layout->addWidget(title);
     layout->addStretch(1);
@@ -325,9 +324,7 @@ QWidget *SettingsView::hotkeyControl(HotkeyRecorderView *recorder)
     button->setObjectName(recorder->objectName() + QStringLiteral("Button"));
     // A click must leave the keyboard focus to the recorder it starts.
     button->setFocusPolicy(Qt::TabFocus);
-    QFont small = button->font();
-    small.setPixelSize(11);
-    button->setFont(small);
+    usePixelFont(button, 11);
     connect(button, &QPushButton::clicked, recorder, [recorder] { recorder->setRecording(!recorder->isRecording()); });
     connect(recorder, &HotkeyRecorderView::recordingChanged, button, [button](bool recording) {
         button->setText(recording ? QStringLiteral("Cancel") : QStringLiteral("Click to change"));
@@ -758,13 +755,6 @@ void SettingsView::traceControlPositions()
         EventTrace::note((name + "-x " + QByteArray::number(centre.x())).constData());
         EventTrace::note((name + "-y " + QByteArray::number(centre.y())).constData());
     }
-}
-
-void SettingsView::changeEvent(QEvent *event)
-{
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange)
-        takeColoursFromPalette();
 }
 
 // The desktop switched between light and dark: what took its colours from the

@@ -77,7 +77,6 @@ public:
     bool hasReadStoredKeys() const { return m_storedKeys.has_value(); }
 
 protected:
-    void changeEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
 private:

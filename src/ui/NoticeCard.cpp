@@ -2,12 +2,12 @@
 
 #include "ui/ColorOpacity.h"
 #include "ui/LauncherColors.h"
+#include "ui/PaletteFollower.h"
+#include "ui/RoundedCard.h"
 
-#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QToolButton>
 
@@ -25,6 +25,7 @@ NoticeCard::NoticeCard(const QString &actionText, QWidget *parent)
     m_action->setCursor(Qt::PointingHandCursor);
     m_action->setVisible(!actionText.isEmpty());
     styleButton();
+    new PaletteFollower(this, [this] { styleButton(); });
     connect(m_action, &QPushButton::clicked, this, [this] {
         hide();
         Q_EMIT actionTriggered();
@@ -63,13 +64,8 @@ void NoticeCard::paintEvent(QPaintEvent *)
 {
     const LauncherColors colors = LauncherColors::of(this);
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath card;
-    card.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 10, 10);
-    painter.fillPath(card, colors.controlBackground);
-    painter.fillPath(card, withOpacity(colors.orange, 0.14));
-    painter.setPen(QPen(withOpacity(colors.orange, 0.7), 1));
-    painter.drawPath(card);
+    paintRoundedCard(painter, rect(), 10, {colors.controlBackground, withOpacity(colors.orange, 0.14)},
+                     withOpacity(colors.orange, 0.7));
 }
 
 // The desktop's button colours would clash with the launcher's appearance.
@@ -82,13 +78,4 @@ void NoticeCard::styleButton()
                                 .arg(colors.primary.name(QColor::HexArgb), colors.controlBackground.name(),
                                      withOpacity(colors.orange, 0.7).name(QColor::HexArgb),
                                      withOpacity(colors.orange, 0.2).name(QColor::HexArgb)));
-}
-
-void NoticeCard::changeEvent(QEvent *event)
-{
-    if (event->type() == QEvent::PaletteChange) {
-        styleButton();
-        update();
-    }
-    QWidget::changeEvent(event);
 }

@@ -1,0 +1,12 @@
+#include "ui/BareScrollArea.h"
+
+#include <QAbstractScrollArea>
+
+void makeBare(QAbstractScrollArea *view)
+{
+    view->setFrameShape(QFrame::NoFrame);
+    view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    view->setAutoFillBackground(false);
+    view->viewport()->setAutoFillBackground(false);
+}

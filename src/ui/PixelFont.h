@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QFont>
+
+#include <optional>
+
+class QWidget;
+
+// The launcher and Settings size text in pixels, as their layouts are.
+// Without a weight the font keeps its own.
+QFont pixelFont(QFont font, int pixelSize, std::optional<QFont::Weight> weight = std::nullopt);
+void usePixelFont(QWidget *widget, int pixelSize, std::optional<QFont::Weight> weight = std::nullopt);
