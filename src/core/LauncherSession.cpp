@@ -3,6 +3,7 @@
 #include "core/InputJoining.h"
 #include "core/LauncherViewModel.h"
 #include "core/StoredChat.h"
+#include "platform/AssignIfChanged.h"
 #include "platform/Logging.h"
 #include "services/ScreenshotFlow.h"
 #include "services/SpeechManager.h"
@@ -61,10 +62,8 @@ void LauncherSession::dismissHistoryNotice()
 
 void LauncherSession::setActiveConversationID(const QUuid &id)
 {
-    if (id == m_activeConversationID)
-        return;
-    m_activeConversationID = id;
-    Q_EMIT activeConversationChanged();
+    if (assignIfChanged(m_activeConversationID, id))
+        Q_EMIT activeConversationChanged();
 }
 
 void LauncherSession::startNewConversation()

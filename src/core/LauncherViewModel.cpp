@@ -4,6 +4,7 @@
 #include "llm/LLMError.h"
 #include "llm/LLMStream.h"
 #include "llm/LLMTurn.h"
+#include "platform/AssignIfChanged.h"
 #include "platform/Preferences.h"
 #include "platform/UserDefaults.h"
 #include "services/KeychainHelper.h"
@@ -79,10 +80,8 @@ void LauncherViewModel::setMessages(QList<ChatMessage> messages)
 
 void LauncherViewModel::setInputText(const QString &text)
 {
-    if (text == m_inputText)
-        return;
-    m_inputText = text;
-    Q_EMIT inputTextChanged();
+    if (assignIfChanged(m_inputText, text))
+        Q_EMIT inputTextChanged();
 }
 
 // Every assignment is written back, also an unchanged one; observers hear of it first.
@@ -364,9 +363,8 @@ qsizetype LauncherViewModel::indexOf(const std::optional<QUuid> &id) const
 
 void LauncherViewModel::setEditing(std::optional<QUuid> promptID)
 {
-    if (promptID == m_editedPromptID)
+    if (!assignIfChanged(m_editedPromptID, promptID))
         return;
-    m_editedPromptID = promptID;
     if (!promptID)
         m_draftBeforeEdit = Draft();
     Q_EMIT editingChanged();
@@ -481,16 +479,12 @@ void LauncherViewModel::updateMessage(const QUuid &id, const std::function<void(
 
 void LauncherViewModel::setLoading(bool loading)
 {
-    if (loading == m_isLoading)
-        return;
-    m_isLoading = loading;
-    Q_EMIT isLoadingChanged();
+    if (assignIfChanged(m_isLoading, loading))
+        Q_EMIT isLoadingChanged();
 }
 
 void LauncherViewModel::setErrorMessage(std::optional<QString> message)
 {
-    if (message == m_errorMessage)
-        return;
-    m_errorMessage = std::move(message);
-    Q_EMIT errorMessageChanged();
+    if (assignIfChanged(m_errorMessage, std::move(message)))
+        Q_EMIT errorMessageChanged();
 }

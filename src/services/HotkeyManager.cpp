@@ -1,5 +1,6 @@
 #include "services/HotkeyManager.h"
 
+#include "platform/AssignIfChanged.h"
 #include "platform/Logging.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Preferences.h"
@@ -139,9 +140,8 @@ QString HotkeyManager::triggerText(Hotkey hotkey) const
 
 void HotkeyManager::setStatus(Hotkey hotkey, Status status)
 {
-    if (slot(hotkey).status == status)
+    if (!assignIfChanged(slot(hotkey).status, status))
         return;
-    slot(hotkey).status = status;
     if (const QString problem = statusText(hotkey); !problem.isEmpty())
         qCWarning(lcHotkeys).noquote() << problem;
     Q_EMIT statusChanged(hotkey);

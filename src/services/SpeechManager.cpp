@@ -1,5 +1,6 @@
 #include "services/SpeechManager.h"
 
+#include "platform/AssignIfChanged.h"
 #include "platform/Logging.h"
 #include "services/MicrophoneSource.h"
 #include "services/SpeechDecoder.h"
@@ -148,16 +149,12 @@ void SpeechManager::report(const QString &problem)
 
 void SpeechManager::setListening(bool listening)
 {
-    if (m_isListening == listening)
-        return;
-    m_isListening = listening;
-    Q_EMIT isListeningChanged();
+    if (assignIfChanged(m_isListening, listening))
+        Q_EMIT isListeningChanged();
 }
 
 void SpeechManager::setLiveTranscript(const QString &text)
 {
-    if (m_liveTranscript == text)
-        return;
-    m_liveTranscript = text;
-    Q_EMIT liveTranscriptChanged();
+    if (assignIfChanged(m_liveTranscript, text))
+        Q_EMIT liveTranscriptChanged();
 }

@@ -1,6 +1,7 @@
 #include "store/ConversationStore.h"
 
 #include "platform/AppPaths.h"
+#include "platform/AssignIfChanged.h"
 #include "platform/Logging.h"
 #include "store/ConversationFile.h"
 #include "store/HistoryJournal.h"
@@ -233,10 +234,8 @@ void ConversationStore::setSaveProblem(const QString &reason)
         // Spaced out like the writes themselves, so a full disk is not hammered.
         m_retry.start(std::max<std::chrono::milliseconds>(m_writer->interval(), kRetryInterval));
     }
-    if (reason == m_saveProblem)
-        return;
-    m_saveProblem = reason;
-    Q_EMIT saveProblemChanged();
+    if (assignIfChanged(m_saveProblem, reason))
+        Q_EMIT saveProblemChanged();
 }
 
 void ConversationStore::flush()

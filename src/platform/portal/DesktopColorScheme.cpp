@@ -1,5 +1,6 @@
 #include "platform/portal/DesktopColorScheme.h"
 
+#include "platform/AssignIfChanged.h"
 #include "platform/portal/PortalRequest.h"
 
 #include <QDBusConnection>
@@ -72,8 +73,6 @@ void DesktopColorScheme::onSettingChanged(const QDBusMessage &message)
 
 void DesktopColorScheme::setScheme(Scheme scheme)
 {
-    if (scheme == m_scheme)
-        return;
-    m_scheme = scheme;
-    Q_EMIT schemeChanged();
+    if (assignIfChanged(m_scheme, scheme))
+        Q_EMIT schemeChanged();
 }
