@@ -44,12 +44,7 @@ HistoryJournal::HistoryJournal(QString path)
 
 HistoryJournal::~HistoryJournal()
 {
-    {
-        std::lock_guard lock(m_mutex);
-        m_stopping = true;
-    }
-    m_wake.notify_all();
-    m_syncThread.join();
+    m_syncThread.stop();
     close();
 }
 
@@ -80,7 +75,7 @@ bool HistoryJournal::open()
         }
         info.st_size = header.size();
     }
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_syncThread.mutex());
     m_fd = fd;
     m_size = info.st_size;
     return true;
@@ -88,7 +83,7 @@ bool HistoryJournal::open()
 
 void HistoryJournal::close()
 {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_syncThread.mutex());
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
@@ -111,10 +106,10 @@ bool HistoryJournal::append(const QByteArray &records)
     }
     m_size += records.size();
     {
-        std::lock_guard lock(m_mutex);
+        std::lock_guard lock(m_syncThread.mutex());
         m_dirty = true;
     }
-    m_wake.notify_all();
+    m_syncThread.wake();
     return true;
 }
 
@@ -137,15 +132,15 @@ bool HistoryJournal::replace(const QByteArray &records)
 
 void HistoryJournal::syncLoop()
 {
-    std::unique_lock lock(m_mutex);
+    std::unique_lock lock(m_syncThread.mutex());
     for (;;) {
-        m_wake.wait(lock, [this] { return m_dirty || m_stopping; });
-        if (m_stopping)
+        m_syncThread.wait(lock, [this] { return m_dirty; });
+        if (m_syncThread.stopping())
             return;
         m_dirty = false;
         if (m_fd >= 0)
             ::fdatasync(m_fd);
         // One flush covers every record of the next moment.
-        m_wake.wait_for(lock, 200ms, [this] { return m_stopping; });
+        m_syncThread.waitFor(lock, 200ms);
     }
 }

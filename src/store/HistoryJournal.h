@@ -1,11 +1,9 @@
 #pragma once
 
+#include "platform/WorkerThread.h"
+
 #include <QByteArray>
 #include <QString>
-
-#include <condition_variable>
-#include <mutex>
-#include <thread>
 
 // The journal file beside the history file: records are appended with one
 // write each, so a killed process loses none of them, and flushed to the disk
@@ -43,9 +41,6 @@ private:
     qint64 m_size = 0;
     QString m_error;
 
-    std::mutex m_mutex; // guards m_fd against the sync thread
-    std::condition_variable m_wake;
     bool m_dirty = false;
-    bool m_stopping = false;
-    std::thread m_syncThread;
+    WorkerThread m_syncThread; // its lock guards m_fd and m_dirty
 };

@@ -29,70 +29,65 @@ HistoryWriter::HistoryWriter(QString filePath, QObject *parent)
 
 HistoryWriter::~HistoryWriter()
 {
-    {
-        std::lock_guard lock(m_mutex);
-        m_stopping = true;
-    }
-    m_wake.notify_all();
-    m_thread.join();
+    m_thread.stop();
 }
 
 void HistoryWriter::setPreparation(Preparation preparation)
 {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_thread.mutex());
     m_preparation = preparation;
 }
 
 void HistoryWriter::setMinimumInterval(std::chrono::milliseconds interval)
 {
     {
-        std::lock_guard lock(m_mutex);
+        std::lock_guard lock(m_thread.mutex());
         m_minimumInterval = interval;
         m_interval = interval;
     }
-    m_wake.notify_all();
+    m_thread.wake();
 }
 
 QString HistoryWriter::lastFailure() const
 {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_thread.mutex());
     return m_lastFailure;
 }
 
 std::chrono::milliseconds HistoryWriter::interval() const
 {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_thread.mutex());
     return std::chrono::duration_cast<std::chrono::milliseconds>(m_interval);
 }
 
 void HistoryWriter::submit(const QList<Conversation> &conversations, quint64 sequence)
 {
     {
-        std::lock_guard lock(m_mutex);
+        std::lock_guard lock(m_thread.mutex());
         m_pending = Job{conversations, sequence};
     }
-    m_wake.notify_all();
+    m_thread.wake();
 }
 
 void HistoryWriter::flush()
 {
-    std::unique_lock lock(m_mutex);
+    std::unique_lock lock(m_thread.mutex());
     m_flushing = true;
-    m_wake.notify_all();
+    m_thread.wake();
     m_idle.wait(lock, [this] { return !m_pending && !m_busy; });
     m_flushing = false;
 }
 
 void HistoryWriter::run()
 {
-    std::unique_lock lock(m_mutex);
+    std::unique_lock lock(m_thread.mutex());
     for (;;) {
-        m_wake.wait(lock, [this] { return m_pending || m_stopping; });
+        m_thread.wait(lock, [this] { return m_pending.has_value(); });
         if (!m_pending)
             return;
         // Space the writes out unless someone waits for them.
         const auto due = m_lastWriteEnd + m_interval;
-        m_wake.wait_until(lock, due, [this] { return m_flushing || m_stopping; });
+        m_thread.waitUntil(lock, due, [this] { return m_flushing; });
 
         std::optional<Job> job = std::exchange(m_pending, std::nullopt);
         const quint64 sequence = job->sequence;

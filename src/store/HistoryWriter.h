@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Result.h"
+#include "platform/WorkerThread.h"
 #include "store/Conversation.h"
 
 #include <QList>
@@ -10,9 +11,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <mutex>
 #include <optional>
-#include <thread>
 
 // Writes the whole history file on a worker thread. The latest submitted list
 // wins; writes are spaced so that repeated changes do not rewrite a large file
@@ -82,14 +81,11 @@ private:
 
     const QString m_filePath;
 
-    mutable std::mutex m_mutex;
-    std::condition_variable m_wake;
     std::condition_variable m_idle;
     std::optional<Job> m_pending;
     Preparation m_preparation = Preparation::None;
     bool m_busy = false;
     bool m_flushing = false;
-    bool m_stopping = false;
     std::chrono::milliseconds m_minimumInterval{1000};
     std::chrono::steady_clock::duration m_interval{};
     std::chrono::steady_clock::time_point m_lastWriteEnd{};
@@ -98,5 +94,5 @@ private:
     std::atomic<quint64> m_writtenSequence{0};
     std::atomic<qint64> m_bytesWritten{0};
     std::atomic<int> m_writeCount{0};
-    std::thread m_thread;
+    WorkerThread m_thread; // its lock guards the state run() shares
 };
