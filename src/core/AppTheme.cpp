@@ -2,22 +2,27 @@
 
 #include "platform/RawValue.h"
 
+namespace {
+
+constexpr RawValueName<AppTheme> kThemes[] = {
+    {AppTheme::System, "System"},
+    {AppTheme::Light, "Light"},
+    {AppTheme::Dark, "Dark"},
+};
+
+} // namespace
+
 QString rawValue(AppTheme theme)
 {
-    switch (theme) {
-    case AppTheme::System: return QStringLiteral("System");
-    case AppTheme::Light: return QStringLiteral("Light");
-    case AppTheme::Dark: return QStringLiteral("Dark");
-    }
-    return {};
+    return rawValue(kThemes, theme);
 }
 
 std::optional<AppTheme> appThemeFromRawValue(const QString &raw)
 {
-    return fromRawValue(raw, allAppThemes());
+    return fromRawValue(kThemes, raw);
 }
 
 QList<AppTheme> allAppThemes()
 {
-    return {AppTheme::System, AppTheme::Light, AppTheme::Dark};
+    return allValues(kThemes);
 }

@@ -2,22 +2,27 @@
 
 #include "platform/RawValue.h"
 
+namespace {
+
+constexpr RawValueName<LLMProvider> kProviders[] = {
+    {LLMProvider::Gemini, "Gemini"},
+    {LLMProvider::OpenRouter, "OpenRouter"},
+    {LLMProvider::Local, "Local"},
+};
+
+} // namespace
+
 QString rawValue(LLMProvider provider)
 {
-    switch (provider) {
-    case LLMProvider::Gemini: return QStringLiteral("Gemini");
-    case LLMProvider::OpenRouter: return QStringLiteral("OpenRouter");
-    case LLMProvider::Local: return QStringLiteral("Local");
-    }
-    return {};
+    return rawValue(kProviders, provider);
 }
 
 std::optional<LLMProvider> llmProviderFromRawValue(const QString &raw)
 {
-    return fromRawValue(raw, allLLMProviders());
+    return fromRawValue(kProviders, raw);
 }
 
 QList<LLMProvider> allLLMProviders()
 {
-    return {LLMProvider::Gemini, LLMProvider::OpenRouter, LLMProvider::Local};
+    return allValues(kProviders);
 }
