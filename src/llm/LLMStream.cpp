@@ -17,8 +17,6 @@ LLMStream::LLMStream(ProviderRequest request, LLMProvider provider, QObject *par
     QMetaObject::invokeMethod(m_exchange, &HttpExchange::start, Qt::QueuedConnection);
 }
 
-LLMStream::~LLMStream() = default;
-
 void LLMStream::cancel()
 {
     close();

@@ -17,7 +17,6 @@ class LLMStream : public QObject
     Q_OBJECT
 public:
     LLMStream(ProviderRequest request, LLMProvider provider, QObject *parent = nullptr);
-    ~LLMStream() override;
 
     // Aborts the request at once, closing the connection so the provider
     // stops generating; no signal follows.
