@@ -7,31 +7,37 @@
 #include <QJsonObject>
 
 namespace {
-// Plain words for the block and finish reasons that cut an answer off.
-QString reasonInWords(const QString &reason)
+struct CutOffReason
 {
-    if (reason == QLatin1String("SAFETY") || reason == QLatin1String("IMAGE_SAFETY"))
-        return QStringLiteral("it was flagged by the safety filters");
-    if (reason == QLatin1String("RECITATION"))
-        return QStringLiteral("it repeated protected material (recitation)");
-    if (reason == QLatin1String("PROHIBITED_CONTENT"))
-        return QStringLiteral("it touched prohibited content");
-    if (reason == QLatin1String("BLOCKLIST"))
-        return QStringLiteral("it contained blocked terms");
-    if (reason == QLatin1String("SPII"))
-        return QStringLiteral("it contained sensitive personal information");
-    if (reason == QLatin1String("OTHER"))
-        return QStringLiteral("of an unspecified reason");
-    return QStringLiteral("of the reason %1").arg(reason);
+    const char *code;
+    const char *words;
+};
+
+// The block and finish reasons that cut an answer off, in plain words.
+constexpr CutOffReason kCutOffReasons[] = {
+    {"SAFETY", "it was flagged by the safety filters"},
+    {"IMAGE_SAFETY", "it was flagged by the safety filters"},
+    {"RECITATION", "it repeated protected material (recitation)"},
+    {"PROHIBITED_CONTENT", "it touched prohibited content"},
+    {"BLOCKLIST", "it contained blocked terms"},
+    {"SPII", "it contained sensitive personal information"},
+    {"OTHER", "of an unspecified reason"},
+};
+
+const CutOffReason *cutOffReason(const QString &code)
+{
+    for (const CutOffReason &reason : kCutOffReasons) {
+        if (code == QLatin1String(reason.code))
+            return &reason;
+    }
+    return nullptr;
 }
 
-bool stopsEarly(const QString &finishReason)
+QString reasonInWords(const QString &code)
 {
-    static const QStringList reasons = {QStringLiteral("SAFETY"),    QStringLiteral("RECITATION"),
-                                        QStringLiteral("PROHIBITED_CONTENT"), QStringLiteral("BLOCKLIST"),
-                                        QStringLiteral("SPII"),      QStringLiteral("OTHER"),
-                                        QStringLiteral("IMAGE_SAFETY")};
-    return reasons.contains(finishReason);
+    if (const CutOffReason *reason = cutOffReason(code))
+        return QLatin1String(reason->words);
+    return QStringLiteral("of the reason %1").arg(code);
 }
 }
 
@@ -73,7 +79,7 @@ LineOutcome geminiLineRule(const QString &line, bool answeredSoFar)
     }
 
     const QString finishReason = candidate.value(QLatin1String("finishReason")).toString();
-    if (stopsEarly(finishReason)) {
+    if (cutOffReason(finishReason)) {
         outcome.ending = LineOutcome::Ending::Error;
         outcome.error = QStringLiteral("Gemini stopped the answer because %1.").arg(reasonInWords(finishReason));
     } else if (finishReason == QLatin1String("MAX_TOKENS") && !answeredSoFar
