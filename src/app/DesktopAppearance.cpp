@@ -1,5 +1,6 @@
 #include "app/DesktopAppearance.h"
 
+#include "platform/AssignIfChanged.h"
 #include "platform/Logging.h"
 #include "ui/SchemePalette.h"
 
@@ -29,9 +30,8 @@ void DesktopAppearance::apply()
 {
     applyScheme();
     const bool dark = isDarkPalette(QGuiApplication::palette());
-    if (dark == m_dark)
+    if (!assignIfChanged(m_dark, dark))
         return;
-    m_dark = dark;
     Q_EMIT darkChanged(dark);
 }
 

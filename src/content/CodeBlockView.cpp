@@ -2,6 +2,7 @@
 
 #include "content/HoverScrollBar.h"
 #include "content/SyntaxColoredCodeView.h"
+#include "platform/AssignIfChanged.h"
 #include "ui/LauncherColors.h"
 #include "ui/LauncherMetrics.h"
 #include "ui/PixelFont.h"
@@ -93,9 +94,8 @@ CodeBlockView::CodeBlockView(const QString &lang, const QString &codeBody, QWidg
 
 void CodeBlockView::setCodeBody(const QString &codeBody)
 {
-    if (codeBody == m_codeBody)
+    if (!assignIfChanged(m_codeBody, codeBody))
         return;
-    m_codeBody = codeBody;
     m_code->setCode(codeBody);
 }
 

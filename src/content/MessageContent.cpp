@@ -3,6 +3,7 @@
 #include "content/CodeBlockView.h"
 #include "content/MarkdownTableView.h"
 #include "content/MarkdownView.h"
+#include "platform/AssignIfChanged.h"
 
 #include <QTextDocument>
 
@@ -38,9 +39,8 @@ void MessageContent::setRaw(const QString &raw)
 
 void MessageContent::setStreaming(bool streaming)
 {
-    if (streaming == m_streaming)
+    if (!assignIfChanged(m_streaming, streaming))
         return;
-    m_streaming = streaming;
     update(qMax(0, int(m_segmenter.segments().size()) - 1), false);
 }
 
@@ -188,9 +188,8 @@ int MessageContent::entryHeight(QWidget *entry) const
 
 void MessageContent::setLayoutWidth(int width)
 {
-    if (width == m_layoutWidth)
+    if (!assignIfChanged(m_layoutWidth, width))
         return;
-    m_layoutWidth = width;
     for (int index = 0; index < m_entries.size(); ++index) {
         auto *prose = qobject_cast<MarkdownView *>(m_entries.at(index));
         if (!prose)

@@ -1,6 +1,7 @@
 #include "content/ProseView.h"
 
 #include "content/InlineRendering.h"
+#include "platform/AssignIfChanged.h"
 #include "ui/BareScrollArea.h"
 #include "ui/PixelFont.h"
 
@@ -79,9 +80,8 @@ void ProseView::render(int from)
 void ProseView::setLayoutWidth(int width)
 {
     width = qMax(1, width);
-    if (width == m_layoutWidth)
+    if (!assignIfChanged(m_layoutWidth, width))
         return;
-    m_layoutWidth = width;
     setLineWrapColumnOrWidth(width);
     document()->setTextWidth(width);
 }

@@ -2,6 +2,7 @@
 
 #include "history/ConversationListModel.h"
 #include "history/ConversationRowDelegate.h"
+#include "platform/AssignIfChanged.h"
 #include "store/ConversationExport.h"
 #include "store/ConversationStore.h"
 #include "store/SearchIndex.h"
@@ -221,9 +222,8 @@ void ConversationSidebarView::load(int row)
 
 void ConversationSidebarView::setActiveID(const QUuid &activeID)
 {
-    if (activeID == m_activeID)
+    if (!assignIfChanged(m_activeID, activeID))
         return;
-    m_activeID = activeID;
     m_list->viewport()->update();
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/ModelNames.h"
 #include "launcher/VendorBadge.h"
+#include "platform/AssignIfChanged.h"
 #include "ui/LauncherColors.h"
 #include "ui/PaletteFollower.h"
 #include "ui/PixelFont.h"
@@ -44,9 +45,8 @@ EmptyStateView::EmptyStateView(const QString &selectedModel, QWidget *parent)
 
 void EmptyStateView::setSelectedModel(const QString &model)
 {
-    if (model == m_selectedModel)
+    if (!assignIfChanged(m_selectedModel, model))
         return;
-    m_selectedModel = model;
     refresh();
 }
 

@@ -12,6 +12,7 @@
 #include "launcher/LauncherHeader.h"
 #include "launcher/MessageListView.h"
 #include "launcher/MultilineTextField.h"
+#include "platform/AssignIfChanged.h"
 #include "platform/HotkeyBinding.h"
 #include "platform/Preferences.h"
 #include "platform/UserDefaults.h"
@@ -400,9 +401,8 @@ void LauncherView::attachImageFile(const QString &path)
 
 void LauncherView::setSidebarOpen(bool open)
 {
-    if (open == m_sidebarOpen)
+    if (!assignIfChanged(m_sidebarOpen, open))
         return;
-    m_sidebarOpen = open;
     m_header->setSidebarOpen(open);
     if (open && !m_sidebar) {
         m_sidebar = new ConversationSidebarView(m_session.store(), m_session.activeConversationID(), this);

@@ -2,6 +2,7 @@
 
 #include "launcher/ErrorBubble.h"
 #include "launcher/MessageBubble.h"
+#include "platform/AssignIfChanged.h"
 #include "ui/LauncherMetrics.h"
 
 #include <QDeadlineTimer>
@@ -233,9 +234,8 @@ void MessageListView::setErrorText(const std::optional<QString> &text)
 
 void MessageListView::setTopInset(int inset)
 {
-    if (inset == m_topInset)
+    if (!assignIfChanged(m_topInset, inset))
         return;
-    m_topInset = inset;
     relayout(0);
 }
 

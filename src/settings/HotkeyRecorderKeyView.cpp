@@ -1,5 +1,6 @@
 #include "settings/HotkeyRecorderKeyView.h"
 
+#include "platform/AssignIfChanged.h"
 #include "platform/HotkeyBinding.h"
 #include "platform/KeyTable.h"
 #include "ui/PixelFont.h"
@@ -48,9 +49,8 @@ QString HotkeyRecorderKeyView::displayText() const
 
 void HotkeyRecorderKeyView::setRecording(bool recording)
 {
-    if (recording == m_isRecording)
+    if (!assignIfChanged(m_isRecording, recording))
         return;
-    m_isRecording = recording;
     if (recording)
         setFocus(Qt::OtherFocusReason);
     holdKeyboard(recording);
@@ -69,9 +69,8 @@ void HotkeyRecorderKeyView::setBinding(quint32 keyCode, quint32 modifiers)
 
 void HotkeyRecorderKeyView::holdKeyboard(bool hold)
 {
-    if (hold == m_holdsKeyboard)
+    if (!assignIfChanged(m_holdsKeyboard, hold))
         return;
-    m_holdsKeyboard = hold;
     if (hold) {
         m_keyFilter->setActive(true);
         grabIfX11();

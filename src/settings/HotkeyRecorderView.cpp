@@ -1,5 +1,6 @@
 #include "settings/HotkeyRecorderView.h"
 
+#include "platform/AssignIfChanged.h"
 #include "settings/HotkeyRecorderKeyView.h"
 
 #include <QHBoxLayout>
@@ -43,9 +44,8 @@ void HotkeyRecorderView::setBinding(quint32 keyCode, quint32 modifiers)
 
 void HotkeyRecorderView::setRecording(bool recording)
 {
-    if (recording == m_isRecording)
+    if (!assignIfChanged(m_isRecording, recording))
         return;
-    m_isRecording = recording;
     updateView();
     Q_EMIT recordingChanged(recording);
 }

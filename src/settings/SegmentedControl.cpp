@@ -1,5 +1,6 @@
 #include "settings/SegmentedControl.h"
 
+#include "platform/AssignIfChanged.h"
 #include "ui/SettingsColors.h"
 
 #include <QKeyEvent>
@@ -25,9 +26,8 @@ void SegmentedControl::setCurrentIndex(int index)
 {
     if (index < -1 || index >= m_labels.size())
         index = -1;
-    if (index == m_current)
+    if (!assignIfChanged(m_current, index))
         return;
-    m_current = index;
     update();
 }
 

@@ -1,5 +1,6 @@
 #include "ui/SymbolButton.h"
 
+#include "platform/AssignIfChanged.h"
 #include "ui/SymbolIcon.h"
 
 #include <QPainter>
@@ -18,9 +19,8 @@ SymbolButton::SymbolButton(const QString &symbolName, int pointSize, ColorRole c
 
 void SymbolButton::setSymbolName(const QString &name)
 {
-    if (name == m_symbolName)
+    if (!assignIfChanged(m_symbolName, name))
         return;
-    m_symbolName = name;
     update();
 }
 
