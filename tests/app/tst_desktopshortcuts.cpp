@@ -5,42 +5,35 @@
 // standing in for the desktop.
 #include "support/PortalDesktop.h"
 #include "support/TarnwickProcess.h"
-#include "support/XSession.h"
+#include "support/XSessionTest.h"
 
 #include <QTest>
-
-#include <memory>
 
 namespace {
 constexpr int kTimeout = 30000; // generous: a loaded machine and sanitizers
 } // namespace
 
-class TestDesktopShortcuts : public QObject
+class TestDesktopShortcuts : public XSessionTest
 {
     Q_OBJECT
 
+public:
+    TestDesktopShortcuts()
+        : XSessionTest(QStringLiteral(OPENBOX_RC_ALT_SPACE))
+    {
+    }
+
 private Q_SLOTS:
-    void initTestCase();
     void portalTakesOverARefusedGrab();
     void declinedShortcutIsTold();
-
-private:
-    std::unique_ptr<XSession> m_session;
 };
-
-void TestDesktopShortcuts::initTestCase()
-{
-    m_session = std::make_unique<XSession>(QStringLiteral(OPENBOX_RC_ALT_SPACE));
-    if (!m_session->problem().isEmpty())
-        QSKIP(qPrintable(QStringLiteral("no test X session: ") + m_session->problem()));
-}
 
 void TestDesktopShortcuts::portalTakesOverARefusedGrab()
 {
     PortalDesktop desktop;
     if (!desktop.problem().isEmpty())
         QSKIP(qPrintable(desktop.problem()));
-    TarnwickProcess tarnwick(*m_session);
+    TarnwickProcess tarnwick(session());
     tarnwick.start();
     QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("hotkey-launch-pending")), 1, kTimeout);
     QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("hotkey-launch-active")), 1, kTimeout);
@@ -52,7 +45,7 @@ void TestDesktopShortcuts::portalTakesOverARefusedGrab()
 
     const quint32 panel = tarnwick.windowId(QStringLiteral("launcher-window"));
     desktop.activate(QStringLiteral("launch"), QStringLiteral("token-from-the-desktop"));
-    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(panel), kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(session().isViewable(panel), kTimeout);
 
     // The open panel follows the desktop's switch between light and dark.
     desktop.setColorScheme(1);
@@ -62,7 +55,7 @@ void TestDesktopShortcuts::portalTakesOverARefusedGrab()
     QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("appearance toolkit")), toolkit + 1, kTimeout);
 
     desktop.activate(QStringLiteral("launch"));
-    QTRY_VERIFY_WITH_TIMEOUT(!m_session->isViewable(panel), kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(!session().isViewable(panel), kTimeout);
 }
 
 void TestDesktopShortcuts::declinedShortcutIsTold()
@@ -70,11 +63,11 @@ void TestDesktopShortcuts::declinedShortcutIsTold()
     PortalDesktop desktop({QStringLiteral("--decline")});
     if (!desktop.problem().isEmpty())
         QSKIP(qPrintable(desktop.problem()));
-    TarnwickProcess tarnwick(*m_session);
+    TarnwickProcess tarnwick(session());
     tarnwick.start();
     QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("hotkey-launch-declined")), 1, kTimeout);
     QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("hotkey-notice")), 1, kTimeout);
-    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(tarnwick.windowId(QStringLiteral("launcher-window"))), kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(session().isViewable(tarnwick.windowId(QStringLiteral("launcher-window"))), kTimeout);
 }
 
 QTEST_GUILESS_MAIN(TestDesktopShortcuts)

@@ -2,12 +2,10 @@
 // Openbox, Mutter, Xfwm and KWin do as they come: the user is told at once.
 #include "support/NotificationRecorder.h"
 #include "support/TarnwickProcess.h"
-#include "support/XSession.h"
+#include "support/XSessionTest.h"
 
 #include <QElapsedTimer>
 #include <QTest>
-
-#include <memory>
 
 namespace {
 constexpr int kTimeout = 30000; // generous: a loaded machine and sanitizers
@@ -15,27 +13,23 @@ const QString kNotice = QStringLiteral("hotkey-notice");
 const QString kChecked = QStringLiteral("hotkey-notice-checked");
 } // namespace
 
-class TestFirstRun : public QObject
+class TestFirstRun : public XSessionTest
 {
     Q_OBJECT
 
+public:
+    TestFirstRun()
+        : XSessionTest(QStringLiteral(OPENBOX_RC_ALT_SPACE))
+    {
+    }
+
 private Q_SLOTS:
-    void initTestCase();
     void takenHotkeyIsToldOnceByNotificationAndPanel();
     void withoutNotificationServerThePanelStillTells();
 
 private:
     void quit(TarnwickProcess &tarnwick);
-
-    std::unique_ptr<XSession> m_session;
 };
-
-void TestFirstRun::initTestCase()
-{
-    m_session = std::make_unique<XSession>(QStringLiteral(OPENBOX_RC_ALT_SPACE));
-    if (!m_session->problem().isEmpty())
-        QSKIP(qPrintable(QStringLiteral("no test X session: ") + m_session->problem()));
-}
 
 void TestFirstRun::quit(TarnwickProcess &tarnwick)
 {
@@ -48,7 +42,7 @@ void TestFirstRun::takenHotkeyIsToldOnceByNotificationAndPanel()
     NotificationRecorder notifications;
     if (!notifications.problem().isEmpty())
         QSKIP(qPrintable(notifications.problem()));
-    TarnwickProcess tarnwick(*m_session);
+    TarnwickProcess tarnwick(session());
 
     QElapsedTimer sinceStart;
     sinceStart.start();
@@ -67,7 +61,7 @@ void TestFirstRun::takenHotkeyIsToldOnceByNotificationAndPanel()
     QCOMPARE(tarnwick.count(QStringLiteral("hotkey-notice-notification")), 1);
     // The panel opened by itself, with the notice in it.
     const quint32 panel = tarnwick.windowId(QStringLiteral("launcher-window"));
-    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(panel), kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(session().isViewable(panel), kTimeout);
 
     // The next login with the same binding, still taken: nothing more.
     quit(tarnwick);
@@ -75,19 +69,19 @@ void TestFirstRun::takenHotkeyIsToldOnceByNotificationAndPanel()
     QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(kChecked), 2, kTimeout);
     QCOMPARE(tarnwick.count(kNotice), 1);
     QCOMPARE(notifications.received().size(), 1);
-    QVERIFY(!m_session->isViewable(tarnwick.windowId(QStringLiteral("launcher-window"))));
+    QVERIFY(!session().isViewable(tarnwick.windowId(QStringLiteral("launcher-window"))));
 }
 
 void TestFirstRun::withoutNotificationServerThePanelStillTells()
 {
-    TarnwickProcess tarnwick(*m_session);
+    TarnwickProcess tarnwick(session());
     tarnwick.start();
     QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(kNotice), 1, kTimeout);
     QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("hotkey-notice-balloon")), 1, kTimeout);
     // Only the taken hotkey is lost; the screenshot one works.
     QCOMPARE(tarnwick.count(QStringLiteral("hotkey-launch-active")), 0);
     QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("hotkey-screenshot-active")), 1, kTimeout);
-    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(tarnwick.windowId(QStringLiteral("launcher-window"))), kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(session().isViewable(tarnwick.windowId(QStringLiteral("launcher-window"))), kTimeout);
 }
 
 QTEST_GUILESS_MAIN(TestFirstRun)

@@ -1,26 +1,23 @@
 // The screenshot road through the real program: hotkey, our region selector
 // over a frozen screen, an xdotool drag, the picture in the launcher.
 #include "support/TarnwickProcess.h"
-#include "support/XSession.h"
+#include "support/XSessionTest.h"
 
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <memory>
-
 namespace {
 constexpr int kTimeout = 30000;
 const QString kShown = QStringLiteral("notification ShowTarnwick");
 } // namespace
 
-class TestScreenshotProgram : public QObject
+class TestScreenshotProgram : public XSessionTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
     void regionEndsUpInTheLauncher_data();
     void regionEndsUpInTheLauncher();
 
@@ -28,21 +25,13 @@ private:
     // Magenta pixels in the launcher panel: the attached picture's thumbnail.
     int magentaInPanel(quint32 panel);
 
-    std::unique_ptr<XSession> m_session;
     QTemporaryDir m_scratch;
 };
-
-void TestScreenshotProgram::initTestCase()
-{
-    m_session = std::make_unique<XSession>();
-    if (!m_session->problem().isEmpty())
-        QSKIP(qPrintable(QStringLiteral("no test X session: ") + m_session->problem()));
-}
 
 int TestScreenshotProgram::magentaInPanel(quint32 panel)
 {
     const QString path = m_scratch.filePath(QStringLiteral("panel.png"));
-    m_session->run(QStringLiteral("import"), {QStringLiteral("-window"), QString::number(panel), path});
+    session().run(QStringLiteral("import"), {QStringLiteral("-window"), QString::number(panel), path});
     const QImage image(path);
     int count = 0;
     for (int y = 0; y < image.height(); ++y) {
@@ -62,29 +51,32 @@ void TestScreenshotProgram::regionEndsUpInTheLauncher_data()
 void TestScreenshotProgram::regionEndsUpInTheLauncher()
 {
     QFETCH(bool, cancel);
-    TarnwickProcess tarnwick(*m_session);
+    TarnwickProcess tarnwick(session());
     tarnwick.start();
     QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("hotkey-screenshot-active")), 1, kTimeout);
     const quint32 panel = tarnwick.windowId(QStringLiteral("launcher-window"));
-    QVERIFY(m_session->startHelper(QStringLiteral("display"), {"-geometry", "+900+500", "-size", "240x180", "xc:magenta"}));
-    m_session->run(QStringLiteral("xdotool"), {"search", "--sync", "--onlyvisible", "--class", "Display"});
+    QVERIFY(
+        session().startHelper(QStringLiteral("display"), {"-geometry", "+900+500", "-size", "240x180", "xc:magenta"}));
+    session().run(QStringLiteral("xdotool"), {"search", "--sync", "--onlyvisible", "--class", "Display"});
 
-    m_session->run(QStringLiteral("xdotool"), {"key", "ctrl+super+s"});
+    session().run(QStringLiteral("xdotool"), {"key", "ctrl+super+s"});
     int found = -1;
-    m_session->run(QStringLiteral("xdotool"), {"search", "--sync", "--onlyvisible", "--name", "Tarnwick region selector"}, &found);
+    session().run(QStringLiteral("xdotool"),
+                  {"search", "--sync", "--onlyvisible", "--name", "Tarnwick region selector"}, &found);
     QCOMPARE(found, 0);
     if (cancel) {
         // Until the selector's keyboard grab lands, a person would press again too.
         for (int attempt = 0; attempt < 40 && tarnwick.count(kShown) == 0; ++attempt) {
-            m_session->run(QStringLiteral("xdotool"), {"key", "Escape"});
+            session().run(QStringLiteral("xdotool"), {"key", "Escape"});
             QTest::qWait(250);
         }
     } else {
-        m_session->run(QStringLiteral("xdotool"), {"mousemove", "940", "560", "mousedown", "1", "mousemove", "990", "600",
-                                                   "mousemove", "1040", "640", "mouseup", "1"});
+        session().run(QStringLiteral("xdotool"),
+                      {"mousemove", "940", "560", "mousedown", "1", "mousemove", "990", "600", "mousemove", "1040",
+                       "640", "mouseup", "1"});
     }
     QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(kShown), 1, kTimeout);
-    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(panel), kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(session().isViewable(panel), kTimeout);
 
     if (cancel)
         QCOMPARE(magentaInPanel(panel), 0);
@@ -92,7 +84,7 @@ void TestScreenshotProgram::regionEndsUpInTheLauncher()
         QTRY_VERIFY_WITH_TIMEOUT(magentaInPanel(panel) > 100, kTimeout);
     const QString runtime = tarnwick.process().processEnvironment().value(QStringLiteral("XDG_RUNTIME_DIR"));
     QVERIFY(!QFile::exists(runtime + QStringLiteral("/tarnwick/screenshot.png")));
-    m_session->stopHelpers();
+    session().stopHelpers();
 }
 
 QTEST_GUILESS_MAIN(TestScreenshotProgram)

@@ -1,6 +1,6 @@
 // The real program on a private X server with Openbox, driven with xdotool.
 #include "support/TarnwickProcess.h"
-#include "support/XSession.h"
+#include "support/XSessionTest.h"
 
 #include <QTest>
 
@@ -13,12 +13,11 @@ const QString kTakeScreenshot = QStringLiteral("notification TakeTarnwickScreens
 const QString kStartScreenshot = QStringLiteral("notification TarnwickTakeScreenshot");
 } // namespace
 
-class TestTrayProgram : public QObject
+class TestTrayProgram : public XSessionTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
     void init();
     void cleanup();
 
@@ -36,21 +35,13 @@ private:
     void startTarnwick(const QStringList &arguments = {});
     QString clipboard() const;
 
-    std::unique_ptr<XSession> m_session;
     std::unique_ptr<TarnwickProcess> m_tarnwick;
     quint32 m_panel = 0;
 };
 
-void TestTrayProgram::initTestCase()
-{
-    m_session = std::make_unique<XSession>();
-    if (!m_session->problem().isEmpty())
-        QSKIP(qPrintable(QStringLiteral("no test X session: ") + m_session->problem()));
-}
-
 void TestTrayProgram::init()
 {
-    m_tarnwick = std::make_unique<TarnwickProcess>(*m_session);
+    m_tarnwick = std::make_unique<TarnwickProcess>(session());
     // The screenshot flow would put a region selector over the whole screen
     // and wait for a person; a capture that ends at once stands in for it.
     m_tarnwick->setEnvironmentVariable(QStringLiteral("TARNWICK_SCREENSHOT_COMMAND"), QStringLiteral("true"));
@@ -59,7 +50,7 @@ void TestTrayProgram::init()
 void TestTrayProgram::cleanup()
 {
     m_tarnwick.reset();
-    m_session->stopHelpers();
+    session().stopHelpers();
     m_panel = 0;
 }
 
@@ -73,38 +64,38 @@ void TestTrayProgram::startTarnwick(const QStringList &arguments)
 
 QString TestTrayProgram::clipboard() const
 {
-    return m_session->run(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"),
-                                                     QStringLiteral("clipboard")});
+    return session().run(QStringLiteral("xclip"),
+                         {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
 }
 
 void TestTrayProgram::launchHotkeyShowsFocusedPanelAndHides()
 {
     startTarnwick();
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("hotkey-launch-active")), 1, kTimeout);
-    QVERIFY(!m_session->isViewable(m_panel));
+    QVERIFY(!session().isViewable(m_panel));
     // Another program has the focus, as when the user works in it.
-    QVERIFY(m_session->startHelper(QStringLiteral("display"), {QStringLiteral("-size"), QStringLiteral("300x200"),
-                                                                QStringLiteral("xc:gray")}));
-    QTRY_VERIFY_WITH_TIMEOUT(m_session->activeWindow() != 0, kTimeout);
+    QVERIFY(session().startHelper(QStringLiteral("display"),
+                                  {QStringLiteral("-size"), QStringLiteral("300x200"), QStringLiteral("xc:gray")}));
+    QTRY_VERIFY_WITH_TIMEOUT(session().activeWindow() != 0, kTimeout);
 
-    QVERIFY(m_session->pressKeys(QStringLiteral("alt+space")));
-    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(m_panel), kTimeout);
-    QTRY_COMPARE_WITH_TIMEOUT(m_session->activeWindow(), m_panel, kTimeout);
+    QVERIFY(session().pressKeys(QStringLiteral("alt+space")));
+    QTRY_VERIFY_WITH_TIMEOUT(session().isViewable(m_panel), kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(session().activeWindow(), m_panel, kTimeout);
 
     // The keyboard really reaches the input field: type, select, copy, read back.
-    QVERIFY(m_session->xdotool(
+    QVERIFY(session().xdotool(
         {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), QStringLiteral("tarnwick")}));
-    QVERIFY(m_session->pressKeys(QStringLiteral("ctrl+a ctrl+c")));
+    QVERIFY(session().pressKeys(QStringLiteral("ctrl+a ctrl+c")));
     QTRY_COMPARE_WITH_TIMEOUT(clipboard(), QStringLiteral("tarnwick"), kTimeout);
 
-    QVERIFY(m_session->pressKeys(QStringLiteral("alt+space")));
-    QTRY_VERIFY_WITH_TIMEOUT(!m_session->isViewable(m_panel), kTimeout);
+    QVERIFY(session().pressKeys(QStringLiteral("alt+space")));
+    QTRY_VERIFY_WITH_TIMEOUT(!session().isViewable(m_panel), kTimeout);
 
-    QVERIFY(m_session->pressKeys(QStringLiteral("alt+space")));
-    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(m_panel), kTimeout);
-    QTRY_COMPARE_WITH_TIMEOUT(m_session->activeWindow(), m_panel, kTimeout);
-    QVERIFY(m_session->pressKeys(QStringLiteral("Escape")));
-    QTRY_VERIFY_WITH_TIMEOUT(!m_session->isViewable(m_panel), kTimeout);
+    QVERIFY(session().pressKeys(QStringLiteral("alt+space")));
+    QTRY_VERIFY_WITH_TIMEOUT(session().isViewable(m_panel), kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(session().activeWindow(), m_panel, kTimeout);
+    QVERIFY(session().pressKeys(QStringLiteral("Escape")));
+    QTRY_VERIFY_WITH_TIMEOUT(!session().isViewable(m_panel), kTimeout);
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("toggle")), 3, kTimeout);
 }
 
@@ -121,14 +112,14 @@ void TestTrayProgram::lockKeysDoNotMatter()
     QFETCH(QString, locks);
     startTarnwick();
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("hotkey-launch-active")), 1, kTimeout);
-    QVERIFY(m_session->pressKeys(locks));
-    auto unlock = qScopeGuard([&] { m_session->pressKeys(locks); });
+    QVERIFY(session().pressKeys(locks));
+    auto unlock = qScopeGuard([&] { session().pressKeys(locks); });
 
-    QVERIFY(m_session->pressKeys(QStringLiteral("alt+space")));
-    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(m_panel), kTimeout);
-    QVERIFY(m_session->pressKeys(QStringLiteral("alt+space")));
-    QTRY_VERIFY_WITH_TIMEOUT(!m_session->isViewable(m_panel), kTimeout);
-    QVERIFY(m_session->pressKeys(QStringLiteral("ctrl+super+s")));
+    QVERIFY(session().pressKeys(QStringLiteral("alt+space")));
+    QTRY_VERIFY_WITH_TIMEOUT(session().isViewable(m_panel), kTimeout);
+    QVERIFY(session().pressKeys(QStringLiteral("alt+space")));
+    QTRY_VERIFY_WITH_TIMEOUT(!session().isViewable(m_panel), kTimeout);
+    QVERIFY(session().pressKeys(QStringLiteral("ctrl+super+s")));
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(kTakeScreenshot), 1, kTimeout);
 }
 
@@ -136,10 +127,10 @@ void TestTrayProgram::bareKeysDoNothing()
 {
     startTarnwick();
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("hotkey-screenshot-active")), 1, kTimeout);
-    QVERIFY(m_session->pressKeys(QStringLiteral("space s ctrl+s super+s alt+s shift+space ctrl+space super+space")));
+    QVERIFY(session().pressKeys(QStringLiteral("space s ctrl+s super+s alt+s shift+space ctrl+space super+space")));
     // The real hotkey afterwards proves the keys before it were seen and passed over.
-    QVERIFY(m_session->pressKeys(QStringLiteral("alt+space")));
-    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(m_panel), kTimeout);
+    QVERIFY(session().pressKeys(QStringLiteral("alt+space")));
+    QTRY_VERIFY_WITH_TIMEOUT(session().isViewable(m_panel), kTimeout);
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("toggle")), 1, kTimeout);
     QCOMPARE(m_tarnwick->count(kTakeScreenshot), 0);
 }
@@ -149,44 +140,44 @@ void TestTrayProgram::screenshotHotkeyShowsLauncherFirst()
     startTarnwick();
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("hotkey-screenshot-active")), 1, kTimeout);
 
-    QVERIFY(m_session->pressKeys(QStringLiteral("ctrl+super+s")));
+    QVERIFY(session().pressKeys(QStringLiteral("ctrl+super+s")));
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(kStartScreenshot), 1, kTimeout);
-    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(m_panel), kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(session().isViewable(m_panel), kTimeout);
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(kTakeScreenshot), 1, kTimeout);
 
     // While the launcher is up the screenshot starts again, the panel stays.
-    QVERIFY(m_session->pressKeys(QStringLiteral("ctrl+super+s")));
+    QVERIFY(session().pressKeys(QStringLiteral("ctrl+super+s")));
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(kStartScreenshot), 2, kTimeout);
     QCOMPARE(m_tarnwick->count(kTakeScreenshot), 2);
-    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(m_panel), kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(session().isViewable(m_panel), kTimeout);
 }
 
 void TestTrayProgram::commandsReachTheRunningInstance()
 {
     startTarnwick();
     QCOMPARE(m_tarnwick->runCommand({QStringLiteral("--toggle")}), 0);
-    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(m_panel), kTimeout);
-    QTRY_COMPARE_WITH_TIMEOUT(m_session->activeWindow(), m_panel, kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(session().isViewable(m_panel), kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(session().activeWindow(), m_panel, kTimeout);
     QCOMPARE(m_tarnwick->runCommand({QStringLiteral("--toggle")}), 0);
-    QTRY_VERIFY_WITH_TIMEOUT(!m_session->isViewable(m_panel), kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(!session().isViewable(m_panel), kTimeout);
 
     // A second plain start opens the launcher of the first and leaves.
     QCOMPARE(m_tarnwick->runCommand({}), 0);
-    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(m_panel), kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(session().isViewable(m_panel), kTimeout);
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("request open")), 1, kTimeout);
 
     QCOMPARE(m_tarnwick->runCommand({QStringLiteral("--screenshot")}), 0);
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(kStartScreenshot), 1, kTimeout);
     // The launcher comes back when the capture ends; Settings opens after that.
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("notification ShowTarnwick")), 1, kTimeout);
-    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(m_panel), kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(session().isViewable(m_panel), kTimeout);
 
     QCOMPARE(m_tarnwick->runCommand({QStringLiteral("--settings")}), 0);
     QTRY_VERIFY_WITH_TIMEOUT(m_tarnwick->windowId(QStringLiteral("settings-window")) != 0, kTimeout);
     const quint32 settings = m_tarnwick->windowId(QStringLiteral("settings-window"));
-    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(settings), kTimeout);
-    QTRY_COMPARE_WITH_TIMEOUT(m_session->activeWindow(), settings, kTimeout);
-    QCOMPARE(m_session->run(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), QString::number(settings)}),
+    QTRY_VERIFY_WITH_TIMEOUT(session().isViewable(settings), kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(session().activeWindow(), settings, kTimeout);
+    QCOMPARE(session().run(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), QString::number(settings)}),
              QStringLiteral("Tarnwick Settings"));
 
     QCOMPARE(m_tarnwick->runCommand({QStringLiteral("--no-such-thing")}), 2);
@@ -196,12 +187,12 @@ void TestTrayProgram::commandsReachTheRunningInstance()
 void TestTrayProgram::commandStartsAnInstanceAndRecoversStaleLock()
 {
     startTarnwick({QStringLiteral("--toggle")});
-    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(m_panel), kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(session().isViewable(m_panel), kTimeout);
 
     // A crash leaves the lock and the socket behind.
     m_tarnwick->process().kill();
     QVERIFY(m_tarnwick->process().waitForFinished(kTimeout));
-    QTRY_VERIFY_WITH_TIMEOUT(!m_session->isViewable(m_panel), kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(!session().isViewable(m_panel), kTimeout);
 
     m_tarnwick->start({QStringLiteral("--open")});
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(kLaunched), 2, kTimeout);
@@ -213,10 +204,10 @@ void TestTrayProgram::commandStartsAnInstanceAndRecoversStaleLock()
 
 void TestTrayProgram::trayMenuOpensLauncherAndQuits()
 {
-    if (!m_session->startHelper(QStringLiteral("trayer"), {QStringLiteral("--edge"), QStringLiteral("top"),
-                                                            QStringLiteral("--align"), QStringLiteral("right"),
-                                                            QStringLiteral("--widthtype"), QStringLiteral("request"),
-                                                            QStringLiteral("--height"), QStringLiteral("24")}))
+    if (!session().startHelper(QStringLiteral("trayer"),
+                               {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
+                                QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("request"),
+                                QStringLiteral("--height"), QStringLiteral("24")}))
         QSKIP("trayer is not installed");
     startTarnwick();
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("tray-ready")), 1, kTimeout);
@@ -224,9 +215,10 @@ void TestTrayProgram::trayMenuOpensLauncherAndQuits()
     // The tray icon is the small visible window of ours inside the tray.
     QString icon;
     const auto visibleWindows = [&] {
-        return m_session
-            ->run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                              QStringLiteral("--class"), QStringLiteral("tarnwick")})
+        return session()
+            .run(QStringLiteral("xdotool"),
+                 {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--class"),
+                  QStringLiteral("tarnwick")})
             .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     };
     const auto openMenuAndPick = [&](const QString &selectKey) {
@@ -235,15 +227,15 @@ void TestTrayProgram::trayMenuOpensLauncherAndQuits()
         // lost; click again until the menu is on screen.
         bool menuShown = false;
         for (int attempt = 0; attempt < 5 && !menuShown; ++attempt) {
-            m_session->run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("--window"), icon,
-                                                        QStringLiteral("8"), QStringLiteral("8"),
-                                                        QStringLiteral("click"), QStringLiteral("1")});
+            session().run(QStringLiteral("xdotool"),
+                          {QStringLiteral("mousemove"), QStringLiteral("--window"), icon, QStringLiteral("8"),
+                           QStringLiteral("8"), QStringLiteral("click"), QStringLiteral("1")});
             menuShown = QTest::qWaitFor([&] { return visibleWindows().size() > before; }, kTimeout / 5);
         }
         QVERIFY(menuShown);
         // The menu takes the keyboard once it is on screen.
-        QVERIFY(m_session->pressKeys(selectKey));
-        QVERIFY(m_session->pressKeys(QStringLiteral("Return")));
+        QVERIFY(session().pressKeys(selectKey));
+        QVERIFY(session().pressKeys(QStringLiteral("Return")));
     };
     QTRY_VERIFY_WITH_TIMEOUT(
         [&] {
@@ -255,7 +247,7 @@ void TestTrayProgram::trayMenuOpensLauncherAndQuits()
         }(),
         kTimeout);
     openMenuAndPick(QStringLiteral("Down")); // the first item, "Open Tarnwick"
-    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(m_panel), kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(session().isViewable(m_panel), kTimeout);
 
     openMenuAndPick(QStringLiteral("Up")); // from the top it wraps to the last, "Quit Tarnwick"
     QVERIFY(m_tarnwick->process().waitForFinished(kTimeout));

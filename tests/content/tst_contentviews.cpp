@@ -47,6 +47,14 @@ QStringList describe(const QTextDocument *document)
     return runs;
 }
 
+// Rows that stream a text in fragments of these sizes.
+void addFragmentRows(std::initializer_list<int> sizes)
+{
+    QTest::addColumn<int>("fragment");
+    for (int size : sizes)
+        QTest::addRow("fragments of %d", size) << size;
+}
+
 const char *kMarkdown = "Intro with **bold** and *soft* words.\n\n"
                         "A `code span`, a [link](https://example.org) and ~~gone~~.\n"
                         "**bold that spans\na line break**\n\n"
@@ -78,9 +86,7 @@ private Q_SLOTS:
 
 void TestContentViews::streamedProseLooksLikeOnePass_data()
 {
-    QTest::addColumn<int>("fragment");
-    for (int size : {1, 3, 17})
-        QTest::addRow("fragments of %d", size) << size;
+    addFragmentRows({1, 3, 17});
 }
 
 void TestContentViews::streamedProseLooksLikeOnePass()
@@ -98,9 +104,7 @@ void TestContentViews::streamedProseLooksLikeOnePass()
 
 void TestContentViews::streamedCodeIsColouredLikeOnePass_data()
 {
-    QTest::addColumn<int>("fragment");
-    for (int size : {1, 4, 9})
-        QTest::addRow("fragments of %d", size) << size;
+    addFragmentRows({1, 4, 9});
 }
 
 void TestContentViews::streamedCodeIsColouredLikeOnePass()

@@ -3,6 +3,7 @@
 #include "platform/Preferences.h"
 #include "platform/UserDefaults.h"
 #include "services/KeychainHelper.h"
+#include "support/AnswerWait.h"
 #include "support/IsolatedHome.h"
 #include "support/LoopbackServer.h"
 #include "support/MemoryKeyStore.h"
@@ -20,15 +21,6 @@
 
 #include <memory>
 
-namespace {
-
-QJsonArray geminiContents(const RecordedRequest &request)
-{
-    return QJsonDocument::fromJson(request.body).object().value(QStringLiteral("contents")).toArray();
-}
-
-} // namespace
-
 // The launcher state against a real loopback provider; keys come from memory.
 class TestLauncherViewModel : public QObject
 {
@@ -40,16 +32,6 @@ private:
     std::unique_ptr<LoopbackServer> m_server;
     std::unique_ptr<MemoryKeyStore> m_keys;
     std::unique_ptr<LauncherViewModel> m_vm;
-
-    bool waitIdle() { return QTest::qWaitFor([this] { return !m_vm->isLoading(); }, 10000); }
-
-    void sendAndWait(const QString &prompt)
-    {
-        m_vm->setInputText(prompt);
-        m_vm->send();
-        QVERIFY(m_vm->isLoading());
-        QVERIFY(waitIdle());
-    }
 
 private Q_SLOTS:
     void init()
@@ -149,7 +131,7 @@ private Q_SLOTS:
         QCOMPARE(spy.size(), 1);
         m_server->enqueue(ScriptedResponse::withBody(200, "data: {\"choices\":[{\"delta\":{\"content\":\"ok\"}}]}\n\n"));
         m_vm->send();
-        QVERIFY(waitIdle());
+        QVERIFY(waitForAnswer(*m_vm));
         QCOMPARE(m_vm->messages().last().content, QStringLiteral("ok"));
         const RecordedRequest &request = m_server->requests().first();
         QCOMPARE(request.path, "/v1/chat/completions");
@@ -179,7 +161,7 @@ private Q_SLOTS:
         QCOMPARE(provider.size(), 2);
         QCOMPARE(m_vm->selectedModel(), QStringLiteral("gemini-picked-in-settings"));
         m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("ok")));
-        sendAndWait(QStringLiteral("hi"));
+        QVERIFY(sendAndWait(*m_vm, QStringLiteral("hi")));
         QVERIFY(m_server->requests().first().path.contains("/models/gemini-picked-in-settings:"));
     }
 
@@ -187,7 +169,7 @@ private Q_SLOTS:
     {
         m_defaults->set(Preferences::selectedProvider, QStringLiteral("Claude"));
         m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("ok")));
-        sendAndWait(QStringLiteral("hi"));
+        QVERIFY(sendAndWait(*m_vm, QStringLiteral("hi")));
         QCOMPARE(m_server->requests().size(), 1);
         QVERIFY(m_server->requests().first().path.startsWith("/v1beta/models/"));
         QCOMPARE(m_server->requests().first().query, "alt=sse&key=gemini-key");
@@ -199,7 +181,7 @@ private Q_SLOTS:
         for (int i = 0; i < 3; ++i)
             m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("Hel") + geminiEvent("lo"), 1));
         QSignalSpy updates(m_vm.get(), &LauncherViewModel::messageUpdated);
-        sendAndWait(QStringLiteral("  first  "));
+        QVERIFY(sendAndWait(*m_vm, QStringLiteral("  first  ")));
         QCOMPARE(m_vm->messages().size(), 2);
         QCOMPARE(m_vm->messages().at(0).content, QStringLiteral("first"));
         const ChatMessage &answer = m_vm->messages().at(1);
@@ -207,10 +189,10 @@ private Q_SLOTS:
         QVERIFY(!answer.isStreaming);
         QCOMPARE(updates.size(), 3); // two fragments, then the end of streaming
 
-        sendAndWait(QStringLiteral("second"));
-        sendAndWait(QStringLiteral("third"));
-        QCOMPARE(geminiContents(m_server->requests().at(0)).size(), 1);
-        const QJsonArray third = geminiContents(m_server->requests().at(2));
+        QVERIFY(sendAndWait(*m_vm, QStringLiteral("second")));
+        QVERIFY(sendAndWait(*m_vm, QStringLiteral("third")));
+        QCOMPARE(geminiTurns(m_server->requests().at(0)).size(), 1);
+        const QJsonArray third = geminiTurns(m_server->requests().at(2));
         QCOMPARE(third.size(), 5); // four earlier turns and the new prompt
         QCOMPARE(third.at(1).toObject().value(QStringLiteral("role")).toString(), QStringLiteral("model"));
         QVERIFY(m_vm->inputText().isEmpty());
@@ -228,7 +210,7 @@ private Q_SLOTS:
         }
         m_server->enqueue(ScriptedResponse::withBody(200, events));
         QSignalSpy updates(m_vm.get(), &LauncherViewModel::messageUpdated);
-        sendAndWait(QStringLiteral("count"));
+        QVERIFY(sendAndWait(*m_vm, QStringLiteral("count")));
         QCOMPARE(m_vm->messages().at(1).content, expected);
         QVERIFY2(updates.size() < 50, QByteArray::number(updates.size()).constData());
     }
@@ -236,7 +218,7 @@ private Q_SLOTS:
     void emptyAnswerStaysAsEmptyMessage()
     {
         m_server->enqueue(ScriptedResponse::withBody(200, QByteArray()));
-        sendAndWait(QStringLiteral("hi"));
+        QVERIFY(sendAndWait(*m_vm, QStringLiteral("hi")));
         QCOMPARE(m_vm->messages().size(), 2);
         QVERIFY(m_vm->messages().at(1).content.isEmpty());
         QVERIFY(!m_vm->messages().at(1).isStreaming);
@@ -284,7 +266,7 @@ private Q_SLOTS:
         m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("fine")));
         LLMClient::setIdleTimeout(std::chrono::milliseconds(400));
         QSignalSpy failures(m_vm.get(), &LauncherViewModel::answerFailed);
-        sendAndWait(QStringLiteral("one"));
+        QVERIFY(sendAndWait(*m_vm, QStringLiteral("one")));
         LLMClient::setIdleTimeout(std::chrono::seconds(60));
 
         QCOMPARE(failures.size(), 1);
@@ -298,8 +280,8 @@ private Q_SLOTS:
         QCOMPARE(answer.error, kept.isEmpty() ? QString() : reported);
         QVERIFY(!m_vm->errorMessage());
 
-        sendAndWait(QStringLiteral("two"));
-        const QJsonArray turns = geminiContents(m_server->requests().at(1));
+        QVERIFY(sendAndWait(*m_vm, QStringLiteral("two")));
+        const QJsonArray turns = geminiTurns(m_server->requests().at(1));
         QCOMPARE(turns.size(), 3);
         const QJsonObject firstPart = turns.at(1).toObject().value(QStringLiteral("parts")).toArray().first().toObject();
         QCOMPARE(firstPart.value(QStringLiteral("text")).toString(), answer.content);
@@ -386,7 +368,7 @@ private Q_SLOTS:
         QCOMPARE(m_vm->attachedImageMIME(), QStringLiteral("image/png"));
 
         m_vm->send();
-        QVERIFY(waitIdle());
+        QVERIFY(waitForAnswer(*m_vm));
         const ChatMessage &user = m_vm->messages().at(0);
         QVERIFY(user.content.isEmpty());
         QVERIFY(user.imageData);
@@ -394,7 +376,7 @@ private Q_SLOTS:
         QVERIFY(!m_vm->attachedImageData());
         QCOMPARE(m_vm->attachedImageMIME(), QStringLiteral("image/png"));
         const QJsonArray parts =
-            geminiContents(m_server->requests().first()).at(0).toObject().value(QStringLiteral("parts")).toArray();
+            geminiTurns(m_server->requests().first()).at(0).toObject().value(QStringLiteral("parts")).toArray();
         QCOMPARE(parts.size(), 2);
         QCOMPARE(parts.at(0).toObject().value(QStringLiteral("inlineData")).toObject().value(QStringLiteral("data")),
                  QString::fromLatin1(user.imageData->toBase64()));

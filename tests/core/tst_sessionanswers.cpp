@@ -5,6 +5,7 @@
 #include "platform/UserDefaults.h"
 #include "services/KeychainHelper.h"
 #include "store/ConversationStore.h"
+#include "support/AnswerWait.h"
 #include "support/IsolatedHome.h"
 #include "support/LoopbackServer.h"
 #include "support/ProviderEvents.h"
@@ -49,11 +50,6 @@ QJsonArray savedMessages(const QString &path)
                                      : QJsonArray();
 }
 
-QJsonArray sentTurns(const RecordedRequest &request)
-{
-    return QJsonDocument::fromJson(request.body).object().value(QStringLiteral("contents")).toArray();
-}
-
 // The text of a sent turn, and whether it carried an image.
 QString turnText(const QJsonValue &turn)
 {
@@ -95,13 +91,6 @@ private:
     std::unique_ptr<LoopbackServer> m_server;
 
     QString historyPath() const { return m_home->dataHome() + QStringLiteral("/Tarnwick/conversations.json"); }
-
-    static bool sendAndWait(LauncherViewModel &vm, const QString &prompt)
-    {
-        vm.setInputText(prompt);
-        vm.send();
-        return vm.isLoading() && QTest::qWaitFor([&vm] { return !vm.isLoading(); }, 10000);
-    }
 
 private Q_SLOTS:
     void init()
@@ -161,10 +150,7 @@ void TestSessionAnswers::partAnswerAndErrorAreSavedAndReopened()
     // Going on from the reopened conversation sends the text, not the error.
     m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("fine")));
     QVERIFY(sendAndWait(second.vm, QStringLiteral("go on")));
-    const QJsonArray turns = QJsonDocument::fromJson(m_server->requests().at(1).body)
-                                 .object()
-                                 .value(QStringLiteral("contents"))
-                                 .toArray();
+    const QJsonArray turns = geminiTurns(m_server->requests().at(1));
     QCOMPARE(turns.size(), 3);
     QCOMPARE(turns.at(1).toObject().value(QStringLiteral("parts")).toArray().first().toObject().value(
                  QStringLiteral("text")).toString(),
@@ -226,8 +212,8 @@ void TestSessionAnswers::regenerateReplacesTheLastAnswer()
 
     s.vm.regenerate();
     QVERIFY(s.vm.isLoading());
-    QVERIFY(QTest::qWaitFor([&] { return !s.vm.isLoading(); }, 10000));
-    const QJsonArray turns = sentTurns(m_server->requests().at(2));
+    QVERIFY(waitForAnswer(s.vm));
+    const QJsonArray turns = geminiTurns(m_server->requests().at(2));
     QCOMPARE(turns.size(), 3);
     QCOMPARE(turnText(turns.at(1)), QStringLiteral("first"));
     QCOMPARE(turnText(turns.at(2)), QStringLiteral("two"));
@@ -280,7 +266,7 @@ void TestSessionAnswers::editReplacesTheLastPromptOnlyWhenSent()
     QVERIFY(sendAndWait(s.vm, QStringLiteral("two, edited")));
     QVERIFY(!s.vm.isEditing());
     QCOMPARE(s.vm.inputText(), QStringLiteral("draft"));
-    const QJsonArray turns = sentTurns(m_server->requests().at(2));
+    const QJsonArray turns = geminiTurns(m_server->requests().at(2));
     QCOMPARE(turns.size(), 3);
     QCOMPARE(turnText(turns.at(2)), QStringLiteral("two, edited"));
     QVERIFY(turnHasImage(turns.at(2)));

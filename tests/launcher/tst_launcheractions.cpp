@@ -7,6 +7,7 @@
 #include "launcher/InputBar.h"
 #include "launcher/MultilineTextField.h"
 #include "services/KeychainHelper.h"
+#include "support/AnswerWait.h"
 #include "support/IsolatedSession.h"
 #include "support/LoopbackServer.h"
 #include "support/ProviderEvents.h"
@@ -57,7 +58,7 @@ struct Launcher : IsolatedSession
         server.enqueue(ScriptedResponse::withBody(200, geminiEvent(answer)));
         QTest::keyClicks(field, prompt);
         QTest::keyClick(field, Qt::Key_Return);
-        return vm.isLoading() && QTest::qWaitFor([this] { return !vm.isLoading(); }, 10000);
+        return vm.isLoading() && waitForAnswer(vm);
     }
 
     QStringList texts() const

@@ -2,7 +2,7 @@
 // hotkey, a typed prompt, the streamed answer saved to history, and the
 // conversation reopened from the sidebar.
 #include "support/TarnwickProcess.h"
-#include "support/XSession.h"
+#include "support/XSessionTest.h"
 #include "support/LoopbackServer.h"
 #include "support/ProviderEvents.h"
 #include "store/ConversationFile.h"
@@ -32,33 +32,23 @@ QString historyFileOf(TarnwickProcess &tarnwick)
 }
 } // namespace
 
-class TestLauncherSystem : public QObject
+class TestLauncherSystem : public XSessionTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
     void promptStreamsIntoHistoryAndReopens();
     void unsavedHistoryMakesQuitAsk();
 
 private:
     void typePrompt(const QString &prompt);
     quint32 startWithKeyAndOpen(TarnwickProcess &tarnwick, const LoopbackServer &server);
-
-    std::unique_ptr<XSession> m_session;
 };
 
 void TestLauncherSystem::typePrompt(const QString &prompt)
 {
-    QVERIFY(m_session->xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), prompt}));
-    QVERIFY(m_session->pressKeys(QStringLiteral("Return")));
-}
-
-void TestLauncherSystem::init()
-{
-    m_session = std::make_unique<XSession>();
-    if (!m_session->problem().isEmpty())
-        QSKIP(qPrintable(QStringLiteral("no test X session: ") + m_session->problem()));
+    QVERIFY(session().xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), prompt}));
+    QVERIFY(session().pressKeys(QStringLiteral("Return")));
 }
 
 quint32 TestLauncherSystem::startWithKeyAndOpen(TarnwickProcess &tarnwick, const LoopbackServer &server)
@@ -82,10 +72,10 @@ quint32 TestLauncherSystem::startWithKeyAndOpen(TarnwickProcess &tarnwick, const
     }();
     const quint32 panel = tarnwick.windowId(QStringLiteral("launcher-window"));
     [&] {
-        QVERIFY(m_session->pressKeys(QStringLiteral("alt+space")));
-        QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(panel), kTimeout);
-        QTRY_COMPARE_WITH_TIMEOUT(m_session->activeWindow(), panel, kTimeout);
-    }();
+        QVERIFY(session().pressKeys(QStringLiteral("alt+space")));
+        QTRY_VERIFY_WITH_TIMEOUT(session().isViewable(panel), kTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(session().activeWindow(), panel, kTimeout);
+        }();
     return panel;
 }
 
@@ -93,7 +83,7 @@ void TestLauncherSystem::promptStreamsIntoHistoryAndReopens()
 {
     LoopbackServer server;
     server.enqueue(eventStream({geminiEvent("Streamed "), geminiEvent("answer "), geminiEvent("from loopback")}, 150));
-    TarnwickProcess tarnwick(*m_session);
+    TarnwickProcess tarnwick(session());
     const QString historyFile = historyFileOf(tarnwick);
     const quint32 panel = startWithKeyAndOpen(tarnwick, server);
     if (QTest::currentTestFailed())
@@ -115,11 +105,11 @@ void TestLauncherSystem::promptStreamsIntoHistoryAndReopens()
     // A new conversation, then the saved one again from the sidebar: reopening
     // saves it under its own id with a newer date. The clicks aim at the
     // header's sidebar button and the first history row of the 700 by 540 panel.
-    QVERIFY(m_session->pressKeys(QStringLiteral("ctrl+n")));
+    QVERIFY(session().pressKeys(QStringLiteral("ctrl+n")));
     const auto clickPanelAt = [&](int x, int y) {
-        return m_session->xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), QString::number(panel),
-                                   QString::number(x), QString::number(y), QStringLiteral("click"),
-                                   QStringLiteral("1")});
+        return session().xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), QString::number(panel),
+                                  QString::number(x), QString::number(y), QStringLiteral("click"),
+                                  QStringLiteral("1")});
     };
     QVERIFY(clickPanelAt(57, 30)); // the sidebar button
     QTest::qWait(600); // the sidebar slides in
@@ -138,7 +128,7 @@ void TestLauncherSystem::unsavedHistoryMakesQuitAsk()
 {
     LoopbackServer server;
     server.enqueue(eventStream({geminiEvent("Kept in memory only")}, 0));
-    TarnwickProcess tarnwick(*m_session);
+    TarnwickProcess tarnwick(session());
     const QString historyFile = historyFileOf(tarnwick);
     const quint32 panel = startWithKeyAndOpen(tarnwick, server);
     if (QTest::currentTestFailed())
@@ -146,8 +136,8 @@ void TestLauncherSystem::unsavedHistoryMakesQuitAsk()
     const QString pid = QString::number(tarnwick.process().processId());
     const auto limitFileSize = [&](const QString &limit) {
         int exitCode = -1;
-        m_session->run(QStringLiteral("prlimit"), {QStringLiteral("--pid"), pid, QStringLiteral("--fsize=") + limit},
-                       &exitCode);
+        session().run(QStringLiteral("prlimit"), {QStringLiteral("--pid"), pid, QStringLiteral("--fsize=") + limit},
+                      &exitCode);
         QCOMPARE(exitCode, 0);
     };
     limitFileSize(QStringLiteral("1:unlimited")); // the hard limit stays, so that the soft one can rise again
@@ -157,11 +147,11 @@ void TestLauncherSystem::unsavedHistoryMakesQuitAsk()
     QVERIFY(history(historyFile).isEmpty());
 
     // The question's default answer is to stay.
-    QVERIFY(m_session->pressKeys(QStringLiteral("ctrl+q")));
+    QVERIFY(session().pressKeys(QStringLiteral("ctrl+q")));
     QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("unsaved-changes-asked")), 1, kTimeout);
-    QTRY_VERIFY_WITH_TIMEOUT(m_session->activeWindow() != panel, kTimeout);
-    QVERIFY(m_session->pressKeys(QStringLiteral("Return")));
-    QTRY_COMPARE_WITH_TIMEOUT(m_session->activeWindow(), panel, kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(session().activeWindow() != panel, kTimeout);
+    QVERIFY(session().pressKeys(QStringLiteral("Return")));
+    QTRY_COMPARE_WITH_TIMEOUT(session().activeWindow(), panel, kTimeout);
     QTest::qWait(500);
     QCOMPARE(tarnwick.process().state(), QProcess::Running);
 
@@ -170,7 +160,7 @@ void TestLauncherSystem::unsavedHistoryMakesQuitAsk()
     QCOMPARE(history(historyFile).size(), 1);
     QCOMPARE(history(historyFile).first().toObject()[QStringLiteral("title")].toString(), QStringLiteral("Keep me"));
 
-    QVERIFY(m_session->pressKeys(QStringLiteral("ctrl+q")));
+    QVERIFY(session().pressKeys(QStringLiteral("ctrl+q")));
     QVERIFY(tarnwick.process().waitForFinished(kTimeout));
     QCOMPARE(tarnwick.process().exitCode(), 0);
     QCOMPARE(tarnwick.count(QStringLiteral("unsaved-changes-asked")), 1);

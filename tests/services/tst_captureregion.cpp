@@ -142,7 +142,7 @@ QProcess *TestCaptureRegion::startSelector(const QString &output, const QByteArr
         environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::fromLatin1(scaleFactor));
     process->setProcessEnvironment(environment);
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process->start(QStringLiteral(TARNWICK_PROGRAM), {QStringLiteral("capture-region"), output});
+    process->start(QStringLiteral(TARNWICK_BINARY), {QStringLiteral("capture-region"), output});
     return process;
 }
 

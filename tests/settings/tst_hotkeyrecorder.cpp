@@ -3,27 +3,10 @@
 #include "settings/HotkeyRecorderKeyView.h"
 #include "settings/HotkeyRecorderView.h"
 #include "platform/HotkeyBinding.h"
+#include "support/X11Keys.h"
 
-#include <QApplication>
-#include <QKeyEvent>
 #include <QPushButton>
 #include <QTest>
-
-namespace {
-
-constexpr quint32 kX11K = 45;
-constexpr quint32 kX11S = 39;
-constexpr quint32 kX11Escape = 9;
-constexpr quint32 kX11F5 = 71;
-constexpr quint32 kX11ShiftLeft = 50;
-
-void press(QWidget *target, quint32 x11Keycode, Qt::Key key, Qt::KeyboardModifiers modifiers)
-{
-    QKeyEvent event(QEvent::KeyPress, key, modifiers, x11Keycode, 0, 0);
-    QApplication::sendEvent(target, &event);
-}
-
-} // namespace
 
 class TestHotkeyRecorder : public QObject
 {
@@ -50,22 +33,24 @@ void TestHotkeyRecorder::keyCapture_data()
 
     const int none = Qt::NoModifier;
     // The old binding is Option-Space.
-    QTest::newRow("K alone is ignored") << kX11K << int(Qt::Key_K) << none << true << 49u << 2048u << "";
+    QTest::newRow("K alone is ignored") << x11Keycode(KEY_K) << int(Qt::Key_K) << none << true << 49u << 2048u << "";
     QTest::newRow("Command-Shift-K records 40 with 768")
-        << kX11K << int(Qt::Key_K) << int(Qt::MetaModifier | Qt::ShiftModifier) << false << 40u << 768u << "Shift+Super+K";
+        << x11Keycode(KEY_K) << int(Qt::Key_K) << int(Qt::MetaModifier | Qt::ShiftModifier) << false << 40u << 768u
+        << "Shift+Super+K";
     QTest::newRow("Control-Command-S records 1 with 4352")
-        << kX11S << int(Qt::Key_S) << int(Qt::ControlModifier | Qt::MetaModifier) << false << 1u << 4352u << "Ctrl+Super+S";
+        << x11Keycode(KEY_S) << int(Qt::Key_S) << int(Qt::ControlModifier | Qt::MetaModifier) << false << 1u << 4352u
+        << "Ctrl+Super+S";
     QTest::newRow("Esc alone cancels, the old binding stays")
-        << kX11Escape << int(Qt::Key_Escape) << none << false << 49u << 2048u << "Alt+Space";
+        << x11Keycode(KEY_ESC) << int(Qt::Key_Escape) << none << false << 49u << 2048u << "Alt+Space";
     QTest::newRow("Command-Esc is recorded")
-        << kX11Escape << int(Qt::Key_Escape) << int(Qt::MetaModifier) << false << 53u << 256u << "Super+Esc";
-    QTest::newRow("F5 alone is ignored") << kX11F5 << int(Qt::Key_F5) << none << true << 49u << 2048u << "";
+        << x11Keycode(KEY_ESC) << int(Qt::Key_Escape) << int(Qt::MetaModifier) << false << 53u << 256u << "Super+Esc";
+    QTest::newRow("F5 alone is ignored") << x11Keycode(KEY_F5) << int(Qt::Key_F5) << none << true << 49u << 2048u << "";
     QTest::newRow("the keypad flag is no modifier")
-        << kX11F5 << int(Qt::Key_F5) << int(Qt::KeypadModifier) << true << 49u << 2048u << "";
+        << x11Keycode(KEY_F5) << int(Qt::Key_F5) << int(Qt::KeypadModifier) << true << 49u << 2048u << "";
     QTest::newRow("Control-F5 records 96 with 4096")
-        << kX11F5 << int(Qt::Key_F5) << int(Qt::ControlModifier) << false << 96u << 4096u << "Ctrl+F5";
+        << x11Keycode(KEY_F5) << int(Qt::Key_F5) << int(Qt::ControlModifier) << false << 96u << 4096u << "Ctrl+F5";
     QTest::newRow("Shift pressed while Control is held is no combination yet")
-        << kX11ShiftLeft << int(Qt::Key_Shift) << int(Qt::ControlModifier) << true << 49u << 2048u << "";
+        << x11Keycode(KEY_LEFTSHIFT) << int(Qt::Key_Shift) << int(Qt::ControlModifier) << true << 49u << 2048u << "";
     QTest::newRow("a key without a code is ignored") << 0u << int(Qt::Key_K) << int(Qt::ControlModifier) << true
                                                      << 49u << 2048u << "";
 }
@@ -86,7 +71,7 @@ void TestHotkeyRecorder::keyCapture()
     recorder.setRecording(true);
     QCOMPARE(recorder.keyView()->displayText(), QStringLiteral("Press keys… (Esc to cancel)"));
 
-    press(recorder.keyView(), x11Keycode, Qt::Key(qtKey), Qt::KeyboardModifiers(modifiers));
+    pressX11Key(recorder.keyView(), x11Keycode, Qt::Key(qtKey), Qt::KeyboardModifiers(modifiers));
     QCOMPARE(recorder.isRecording(), stillRecording);
     QCOMPARE(recorder.keyView()->isRecording(), stillRecording);
     QCOMPARE(recorder.keyCode(), keyCode);
@@ -138,13 +123,13 @@ void TestHotkeyRecorder::clickAndButtonBothStartRecording()
 
     // As the "Click to change" button does: the very next combination counts.
     recorder.setRecording(true);
-    press(recorder.keyView(), kX11K, Qt::Key_K, Qt::AltModifier);
+    pressX11Key(recorder.keyView(), x11Keycode(KEY_K), Qt::Key_K, Qt::AltModifier);
     QCOMPARE(recorder.keyCode(), 40u);
     QCOMPARE(recorder.modifiers(), 2048u);
     QVERIFY(!recorder.isRecording());
 
     // Idle, keys change nothing.
-    press(recorder.keyView(), kX11S, Qt::Key_S, Qt::ControlModifier);
+    pressX11Key(recorder.keyView(), x11Keycode(KEY_S), Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(recorder.keyCode(), 40u);
 }
 

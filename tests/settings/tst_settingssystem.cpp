@@ -1,7 +1,9 @@
 // The real program on a private X server: hotkeys recorded in the settings
 // window with xdotool, saved, and tried at once.
+#include "platform/KeyTable.h"
 #include "support/TarnwickProcess.h"
-#include "support/XSession.h"
+#include "support/X11Keys.h"
+#include "support/XSessionTest.h"
 
 #include <QScopeGuard>
 #include <QTest>
@@ -10,16 +12,14 @@
 
 namespace {
 constexpr int kTimeout = 30000; // generous: a loaded machine and sanitizers
-constexpr quint8 kX11J = 44;
-constexpr quint16 kX11ControlAlt = 0x0004 | 0x0008;
+constexpr quint16 kX11ControlAlt = KeyTable::x11Control | KeyTable::x11Alt;
 } // namespace
 
-class TestSettingsSystem : public QObject
+class TestSettingsSystem : public XSessionTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
     void init();
     void cleanup();
 
@@ -30,21 +30,13 @@ private:
     void openSettings();
     void clickControl(const QString &name);
 
-    std::unique_ptr<XSession> m_session;
     std::unique_ptr<TarnwickProcess> m_tarnwick;
     quint32 m_settings = 0;
 };
 
-void TestSettingsSystem::initTestCase()
-{
-    m_session = std::make_unique<XSession>();
-    if (!m_session->problem().isEmpty())
-        QSKIP(qPrintable(QStringLiteral("no test X session: ") + m_session->problem()));
-}
-
 void TestSettingsSystem::init()
 {
-    m_tarnwick = std::make_unique<TarnwickProcess>(*m_session);
+    m_tarnwick = std::make_unique<TarnwickProcess>(session());
 }
 
 void TestSettingsSystem::cleanup()
@@ -59,8 +51,8 @@ void TestSettingsSystem::openSettings()
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("launched")), 1, kTimeout);
     QCOMPARE(m_tarnwick->runCommand({QStringLiteral("--settings")}), 0);
     QTRY_VERIFY_WITH_TIMEOUT((m_settings = m_tarnwick->windowId(QStringLiteral("settings-window"))) != 0, kTimeout);
-    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(m_settings), kTimeout);
-    QTRY_COMPARE_WITH_TIMEOUT(m_session->activeWindow(), m_settings, kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(session().isViewable(m_settings), kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(session().activeWindow(), m_settings, kTimeout);
 }
 
 void TestSettingsSystem::clickControl(const QString &name)
@@ -69,8 +61,8 @@ void TestSettingsSystem::clickControl(const QString &name)
     const quint32 x = m_tarnwick->windowId(prefix + QStringLiteral("-x"));
     const quint32 y = m_tarnwick->windowId(prefix + QStringLiteral("-y"));
     QVERIFY2(x != 0 && y != 0, qPrintable(name));
-    QVERIFY(m_session->xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), QString::number(m_settings),
-                                QString::number(x), QString::number(y), QStringLiteral("click"), QStringLiteral("1")}));
+    QVERIFY(session().xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), QString::number(m_settings),
+                               QString::number(x), QString::number(y), QStringLiteral("click"), QStringLiteral("1")}));
 }
 
 void TestSettingsSystem::recordedLaunchHotkeyWorksAtOnce()
@@ -81,33 +73,33 @@ void TestSettingsSystem::recordedLaunchHotkeyWorksAtOnce()
 
     // Recording holds the keyboard: the current hotkey is recorded, not run.
     clickControl(QStringLiteral("launchRecorder"));
-    QVERIFY(m_session->pressKeys(QStringLiteral("alt+space")));
+    QVERIFY(session().pressKeys(QStringLiteral("alt+space")));
     clickControl(QStringLiteral("launchRecorder"));
-    QVERIFY(m_session->pressKeys(QStringLiteral("k super+shift+k")));
+    QVERIFY(session().pressKeys(QStringLiteral("k super+shift+k")));
     clickControl(QStringLiteral("saveButton"));
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("settings-saved")), 1, kTimeout);
     QCOMPARE(m_tarnwick->count(QStringLiteral("toggle")), 0);
 
-    QVERIFY(m_session->pressKeys(QStringLiteral("super+shift+k")));
-    QTRY_VERIFY_WITH_TIMEOUT(m_session->isViewable(panel), kTimeout);
+    QVERIFY(session().pressKeys(QStringLiteral("super+shift+k")));
+    QTRY_VERIFY_WITH_TIMEOUT(session().isViewable(panel), kTimeout);
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("toggle")), 1, kTimeout);
 
     // The old hotkey is gone: only the new one after it toggles again.
-    QVERIFY(m_session->pressKeys(QStringLiteral("alt+space super+shift+k")));
+    QVERIFY(session().pressKeys(QStringLiteral("alt+space super+shift+k")));
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("toggle")), 2, kTimeout);
-    QTRY_VERIFY_WITH_TIMEOUT(!m_session->isViewable(panel), kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(!session().isViewable(panel), kTimeout);
     QCOMPARE(m_tarnwick->count(QStringLiteral("settings-hotkey-problem launchRecorder")), 0);
 }
 
 void TestSettingsSystem::hotkeyHeldByAnotherProgramIsShown()
 {
-    QVERIFY(m_session->grabKey(kX11J, kX11ControlAlt));
-    const auto release = qScopeGuard([&] { m_session->releaseKey(kX11J, kX11ControlAlt); });
+    QVERIFY(session().grabKey(x11Keycode(KEY_J), kX11ControlAlt));
+    const auto release = qScopeGuard([&] { session().releaseKey(x11Keycode(KEY_J), kX11ControlAlt); });
     openSettings();
 
     // Another program's grab does not stop the recording, only the hotkey.
     clickControl(QStringLiteral("launchRecorder"));
-    QVERIFY(m_session->pressKeys(QStringLiteral("ctrl+alt+j")));
+    QVERIFY(session().pressKeys(QStringLiteral("ctrl+alt+j")));
     clickControl(QStringLiteral("saveButton"));
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("hotkey-launch-taken")), 1, kTimeout);
     QTRY_VERIFY_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("settings-hotkey-problem launchRecorder")) >= 1,

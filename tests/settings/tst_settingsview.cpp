@@ -13,13 +13,12 @@
 #include "support/IsolatedHome.h"
 #include "support/ScriptedHotkeyBackend.h"
 #include "support/LoopbackServer.h"
+#include "support/X11Keys.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -55,12 +54,6 @@ T *child(const QWidget &parent, const char *name)
     if (!found)
         qFatal("no child %s", name);
     return found;
-}
-
-void pressKey(QWidget *target, quint32 x11Keycode, Qt::Key key, Qt::KeyboardModifiers modifiers)
-{
-    QKeyEvent event(QEvent::KeyPress, key, modifiers, x11Keycode, 0, 0);
-    QApplication::sendEvent(target, &event);
 }
 
 void clickSegment(SegmentedControl *control, const QString &label)
@@ -212,7 +205,7 @@ void TestSettingsView::saveWritesEverythingAndReRegistersHotkeys()
     // Command-Shift-K for the launch hotkey, through its "Click to change" button.
     QTest::mouseClick(child<QPushButton>(*view, "launchRecorderButton"), Qt::LeftButton);
     QCOMPARE(child<QPushButton>(*view, "launchRecorderButton")->text(), QStringLiteral("Cancel"));
-    pressKey(view->launchRecorder()->keyView(), 45, Qt::Key_K, Qt::MetaModifier | Qt::ShiftModifier);
+    pressX11Key(view->launchRecorder()->keyView(), x11Keycode(KEY_K), Qt::Key_K, Qt::MetaModifier | Qt::ShiftModifier);
     QCOMPARE(child<QPushButton>(*view, "launchRecorderButton")->text(), QStringLiteral("Click to change"));
     QCOMPARE(view->launchRecorder()->keyView()->displayText(), QStringLiteral("Shift+Super+K"));
     // Nothing is stored or grabbed before Save.
@@ -249,7 +242,7 @@ void TestSettingsView::hotkeyThatCannotBeRegisteredIsShown()
     auto *problem = child<QLabel>(*view, "screenshotHotkeyProblem");
     QTest::mouseClick(view->screenshotRecorder()->keyView(), Qt::LeftButton);
     QVERIFY(view->screenshotRecorder()->isRecording());
-    pressKey(view->screenshotRecorder()->keyView(), 41, Qt::Key_F, Qt::ControlModifier);
+    pressX11Key(view->screenshotRecorder()->keyView(), x11Keycode(KEY_F), Qt::Key_F, Qt::ControlModifier);
     QVERIFY(!problem->isVisible());
 
     QTest::mouseClick(child<QPushButton>(*view, "saveButton"), Qt::LeftButton);
@@ -263,7 +256,7 @@ void TestSettingsView::hotkeyThatCannotBeRegisteredIsShown()
 
     // A new recording has not been tried yet: the warning goes with the old binding.
     view->screenshotRecorder()->setRecording(true);
-    pressKey(view->screenshotRecorder()->keyView(), 42, Qt::Key_G, Qt::ControlModifier);
+    pressX11Key(view->screenshotRecorder()->keyView(), x11Keycode(KEY_G), Qt::Key_G, Qt::ControlModifier);
     QVERIFY(!problem->isVisible());
 }
 
@@ -358,7 +351,7 @@ void TestSettingsView::unsavedEditsSurviveClosing()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     child<QLineEdit>(window, "geminiKeyField")->setText(QStringLiteral("typed-not-saved"));
     view->launchRecorder()->setRecording(true);
-    pressKey(view->launchRecorder()->keyView(), 45, Qt::Key_K, Qt::AltModifier | Qt::ControlModifier);
+    pressX11Key(view->launchRecorder()->keyView(), x11Keycode(KEY_K), Qt::Key_K, Qt::AltModifier | Qt::ControlModifier);
     // Closing mid-recording gives the keyboard back and keeps the old binding.
     view->screenshotRecorder()->setRecording(true);
 

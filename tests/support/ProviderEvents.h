@@ -21,6 +21,12 @@ inline QByteArray jsonText(const QJsonObject &object)
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 
+// The turns a Gemini request sent (its "contents").
+inline QJsonArray geminiTurns(const RecordedRequest &request)
+{
+    return QJsonDocument::fromJson(request.body).object().value(QStringLiteral("contents")).toArray();
+}
+
 // How each provider frames a streamed answer.
 enum class EventDialect { Gemini, OpenRouter, Ollama };
 

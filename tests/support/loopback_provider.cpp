@@ -1,9 +1,7 @@
 // A stand-in for both providers on 127.0.0.1, for end-to-end and screen tests.
-#include "support/LoopbackServer.h"
 #include "support/ProviderEvents.h"
+#include "support/ProviderProgram.h"
 
-#include <QCommandLineParser>
-#include <QCoreApplication>
 #include <QFile>
 #include <QRegularExpression>
 
@@ -63,21 +61,17 @@ ScriptedResponse answer(const RecordedRequest &request, const QStringList &fragm
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QString::fromLatin1(kDescription));
-    parser.addHelpOption();
     const QCommandLineOption portOption("port", "Port to listen on (default: any free port).", "N", "0");
     const QCommandLineOption answerOption("answer", "File whose UTF-8 text is the answer.", "FILE");
     const QCommandLineOption delayOption("delay-ms", "Pause before each event after the first.", "MS", "0");
     const QCommandLineOption statusOption("status", "Answer every request with this status and a JSON error.", "N",
                                           "200");
-    parser.addOptions({portOption, answerOption, delayOption, statusOption});
-    parser.process(app);
+    ProviderProgram program(argc, argv, kDescription, {portOption, answerOption, delayOption, statusOption});
+    const QCommandLineParser &options = program.commandLine();
 
     QString text = QStringLiteral("Hello from the loopback provider. This answer arrives in pieces.");
-    if (parser.isSet(answerOption)) {
-        QFile file(parser.value(answerOption));
+    if (options.isSet(answerOption)) {
+        QFile file(options.value(answerOption));
         if (!file.open(QIODevice::ReadOnly)) {
             std::fprintf(stderr, "loopback-provider: cannot read %s\n", qPrintable(file.fileName()));
             return 2;
@@ -85,16 +79,8 @@ int main(int argc, char **argv)
         text = QString::fromUtf8(file.readAll());
     }
     const QStringList fragments = fragmentsOf(text);
-    const int delayMs = parser.value(delayOption).toInt();
-    const int status = parser.value(statusOption).toInt();
-
-    LoopbackServer server(quint16(parser.value(portOption).toUInt()));
-    if (!server.isListening()) {
-        std::fprintf(stderr, "loopback-provider: cannot listen on 127.0.0.1:%s\n", qPrintable(parser.value(portOption)));
-        return 1;
-    }
-    server.setResponder([&](const RecordedRequest &request) { return answer(request, fragments, delayMs, status); });
-    std::printf("%s\n", qPrintable(server.baseUrl()));
-    std::fflush(stdout);
-    return app.exec();
+    const int delayMs = options.value(delayOption).toInt();
+    const int status = options.value(statusOption).toInt();
+    return program.serve(quint16(options.value(portOption).toUInt()),
+                         [&](const RecordedRequest &request) { return answer(request, fragments, delayMs, status); });
 }

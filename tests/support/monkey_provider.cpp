@@ -1,10 +1,8 @@
 // Both providers on 127.0.0.1 answering each request with a stream scenario
 // drawn from a seeded generator: the same seed gives the same sequence.
-#include "support/LoopbackServer.h"
 #include "support/ProviderEvents.h"
+#include "support/ProviderProgram.h"
 
-#include <QCommandLineParser>
-#include <QCoreApplication>
 #include <QRandomGenerator>
 #include <QStringList>
 
@@ -204,22 +202,8 @@ private:
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QString::fromLatin1(kDescription));
-    parser.addHelpOption();
     const QCommandLineOption seedOption("seed", "Seed of the scenario sequence.", "N", "1");
-    parser.addOption(seedOption);
-    parser.process(app);
-
-    Scenarios scenarios(parser.value(seedOption).toUInt());
-    LoopbackServer server;
-    if (!server.isListening()) {
-        std::fprintf(stderr, "monkey-provider: cannot listen on 127.0.0.1\n");
-        return 1;
-    }
-    server.setResponder([&](const RecordedRequest &request) { return scenarios.answer(request); });
-    std::printf("%s\n", qPrintable(server.baseUrl()));
-    std::fflush(stdout);
-    return app.exec();
+    ProviderProgram program(argc, argv, kDescription, {seedOption});
+    Scenarios scenarios(program.commandLine().value(seedOption).toUInt());
+    return program.serve(0, [&](const RecordedRequest &request) { return scenarios.answer(request); });
 }
