@@ -71,9 +71,8 @@ private Q_SLOTS:
         QCOMPARE(request.path, "/v1beta/models/gemini-x:streamGenerateContent");
         QVERIFY(request.body.contains("\"text\":\"say hello\""));
         // Nothing is saved: no history, and the model override stays out of the preferences.
-        QVERIFY(!QFile::exists(m_home->dataHome() + QStringLiteral("/Tarnwick/conversations.json")));
-        QVERIFY(!UserDefaults(m_home->configHome() + QStringLiteral("/Tarnwick/preferences.json"))
-                     .contains(Preferences::selectedGeminiModel));
+        QVERIFY(!QFile::exists(m_home->historyFile()));
+        QVERIFY(!UserDefaults(m_home->preferencesFile()).contains(Preferences::selectedGeminiModel));
     }
 
     void askReadsThePromptFromStandardInput()
@@ -183,7 +182,7 @@ private Q_SLOTS:
         QCOMPARE(listed.exitCode, 0);
         QCOMPARE(listed.out, "anthropic/claude\nopenai/o3-mini\n");
         QCOMPARE(m_server->requests().first().header("Authorization"), "Bearer router-key");
-        UserDefaults stored(m_home->configHome() + QStringLiteral("/Tarnwick/preferences.json"));
+        UserDefaults stored(m_home->preferencesFile());
         QCOMPARE(stored.stringList(Preferences::cachedOpenRouterModels),
                  (QStringList{"anthropic/claude", "openai/o3-mini"}));
     }
@@ -243,7 +242,7 @@ private Q_SLOTS:
         QCOMPARE(listed.exitCode, 0);
         QCOMPARE(listed.out, "llama3.2:latest\nqwen3:8b\n");
         QCOMPARE(m_server->requests().first().path, "/v1/models");
-        UserDefaults stored(m_home->configHome() + QStringLiteral("/Tarnwick/preferences.json"));
+        UserDefaults stored(m_home->preferencesFile());
         QCOMPARE(stored.stringList(Preferences::cachedLocalModels), (QStringList{"llama3.2:latest", "qwen3:8b"}));
         QVERIFY(!stored.contains(Preferences::cachedOpenRouterModels));
         QCOMPARE(run({QStringLiteral("models"), QStringLiteral("--provider"), QStringLiteral("gemini")}).exitCode, 2);

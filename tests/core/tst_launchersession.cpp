@@ -131,14 +131,14 @@ void TestLauncherSession::opensAndDeletesById()
 void TestLauncherSession::historyProblemsAreTold()
 {
     IsolatedHome home;
-    const QString path = home.dataHome() + QStringLiteral("/Tarnwick/conversations.json");
+    const QString path = home.historyFile();
     QVERIFY(QDir().mkpath(home.dataHome() + QStringLiteral("/Tarnwick")));
     QFile damaged(path);
     QVERIFY(damaged.open(QIODevice::WriteOnly));
     damaged.write("[{ not json");
     damaged.close();
 
-    UserDefaults defaults(home.configHome() + QStringLiteral("/Tarnwick/preferences.json"));
+    UserDefaults defaults(home.preferencesFile());
     LauncherSession session(defaults, path);
     QSignalSpy told(&session, &LauncherSession::historyNoticeChanged);
     QVERIFY(session.historyNotice().isEmpty());

@@ -28,9 +28,9 @@ const QString kWarning = QStringLiteral("\u26A0\uFE0F ");
 
 struct Session
 {
-    explicit Session(const QString &home)
-        : defaults(home + QStringLiteral("/config/Tarnwick/preferences.json"))
-        , session(defaults, home + QStringLiteral("/data/Tarnwick/conversations.json"))
+    explicit Session(const IsolatedHome &home)
+        : defaults(home.preferencesFile())
+        , session(defaults, home.historyFile())
     {
     }
 
@@ -90,8 +90,6 @@ private:
     std::unique_ptr<IsolatedHome> m_home;
     std::unique_ptr<LoopbackServer> m_server;
 
-    QString historyPath() const { return m_home->dataHome() + QStringLiteral("/Tarnwick/conversations.json"); }
-
 private Q_SLOTS:
     void init()
     {
@@ -119,7 +117,7 @@ private Q_SLOTS:
 // own; the journal and the whole file both carry it back into the launcher.
 void TestSessionAnswers::partAnswerAndErrorAreSavedAndReopened()
 {
-    auto first = std::make_unique<Session>(m_home->path());
+    auto first = std::make_unique<Session>(*m_home);
     m_server->enqueue(cutAfter("Quicksort picks"));
     QVERIFY(sendAndWait(first->vm, QStringLiteral("Explain quicksort")));
     const ChatMessage answer = first->vm.messages().at(1);
@@ -129,21 +127,21 @@ void TestSessionAnswers::partAnswerAndErrorAreSavedAndReopened()
 
     // Before the whole file is written, the journal alone brings it back.
     {
-        ConversationStore replayed(historyPath());
+        ConversationStore replayed(m_home->historyFile());
         QCOMPARE(replayed.conversations().size(), 1);
         QCOMPARE(replayed.conversations().first().messages.at(1).content, answer.content);
         QCOMPARE(replayed.conversations().first().messages.at(1).error, answer.error);
     }
 
     first->session.flush();
-    const QJsonArray saved = savedMessages(historyPath());
+    const QJsonArray saved = savedMessages(m_home->historyFile());
     QCOMPARE(saved.size(), 2);
     QVERIFY(!saved.at(0).toObject().contains(QStringLiteral("error")));
     QCOMPARE(saved.at(1).toObject().value(QStringLiteral("content")).toString(), answer.content);
     QCOMPARE(saved.at(1).toObject().value(QStringLiteral("error")).toString(), answer.error);
     first.reset();
 
-    Session second(m_home->path());
+    Session second(*m_home);
     QVERIFY(second.session.loadConversation(id));
     QCOMPARE(second.vm.messages().at(1).content, answer.content);
     QCOMPARE(second.vm.messages().at(1).error, answer.error);
@@ -171,12 +169,12 @@ void TestSessionAnswers::olderFilesAndErrorOnlyAnswersLoadAsBefore()
           "{\"role\":\"user\",\"content\":\"Again\",\"imageMIME\":\"image\\/png\"},"
           "{\"role\":\"assistant\",\"content\":\"Sure\",\"imageMIME\":\"image\\/png\",\"error\":null}]}]";
     QVERIFY(QDir().mkpath(m_home->dataHome() + QStringLiteral("/Tarnwick")));
-    QFile file(historyPath());
+    QFile file(m_home->historyFile());
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(older);
     file.close();
 
-    Session s(m_home->path());
+    Session s(*m_home);
     QVERIFY(s.session.loadConversation(QUuid::fromString(id)));
     QCOMPARE(s.vm.messages().size(), 4);
     QCOMPARE(s.vm.messages().at(1).content, kWarning + QStringLiteral("Rate limit exceeded. Please wait a moment."));
@@ -187,7 +185,7 @@ void TestSessionAnswers::olderFilesAndErrorOnlyAnswersLoadAsBefore()
     m_server->enqueue(ScriptedResponse::withBody(429, "{}", 0, 0, "application/json"));
     QVERIFY(sendAndWait(s.vm, QStringLiteral("third")));
     s.session.flush();
-    const QJsonArray saved = savedMessages(historyPath());
+    const QJsonArray saved = savedMessages(m_home->historyFile());
     QCOMPARE(saved.size(), 6);
     for (const QJsonValue &message : saved)
         QVERIFY(!message.toObject().contains(QStringLiteral("error")));
@@ -199,7 +197,7 @@ void TestSessionAnswers::olderFilesAndErrorOnlyAnswersLoadAsBefore()
 // conversation (the prompt's image too) and the new one takes its place.
 void TestSessionAnswers::regenerateReplacesTheLastAnswer()
 {
-    Session s(m_home->path());
+    Session s(*m_home);
     m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("first")));
     m_server->enqueue(cutAfter("par"));
     m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("again")));
@@ -224,8 +222,8 @@ void TestSessionAnswers::regenerateReplacesTheLastAnswer()
 
     s.session.flush();
     QCOMPARE(s.session.activeConversationID(), id);
-    QCOMPARE(savedTexts(historyPath()), QStringList({"one", "first", "two", "again"}));
-    QVERIFY(!savedMessages(historyPath()).at(3).toObject().contains(QStringLiteral("error")));
+    QCOMPARE(savedTexts(m_home->historyFile()), QStringList({"one", "first", "two", "again"}));
+    QVERIFY(!savedMessages(m_home->historyFile()).at(3).toObject().contains(QStringLiteral("error")));
 }
 
 // Edit brings the prompt and its image back; the saved conversation changes
@@ -233,7 +231,7 @@ void TestSessionAnswers::regenerateReplacesTheLastAnswer()
 // the draft comes back after the send too.
 void TestSessionAnswers::editReplacesTheLastPromptOnlyWhenSent()
 {
-    Session s(m_home->path());
+    Session s(*m_home);
     m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("first")));
     m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("second")));
     m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("edited answer")));
@@ -242,7 +240,7 @@ void TestSessionAnswers::editReplacesTheLastPromptOnlyWhenSent()
     const std::optional<QByteArray> image = s.vm.attachedImageData();
     QVERIFY(sendAndWait(s.vm, QStringLiteral("two")));
     s.session.flush();
-    const QStringList before = savedTexts(historyPath());
+    const QStringList before = savedTexts(m_home->historyFile());
 
     s.vm.setInputText(QStringLiteral("draft"));
     QVERIFY(s.vm.canEditLastPrompt());
@@ -253,7 +251,7 @@ void TestSessionAnswers::editReplacesTheLastPromptOnlyWhenSent()
     QVERIFY(s.vm.attachedImage());
     s.vm.setInputText(QString()); // emptied, still an edit: nothing is lost
     s.session.flush();
-    QCOMPARE(savedTexts(historyPath()), before);
+    QCOMPARE(savedTexts(m_home->historyFile()), before);
     QCOMPARE(s.vm.messages().size(), 4);
 
     s.vm.cancelEdit();
@@ -271,16 +269,16 @@ void TestSessionAnswers::editReplacesTheLastPromptOnlyWhenSent()
     QCOMPARE(turnText(turns.at(2)), QStringLiteral("two, edited"));
     QVERIFY(turnHasImage(turns.at(2)));
     s.session.flush();
-    QCOMPARE(savedTexts(historyPath()), QStringList({"one", "first", "two, edited", "edited answer"}));
-    QVERIFY(savedMessages(historyPath()).at(2).toObject().contains(QStringLiteral("imageData")));
-    QCOMPARE(ConversationStore(historyPath()).conversations().size(), 1);
+    QCOMPARE(savedTexts(m_home->historyFile()), QStringList({"one", "first", "two, edited", "edited answer"}));
+    QVERIFY(savedMessages(m_home->historyFile()).at(2).toObject().contains(QStringLiteral("imageData")));
+    QCOMPARE(ConversationStore(m_home->historyFile()).conversations().size(), 1);
 }
 
 // While an answer streams neither action starts anything; a conversation
 // change ends an Edit without sending it.
 void TestSessionAnswers::nothingIsRedoneWhileAnAnswerStreams()
 {
-    Session s(m_home->path());
+    Session s(*m_home);
     m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("first")));
     ScriptedResponse stalled = ScriptedResponse::withBody(200, geminiEvent("so far"));
     stalled.ending = ScriptedResponse::Ending::Stall;

@@ -41,7 +41,7 @@ Conversation conversation(const QString &title, double seconds, const QString &a
 struct Sidebar
 {
     IsolatedHome home;
-    ConversationStore store{home.dataHome() + QStringLiteral("/Tarnwick/conversations.json")};
+    ConversationStore store{home.historyFile()};
     std::unique_ptr<ConversationSidebarView> view;
 
     Sidebar()
@@ -154,8 +154,8 @@ void TestSidebarSearch::rowsActOnTheirOwnConversation()
 void TestSidebarSearch::ctrlFOpensTheHistoryAtTheField()
 {
     IsolatedHome home;
-    UserDefaults defaults{home.configHome() + QStringLiteral("/Tarnwick/preferences.json")};
-    LauncherSession session{defaults, home.dataHome() + QStringLiteral("/Tarnwick/conversations.json")};
+    UserDefaults defaults{home.preferencesFile()};
+    LauncherSession session{defaults, home.historyFile()};
     LauncherView view{session};
     view.resize(680, 480);
     view.show();

@@ -18,26 +18,20 @@ private Q_SLOTS:
     void corruptFileIsSetAsideNotOverwritten();
     void changeSignalFiresPerKey();
     void seesWritesOfAnotherInstance();
-
-private:
-    QString prefsPath(const IsolatedHome &home) const
-    {
-        return home.configHome() + QStringLiteral("/Tarnwick/preferences.json");
-    }
 };
 
 void TestUserDefaults::typesSurviveARestart()
 {
     IsolatedHome home;
     {
-        UserDefaults defaults(prefsPath(home));
+        UserDefaults defaults(home.preferencesFile());
         QVERIFY(defaults.set(Preferences::selectedProvider, QStringLiteral("OpenRouter")));
         QVERIFY(defaults.set(Preferences::cachedOpenRouterModels, QStringList{"a/x", "b/y"}));
         QVERIFY(defaults.set(Preferences::hotkeyBinding,
                              QVariantMap{{Preferences::keyCodeEntry, 49}, {Preferences::modifiersEntry, 256}}));
         QVERIFY(defaults.set(QStringLiteral("count"), qint64(4294967296LL)));
     }
-    UserDefaults reread(prefsPath(home));
+    UserDefaults reread(home.preferencesFile());
     QCOMPARE(reread.string(Preferences::selectedProvider), QStringLiteral("OpenRouter"));
     QCOMPARE(reread.stringList(Preferences::cachedOpenRouterModels), (QStringList{"a/x", "b/y"}));
     const QVariantMap binding = reread.dictionary(Preferences::hotkeyBinding);
@@ -51,7 +45,7 @@ void TestUserDefaults::typesSurviveARestart()
 void TestUserDefaults::integersAreNotTexts()
 {
     IsolatedHome home;
-    UserDefaults defaults(prefsPath(home));
+    UserDefaults defaults(home.preferencesFile());
     defaults.set(QStringLiteral("text"), QStringLiteral("49"));
     defaults.set(QStringLiteral("fraction"), 49.5);
     defaults.set(QStringLiteral("list"), QStringList{"x"});
@@ -77,10 +71,10 @@ void TestUserDefaults::integersAreNotTexts()
 void TestUserDefaults::writesAtomicallyWithPrivatePermissions()
 {
     IsolatedHome home;
-    UserDefaults defaults(prefsPath(home));
-    QVERIFY(!QFile::exists(prefsPath(home)));
+    UserDefaults defaults(home.preferencesFile());
+    QVERIFY(!QFile::exists(home.preferencesFile()));
     defaults.set(Preferences::appTheme, QStringLiteral("Dark"));
-    QCOMPARE(QFile::permissions(prefsPath(home)) & 0x0077, QFileDevice::Permissions());
+    QCOMPARE(QFile::permissions(home.preferencesFile()) & 0x0077, QFileDevice::Permissions());
     QCOMPARE(QFile::permissions(home.configHome() + QStringLiteral("/Tarnwick")) & 0x0077,
              QFileDevice::Permissions());
     QDir dir(home.configHome() + QStringLiteral("/Tarnwick"));
@@ -91,12 +85,12 @@ void TestUserDefaults::corruptFileIsSetAsideNotOverwritten()
 {
     IsolatedHome home;
     QDir().mkpath(home.configHome() + QStringLiteral("/Tarnwick"));
-    QFile broken(prefsPath(home));
+    QFile broken(home.preferencesFile());
     QVERIFY(broken.open(QIODevice::WriteOnly));
     broken.write("{\"selectedProvider\": \"Open");
     broken.close();
 
-    UserDefaults defaults(prefsPath(home));
+    UserDefaults defaults(home.preferencesFile());
     QVERIFY(!defaults.contains(Preferences::selectedProvider));
     defaults.set(Preferences::appTheme, QStringLiteral("Light"));
 
@@ -111,7 +105,7 @@ void TestUserDefaults::corruptFileIsSetAsideNotOverwritten()
 void TestUserDefaults::changeSignalFiresPerKey()
 {
     IsolatedHome home;
-    UserDefaults defaults(prefsPath(home));
+    UserDefaults defaults(home.preferencesFile());
     QSignalSpy spy(&defaults, &UserDefaults::changed);
     defaults.set(Preferences::appTheme, QStringLiteral("Dark"));
     defaults.set(Preferences::appTheme, QStringLiteral("Dark"));
@@ -124,9 +118,9 @@ void TestUserDefaults::changeSignalFiresPerKey()
 void TestUserDefaults::seesWritesOfAnotherInstance()
 {
     IsolatedHome home;
-    UserDefaults first(prefsPath(home));
+    UserDefaults first(home.preferencesFile());
     first.set(Preferences::appTheme, QStringLiteral("Dark"));
-    UserDefaults second(prefsPath(home));
+    UserDefaults second(home.preferencesFile());
     QSignalSpy spy(&first, &UserDefaults::changed);
     QTest::qWait(20); // a later modification time than the first write
     second.set(Preferences::cachedOpenRouterModels, QStringList{"z/z"});

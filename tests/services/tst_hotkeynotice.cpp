@@ -67,7 +67,7 @@ private:
 void TestHotkeyNotice::init()
 {
     m_home = std::make_unique<IsolatedHome>();
-    m_defaults = std::make_unique<UserDefaults>(m_home->configHome() + QStringLiteral("/Tarnwick/preferences.json"));
+    m_defaults = std::make_unique<UserDefaults>(m_home->preferencesFile());
 }
 
 void TestHotkeyNotice::firstStart_data()

@@ -212,7 +212,7 @@ void TestKeychain::fileStandsInWithoutKeyring()
 
     QCOMPARE(mode(KeyFile::path()), 0600);
     QCOMPARE(mode(QFileInfo(KeyFile::path()).path()), 0700);
-    QVERIFY(!QFile::exists(home.configHome() + QStringLiteral("/Tarnwick/preferences.json")));
+    QVERIFY(!QFile::exists(home.preferencesFile()));
 
     const ProbeResult gemini = probe(bus.address(), {QStringLiteral("load"), KeychainHelper::geminiAccount});
     QCOMPARE(gemini.exitCode, 0);

@@ -101,7 +101,7 @@ private:
 void TestSettingsView::init()
 {
     m_home = std::make_unique<IsolatedHome>();
-    m_defaults = std::make_unique<UserDefaults>(m_home->configHome() + QStringLiteral("/Tarnwick/preferences.json"));
+    m_defaults = std::make_unique<UserDefaults>(m_home->preferencesFile());
     m_server = std::make_unique<LoopbackServer>();
     qputenv("TARNWICK_OPENROUTER_BASE_URL", m_server->baseUrl().toUtf8());
     qunsetenv("TARNWICK_LOCAL_BASE_URL");

@@ -14,6 +14,9 @@ public:
     QString path() const { return m_dir.path(); }
     QString configHome() const { return m_dir.path() + QStringLiteral("/config"); }
     QString dataHome() const { return m_dir.path() + QStringLiteral("/data"); }
+    // Where the program keeps its preferences and its history in this home.
+    QString preferencesFile() const { return configHome() + QStringLiteral("/Tarnwick/preferences.json"); }
+    QString historyFile() const { return dataHome() + QStringLiteral("/Tarnwick/conversations.json"); }
 
 private:
     QTemporaryDir m_dir;

@@ -10,7 +10,7 @@
 struct IsolatedSession
 {
     IsolatedHome home;
-    UserDefaults defaults{home.configHome() + QStringLiteral("/Tarnwick/preferences.json")};
-    LauncherSession session{defaults, home.dataHome() + QStringLiteral("/Tarnwick/conversations.json")};
+    UserDefaults defaults{home.preferencesFile()};
+    LauncherSession session{defaults, home.historyFile()};
     LauncherViewModel &vm = session.viewModel();
 };
