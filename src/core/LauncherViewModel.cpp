@@ -48,13 +48,8 @@ LauncherViewModel::LauncherViewModel(UserDefaults &defaults, KeyStore &keys, QOb
             Q_EMIT themeChanged();
         const auto follow = [this, &key](const TextPreference &watched, QString &member,
                                          void (LauncherViewModel::*changed)()) {
-            if (key != watched.key)
-                return;
-            const QString value = m_defaults.text(watched);
-            if (value == member)
-                return;
-            member = value;
-            Q_EMIT(this->*changed)();
+            if (key == watched.key && assignIfChanged(member, m_defaults.text(watched)))
+                Q_EMIT(this->*changed)();
         };
         follow(Preferences::selectedProvider, m_selectedProvider, &LauncherViewModel::selectedProviderChanged);
         follow(Preferences::selectedGeminiModel, m_selectedGeminiModel, &LauncherViewModel::selectedGeminiModelChanged);

@@ -10,6 +10,20 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+namespace {
+
+// The whole file at once, in a folder only the user can read.
+Result<> writeFile(const QString &path, const QJsonObject &values)
+{
+    if (Result<> folder = AppPaths::ensurePrivateDir(QFileInfo(path).absolutePath()); !folder)
+        return folder;
+    WholeFileWriter file(path);
+    file.write(QJsonDocument(values).toJson(QJsonDocument::Indented));
+    return file.commit();
+}
+
+} // namespace
+
 UserDefaults::UserDefaults(QString filePath, QObject *parent)
     : QObject(parent)
     , m_filePath(std::move(filePath))
@@ -160,13 +174,11 @@ bool UserDefaults::write(const QString &key, const std::optional<QJsonValue> &va
         m_values.remove(key);
 
     bool written = m_filePath.isEmpty();
-    if (!written && AppPaths::ensurePrivateDir(QFileInfo(m_filePath).absolutePath())) {
-        WholeFileWriter file(m_filePath);
-        file.write(QJsonDocument(m_values).toJson(QJsonDocument::Indented));
-        const Result<> committed = file.commit();
-        if (!committed)
-            qCWarning(lcPreferences).noquote() << "Preferences not saved:" << committed.message();
-        written = committed.ok();
+    if (!written) {
+        const Result<> saved = writeFile(m_filePath, m_values);
+        if (!saved)
+            qCWarning(lcPreferences).noquote() << "Preferences not saved:" << saved.message();
+        written = saved.ok();
     }
     if (written && !m_filePath.isEmpty()) {
         const QFileInfo info(m_filePath);

@@ -241,9 +241,10 @@ FormSection *SettingsView::buildApiSection(QWidget *parent)
     m_openRouterKeyRow = section->addRow(QStringLiteral("OpenRouter API Key"), m_openRouterKeyField);
     m_openRouterKeyRow->setToolTip(QStringLiteral("Get your key at ") + openRouterKeyPage());
 
-    const ModelRow openRouter = modelRow(section, QStringLiteral("openRouterModelMenu"),
-                                         QStringLiteral("refreshModelsButton"), QStringLiteral("Refresh the model list"),
-                                         &SettingsView::m_selectedOpenRouterModel, &SettingsView::fetchModelsIfPossible);
+    const ModelRow openRouter =
+        modelRow(section, QStringLiteral("openRouterModelMenu"), QStringLiteral("refreshModelsButton"),
+                 QStringLiteral("Refresh the model list"), &SettingsView::m_selectedOpenRouterModel,
+                 &SettingsView::fetchModelsIfPossible);
     m_openRouterModelMenu = openRouter.menu;
     m_spinner = openRouter.spinner;
     m_refreshButton = openRouter.refresh;
@@ -275,9 +276,10 @@ void SettingsView::buildLocalRows(FormSection *section)
         keyField(QStringLiteral("Only if the server asks for one"), QStringLiteral("localKeyField"), section);
     QWidget *keyRow = section->addRow(QStringLiteral("API Key (optional)"), m_localKeyField);
 
-    const ModelRow local = modelRow(section, QStringLiteral("localModelMenu"), QStringLiteral("refreshLocalModelsButton"),
-                                    QStringLiteral("Ask the server for its models"), &SettingsView::m_selectedLocalModel,
-                                    &SettingsView::fetchLocalModels);
+    const ModelRow local =
+        modelRow(section, QStringLiteral("localModelMenu"), QStringLiteral("refreshLocalModelsButton"),
+                 QStringLiteral("Ask the server for its models"), &SettingsView::m_selectedLocalModel,
+                 &SettingsView::fetchLocalModels);
     m_localModelMenu = local.menu;
     m_localSpinner = local.spinner;
     m_localRefreshButton = local.refresh;

@@ -94,7 +94,8 @@ bool apply(const QJsonObject &record, QList<Conversation> &conversations)
 {
     const QString op = record.value(QLatin1String("op")).toString();
     if (op == QLatin1String("put")) {
-        Result<Conversation> decoded = ConversationFormat::decodeConversation(record.value(QLatin1String("conversation")));
+        Result<Conversation> decoded =
+            ConversationFormat::decodeConversation(record.value(QLatin1String("conversation")));
         if (!decoded)
             return false;
         Conversation conversation = std::move(decoded).value();

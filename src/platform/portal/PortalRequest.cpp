@@ -66,7 +66,8 @@ void PortalRequest::onCallFinished(QDBusPendingCallWatcher *watcher)
     watcher->deleteLater();
     const QDBusPendingReply<QDBusObjectPath> reply = *watcher;
     if (reply.isError()) {
-        qCWarning(lcDesktop).noquote() << "The desktop portal refused" << m_call.member() << ":" << reply.error().message();
+        qCWarning(lcDesktop).noquote() << "The desktop portal refused" << m_call.member() << ":"
+                                       << reply.error().message();
         finish(kOtherError, {});
         return;
     }
