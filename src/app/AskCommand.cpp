@@ -2,6 +2,7 @@
 
 #include "platform/InterruptNotifier.h"
 #include "core/LauncherViewModel.h"
+#include "core/UsageText.h"
 #include "llm/LLMProvider.h"
 #include "platform/Preferences.h"
 #include "platform/UserDefaults.h"
@@ -22,10 +23,16 @@ void writeOut(const QString &text)
     std::fflush(stdout);
 }
 
+void writeRawError(const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+    std::fflush(stderr);
+}
+
 void writeError(const QString &text)
 {
-    const QByteArray bytes = text.toUtf8() + '\n';
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+    writeRawError(text + QLatin1Char('\n'));
 }
 
 std::optional<QString> matchProvider(const QString &name)
@@ -55,7 +62,11 @@ int runAskCommand(int &argc, char **argv)
                                          QStringLiteral("ID"));
     const QCommandLineOption imageOption(QStringLiteral("image"), QStringLiteral("An image to send with the prompt."),
                                          QStringLiteral("FILE"));
-    parser.addOptions({providerOption, modelOption, imageOption});
+    const QCommandLineOption reasoningOption(QStringLiteral("reasoning"),
+                                             QStringLiteral("Also print the model's reasoning to standard error."));
+    const QCommandLineOption usageOption(QStringLiteral("usage"),
+                                         QStringLiteral("Print the tokens and cost to standard error at the end."));
+    parser.addOptions({providerOption, modelOption, imageOption, reasoningOption, usageOption});
     parser.process(app);
 
     // The overrides live in memory: a one-off question changes no stored choice.
@@ -113,12 +124,22 @@ int runAskCommand(int &argc, char **argv)
 
     int exitCode = 0;
     qsizetype printed = 0;
+    qsizetype thoughtPrinted = 0;
+    const bool showReasoning = parser.isSet(reasoningOption);
     QObject::connect(&vm, &LauncherViewModel::messageUpdated, &app, [&](int index) {
         const ChatMessage &message = vm.messages().at(index);
-        if (message.role == ChatMessage::Role::Assistant && message.isStreaming) {
-            writeOut(message.content.mid(printed));
-            printed = message.content.size();
+        if (message.role != ChatMessage::Role::Assistant || !message.isStreaming)
+            return;
+        // The reasoning ends with a line break of its own before the answer starts.
+        if (showReasoning && message.reasoning.size() > thoughtPrinted) {
+            writeRawError(message.reasoning.mid(thoughtPrinted));
+            thoughtPrinted = message.reasoning.size();
         }
+        if (showReasoning && thoughtPrinted > 0 && printed == 0 && !message.content.isEmpty()
+            && !message.reasoning.endsWith(QLatin1Char('\n')))
+            writeRawError(QStringLiteral("\n"));
+        writeOut(message.content.mid(printed));
+        printed = message.content.size();
     });
     QObject::connect(&vm, &LauncherViewModel::answerFailed, &app, [&](const QString &description) {
         writeError(description);
@@ -138,6 +159,10 @@ int runAskCommand(int &argc, char **argv)
     vm.send();
     if (vm.isLoading())
         QCoreApplication::exec();
+    if (parser.isSet(usageOption) && !vm.messages().isEmpty()) {
+        const std::optional<LLMUsage> usage = vm.messages().last().usage;
+        writeError(usage ? UsageText::summary(*usage) : QStringLiteral("tokens: not reported by the provider"));
+    }
     if (const auto error = vm.errorMessage()) {
         writeError(*error);
         return 1;

@@ -19,7 +19,8 @@ const char *const kDescription =
     "  GET  /api/v1/models                                                   (a small catalogue)\n"
     "  POST /v1/chat/completions                                             (Ollama's events)\n"
     "  GET  /v1/models                                                       (two local models)\n"
-    "The answer is cut into one event per word (spaces kept with the word before them).";
+    "The answer is cut into one event per word (spaces kept with the word before them); the OpenAI-style\n"
+    "streams end with a usage chunk (OpenRouter's with a cost).";
 
 QStringList fragmentsOf(const QString &answer)
 {
@@ -28,6 +29,16 @@ QStringList fragmentsOf(const QString &answer)
     for (auto it = word.globalMatch(answer); it.hasNext();)
         fragments << it.next().captured();
     return fragments;
+}
+
+// The OpenAI-style last chunk with the counts, before [DONE]; OpenRouter adds its price.
+QList<QByteArray> withUsage(QList<QByteArray> events, const QStringList &fragments, bool priced)
+{
+    QJsonObject usage{{"prompt_tokens", 212}, {"completion_tokens", 3 * fragments.size()}};
+    if (priced)
+        usage.insert("cost", 0.0031);
+    events.insert(events.size() - 1, "data: " + jsonText({{"choices", QJsonArray()}, {"usage", usage}}) + "\n\n");
+    return events;
 }
 
 ScriptedResponse answer(const RecordedRequest &request, const QStringList &fragments, int delayMs, int status)
@@ -48,11 +59,12 @@ ScriptedResponse answer(const RecordedRequest &request, const QStringList &fragm
         return ScriptedResponse::withBody(200, body, 0, 0, "application/json");
     }
     if (request.path == "/v1/chat/completions")
-        return eventStream(answerEvents(EventDialect::Ollama, fragments, true), delayMs);
+        return eventStream(withUsage(answerEvents(EventDialect::Ollama, fragments, true), fragments, false), delayMs);
     if (request.path.startsWith("/v1beta/models/") && request.path.endsWith(":streamGenerateContent"))
         return eventStream(answerEvents(EventDialect::Gemini, fragments, true), delayMs);
     if (request.path == "/api/v1/chat/completions")
-        return eventStream(answerEvents(EventDialect::OpenRouter, fragments, true), delayMs);
+        return eventStream(withUsage(answerEvents(EventDialect::OpenRouter, fragments, true), fragments, true),
+                           delayMs);
     return ScriptedResponse::withBody(404, providerErrorBody(404, QStringLiteral("Not found")), 0, 0,
                                       "application/json");
 }
