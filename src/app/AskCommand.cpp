@@ -13,6 +13,7 @@
 #include <QImageReader>
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -126,18 +127,24 @@ int runAskCommand(int &argc, char **argv)
     qsizetype printed = 0;
     qsizetype thoughtPrinted = 0;
     const bool showReasoning = parser.isSet(reasoningOption);
+    // The reasoning ends with a line break of its own, before the answer starts or the usage follows.
+    bool reasoningLineEnded = false;
+    const auto endReasoningLine = [&] {
+        if (std::exchange(reasoningLineEnded, true) || thoughtPrinted == 0)
+            return;
+        if (!vm.messages().last().reasoning.endsWith(QLatin1Char('\n')))
+            writeRawError(QStringLiteral("\n"));
+    };
     QObject::connect(&vm, &LauncherViewModel::messageUpdated, &app, [&](int index) {
         const ChatMessage &message = vm.messages().at(index);
         if (message.role != ChatMessage::Role::Assistant || !message.isStreaming)
             return;
-        // The reasoning ends with a line break of its own before the answer starts.
         if (showReasoning && message.reasoning.size() > thoughtPrinted) {
             writeRawError(message.reasoning.mid(thoughtPrinted));
             thoughtPrinted = message.reasoning.size();
         }
-        if (showReasoning && thoughtPrinted > 0 && printed == 0 && !message.content.isEmpty()
-            && !message.reasoning.endsWith(QLatin1Char('\n')))
-            writeRawError(QStringLiteral("\n"));
+        if (!message.content.isEmpty())
+            endReasoningLine();
         writeOut(message.content.mid(printed));
         printed = message.content.size();
     });
@@ -159,6 +166,8 @@ int runAskCommand(int &argc, char **argv)
     vm.send();
     if (vm.isLoading())
         QCoreApplication::exec();
+    if (!vm.messages().isEmpty())
+        endReasoningLine();
     if (parser.isSet(usageOption) && !vm.messages().isEmpty()) {
         const std::optional<LLMUsage> usage = vm.messages().last().usage;
         writeError(usage ? UsageText::summary(*usage) : QStringLiteral("tokens: not reported by the provider"));
