@@ -8,19 +8,6 @@ using Ending = LineOutcome::Ending;
 
 Q_DECLARE_METATYPE(LLMUsage)
 
-namespace QTest {
-template<>
-char *toString(const LLMUsage &usage)
-{
-    return qstrdup(QStringLiteral("prompt %1, answer %2, thoughts %3, cost %4")
-                       .arg(usage.promptTokens)
-                       .arg(usage.answerTokens)
-                       .arg(usage.thoughtTokens)
-                       .arg(usage.cost ? QString::number(*usage.cost) : QStringLiteral("none"))
-                       .toUtf8());
-}
-}
-
 namespace {
 LineOutcome readAll(LLMProvider provider, const QList<QByteArray> &reads)
 {
