@@ -30,11 +30,6 @@ QString secondsText(qint64 ms)
     return QStringLiteral("%1 seconds").arg(ms / 1000.0, 0, 'g', 3);
 }
 
-QString cutOffText()
-{
-    return QStringLiteral("The provider closed the connection before the answer was complete.");
-}
-
 // QNetworkAccessManager can report a body cut short by a closed connection as
 // complete; a declared length tells. A compressed body's length counts packed
 // bytes, so it is not checked.
@@ -69,7 +64,7 @@ LLMError transportError(QNetworkReply *reply, const QString &serverAddress)
         text = QStringLiteral("Could not find the provider's server. Check your internet connection.");
         break;
     case QNetworkReply::RemoteHostClosedError:
-        text = cutOffText();
+        text = LLMError::cutOff().errorDescription();
         break;
     case QNetworkReply::TemporaryNetworkFailureError:
     case QNetworkReply::NetworkSessionFailedError:
@@ -278,7 +273,7 @@ void HttpExchange::onFinished()
         return;
     }
     if (isShort(m_reply, m_receivedBytes)) {
-        fail(LLMError(LLMError::Kind::Network, cutOffText()));
+        fail(LLMError::cutOff());
         return;
     }
     m_done = true;

@@ -61,7 +61,7 @@ private Q_SLOTS:
         QCOMPARE(stored.exitCode, 0);
         QCOMPARE(KeychainHelper::load(KeychainHelper::geminiAccount), QStringLiteral("cli-key-é"));
 
-        m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("Hello") + geminiEvent(", world"), 3));
+        m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("Hello") + geminiEvent(", world") + geminiFinish(), 3));
         ProgramRun asked = run({QStringLiteral("ask"), QStringLiteral("--model"), QStringLiteral("gemini-x"),
                                 QStringLiteral("say"), QStringLiteral("hello")});
         QVERIFY2(asked.exitCode == 0, asked.err.constData());
