@@ -100,7 +100,9 @@ private Q_SLOTS:
                                           << QStringLiteral("Unknown provider");
         QTest::newRow("nothing to send") << QStringList{"ask", "  "} << 0 << 2 << QStringLiteral("Nothing to send");
         QTest::newRow("unreadable image") << QStringList{"ask", "--image", "/nonexistent.png"} << 0 << 2
-                                          << QStringLiteral("Could not read the image");
+                                          << QStringLiteral("Cannot attach \u201cnonexistent.png\u201d: the file does not exist.");
+        QTest::newRow("a device as image") << QStringList{"ask", "--image", "/dev/zero", "hi"} << 0 << 2
+                                           << QStringLiteral("it is not a regular file");
     }
 
     void askFailuresGoToStandardError()
@@ -246,6 +248,28 @@ private Q_SLOTS:
         QCOMPARE(stored.stringList(Preferences::cachedLocalModels), (QStringList{"llama3.2:latest", "qwen3:8b"}));
         QVERIFY(!stored.contains(Preferences::cachedOpenRouterModels));
         QCOMPARE(run({QStringLiteral("models"), QStringLiteral("--provider"), QStringLiteral("gemini")}).exitCode, 2);
+    }
+
+    // A list whose every entry is unusable (ids that are numbers, null, empty) is no list.
+    void modelsWithoutUsableEntriesFail()
+    {
+        m_server->enqueue(ScriptedResponse::withBody(200, R"({"data":[{"id":7},{"id":null},{"id":""},{}]})", 0, 0,
+                                                     "application/json"));
+        const ProgramRun listed = run({QStringLiteral("models"), QStringLiteral("--provider"), QStringLiteral("local")});
+        QCOMPARE(listed.exitCode, 1);
+        QVERIFY(listed.out.isEmpty());
+        QVERIFY2(listed.err.contains("The server listed no usable models."), listed.err.constData());
+    }
+
+    // An answer that cannot be written stops, and says so.
+    void askIntoAFullDiskFails()
+    {
+        QVERIFY(KeychainHelper::save(KeychainHelper::geminiAccount, QStringLiteral("key")));
+        m_server->enqueue(eventStream(answerEvents(EventDialect::Gemini, {"Lost ", "answer"}, true), 0));
+        const ProgramRun asked = runProgram({QStringLiteral("ask"), QStringLiteral("hi")}, environment(), {},
+                                            QStringLiteral("/dev/full"));
+        QCOMPARE(asked.exitCode, 1);
+        QVERIFY2(asked.err.contains("cannot write to standard output: No space left on device"), asked.err.constData());
     }
 };
 
