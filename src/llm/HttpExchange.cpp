@@ -2,6 +2,7 @@
 
 #include "llm/NetworkAccess.h"
 #include "llm/ProviderErrorBody.h"
+#include "llm/ServerAddress.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -301,7 +302,8 @@ void HttpExchange::fail(const LLMError &error)
     m_done = true;
     m_idle.stop();
     releaseReply();
-    Q_EMIT failed(error);
+    // Qt's own error texts may quote the address, password and all.
+    Q_EMIT failed(error.withDescription(ServerAddress::masked(error.errorDescription(), m_request.url)));
 }
 
 void HttpExchange::releaseReply()

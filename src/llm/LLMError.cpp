@@ -46,3 +46,10 @@ LLMError LLMError::emptyAnswer()
 {
     return LLMError(Kind::Provider, QStringLiteral("The provider sent an empty answer."));
 }
+
+LLMError LLMError::withDescription(QString description) const
+{
+    LLMError error = *this;
+    error.m_description = std::move(description);
+    return error;
+}

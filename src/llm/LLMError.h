@@ -22,6 +22,9 @@ public:
     // The provider finished an answer that holds no text.
     static LLMError emptyAnswer();
 
+    // The same error told in other words.
+    LLMError withDescription(QString description) const;
+
     Kind kind() const { return m_kind; }
     int status() const { return m_status; }
     QString errorDescription() const { return m_description; }
