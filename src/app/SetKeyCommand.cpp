@@ -19,8 +19,10 @@ int runSetKeyCommand(int &argc, char **argv)
         account = KeychainHelper::openRouterAccount;
     else if (which == QStringLiteral("local"))
         account = KeychainHelper::localAccount;
+    else if (which == QStringLiteral("transcription"))
+        account = KeychainHelper::transcriptionAccount;
     if (account.isEmpty()) {
-        err << "Usage: tarnwick set-key gemini|openrouter|local  (the key is read from standard input)\n";
+        err << "Usage: tarnwick set-key gemini|openrouter|local|transcription  (the key is read from standard input)\n";
         return 2;
     }
 

@@ -14,16 +14,19 @@ constexpr const char *kUsage =
     "  --settings              open the settings window\n"
     "  ask [--provider P] [--model ID] [--image FILE] [PROMPT...]\n"
     "                          send one prompt (or standard input) and print the answer\n"
-    "  set-key gemini|openrouter|local\n"
+    "  set-key gemini|openrouter|local|transcription\n"
     "                          store an API key read from standard input\n"
+    "  transcribe [--engine gemini|openrouter|local|offline] [--language CODE] FILE.wav\n"
+    "                          print what is said in a recording\n"
     "  models [--provider openrouter|local]\n"
     "                          print the OpenRouter (or local server's) models and cache them\n"
     "  history [show ID]       list saved conversations, or print one as Markdown\n"
-    "  history search WORDS... the conversations holding every word (any case or accents)\n"
+    "  history search WORDS...\n"
+    "                          the conversations holding every word (any case or accents)\n"
     "  history export ID [--format markdown|json]\n"
     "                          write one conversation to standard output\n"
     "  capture-region PATH     select a screen region and save it as PNG\n"
-    "  --help, --version\n";
+    "  --help, -h, --version   print this text / the version\n";
 
 } // namespace
 

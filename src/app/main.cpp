@@ -3,6 +3,7 @@
 #include "app/HistoryCommand.h"
 #include "app/ModelsCommand.h"
 #include "app/SetKeyCommand.h"
+#include "app/TranscribeCommand.h"
 #include "app/TrayProgram.h"
 #include "app/UsageCommand.h"
 
@@ -27,6 +28,7 @@ const std::vector<Command> kCommands = {
     {"ask", runAskCommand},
     {"set-key", runSetKeyCommand},
     {"models", runModelsCommand},
+    {"transcribe", runTranscribeCommand},
     {"--help", runHelpCommand},
     {"-h", runHelpCommand},
     {"--version", runVersionCommand},

@@ -96,3 +96,11 @@ QString LLMClient::localBaseUrl(const QString &storedAddress)
     return baseUrlFrom("TARNWICK_LOCAL_BASE_URL",
                        stored.isEmpty() ? defaultLocalAddress() : withoutTrailingSlash(stored));
 }
+
+QString LLMClient::transcriptionBaseUrl(const QString &storedAddress)
+{
+    const QString stored = storedAddress.trimmed();
+    return baseUrlFrom("TARNWICK_TRANSCRIPTION_BASE_URL",
+                       stored.isEmpty() ? Preferences::transcriptionServerAddress.fallback
+                                        : withoutTrailingSlash(stored));
+}

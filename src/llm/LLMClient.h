@@ -59,6 +59,8 @@ public:
     static QString defaultLocalAddress();
     // TARNWICK_LOCAL_BASE_URL when set, else the stored address, else the default.
     static QString localBaseUrl(const QString &storedAddress);
+    // The transcription server's: TARNWICK_TRANSCRIPTION_BASE_URL, else the stored address, else the default.
+    static QString transcriptionBaseUrl(const QString &storedAddress);
 
 private:
     LLMProvider m_provider;

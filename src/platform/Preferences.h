@@ -42,6 +42,19 @@ inline const QString screenshotHotkeyBinding = QStringLiteral("screenshotHotkeyB
 // Launch bindings the user was told do not work ("keyCode/modifiers" texts).
 inline const QString hotkeyNoticesShown = QStringLiteral("hotkeyNoticesShown");
 
+// Dictation: the engine ("Automatic" or one by name), the spoken language (a
+// code such as "en-GB"; empty: the system's), the transcription server's
+// address and model, and whether the user was told that audio leaves the machine.
+inline const TextPreference dictationEngine{QStringLiteral("dictationEngine"), QStringLiteral("Automatic"),
+                                            {QStringLiteral("Automatic"), QStringLiteral("Gemini"),
+                                             QStringLiteral("OpenRouter"), QStringLiteral("Server"),
+                                             QStringLiteral("Offline")}};
+inline const TextPreference dictationLanguage{QStringLiteral("dictationLanguage"), QString()};
+inline const TextPreference transcriptionServerAddress{QStringLiteral("transcriptionServerAddress"),
+                                                       QStringLiteral("http://localhost:8080/v1")};
+inline const TextPreference transcriptionModel{QStringLiteral("transcriptionModel"), QStringLiteral("whisper-1")};
+inline const QString cloudDictationNoticeShown = QStringLiteral("cloudDictationNoticeShown");
+
 // Binding records: {"keyCode": n, "modifiers": mask}; virtual key codes and Carbon modifier bits.
 inline const QString keyCodeEntry = QStringLiteral("keyCode");
 inline const QString modifiersEntry = QStringLiteral("modifiers");

@@ -19,6 +19,7 @@ public:
     static inline const QString geminiAccount = QStringLiteral("gemini_api_key");
     static inline const QString openRouterAccount = QStringLiteral("openrouter_api_key");
     static inline const QString localAccount = QStringLiteral("local_api_key");
+    static inline const QString transcriptionAccount = QStringLiteral("transcription_api_key");
 
     // Stores the text exactly as given (an empty text included); why not, when it was not stored.
     static Result<> save(const QString &key, const QString &value);

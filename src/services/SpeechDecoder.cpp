@@ -98,3 +98,16 @@ void SpeechDecoder::end(quint64 run)
     ps_end_utt(m_decoder);
     m_inUtterance = false;
 }
+
+std::optional<QString> SpeechDecoder::transcribeWhole(SpeechModel model, const QByteArray &pcm)
+{
+    SpeechDecoder decoder(std::move(model));
+    if (!decoder.ensureDecoder() || ps_start_utt(decoder.m_decoder) != 0)
+        return std::nullopt;
+    const auto *samples = reinterpret_cast<const int16 *>(pcm.constData());
+    const bool processed = ps_process_raw(decoder.m_decoder, samples, size_t(pcm.size() / 2), FALSE, TRUE) >= 0;
+    ps_end_utt(decoder.m_decoder);
+    if (!processed)
+        return std::nullopt;
+    return decoder.hypothesis();
+}

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
+
 struct ps_decoder_s;
 
 // PocketSphinx on a worker thread. Every call and every result carries the
@@ -19,6 +21,10 @@ class SpeechDecoder : public QObject
 public:
     explicit SpeechDecoder(SpeechModel model);
     ~SpeechDecoder() override;
+
+    // The whole recording (16 kHz mono 16-bit) as one utterance, on the
+    // calling thread; no value when the model cannot be loaded.
+    static std::optional<QString> transcribeWhole(SpeechModel model, const QByteArray &pcm);
 
 public Q_SLOTS:
     void begin(quint64 run);

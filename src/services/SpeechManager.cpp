@@ -38,9 +38,7 @@ SpeechManager::SpeechManager(std::unique_ptr<AudioSource> source, SpeechModel mo
     connect(m_decoder, &SpeechDecoder::partial, this, &SpeechManager::onPartial);
     connect(m_decoder, &SpeechDecoder::finalResult, this, &SpeechManager::onFinal);
     connect(m_decoder, &SpeechDecoder::failed, this, &SpeechManager::onFailed);
-    connect(m_source.get(), &AudioSource::samples, this, [this](const QByteArray &pcm) {
-        QMetaObject::invokeMethod(m_decoder, [decoder = m_decoder, run = m_run, pcm] { decoder->feed(run, pcm); });
-    });
+    connect(m_source.get(), &AudioSource::samples, this, &SpeechManager::record);
     connect(m_source.get(), &AudioSource::failed, this, [this] {
         cleanup();
         report(m_source->problem().isEmpty() ? QStringLiteral("The microphone stopped delivering sound.")
@@ -103,6 +101,7 @@ void SpeechManager::beginRecognition(std::function<void(const QString &)> onFini
         return;
     }
     m_problem.clear();
+    m_recording.clear();
     m_onFinish = std::move(onFinish);
     setListening(true);
     setLiveTranscript(QString());
@@ -145,6 +144,21 @@ void SpeechManager::report(const QString &problem)
     m_problem = problem;
     qCWarning(lcSpeech).noquote() << "Dictation stopped:" << problem;
     Q_EMIT problemReported(problem);
+}
+
+void SpeechManager::record(const QByteArray &pcm)
+{
+    if (!m_isListening)
+        return;
+    QMetaObject::invokeMethod(m_decoder, [decoder = m_decoder, run = m_run, pcm] { decoder->feed(run, pcm); });
+    const qsizetype longest = qsizetype(m_longestRecording.count()) * AudioSource::sampleRate / 1000 * 2;
+    m_recording.append(pcm.left(longest - m_recording.size()));
+    if (m_recording.size() < longest)
+        return;
+    stop(m_onFinish);
+    const qint64 minutes = std::chrono::duration_cast<std::chrono::minutes>(m_longestRecording).count();
+    report(minutes >= 1 ? QStringLiteral("Dictation stopped after %1 minutes, the longest recording.").arg(minutes)
+                        : QStringLiteral("Dictation stopped at the longest recording."));
 }
 
 void SpeechManager::setListening(bool listening)

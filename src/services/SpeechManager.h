@@ -3,8 +3,10 @@
 #include "services/SpeechModel.h"
 
 #include <QObject>
+#include <QByteArray>
 #include <QString>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -34,6 +36,11 @@ public:
     AuthStatus authStatus() const { return m_authStatus; }
     // Why the last dictation did not start or broke off; empty after one that started.
     QString problem() const { return m_problem; }
+    // The audio of the current or last run, 16 kHz mono 16-bit.
+    QByteArray recording() const { return m_recording; }
+
+    // A run ends by itself after this long (5 minutes), as if the user stopped it.
+    void setLongestRecording(std::chrono::milliseconds longest) { m_longestRecording = longest; }
 
     void toggle(std::function<void(const QString &)> onFinish);
     void stop(std::function<void(const QString &)> onFinish);
@@ -54,6 +61,7 @@ private:
     void onFinal(quint64 run, const QString &text);
     void onFailed(quint64 run);
     void report(const QString &problem);
+    void record(const QByteArray &pcm);
 
     std::unique_ptr<AudioSource> m_source;
     bool m_recognizerAvailable = false;
@@ -65,4 +73,6 @@ private:
     QString m_liveTranscript;
     AuthStatus m_authStatus = AuthStatus::NotDetermined;
     QString m_problem;
+    QByteArray m_recording;
+    std::chrono::milliseconds m_longestRecording = std::chrono::minutes(5);
 };

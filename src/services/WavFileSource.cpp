@@ -1,54 +1,12 @@
 #include "services/WavFileSource.h"
 
-#include "services/PcmConverter.h"
+#include "services/WavAudio.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QtEndian>
-
-#include <optional>
 
 namespace {
-
 constexpr int kBytesPerMs = AudioSource::sampleRate * 2 / 1000;
-
-quint32 le32(const char *p)
-{
-    return qFromLittleEndian<quint32>(p);
-}
-
-quint16 le16(const char *p)
-{
-    return qFromLittleEndian<quint16>(p);
-}
-
-// The sample layout a "fmt " chunk describes, when it is plain PCM or float.
-std::optional<QAudioFormat> wavFormat(const char *f, qsizetype size)
-{
-    constexpr quint16 pcm = 1, ieeeFloat = 3, extensible = 0xFFFE;
-    quint16 tag = le16(f);
-    // The extensible header names the real tag in the first bytes of its sub-format.
-    if (tag == extensible && size >= 26)
-        tag = le16(f + 24);
-    const int bits = le16(f + 14);
-    QAudioFormat format;
-    format.setChannelCount(le16(f + 2));
-    format.setSampleRate(int(le32(f + 4)));
-    if (tag == pcm && bits == 8)
-        format.setSampleFormat(QAudioFormat::UInt8);
-    else if (tag == pcm && bits == 16)
-        format.setSampleFormat(QAudioFormat::Int16);
-    else if (tag == pcm && bits == 32)
-        format.setSampleFormat(QAudioFormat::Int32);
-    else if (tag == ieeeFloat && bits == 32)
-        format.setSampleFormat(QAudioFormat::Float);
-    else
-        return std::nullopt;
-    if (!PcmConverter(format).isValid())
-        return std::nullopt;
-    return format;
-}
-
 } // namespace
 
 WavFileSource::WavFileSource(QString path, QObject *parent)
@@ -64,28 +22,7 @@ QByteArray WavFileSource::readPcm(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    const QByteArray wav = file.readAll();
-    if (wav.size() < 12 || !wav.startsWith("RIFF") || wav.mid(8, 4) != "WAVE")
-        return {};
-    std::optional<QAudioFormat> format;
-    for (qsizetype at = 12; at + 8 <= wav.size();) {
-        const QByteArray id = wav.mid(at, 4);
-        const qsizetype size = le32(wav.constData() + at + 4);
-        const qsizetype body = at + 8;
-        if (size > wav.size() - body && id != "data")
-            return {};
-        if (id == "fmt " && size >= 16) {
-            format = wavFormat(wav.constData() + body, size);
-        } else if (id == "data") {
-            if (!format)
-                return {};
-            // Streamed WAV files may leave the data size open; take what is there.
-            PcmConverter converter(*format);
-            return converter.convert(wav.mid(body, std::min<qsizetype>(size, wav.size() - body)));
-        }
-        at = body + size + (size & 1);
-    }
-    return {};
+    return WavAudio::toPcm(file.readAll());
 }
 
 bool WavFileSource::isAvailable() const

@@ -46,6 +46,7 @@ private Q_SLOTS:
     void nothingToListenWith();
     void speechInTheDeviceFormatIsRecognised_data();
     void speechInTheDeviceFormatIsRecognised();
+    void recordingStopsAtTheLongestLength();
 
 private:
     std::unique_ptr<SpeechManager> manager(const QString &wav);
@@ -227,6 +228,26 @@ void TestSpeechManager::speechInTheDeviceFormatIsRecognised()
     QVERIFY(speech->isListening());
     QTRY_COMPARE_WITH_TIMEOUT(delivered.texts, QStringList{m_sentence}, 30000);
     QCOMPARE(speech->problem(), QString());
+    // What the engines are sent is the run's audio at 16 kHz, however the input recorded it.
+    const qsizetype spoken = WavFileSource::readPcm(m_speech).size();
+    QVERIFY2(speech->recording().size() > spoken * 8 / 10,
+             qPrintable(QStringLiteral("%1 of %2 bytes").arg(speech->recording().size()).arg(spoken)));
+}
+
+void TestSpeechManager::recordingStopsAtTheLongestLength()
+{
+    auto speech = manager(m_speech);
+    speech->setLongestRecording(std::chrono::milliseconds(700));
+    QStringList reported;
+    connect(speech.get(), &SpeechManager::problemReported, this, [&](const QString &text) { reported << text; });
+    Deliveries delivered;
+    speech->toggle(delivered.callback());
+    QTRY_VERIFY_WITH_TIMEOUT(!speech->isListening(), 5000);
+    QCOMPARE(speech->recording().size(), 700 * AudioSource::sampleRate / 1000 * 2);
+    // Stopped as if by the user: what was heard so far is delivered, and the user is told why.
+    QCOMPARE(delivered.texts.size(), 1);
+    QCOMPARE(reported.size(), 1);
+    QVERIFY2(reported.first().startsWith(QLatin1String("Dictation stopped")), qPrintable(reported.first()));
 }
 
 QTEST_GUILESS_MAIN(TestSpeechManager)

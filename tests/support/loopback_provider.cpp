@@ -1,6 +1,7 @@
 // A stand-in for both providers on 127.0.0.1, for end-to-end and screen tests.
 #include "support/ProviderEvents.h"
 #include "support/ProviderProgram.h"
+#include "support/TranscriptionStandIn.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -19,6 +20,8 @@ const char *const kDescription =
     "  GET  /api/v1/models                                                   (a small catalogue)\n"
     "  POST /v1/chat/completions                                             (Ollama's events)\n"
     "  GET  /v1/models                                                       (two local models)\n"
+    "  POST /v1beta/models/<model>:generateContent, /api/v1/chat/completions with input_audio,\n"
+    "       /v1/audio/transcriptions                    (the transcript, once the audio is checked)\n"
     "The answer is cut into one event per word (spaces kept with the word before them).";
 
 QStringList fragmentsOf(const QString &answer)
@@ -30,7 +33,14 @@ QStringList fragmentsOf(const QString &answer)
     return fragments;
 }
 
-ScriptedResponse answer(const RecordedRequest &request, const QStringList &fragments, int delayMs, int status)
+bool asksForTranscript(const RecordedRequest &request)
+{
+    return request.path.endsWith(":generateContent") || request.path.endsWith("/audio/transcriptions")
+           || (request.path == "/api/v1/chat/completions" && request.body.contains("\"input_audio\""));
+}
+
+ScriptedResponse answer(const RecordedRequest &request, const QStringList &fragments, const QString &transcript,
+                        int delayMs, int status)
 {
     if (status != 200) {
         return ScriptedResponse::withBody(
@@ -47,6 +57,8 @@ ScriptedResponse answer(const RecordedRequest &request, const QStringList &fragm
                                 R"("owned_by":"library"},{"id":"qwen3:8b","object":"model","created":1754524122,"owned_by":"library"}]})";
         return ScriptedResponse::withBody(200, body, 0, 0, "application/json");
     }
+    if (asksForTranscript(request))
+        return transcriptionAnswer(request, transcript);
     if (request.path == "/v1/chat/completions")
         return eventStream(answerEvents(EventDialect::Ollama, fragments, true), delayMs);
     if (request.path.startsWith("/v1beta/models/") && request.path.endsWith(":streamGenerateContent"))
@@ -66,7 +78,10 @@ int main(int argc, char **argv)
     const QCommandLineOption delayOption("delay-ms", "Pause before each event after the first.", "MS", "0");
     const QCommandLineOption statusOption("status", "Answer every request with this status and a JSON error.", "N",
                                           "200");
-    ProviderProgram program(argc, argv, kDescription, {portOption, answerOption, delayOption, statusOption});
+    const QCommandLineOption transcriptOption("transcript", "The transcript of every recording.", "TEXT",
+                                              "Hello from the loopback transcriber.");
+    ProviderProgram program(argc, argv, kDescription,
+                            {portOption, answerOption, delayOption, statusOption, transcriptOption});
     const QCommandLineParser &options = program.commandLine();
 
     QString text = QStringLiteral("Hello from the loopback provider. This answer arrives in pieces.");
@@ -81,6 +96,7 @@ int main(int argc, char **argv)
     const QStringList fragments = fragmentsOf(text);
     const int delayMs = options.value(delayOption).toInt();
     const int status = options.value(statusOption).toInt();
+    const QString transcript = options.value(transcriptOption);
     return program.serve(quint16(options.value(portOption).toUInt()),
-                         [&](const RecordedRequest &request) { return answer(request, fragments, delayMs, status); });
+                         [&](const RecordedRequest &request) { return answer(request, fragments, transcript, delayMs, status); });
 }

@@ -1,0 +1,63 @@
+#include "dictation/DictationEngine.h"
+
+#include "platform/RawValue.h"
+
+namespace {
+
+constexpr RawValueName<DictationEngine> kEngines[] = {
+    {DictationEngine::Automatic, "Automatic"},   {DictationEngine::Gemini, "Gemini"},
+    {DictationEngine::OpenRouter, "OpenRouter"}, {DictationEngine::Server, "Server"},
+    {DictationEngine::Offline, "Offline"},
+};
+
+constexpr RawValueName<DictationEngine> kCommandNames[] = {
+    {DictationEngine::Gemini, "gemini"},
+    {DictationEngine::OpenRouter, "openrouter"},
+    {DictationEngine::Server, "local"},
+    {DictationEngine::Offline, "offline"},
+};
+
+} // namespace
+
+QString rawValue(DictationEngine engine)
+{
+    return rawValue(kEngines, engine);
+}
+
+std::optional<DictationEngine> dictationEngineFromRawValue(const QString &raw)
+{
+    return fromRawValue(kEngines, raw);
+}
+
+QList<DictationEngine> allDictationEngines()
+{
+    return allValues(kEngines);
+}
+
+QString displayName(DictationEngine engine)
+{
+    switch (engine) {
+    case DictationEngine::Server:
+        return QStringLiteral("Transcription server");
+    case DictationEngine::Offline:
+        return QStringLiteral("Offline (less accurate)");
+    default:
+        return rawValue(engine);
+    }
+}
+
+QString commandName(DictationEngine engine)
+{
+    return rawValue(kCommandNames, engine);
+}
+
+std::optional<DictationEngine> dictationEngineFromCommandName(const QString &name)
+{
+    return fromRawValue(kCommandNames, name.toLower());
+}
+
+bool sendsAudioAway(DictationEngine engine)
+{
+    return engine == DictationEngine::Gemini || engine == DictationEngine::OpenRouter
+        || engine == DictationEngine::Server;
+}
