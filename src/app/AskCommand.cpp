@@ -1,6 +1,9 @@
 #include "app/AskCommand.h"
 
+#include "app/CommandOptions.h"
+#include "app/StandardOutput.h"
 #include "platform/InterruptNotifier.h"
+#include "core/ImageFiles.h"
 #include "core/LauncherViewModel.h"
 #include "llm/LLMProvider.h"
 #include "platform/Preferences.h"
@@ -9,18 +12,12 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
-#include <QImageReader>
 
 #include <cstdio>
 
 namespace {
 
-void writeOut(const QString &text)
-{
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-    std::fflush(stdout);
-}
+constexpr const char *kUsage = "Usage: tarnwick ask [--provider P] [--model ID] [--image FILE] [PROMPT...]\n";
 
 void writeError(const QString &text)
 {
@@ -56,7 +53,8 @@ int runAskCommand(int &argc, char **argv)
     const QCommandLineOption imageOption(QStringLiteral("image"), QStringLiteral("An image to send with the prompt."),
                                          QStringLiteral("FILE"));
     parser.addOptions({providerOption, modelOption, imageOption});
-    parser.process(app);
+    if (const std::optional<int> status = parseCommandOptions(parser, kUsage))
+        return *status;
 
     // The overrides live in memory: a one-off question changes no stored choice.
     const UserDefaults &stored = UserDefaults::standard();
@@ -70,8 +68,8 @@ int runAskCommand(int &argc, char **argv)
     if (parser.isSet(providerOption)) {
         const auto provider = matchProvider(parser.value(providerOption));
         if (!provider) {
-            writeError(QStringLiteral("Unknown provider \"%1\": use Gemini, OpenRouter or Local.")
-                           .arg(parser.value(providerOption)));
+            writeError(QStringLiteral("Unknown provider \"%1\": use Gemini, OpenRouter or Local.\n%2")
+                           .arg(parser.value(providerOption), QLatin1String(kUsage).trimmed()));
             return 2;
         }
         choices.set(Preferences::selectedProvider, *provider);
@@ -88,14 +86,12 @@ int runAskCommand(int &argc, char **argv)
     }
 
     if (parser.isSet(imageOption)) {
-        QImageReader reader(parser.value(imageOption));
-        const QImage image = reader.read();
-        if (image.isNull()) {
-            writeError(QStringLiteral("Could not read the image %1: %2")
-                           .arg(parser.value(imageOption), reader.errorString()));
+        const ImageFiles::Read file = ImageFiles::read(parser.value(imageOption));
+        if (file.image.isNull()) {
+            writeError(file.problem);
             return 2;
         }
-        vm.setAttachedImage(image);
+        vm.setAttachedImage(file.image);
     }
 
     QStringList words = parser.positionalArguments().mid(1);
@@ -113,12 +109,16 @@ int runAskCommand(int &argc, char **argv)
 
     int exitCode = 0;
     qsizetype printed = 0;
+    bool outputFailed = false;
     QObject::connect(&vm, &LauncherViewModel::messageUpdated, &app, [&](int index) {
         const ChatMessage &message = vm.messages().at(index);
-        if (message.role == ChatMessage::Role::Assistant && message.isStreaming) {
-            writeOut(message.content.mid(printed));
-            printed = message.content.size();
-        }
+        if (message.role != ChatMessage::Role::Assistant || !message.isStreaming || outputFailed)
+            return;
+        // An answer nobody can read is not worth paying for: stop it.
+        outputFailed = !StandardOutput::write(QStringView(message.content).mid(printed).toUtf8());
+        printed = message.content.size();
+        if (outputFailed)
+            vm.cancelStream();
     });
     QObject::connect(&vm, &LauncherViewModel::answerFailed, &app, [&](const QString &description) {
         writeError(description);
@@ -142,5 +142,7 @@ int runAskCommand(int &argc, char **argv)
         writeError(*error);
         return 1;
     }
+    if (!StandardOutput::finish())
+        return 1;
     return exitCode;
 }

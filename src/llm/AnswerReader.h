@@ -7,7 +7,8 @@
 
 // Turns the body of a streaming answer into fragments as its bytes arrive,
 // line by line through the provider's rule. Stops at the first ending; bytes
-// after it are ignored. An answer past the size limit ends with an error,
+// after it are ignored. An answer is whole only when the provider says so, and
+// a whole answer without any text is an error. An answer past the size limit ends with an error,
 // keeping the fragments before it.
 class AnswerReader
 {
@@ -17,7 +18,8 @@ public:
     explicit AnswerReader(LLMProvider provider);
 
     LineOutcome feed(QByteArrayView bytes);
-    // The body is complete: reads a last line left without terminator.
+    // The connection has closed: reads a last line left without terminator.
+    // An answer the provider never marked finished ends with an error here.
     LineOutcome finish();
 
 private:
@@ -30,5 +32,6 @@ private:
     BareJsonCollector m_bareJson;
     qsizetype m_answerLength = 0;
     bool m_answered = false;
+    bool m_complete = false;
     bool m_ended = false;
 };

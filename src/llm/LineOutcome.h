@@ -12,8 +12,12 @@ struct LineOutcome
     QStringList fragments;
     Ending ending = Ending::None;
     QString error; // the user-facing text when ending is Error
+    // The provider marked the answer finished (a finish reason); more lines,
+    // such as usage figures, may still follow before the connection closes.
+    bool complete = false;
 
     static LineOutcome ignored() { return {}; }
-    static LineOutcome done() { return {{}, Ending::Done, {}}; }
-    static LineOutcome failure(const QString &text) { return {{}, Ending::Error, text}; }
+    static LineOutcome completed() { return {{}, Ending::None, {}, true}; }
+    static LineOutcome done() { return {{}, Ending::Done, {}, true}; }
+    static LineOutcome failure(const QString &text) { return {{}, Ending::Error, text, false}; }
 };

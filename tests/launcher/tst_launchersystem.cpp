@@ -82,7 +82,7 @@ quint32 TestLauncherSystem::startWithKeyAndOpen(TarnwickProcess &tarnwick, const
 void TestLauncherSystem::promptStreamsIntoHistoryAndReopens()
 {
     LoopbackServer server;
-    server.enqueue(eventStream({geminiEvent("Streamed "), geminiEvent("answer "), geminiEvent("from loopback")}, 150));
+    server.enqueue(eventStream({geminiEvent("Streamed "), geminiEvent("answer "), geminiEvent("from loopback"), geminiFinish()}, 150));
     TarnwickProcess tarnwick(session());
     const QString historyFile = historyFileOf(tarnwick);
     const quint32 panel = startWithKeyAndOpen(tarnwick, server);
@@ -127,7 +127,7 @@ void TestLauncherSystem::promptStreamsIntoHistoryAndReopens()
 void TestLauncherSystem::unsavedHistoryMakesQuitAsk()
 {
     LoopbackServer server;
-    server.enqueue(eventStream({geminiEvent("Kept in memory only")}, 0));
+    server.enqueue(eventStream({geminiEvent("Kept in memory only"), geminiFinish()}, 0));
     TarnwickProcess tarnwick(session());
     const QString historyFile = historyFileOf(tarnwick);
     const quint32 panel = startWithKeyAndOpen(tarnwick, server);
