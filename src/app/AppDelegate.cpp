@@ -93,7 +93,7 @@ void AppDelegate::applicationDidFinishLaunching()
     m_appearance = new DesktopAppearance(this);
     // No main menu: the text fields carry the Edit shortcuts themselves, and
     // the panel and the settings window handle Ctrl+Q.
-    setupMenuBar();
+    setupTrayIcon();
     setupLauncherWindow();
 
     m_hotkeyManager = new HotkeyManager([this] { toggleLauncher(); });
@@ -133,18 +133,18 @@ bool AppDelegate::handleRequest(const QString &request)
     return true;
 }
 
-void AppDelegate::setupMenuBar()
+void AppDelegate::setupTrayIcon()
 {
-    m_statusItem = new QSystemTrayIcon(this);
+    m_trayIcon = new QSystemTrayIcon(this);
     // Not a mask: each variant has a rim of the other tone, so it reads on any
     // panel; its body follows the desktop's scheme.
     const auto showScheme = [this](bool dark) {
-        m_statusItem->setIcon(QIcon(dark ? QStringLiteral(":/tarnwick/MenuBarIcon.svg")
-                                         : QStringLiteral(":/tarnwick/MenuBarIcon-light.svg")));
+        m_trayIcon->setIcon(QIcon(dark ? QStringLiteral(":/tarnwick/tray-icon-dark.svg")
+                                         : QStringLiteral(":/tarnwick/tray-icon-light.svg")));
         EventTrace::note(dark ? "tray-icon dark" : "tray-icon light");
     };
     showScheme(m_appearance->isDark());
-    connect(m_appearance, &DesktopAppearance::darkChanged, m_statusItem, showScheme);
+    connect(m_appearance, &DesktopAppearance::darkChanged, m_trayIcon, showScheme);
 
     m_statusMenu = new QMenu;
     m_statusMenu->addAction(tr("Open Tarnwick"), this, &AppDelegate::openLauncher);
@@ -154,19 +154,19 @@ void AppDelegate::setupMenuBar()
     m_statusMenu->addSeparator();
     QAction *quitAction = m_statusMenu->addAction(tr("Quit Tarnwick"), this, &AppDelegate::quit);
     quitAction->setShortcut(QKeySequence::Quit);
-    m_statusItem->setContextMenu(m_statusMenu);
+    m_trayIcon->setContextMenu(m_statusMenu);
 
-    connect(m_statusItem, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+    connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         // Two clicks in a row arrive as a double click; each opens the menu.
         if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
-            statusBarButtonClicked();
+            trayIconClicked();
     });
     updateTrayToolTip();
     showTrayIconWhenReady();
 }
 
 // A click opens the menu, as the right button does.
-void AppDelegate::statusBarButtonClicked()
+void AppDelegate::trayIconClicked()
 {
     m_statusMenu->popup(QCursor::pos());
 }
@@ -175,7 +175,7 @@ void AppDelegate::showTrayIconWhenReady()
 {
     if (QSystemTrayIcon::isSystemTrayAvailable()) {
         m_trayRetry.stop();
-        m_statusItem->show();
+        m_trayIcon->show();
         EventTrace::note("tray-ready");
         return;
     }
@@ -208,7 +208,7 @@ void AppDelegate::updateTrayToolTip()
                              .arg(m_hotkeyManager->triggerText(hotkey));
         }
     }
-    m_statusItem->setToolTip(lines.join(QLatin1Char('\n')));
+    m_trayIcon->setToolTip(lines.join(QLatin1Char('\n')));
 }
 
 // Told where the user will see it: a desktop notification (the tray's balloon
@@ -220,8 +220,8 @@ void AppDelegate::showHotkeyNotice()
     if (!m_notifier)
         m_notifier = new DesktopNotifier(this);
     m_notifier->notify(summary, body, [this, summary, body](bool shown) {
-        if (!shown && m_statusItem && m_statusItem->isVisible())
-            m_statusItem->showMessage(summary, body, QSystemTrayIcon::Warning);
+        if (!shown && m_trayIcon && m_trayIcon->isVisible())
+            m_trayIcon->showMessage(summary, body, QSystemTrayIcon::Warning);
         EventTrace::note(shown ? "hotkey-notice-notification" : "hotkey-notice-balloon");
     });
     m_launcherWindow->setHotkeyNotice(m_hotkeyManager->statusText(HotkeyManager::Hotkey::launch));

@@ -43,9 +43,9 @@ public:
     void terminate();
 
 private:
-    void setupMenuBar();
+    void setupTrayIcon();
     void setupLauncherWindow();
-    void statusBarButtonClicked();
+    void trayIconClicked();
     void showTrayIconWhenReady();
     void updateTrayToolTip();
     void flushPendingWrites();
@@ -53,7 +53,7 @@ private:
     void showHotkeyNotice();
     void chooseLaunchHotkey();
 
-    QPointer<QSystemTrayIcon> m_statusItem;
+    QPointer<QSystemTrayIcon> m_trayIcon;
     DesktopAppearance *m_appearance = nullptr;
     LauncherSession *m_session = nullptr;
     LauncherWindow *m_launcherWindow = nullptr;

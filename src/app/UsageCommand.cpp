@@ -22,11 +22,12 @@ constexpr const char *kUsage =
     "  models [--provider openrouter|local]\n"
     "                          print the OpenRouter (or local server's) models and cache them\n"
     "  history [show ID]       list saved conversations, or print one as Markdown\n"
-    "  history search WORDS... the conversations holding every word (any case or accents)\n"
+    "  history search WORDS...\n"
+    "                          the conversations holding every word (any case or accents)\n"
     "  history export ID [--format markdown|json]\n"
     "                          write one conversation to standard output\n"
     "  capture-region PATH     select a screen region and save it as PNG\n"
-    "  --help, --version\n";
+    "  --help, -h, --version   print this text / the version\n";
 
 } // namespace
 
