@@ -12,6 +12,7 @@ constexpr const char *kUsage =
     "  --toggle, --open        show or hide the launcher / show it\n"
     "  --screenshot            capture a screen region into the launcher\n"
     "  --settings              open the settings window\n"
+    "  --dictate               open the launcher and dictate, or stop dictating\n"
     "  ask [--provider P] [--model ID] [--image FILE] [PROMPT...]\n"
     "                          send one prompt (or standard input) and print the answer\n"
     "  set-key gemini|openrouter|local|transcription\n"
