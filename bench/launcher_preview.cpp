@@ -1,6 +1,6 @@
 // Shows the launcher view in a 700 by 540 frameless window in one of its
 // states, for looking at it: launcher_preview STATE [System|Light|Dark]
-// with STATE one of empty, stream, thinking, error, sidebar, document.
+// with STATE one of empty, stream, thinking, error, sidebar, document, math.
 
 #include "store/Conversation.h"
 #include "store/ConversationStore.h"
@@ -79,6 +79,13 @@ Setext heading
 Last line with a hard  
 break.)";
 
+// Inline and display formulas, prices that stay text, and one TeX rejects.
+const char *kMath = R"(The roots of $ax^2 + bx + c = 0$ are
+$$x = \frac{-b \pm \sqrt{b^2-4ac}}{2a}$$
+and for \(\alpha, \beta\) we have $\alpha + \beta = -\frac{b}{a}$. A sum:
+\[\sum_{k=1}^{n} k^2 = \frac{n(n+1)(2n+1)}{6}\]
+It costs $5 and $10, `echo $HOME` stays code, and $x^{2}^{3}$ is rejected.)";
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -108,6 +115,9 @@ int main(int argc, char *argv[])
     } else if (state == QLatin1String("document")) {
         vm.setMessages({ChatMessage(Role::User, QStringLiteral("How do I build it? # stays literal")),
                         ChatMessage(Role::Assistant, QString::fromUtf8(kDocument))});
+    } else if (state == QLatin1String("math")) {
+        vm.setMessages({ChatMessage(Role::User, QStringLiteral("Solve $ax^2+bx+c=0$")),
+                        ChatMessage(Role::Assistant, QString::fromUtf8(kMath))});
     } else if (state == QLatin1String("thinking")) {
         vm.setMessages({question, ChatMessage(Role::Assistant, QString(), std::nullopt, QStringLiteral("image/png"), true)});
     } else if (state == QLatin1String("error")) {

@@ -126,6 +126,8 @@ bool AppDelegate::handleRequest(const QString &request)
         NotificationCenter::defaultCenter().post(Notifications::takeTarnwickScreenshot);
     else if (request == QLatin1String("settings"))
         openSettings();
+    else if (request == QLatin1String("dictate"))
+        toggleDictation();
     else if (request != QLatin1String("start"))
         return false;
     return true;
@@ -263,6 +265,15 @@ void AppDelegate::openLauncher()
 {
     if (m_launcherWindow)
         m_launcherWindow->animateIn();
+}
+
+void AppDelegate::toggleDictation()
+{
+    if (!m_launcherWindow)
+        return;
+    if (!m_launcherWindow->isVisible())
+        m_launcherWindow->animateIn();
+    m_session->toggleDictation();
 }
 
 void AppDelegate::handleScreenshotHotkey()

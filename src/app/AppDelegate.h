@@ -34,6 +34,8 @@ public:
     void handleScreenshotHotkey();
     void toggleLauncher();
     void openLauncher();
+    // Opens the launcher and starts dictation, or stops the dictation under way.
+    void toggleDictation();
     void openSettings();
     // Asks first when history changes could not be saved.
     void quit();

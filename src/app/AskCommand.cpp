@@ -1,6 +1,9 @@
 #include "app/AskCommand.h"
 
+#include "app/CommandOptions.h"
+#include "app/StandardOutput.h"
 #include "platform/InterruptNotifier.h"
+#include "core/ImageFiles.h"
 #include "core/LauncherViewModel.h"
 #include "core/UsageText.h"
 #include "llm/LLMProvider.h"
@@ -10,19 +13,14 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
-#include <QImageReader>
 
 #include <cstdio>
 #include <utility>
 
 namespace {
 
-void writeOut(const QString &text)
-{
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-    std::fflush(stdout);
-}
+constexpr const char *kUsage =
+    "Usage: tarnwick ask [--provider P] [--model ID] [--image FILE] [--reasoning] [--usage] [PROMPT...]\n";
 
 void writeRawError(const QString &text)
 {
@@ -68,7 +66,8 @@ int runAskCommand(int &argc, char **argv)
     const QCommandLineOption usageOption(QStringLiteral("usage"),
                                          QStringLiteral("Print the tokens and cost to standard error at the end."));
     parser.addOptions({providerOption, modelOption, imageOption, reasoningOption, usageOption});
-    parser.process(app);
+    if (const std::optional<int> status = parseCommandOptions(parser, kUsage))
+        return *status;
 
     // The overrides live in memory: a one-off question changes no stored choice.
     const UserDefaults &stored = UserDefaults::standard();
@@ -82,8 +81,8 @@ int runAskCommand(int &argc, char **argv)
     if (parser.isSet(providerOption)) {
         const auto provider = matchProvider(parser.value(providerOption));
         if (!provider) {
-            writeError(QStringLiteral("Unknown provider \"%1\": use Gemini, OpenRouter or Local.")
-                           .arg(parser.value(providerOption)));
+            writeError(QStringLiteral("Unknown provider \"%1\": use Gemini, OpenRouter or Local.\n%2")
+                           .arg(parser.value(providerOption), QLatin1String(kUsage).trimmed()));
             return 2;
         }
         choices.set(Preferences::selectedProvider, *provider);
@@ -100,14 +99,12 @@ int runAskCommand(int &argc, char **argv)
     }
 
     if (parser.isSet(imageOption)) {
-        QImageReader reader(parser.value(imageOption));
-        const QImage image = reader.read();
-        if (image.isNull()) {
-            writeError(QStringLiteral("Could not read the image %1: %2")
-                           .arg(parser.value(imageOption), reader.errorString()));
+        const ImageFiles::Read file = ImageFiles::read(parser.value(imageOption));
+        if (file.image.isNull()) {
+            writeError(file.problem);
             return 2;
         }
-        vm.setAttachedImage(image);
+        vm.setAttachedImage(file.image);
     }
 
     QStringList words = parser.positionalArguments().mid(1);
@@ -135,9 +132,10 @@ int runAskCommand(int &argc, char **argv)
         if (!vm.messages().last().reasoning.endsWith(QLatin1Char('\n')))
             writeRawError(QStringLiteral("\n"));
     };
+    bool outputFailed = false;
     QObject::connect(&vm, &LauncherViewModel::messageUpdated, &app, [&](int index) {
         const ChatMessage &message = vm.messages().at(index);
-        if (message.role != ChatMessage::Role::Assistant || !message.isStreaming)
+        if (message.role != ChatMessage::Role::Assistant || !message.isStreaming || outputFailed)
             return;
         if (showReasoning && message.reasoning.size() > thoughtPrinted) {
             writeRawError(message.reasoning.mid(thoughtPrinted));
@@ -145,8 +143,11 @@ int runAskCommand(int &argc, char **argv)
         }
         if (!message.content.isEmpty())
             endReasoningLine();
-        writeOut(message.content.mid(printed));
+        // An answer nobody can read is not worth paying for: stop it.
+        outputFailed = !StandardOutput::write(QStringView(message.content).mid(printed).toUtf8());
         printed = message.content.size();
+        if (outputFailed)
+            vm.cancelStream();
     });
     QObject::connect(&vm, &LauncherViewModel::answerFailed, &app, [&](const QString &description) {
         writeError(description);
@@ -176,5 +177,7 @@ int runAskCommand(int &argc, char **argv)
         writeError(*error);
         return 1;
     }
+    if (!StandardOutput::finish())
+        return 1;
     return exitCode;
 }

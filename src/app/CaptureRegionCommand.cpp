@@ -32,13 +32,13 @@ int runCaptureRegionCommand(int &argc, char **argv)
 {
     // A full-screen selector must not outlive the program that asked for it.
     prctl(PR_SET_PDEATHSIG, SIGTERM);
-    QApplication app(argc, argv);
-    const QStringList arguments = QApplication::arguments();
-    if (arguments.size() != 3 || arguments.at(2).isEmpty()) {
-        std::fputs("usage: tarnwick capture-region PATH\n", stderr);
+    // Checked before the display is opened, which fails without one.
+    if (argc != 3 || argv[2][0] == '\0' || argv[2][0] == '-') {
+        std::fputs("Usage: tarnwick capture-region PATH\n", stderr);
         return 2;
     }
-    const QString path = arguments.at(2);
+    QApplication app(argc, argv);
+    const QString path = QApplication::arguments().at(2);
 
     RegionSelector selector;
     int status = 1;

@@ -1,5 +1,6 @@
 #include "app/HistoryCommand.h"
 
+#include "app/StandardOutput.h"
 #include "store/ConversationExport.h"
 #include "store/ConversationFile.h"
 #include "store/ConversationSearch.h"
@@ -7,7 +8,6 @@
 #include "store/RelativeDate.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QLocale>
 #include <QTextStream>
 
@@ -70,12 +70,22 @@ void printSearch(QTextStream &out, const QList<Conversation> &conversations, con
     }
 }
 
+// Writes what was printed; the exit status, or why it could not be written.
+int finish(QTextStream &out, const QByteArray &printed)
+{
+    out.flush();
+    StandardOutput::write(printed);
+    return StandardOutput::finish() ? 0 : 1;
+}
+
 } // namespace
 
 int runHistoryCommand(int &argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    QTextStream out(stdout);
+    // Written out at the end, so that a failed write can be told with its reason.
+    QByteArray printed;
+    QTextStream out(&printed);
     QTextStream err(stderr);
     QStringList arguments = app.arguments().mid(2);
     const QString command = arguments.value(0);
@@ -114,11 +124,11 @@ int runHistoryCommand(int &argc, char **argv)
             out << idText(conversation.id) << '\t' << relativeDateText(conversation.date, now) << '\t'
                 << oneLine(conversation.title) << '\n';
         }
-        return 0;
+        return finish(out, printed);
     }
     if (search) {
         printSearch(out, conversations, arguments.mid(1).join(QLatin1Char(' ')));
-        return 0;
+        return finish(out, printed);
     }
 
     const QUuid id = QUuid::fromString(arguments.at(1));
@@ -130,10 +140,7 @@ int runHistoryCommand(int &argc, char **argv)
     }
     if (!format) {
         printConversation(out, *found);
-        return 0;
+        return finish(out, printed);
     }
-    QFile standardOutput;
-    standardOutput.open(stdout, QIODevice::WriteOnly);
-    standardOutput.write(ConversationExport::bytes(*found, *format));
-    return 0;
+    return finish(out, ConversationExport::bytes(*found, *format));
 }

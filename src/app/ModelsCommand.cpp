@@ -1,5 +1,7 @@
 #include "app/ModelsCommand.h"
 
+#include "app/CommandOptions.h"
+#include "app/StandardOutput.h"
 #include "llm/LLMClient.h"
 #include "llm/LLMError.h"
 #include "platform/Preferences.h"
@@ -9,6 +11,10 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
+
+namespace {
+constexpr const char *kUsage = "Usage: tarnwick models [--provider openrouter|local]\n";
+}
 
 int runModelsCommand(int &argc, char **argv)
 {
@@ -22,12 +28,13 @@ int runModelsCommand(int &argc, char **argv)
                                             QStringLiteral("OpenRouter (the default) or Local."),
                                             QStringLiteral("PROVIDER"), QStringLiteral("OpenRouter"));
     parser.addOption(providerOption);
-    parser.process(app);
+    if (const std::optional<int> status = parseCommandOptions(parser, kUsage))
+        return *status;
 
     QTextStream err(stderr);
     const QString provider = parser.value(providerOption).toLower();
     if (parser.positionalArguments().size() > 1 || (provider != QLatin1String("openrouter") && provider != QLatin1String("local"))) {
-        err << "Usage: tarnwick models [--provider openrouter|local]\n";
+        err << kUsage;
         return 2;
     }
     const bool local = provider == QLatin1String("local");
@@ -38,13 +45,14 @@ int runModelsCommand(int &argc, char **argv)
         if (result.error) {
             err << result.error->errorDescription() << "\n";
             exitCode = 1;
+        } else if (result.models.isEmpty()) {
+            err << "The server listed no usable models.\n";
+            exitCode = 1;
         } else {
-            QTextStream out(stdout);
-            for (const QString &model : result.models)
-                out << model << "\n";
-            // The settings window caches only a non-empty list; so does this.
-            if (!result.models.isEmpty())
-                defaults.set(local ? Preferences::cachedLocalModels : Preferences::cachedOpenRouterModels, result.models);
+            StandardOutput::write((result.models.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+            if (!StandardOutput::finish())
+                exitCode = 1;
+            defaults.set(local ? Preferences::cachedLocalModels : Preferences::cachedOpenRouterModels, result.models);
         }
         QCoreApplication::exit(exitCode);
     };

@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr const char *kRequests[] = {"toggle", "open", "screenshot", "settings"};
+constexpr const char *kRequests[] = {"toggle", "open", "screenshot", "settings", "dictate"};
 
 // The request named on the command line, empty for none; nullopt when the
 // arguments name something else. Qt's own arguments (single dash) pass.
@@ -34,7 +34,7 @@ std::optional<QByteArray> requestFromArguments(int argc, char **argv)
             known = known || std::strcmp(name, candidate) == 0;
         if (!known || (!request.isEmpty() && request != name)) {
             std::fprintf(stderr, "tarnwick: unknown or conflicting option %s\n"
-                                 "Usage: tarnwick [--toggle | --open | --screenshot | --settings]\n",
+                                 "Usage: tarnwick [--toggle | --open | --screenshot | --settings | --dictate]\n",
                          argv[i]);
             return std::nullopt;
         }

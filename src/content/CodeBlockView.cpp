@@ -3,6 +3,7 @@
 #include "content/HoverScrollBar.h"
 #include "content/SyntaxColoredCodeView.h"
 #include "platform/AssignIfChanged.h"
+#include "ui/CodeBlockColors.h"
 #include "ui/LauncherColors.h"
 #include "ui/LauncherMetrics.h"
 #include "ui/PixelFont.h"
@@ -54,8 +55,8 @@ public:
 protected:
     void paintEvent(QPaintEvent *) override
     {
-        const LauncherColors colors = LauncherColors::of(this);
-        const QColor colour = m_copied ? colors.green : colors.secondary;
+        const CodeBlockColors colors = CodeBlockColors::forAppearance(LauncherColors::of(this).dark);
+        const QColor colour = m_copied ? colors.copied : colors.label;
         QPainter painter(this);
         if (isDown())
             painter.setOpacity(0.6);
@@ -82,14 +83,29 @@ CodeBlockView::CodeBlockView(const QString &lang, const QString &codeBody, QWidg
     scrollSidewaysWith(m_code);
     m_label->setFont(pixelFont(QFontDatabase::systemFont(QFontDatabase::FixedFont), 10, QFont::Medium));
     m_label->setTextFormat(Qt::PlainText);
-    QPalette secondary = m_label->palette();
-    secondary.setColor(QPalette::WindowText, LauncherColors::of(this).secondary);
-    m_label->setPalette(secondary);
+    showLabelColour();
     connect(m_copyButton, &QAbstractButton::clicked, this, &CodeBlockView::copyCode);
     connect(m_code, &SyntaxColoredCodeView::contentSizeChanged, this, [this] {
         resizeEvent(nullptr);
         Q_EMIT contentSizeChanged();
     });
+}
+
+void CodeBlockView::showLabelColour()
+{
+    const QColor colour = CodeBlockColors::forAppearance(LauncherColors::of(this).dark).label;
+    if (m_label->palette().color(QPalette::WindowText) == colour)
+        return;
+    QPalette palette = m_label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    m_label->setPalette(palette);
+}
+
+void CodeBlockView::changeEvent(QEvent *event)
+{
+    SidewaysBlockView::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        showLabelColour();
 }
 
 void CodeBlockView::setCodeBody(const QString &codeBody)
@@ -156,13 +172,14 @@ void CodeBlockView::paintEvent(QPaintEvent *)
     painter.setRenderHint(QPainter::Antialiasing);
     QPainterPath block;
     block.addRoundedRect(QRectF(rect()), LauncherMetrics::bubbleRadius, LauncherMetrics::bubbleRadius);
-    painter.fillPath(block, QColor(0, 0, 0, qRound(255 * 0.45)));
+    const CodeBlockColors colors = CodeBlockColors::forAppearance(LauncherColors::of(this).dark);
+    painter.fillPath(block, colors.blockFill);
     // The band stays inside the block's rounded corner.
     painter.save();
     painter.setClipPath(block);
-    painter.fillRect(QRect(0, 0, qMin(width(), headerWidth()), headerHeight()), QColor(0, 0, 0, qRound(255 * 0.35)));
+    painter.fillRect(QRect(0, 0, qMin(width(), headerWidth()), headerHeight()), colors.headerFill);
     painter.restore();
-    painter.setPen(QPen(QColor(255, 255, 255, qRound(255 * 0.08)), 1));
+    painter.setPen(QPen(colors.edge, 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 10, 10);
 }

@@ -28,8 +28,10 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
+    void showLabelColour();
     void copyCode();
     void setCopied(bool copied);
     int headerHeight() const;

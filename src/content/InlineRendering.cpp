@@ -1,5 +1,7 @@
 #include "content/InlineRendering.h"
 
+#include "content/FormulaObject.h"
+
 #include <QFontDatabase>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -10,6 +12,8 @@ namespace {
 
 QTextCharFormat runFormat(const InlineRun &run, const QTextCharFormat &plain)
 {
+    if (run.styles & InlineStyle::Math)
+        return FormulaObject::format(run.link, bool(run.styles & InlineStyle::DisplayMath), plain);
     QTextCharFormat format = plain;
     if (run.styles & InlineStyle::Code) {
         QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);

@@ -1,11 +1,14 @@
 #include "content/MarkdownTableView.h"
 
+#include "content/FormulaObject.h"
+#include "content/FormulaText.h"
 #include "content/HoverScrollBar.h"
 #include "content/InlineRendering.h"
 #include "ui/BareScrollArea.h"
 #include "ui/LauncherColors.h"
 #include "ui/PixelFont.h"
 
+#include <QMimeData>
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -40,6 +43,13 @@ protected:
         if (!scrollSideways(this, event))
             event->ignore();
     }
+    QMimeData *createMimeDataFromSelection() const override
+    {
+        auto *data = new QMimeData;
+        const QTextCursor selection = textCursor();
+        data->setText(formulaAwareText(document(), selection.selectionStart(), selection.selectionEnd()));
+        return data;
+    }
 };
 
 Qt::Alignment alignmentOf(MarkdownAlign align)
@@ -58,6 +68,10 @@ MarkdownTableView::MarkdownTableView(QWidget *parent)
     , m_grid(new TableGrid(this))
 {
     scrollSidewaysWith(m_grid);
+    connect(new FormulaObject(m_grid), &FormulaObject::formulasTypeset, this, [this] {
+        resizeEvent(nullptr);
+        Q_EMIT contentSizeChanged();
+    });
 }
 
 QTextTable *MarkdownTableView::textTable() const

@@ -1,6 +1,8 @@
 #include "content/MarkdownView.h"
 
+#include "content/FormulaText.h"
 #include "content/InlineRendering.h"
+#include "text/MathDelimiters.h"
 #include "ui/LauncherColors.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -18,7 +20,7 @@
 namespace {
 
 // Long paragraphs are read for inline Markdown in pieces of at least this many
-// characters, each ending at a space or line break, so a streamed paragraph
+// characters, each ending at a space or line break outside formulas, so a streamed paragraph
 // costs its last piece; a piece is laid out again only while it is the last.
 constexpr qsizetype kPieceLength = 2048;
 // A streaming paragraph keeps its last lines in a block of their own, laid
@@ -38,7 +40,7 @@ qsizetype pieceEnd(const QString &text, qsizetype from)
     for (qsizetype index = from + kPieceLength; index < text.size(); ++index) {
         const QChar c = text.at(index);
         if (c == QLatin1Char(' ') || c == QLatin1Char('\n'))
-            return index + 1;
+            return mathSafeCut(text, from, index + 1);
     }
     return text.size();
 }
@@ -359,29 +361,8 @@ void MarkdownView::freezeLines()
 
 QString MarkdownView::textBetween(int from, int to) const
 {
-    QTextCursor cursor(document());
-    cursor.setPosition(from);
-    cursor.setPosition(to, QTextCursor::KeepAnchor);
-    const QString selected = cursor.selectedText();
     // A block of frozen lines runs on into the next one without a break.
-    QString text;
-    qsizetype copied = 0;
-    for (QTextBlock block = document()->findBlock(from).next(); block.isValid() && block.position() <= to;
-         block = block.next()) {
-        if (!block.blockFormat().boolProperty(kContinuationProperty))
-            continue;
-        const qsizetype separator = block.position() - 1 - from;
-        text += QStringView(selected).sliced(copied, separator - copied);
-        copied = separator + 1;
-    }
-    text += QStringView(selected).sliced(copied);
-    for (QChar &c : text) {
-        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
-            c = QLatin1Char('\n');
-        else if (c == QChar::Nbsp)
-            c = QLatin1Char(' ');
-    }
-    return text;
+    return formulaAwareText(document(), from, to, kContinuationProperty);
 }
 
 QString MarkdownView::plainText() const

@@ -1,6 +1,7 @@
 #include "content/MessageContent.h"
 
 #include "content/CodeBlockView.h"
+#include "content/FormulaText.h"
 #include "content/MarkdownTableView.h"
 #include "content/MarkdownView.h"
 #include "platform/AssignIfChanged.h"
@@ -130,6 +131,7 @@ QWidget *MessageContent::makeEntry(const Part &part)
         entry = followSize(new MarkdownTableView(this));
     } else {
         auto *prose = new MarkdownView(this);
+        connect(prose, &ProseView::formulasTypeset, this, [this, prose] { relayout(int(m_entries.indexOf(prose))); });
         if (m_isUser) {
             QPalette white = prose->palette();
             white.setColor(QPalette::Text, Qt::white);
@@ -223,7 +225,7 @@ QString MessageContent::plainText() const
         if (auto *prose = qobject_cast<MarkdownView *>(entry))
             parts.append(prose->plainText());
         else if (auto *table = qobject_cast<MarkdownTableView *>(entry))
-            parts.append(table->grid()->document()->toPlainText());
+            parts.append(formulaAwareText(table->grid()->document(), 0, table->grid()->document()->characterCount() - 1));
         else
             parts.append(static_cast<CodeBlockView *>(entry)->codeBody());
     }

@@ -1,5 +1,7 @@
 #include "content/ProseView.h"
 
+#include "content/FormulaObject.h"
+#include "content/FormulaText.h"
 #include "content/InlineRendering.h"
 #include "platform/AssignIfChanged.h"
 #include "ui/BareScrollArea.h"
@@ -31,6 +33,7 @@ ProseView::ProseView(QWidget *parent)
     document()->setDefaultFont(font);
     setFocusPolicy(Qt::ClickFocus);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    connect(new FormulaObject(this), &FormulaObject::formulasTypeset, this, &ProseView::formulasTypeset);
     // The host sizes the view to its text; it never scrolls, not even to follow
     // the caret past a width narrower than the layout width.
     for (QScrollBar *bar : {horizontalScrollBar(), verticalScrollBar()}) {
@@ -114,6 +117,7 @@ void ProseView::wheelEvent(QWheelEvent *event)
 QMimeData *ProseView::createMimeDataFromSelection() const
 {
     auto *data = new QMimeData;
-    data->setText(textCursor().selection().toPlainText());
+    const QTextCursor selection = textCursor();
+    data->setText(formulaAwareText(document(), selection.selectionStart(), selection.selectionEnd()));
     return data;
 }

@@ -23,6 +23,8 @@ public:
 
 Q_SIGNALS:
     void contentSizeChanged();
+    // Formulas were typeset after their text was set: the height may differ.
+    void formulasTypeset();
 
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;

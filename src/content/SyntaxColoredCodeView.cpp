@@ -2,6 +2,7 @@
 
 #include "content/HoverScrollBar.h"
 #include "ui/BareScrollArea.h"
+#include "ui/LauncherColors.h"
 #include "ui/PixelFont.h"
 
 #include <QFontDatabase>
@@ -28,11 +29,30 @@ SyntaxColoredCodeView::SyntaxColoredCodeView(const QString &code, const QString 
     const QFont font = pixelFont(QFontDatabase::systemFont(QFontDatabase::FixedFont), 12, QFont::Normal);
     setFont(font);
     document()->setDefaultFont(font);
+    m_dark = !LauncherColors::of(this).dark;
+    followAppearance();
+    setCode(code);
+}
+
+void SyntaxColoredCodeView::followAppearance()
+{
+    const bool dark = LauncherColors::of(this).dark;
+    if (dark == m_dark)
+        return;
+    m_dark = dark;
+    m_colors = CodeBlockColors::forAppearance(dark);
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Text, syntaxColorValue(SyntaxColor::Base));
+    palette.setColor(QPalette::Text, m_colors.base);
     palette.setColor(QPalette::Base, Qt::transparent);
     setPalette(palette);
-    setCode(code);
+    recolourFrom(0);
+}
+
+void SyntaxColoredCodeView::changeEvent(QEvent *event)
+{
+    QTextEdit::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        followAppearance();
 }
 
 void SyntaxColoredCodeView::setCode(const QString &code)
@@ -77,7 +97,7 @@ void SyntaxColoredCodeView::recolourFrom(qsizetype from)
         cursor.setPosition(int(qMax(run->start, from)));
         cursor.setPosition(int(run->end()), QTextCursor::KeepAnchor);
         QTextCharFormat format;
-        format.setForeground(syntaxColorValue(run->color));
+        format.setForeground(m_colors.syntax(run->color));
         cursor.mergeCharFormat(format);
     }
     cursor.endEditBlock();
@@ -87,7 +107,7 @@ QTextCharFormat SyntaxColoredCodeView::baseFormat() const
 {
     QTextCharFormat format;
     format.setFont(font());
-    format.setForeground(syntaxColorValue(SyntaxColor::Base));
+    format.setForeground(m_colors.base);
     return format;
 }
 

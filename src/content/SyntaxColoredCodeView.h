@@ -1,6 +1,7 @@
 #pragma once
 
 #include "text/SyntaxColorer.h"
+#include "ui/CodeBlockColors.h"
 
 #include <QTextEdit>
 #include <QTextCharFormat>
@@ -28,12 +29,17 @@ Q_SIGNALS:
 
 protected:
     void wheelEvent(QWheelEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
+    // Takes the colours of the appearance the view is in, recolouring on a change.
+    void followAppearance();
     void recolourFrom(qsizetype from);
     QTextCharFormat baseFormat() const;
 
     QString m_code;
     QString m_lang;
     SyntaxColorer m_colorer;
+    bool m_dark = true;
+    CodeBlockColors m_colors = CodeBlockColors::forAppearance(true);
 };

@@ -1,16 +1,17 @@
 #include "core/LauncherSession.h"
 
+#include "core/DictationFlow.h"
 #include "core/InputJoining.h"
 #include "core/LauncherViewModel.h"
 #include "core/StoredChat.h"
 #include "platform/AssignIfChanged.h"
 #include "platform/Logging.h"
+#include "services/KeyStore.h"
 #include "services/ScreenshotFlow.h"
 #include "services/SpeechManager.h"
 #include "services/TextGrabber.h"
 #include "store/ConversationStore.h"
 
-#include <QPointer>
 #include <QScopedValueRollback>
 
 #include <algorithm>
@@ -21,6 +22,7 @@ LauncherSession::LauncherSession(UserDefaults &defaults, const QString &historyF
     , m_store(std::make_unique<ConversationStore>(historyFilePath))
     , m_vm(std::make_unique<LauncherViewModel>(defaults))
     , m_speech(std::make_unique<SpeechManager>())
+    , m_dictation(std::make_unique<DictationFlow>(*m_speech, *m_vm, defaults, KeyStore::system()))
 {
     connect(m_vm.get(), &LauncherViewModel::messagesChanged, this, &LauncherSession::autoSave);
     connect(m_store.get(), &ConversationStore::saveProblemChanged, this, &LauncherSession::historyNoticeChanged);
@@ -108,11 +110,7 @@ bool LauncherSession::deleteConversation(QUuid id)
 
 void LauncherSession::toggleDictation()
 {
-    QPointer<LauncherViewModel> vm(m_vm.get());
-    m_speech->toggle([vm](const QString &transcript) {
-        if (vm)
-            vm->setInputText(inputWithTranscript(vm->inputText(), transcript));
-    });
+    m_dictation->toggle();
 }
 
 void LauncherSession::grabText()

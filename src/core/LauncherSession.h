@@ -8,6 +8,7 @@
 #include <memory>
 
 class ConversationStore;
+class DictationFlow;
 class LauncherViewModel;
 class ScreenshotFlow;
 class SpeechManager;
@@ -29,6 +30,7 @@ public:
     LauncherViewModel &viewModel() const { return *m_vm; }
     ConversationStore &store() const { return *m_store; }
     SpeechManager &speech() const { return *m_speech; }
+    DictationFlow &dictation() const { return *m_dictation; }
 
     QUuid activeConversationID() const { return m_activeConversationID; }
 
@@ -40,7 +42,7 @@ public:
     // Returns whether it was the one on screen.
     bool deleteConversation(QUuid id);
 
-    // Dictation on or off; the transcript joins the input when it ends.
+    // Dictation on, or off and transcribed (the transcript joins the input), or a transcription cancelled.
     void toggleDictation();
     // Quotes the selected text of the application the user was in.
     void grabText();
@@ -74,6 +76,7 @@ private:
     std::unique_ptr<ConversationStore> m_store;
     std::unique_ptr<LauncherViewModel> m_vm;
     std::unique_ptr<SpeechManager> m_speech;
+    std::unique_ptr<DictationFlow> m_dictation;
     std::unique_ptr<ScreenshotFlow> m_screenshotFlow; // goes first: it may still ask to show the launcher
     QUuid m_activeConversationID;
     bool m_discarding = false; // the on-screen conversation was deleted: do not save it back

@@ -1,5 +1,6 @@
 #include "launcher/LauncherView.h"
 
+#include "core/DictationFlow.h"
 #include "core/ImageFiles.h"
 #include "core/LauncherSession.h"
 #include "core/LauncherViewModel.h"
@@ -108,6 +109,9 @@ LauncherView::LauncherView(LauncherSession &session, QWidget *parent)
     SpeechManager &speech = session.speech();
     connect(&speech, &SpeechManager::isListeningChanged, this, &LauncherView::syncDictation);
     connect(&speech, &SpeechManager::liveTranscriptChanged, this, &LauncherView::syncDictation);
+    connect(&session.dictation(), &DictationFlow::isTranscribingChanged, this, &LauncherView::syncDictation);
+    connect(&session.dictation(), &DictationFlow::noticeReported, this,
+            [this](const QString &notice) { FloatingNotice::showAbove(this, m_inputBar, notice); });
     connect(&session, &LauncherSession::activeConversationChanged, this, [this] {
         if (m_sidebar)
             m_sidebar->setActiveID(m_session.activeConversationID());
@@ -294,10 +298,18 @@ void LauncherView::connectTools()
     m_regenerateShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), this);
     m_regenerateShortcut->setContext(Qt::WidgetWithChildrenShortcut);
     connect(m_regenerateShortcut, &QShortcut::activated, this, [this] { m_vm.regenerate(); });
-    // Esc backs out of an Edit first; only then does it close the panel.
+    // Esc stops a dictation or backs out of an Edit first; only then does it close the panel.
     m_cancelEditShortcut = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     m_cancelEditShortcut->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(m_cancelEditShortcut, &QShortcut::activated, this, [this] { m_vm.cancelEdit(); });
+    connect(m_cancelEditShortcut, &QShortcut::activated, this, [this] {
+        if (m_session.dictation().isBusy())
+            m_session.dictation().cancel();
+        else
+            m_vm.cancelEdit();
+    });
+    auto *dictate = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_D), this);
+    dictate->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(dictate, &QShortcut::activated, this, [this] { m_session.toggleDictation(); });
     auto *settings = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma), this);
     settings->setContext(Qt::WidgetWithChildrenShortcut);
     connect(settings, &QShortcut::activated, this, &LauncherView::settingsRequested);
@@ -330,7 +342,7 @@ void LauncherView::syncSendState()
 void LauncherView::syncMessageActions()
 {
     m_regenerateShortcut->setEnabled(m_vm.canRegenerate());
-    m_cancelEditShortcut->setEnabled(m_vm.isEditing());
+    m_cancelEditShortcut->setEnabled(m_vm.isEditing() || m_session.dictation().isBusy());
     m_editing->setVisible(m_vm.isEditing());
 }
 
@@ -355,9 +367,11 @@ void LauncherView::syncDictation()
 {
     const SpeechManager &speech = m_session.speech();
     const bool listening = speech.isListening();
-    m_inputBar->setListening(listening);
-    m_dictation->setText(speech.liveTranscript());
-    m_dictation->setVisible(listening && !speech.liveTranscript().isEmpty());
+    const bool transcribing = m_session.dictation().isTranscribing();
+    m_inputBar->setListening(listening || transcribing);
+    m_dictation->setText(transcribing ? QStringLiteral("Transcribing\u2026") : speech.liveTranscript());
+    m_dictation->setVisible(transcribing || (listening && !speech.liveTranscript().isEmpty()));
+    syncMessageActions();
 }
 
 void LauncherView::startNewConversation()

@@ -1,6 +1,7 @@
 #include "llm/AnswerReader.h"
 
 #include "llm/GeminiLineRule.h"
+#include "llm/LLMError.h"
 #include "llm/LocalLineRule.h"
 #include "llm/OpenRouterLineRule.h"
 
@@ -61,6 +62,9 @@ LineOutcome AnswerReader::finish()
         addParts(m_thinkTags.finish(), held.fragments, held.reasoning);
         take(held, outcome);
     }
+    if (!m_ended)
+        end(outcome, m_complete ? LineOutcome::Ending::Done : LineOutcome::Ending::Error,
+            m_complete ? QString() : LLMError::cutOff().errorDescription());
     return outcome;
 }
 
@@ -87,6 +91,7 @@ void AnswerReader::handle(const QString &line, LineOutcome &outcome)
         return;
     if (step.usage)
         outcome.usage = step.usage;
+    m_complete = m_complete || step.complete;
     if (step.ending != LineOutcome::Ending::None)
         end(outcome, step.ending, step.error);
 }
@@ -133,7 +138,13 @@ bool AnswerReader::take(const LineOutcome &step, LineOutcome &outcome)
 
 void AnswerReader::end(LineOutcome &outcome, LineOutcome::Ending ending, const QString &error)
 {
+    m_ended = true;
+    // A finished answer without a word is told, not shown as a blank success.
+    if (ending == LineOutcome::Ending::Done && !m_answered) {
+        outcome.ending = LineOutcome::Ending::Error;
+        outcome.error = LLMError::emptyAnswer().errorDescription();
+        return;
+    }
     outcome.ending = ending;
     outcome.error = error;
-    m_ended = true;
 }

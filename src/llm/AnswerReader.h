@@ -8,9 +8,10 @@
 
 // Turns the body of a streaming answer into fragments as its bytes arrive,
 // line by line through the provider's rule. Stops at the first ending; bytes
-// after it are ignored. An answer past the size limit (reasoning counted in)
-// ends with an error, keeping the fragments before it. A local answer's
-// leading <think> block goes to the reasoning.
+// after it are ignored. An answer is whole only when the provider says so, and
+// a whole answer without any text is an error. An answer past the size limit
+// (reasoning counted in) ends with an error, keeping the fragments before it.
+// A local answer's leading <think> block goes to the reasoning.
 class AnswerReader
 {
 public:
@@ -19,7 +20,8 @@ public:
     explicit AnswerReader(LLMProvider provider);
 
     LineOutcome feed(QByteArrayView bytes);
-    // The body is complete: reads a last line left without terminator.
+    // The connection has closed: reads a last line left without terminator.
+    // An answer the provider never marked finished ends with an error here.
     LineOutcome finish();
 
 private:
@@ -36,5 +38,6 @@ private:
     ThinkTagSplitter m_thinkTags;
     qsizetype m_answerLength = 0;
     bool m_answered = false;
+    bool m_complete = false;
     bool m_ended = false;
 };

@@ -99,6 +99,7 @@ LineOutcome geminiLineRule(const QString &line, bool answeredSoFar)
     }
 
     const QString finishReason = candidate.value(QLatin1String("finishReason")).toString();
+    outcome.complete = !finishReason.isEmpty();
     if (cutOffReason(finishReason)) {
         outcome.ending = LineOutcome::Ending::Error;
         outcome.error = QStringLiteral("Gemini stopped the answer because %1.").arg(reasonInWords(finishReason));

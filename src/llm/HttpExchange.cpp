@@ -2,6 +2,7 @@
 
 #include "llm/NetworkAccess.h"
 #include "llm/ProviderErrorBody.h"
+#include "llm/ServerAddress.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -28,11 +29,6 @@ QString secondsText(qint64 ms)
     if (ms % 1000 == 0)
         return QStringLiteral("%1 seconds").arg(ms / 1000);
     return QStringLiteral("%1 seconds").arg(ms / 1000.0, 0, 'g', 3);
-}
-
-QString cutOffText()
-{
-    return QStringLiteral("The provider closed the connection before the answer was complete.");
 }
 
 // QNetworkAccessManager can report a body cut short by a closed connection as
@@ -69,7 +65,7 @@ LLMError transportError(QNetworkReply *reply, const QString &serverAddress)
         text = QStringLiteral("Could not find the provider's server. Check your internet connection.");
         break;
     case QNetworkReply::RemoteHostClosedError:
-        text = cutOffText();
+        text = LLMError::cutOff().errorDescription();
         break;
     case QNetworkReply::TemporaryNetworkFailureError:
     case QNetworkReply::NetworkSessionFailedError:
@@ -278,7 +274,7 @@ void HttpExchange::onFinished()
         return;
     }
     if (isShort(m_reply, m_receivedBytes)) {
-        fail(LLMError(LLMError::Kind::Network, cutOffText()));
+        fail(LLMError::cutOff());
         return;
     }
     m_done = true;
@@ -306,7 +302,8 @@ void HttpExchange::fail(const LLMError &error)
     m_done = true;
     m_idle.stop();
     releaseReply();
-    Q_EMIT failed(error);
+    // Qt's own error texts may quote the address, password and all.
+    Q_EMIT failed(error.withDescription(ServerAddress::masked(error.errorDescription(), m_request.url)));
 }
 
 void HttpExchange::releaseReply()

@@ -35,3 +35,21 @@ LLMError LLMError::invalidKey(int status)
     error.m_status = status;
     return error;
 }
+
+LLMError LLMError::cutOff()
+{
+    return LLMError(Kind::Network,
+                    QStringLiteral("The provider closed the connection before the answer was complete."));
+}
+
+LLMError LLMError::emptyAnswer()
+{
+    return LLMError(Kind::Provider, QStringLiteral("The provider sent an empty answer."));
+}
+
+LLMError LLMError::withDescription(QString description) const
+{
+    LLMError error = *this;
+    error.m_description = std::move(description);
+    return error;
+}

@@ -17,6 +17,13 @@ public:
     static LLMError httpError(int status, const QString &providerMessage = {});
     // A rejected key that the provider reports with a status other than 401.
     static LLMError invalidKey(int status);
+    // The connection ended before the provider marked the answer finished.
+    static LLMError cutOff();
+    // The provider finished an answer that holds no text.
+    static LLMError emptyAnswer();
+
+    // The same error told in other words.
+    LLMError withDescription(QString description) const;
 
     Kind kind() const { return m_kind; }
     int status() const { return m_status; }

@@ -29,12 +29,8 @@ void LLMStream::onReceived(const QByteArray &bytes)
 
 void LLMStream::onCompleted()
 {
-    QPointer<LLMStream> self(this);
+    // The reader ends every answer here: whole, or cut off before the provider finished it.
     deliver(m_reader.finish());
-    if (!self || m_closed)
-        return;
-    close();
-    Q_EMIT finished();
 }
 
 void LLMStream::onFailed(const LLMError &error)

@@ -18,12 +18,22 @@ struct LineOutcome
     std::optional<LLMUsage> usage;
     Ending ending = Ending::None;
     QString error; // the user-facing text when ending is Error
+    // The provider marked the answer finished (a finish reason); more lines,
+    // such as usage figures, may still follow before the connection closes.
+    bool complete = false;
 
     static LineOutcome ignored() { return {}; }
+    static LineOutcome completed()
+    {
+        LineOutcome outcome;
+        outcome.complete = true;
+        return outcome;
+    }
     static LineOutcome done()
     {
         LineOutcome outcome;
         outcome.ending = Ending::Done;
+        outcome.complete = true;
         return outcome;
     }
     static LineOutcome failure(const QString &text)

@@ -1,6 +1,7 @@
 #include "llm/LocalRequest.h"
 
 #include "llm/ChatCompletionsBody.h"
+#include "llm/ServerAddress.h"
 
 namespace {
 // Most local servers need no key; a bearer header goes only with one.
@@ -20,7 +21,7 @@ ProviderRequest localRequest(const QString &baseUrl, const QString &apiKey, cons
     addKey(request, apiKey);
     request.body = chatCompletionsBody(model, prompt);
     request.expectsEventStream = true;
-    request.serverAddress = baseUrl;
+    request.serverAddress = ServerAddress::shown(baseUrl);
     return request;
 }
 
@@ -30,6 +31,6 @@ ProviderRequest localModelsRequest(const QString &baseUrl, const QString &apiKey
     request.method = "GET";
     request.url = baseUrl + QStringLiteral("/models");
     addKey(request, apiKey);
-    request.serverAddress = baseUrl;
+    request.serverAddress = ServerAddress::shown(baseUrl);
     return request;
 }

@@ -31,9 +31,10 @@ LLMClient::ModelList parseModelList(const QByteArray &body)
     if (!std::all_of(entries.begin(), entries.end(), [](const QJsonValue &v) { return v.isObject(); }))
         return list;
     for (const QJsonValue &entry : entries) {
-        const QJsonValue id = entry.toObject().value(QLatin1String("id"));
-        if (id.isString())
-            list.models.append(id.toString());
+        // An empty or blank id names no model anyone could pick.
+        const QString id = entry.toObject().value(QLatin1String("id")).toString();
+        if (!id.trimmed().isEmpty())
+            list.models.append(id);
     }
     // Code-point order: UTF-8 bytes compare the way code points do, UTF-16
     // units do not beyond the first plane.

@@ -61,8 +61,9 @@ LineOutcome openRouterLineRule(const QString &line)
     if (!line.startsWith(prefix))
         return LineOutcome::ignored();
     const QStringView payload = QStringView(line).mid(prefix.size());
-    // OpenRouter sends "[DONE]" before it closes; the close is the end.
-    if (payload == QLatin1String("[DONE]") || isBlank(payload))
+    if (payload == QLatin1String("[DONE]"))
+        return LineOutcome::done();
+    if (isBlank(payload))
         return LineOutcome::ignored();
 
     const QJsonDocument document = QJsonDocument::fromJson(payload.toUtf8());
@@ -72,13 +73,14 @@ LineOutcome openRouterLineRule(const QString &line)
 
     LineOutcome outcome;
     outcome.usage = usageIn(chunk);
-    const QJsonObject delta =
-        chunk.value(QLatin1String("choices")).toArray().first().toObject().value(QLatin1String("delta")).toObject();
+    const QJsonObject choice = chunk.value(QLatin1String("choices")).toArray().first().toObject();
+    const QJsonObject delta = choice.value(QLatin1String("delta")).toObject();
     if (const QString reasoning = reasoningIn(delta); !reasoning.isEmpty())
         outcome.reasoning.append(reasoning);
     const QJsonValue content = delta.value(QLatin1String("content"));
     if (content.isString())
         outcome.fragments.append(content.toString());
+    outcome.complete = choice.value(QLatin1String("finish_reason")).isString();
 
     if (chunk.value(QLatin1String("error")).isObject()) {
         outcome.ending = LineOutcome::Ending::Error;

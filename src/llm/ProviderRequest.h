@@ -31,7 +31,8 @@ struct ProviderRequest
     // An answer: a 200 body must be an event stream.
     bool expectsEventStream = false;
     // A server on the user's machine or network, which may take minutes to
-    // load a model before its first byte; failures to reach it name it.
+    // load a model before its first byte; failures to reach it name it (with
+    // any password masked).
     QString serverAddress;
 };
 

@@ -13,6 +13,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <system_error>
 #include <thread>
 
@@ -144,8 +145,32 @@ Reply performLookup(SecretService *service, GHashTable *attributes, const Call &
     return reply;
 }
 
+// A session bus that is named but gone (its daemon ended, the login closed)
+// hides a keyring that may well hold the key: that is no missing keyring.
+std::optional<QString> goneBus(GCancellable *cancellable)
+{
+    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return std::nullopt;
+    GError *error = nullptr;
+    GDBusConnection *bus = g_bus_get_sync(G_BUS_TYPE_SESSION, cancellable, &error);
+    if (bus) {
+        g_object_unref(bus);
+        return std::nullopt;
+    }
+    const QString reason = describe(error);
+    g_clear_error(&error);
+    return reason;
+}
+
 void perform(Call &call)
 {
+    if (const std::optional<QString> reason = goneBus(call.cancellable)) {
+        qCInfo(lcKeychain) << "The session bus cannot be reached:" << *reason;
+        call.finish({Status::Unreachable, {},
+                     QStringLiteral("The keyring cannot be reached: the session bus does not answer (%1).")
+                         .arg(*reason)});
+        return;
+    }
     GError *error = nullptr;
     SecretService *service = secret_service_open_sync(SECRET_TYPE_SERVICE, nullptr, SECRET_SERVICE_OPEN_SESSION,
                                                       call.cancellable, &error);

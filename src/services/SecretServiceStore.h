@@ -10,8 +10,8 @@ namespace SecretServiceStore {
 enum class Status {
     Done,        // stored, or found
     NotFound,    // the service answered: there is no such item
-    NoService,   // no session bus or no keyring service
-    Unreachable, // a keyring service is there but gave no answer in time
+    NoService,   // no session bus at all, or no keyring service on it
+    Unreachable, // a keyring service gave no answer in time, or the named session bus is gone
     Failed,      // the service answered but did not do it (a dismissed unlock prompt, a locked keyring)
 };
 

@@ -3,6 +3,7 @@
 #include "core/ModelNames.h"
 #include "llm/LLMClient.h"
 #include "llm/LLMProvider.h"
+#include "llm/ServerAddress.h"
 #include "platform/HotkeyBinding.h"
 #include "platform/Logging.h"
 #include "platform/Preferences.h"
@@ -271,9 +272,14 @@ void SettingsView::buildLocalRows(FormSection *section)
     m_localProblem = section->addCaption({});
     m_localProblem->setObjectName(QStringLiteral("localServerProblem"));
     m_localProblem->setWordWrap(true);
+    m_plainHttpWarning = section->addCaption({});
+    m_plainHttpWarning->setObjectName(QStringLiteral("plainHttpWarning"));
+    m_plainHttpWarning->setWordWrap(true);
 
     m_localKeyField =
         keyField(QStringLiteral("Only if the server asks for one"), QStringLiteral("localKeyField"), section);
+    connect(m_localAddressField, &QLineEdit::textChanged, this, &SettingsView::showPlainHttpWarning);
+    connect(m_localKeyField, &QLineEdit::textChanged, this, &SettingsView::showPlainHttpWarning);
     QWidget *keyRow = section->addRow(QStringLiteral("API Key (optional)"), m_localKeyField);
 
     const ModelRow local =
@@ -487,6 +493,7 @@ void SettingsView::showProviderRows()
     for (QWidget *row : std::as_const(m_localRows))
         row->setVisible(local);
     m_localProblem->setVisible(local && !m_localProblem->text().isEmpty());
+    showPlainHttpWarning();
     m_keyPageLink->setText(QStringLiteral("Get ") + provider + QStringLiteral(" Key"));
     // A server of the user's own has no key page.
     m_keyPageLink->setVisible(!local);
@@ -540,9 +547,17 @@ void SettingsView::showLocalServerProblem(const QString &problem)
     m_localProblem->setVisible(!problem.isEmpty() && selectedProvider() == rawValue(LLMProvider::Local));
 }
 
+void SettingsView::showPlainHttpWarning()
+{
+    const QString warning =
+        ServerAddress::plainHttpWarning(LLMClient::localBaseUrl(localServerAddress()), !localApiKey().isEmpty());
+    m_plainHttpWarning->setText(warning);
+    m_plainHttpWarning->setVisible(!warning.isEmpty() && selectedProvider() == rawValue(LLMProvider::Local));
+}
+
 void SettingsView::fetchLocalModels()
 {
-    const QString address = LLMClient::localBaseUrl(localServerAddress());
+    const QString address = ServerAddress::shown(LLMClient::localBaseUrl(localServerAddress()));
     m_isLoadingLocalModels = true;
     showLocalModelsLoading();
     const quint64 request = ++m_localModelsRequest;

@@ -107,6 +107,7 @@ private:
     void showLocalModels();
     void showLocalModelsLoading();
     void showLocalServerProblem(const QString &problem);
+    void showPlainHttpWarning();
     void showHotkeyProblems();
     QString hotkeyMechanismText(HotkeyManager::Hotkey hotkey) const;
     void openKeyPage();
@@ -155,6 +156,7 @@ private:
     QToolButton *m_localRefreshButton = nullptr;
     SpinnerView *m_localSpinner = nullptr;
     QLabel *m_localProblem = nullptr;
+    QLabel *m_plainHttpWarning = nullptr;
     QList<QWidget *> m_localRows;
     QLabel *m_keyStoreCaption = nullptr;
     QFutureWatcher<StoredKeys> *m_keysRead = nullptr;

@@ -119,7 +119,9 @@ int ConversationStore::loadJournal(QList<Conversation> &conversations)
         ? JournalRecord::replay(bytes.bytes, conversations)
         : JournalRecord::Replay{JournalRecord::Status::Foreign, 0, 0, bytes.error};
     if (replay.records > 0) {
-        // The file lacks these changes until the next whole write.
+        // The file lacks these changes until the next whole write; that
+        // write's sequence tells when the journal may go.
+        ++m_sequence;
         m_dirty = true;
         m_quiet.start(m_saveInterval);
     }

@@ -1,5 +1,7 @@
 #include "text/InlineParagraphParser.h"
 
+#include "text/MathDelimiters.h"
+
 #include <QHash>
 
 #include <algorithm>
@@ -24,7 +26,7 @@ bool isPunctuation(QChar c)
 bool isSpecial(QChar c)
 {
     switch (c.unicode()) {
-    case '\\': case '`': case '*': case '_': case '~': case '[': case ']': case '!': case '<':
+    case '\\': case '`': case '$': case '*': case '_': case '~': case '[': case ']': case '!': case '<':
         return true;
     default:
         return false;
@@ -83,6 +85,7 @@ private:
     qsizetype readDelimiterRun(qsizetype at);
     qsizetype readCloseBracket(qsizetype at);
     qsizetype readAutolink(qsizetype at);
+    qsizetype readMath(qsizetype at);
     qsizetype readLinkTail(qsizetype at, QString *target) const;
     void processEmphasis(qsizetype bottom);
     void removeDelimiter(qsizetype index);
@@ -409,6 +412,17 @@ qsizetype ParagraphParser::readAutolink(qsizetype at)
     return kNone;
 }
 
+// A formula is one object character; the run keeps its source for the renderer and for copying.
+qsizetype ParagraphParser::readMath(qsizetype at)
+{
+    MathSpan span;
+    if (!readMathSpan(m_text, at, &span))
+        return kNone;
+    const InlineStyles styles = span.display ? InlineStyle::Math | InlineStyle::DisplayMath : InlineStyles(InlineStyle::Math);
+    appendNode({QString(QChar::ObjectReplacementCharacter), span.source(m_text).toString(), styles});
+    return span.end;
+}
+
 QList<InlineRun> ParagraphParser::parse()
 {
     const qsizetype size = m_text.size();
@@ -417,7 +431,9 @@ QList<InlineRun> ParagraphParser::parse()
         const QChar c = m_text.at(i);
         switch (c.unicode()) {
         case '\\':
-            if (i + 1 < size && isAsciiPunctuation(m_text.at(i + 1))) {
+            if (const qsizetype end = readMath(i); end != kNone) {
+                i = end;
+            } else if (i + 1 < size && isAsciiPunctuation(m_text.at(i + 1))) {
                 appendText(m_text.sliced(i + 1, 1));
                 i += 2;
             } else if (i + 1 < size && m_text.at(i + 1) == QLatin1Char('\n')) {
@@ -430,6 +446,14 @@ QList<InlineRun> ParagraphParser::parse()
             break;
         case '`':
             i = readBackticks(i);
+            break;
+        case '$':
+            if (const qsizetype end = readMath(i); end != kNone) {
+                i = end;
+            } else {
+                appendText(m_text.sliced(i, 1));
+                ++i;
+            }
             break;
         case '*':
         case '_':

@@ -2,18 +2,6 @@
 
 #include "text/SyntaxColorPainter.h"
 
-QColor syntaxColorValue(SyntaxColor color)
-{
-    switch (color) {
-    case SyntaxColor::Base: return QColor::fromRgbF(0.82f, 0.82f, 0.84f);
-    case SyntaxColor::Keyword: return QColor::fromRgbF(0.53f, 0.69f, 0.98f);
-    case SyntaxColor::String: return QColor::fromRgbF(0.91f, 0.65f, 0.53f);
-    case SyntaxColor::Comment: return QColor::fromRgbF(0.5f, 0.65f, 0.5f);
-    case SyntaxColor::Number: return QColor::fromRgbF(0.75f, 0.62f, 0.94f);
-    }
-    return {};
-}
-
 const QList<SyntaxRule> &syntaxRules()
 {
     // The same matches as the classic lexical patterns, written so that the

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QColor>
 #include <QList>
 #include <QRegularExpression>
 #include <QString>
@@ -18,9 +17,6 @@ struct SyntaxColorRun
     qsizetype end() const { return start + length; }
     friend bool operator==(const SyntaxColorRun &, const SyntaxColorRun &) = default;
 };
-
-// The colour of a class: fixed RGB at full opacity, the same in light and dark appearance.
-QColor syntaxColorValue(SyntaxColor color);
 
 // The colouring rules in the order they are applied; a later rule paints over an earlier one.
 struct SyntaxRule

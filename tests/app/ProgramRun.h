@@ -14,13 +14,15 @@ struct ProgramRun
 
 // Runs `tarnwick` with these words, environment and standard input. It waits
 // on the event loop, so that a loopback server in the test answers meanwhile;
-// a run that hangs is killed.
+// a run that hangs is killed. Standard output goes to outputFile when one is named.
 inline ProgramRun runProgram(const QStringList &arguments,
                              const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
-                             const QByteArray &input = {})
+                             const QByteArray &input = {}, const QString &outputFile = {})
 {
     QProcess process;
     process.setProcessEnvironment(environment);
+    if (!outputFile.isEmpty())
+        process.setStandardOutputFile(outputFile);
     process.start(QStringLiteral(TARNWICK_BINARY), arguments);
     process.write(input);
     process.closeWriteChannel();

@@ -94,6 +94,34 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(runtimeFolder() + QStringLiteral("/tarnwick/tarnwick.lock")));
     }
 
+    // Every command turns away words it cannot take with 2 and its usage line.
+    void badArgumentsGetTwoAndTheUsage_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("ask, unknown option") << QStringList{"ask", "--bogus", "hi"};
+        QTest::newRow("ask, option without its value") << QStringList{"ask", "--model"};
+        QTest::newRow("ask, unknown provider") << QStringList{"ask", "--provider", "claude", "hi"};
+        QTest::newRow("models, unknown option") << QStringList{"models", "--bogus"};
+        QTest::newRow("models, stray word") << QStringList{"models", "all"};
+        QTest::newRow("history, unknown option") << QStringList{"history", "--bogus"};
+        QTest::newRow("history, show without id") << QStringList{"history", "show"};
+        QTest::newRow("set-key, no account") << QStringList{"set-key"};
+        QTest::newRow("capture-region, no path") << QStringList{"capture-region"};
+        QTest::newRow("capture-region, an option") << QStringList{"capture-region", "--bogus"};
+        QTest::newRow("tray, unknown option") << QStringList{"--bogus"};
+    }
+
+    void badArgumentsGetTwoAndTheUsage()
+    {
+        QFETCH(QStringList, arguments);
+        QProcessEnvironment env = environment();
+        env.remove(QStringLiteral("DISPLAY"));
+        const ProgramRun result = runProgram(arguments, env);
+        QCOMPARE(result.exitCode, 2);
+        QVERIFY2(result.err.toLower().contains("usage: tarnwick"), result.err.constData());
+        QVERIFY(result.out.isEmpty());
+    }
+
     void knownCommandsStillRun_data()
     {
         QTest::addColumn<QStringList>("arguments");

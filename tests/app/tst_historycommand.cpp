@@ -19,6 +19,8 @@ private Q_SLOTS:
     void searchesAndExports();
     void reportsProblems_data();
     void reportsProblems();
+    void unwritableOutputIsAnError_data();
+    void unwritableOutputIsAnError();
 };
 
 namespace {
@@ -188,6 +190,29 @@ void TestHistoryCommand::reportsProblems()
     QCOMPARE(result.exitCode, exitCode);
     QVERIFY(result.out.isEmpty());
     QVERIFY2(result.err.contains(error), qPrintable(result.err));
+}
+
+void TestHistoryCommand::unwritableOutputIsAnError_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    const QString id = QStringLiteral("E621E1F8-C36C-495A-93FC-0C247A3E6E5F");
+    QTest::newRow("list") << QStringList{QStringLiteral("history")};
+    QTest::newRow("show") << QStringList{QStringLiteral("history"), QStringLiteral("show"), id};
+    QTest::newRow("search") << QStringList{QStringLiteral("history"), QStringLiteral("search"), QStringLiteral("pivot")};
+    QTest::newRow("export") << QStringList{QStringLiteral("history"), QStringLiteral("export"), id};
+    QTest::newRow("export as JSON") << QStringList{QStringLiteral("history"), QStringLiteral("export"), id,
+                                                   QStringLiteral("--format"), QStringLiteral("json")};
+}
+
+// A full disk under `> file` must not pass for a written file.
+void TestHistoryCommand::unwritableOutputIsAnError()
+{
+    QFETCH(QStringList, arguments);
+    IsolatedHome home;
+    writeHistory(home, kHandWritten);
+    const ProgramRun run = runProgram(arguments, QProcessEnvironment::systemEnvironment(), {}, QStringLiteral("/dev/full"));
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains("cannot write to standard output: No space left on device"), run.err.constData());
 }
 
 QTEST_GUILESS_MAIN(TestHistoryCommand)

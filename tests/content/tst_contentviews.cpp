@@ -5,6 +5,8 @@
 #include "content/SyntaxColoredCodeView.h"
 #include "text/GrowingText.h"
 #include "text/SyntaxColoring.h"
+#include "ui/CodeBlockColors.h"
+#include "ui/LauncherColors.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -14,6 +16,8 @@
 #include <QLabel>
 #include <QTest>
 #include <QTextBlock>
+
+#include <cmath>
 
 namespace {
 
@@ -67,6 +71,26 @@ const char *kCode = "#include <x>\n"
                     "/* block\n comment 42 */ return 3.14 in index\n"
                     "x = \"never closed\n# hash line with if and 7\n";
 
+// WCAG's relative luminance and contrast ratio.
+double luminance(const QColor &colour)
+{
+    const auto channel = [](double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) + 0.0722 * channel(colour.blueF());
+}
+
+double contrast(const QColor &a, const QColor &b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor over(const QColor &top, const QColor &below)
+{
+    const double a = top.alphaF();
+    return QColor::fromRgbF(float(top.redF() * a + below.redF() * (1 - a)), float(top.greenF() * a + below.greenF() * (1 - a)),
+                            float(top.blueF() * a + below.blueF() * (1 - a)));
+}
+
 } // namespace
 
 class TestContentViews : public QObject
@@ -81,6 +105,8 @@ private Q_SLOTS:
     void streamingTouchesOnlyTheLastEntry();
     void blankMessagesShowNothing();
     void codeBlockLabelAndCopy();
+    void codeReadsInBothAppearances_data();
+    void codeReadsInBothAppearances();
     void wideCodeScrollsSideways();
 };
 
@@ -123,8 +149,54 @@ void TestContentViews::streamedCodeIsColouredLikeOnePass()
     QTextCursor cursor(whole.document());
     for (const SyntaxColorRun &run : runs) {
         cursor.setPosition(int(run.start) + 1);
-        QCOMPARE(cursor.charFormat().foreground().color(), syntaxColorValue(run.color));
+        QCOMPARE(cursor.charFormat().foreground().color(),
+                 CodeBlockColors::forAppearance(LauncherColors::of(&whole).dark).syntax(run.color));
     }
+}
+
+void TestContentViews::codeReadsInBothAppearances_data()
+{
+    QTest::addColumn<bool>("dark");
+    QTest::newRow("light") << false;
+    QTest::newRow("dark") << true;
+}
+
+// Every colour of a code block reads at 4.5:1 on what lies beneath it, taken
+// from the block as painted on an answer's bubble, and the block stands out.
+void TestContentViews::codeReadsInBothAppearances()
+{
+    QFETCH(bool, dark);
+    const LauncherColors colors = LauncherColors::forAppearance(dark);
+    // The panel's opaque ground under an answer's bubble.
+    const QColor bubble = over(withOpacity(colors.secondary, 0.1), dark ? QColor(36, 36, 41) : QColor(246, 246, 248));
+    QWidget host;
+    QPalette palette = colors.palette(host.palette());
+    palette.setColor(QPalette::Window, bubble);
+    host.setPalette(palette);
+    host.setAutoFillBackground(true);
+    CodeBlockView block(QStringLiteral("js"), QString::fromUtf8(kCode), &host);
+    block.resize(420, block.heightForWidth(420));
+    host.resize(block.size());
+    const QImage shot = host.grab().toImage();
+    const QColor blockFill = shot.pixelColor(6, block.height() / 2);
+    const QColor headerFill = shot.pixelColor(6, 8);
+    QVERIFY2(qAbs(blockFill.lightness() - bubble.lightness()) >= 8, "the block does not stand out from the bubble");
+
+    QSet<QRgb> seen;
+    const QTextDocument *document = block.codeView()->document();
+    for (QTextBlock line = document->begin(); line.isValid(); line = line.next()) {
+        for (auto it = line.begin(); !it.atEnd(); ++it) {
+            const QColor text = it.fragment().charFormat().foreground().color();
+            seen.insert(text.rgba());
+            const double ratio = contrast(over(text, blockFill), blockFill);
+            QVERIFY2(ratio >= 4.5, qPrintable(QStringLiteral("%1 on %2: %3:1").arg(text.name(), blockFill.name()).arg(ratio)));
+        }
+    }
+    QCOMPARE(seen.size(), 5); // plain text, keywords, strings, comments, numbers
+    const QLabel *label = block.findChild<QLabel *>();
+    const QColor labelColour = label->palette().color(QPalette::WindowText);
+    const double labelRatio = contrast(over(labelColour, headerFill), headerFill);
+    QVERIFY2(labelRatio >= 4.5, qPrintable(QStringLiteral("language label: %1:1").arg(labelRatio)));
 }
 
 void TestContentViews::streamingTouchesOnlyTheLastEntry()

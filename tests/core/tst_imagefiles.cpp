@@ -1,10 +1,13 @@
 #include "core/ImageFiles.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QImageReader>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -66,6 +69,11 @@ private Q_SLOTS:
                               << QStringLiteral("Cannot attach \u201cnotes.txt\u201d: this system has no decoder for .txt images.");
         QTest::newRow("missing") << QStringLiteral("gone.png") << QByteArray()
                                  << QStringLiteral("Cannot attach \u201cgone.png\u201d: the file does not exist.");
+        // Reading a pipe would wait for a writer that never comes.
+        QTest::newRow("FIFO") << QStringLiteral("pipe.png") << QByteArray("fifo")
+                              << QStringLiteral("Cannot attach \u201cpipe.png\u201d: it is not a regular file.");
+        QTest::newRow("folder") << QStringLiteral("folder.png") << QByteArray("folder")
+                                << QStringLiteral("Cannot attach \u201cfolder.png\u201d: it is not a regular file.");
     }
 
     void readsTheImageOrSaysWhy()
@@ -75,7 +83,11 @@ private Q_SLOTS:
         QFETCH(QString, problem);
         QTemporaryDir dir;
         const QString path = dir.filePath(name);
-        if (!content.isEmpty()) {
+        if (content == "fifo") {
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else if (content == "folder") {
+            QVERIFY(QDir().mkdir(path));
+        } else if (!content.isEmpty()) {
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(content);

@@ -129,7 +129,7 @@ private Q_SLOTS:
         QSignalSpy spy(m_vm.get(), &LauncherViewModel::selectedLocalModelChanged);
         m_defaults->set(Preferences::selectedLocalModel, QStringLiteral("qwen3:8b"));
         QCOMPARE(spy.size(), 1);
-        m_server->enqueue(ScriptedResponse::withBody(200, "data: {\"choices\":[{\"delta\":{\"content\":\"ok\"}}]}\n\n"));
+        m_server->enqueue(ScriptedResponse::withBody(200, chatChunk("ok") + "data: [DONE]\n\n"));
         m_vm->send();
         QVERIFY(waitForAnswer(*m_vm));
         QCOMPARE(m_vm->messages().last().content, QStringLiteral("ok"));
@@ -160,7 +160,7 @@ private Q_SLOTS:
         m_vm->setSelectedProvider(QStringLiteral("Gemini"));
         QCOMPARE(provider.size(), 2);
         QCOMPARE(m_vm->selectedModel(), QStringLiteral("gemini-picked-in-settings"));
-        m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("ok")));
+        m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("ok") + geminiFinish()));
         QVERIFY(sendAndWait(*m_vm, QStringLiteral("hi")));
         QVERIFY(m_server->requests().first().path.contains("/models/gemini-picked-in-settings:"));
     }
@@ -168,7 +168,7 @@ private Q_SLOTS:
     void unknownProviderFallsBackToGemini()
     {
         m_defaults->set(Preferences::selectedProvider, QStringLiteral("Claude"));
-        m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("ok")));
+        m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("ok") + geminiFinish()));
         QVERIFY(sendAndWait(*m_vm, QStringLiteral("hi")));
         QCOMPARE(m_server->requests().size(), 1);
         QVERIFY(m_server->requests().first().path.startsWith("/v1beta/models/"));
@@ -179,7 +179,7 @@ private Q_SLOTS:
     void fragmentsJoinAndHistoryGrows()
     {
         for (int i = 0; i < 3; ++i)
-            m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("Hel") + geminiEvent("lo"), 1));
+            m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("Hel") + geminiEvent("lo") + geminiFinish(), 1));
         QSignalSpy updates(m_vm.get(), &LauncherViewModel::messageUpdated);
         QVERIFY(sendAndWait(*m_vm, QStringLiteral("  first  ")));
         QCOMPARE(m_vm->messages().size(), 2);
@@ -208,19 +208,21 @@ private Q_SLOTS:
             events += geminiEvent(QByteArray::number(i) + ' ');
             expected += QString::number(i) + QLatin1Char(' ');
         }
-        m_server->enqueue(ScriptedResponse::withBody(200, events));
+        m_server->enqueue(ScriptedResponse::withBody(200, events + geminiFinish()));
         QSignalSpy updates(m_vm.get(), &LauncherViewModel::messageUpdated);
         QVERIFY(sendAndWait(*m_vm, QStringLiteral("count")));
         QCOMPARE(m_vm->messages().at(1).content, expected);
         QVERIFY2(updates.size() < 50, QByteArray::number(updates.size()).constData());
     }
 
-    void emptyAnswerStaysAsEmptyMessage()
+    // A finished answer without text (a local model that only reasoned, or
+    // only called tools) is told as such, never kept as a blank answer.
+    void emptyAnswerIsAnError()
     {
-        m_server->enqueue(ScriptedResponse::withBody(200, QByteArray()));
+        m_server->enqueue(ScriptedResponse::withBody(200, geminiFinish()));
         QVERIFY(sendAndWait(*m_vm, QStringLiteral("hi")));
         QCOMPARE(m_vm->messages().size(), 2);
-        QVERIFY(m_vm->messages().at(1).content.isEmpty());
+        QCOMPARE(m_vm->messages().at(1).content, QStringLiteral("\u26A0\uFE0F The provider sent an empty answer."));
         QVERIFY(!m_vm->messages().at(1).isStreaming);
     }
 
@@ -263,7 +265,7 @@ private Q_SLOTS:
             failing.declaredLength = failing.body().size() + 100;
         }
         m_server->enqueue(failing);
-        m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("fine")));
+        m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("fine") + geminiFinish()));
         LLMClient::setIdleTimeout(std::chrono::milliseconds(400));
         QSignalSpy failures(m_vm.get(), &LauncherViewModel::answerFailed);
         QVERIFY(sendAndWait(*m_vm, QStringLiteral("one")));
@@ -334,7 +336,7 @@ private Q_SLOTS:
     void newConversationDuringAnswer()
     {
         ScriptedResponse slow;
-        slow.writes = {{geminiEvent("late 1"), 0}, {geminiEvent("late 2"), 300}};
+        slow.writes = {{geminiEvent("late 1"), 0}, {geminiEvent("late 2") + geminiFinish(), 300}};
         m_server->enqueue(slow);
         m_vm->setInputText(QStringLiteral("question"));
         m_vm->send();
@@ -360,7 +362,7 @@ private Q_SLOTS:
 
     void imageOnlyPromptIsSentAsPng()
     {
-        m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("a cat")));
+        m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("a cat") + geminiFinish()));
         QImage jpegSource(8, 6, QImage::Format_RGB32);
         jpegSource.fill(Qt::red);
         m_vm->setAttachedImage(jpegSource);

@@ -197,7 +197,7 @@ void TestSessionAnswers::partAnswerAndErrorAreSavedAndReopened()
     QCOMPARE(second.vm.messages().at(1).content, answer.content);
     QCOMPARE(second.vm.messages().at(1).error, answer.error);
     // Going on from the reopened conversation sends the text, not the error.
-    m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("fine")));
+    m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("fine") + geminiFinish()));
     QVERIFY(sendAndWait(second.vm, QStringLiteral("go on")));
     const QJsonArray turns = geminiTurns(m_server->requests().at(1));
     QCOMPARE(turns.size(), 3);
@@ -249,9 +249,9 @@ void TestSessionAnswers::olderFilesAndErrorOnlyAnswersLoadAsBefore()
 void TestSessionAnswers::regenerateReplacesTheLastAnswer()
 {
     Session s(*m_home);
-    m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("first")));
+    m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("first") + geminiFinish()));
     m_server->enqueue(cutAfter("par"));
-    m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("again")));
+    m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("again") + geminiFinish()));
     QVERIFY(sendAndWait(s.vm, QStringLiteral("one")));
     s.vm.setAttachedImage(QImage(4, 3, QImage::Format_RGB32));
     QVERIFY(sendAndWait(s.vm, QStringLiteral("two")));
@@ -283,9 +283,9 @@ void TestSessionAnswers::regenerateReplacesTheLastAnswer()
 void TestSessionAnswers::editReplacesTheLastPromptOnlyWhenSent()
 {
     Session s(*m_home);
-    m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("first")));
-    m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("second")));
-    m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("edited answer")));
+    m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("first") + geminiFinish()));
+    m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("second") + geminiFinish()));
+    m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("edited answer") + geminiFinish()));
     QVERIFY(sendAndWait(s.vm, QStringLiteral("one")));
     s.vm.setAttachedImage(QImage(4, 3, QImage::Format_RGB32));
     const std::optional<QByteArray> image = s.vm.attachedImageData();
@@ -330,7 +330,7 @@ void TestSessionAnswers::editReplacesTheLastPromptOnlyWhenSent()
 void TestSessionAnswers::nothingIsRedoneWhileAnAnswerStreams()
 {
     Session s(*m_home);
-    m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("first")));
+    m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("first") + geminiFinish()));
     ScriptedResponse stalled = ScriptedResponse::withBody(200, geminiEvent("so far"));
     stalled.ending = ScriptedResponse::Ending::Stall;
     m_server->enqueue(stalled);

@@ -55,7 +55,7 @@ struct Launcher : IsolatedSession
     // Types a prompt and waits for its whole answer.
     bool ask(const QString &prompt, const QByteArray &answer)
     {
-        server.enqueue(ScriptedResponse::withBody(200, geminiEvent(answer)));
+        server.enqueue(ScriptedResponse::withBody(200, geminiEvent(answer) + geminiFinish()));
         QTest::keyClicks(field, prompt);
         QTest::keyClick(field, Qt::Key_Return);
         return vm.isLoading() && waitForAnswer(vm);
@@ -153,7 +153,7 @@ void TestLauncherActions::hoverButtonsRegenerateAndEdit()
     QCOMPARE(list->bubbleAt(1)->actions(), Action::Copy | Action::Regenerate);
     QCOMPARE(list->bubbleAt(0)->actions(), MessageBubbleActions::Actions(Action::Edit));
 
-    l.server.enqueue(ScriptedResponse::withBody(200, geminiEvent("better")));
+    l.server.enqueue(ScriptedResponse::withBody(200, geminiEvent("better") + geminiFinish()));
     list->bubbleAt(1)->actionRow()->button(Action::Regenerate)->click();
     QTRY_VERIFY(!l.vm.isLoading());
     QCOMPARE(l.texts(), QStringList({"one", "better"}));

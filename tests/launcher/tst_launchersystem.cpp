@@ -5,6 +5,8 @@
 #include "support/XSessionTest.h"
 #include "support/LoopbackServer.h"
 #include "support/ProviderEvents.h"
+#include "support/SpokenAudio.h"
+#include "support/TranscriptionStandIn.h"
 #include "store/ConversationFile.h"
 #include "store/ConversationFormat.h"
 #include "store/ConversationStore.h"
@@ -13,6 +15,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -39,6 +42,7 @@ class TestLauncherSystem : public XSessionTest
 private Q_SLOTS:
     void promptStreamsIntoHistoryAndReopens();
     void unsavedHistoryMakesQuitAsk();
+    void dictationJoinsTheInputForTheUserToSend();
 
 private:
     void typePrompt(const QString &prompt);
@@ -82,7 +86,7 @@ quint32 TestLauncherSystem::startWithKeyAndOpen(TarnwickProcess &tarnwick, const
 void TestLauncherSystem::promptStreamsIntoHistoryAndReopens()
 {
     LoopbackServer server;
-    server.enqueue(eventStream({geminiEvent("Streamed "), geminiEvent("answer "), geminiEvent("from loopback")}, 150));
+    server.enqueue(eventStream({geminiEvent("Streamed "), geminiEvent("answer "), geminiEvent("from loopback"), geminiFinish()}, 150));
     TarnwickProcess tarnwick(session());
     const QString historyFile = historyFileOf(tarnwick);
     const quint32 panel = startWithKeyAndOpen(tarnwick, server);
@@ -127,7 +131,7 @@ void TestLauncherSystem::promptStreamsIntoHistoryAndReopens()
 void TestLauncherSystem::unsavedHistoryMakesQuitAsk()
 {
     LoopbackServer server;
-    server.enqueue(eventStream({geminiEvent("Kept in memory only")}, 0));
+    server.enqueue(eventStream({geminiEvent("Kept in memory only"), geminiFinish()}, 0));
     TarnwickProcess tarnwick(session());
     const QString historyFile = historyFileOf(tarnwick);
     const quint32 panel = startWithKeyAndOpen(tarnwick, server);
@@ -164,6 +168,49 @@ void TestLauncherSystem::unsavedHistoryMakesQuitAsk()
     QVERIFY(tarnwick.process().waitForFinished(kTimeout));
     QCOMPARE(tarnwick.process().exitCode(), 0);
     QCOMPARE(tarnwick.count(QStringLiteral("unsaved-changes-asked")), 1);
+}
+
+// Ctrl+D with a WAV file as the microphone: the recording goes to Gemini's
+// stand-in (the chat provider has a key), the transcript joins the input, and
+// only Return sends it.
+void TestLauncherSystem::dictationJoinsTheInputForTheUserToSend()
+{
+    if (!canSpeak())
+        QSKIP("needs espeak-ng and sox to make speech");
+    const QString sentence = QStringLiteral("what time is it in new york");
+    QTemporaryDir scratch;
+    const QString speech = scratch.filePath(QStringLiteral("speech.wav"));
+    QVERIFY(speak(sentence, speech));
+    LoopbackServer server;
+    server.setResponder([&sentence](const RecordedRequest &request) {
+        if (request.path.endsWith(":streamGenerateContent"))
+            return eventStream({geminiEvent("Noted")}, 0);
+        return transcriptionAnswer(request, sentence);
+    });
+    TarnwickProcess tarnwick(session());
+    tarnwick.setEnvironmentVariable(QStringLiteral("TARNWICK_DICTATION_INPUT"), speech);
+    startWithKeyAndOpen(tarnwick, server);
+    if (QTest::currentTestFailed())
+        return;
+
+    QVERIFY(session().pressKeys(QStringLiteral("ctrl+d")));
+    QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("dictation-joined")), 1, kTimeout);
+    QCOMPARE(tarnwick.count(QStringLiteral("dictation-transcribing")), 1);
+    // The user was told once that the audio leaves the machine.
+    QCOMPARE(tarnwick.count(QStringLiteral("dictation-notice")), 1);
+    QCOMPARE(server.requests().size(), 1);
+    QVERIFY(server.requests().first().path.endsWith(":generateContent"));
+    QTest::qWait(500);
+    QCOMPARE(server.requests().size(), 1);
+
+    QVERIFY(session().pressKeys(QStringLiteral("Return")));
+    QTRY_COMPARE_WITH_TIMEOUT(server.requests().size(), 2, kTimeout);
+    QVERIFY(server.requests().last().body.contains(sentence.toUtf8()));
+
+    // A second dictation is not told again.
+    QVERIFY(session().pressKeys(QStringLiteral("ctrl+d")));
+    QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("dictation-joined")), 2, kTimeout);
+    QCOMPARE(tarnwick.count(QStringLiteral("dictation-notice")), 1);
 }
 
 QTEST_GUILESS_MAIN(TestLauncherSystem)

@@ -221,6 +221,7 @@ private Q_SLOTS:
         slow.headers = {{"Content-Type", "text/event-stream"}};
         for (int i = 0; i < 8; ++i)
             slow.writes.append({geminiEvent(QByteArray::number(i)), 300});
+        slow.writes.append({geminiFinish(), 0});
         m_server->enqueue(slow);
         const StreamOutcome steady = StreamOutcome::collect(ask(LLMProvider::Gemini));
         QCOMPARE(steady.fragments, QStringList({"0", "1", "2", "3", "4", "5", "6", "7"}));
@@ -250,6 +251,40 @@ private Q_SLOTS:
         QCOMPARE(outcome.failedCount, 1);
         QCOMPARE(outcome.error->kind(), LLMError::Kind::Network);
         QVERIFY(!outcome.error->errorDescription().contains(QLatin1String("canceled")));
+    }
+
+    // Only the provider says when an answer is whole; a connection that ends
+    // before it did, cleanly or not, keeps the text and says it was cut.
+    void answerEndsOnlyWhenTheProviderSaysSo_data()
+    {
+        QTest::addColumn<int>("provider");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("ending");
+        const QList<QPair<const char *, LLMProvider>> providers = {
+            {"Gemini", LLMProvider::Gemini}, {"OpenRouter", LLMProvider::OpenRouter}, {"Local", LLMProvider::Local}};
+        for (const auto &[name, provider] : providers) {
+            const QByteArray event = provider == LLMProvider::Gemini ? geminiEvent("part") : chatChunk("part");
+            // Without the chunked body's end, many times: Qt takes some of these as complete.
+            for (int i = 0; i < 8; ++i)
+                QTest::addRow("%s, dropped, try %d", name, i) << int(provider) << event << int(Ending::Drop);
+            QTest::addRow("%s, closed cleanly without an end", name) << int(provider) << event << int(Ending::Complete);
+        }
+    }
+
+    void answerEndsOnlyWhenTheProviderSaysSo()
+    {
+        QFETCH(int, provider);
+        QFETCH(QByteArray, body);
+        QFETCH(int, ending);
+        ScriptedResponse response = ScriptedResponse::withBody(200, body);
+        response.ending = Ending(ending);
+        m_server->enqueue(response);
+        const StreamOutcome outcome = StreamOutcome::collect(ask(LLMProvider(provider)));
+        QCOMPARE(outcome.fragments, QStringList({"part"}));
+        QCOMPARE(outcome.finishedCount, 0);
+        QCOMPARE(outcome.failedCount, 1);
+        QCOMPARE(outcome.error->errorDescription(),
+                 QStringLiteral("The provider closed the connection before the answer was complete."));
     }
 
     void cancelClosesTheConnection()
@@ -359,8 +394,9 @@ private Q_SLOTS:
             << "The provider answered with application/json instead of an event stream. A network sign-in page "
                "or a proxy may be in the way.\nModel not loaded";
         QTest::newRow("event stream with parameters") << QByteArray("Text/Event-Stream; charset=utf-8")
-                                                      << geminiEvent("ok") << QStringList{"ok"} << QString();
-        QTest::newRow("no content type at all") << QByteArray() << geminiEvent("ok") << QStringList{"ok"} << QString();
+                                                      << geminiEvent("ok") + geminiFinish() << QStringList{"ok"} << QString();
+        QTest::newRow("no content type at all") << QByteArray() << geminiEvent("ok") + geminiFinish() << QStringList{"ok"}
+                                                << QString();
     }
 
     void bodyThatIsNotAnEventStream()
@@ -406,9 +442,9 @@ private Q_SLOTS:
         QFETCH(bool, sameOrigin);
         LoopbackServer elsewhere;
         QVERIFY(elsewhere.isListening());
-        const QByteArray answer = provider == int(LLMProvider::Gemini) ? geminiEvent("moved")
+        const QByteArray answer = provider == int(LLMProvider::Gemini) ? geminiEvent("moved") + geminiFinish()
                                   : catalogue ? QByteArray(R"({"data":[{"id":"a/moved"}]})")
-                                              : QByteArray("data: {\"choices\":[{\"delta\":{\"content\":\"moved\"}}]}\n\n");
+                                              : chatChunk("moved") + "data: [DONE]\n\n";
         elsewhere.setResponder([&](const RecordedRequest &) { return ScriptedResponse::withBody(200, answer); });
         const QString target = (sameOrigin ? m_server->baseUrl() : elsewhere.baseUrl()) + QStringLiteral("/moved");
         m_server->setResponder([&](const RecordedRequest &request) {
@@ -551,7 +587,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, key);
         QFETCH(QByteArray, authorization);
-        m_server->enqueue(ScriptedResponse::withBody(200, "data: [DONE]\n\n"));
+        m_server->enqueue(ScriptedResponse::withBody(200, chatChunk("a") + "data: [DONE]\n\n"));
         const QList<LLMTurn> turns = {{QStringLiteral("user"), QStringLiteral("q")},
                                       {QStringLiteral("model"), QStringLiteral("a")}};
         LLMClient client(LLMProvider::Local, key, QStringLiteral("llama3.2:latest"));
@@ -688,7 +724,7 @@ private Q_SLOTS:
         LoopbackServer proxy;
         proxy.setResponder([](const RecordedRequest &) { return ScriptedResponse::withBody(502, "via proxy", 0, 0, "text/plain"); });
         QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), proxy.port()));
-        m_server->enqueue(ScriptedResponse::withBody(200, "data: {\"choices\":[{\"delta\":{\"content\":\"direct\"}}]}\n\n"));
+        m_server->enqueue(ScriptedResponse::withBody(200, chatChunk("direct") + "data: [DONE]\n\n"));
         const StreamOutcome outcome = StreamOutcome::collect(ask(LLMProvider::Local, QString()));
         QNetworkProxy::setApplicationProxy(QNetworkProxy::DefaultProxy);
         QCOMPARE(outcome.fragments, QStringList{"direct"});

@@ -9,7 +9,8 @@ using Ending = LineOutcome::Ending;
 Q_DECLARE_METATYPE(LLMUsage)
 
 namespace {
-LineOutcome readAll(LLMProvider provider, const QList<QByteArray> &reads)
+// The outcome of these reads; with closed, the connection then ends.
+LineOutcome readAll(LLMProvider provider, const QList<QByteArray> &reads, bool closed)
 {
     AnswerReader reader(provider);
     LineOutcome total;
@@ -25,7 +26,8 @@ LineOutcome readAll(LLMProvider provider, const QList<QByteArray> &reads)
     };
     for (const QByteArray &read : reads)
         take(reader.feed(read));
-    take(reader.finish());
+    if (closed)
+        take(reader.finish());
     return total;
 }
 
@@ -150,9 +152,9 @@ private Q_SLOTS:
             << QStringList{"x"} << none << "";
 
         const QByteArray chunk = R"(data: {"choices":[{"delta":{"content":"c"}}]})";
-        QTest::newRow("OpenRouter: [DONE] does not end, processing comments ignored")
-            << false << ": OPENROUTER PROCESSING\n\n" + chunk + "\ndata: [DONE]\n" + chunk << QStringList{"c", "c"}
-            << none << "";
+        QTest::newRow("OpenRouter: [DONE] ends, processing comments ignored")
+            << false << ": OPENROUTER PROCESSING\n\n" + chunk + "\ndata: [DONE]\n" + chunk << QStringList{"c"} << done
+            << "";
         QTest::newRow("OpenRouter: spaces-only payload, null and missing content ignored")
             << false
             << QByteArray("data:  \t \ndata: {\"choices\":[{\"delta\":{\"content\":null}}]}\ndata: {\"choices\":[{\"delta\":{}}]}\n"
@@ -284,11 +286,10 @@ private Q_SLOTS:
         QFETCH(QString, reasoning);
         QFETCH(LLMUsage, usage);
         for (const QList<QByteArray> &reads : {QList<QByteArray>{body}, bytewise(body)}) {
-            const LineOutcome outcome = readAll(LLMProvider(provider), reads);
+            const LineOutcome outcome = readAll(LLMProvider(provider), reads, true);
             QCOMPARE(outcome.fragments.join(QString()), answer);
             QCOMPARE(outcome.reasoning.join(QString()), reasoning);
             QCOMPARE(outcome.usage.value_or(LLMUsage{}), usage);
-            QCOMPARE(outcome.ending, Ending::None);
         }
     }
 
@@ -311,9 +312,62 @@ private Q_SLOTS:
                 streams << QList<QByteArray>{chunk(whole.left(cut)) + chunk(whole.mid(cut))};
         }
         for (const QList<QByteArray> &stream : std::as_const(streams)) {
-            const LineOutcome outcome = readAll(LLMProvider::Local, stream);
+            const LineOutcome outcome = readAll(LLMProvider::Local, stream, true);
             QCOMPARE(outcome.fragments.join(QString()), QStringLiteral("The answer."));
             QCOMPARE(outcome.reasoning.join(QString()), QStringLiteral("Plan: ünïcode 🎉.\n"));
+    // When the connection ends: whole only when the provider said so, and a
+    // whole answer needs some text.
+    void endings_data()
+    {
+        QTest::addColumn<int>("provider");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QStringList>("fragments");
+        QTest::addColumn<QString>("error"); // empty: the answer ends whole
+        const int gemini = int(LLMProvider::Gemini), openRouter = int(LLMProvider::OpenRouter),
+                  local = int(LLMProvider::Local);
+        const QString cut = QStringLiteral("The provider closed the connection before the answer was complete.");
+        const QString empty = QStringLiteral("The provider sent an empty answer.");
+        const QByteArray text = geminiPart(R"({"text":"t"})") + "\n";
+        const QByteArray chunk = R"(data: {"choices":[{"delta":{"content":"c"}}]})" "\n\n";
+        const QByteArray stop = R"(data: {"choices":[{"delta":{},"finish_reason":"stop"}]})" "\n\n";
+
+        QTest::newRow("Gemini: closed after an event") << gemini << text << QStringList{"t"} << cut;
+        QTest::newRow("Gemini: finished") << gemini << text + R"(data: {"candidates":[{"finishReason":"STOP"}]})"
+                                          << QStringList{"t"} << QString();
+        QTest::newRow("Gemini: finished without a word")
+            << gemini << QByteArray(R"(data: {"candidates":[{"content":{"parts":[{"text":""}]},"finishReason":"STOP"}]})")
+            << QStringList{""} << empty;
+        QTest::newRow("Gemini: nothing at all") << gemini << QByteArray() << QStringList{} << cut;
+        QTest::newRow("OpenRouter: closed after a chunk") << openRouter << chunk << QStringList{"c"} << cut;
+        QTest::newRow("OpenRouter: a null finish reason is no end")
+            << openRouter << chunk + R"(data: {"choices":[{"delta":{},"finish_reason":null}]})" << QStringList{"c"} << cut;
+        QTest::newRow("OpenRouter: finish reason, then usage, then close")
+            << openRouter << chunk + stop + R"(data: {"choices":[],"usage":{"total_tokens":3}})" "\n\n"
+            << QStringList{"c"} << QString();
+        QTest::newRow("OpenRouter: [DONE] alone") << openRouter << QByteArray("data: [DONE]\n\n") << QStringList{}
+                                                  << empty;
+        QTest::newRow("Local: only reasoning")
+            << local << R"(data: {"choices":[{"delta":{"reasoning_content":"hmm"}}]})" "\n\n" + stop + "data: [DONE]\n\n"
+            << QStringList{} << empty;
+        QTest::newRow("Local: only tool calls")
+            << local
+            << QByteArray(R"(data: {"choices":[{"delta":{"content":null,"tool_calls":[{"index":0,"function":{"name":"f"}}]}}]})" "\n\n"
+                          R"(data: {"choices":[{"delta":{},"finish_reason":"tool_calls"}]})" "\n\n")
+            << QStringList{} << empty;
+        QTest::newRow("Local: answer and [DONE]") << local << chunk + "data: [DONE]\n\n" << QStringList{"c"} << QString();
+    }
+
+    void endings()
+    {
+        QFETCH(int, provider);
+        QFETCH(QByteArray, body);
+        QFETCH(QStringList, fragments);
+        QFETCH(QString, error);
+        for (const QList<QByteArray> &reads : {QList<QByteArray>{body}, bytewise(body)}) {
+            const LineOutcome outcome = readAll(LLMProvider(provider), reads, true);
+            QCOMPARE(outcome.fragments, fragments);
+            QCOMPARE(int(outcome.ending), int(error.isEmpty() ? Ending::Done : Ending::Error));
+            QCOMPARE(outcome.error, error);
         }
     }
 
@@ -321,8 +375,9 @@ private:
     void check(LLMProvider provider, const QByteArray &body, const QStringList &fragments, int ending,
                const QString &error)
     {
-        for (const QList<QByteArray> &reads : {QList<QByteArray>{body}, bytewise(body)}) {
-            const LineOutcome outcome = readAll(provider, reads);
+        // The connection stays open: what the lines alone do.
+        for (const QList<QByteArray> &reads : {QList<QByteArray>{body + '\n'}, bytewise(body + '\n')}) {
+            const LineOutcome outcome = readAll(provider, reads, false);
             QCOMPARE(outcome.fragments, fragments);
             QCOMPARE(int(outcome.ending), ending);
             QCOMPARE(outcome.error, error);

@@ -16,11 +16,9 @@ const QString kSource = QStringLiteral(TARNWICK_SOURCE_DIR);
 // Documented in the manual page ahead of the commands that bring them. Each
 // leaves this list when the usage text names it.
 const QSet<QString> kAwaitingUsage = {
-    QStringLiteral("transcribe"),  QStringLiteral("--engine"),       QStringLiteral("offline"),
-    QStringLiteral("--language"),  QStringLiteral("preset"),         QStringLiteral("list"),
-    QStringLiteral("add"),         QStringLiteral("remove"),         QStringLiteral("--instructions"),
-    QStringLiteral("--template"),  QStringLiteral("--file"),         QStringLiteral("--preset"),
-    QStringLiteral("--reasoning"), QStringLiteral("--usage"),
+    QStringLiteral("preset"),  QStringLiteral("list"),           QStringLiteral("add"),
+    QStringLiteral("remove"),  QStringLiteral("--instructions"), QStringLiteral("--template"),
+    QStringLiteral("--file"),  QStringLiteral("--preset"),
 };
 
 QString readText(const QString &path)
@@ -185,8 +183,8 @@ private Q_SLOTS:
         QCOMPARE(metainfoReleases(metainfo), changelog);
         const QString manual = readText(kSource + QStringLiteral("/tarnwick.1"));
         QVERIFY2(manual.startsWith(QStringLiteral(".TH TARNWICK 1 "))
-                     && manual.section(QLatin1Char('\n'), 0, 0).contains(
-                         QStringLiteral("\"Tarnwick %1\"").arg(changelog.first().first)),
+                     && manual.section(QLatin1Char('\n'), 0, 0)
+                            .contains(QStringLiteral("\"Tarnwick %1\"").arg(changelog.first().first)),
                  qPrintable(manual.section(QLatin1Char('\n'), 0, 0)));
     }
 
@@ -204,9 +202,9 @@ private Q_SLOTS:
                            kSource + QStringLiteral("/resources/com.tarnwick.Tarnwick.metainfo.xml")}
             << none;
         QTest::newRow("manual page") << QStringList{QStringLiteral("man"), QStringLiteral("--warnings"),
-                                                    QStringLiteral("-E"), QStringLiteral("UTF-8"),
-                                                    QStringLiteral("-l"), QStringLiteral("-Tutf8"),
-                                                    QStringLiteral("-Z"), kSource + QStringLiteral("/tarnwick.1")}
+                                                    QStringLiteral("-E"),  QStringLiteral("UTF-8"),
+                                                    QStringLiteral("-l"),  QStringLiteral("-Tutf8"),
+                                                    QStringLiteral("-Z"),  kSource + QStringLiteral("/tarnwick.1")}
                                      << int(QProcess::StandardError);
     }
 

@@ -130,6 +130,7 @@ private Q_SLOTS:
     void fileStandsInWithoutKeyring();
     void hungKeyringCostsSecondsNotTheTimeout();
     void keyringTakesOverFromTheFile();
+    void goneBusIsNoMissingKey();
 
 private:
     void requireKeyring() const;
@@ -230,6 +231,18 @@ void TestKeychain::fileStandsInWithoutKeyring()
     QCOMPARE(probe(bus.address(), {QStringLiteral("save"), KeychainHelper::geminiAccount}, "new").exitCode, 0);
     QCOMPARE(probe(bus.address(), {QStringLiteral("load"), KeychainHelper::geminiAccount}).output, QByteArray("new"));
     QCOMPARE(QDir(QFileInfo(KeyFile::path()).path()).entryList({QStringLiteral("keys.json.corrupt-*")}).size(), 1);
+}
+
+// The session bus named in the environment has gone away: the key may be in
+// the keyring behind it, so a lookup says the keyring is out of reach.
+void TestKeychain::goneBusIsNoMissingKey()
+{
+    IsolatedHome home;
+    const QString goneBus = QStringLiteral("unix:path=") + home.path() + QStringLiteral("/gone-bus");
+    QCOMPARE(probe(goneBus, {QStringLiteral("load"), freshAccount()}).exitCode, 4);
+    // A key saved meanwhile still lands in the file, and is found there.
+    QCOMPARE(probe(goneBus, {QStringLiteral("save"), KeychainHelper::geminiAccount}, "kept").exitCode, 0);
+    QCOMPARE(probe(goneBus, {QStringLiteral("load"), KeychainHelper::geminiAccount}).output, QByteArray("kept"));
 }
 
 void TestKeychain::hungKeyringCostsSecondsNotTheTimeout()

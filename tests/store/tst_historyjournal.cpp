@@ -115,6 +115,8 @@ void TestHistoryJournal::changesSurviveWithoutFlush()
     reopened.flush();
     QCOMPARE(ConversationFormat::decode(readAll(path))->size(), 2);
     QCOMPARE(readAll(path).size(), folded.size());
+    // Once the whole file holds the replayed changes, their journal goes.
+    QVERIFY(!QFileInfo::exists(ConversationStore::journalPath(path)));
 }
 
 // A crash after the whole write but before the journal starts over replays

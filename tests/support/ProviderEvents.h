@@ -15,6 +15,18 @@ inline QByteArray geminiEvent(const QByteArray &text)
     return "data: {\"candidates\":[{\"content\":{\"parts\":[{\"text\":\"" + text + "\"}]}}]}\r\n\r\n";
 }
 
+// The Gemini event that marks an answer finished.
+inline QByteArray geminiFinish()
+{
+    return "data: {\"candidates\":[{\"finishReason\":\"STOP\"}]}\r\n\r\n";
+}
+
+// One OpenRouter (or local server) chunk carrying text.
+inline QByteArray chatChunk(const QByteArray &text)
+{
+    return "data: {\"choices\":[{\"delta\":{\"content\":\"" + text + "\"}}]}\n\n";
+}
+
 // Compact JSON, as the providers send it.
 inline QByteArray jsonText(const QJsonObject &object)
 {

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <optional>
+
+class QCommandLineParser;
+
+// Reads a command's options from the application's arguments. A mistake (an
+// unknown option, a missing value) is told on standard error with the
+// command's usage line and gives 2; --help prints the help and gives 0;
+// nullopt lets the command go on.
+std::optional<int> parseCommandOptions(QCommandLineParser &parser, const char *usage);

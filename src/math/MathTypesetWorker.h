@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class MathJaxEngine;
+
+// Typesets formulas one by one on the typesetter's thread, loading MathJax
+// with the first one; the engine goes when the worker does.
+class MathTypesetWorker : public QObject
+{
+    Q_OBJECT
+
+public:
+    MathTypesetWorker();
+    ~MathTypesetWorker() override;
+
+public Q_SLOTS:
+    void typeset(const QString &tex, bool display);
+    // Frees the engine, on the thread that made it.
+    void release();
+
+Q_SIGNALS:
+    void engineLoaded(qint64 milliseconds);
+    void typesetDone(const QString &tex, bool display, const QByteArray &svg, const QString &error);
+
+private:
+    std::unique_ptr<MathJaxEngine> m_engine;
+};
