@@ -5,6 +5,7 @@
 #include "platform/InterruptNotifier.h"
 #include "core/ImageFiles.h"
 #include "core/LauncherViewModel.h"
+#include "core/UsageText.h"
 #include "llm/LLMProvider.h"
 #include "platform/Preferences.h"
 #include "platform/UserDefaults.h"
@@ -14,15 +15,23 @@
 #include <QFile>
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
-constexpr const char *kUsage = "Usage: tarnwick ask [--provider P] [--model ID] [--image FILE] [PROMPT...]\n";
+constexpr const char *kUsage =
+    "Usage: tarnwick ask [--provider P] [--model ID] [--image FILE] [--reasoning] [--usage] [PROMPT...]\n";
+
+void writeRawError(const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+    std::fflush(stderr);
+}
 
 void writeError(const QString &text)
 {
-    const QByteArray bytes = text.toUtf8() + '\n';
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+    writeRawError(text + QLatin1Char('\n'));
 }
 
 std::optional<QString> matchProvider(const QString &name)
@@ -52,7 +61,11 @@ int runAskCommand(int &argc, char **argv)
                                          QStringLiteral("ID"));
     const QCommandLineOption imageOption(QStringLiteral("image"), QStringLiteral("An image to send with the prompt."),
                                          QStringLiteral("FILE"));
-    parser.addOptions({providerOption, modelOption, imageOption});
+    const QCommandLineOption reasoningOption(QStringLiteral("reasoning"),
+                                             QStringLiteral("Also print the model's reasoning to standard error."));
+    const QCommandLineOption usageOption(QStringLiteral("usage"),
+                                         QStringLiteral("Print the tokens and cost to standard error at the end."));
+    parser.addOptions({providerOption, modelOption, imageOption, reasoningOption, usageOption});
     if (const std::optional<int> status = parseCommandOptions(parser, kUsage))
         return *status;
 
@@ -109,11 +122,27 @@ int runAskCommand(int &argc, char **argv)
 
     int exitCode = 0;
     qsizetype printed = 0;
+    qsizetype thoughtPrinted = 0;
+    const bool showReasoning = parser.isSet(reasoningOption);
+    // The reasoning ends with a line break of its own, before the answer starts or the usage follows.
+    bool reasoningLineEnded = false;
+    const auto endReasoningLine = [&] {
+        if (std::exchange(reasoningLineEnded, true) || thoughtPrinted == 0)
+            return;
+        if (!vm.messages().last().reasoning.endsWith(QLatin1Char('\n')))
+            writeRawError(QStringLiteral("\n"));
+    };
     bool outputFailed = false;
     QObject::connect(&vm, &LauncherViewModel::messageUpdated, &app, [&](int index) {
         const ChatMessage &message = vm.messages().at(index);
         if (message.role != ChatMessage::Role::Assistant || !message.isStreaming || outputFailed)
             return;
+        if (showReasoning && message.reasoning.size() > thoughtPrinted) {
+            writeRawError(message.reasoning.mid(thoughtPrinted));
+            thoughtPrinted = message.reasoning.size();
+        }
+        if (!message.content.isEmpty())
+            endReasoningLine();
         // An answer nobody can read is not worth paying for: stop it.
         outputFailed = !StandardOutput::write(QStringView(message.content).mid(printed).toUtf8());
         printed = message.content.size();
@@ -138,6 +167,12 @@ int runAskCommand(int &argc, char **argv)
     vm.send();
     if (vm.isLoading())
         QCoreApplication::exec();
+    if (!vm.messages().isEmpty())
+        endReasoningLine();
+    if (parser.isSet(usageOption) && !vm.messages().isEmpty()) {
+        const std::optional<LLMUsage> usage = vm.messages().last().usage;
+        writeError(usage ? UsageText::summary(*usage) : QStringLiteral("tokens: not reported by the provider"));
+    }
     if (const auto error = vm.errorMessage()) {
         writeError(*error);
         return 1;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "llm/LLMUsage.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QUuid>
@@ -24,6 +26,11 @@ struct ChatMessage
     // Why an answer stopped after part of it arrived; empty when it did not.
     // The content keeps the part, so the next send passes on only the text.
     QString error;
+    // What the model thought before answering; never part of the content.
+    QString reasoning;
+    // How long it thought: from the send to the answer's first words.
+    std::optional<double> reasoningSeconds;
+    std::optional<LLMUsage> usage;
 
     friend bool operator==(const ChatMessage &, const ChatMessage &) = default;
 };

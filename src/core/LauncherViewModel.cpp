@@ -258,28 +258,51 @@ void LauncherViewModel::streamAnswer(const LLMClient &client)
 
     LLMStream *stream = client.stream(turns, prompt.content, prompt.imageData, prompt.imageMIME, this);
     m_streamTask = stream;
+    m_answerClock.start();
     // Fragments that arrive together (one read of a fast stream can hold
     // thousands) make one change: the panel and the history then do their
     // whole-answer work once per read, not once per word, and keep up.
     struct Pending
     {
         QString text;
+        QString reasoning;
+        std::optional<LLMUsage> usage;
         bool scheduled = false;
     };
     const auto pending = std::make_shared<Pending>();
     // The answer is addressed by id: the list may have been replaced meanwhile.
     const auto flush = [this, answerID, pending] {
         pending->scheduled = false;
-        if (pending->text.isEmpty())
+        if (pending->text.isEmpty() && pending->reasoning.isEmpty() && !pending->usage)
             return;
         const QString text = std::exchange(pending->text, QString());
-        updateMessage(answerID, [&text](ChatMessage &message) { message.content += text; });
+        const QString reasoning = std::exchange(pending->reasoning, QString());
+        const std::optional<LLMUsage> usage = std::exchange(pending->usage, std::nullopt);
+        updateMessage(answerID, [this, &text, &reasoning, &usage](ChatMessage &message) {
+            message.reasoning += reasoning;
+            if (!text.isEmpty())
+                noteThoughtEnded(message);
+            message.content += text;
+            if (usage)
+                message.usage = usage;
+        });
     };
-    connect(stream, &LLMStream::fragment, this, [this, pending, flush](const QString &text) {
-        pending->text += text;
+    const auto schedule = [this, pending, flush] {
         if (std::exchange(pending->scheduled, true))
             return;
         QMetaObject::invokeMethod(this, flush, Qt::QueuedConnection);
+    };
+    connect(stream, &LLMStream::fragment, this, [pending, schedule](const QString &text) {
+        pending->text += text;
+        schedule();
+    });
+    connect(stream, &LLMStream::reasoning, this, [pending, schedule](const QString &text) {
+        pending->reasoning += text;
+        schedule();
+    });
+    connect(stream, &LLMStream::usage, this, [pending, schedule](const LLMUsage &usage) {
+        pending->usage = usage;
+        schedule();
     });
     connect(stream, &LLMStream::finished, this, [this, answerID, stream, flush] {
         flush();
@@ -367,17 +390,24 @@ void LauncherViewModel::setEditing(std::optional<QUuid> promptID)
 
 void LauncherViewModel::finishStream(const QUuid &id, std::optional<QString> failure)
 {
-    updateMessage(id, [&failure](ChatMessage &message) {
+    updateMessage(id, [this, &failure](ChatMessage &message) {
         // What arrived before the failure stays; the error is shown beneath it.
         if (failure && message.content.trimmed().isEmpty())
             message.content = kWarningPrefix + *failure;
         else if (failure)
             message.error = *failure;
+        noteThoughtEnded(message);
         message.isStreaming = false;
     });
     if (failure)
         Q_EMIT answerFailed(*failure);
     setLoading(false);
+}
+
+void LauncherViewModel::noteThoughtEnded(ChatMessage &message) const
+{
+    if (!message.reasoning.isEmpty() && !message.reasoningSeconds)
+        message.reasoningSeconds = double(m_answerClock.elapsed()) / 1000.0;
 }
 
 void LauncherViewModel::cancelStream()
@@ -392,6 +422,7 @@ void LauncherViewModel::cancelStream()
     m_streamTask.clear();
     for (qsizetype i = m_messages.size() - 1; i >= 0; --i) {
         if (m_messages.at(i).isStreaming) {
+            noteThoughtEnded(m_messages[i]);
             m_messages[i].isStreaming = false;
             Q_EMIT messageUpdated(int(i));
             Q_EMIT messagesChanged();

@@ -6,6 +6,7 @@
 #include "llm/LLMProvider.h"
 #include "services/KeyStore.h"
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QList>
 #include <QObject>
@@ -82,7 +83,7 @@ Q_SIGNALS:
     // Fine-grained list changes, so a view can redraw only what changed ...
     void messagesReset();
     void messageAppended(int index);
-    void messageUpdated(int index); // content or isStreaming of one message, or a new one in its place
+    void messageUpdated(int index); // content, reasoning, usage or isStreaming of one message, or a new one in its place
     void messagesRemoved(int first); // every message from `first` on is gone
     // ... and one signal after every change of any kind (the history saves on it).
     void messagesChanged();
@@ -117,6 +118,8 @@ private:
     void sendWith(const LLMClient &client);
     // Streams the answer to the second-to-last message into the last one.
     void streamAnswer(const LLMClient &client);
+    // The answer's first words (or its end) stop the thinking time.
+    void noteThoughtEnded(ChatMessage &message) const;
 
     // The input as it was before an Edit took it over.
     struct Draft
@@ -145,6 +148,7 @@ private:
     std::optional<QByteArray> m_attachedImageData;
     QString m_attachedImageMIME = QStringLiteral("image/png");
     QPointer<LLMStream> m_streamTask;
+    QElapsedTimer m_answerClock; // since the answer in flight was asked for
     quint64 m_keyRequest = 0; // the key read a send waits for; a new number drops it
     std::optional<QUuid> m_editedPromptID;
     Draft m_draftBeforeEdit;

@@ -9,6 +9,15 @@ StoredMessage toStored(const ChatMessage &message)
     StoredMessage stored(message.role == ChatMessage::Role::User ? QStringLiteral("user") : QStringLiteral("assistant"),
                          message.content, message.imageData, message.imageMIME);
     stored.error = message.error;
+    // Reasoning and usage still streaming are kept back: the journal writes the
+    // text of one answer as it grows, and would otherwise rewrite the whole
+    // conversation on every thought (and Gemini recounts on every event).
+    // They follow once the answer is done.
+    if (!message.isStreaming) {
+        stored.reasoning = message.reasoning;
+        stored.reasoningSeconds = message.reasoningSeconds;
+        stored.usage = message.usage;
+    }
     return stored;
 }
 
@@ -17,6 +26,9 @@ ChatMessage toChat(const StoredMessage &stored)
     const auto role = stored.role == QLatin1String("user") ? ChatMessage::Role::User : ChatMessage::Role::Assistant;
     ChatMessage message(role, stored.content, stored.imageData, stored.imageMIME, false);
     message.error = stored.error;
+    message.reasoning = stored.reasoning;
+    message.reasoningSeconds = stored.reasoningSeconds;
+    message.usage = stored.usage;
     return message;
 }
 

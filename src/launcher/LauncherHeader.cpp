@@ -1,5 +1,7 @@
 #include "launcher/LauncherHeader.h"
 
+#include "core/LauncherViewModel.h"
+#include "core/UsageText.h"
 #include "launcher/ModelSwitcherView.h"
 #include "ui/LauncherMetrics.h"
 #include "ui/PixelFont.h"
@@ -77,6 +79,14 @@ LauncherHeader::LauncherHeader(LauncherViewModel &vm, UserDefaults &defaults, QW
     row->addStretch(1);
     row->addWidget(m_switcher);
     row->addWidget(m_newConversation);
+
+    // What the conversation on screen has cost so far, on the header's own tooltip.
+    const auto syncUsage = [this, &vm] {
+        const std::optional<LLMUsage> total = UsageText::total(vm.messages());
+        setToolTip(total ? QStringLiteral("This conversation: ") + UsageText::line(*total) : QString());
+    };
+    connect(&vm, &LauncherViewModel::messagesChanged, this, syncUsage);
+    syncUsage();
 }
 
 void LauncherHeader::setSidebarOpen(bool open)

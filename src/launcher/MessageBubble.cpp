@@ -2,6 +2,8 @@
 
 #include "content/MessageContent.h"
 #include "content/ProseView.h"
+#include "core/UsageText.h"
+#include "launcher/ThinkingBlock.h"
 #include "launcher/TypingDots.h"
 #include "ui/LauncherColors.h"
 #include "ui/LauncherMetrics.h"
@@ -50,21 +52,26 @@ MessageBubble::MessageBubble(const ChatMessage &message, QWidget *parent)
             m_statusIcon->setPixmap(QPixmap());
             syncStatus();
         }
+        if (m_usageLine)
+            syncUsageLine();
     });
 }
 
 void MessageBubble::setMessage(const ChatMessage &message)
 {
-    const bool contentChanged = message.content != m_message.content || message.error != m_message.error;
+    const bool contentChanged = message.content != m_message.content || message.error != m_message.error
+        || message.reasoning != m_message.reasoning || message.reasoningSeconds != m_message.reasoningSeconds
+        || message.usage != m_message.usage;
     const bool streamingChanged = message.isStreaming != m_message.isStreaming;
     m_message = message;
     if (contentChanged || streamingChanged)
         syncChildren();
 }
 
+// While only reasoning has come, the thinking block stands in for the typing dots.
 bool MessageBubble::bubbleVisible() const
 {
-    return !m_message.content.isEmpty() || m_message.isStreaming;
+    return !m_message.content.isEmpty() || (m_message.isStreaming && m_message.reasoning.isEmpty());
 }
 
 bool MessageBubble::showsPicture() const
@@ -89,7 +96,7 @@ QString MessageBubble::statusText() const
 
 void MessageBubble::syncChildren()
 {
-    const bool dots = m_message.content.isEmpty() && m_message.isStreaming;
+    const bool dots = m_message.content.isEmpty() && m_message.isStreaming && m_message.reasoning.isEmpty();
     if (dots && !m_dots)
         m_dots = new TypingDots(this);
     if (m_dots)
@@ -120,8 +127,47 @@ void MessageBubble::syncChildren()
     if (m_content)
         m_content->setVisible(!dots && !m_message.content.isEmpty());
     syncErrorLine();
+    syncThinking();
+    syncUsageLine();
     syncStatus();
     contentChanged();
+}
+
+void MessageBubble::syncThinking()
+{
+    if (isUser() || (m_message.reasoning.isEmpty() && !m_thinking))
+        return;
+    if (!m_thinking) {
+        m_thinking = new ThinkingBlock(this);
+        connect(m_thinking, &ThinkingBlock::heightChanged, this, &MessageBubble::contentChanged);
+        m_thinking->show();
+    }
+    m_thinking->setThought(m_message.reasoning, m_message.isStreaming && m_message.content.isEmpty(),
+                           m_message.reasoningSeconds);
+    m_thinking->setVisible(!m_message.reasoning.isEmpty());
+}
+
+QString MessageBubble::usageText() const
+{
+    return m_usageLine && !m_usageLine->isHidden() ? m_usageLine->text() : QString();
+}
+
+void MessageBubble::syncUsageLine()
+{
+    const bool shown = !isUser() && !m_message.isStreaming && m_message.usage;
+    if (shown && !m_usageLine) {
+        m_usageLine = new QLabel(this);
+        usePixelFont(m_usageLine, 11);
+    }
+    if (!m_usageLine)
+        return;
+    if (shown) {
+        m_usageLine->setText(UsageText::line(*m_message.usage));
+        QPalette secondary = m_usageLine->palette();
+        secondary.setColor(QPalette::WindowText, LauncherColors::of(this).secondary);
+        m_usageLine->setPalette(secondary);
+    }
+    m_usageLine->setVisible(shown);
 }
 
 void MessageBubble::syncErrorLine()
@@ -223,6 +269,11 @@ void MessageBubble::layoutFor(int width)
         place(m_pictureLabel, isUser() ? width - picture.width() : 0, picture.width(), picture.height());
     }
 
+    if (m_thinking && !m_thinking->isHidden()) {
+        const int blockWidth = m_thinking->widthFor(available);
+        place(m_thinking, 0, blockWidth, m_thinking->heightForWidth(blockWidth));
+    }
+
     m_bubbleRect = QRect();
     // The bubble around content of this size, on the sender's side.
     auto bubbleAround = [&](QSize inner, const QMargins &padding) {
@@ -270,6 +321,10 @@ void MessageBubble::layoutFor(int width)
         any = true;
     }
 
+    if (m_usageLine && !m_usageLine->isHidden()) {
+        const QSize line = m_usageLine->sizeHint();
+        place(m_usageLine, kTextPadding.left() / 2, qMin(line.width(), available), line.height());
+    }
     if (m_status && !m_status->isHidden())
         place(m_status, isUser() ? width - m_status->sizeHint().width() : 0, m_status->sizeHint().width(),
               m_status->sizeHint().height());

@@ -8,10 +8,11 @@
 class MessageContent;
 class ProseView;
 class QLabel;
+class ThinkingBlock;
 class TypingDots;
 
-// One message: its picture, its text bubble and, while an answer streams, a
-// status line. A user message stands at the trailing edge, an answer at the
+// One message: its picture, an answer's reasoning, its text bubble, what the
+// answer cost and, while an answer streams, a status line. A user message stands at the trailing edge, an answer at the
 // leading edge. The row lays itself out for a given width.
 class MessageBubble : public QWidget
 {
@@ -41,6 +42,10 @@ public:
     MessageContent *content() const { return m_content; }
     // The line under a part answer that says why it stopped; null or hidden when none.
     MessageContent *errorLine() const { return m_errorLine; }
+    // The reasoning above an answer; null when it has none.
+    ThinkingBlock *thinkingBlock() const { return m_thinking; }
+    // "1,234 tokens · $0.0031" under a finished answer; empty when none.
+    QString usageText() const;
 
 Q_SIGNALS:
     void heightChanged();
@@ -57,6 +62,8 @@ private:
     bool bubbleVisible() const;
     void syncChildren();
     void syncErrorLine();
+    void syncThinking();
+    void syncUsageLine();
     void syncStatus();
     void layoutFor(int width);
     QSize pictureSize() const;
@@ -68,6 +75,8 @@ private:
     TypingDots *m_dots = nullptr;
     MessageContent *m_content = nullptr;
     MessageContent *m_errorLine = nullptr;
+    ThinkingBlock *m_thinking = nullptr;
+    QLabel *m_usageLine = nullptr;
     ProseView *m_userText = nullptr;
     QWidget *m_status = nullptr;
     MessageBubbleActions *m_actionRow = nullptr;

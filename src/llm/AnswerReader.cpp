@@ -17,6 +17,14 @@ QString asEventLine(const QByteArray &value)
     const QJsonObject object = document.isArray() ? document.array().first().toObject() : document.object();
     return QStringLiteral("data: ") + QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
 }
+
+void addParts(const ThinkTagSplitter::Parts &parts, QStringList &answer, QStringList &reasoning)
+{
+    if (!parts.reasoning.isEmpty())
+        reasoning.append(parts.reasoning);
+    if (!parts.answer.isEmpty())
+        answer.append(parts.answer);
+}
 }
 
 AnswerReader::AnswerReader(LLMProvider provider)
@@ -49,6 +57,11 @@ LineOutcome AnswerReader::finish()
         return outcome;
     if (const std::optional<QString> line = m_splitter.finish())
         handle(*line, outcome);
+    if (!m_ended && m_provider == LLMProvider::Local) {
+        LineOutcome held;
+        addParts(m_thinkTags.finish(), held.fragments, held.reasoning);
+        take(held, outcome);
+    }
     if (!m_ended)
         end(outcome, m_complete ? LineOutcome::Ending::Done : LineOutcome::Ending::Error,
             m_complete ? QString() : LLMError::cutOff().errorDescription());
@@ -72,20 +85,55 @@ LineOutcome AnswerReader::applyRule(const QString &line)
 void AnswerReader::handle(const QString &line, LineOutcome &outcome)
 {
     LineOutcome step = applyRule(line);
-    for (const QString &fragment : std::as_const(step.fragments)) {
-        if (m_answerLength + fragment.size() > answerLimit) {
+    if (m_provider == LLMProvider::Local)
+        splitThinkTags(step);
+    if (!take(step, outcome))
+        return;
+    if (step.usage)
+        outcome.usage = step.usage;
+    m_complete = m_complete || step.complete;
+    if (step.ending != LineOutcome::Ending::None)
+        end(outcome, step.ending, step.error);
+}
+
+void AnswerReader::splitThinkTags(LineOutcome &step)
+{
+    QStringList answer;
+    // A server that sends the reasoning in a field of its own sends the answer as it is.
+    if (!step.reasoning.isEmpty())
+        addParts(m_thinkTags.finish(), answer, step.reasoning);
+    for (const QString &fragment : std::as_const(step.fragments))
+        addParts(m_thinkTags.feed(fragment), answer, step.reasoning);
+    // Nothing more comes after an ending: what was held back is complete.
+    if (step.ending != LineOutcome::Ending::None)
+        addParts(m_thinkTags.finish(), answer, step.reasoning);
+    step.fragments = answer;
+}
+
+bool AnswerReader::take(const LineOutcome &step, LineOutcome &outcome)
+{
+    const auto fits = [this, &outcome](const QString &text) {
+        if (m_answerLength + text.size() > answerLimit) {
             end(outcome, LineOutcome::Ending::Error,
                 QStringLiteral("The answer passed 16 MB of text and was stopped there."));
-            return;
+            return false;
         }
-        m_answerLength += fragment.size();
+        m_answerLength += text.size();
+        return true;
+    };
+    for (const QString &thought : step.reasoning) {
+        if (!fits(thought))
+            return false;
+        outcome.reasoning.append(thought);
+    }
+    for (const QString &fragment : step.fragments) {
+        if (!fits(fragment))
+            return false;
         if (!fragment.isEmpty())
             m_answered = true;
         outcome.fragments.append(fragment);
     }
-    m_complete = m_complete || step.complete;
-    if (step.ending != LineOutcome::Ending::None)
-        end(outcome, step.ending, step.error);
+    return true;
 }
 
 void AnswerReader::end(LineOutcome &outcome, LineOutcome::Ending ending, const QString &error)

@@ -24,7 +24,7 @@ QJsonObject message(const QString &role, const QString &text, const std::optiona
 }
 }
 
-QByteArray chatCompletionsBody(const QString &model, const LLMPrompt &prompt)
+QByteArray chatCompletionsBody(const QString &model, const LLMPrompt &prompt, const QJsonObject &extra)
 {
     QJsonArray messages;
     for (const LLMTurn &turn : prompt.turns) {
@@ -34,8 +34,12 @@ QByteArray chatCompletionsBody(const QString &model, const LLMPrompt &prompt)
     }
     messages.append(message(QStringLiteral("user"), promptText(prompt), prompt.imageData, prompt.imageMIME));
 
-    const QJsonObject body{{QStringLiteral("model"), model},
+    // The token counts come in a last chunk only when asked for.
+    QJsonObject body{{QStringLiteral("model"), model},
                            {QStringLiteral("messages"), messages},
-                           {QStringLiteral("stream"), true}};
+                           {QStringLiteral("stream"), true},
+                           {QStringLiteral("stream_options"), QJsonObject{{QStringLiteral("include_usage"), true}}}};
+    for (auto member = extra.begin(); member != extra.end(); ++member)
+        body.insert(member.key(), member.value());
     return QJsonDocument(body).toJson(QJsonDocument::Compact);
 }

@@ -39,6 +39,20 @@ QString reasonInWords(const QString &code)
         return QLatin1String(reason->words);
     return QStringLiteral("of the reason %1").arg(code);
 }
+
+// Gemini repeats its running count on every event; the last one is the whole.
+std::optional<LLMUsage> usageIn(const QJsonObject &event)
+{
+    const QJsonValue metadata = event.value(QLatin1String("usageMetadata"));
+    if (!metadata.isObject())
+        return std::nullopt;
+    const QJsonObject counts = metadata.toObject();
+    LLMUsage usage;
+    usage.promptTokens = counts.value(QLatin1String("promptTokenCount")).toInteger();
+    usage.answerTokens = counts.value(QLatin1String("candidatesTokenCount")).toInteger();
+    usage.thoughtTokens = counts.value(QLatin1String("thoughtsTokenCount")).toInteger();
+    return usage;
+}
 }
 
 LineOutcome geminiLineRule(const QString &line, bool answeredSoFar)
@@ -66,12 +80,18 @@ LineOutcome geminiLineRule(const QString &line, bool answeredSoFar)
 
     const QJsonObject candidate = candidates.toArray().first().toObject();
     LineOutcome outcome;
+    outcome.usage = usageIn(event);
     const QJsonArray parts = candidate.value(QLatin1String("content")).toObject().value(QLatin1String("parts")).toArray();
     for (const QJsonValue &partValue : parts) {
         const QJsonObject part = partValue.toObject();
         const QJsonValue text = part.value(QLatin1String("text"));
-        if (!text.isString() || part.value(QLatin1String("thought")).toBool())
+        if (!text.isString())
             continue;
+        if (part.value(QLatin1String("thought")).toBool()) {
+            if (!text.toString().isEmpty())
+                outcome.reasoning.append(text.toString());
+            continue;
+        }
         // A part that only carries a thought signature is not answer text.
         if (text.toString().isEmpty() && part.contains(QLatin1String("thoughtSignature")))
             continue;

@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 
 namespace {
 QJsonObject imagePart(const QByteArray &data, const QString &mime)
@@ -43,6 +44,21 @@ QJsonObject historyContent(const LLMTurn &turn)
                                                                   : QStringLiteral("(empty message)")));
     return QJsonObject{{QStringLiteral("role"), turn.role}, {QStringLiteral("parts"), parts}};
 }
+
+// Asking a model that cannot think for its thoughts is refused with 400, so
+// only the families that think are asked: 2.5 Pro and Flash, and 3 onwards.
+bool showsThoughts(const QString &model)
+{
+    static const QRegularExpression version(QStringLiteral("^(?:models/)?gemini-(\\d+)(?:\\.(\\d+))?-"));
+    const QRegularExpressionMatch match = version.match(model);
+    if (!match.hasMatch())
+        return false;
+    const int major = match.captured(1).toInt();
+    const int minor = match.captured(2).toInt();
+    if (major >= 3)
+        return true;
+    return major == 2 && minor >= 5 && !model.contains(QLatin1String("-lite")) && !model.contains(QLatin1String("image"));
+}
 }
 
 ProviderRequest geminiRequest(const QString &baseUrl, const QString &apiKey, const QString &model,
@@ -53,10 +69,12 @@ ProviderRequest geminiRequest(const QString &baseUrl, const QString &apiKey, con
         contents.append(historyContent(turn));
     contents.append(content(QStringLiteral("user"), promptText(prompt), prompt.imageData, prompt.imageMIME));
 
-    const QJsonObject body{
-        {QStringLiteral("contents"), contents},
-        {QStringLiteral("generationConfig"),
-         QJsonObject{{QStringLiteral("temperature"), 0.9}, {QStringLiteral("maxOutputTokens"), 8192.0}}}};
+    QJsonObject generation{{QStringLiteral("temperature"), 0.9}, {QStringLiteral("maxOutputTokens"), 8192.0}};
+    if (showsThoughts(model)) {
+        generation.insert(QStringLiteral("thinkingConfig"),
+                          QJsonObject{{QStringLiteral("includeThoughts"), true}});
+    }
+    const QJsonObject body{{QStringLiteral("contents"), contents}, {QStringLiteral("generationConfig"), generation}};
 
     ProviderRequest request;
     request.url = baseUrl + QStringLiteral("/v1beta/models/") + model

@@ -44,6 +44,13 @@ void LLMStream::onFailed(const LLMError &error)
 void LLMStream::deliver(const LineOutcome &outcome)
 {
     QPointer<LLMStream> self(this);
+    for (const QString &text : outcome.reasoning) {
+        if (m_closed)
+            return;
+        Q_EMIT reasoning(text);
+        if (!self)
+            return;
+    }
     for (const QString &text : outcome.fragments) {
         if (m_closed)
             return;
@@ -53,6 +60,11 @@ void LLMStream::deliver(const LineOutcome &outcome)
     }
     if (m_closed)
         return;
+    if (outcome.usage) {
+        Q_EMIT usage(*outcome.usage);
+        if (!self || m_closed)
+            return;
+    }
     switch (outcome.ending) {
     case LineOutcome::Ending::None:
         break;

@@ -9,7 +9,9 @@
 class HttpExchange;
 
 // One answer as it streams in: fragments in the order the server sent them,
-// then exactly one of finished() or failed(). Made by LLMClient::stream; the
+// then exactly one of finished() or failed(). The model's reasoning comes
+// apart from the fragments, before those of the same read; usage whenever
+// the provider reports it, the last report being the whole. Made by LLMClient::stream; the
 // request goes out once control returns to the event loop. The owner deletes
 // the stream (deleteLater from a slot); deleting it aborts the request.
 class LLMStream : public QObject
@@ -24,6 +26,8 @@ public:
 
 Q_SIGNALS:
     void fragment(const QString &text);
+    void reasoning(const QString &text);
+    void usage(const LLMUsage &usage);
     void finished();
     void failed(const LLMError &error);
 

@@ -13,6 +13,46 @@ bool isBlank(QStringView text)
         return c == QLatin1Char('\t') || c.category() == QChar::Separator_Space;
     });
 }
+
+// OpenRouter names it "reasoning", local servers "reasoning_content" (some
+// "reasoning" too); OpenRouter also repeats it as structured details, which
+// count only when the plain field is missing.
+QString reasoningIn(const QJsonObject &delta)
+{
+    for (const char *field : {"reasoning", "reasoning_content"}) {
+        const QString text = delta.value(QLatin1String(field)).toString();
+        if (!text.isEmpty())
+            return text;
+    }
+    QString text;
+    for (const QJsonValue &detail : delta.value(QLatin1String("reasoning_details")).toArray()) {
+        const QJsonObject object = detail.toObject();
+        text += object.value(QLatin1String("text")).toString();
+        text += object.value(QLatin1String("summary")).toString();
+    }
+    return text;
+}
+
+// The final chunk's totals; reasoning tokens are part of the completion's.
+std::optional<LLMUsage> usageIn(const QJsonObject &chunk)
+{
+    const QJsonValue value = chunk.value(QLatin1String("usage"));
+    if (!value.isObject())
+        return std::nullopt;
+    const QJsonObject counts = value.toObject();
+    LLMUsage usage;
+    usage.promptTokens = counts.value(QLatin1String("prompt_tokens")).toInteger();
+    usage.thoughtTokens = counts.value(QLatin1String("completion_tokens_details"))
+                              .toObject()
+                              .value(QLatin1String("reasoning_tokens"))
+                              .toInteger();
+    usage.answerTokens =
+        qMax<qint64>(0, counts.value(QLatin1String("completion_tokens")).toInteger() - usage.thoughtTokens);
+    const QJsonValue cost = counts.value(QLatin1String("cost"));
+    if (cost.isDouble())
+        usage.cost = cost.toDouble();
+    return usage;
+}
 }
 
 LineOutcome openRouterLineRule(const QString &line)
@@ -32,8 +72,12 @@ LineOutcome openRouterLineRule(const QString &line)
     const QJsonObject chunk = document.object();
 
     LineOutcome outcome;
+    outcome.usage = usageIn(chunk);
     const QJsonObject choice = chunk.value(QLatin1String("choices")).toArray().first().toObject();
-    const QJsonValue content = choice.value(QLatin1String("delta")).toObject().value(QLatin1String("content"));
+    const QJsonObject delta = choice.value(QLatin1String("delta")).toObject();
+    if (const QString reasoning = reasoningIn(delta); !reasoning.isEmpty())
+        outcome.reasoning.append(reasoning);
+    const QJsonValue content = delta.value(QLatin1String("content"));
     if (content.isString())
         outcome.fragments.append(content.toString());
     outcome.complete = choice.value(QLatin1String("finish_reason")).isString();

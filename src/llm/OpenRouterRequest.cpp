@@ -10,7 +10,11 @@ ProviderRequest openRouterRequest(const QString &baseUrl, const QString &apiKey,
     request.headers = {{"Content-Type", "application/json"},
                        {"Authorization", "Bearer " + apiKey.toUtf8()},
                        {"HTTP-Referer", "Tarnwick"}};
-    request.body = chatCompletionsBody(model, prompt);
+    // Reasoning comes back when the model writes it, unless excluded: say so
+    // outright rather than rely on the default.
+    request.body = chatCompletionsBody(
+        model, prompt,
+        {{QStringLiteral("reasoning"), QJsonObject{{QStringLiteral("exclude"), false}}}});
     request.keyIsEmpty = apiKey.isEmpty();
     request.expectsEventStream = true;
     return request;

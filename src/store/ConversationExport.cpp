@@ -4,6 +4,20 @@
 
 namespace ConversationExport {
 
+namespace {
+
+// The model's thoughts as a quoted block under its own heading, apart from the answer.
+QString reasoningQuote(const QString &reasoning)
+{
+    QString out = QStringLiteral("> **Reasoning**\n>\n");
+    const QStringList lines = reasoning.trimmed().split(QLatin1Char('\n'));
+    for (const QString &line : lines)
+        out += line.isEmpty() ? QStringLiteral(">\n") : QStringLiteral("> ") + line + QLatin1Char('\n');
+    return out + QLatin1Char('\n');
+}
+
+} // namespace
+
 QString markdown(const Conversation &conversation)
 {
     QString title = conversation.title;
@@ -15,6 +29,8 @@ QString markdown(const Conversation &conversation)
             out += QStringLiteral("![image](data:") + message.imageMIME + QStringLiteral(";base64,")
                 + QString::fromLatin1(message.imageData->toBase64()) + QStringLiteral(")\n\n");
         }
+        if (!message.reasoning.isEmpty())
+            out += reasoningQuote(message.reasoning);
         out += message.content;
         if (!message.error.isEmpty())
             out += QStringLiteral("\n\n\u26A0\uFE0F ") + message.error;

@@ -10,7 +10,8 @@ namespace ConversationExport {
 
 enum class Format { Markdown, Json };
 
-// The title as a heading, each message under its role's heading, images as data URLs.
+// The title as a heading, each message under its role's heading, an answer's
+// reasoning as a quoted block before it, images as data URLs.
 QString markdown(const Conversation &conversation);
 
 // The conversation object exactly as the history file holds it.

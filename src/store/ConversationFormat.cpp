@@ -64,6 +64,27 @@ void appendNumber(QByteArray &out, double value)
 
 namespace {
 
+void appendCount(QByteArray &out, const char *name, qint64 count)
+{
+    out.append(",\"");
+    out.append(name);
+    out.append("\":");
+    out.append(QByteArray::number(count));
+}
+
+void appendUsage(QByteArray &out, const LLMUsage &usage)
+{
+    out.append(",\"usage\":{\"promptTokens\":");
+    out.append(QByteArray::number(usage.promptTokens));
+    appendCount(out, "answerTokens", usage.answerTokens);
+    appendCount(out, "thoughtTokens", usage.thoughtTokens);
+    if (usage.cost) {
+        out.append(",\"cost\":");
+        appendNumber(out, *usage.cost);
+    }
+    out.append('}');
+}
+
 void appendMessage(QByteArray &out, const StoredMessage &message)
 {
     out.append("{\"role\":");
@@ -82,6 +103,16 @@ void appendMessage(QByteArray &out, const StoredMessage &message)
         out.append(",\"error\":");
         appendString(out, message.error);
     }
+    if (!message.reasoning.isEmpty()) {
+        out.append(",\"reasoning\":");
+        appendString(out, message.reasoning);
+    }
+    if (message.reasoningSeconds) {
+        out.append(",\"reasoningSeconds\":");
+        appendNumber(out, *message.reasoningSeconds);
+    }
+    if (message.usage)
+        appendUsage(out, *message.usage);
     out.append('}');
 }
 
@@ -123,6 +154,27 @@ bool readString(const QJsonObject &object, QLatin1String key, QString *out)
     return true;
 }
 
+std::optional<double> readNumber(const QJsonValue &value)
+{
+    if (!value.isDouble() || !std::isfinite(value.toDouble()) || value.toDouble() < 0)
+        return std::nullopt;
+    return value.toDouble();
+}
+
+// Lenient like the other newer members: anything but an object of counts reads as none.
+std::optional<LLMUsage> readUsage(const QJsonValue &value)
+{
+    if (!value.isObject())
+        return std::nullopt;
+    const QJsonObject object = value.toObject();
+    LLMUsage usage;
+    usage.promptTokens = qint64(readNumber(object.value(QLatin1String("promptTokens"))).value_or(0));
+    usage.answerTokens = qint64(readNumber(object.value(QLatin1String("answerTokens"))).value_or(0));
+    usage.thoughtTokens = qint64(readNumber(object.value(QLatin1String("thoughtTokens"))).value_or(0));
+    usage.cost = readNumber(object.value(QLatin1String("cost")));
+    return usage;
+}
+
 bool readMessage(const QJsonValue &value, StoredMessage *message, QString *error)
 {
     if (!value.isObject())
@@ -136,6 +188,9 @@ bool readMessage(const QJsonValue &value, StoredMessage *message, QString *error
         return fail(error, QStringLiteral("a message lacks a text \"imageMIME\""));
     // Optional and newer than the format: anything but text reads as no error.
     message->error = object.value(QLatin1String("error")).toString();
+    message->reasoning = object.value(QLatin1String("reasoning")).toString();
+    message->reasoningSeconds = readNumber(object.value(QLatin1String("reasoningSeconds")));
+    message->usage = readUsage(object.value(QLatin1String("usage")));
     const QJsonValue image = object.value(QLatin1String("imageData"));
     if (image.isUndefined() || image.isNull()) {
         message->imageData.reset();

@@ -23,7 +23,8 @@ bool sameBytes(const std::optional<QByteArray> &a, const std::optional<QByteArra
 
 bool sameExceptContent(const StoredMessage &a, const StoredMessage &b)
 {
-    return a.role == b.role && a.imageMIME == b.imageMIME && a.error == b.error && sameBytes(a.imageData, b.imageData);
+    return a.role == b.role && a.imageMIME == b.imageMIME && a.error == b.error && a.reasoning == b.reasoning
+        && a.reasoningSeconds == b.reasoningSeconds && a.usage == b.usage && sameBytes(a.imageData, b.imageData);
 }
 
 // The one message whose text differs, or -1 when more than that changed.

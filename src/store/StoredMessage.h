@@ -1,5 +1,7 @@
 #pragma once
 
+#include "llm/LLMUsage.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -20,6 +22,10 @@ struct StoredMessage
     QString imageMIME = QStringLiteral("image/png");
     // Why an answer stopped after part of it arrived; empty when it did not.
     QString error;
+    // Newer than the format, each written only when there is one.
+    QString reasoning;
+    std::optional<double> reasoningSeconds;
+    std::optional<LLMUsage> usage;
 
     friend bool operator==(const StoredMessage &, const StoredMessage &) = default;
 };

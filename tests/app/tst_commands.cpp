@@ -189,6 +189,32 @@ private Q_SLOTS:
                  (QStringList{"anthropic/claude", "openai/o3-mini"}));
     }
 
+    // Standard output holds the answer alone; the reasoning and the usage go
+    // to standard error, and only when asked for.
+    void askPrintsReasoningAndUsageOnlyToStandardError()
+    {
+        QVERIFY(KeychainHelper::save(KeychainHelper::localAccount, QString()));
+        const QByteArray body = "data: {\"choices\":[{\"delta\":{\"content\":\"<think>\\nWhy not\"}}]}\n\n"
+                                "data: {\"choices\":[{\"delta\":{\"content\":\"?</think>\\n\\nSure.\"}}]}\n\n"
+                                "data: {\"choices\":[],\"usage\":{\"prompt_tokens\":12,\"completion_tokens\":30,"
+                                "\"completion_tokens_details\":{\"reasoning_tokens\":20},\"cost\":0.00012}}\n\n"
+                                "data: [DONE]\n\n";
+        const QStringList args = {QStringLiteral("ask"), QStringLiteral("--provider"), QStringLiteral("local"),
+                                  QStringLiteral("--model"), QStringLiteral("qwen3"), QStringLiteral("hi")};
+        m_server->enqueue(ScriptedResponse::withBody(200, body, 7));
+        ProgramRun plain = run(args);
+        QVERIFY2(plain.exitCode == 0, plain.err.constData());
+        QCOMPARE(plain.out, "Sure.");
+        QVERIFY(plain.err.isEmpty());
+        QVERIFY(m_server->requests().first().body.contains(R"("stream_options":{"include_usage":true})"));
+
+        m_server->enqueue(ScriptedResponse::withBody(200, body, 7));
+        ProgramRun told = run(args + QStringList{QStringLiteral("--reasoning"), QStringLiteral("--usage")});
+        QVERIFY2(told.exitCode == 0, told.err.constData());
+        QCOMPARE(told.out, "Sure.");
+        QCOMPARE(told.err, "Why not?\ntokens: prompt 12, answer 10, thoughts 20; cost $0.00012\n");
+    }
+
     // A local server needs no key; one that is stored goes along.
     void askLocalWithAndWithoutKey_data()
     {

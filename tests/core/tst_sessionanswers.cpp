@@ -111,7 +111,58 @@ private Q_SLOTS:
     void regenerateReplacesTheLastAnswer();
     void editReplacesTheLastPromptOnlyWhenSent();
     void nothingIsRedoneWhileAnAnswerStreams();
+    void reasoningAndUsageStayBesideTheAnswer();
 };
+
+// Gemini's thoughts stream apart from the answer: the answer is the text
+// alone, the next request carries only it, and the file keeps the reasoning,
+// its time and the usage beside it, for the journal and the whole file alike.
+void TestSessionAnswers::reasoningAndUsageStayBesideTheAnswer()
+{
+    auto first = std::make_unique<Session>(*m_home);
+    first->vm.setSelectedGeminiModel(QStringLiteral("gemini-2.5-pro"));
+    const QByteArray usage = R"("usageMetadata":{"promptTokenCount":9,"candidatesTokenCount":2,"thoughtsTokenCount":30})";
+    m_server->enqueue(eventStream(
+        {R"(data: {"candidates":[{"content":{"parts":[{"text":"Think of ","thought":true}]}}]})" "\r\n\r\n",
+         R"(data: {"candidates":[{"content":{"parts":[{"text":"pivots.","thought":true}]}}]})" "\r\n\r\n",
+         R"(data: {"candidates":[{"content":{"parts":[{"text":"Quick"}]}}],)" + usage + "}\r\n\r\n",
+         R"(data: {"candidates":[{"content":{"parts":[{"text":"sort."}]},"finishReason":"STOP"}],)" + usage
+             + "}\r\n\r\n"},
+        20));
+    QVERIFY(sendAndWait(first->vm, QStringLiteral("Explain quicksort")));
+    const ChatMessage answer = first->vm.messages().at(1);
+    QCOMPARE(answer.content, QStringLiteral("Quicksort."));
+    QCOMPARE(answer.reasoning, QStringLiteral("Think of pivots."));
+    QVERIFY(answer.reasoningSeconds && *answer.reasoningSeconds > 0);
+    QCOMPARE(answer.usage, std::optional(LLMUsage{9, 2, 30, std::nullopt}));
+    const QJsonObject asked = QJsonDocument::fromJson(m_server->requests().at(0).body).object();
+    QCOMPARE(asked.value(QStringLiteral("generationConfig")).toObject().value(QStringLiteral("thinkingConfig")),
+             QJsonValue(QJsonObject{{QStringLiteral("includeThoughts"), true}}));
+
+    m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("Done")));
+    QVERIFY(sendAndWait(first->vm, QStringLiteral("Shorter")));
+    const QJsonArray turns = geminiTurns(m_server->requests().at(1));
+    QCOMPARE(turns.size(), 3);
+    QCOMPARE(turnText(turns.at(1)), QStringLiteral("Quicksort."));
+    QVERIFY(!m_server->requests().at(1).body.contains("pivots"));
+    const QUuid id = first->session.activeConversationID();
+    {
+        ConversationStore replayed(m_home->historyFile());
+        QCOMPARE(replayed.conversations().first().messages.at(1).reasoning, answer.reasoning);
+        QCOMPARE(replayed.conversations().first().messages.at(1).usage, answer.usage);
+    }
+    first->session.flush();
+    const QJsonObject saved = savedMessages(m_home->historyFile()).at(1).toObject();
+    QCOMPARE(saved.value(QStringLiteral("reasoning")).toString(), answer.reasoning);
+    QCOMPARE(saved.value(QStringLiteral("usage")).toObject().value(QStringLiteral("thoughtTokens")).toInt(), 30);
+    first.reset();
+
+    Session second(*m_home);
+    QVERIFY(second.session.loadConversation(id));
+    QCOMPARE(second.vm.messages().at(1).reasoning, answer.reasoning);
+    QCOMPARE(second.vm.messages().at(1).reasoningSeconds, answer.reasoningSeconds);
+    QCOMPARE(second.vm.messages().at(1).usage, answer.usage);
+}
 
 // A cut answer keeps its text in the file, with the error in a member of its
 // own; the journal and the whole file both carry it back into the launcher.

@@ -2,6 +2,7 @@
 #include "content/MessageContent.h"
 #include "launcher/MessageBubble.h"
 #include "launcher/MessageListView.h"
+#include "launcher/ThinkingBlock.h"
 #include "ui/SymbolButton.h"
 
 #include <QApplication>
@@ -30,6 +31,7 @@ private Q_SLOTS:
     void selectingAcrossParagraphsKeepsFollowingTheBottom();
     void actionsOnTheLastPromptAndAnswer();
     void partAnswerShowsItsErrorBeneath();
+    void reasoningFoldsWhenTheAnswerStarts();
 };
 
 void TestMessageList::selectingAcrossParagraphsKeepsFollowingTheBottom()
@@ -163,6 +165,65 @@ void TestMessageList::partAnswerShowsItsErrorBeneath()
     list.setMessages({ChatMessage(Role::User, QStringLiteral("one")),
                       ChatMessage(Role::Assistant, QStringLiteral("\u26A0\uFE0F Rate limit exceeded."))});
     QVERIFY(!list.bubbleAt(1)->errorLine());
+}
+
+// While only reasoning has come, its last lines grow in a "Thinking…" block
+// instead of the typing dots; the answer's first words fold it to one line
+// that a click or Enter opens; the usage shows once the answer is done.
+void TestMessageList::reasoningFoldsWhenTheAnswerStarts()
+{
+    using Role = ChatMessage::Role;
+    MessageListView list;
+    list.resize(420, 600);
+    ChatMessage answer(Role::Assistant, QString(), std::nullopt, QStringLiteral("image/png"), true);
+    list.setMessages({ChatMessage(Role::User, QStringLiteral("one")), answer});
+    list.show();
+    MessageBubble *bubble = list.bubbleAt(1);
+    QVERIFY(bubble->showsTypingDots());
+    QVERIFY(!bubble->thinkingBlock());
+
+    for (int line = 1; line <= 12; ++line) {
+        answer.reasoning += QStringLiteral("Thought number %1.\n").arg(line);
+        list.updateMessage(1, answer);
+    }
+    ThinkingBlock *block = bubble->thinkingBlock();
+    QVERIFY(block && block->isVisible());
+    QVERIFY(!bubble->showsTypingDots());
+    QVERIFY(!bubble->showsBubble());
+    QCOMPARE(block->headerText(), QStringLiteral("Thinking…  ▸"));
+    QVERIFY(block->shownText().endsWith(QStringLiteral("Thought number 12.")));
+    const int folded = block->height();
+    QTest::keyClick(block, Qt::Key_Return);
+    QVERIFY(block->isExpanded());
+    QVERIFY(block->height() > folded);
+
+    answer.reasoningSeconds = 11.6;
+    answer.content = QStringLiteral("The answer.");
+    list.updateMessage(1, answer);
+    QVERIFY(!block->isExpanded());
+    QCOMPARE(block->headerText(), QStringLiteral("Thought for 12 s  ▸"));
+    QVERIFY(block->shownText().isEmpty());
+    QVERIFY(bubble->showsBubble());
+    QCOMPARE(bubble->content()->raw(), QStringLiteral("The answer."));
+    QVERIFY(block->geometry().bottom() < bubble->content()->mapTo(bubble, QPoint(0, 0)).y());
+    QVERIFY(bubble->usageText().isEmpty());
+    QTest::mouseClick(block, Qt::LeftButton);
+    QCOMPARE(block->shownText(), answer.reasoning.trimmed());
+
+    answer.isStreaming = false;
+    answer.usage = LLMUsage{200, 34, 1000, 0.0031};
+    list.updateMessage(1, answer);
+    QCOMPARE(bubble->usageText(), QStringLiteral("1,234 tokens · $0.0031"));
+    bubble->copyText();
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("The answer."));
+
+    // Without a cost the tokens stand alone; without usage nothing shows.
+    answer.usage->cost.reset();
+    list.updateMessage(1, answer);
+    QCOMPARE(bubble->usageText(), QStringLiteral("1,234 tokens"));
+    list.setMessages({ChatMessage(Role::User, QStringLiteral("one")), ChatMessage(Role::Assistant, QStringLiteral("a"))});
+    QVERIFY(list.bubbleAt(1)->usageText().isEmpty());
+    QVERIFY(!list.bubbleAt(1)->thinkingBlock());
 }
 
 QTEST_MAIN(TestMessageList)

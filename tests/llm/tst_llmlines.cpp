@@ -1,9 +1,12 @@
 #include "llm/AnswerReader.h"
 #include "llm/SseLineSplitter.h"
+#include "support/ProviderEvents.h"
 
 #include <QTest>
 
 using Ending = LineOutcome::Ending;
+
+Q_DECLARE_METATYPE(LLMUsage)
 
 namespace {
 // The outcome of these reads; with closed, the connection then ends.
@@ -13,6 +16,9 @@ LineOutcome readAll(LLMProvider provider, const QList<QByteArray> &reads, bool c
     LineOutcome total;
     auto take = [&](LineOutcome step) {
         total.fragments += step.fragments;
+        total.reasoning += step.reasoning;
+        if (step.usage)
+            total.usage = step.usage;
         if (step.ending != Ending::None) {
             total.ending = step.ending;
             total.error = step.error;
@@ -211,6 +217,104 @@ private Q_SLOTS:
         check(LLMProvider::Local, body, fragments, error.isEmpty() ? int(Ending::None) : int(Ending::Error), error);
     }
 
+    // Reasoning and usage in each provider's shape, read whole and byte by byte:
+    // the answer is the stream without the reasoning, the reasoning is whole.
+    void reasoningAndUsage_data()
+    {
+        QTest::addColumn<int>("provider");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("reasoning");
+        QTest::addColumn<LLMUsage>("usage");
+        const int gemini = int(LLMProvider::Gemini), openRouter = int(LLMProvider::OpenRouter),
+                  local = int(LLMProvider::Local);
+
+        QTest::newRow("Gemini thought parts, then text, usage on every event")
+            << gemini
+            << geminiPart(R"({"text":"Weigh **both**","thought":true})") + "\r\n\r\n"
+                   + R"(data: {"candidates":[{"content":{"parts":[{"text":" options.\n","thought":true}]}}],)"
+                     R"("usageMetadata":{"promptTokenCount":9,"thoughtsTokenCount":40}})" "\r\n\r\n"
+                   + R"(data: {"candidates":[{"content":{"parts":[{"text":"Take the ü"}]},"finishReason":"STOP"}],)"
+                     R"("usageMetadata":{"promptTokenCount":9,"candidatesTokenCount":3,"thoughtsTokenCount":52,)"
+                     R"("totalTokenCount":64}})" "\r\n\r\n"
+            << "Take the ü" << "Weigh **both** options.\n" << LLMUsage{9, 3, 52, std::nullopt};
+
+        QTest::newRow("OpenRouter reasoning deltas, details alone, content, then usage with cost")
+            << openRouter
+            << QByteArray(": OPENROUTER PROCESSING\n\n"
+                          R"(data: {"choices":[{"delta":{"role":"assistant","content":"","reasoning":"Step 1",)"
+                          R"("reasoning_details":[{"type":"reasoning.text","text":"Step 1"}]}}]})" "\n\n"
+                          R"(data: {"choices":[{"delta":{"content":"","reasoning":null,)"
+                          R"("reasoning_details":[{"type":"reasoning.summary","summary":", step 2"}]}}]})" "\n\n"
+                          R"(data: {"choices":[{"delta":{"content":"Yes","reasoning":null}}]})" "\n\n"
+                          R"(data: {"choices":[{"delta":{"content":"."},"finish_reason":"stop"}]})" "\n\n"
+                          R"(data: {"choices":[],"usage":{"prompt_tokens":194,"completion_tokens":1040,)"
+                          R"("completion_tokens_details":{"reasoning_tokens":1000},"cost":0.0031,"total_tokens":1234}})"
+                          "\n\ndata: [DONE]\n\n")
+            << "Yes." << "Step 1, step 2" << LLMUsage{194, 40, 1000, 0.0031};
+
+        QTest::newRow("local reasoning_content, usage without cost")
+            << local
+            << QByteArray(R"(data: {"choices":[{"delta":{"reasoning_content":"Hmm"}}]})" "\n\n"
+                          R"(data: {"choices":[{"delta":{"reasoning":"…"}}]})" "\n\n"
+                          R"(data: {"choices":[{"delta":{"content":"<think>is text here"}}]})" "\n\n"
+                          R"(data: {"choices":[],"usage":{"prompt_tokens":5,"completion_tokens":7}})" "\n\n")
+            << "<think>is text here" << "Hmm…" << LLMUsage{5, 7, 0, std::nullopt};
+
+        QTest::newRow("local think block, blank lines around it dropped")
+            << local
+            << QByteArray(R"(data: {"choices":[{"delta":{"content":"\n<think>\n\nA <b> tag, </thinking>"}}]})" "\n\n"
+                          R"(data: {"choices":[{"delta":{"content":" and more.\n</think>\n\n"}}]})" "\n\n"
+                          R"(data: {"choices":[{"delta":{"content":"\n  Answer </think>"}}]})" "\n\n")
+            << "Answer </think>" << "A <b> tag, </thinking> and more.\n" << LLMUsage{};
+
+        QTest::newRow("local answer opening like the tag stays whole")
+            << local << QByteArray(R"(data: {"choices":[{"delta":{"content":" <thin"}}]})" "\n\n"
+                                   R"(data: {"choices":[{"delta":{"content":"g> & <think>"}}]})" "\n\n")
+            << " <thing> & <think>" << "" << LLMUsage{};
+
+        QTest::newRow("local stream cut inside the thought keeps it as reasoning")
+            << local << QByteArray(R"(data: {"choices":[{"delta":{"content":"<think>half</th"}}]})" "\n\n")
+            << "" << "half</th" << LLMUsage{};
+    }
+
+    void reasoningAndUsage()
+    {
+        QFETCH(int, provider);
+        QFETCH(QByteArray, body);
+        QFETCH(QString, answer);
+        QFETCH(QString, reasoning);
+        QFETCH(LLMUsage, usage);
+        for (const QList<QByteArray> &reads : {QList<QByteArray>{body}, bytewise(body)}) {
+            const LineOutcome outcome = readAll(LLMProvider(provider), reads, true);
+            QCOMPARE(outcome.fragments.join(QString()), answer);
+            QCOMPARE(outcome.reasoning.join(QString()), reasoning);
+            QCOMPARE(outcome.usage.value_or(LLMUsage{}), usage);
+        }
+    }
+
+    // A local <think> answer whose every character is its own fragment, read
+    // a byte at a time, and the same answer cut in two at every character.
+    void thinkTagsSplitAnywhere()
+    {
+        const QString whole = QStringLiteral("<think>\nPlan: ünïcode 🎉.\n</think>\n\nThe answer.");
+        const auto chunk = [](const QString &text) {
+            return "data: " + jsonText({{"choices", QJsonArray{QJsonObject{{"delta", QJsonObject{{"content", text}}}}}}})
+                + "\n\n";
+        };
+        QList<QList<QByteArray>> streams;
+        QByteArray perCharacter;
+        for (const char32_t c : whole.toUcs4())
+            perCharacter += chunk(QString::fromUcs4(&c, 1));
+        streams << bytewise(perCharacter);
+        for (qsizetype cut = 1; cut < whole.size(); ++cut) {
+            if (!whole.at(cut).isLowSurrogate())
+                streams << QList<QByteArray>{chunk(whole.left(cut)) + chunk(whole.mid(cut))};
+        }
+        for (const QList<QByteArray> &stream : std::as_const(streams)) {
+            const LineOutcome outcome = readAll(LLMProvider::Local, stream, true);
+            QCOMPARE(outcome.fragments.join(QString()), QStringLiteral("The answer."));
+            QCOMPARE(outcome.reasoning.join(QString()), QStringLiteral("Plan: ünïcode 🎉.\n"));
     // When the connection ends: whole only when the provider said so, and a
     // whole answer needs some text.
     void endings_data()

@@ -115,7 +115,30 @@ private Q_SLOTS:
                             R"({"content":[{"text":"a","type":"text"}],"role":"assistant"},)"
                             R"({"content":[{"text":"odd","type":"text"}],"role":"user"},)"
                             R"({"content":[{"text":"next","type":"text"}],"role":"user"}],)"
-                            R"("model":"openai/o3-mini","stream":true})"));
+                            R"("model":"openai/o3-mini","reasoning":{"exclude":false},"stream":true,)"
+                            R"("stream_options":{"include_usage":true}})"));
+    }
+
+    // Thoughts are asked only of models that think: others refuse the request.
+    void geminiAsksThinkingModelsForThoughts_data()
+    {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<bool>("asked");
+        QTest::newRow("3 Flash") << "gemini-3-flash-preview" << true;
+        QTest::newRow("2.5 Pro") << "gemini-2.5-pro" << true;
+        QTest::newRow("2.5 Flash Lite") << "gemini-2.5-flash-lite" << false;
+        QTest::newRow("2.0 Flash") << "gemini-2.0-flash" << false;
+        QTest::newRow("1.5 Pro") << "gemini-1.5-pro" << false;
+    }
+
+    void geminiAsksThinkingModelsForThoughts()
+    {
+        QFETCH(QString, model);
+        QFETCH(bool, asked);
+        const QJsonObject generation =
+            parsed(geminiRequest({}, {}, model, {{}, QStringLiteral("q"), std::nullopt, {}})).value("generationConfig").toObject();
+        const QJsonObject thoughts{{"includeThoughts", true}};
+        QCOMPARE(generation.value("thinkingConfig").toObject(), asked ? thoughts : QJsonObject());
     }
 
     // What the user reads about a server address: never its password, and a

@@ -18,8 +18,7 @@ const QString kSource = QStringLiteral(TARNWICK_SOURCE_DIR);
 const QSet<QString> kAwaitingUsage = {
     QStringLiteral("preset"),  QStringLiteral("list"),           QStringLiteral("add"),
     QStringLiteral("remove"),  QStringLiteral("--instructions"), QStringLiteral("--template"),
-    QStringLiteral("--file"),  QStringLiteral("--preset"),       QStringLiteral("--reasoning"),
-    QStringLiteral("--usage"),
+    QStringLiteral("--file"),  QStringLiteral("--preset"),
 };
 
 QString readText(const QString &path)

@@ -1,4 +1,5 @@
 #include "store/Conversation.h"
+#include "store/ConversationExport.h"
 #include "store/ConversationFormat.h"
 #include "store/RelativeDate.h"
 
@@ -11,6 +12,7 @@ class TestHistoryFormat : public QObject
 private Q_SLOTS:
     void writesExactBytes();
     void roundTripsEveryField();
+    void keepsReasoningAndUsageBeside();
     void readsLenientForms_data();
     void readsLenientForms();
     void rejectsWholeFile_data();
@@ -88,6 +90,41 @@ void TestHistoryFormat::roundTripsEveryField()
         QCOMPARE(decoded->at(i).date, original.at(i).date);
         QCOMPARE(decoded->at(i).messages, original.at(i).messages);
     }
+}
+
+// Reasoning and usage are members of their own after the old ones, written
+// only when there are some; wrong types read as none, and the export shows
+// the reasoning apart from the answer.
+void TestHistoryFormat::keepsReasoningAndUsageBeside()
+{
+    StoredMessage answer(QStringLiteral("assistant"), QStringLiteral("Yes."));
+    answer.reasoning = QStringLiteral("Step 1\n\nstep/2");
+    answer.reasoningSeconds = 12.25;
+    answer.usage = LLMUsage{194, 40, 1000, 0.0031};
+    StoredMessage counted(QStringLiteral("assistant"), QStringLiteral("No."));
+    counted.usage = LLMUsage{5, 7, 0, std::nullopt};
+    const Conversation conversation(kId, QStringLiteral("t"), referenceDate(1),
+                                    {StoredMessage(QStringLiteral("user"), QStringLiteral("hi")), answer, counted});
+    const QByteArray bytes = ConversationFormat::encodeConversation(conversation);
+    QVERIFY(bytes.contains(
+        R"({"role":"user","content":"hi","imageMIME":"image\/png"},)"
+        R"({"role":"assistant","content":"Yes.","imageMIME":"image\/png","reasoning":"Step 1\n\nstep\/2",)"
+        R"("reasoningSeconds":12.25,"usage":{"promptTokens":194,"answerTokens":40,"thoughtTokens":1000,"cost":0.0031}},)"
+        R"({"role":"assistant","content":"No.","imageMIME":"image\/png",)"
+        R"("usage":{"promptTokens":5,"answerTokens":7,"thoughtTokens":0}}]})"));
+    const auto decoded = ConversationFormat::decode("[" + bytes + "]");
+    QVERIFY(decoded);
+    QCOMPARE(decoded->front().messages, conversation.messages);
+
+    const auto odd = ConversationFormat::decode(fileWith(
+        R"("id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","title":"t","date":1,"messages":[{"role":"assistant",)"
+        R"("content":"a","imageMIME":"image/png","reasoning":7,"reasoningSeconds":"12","usage":[1]}])"));
+    QVERIFY(odd);
+    QCOMPARE(odd->front().messages.front(), StoredMessage(QStringLiteral("assistant"), QStringLiteral("a")));
+
+    QCOMPARE(ConversationExport::markdown(conversation),
+             QStringLiteral("# t\n\n## User\n\nhi\n\n## Assistant\n\n> **Reasoning**\n>\n> Step 1\n>\n> step/2\n\nYes.\n"
+                            "\n## Assistant\n\nNo.\n"));
 }
 
 void TestHistoryFormat::readsLenientForms_data()

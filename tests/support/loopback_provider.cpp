@@ -22,7 +22,8 @@ const char *const kDescription =
     "  GET  /v1/models                                                       (two local models)\n"
     "  POST /v1beta/models/<model>:generateContent, /api/v1/chat/completions with input_audio,\n"
     "       /v1/audio/transcriptions                    (the transcript, once the audio is checked)\n"
-    "The answer is cut into one event per word (spaces kept with the word before them).";
+    "The answer is cut into one event per word (spaces kept with the word before them); the OpenAI-style\n"
+    "streams end with a usage chunk (OpenRouter's with a cost).";
 
 QStringList fragmentsOf(const QString &answer)
 {
@@ -31,6 +32,16 @@ QStringList fragmentsOf(const QString &answer)
     for (auto it = word.globalMatch(answer); it.hasNext();)
         fragments << it.next().captured();
     return fragments;
+}
+
+// The OpenAI-style last chunk with the counts, before [DONE]; OpenRouter adds its price.
+QList<QByteArray> withUsage(QList<QByteArray> events, const QStringList &fragments, bool priced)
+{
+    QJsonObject usage{{"prompt_tokens", 212}, {"completion_tokens", 3 * fragments.size()}};
+    if (priced)
+        usage.insert("cost", 0.0031);
+    events.insert(events.size() - 1, "data: " + jsonText({{"choices", QJsonArray()}, {"usage", usage}}) + "\n\n");
+    return events;
 }
 
 bool asksForTranscript(const RecordedRequest &request)
@@ -60,11 +71,12 @@ ScriptedResponse answer(const RecordedRequest &request, const QStringList &fragm
     if (asksForTranscript(request))
         return transcriptionAnswer(request, transcript);
     if (request.path == "/v1/chat/completions")
-        return eventStream(answerEvents(EventDialect::Ollama, fragments, true), delayMs);
+        return eventStream(withUsage(answerEvents(EventDialect::Ollama, fragments, true), fragments, false), delayMs);
     if (request.path.startsWith("/v1beta/models/") && request.path.endsWith(":streamGenerateContent"))
         return eventStream(answerEvents(EventDialect::Gemini, fragments, true), delayMs);
     if (request.path == "/api/v1/chat/completions")
-        return eventStream(answerEvents(EventDialect::OpenRouter, fragments, true), delayMs);
+        return eventStream(withUsage(answerEvents(EventDialect::OpenRouter, fragments, true), fragments, true),
+                           delayMs);
     return ScriptedResponse::withBody(404, providerErrorBody(404, QStringLiteral("Not found")), 0, 0,
                                       "application/json");
 }
