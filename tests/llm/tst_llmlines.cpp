@@ -315,6 +315,9 @@ private Q_SLOTS:
             const LineOutcome outcome = readAll(LLMProvider::Local, stream, true);
             QCOMPARE(outcome.fragments.join(QString()), QStringLiteral("The answer."));
             QCOMPARE(outcome.reasoning.join(QString()), QStringLiteral("Plan: ünïcode 🎉.\n"));
+        }
+    }
+
     // When the connection ends: whole only when the provider said so, and a
     // whole answer needs some text.
     void endings_data()
