@@ -9,6 +9,7 @@
 #include "platform/x11/X11Window.h"
 #include "services/HotkeyManager.h"
 #include "services/HotkeyNotice.h"
+#include "services/KeyStore.h"
 #include "platform/portal/DesktopNotifier.h"
 #include "settings/SettingsView.h"
 #include "settings/SettingsWindow.h"
@@ -296,7 +297,7 @@ void AppDelegate::handleScreenshotHotkey()
 void AppDelegate::openSettings()
 {
     if (!m_settingsWindow) {
-        m_settingsWindow = new SettingsWindow(m_hotkeyManager);
+        m_settingsWindow = new SettingsWindow(UserDefaults::standard(), KeyStore::system(), m_hotkeyManager);
         if (EventTrace::enabled())
             EventTrace::note(("settings-window " + QByteArray::number(m_settingsWindow->winId())).constData());
         auto *quitShortcut = new QShortcut(QKeySequence::Quit, m_settingsWindow);

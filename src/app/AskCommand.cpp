@@ -34,15 +34,6 @@ void writeError(const QString &text)
     writeRawError(text + QLatin1Char('\n'));
 }
 
-std::optional<QString> matchProvider(const QString &name)
-{
-    for (LLMProvider provider : allLLMProviders()) {
-        if (rawValue(provider).compare(name, Qt::CaseInsensitive) == 0)
-            return rawValue(provider);
-    }
-    return std::nullopt;
-}
-
 } // namespace
 
 int runAskCommand(int &argc, char **argv)
@@ -79,23 +70,18 @@ int runAskCommand(int &argc, char **argv)
             choices.set(key, *value);
     }
     if (parser.isSet(providerOption)) {
-        const auto provider = matchProvider(parser.value(providerOption));
+        const std::optional<LLMProvider> provider = llmProviderFromName(parser.value(providerOption));
         if (!provider) {
             writeError(QStringLiteral("Unknown provider \"%1\": use Gemini, OpenRouter or Local.\n%2")
                            .arg(parser.value(providerOption), QLatin1String(kUsage).trimmed()));
             return 2;
         }
-        choices.set(Preferences::selectedProvider, *provider);
+        choices.set(Preferences::selectedProvider, rawValue(*provider));
     }
 
     LauncherViewModel vm(choices);
     if (parser.isSet(modelOption)) {
-        if (vm.selectedProvider() == rawValue(LLMProvider::Gemini))
-            vm.setSelectedGeminiModel(parser.value(modelOption));
-        else if (vm.selectedProvider() == rawValue(LLMProvider::Local))
-            vm.setSelectedLocalModel(parser.value(modelOption));
-        else
-            vm.setSelectedOpenRouterModel(parser.value(modelOption));
+        vm.setSelectedModel(vm.selectedProvider(), parser.value(modelOption));
     }
 
     if (parser.isSet(imageOption)) {

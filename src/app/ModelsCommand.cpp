@@ -4,6 +4,7 @@
 #include "app/StandardOutput.h"
 #include "llm/LLMClient.h"
 #include "llm/LLMError.h"
+#include "llm/ProviderTable.h"
 #include "platform/Preferences.h"
 #include "platform/UserDefaults.h"
 #include "services/KeychainHelper.h"
@@ -32,16 +33,17 @@ int runModelsCommand(int &argc, char **argv)
         return *status;
 
     QTextStream err(stderr);
-    const QString provider = parser.value(providerOption).toLower();
-    if (parser.positionalArguments().size() > 1 || (provider != QLatin1String("openrouter") && provider != QLatin1String("local"))) {
+    const std::optional<LLMProvider> provider = llmProviderFromName(parser.value(providerOption));
+    // Only a provider whose list is fetched has one to print.
+    if (parser.positionalArguments().size() > 1 || !provider || !ProviderTable::traits(*provider).modelListRequest) {
         err << kUsage;
         return 2;
     }
-    const bool local = provider == QLatin1String("local");
+    const ProviderTraits &traits = ProviderTable::traits(*provider);
     UserDefaults &defaults = UserDefaults::standard();
 
     int exitCode = 0;
-    const auto report = [&exitCode, &err, &defaults, local](const LLMClient::ModelList &result) {
+    const auto report = [&exitCode, &err, &defaults, &traits](const LLMClient::ModelList &result) {
         if (result.error) {
             err << result.error->errorDescription() << "\n";
             exitCode = 1;
@@ -52,24 +54,20 @@ int runModelsCommand(int &argc, char **argv)
             StandardOutput::write((result.models.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
             if (!StandardOutput::finish())
                 exitCode = 1;
-            defaults.set(local ? Preferences::cachedLocalModels : Preferences::cachedOpenRouterModels, result.models);
+            defaults.set(traits.cachedModels, result.models);
         }
         QCoreApplication::exit(exitCode);
     };
 
-    if (local) {
-        // A local server needs no key; one is sent when stored.
-        const QString key = KeychainHelper::load(KeychainHelper::localAccount).value_or(QString());
-        LLMClient::fetchLocalModels(defaults.text(Preferences::localServerAddress), key, &app,
-                                    report);
-    } else {
-        const QString key = KeychainHelper::load(KeychainHelper::openRouterAccount).value_or(QString());
-        if (key.isEmpty()) {
-            err << "No API key set for OpenRouter. Store one with: tarnwick set-key openrouter\n";
-            return 1;
-        }
-        LLMClient::fetchOpenRouterModels(key, &app, report);
+    // A server of the user's own needs no key; one is sent when stored.
+    const QString key = KeychainHelper::load(traits.keyAccount).value_or(QString());
+    if (key.isEmpty() && traits.needsKey) {
+        err << "No API key set for " << traits.displayName << ". Store one with: tarnwick set-key "
+            << traits.rawValue.toLower() << "\n";
+        return 1;
     }
+    const QString address = traits.serverAddress ? defaults.text(*traits.serverAddress) : QString();
+    LLMClient::fetchModels(*provider, address, key, &app, report);
     QCoreApplication::exec();
     return exitCode;
 }

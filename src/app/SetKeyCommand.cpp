@@ -1,5 +1,6 @@
 #include "app/SetKeyCommand.h"
 
+#include "llm/ProviderTable.h"
 #include "services/KeychainHelper.h"
 
 #include <QCoreApplication>
@@ -13,14 +14,10 @@ int runSetKeyCommand(int &argc, char **argv)
     const QStringList args = QCoreApplication::arguments();
     const QString which = args.size() == 3 ? args.at(2).toLower() : QString();
     QString account;
-    if (which == QStringLiteral("gemini"))
-        account = KeychainHelper::geminiAccount;
-    else if (which == QStringLiteral("openrouter"))
-        account = KeychainHelper::openRouterAccount;
-    else if (which == QStringLiteral("local"))
-        account = KeychainHelper::localAccount;
+    if (const std::optional<LLMProvider> provider = llmProviderFromName(which))
+        account = ProviderTable::traits(*provider).keyAccount;
     else if (which == QStringLiteral("transcription"))
-        account = KeychainHelper::transcriptionAccount;
+        account = ProviderTable::transcriptionKeyAccount();
     if (account.isEmpty()) {
         err << "Usage: tarnwick set-key gemini|openrouter|local|transcription  (the key is read from standard input)\n";
         return 2;

@@ -7,7 +7,7 @@
 #include "platform/AssignIfChanged.h"
 #include "platform/Preferences.h"
 #include "platform/UserDefaults.h"
-#include "services/KeychainHelper.h"
+#include "llm/ProviderTable.h"
 
 #include <QBuffer>
 #include <QFutureWatcher>
@@ -35,28 +35,38 @@ LauncherViewModel::LauncherViewModel(UserDefaults &defaults, KeyStore &keys, QOb
     : QObject(parent)
     , m_defaults(defaults)
     , m_keys(keys)
-    , m_selectedProvider(defaults.text(Preferences::selectedProvider))
-    , m_selectedGeminiModel(defaults.text(Preferences::selectedGeminiModel))
-    , m_selectedOpenRouterModel(defaults.text(Preferences::selectedOpenRouterModel))
-    , m_selectedLocalModel(defaults.text(Preferences::selectedLocalModel))
 {
+    followStoredProvider();
+    for (LLMProvider provider : allLLMProviders())
+        m_selectedModels.insert(provider, defaults.text(ProviderTable::traits(provider).selectedModel));
     // Settings and the other instances' switchers write the store: the
     // launcher follows each change as it happens, so a send never pairs one
     // provider with another's model.
     connect(&m_defaults, &UserDefaults::changed, this, [this](const QString &key) {
         if (key == Preferences::appTheme)
             Q_EMIT themeChanged();
-        const auto follow = [this, &key](const TextPreference &watched, QString &member,
-                                         void (LauncherViewModel::*changed)()) {
-            if (key == watched.key && assignIfChanged(member, m_defaults.text(watched)))
-                Q_EMIT(this->*changed)();
-        };
-        follow(Preferences::selectedProvider, m_selectedProvider, &LauncherViewModel::selectedProviderChanged);
-        follow(Preferences::selectedGeminiModel, m_selectedGeminiModel, &LauncherViewModel::selectedGeminiModelChanged);
-        follow(Preferences::selectedOpenRouterModel, m_selectedOpenRouterModel,
-               &LauncherViewModel::selectedOpenRouterModelChanged);
-        follow(Preferences::selectedLocalModel, m_selectedLocalModel, &LauncherViewModel::selectedLocalModelChanged);
+        if (key == Preferences::selectedProvider && followStoredProvider())
+            Q_EMIT selectedProviderChanged();
+        for (LLMProvider provider : allLLMProviders()) {
+            if (key == ProviderTable::traits(provider).selectedModel.key)
+                followStoredModel(provider);
+        }
     });
+}
+
+bool LauncherViewModel::followStoredProvider()
+{
+    // The store gives its default for a text that names no provider.
+    const LLMProvider stored =
+        llmProviderFromRawValue(m_defaults.text(Preferences::selectedProvider)).value_or(LLMProvider::Gemini);
+    return assignIfChanged(m_selectedProvider, stored);
+}
+
+void LauncherViewModel::followStoredModel(LLMProvider provider)
+{
+    const QString stored = m_defaults.text(ProviderTable::traits(provider).selectedModel);
+    if (assignIfChanged(m_selectedModels[provider], stored))
+        Q_EMIT selectedModelChanged(provider, stored);
 }
 
 LauncherViewModel::~LauncherViewModel()
@@ -80,43 +90,18 @@ void LauncherViewModel::setInputText(const QString &text)
 }
 
 // Every assignment is written back, also an unchanged one; observers hear of it first.
-void LauncherViewModel::choose(QString &member, const QString &value, void (LauncherViewModel::*changed)(),
-                               const TextPreference &preference)
+void LauncherViewModel::setSelectedProvider(LLMProvider provider)
 {
-    member = value;
-    Q_EMIT(this->*changed)();
-    m_defaults.set(preference, value);
+    m_selectedProvider = provider;
+    Q_EMIT selectedProviderChanged();
+    m_defaults.set(Preferences::selectedProvider, rawValue(provider));
 }
 
-void LauncherViewModel::setSelectedProvider(const QString &provider)
+void LauncherViewModel::setSelectedModel(LLMProvider provider, const QString &model)
 {
-    choose(m_selectedProvider, provider, &LauncherViewModel::selectedProviderChanged, Preferences::selectedProvider);
-}
-
-void LauncherViewModel::setSelectedGeminiModel(const QString &model)
-{
-    choose(m_selectedGeminiModel, model, &LauncherViewModel::selectedGeminiModelChanged,
-           Preferences::selectedGeminiModel);
-}
-
-void LauncherViewModel::setSelectedOpenRouterModel(const QString &model)
-{
-    choose(m_selectedOpenRouterModel, model, &LauncherViewModel::selectedOpenRouterModelChanged,
-           Preferences::selectedOpenRouterModel);
-}
-
-void LauncherViewModel::setSelectedLocalModel(const QString &model)
-{
-    choose(m_selectedLocalModel, model, &LauncherViewModel::selectedLocalModelChanged, Preferences::selectedLocalModel);
-}
-
-QString LauncherViewModel::selectedModel() const
-{
-    if (m_selectedProvider == rawValue(LLMProvider::Gemini))
-        return m_selectedGeminiModel;
-    if (m_selectedProvider == rawValue(LLMProvider::Local))
-        return m_selectedLocalModel;
-    return m_selectedOpenRouterModel;
+    m_selectedModels[provider] = model;
+    Q_EMIT selectedModelChanged(provider, model);
+    m_defaults.set(ProviderTable::traits(provider).selectedModel, model);
 }
 
 void LauncherViewModel::removeAttachment()
@@ -137,11 +122,10 @@ AppTheme LauncherViewModel::theme() const
 void LauncherViewModel::withClient(std::function<void(const LLMClient &)> then)
 {
     // The settings window writes the provider straight to the store, so read it there.
-    const LLMProvider provider =
-        llmProviderFromRawValue(m_defaults.text(Preferences::selectedProvider)).value_or(LLMProvider::Gemini);
-    const QString account = provider == LLMProvider::Gemini ? KeychainHelper::geminiAccount
-                            : provider == LLMProvider::Local ? KeychainHelper::localAccount
-                                                             : KeychainHelper::openRouterAccount;
+    if (followStoredProvider())
+        Q_EMIT selectedProviderChanged();
+    const LLMProvider provider = m_selectedProvider;
+    const QString account = ProviderTable::traits(provider).keyAccount;
     setLoading(true);
     const quint64 request = ++m_keyRequest;
     auto *watcher = new QFutureWatcher<KeyStore::Lookup>(this);
@@ -161,27 +145,28 @@ void LauncherViewModel::withClient(std::function<void(const LLMClient &)> then)
 
 std::optional<LLMClient> LauncherViewModel::clientFor(LLMProvider provider, const KeyStore::Lookup &key)
 {
+    const ProviderTraits &traits = ProviderTable::traits(provider);
     const QString apiKey = key.value.value_or(QString());
     if (apiKey.isEmpty() && !key.problem.isEmpty()) {
-        setErrorMessage(QStringLiteral("Could not read the API key for %1: %2").arg(rawValue(provider), key.problem));
+        setErrorMessage(QStringLiteral("Could not read the API key for %1: %2").arg(traits.displayName, key.problem));
         return std::nullopt;
     }
     // A server of the user's own usually needs no key, but always a model.
-    if (apiKey.isEmpty() && provider != LLMProvider::Local) {
-        setErrorMessage(QStringLiteral("No API key set for ") + rawValue(provider)
+    if (apiKey.isEmpty() && traits.needsKey) {
+        setErrorMessage(QStringLiteral("No API key set for ") + traits.displayName
                         + QStringLiteral(". Open Settings to configure it."));
         return std::nullopt;
     }
-    if (provider == LLMProvider::Local && m_selectedLocalModel.isEmpty()) {
-        setErrorMessage(QStringLiteral("No model chosen for Local. Open Settings to pick one of the server's models."));
+    // The model goes with the provider it is sent to.
+    const QString model = selectedModel(provider);
+    if (model.isEmpty()) {
+        const QString which = traits.serverAddress ? QStringLiteral(" of the server's models") : QString();
+        setErrorMessage(
+            QStringLiteral("No model chosen for %1. Open Settings to pick one%2.").arg(traits.displayName, which));
         return std::nullopt;
     }
     setErrorMessage(std::nullopt);
-    // The model goes with the provider it is sent to.
-    const QString model = provider == LLMProvider::Gemini ? m_selectedGeminiModel
-                          : provider == LLMProvider::Local ? m_selectedLocalModel
-                                                           : m_selectedOpenRouterModel;
-    return LLMClient(provider, apiKey, model, m_defaults.text(Preferences::localServerAddress));
+    return LLMClient(provider, apiKey, model, traits.serverAddress ? m_defaults.text(*traits.serverAddress) : QString());
 }
 
 void LauncherViewModel::send()

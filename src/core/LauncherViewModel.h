@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QList>
+#include <QMap>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -18,7 +19,6 @@
 
 class LLMStream;
 class UserDefaults;
-struct TextPreference;
 
 // The launcher's one observable state object: the conversation on screen, the
 // prompt being typed, the attachment, the model choice, and the answer in flight.
@@ -38,15 +38,13 @@ public:
     QString inputText() const { return m_inputText; }
     void setInputText(const QString &text);
 
-    QString selectedProvider() const { return m_selectedProvider; }
-    void setSelectedProvider(const QString &provider);
-    QString selectedGeminiModel() const { return m_selectedGeminiModel; }
-    void setSelectedGeminiModel(const QString &model);
-    QString selectedOpenRouterModel() const { return m_selectedOpenRouterModel; }
-    void setSelectedOpenRouterModel(const QString &model);
-    QString selectedLocalModel() const { return m_selectedLocalModel; }
-    void setSelectedLocalModel(const QString &model);
-    QString selectedModel() const;
+    LLMProvider selectedProvider() const { return m_selectedProvider; }
+    void setSelectedProvider(LLMProvider provider);
+    // Each provider keeps its own choice, for a switch back.
+    QString selectedModel(LLMProvider provider) const { return m_selectedModels.value(provider); }
+    void setSelectedModel(LLMProvider provider, const QString &model);
+    // The selected provider's.
+    QString selectedModel() const { return selectedModel(m_selectedProvider); }
 
     bool isLoading() const { return m_isLoading; }
     std::optional<QString> errorMessage() const { return m_errorMessage; }
@@ -93,9 +91,7 @@ Q_SIGNALS:
 
     void inputTextChanged();
     void selectedProviderChanged();
-    void selectedGeminiModelChanged();
-    void selectedOpenRouterModelChanged();
-    void selectedLocalModelChanged();
+    void selectedModelChanged(LLMProvider provider, const QString &model);
     void isLoadingChanged();
     void errorMessageChanged();
     void editingChanged();
@@ -106,8 +102,6 @@ private:
     void appendMessage(ChatMessage message);
     void updateMessage(const QUuid &id, const std::function<void(ChatMessage &)> &change);
     void setLoading(bool loading);
-    void choose(QString &member, const QString &value, void (LauncherViewModel::*changed)(),
-                const TextPreference &preference);
     void setErrorMessage(std::optional<QString> message);
     void finishStream(const QUuid &id, std::optional<QString> failure);
     // The provider, key and model of a send; none (and errorMessage says why) when one is missing.
@@ -115,6 +109,9 @@ private:
     // a missing or unreadable key or model is told as the error instead.
     void withClient(std::function<void(const LLMClient &)> then);
     std::optional<LLMClient> clientFor(LLMProvider provider, const KeyStore::Lookup &key);
+    // The stored provider and models, as read now; true when something changed.
+    bool followStoredProvider();
+    void followStoredModel(LLMProvider provider);
     void sendWith(const LLMClient &client);
     // Streams the answer to the second-to-last message into the last one.
     void streamAnswer(const LLMClient &client);
@@ -138,10 +135,8 @@ private:
     KeyStore &m_keys;
     QList<ChatMessage> m_messages;
     QString m_inputText;
-    QString m_selectedProvider;
-    QString m_selectedGeminiModel;
-    QString m_selectedOpenRouterModel;
-    QString m_selectedLocalModel;
+    LLMProvider m_selectedProvider = LLMProvider::Gemini;
+    QMap<LLMProvider, QString> m_selectedModels;
     bool m_isLoading = false;
     std::optional<QString> m_errorMessage;
     std::optional<QImage> m_attachedImage;

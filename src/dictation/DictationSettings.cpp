@@ -1,6 +1,6 @@
 #include "dictation/DictationSettings.h"
 
-#include "llm/LLMClient.h"
+#include "llm/ProviderTable.h"
 #include "platform/Preferences.h"
 #include "platform/UserDefaults.h"
 
@@ -14,11 +14,12 @@ DictationSettings DictationSettings::fromDefaults(const UserDefaults &defaults)
     settings.language = defaults.text(Preferences::dictationLanguage).trimmed();
     if (settings.language.isEmpty())
         settings.language = systemLanguage();
-    settings.serverAddress = LLMClient::transcriptionBaseUrl(defaults.text(Preferences::transcriptionServerAddress));
+    settings.serverAddress = ProviderTable::transcriptionBaseUrl(defaults.text(Preferences::transcriptionServerAddress));
     settings.serverModel = defaults.text(Preferences::transcriptionModel).trimmed();
     if (settings.serverModel.isEmpty())
         settings.serverModel = Preferences::transcriptionModel.fallback;
-    settings.chatProvider = defaults.text(Preferences::selectedProvider);
+    settings.chatProvider =
+        llmProviderFromRawValue(defaults.text(Preferences::selectedProvider)).value_or(LLMProvider::Gemini);
     return settings;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dictation/DictationEngine.h"
+#include "llm/LLMProvider.h"
 
 #include <QString>
 
@@ -19,8 +20,8 @@ struct DictationSettings
     // The server's base address, the environment's override applied.
     QString serverAddress;
     QString serverModel;
-    // The chat provider's raw value, which Automatic follows.
-    QString chatProvider;
+    // The chat provider, which Automatic follows.
+    LLMProvider chatProvider = LLMProvider::Gemini;
 
     static DictationSettings fromDefaults(const UserDefaults &defaults);
     // The desktop's language as a code ("en-GB"), or empty when it names none.

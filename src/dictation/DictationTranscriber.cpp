@@ -5,9 +5,7 @@
 #include "dictation/TranscriptionReply.h"
 #include "dictation/TranscriptionRequest.h"
 #include "llm/HttpExchange.h"
-#include "llm/LLMClient.h"
-#include "llm/LLMProvider.h"
-#include "services/KeychainHelper.h"
+#include "llm/ProviderTable.h"
 
 #include <QTimer>
 #include <QUrl>
@@ -62,9 +60,9 @@ void DictationTranscriber::transcribe(const QByteArray &wav, const QString &lang
     const DictationEngine engine = m_settings.engine;
     const bool automatic = engine == DictationEngine::Automatic;
     const bool gemini =
-        engine == DictationEngine::Gemini || (automatic && m_settings.chatProvider == rawValue(LLMProvider::Gemini));
+        engine == DictationEngine::Gemini || (automatic && m_settings.chatProvider == LLMProvider::Gemini);
     const bool openRouter = engine == DictationEngine::OpenRouter
-        || (automatic && m_settings.chatProvider == rawValue(LLMProvider::OpenRouter));
+        || (automatic && m_settings.chatProvider == LLMProvider::OpenRouter);
     const bool server = engine == DictationEngine::Server || automatic;
     m_lookup.disconnect(this);
     connect(&m_lookup, &QFutureWatcher<Keys>::finished, this, [this, run] {
@@ -74,11 +72,11 @@ void DictationTranscriber::transcribe(const QByteArray &wav, const QString &lang
     m_lookup.setFuture(QtConcurrent::run([&store = m_keys, gemini, openRouter, server] {
         Keys keys;
         if (gemini)
-            keys.gemini = store.lookup(KeychainHelper::geminiAccount);
+            keys.gemini = store.lookup(ProviderTable::traits(LLMProvider::Gemini).keyAccount);
         if (openRouter)
-            keys.openRouter = store.lookup(KeychainHelper::openRouterAccount);
+            keys.openRouter = store.lookup(ProviderTable::traits(LLMProvider::OpenRouter).keyAccount);
         if (server)
-            keys.server = store.lookup(KeychainHelper::transcriptionAccount);
+            keys.server = store.lookup(ProviderTable::transcriptionKeyAccount());
         return keys;
     }));
 }
@@ -101,9 +99,9 @@ void DictationTranscriber::choose(const Keys &keys)
         use(m_settings.engine, keys);
         return;
     }
-    if (m_settings.chatProvider == rawValue(LLMProvider::Gemini) && !keyOf(keys.gemini).isEmpty())
+    if (m_settings.chatProvider == LLMProvider::Gemini && !keyOf(keys.gemini).isEmpty())
         use(DictationEngine::Gemini, keys);
-    else if (m_settings.chatProvider == rawValue(LLMProvider::OpenRouter) && !keyOf(keys.openRouter).isEmpty())
+    else if (m_settings.chatProvider == LLMProvider::OpenRouter && !keyOf(keys.openRouter).isEmpty())
         use(DictationEngine::OpenRouter, keys);
     else
         probeServer(keys);
@@ -154,22 +152,24 @@ std::unique_ptr<Transcriber> DictationTranscriber::make(DictationEngine engine, 
     switch (engine) {
     case DictationEngine::Gemini: {
         const QString key = keyOf(keys.gemini);
+        const ProviderTraits &gemini = ProviderTable::traits(LLMProvider::Gemini);
         return std::make_unique<HttpTranscriber>(TranscriptionService{
-            QStringLiteral("Gemini"),
-            [key, base = LLMClient::geminiBaseUrl()](const QByteArray &wav, const QString &language) {
+            gemini.displayName,
+            [key, base = ProviderTable::baseUrl(LLMProvider::Gemini)](const QByteArray &wav, const QString &language) {
             return geminiTranscriptionRequest(base, key, DictationSettings::geminiModel, wav, language);
             },
-            geminiTranscript, missingKey(keys.gemini, QStringLiteral("Gemini"), QStringLiteral("gemini"))});
+            geminiTranscript, missingKey(keys.gemini, gemini.displayName, gemini.rawValue.toLower())});
     }
     case DictationEngine::OpenRouter: {
         const QString key = keyOf(keys.openRouter);
+        const ProviderTraits &openRouter = ProviderTable::traits(LLMProvider::OpenRouter);
         return std::make_unique<HttpTranscriber>(TranscriptionService{
-            QStringLiteral("OpenRouter"),
-            [key, base = LLMClient::openRouterBaseUrl()](const QByteArray &wav, const QString &language) {
+            openRouter.displayName,
+            [key, base = ProviderTable::baseUrl(LLMProvider::OpenRouter)](const QByteArray &wav, const QString &language) {
             return openRouterTranscriptionRequest(base, key, DictationSettings::openRouterModel, wav, language);
             },
             chatCompletionTranscript,
-            missingKey(keys.openRouter, QStringLiteral("OpenRouter"), QStringLiteral("openrouter"))});
+            missingKey(keys.openRouter, openRouter.displayName, openRouter.rawValue.toLower())});
     }
     case DictationEngine::Server: {
         // The key is optional; a keyring that does not answer only loses it.
@@ -194,10 +194,10 @@ QString DictationTranscriber::destination(DictationEngine engine, const Dictatio
 {
     switch (engine) {
     case DictationEngine::Gemini:
-        return QStringLiteral("Google's Gemini API (%1)").arg(hostOf(LLMClient::geminiBaseUrl()));
+        return QStringLiteral("Google's Gemini API (%1)").arg(hostOf(ProviderTable::baseUrl(LLMProvider::Gemini)));
     case DictationEngine::OpenRouter:
         return QStringLiteral("OpenRouter (%1), which passes it to Google's Gemini")
-            .arg(hostOf(LLMClient::openRouterBaseUrl()));
+            .arg(hostOf(ProviderTable::baseUrl(LLMProvider::OpenRouter)));
     case DictationEngine::Server:
         return QStringLiteral("the transcription server at %1").arg(hostOf(settings.serverAddress));
     case DictationEngine::Automatic:

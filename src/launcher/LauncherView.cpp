@@ -233,9 +233,10 @@ void LauncherView::connectViewModel()
         syncAttachment();
         syncSendState();
     });
-    for (auto signal : {&LauncherViewModel::selectedProviderChanged, &LauncherViewModel::selectedGeminiModelChanged,
-                        &LauncherViewModel::selectedOpenRouterModelChanged})
-        connect(vm, signal, this, [this] { m_emptyState->setSelectedModel(m_vm.selectedModel()); });
+    // Any provider's model may change; the one shown is the selected provider's.
+    const auto showSelectedModel = [this] { m_emptyState->setSelectedModel(m_vm.selectedModel()); };
+    connect(vm, &LauncherViewModel::selectedProviderChanged, this, showSelectedModel);
+    connect(vm, &LauncherViewModel::selectedModelChanged, this, showSelectedModel);
     connect(vm, &LauncherViewModel::themeChanged, this, &LauncherView::applyTheme);
     connect(&m_session.defaults(), &UserDefaults::changed, this, [this](const QString &key) {
         if (key == Preferences::appTheme)

@@ -2,7 +2,7 @@
 
 #include "core/LauncherViewModel.h"
 #include "core/ModelNames.h"
-#include "llm/LLMProvider.h"
+#include "llm/ProviderTable.h"
 #include "platform/Preferences.h"
 #include "platform/UserDefaults.h"
 #include "ui/LauncherColors.h"
@@ -46,9 +46,8 @@ ModelSwitcherView::ModelSwitcherView(LauncherViewModel &vm, UserDefaults &defaul
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    for (auto signal : {&LauncherViewModel::selectedProviderChanged, &LauncherViewModel::selectedGeminiModelChanged,
-                        &LauncherViewModel::selectedOpenRouterModelChanged, &LauncherViewModel::selectedLocalModelChanged})
-        connect(&m_vm, signal, this, &ModelSwitcherView::refreshLabel);
+    connect(&m_vm, &LauncherViewModel::selectedProviderChanged, this, &ModelSwitcherView::refreshLabel);
+    connect(&m_vm, &LauncherViewModel::selectedModelChanged, this, &ModelSwitcherView::refreshLabel);
     connect(this, &QAbstractButton::clicked, this, [this] {
         rebuildMenu();
         m_menu->popup(mapToGlobal(QPoint(0, height() + 2)));
@@ -65,48 +64,29 @@ QMenu *ModelSwitcherView::menu()
 void ModelSwitcherView::rebuildMenu()
 {
     m_menu->clear();
-    const QString gemini = rawValue(LLMProvider::Gemini);
-    const QString openRouter = rawValue(LLMProvider::OpenRouter);
-
-    addHeader(m_menu, QStringLiteral("Gemini Models"));
-    for (const QString &model : defaultGeminiModels()) {
-        QAction *entry = m_menu->addAction(model);
-        entry->setCheckable(true);
-        entry->setChecked(m_vm.selectedProvider() == gemini && m_vm.selectedGeminiModel() == model);
-        connect(entry, &QAction::triggered, this, [this, gemini, model] {
-            m_vm.setSelectedProvider(gemini);
-            m_vm.setSelectedGeminiModel(model);
-        });
-    }
-
-    m_menu->addSeparator();
-    addHeader(m_menu, QStringLiteral("OpenRouter Models"));
-    addCachedModels(m_defaults.stringList(Preferences::cachedOpenRouterModels), openRouter,
-                    m_vm.selectedOpenRouterModel(), [this](const QString &model) { m_vm.setSelectedOpenRouterModel(model); },
-                    QStringLiteral("No OpenRouter models (fetch in Settings)"));
-
-    m_menu->addSeparator();
-    addHeader(m_menu, QStringLiteral("Local Models"));
-    addCachedModels(m_defaults.stringList(Preferences::cachedLocalModels), rawValue(LLMProvider::Local),
-                    m_vm.selectedLocalModel(), [this](const QString &model) { m_vm.setSelectedLocalModel(model); },
-                    QStringLiteral("No local models (fetch in Settings)"));
-}
-
-void ModelSwitcherView::addCachedModels(const QStringList &models, const QString &provider, const QString &selected,
-                                        const std::function<void(const QString &)> &select, const QString &emptyText)
-{
-    if (models.isEmpty()) {
-        m_menu->addAction(emptyText)->setEnabled(false);
-        return;
-    }
-    for (const QString &model : models) {
-        QAction *entry = m_menu->addAction(model);
-        entry->setCheckable(true);
-        entry->setChecked(m_vm.selectedProvider() == provider && selected == model);
-        connect(entry, &QAction::triggered, this, [this, provider, model, select] {
-            m_vm.setSelectedProvider(provider);
-            select(model);
-        });
+    for (LLMProvider provider : allLLMProviders()) {
+        const ProviderTraits &traits = ProviderTable::traits(provider);
+        if (!m_menu->isEmpty())
+            m_menu->addSeparator();
+        addHeader(m_menu, traits.displayName + QStringLiteral(" Models"));
+        // A fixed list is always there; a fetched one only once Settings asked.
+        const QStringList models =
+            traits.cachedModels.isEmpty() ? defaultGeminiModels() : m_defaults.stringList(traits.cachedModels);
+        if (models.isEmpty()) {
+            // A server of one's own reads as "local models", a provider by its name.
+            const QString whose = traits.serverAddress ? traits.displayName.toLower() : traits.displayName;
+            m_menu->addAction(QStringLiteral("No %1 models (fetch in Settings)").arg(whose))->setEnabled(false);
+            continue;
+        }
+        for (const QString &model : models) {
+            QAction *entry = m_menu->addAction(model);
+            entry->setCheckable(true);
+            entry->setChecked(m_vm.selectedProvider() == provider && m_vm.selectedModel(provider) == model);
+            connect(entry, &QAction::triggered, this, [this, provider, model] {
+                m_vm.setSelectedProvider(provider);
+                m_vm.setSelectedModel(provider, model);
+            });
+        }
     }
 }
 

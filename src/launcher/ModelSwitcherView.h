@@ -1,9 +1,6 @@
 #pragma once
 
 #include <QAbstractButton>
-#include <QStringList>
-
-#include <functional>
 
 class LauncherViewModel;
 class QMenu;
@@ -28,9 +25,6 @@ protected:
 
 private:
     void rebuildMenu();
-    // One provider's section of the menu from its cached model list.
-    void addCachedModels(const QStringList &models, const QString &provider, const QString &selected,
-                         const std::function<void(const QString &)> &select, const QString &emptyText);
     void refreshLabel();
 
     LauncherViewModel &m_vm;

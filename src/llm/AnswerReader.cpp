@@ -1,9 +1,7 @@
 #include "llm/AnswerReader.h"
 
-#include "llm/GeminiLineRule.h"
 #include "llm/LLMError.h"
-#include "llm/LocalLineRule.h"
-#include "llm/OpenRouterLineRule.h"
+#include "llm/ProviderTable.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -28,7 +26,7 @@ void addParts(const ThinkTagSplitter::Parts &parts, QStringList &answer, QString
 }
 
 AnswerReader::AnswerReader(LLMProvider provider)
-    : m_provider(provider)
+    : m_traits(&ProviderTable::traits(provider))
 {
 }
 
@@ -57,7 +55,7 @@ LineOutcome AnswerReader::finish()
         return outcome;
     if (const std::optional<QString> line = m_splitter.finish())
         handle(*line, outcome);
-    if (!m_ended && m_provider == LLMProvider::Local) {
+    if (!m_ended && m_traits->thinksInTags) {
         LineOutcome held;
         addParts(m_thinkTags.finish(), held.fragments, held.reasoning);
         take(held, outcome);
@@ -70,22 +68,19 @@ LineOutcome AnswerReader::finish()
 
 LineOutcome AnswerReader::applyRule(const QString &line)
 {
-    if (m_provider == LLMProvider::OpenRouter)
-        return openRouterLineRule(line);
-    if (m_provider == LLMProvider::Local)
-        return localLineRule(line);
     // Gemini writes some errors as bare JSON, without the "data: " prefix.
-    if (line.startsWith(QLatin1String("data: ")) || !(m_bareJson.isCollecting() || BareJsonCollector::startsValue(line)))
-        return geminiLineRule(line, m_answered);
+    if (!m_traits->sendsBareJsonErrors || line.startsWith(QLatin1String("data: "))
+        || !(m_bareJson.isCollecting() || BareJsonCollector::startsValue(line)))
+        return m_traits->lineRule(line, m_answered);
     if (const std::optional<QByteArray> value = m_bareJson.add(line))
-        return geminiLineRule(asEventLine(*value), m_answered);
+        return m_traits->lineRule(asEventLine(*value), m_answered);
     return LineOutcome::ignored();
 }
 
 void AnswerReader::handle(const QString &line, LineOutcome &outcome)
 {
     LineOutcome step = applyRule(line);
-    if (m_provider == LLMProvider::Local)
+    if (m_traits->thinksInTags)
         splitThinkTags(step);
     if (!take(step, outcome))
         return;

@@ -6,6 +6,8 @@
 #include "llm/SseLineSplitter.h"
 #include "llm/ThinkTagSplitter.h"
 
+struct ProviderTraits;
+
 // Turns the body of a streaming answer into fragments as its bytes arrive,
 // line by line through the provider's rule. Stops at the first ending; bytes
 // after it are ignored. An answer is whole only when the provider says so, and
@@ -32,7 +34,7 @@ private:
     LineOutcome applyRule(const QString &line);
     void end(LineOutcome &outcome, LineOutcome::Ending ending, const QString &error);
 
-    LLMProvider m_provider;
+    const ProviderTraits *m_traits;
     SseLineSplitter m_splitter;
     BareJsonCollector m_bareJson;
     ThinkTagSplitter m_thinkTags;

@@ -22,7 +22,7 @@ class LLMClient
 {
 public:
     // serverAddress: the Local provider's base address, as the user stored
-    // it (see localBaseUrl); the other providers ignore it.
+    // it (see ProviderTable::baseUrl); the other providers ignore it.
     LLMClient(LLMProvider provider, QString apiKey, QString model, QString serverAddress = {});
 
     LLMProvider provider() const { return m_provider; }
@@ -42,25 +42,16 @@ public:
     };
     // done runs on context's thread, once, unless context is destroyed first
     // (which also aborts the request). The request runs on the calling thread.
-    static void fetchOpenRouterModels(const QString &apiKey, QObject *context,
-                                      std::function<void(const ModelList &)> done);
-    // The models of a local server (GET {address}/models); the key is optional.
-    static void fetchLocalModels(const QString &serverAddress, const QString &apiKey, QObject *context,
-                                 std::function<void(const ModelList &)> done);
+    // The provider must have a model list to fetch (see ProviderTraits);
+    // serverAddress as for the constructor; a local server's key is optional.
+    static void fetchModels(LLMProvider provider, const QString &serverAddress, const QString &apiKey,
+                            QObject *context, std::function<void(const ModelList &)> done);
 
     // No byte for this long ends a request with a timeout error (60 s).
     static void setIdleTimeout(std::chrono::milliseconds timeout);
     // A local server may load a model this long before its first byte (300 s).
     static void setFirstByteTimeout(std::chrono::milliseconds timeout);
 
-    static QString geminiBaseUrl();
-    static QString openRouterBaseUrl();
-    // Ollama's address: the server most people run.
-    static QString defaultLocalAddress();
-    // TARNWICK_LOCAL_BASE_URL when set, else the stored address, else the default.
-    static QString localBaseUrl(const QString &storedAddress);
-    // The transcription server's: TARNWICK_TRANSCRIPTION_BASE_URL, else the stored address, else the default.
-    static QString transcriptionBaseUrl(const QString &storedAddress);
 
 private:
     LLMProvider m_provider;

@@ -3,7 +3,9 @@
 #include <QWidget>
 
 class HotkeyManager;
+class KeyStore;
 class SettingsView;
+class UserDefaults;
 
 // The settings window: created on first use, then kept and reused, so that
 // unsaved edits are still there when it is opened again.
@@ -13,7 +15,7 @@ class SettingsWindow : public QWidget
 
 public:
     // hotkeys: the running program's hotkeys, re-registered on Save; may be null.
-    explicit SettingsWindow(HotkeyManager *hotkeys = nullptr, QWidget *parent = nullptr);
+    SettingsWindow(UserDefaults &defaults, KeyStore &keys, HotkeyManager *hotkeys, QWidget *parent = nullptr);
 
     SettingsView *view() const { return m_view; }
 

@@ -5,6 +5,7 @@
 #include "app/LauncherWindow.h"
 #include "settings/SettingsWindow.h"
 #include "support/IsolatedSession.h"
+#include "support/MemoryKeyStore.h"
 #include "support/PortalDesktop.h"
 #include "ui/SchemePalette.h"
 
@@ -22,7 +23,8 @@ constexpr int kTimeout = 20000;
 struct Panel : IsolatedSession
 {
     LauncherWindow window{session};
-    SettingsWindow settings{nullptr};
+    MemoryKeyStore keys;
+    SettingsWindow settings{defaults, keys, nullptr};
 };
 
 // The panel's ground where nothing is drawn over it.

@@ -60,7 +60,7 @@ private Q_SLOTS:
 
     void firstRunReadsDefaultsAndWritesNothing()
     {
-        QCOMPARE(m_vm->selectedProvider(), QStringLiteral("Gemini"));
+        QCOMPARE(m_vm->selectedProvider(), LLMProvider::Gemini);
         QCOMPARE(m_vm->selectedModel(), QStringLiteral("gemini-3-flash-preview"));
         QCOMPARE(m_vm->theme(), AppTheme::System);
         QVERIFY(!QFile::exists(m_defaults->filePath()));
@@ -79,9 +79,9 @@ private Q_SLOTS:
         QCOMPARE(themeSpy.size(), 1);
         QCOMPARE(vm.theme(), AppTheme::Dark);
 
-        vm.setSelectedGeminiModel(QStringLiteral("gemini-2.5-pro"));
+        vm.setSelectedModel(LLMProvider::Gemini, QStringLiteral("gemini-2.5-pro"));
         QCOMPARE(m_defaults->string(Preferences::selectedGeminiModel), QStringLiteral("gemini-2.5-pro"));
-        vm.setSelectedProvider(QStringLiteral("Gemini"));
+        vm.setSelectedProvider(LLMProvider::Gemini);
         QCOMPARE(vm.selectedModel(), QStringLiteral("gemini-2.5-pro"));
     }
 
@@ -126,9 +126,10 @@ private Q_SLOTS:
         QTRY_COMPARE(m_vm->errorMessage(),
                      QStringLiteral("No model chosen for Local. Open Settings to pick one of the server's models."));
 
-        QSignalSpy spy(m_vm.get(), &LauncherViewModel::selectedLocalModelChanged);
+        QSignalSpy spy(m_vm.get(), &LauncherViewModel::selectedModelChanged);
         m_defaults->set(Preferences::selectedLocalModel, QStringLiteral("qwen3:8b"));
         QCOMPARE(spy.size(), 1);
+        QCOMPARE(spy.first().first().value<LLMProvider>(), LLMProvider::Local);
         m_server->enqueue(ScriptedResponse::withBody(200, chatChunk("ok") + "data: [DONE]\n\n"));
         m_vm->send();
         QVERIFY(waitForAnswer(*m_vm));
@@ -145,19 +146,19 @@ private Q_SLOTS:
     void followsProviderAndModelsChosenElsewhere()
     {
         QSignalSpy provider(m_vm.get(), &LauncherViewModel::selectedProviderChanged);
-        QSignalSpy openRouterModel(m_vm.get(), &LauncherViewModel::selectedOpenRouterModelChanged);
-        QSignalSpy geminiModel(m_vm.get(), &LauncherViewModel::selectedGeminiModelChanged);
+        QSignalSpy model(m_vm.get(), &LauncherViewModel::selectedModelChanged);
         m_defaults->set(Preferences::selectedProvider, QStringLiteral("OpenRouter"));
         m_defaults->set(Preferences::selectedOpenRouterModel, QStringLiteral("vendor/picked-in-settings"));
         m_defaults->set(Preferences::selectedGeminiModel, QStringLiteral("gemini-picked-in-settings"));
         QCOMPARE(provider.size(), 1);
-        QCOMPARE(openRouterModel.size(), 1);
-        QCOMPARE(geminiModel.size(), 1);
-        QCOMPARE(m_vm->selectedProvider(), QStringLiteral("OpenRouter"));
+        QCOMPARE(model.size(), 2);
+        QCOMPARE(model.at(0).at(0).value<LLMProvider>(), LLMProvider::OpenRouter);
+        QCOMPARE(model.at(1).at(1).toString(), QStringLiteral("gemini-picked-in-settings"));
+        QCOMPARE(m_vm->selectedProvider(), LLMProvider::OpenRouter);
         QCOMPARE(m_vm->selectedModel(), QStringLiteral("vendor/picked-in-settings"));
 
         // The launcher's own switch is stored once and not echoed back.
-        m_vm->setSelectedProvider(QStringLiteral("Gemini"));
+        m_vm->setSelectedProvider(LLMProvider::Gemini);
         QCOMPARE(provider.size(), 2);
         QCOMPARE(m_vm->selectedModel(), QStringLiteral("gemini-picked-in-settings"));
         m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("ok") + geminiFinish()));

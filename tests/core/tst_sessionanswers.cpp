@@ -120,7 +120,7 @@ private Q_SLOTS:
 void TestSessionAnswers::reasoningAndUsageStayBesideTheAnswer()
 {
     auto first = std::make_unique<Session>(*m_home);
-    first->vm.setSelectedGeminiModel(QStringLiteral("gemini-2.5-pro"));
+    first->vm.setSelectedModel(LLMProvider::Gemini, QStringLiteral("gemini-2.5-pro"));
     const QByteArray usage = R"("usageMetadata":{"promptTokenCount":9,"candidatesTokenCount":2,"thoughtsTokenCount":30})";
     m_server->enqueue(eventStream(
         {R"(data: {"candidates":[{"content":{"parts":[{"text":"Think of ","thought":true}]}}]})" "\r\n\r\n",

@@ -98,7 +98,7 @@ DictationSettings TestTranscribers::settings(DictationEngine engine) const
     settings.engine = engine;
     settings.serverAddress = m_server->baseUrl() + QStringLiteral("/v1");
     settings.serverModel = QStringLiteral("large-v3");
-    settings.chatProvider = QStringLiteral("Local");
+    settings.chatProvider = LLMProvider::Local;
     return settings;
 }
 
@@ -250,9 +250,9 @@ void TestTranscribers::automaticFollowsChatProviderThenServerThenOffline()
     });
     DictationSettings automatic = settings(DictationEngine::Automatic);
 
-    automatic.chatProvider = QStringLiteral("Gemini");
+    automatic.chatProvider = LLMProvider::Gemini;
     QCOMPARE(transcribe(automatic).engine, DictationEngine::Gemini);
-    automatic.chatProvider = QStringLiteral("OpenRouter");
+    automatic.chatProvider = LLMProvider::OpenRouter;
     QCOMPARE(transcribe(automatic).engine, DictationEngine::OpenRouter);
 
     // Without the chat provider's key, a server that answers at all (a 404 to the probe too) is used.
@@ -261,7 +261,7 @@ void TestTranscribers::automaticFollowsChatProviderThenServerThenOffline()
     QCOMPARE(server.engine, DictationEngine::Server);
     QCOMPARE(server.text, kSentence);
 
-    automatic.chatProvider = QStringLiteral("Local");
+    automatic.chatProvider = LLMProvider::Local;
     automatic.serverAddress = QStringLiteral("http://127.0.0.1:%1/v1").arg(closedPort());
     DictationTranscriber offline(automatic, m_keys);
     std::optional<DictationEngine> chosen;

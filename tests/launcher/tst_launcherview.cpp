@@ -51,7 +51,7 @@ bool startStalledAnswer(Launcher &launcher, LoopbackServer &server)
     qputenv("TARNWICK_GEMINI_BASE_URL", server.baseUrl().toUtf8());
     if (!KeychainHelper::save(KeychainHelper::geminiAccount, QStringLiteral("test-key")))
         return false;
-    launcher.vm.setSelectedProvider(QStringLiteral("Gemini"));
+    launcher.vm.setSelectedProvider(LLMProvider::Gemini);
     launcher.vm.setInputText(QStringLiteral("Hello"));
     launcher.vm.send();
     return QTest::qWaitFor([&] {
@@ -146,10 +146,10 @@ void TestLauncherView::conversationAreaShowsEmptyStateErrorOrMessages()
 {
     Launcher launcher;
     QVERIFY(launcher.view.showsEmptyState());
-    launcher.vm.setSelectedProvider(QStringLiteral("OpenRouter"));
-    launcher.vm.setSelectedOpenRouterModel(QStringLiteral("mistralai/large"));
+    launcher.vm.setSelectedProvider(LLMProvider::OpenRouter);
+    launcher.vm.setSelectedModel(LLMProvider::OpenRouter, QStringLiteral("mistralai/large"));
     QVERIFY(!launcher.view.emptyState()->showsVendorLogo()); // the brand mark stands in
-    launcher.vm.setSelectedOpenRouterModel(QStringLiteral("openai/o3-mini"));
+    launcher.vm.setSelectedModel(LLMProvider::OpenRouter, QStringLiteral("openai/o3-mini"));
     QVERIFY(launcher.view.emptyState()->showsVendorLogo());
 
     // No key: the error shows above an empty list. The session keyring is shared
@@ -329,8 +329,8 @@ void TestLauncherView::modelMenuSwitchesProviderAndModel()
     Launcher launcher;
     launcher.defaults.set(Preferences::cachedOpenRouterModels,
                           QStringList{QStringLiteral("anthropic/claude-x"), QStringLiteral("openai/o3-mini")});
-    launcher.vm.setSelectedProvider(QStringLiteral("Gemini"));
-    launcher.vm.setSelectedGeminiModel(QStringLiteral("gemini-2.5-pro"));
+    launcher.vm.setSelectedProvider(LLMProvider::Gemini);
+    launcher.vm.setSelectedModel(LLMProvider::Gemini, QStringLiteral("gemini-2.5-pro"));
     ModelSwitcherView *switcher = launcher.view.findChild<ModelSwitcherView *>();
     QCOMPARE(switcher->text(), QStringLiteral("2.5 Pro ✦"));
 
@@ -345,15 +345,15 @@ void TestLauncherView::modelMenuSwitchesProviderAndModel()
     QVERIFY(!entry(QStringLiteral("openai/o3-mini"))->isChecked());
 
     entry(QStringLiteral("anthropic/claude-x"))->trigger();
-    QCOMPARE(launcher.vm.selectedProvider(), QStringLiteral("OpenRouter"));
-    QCOMPARE(launcher.vm.selectedOpenRouterModel(), QStringLiteral("anthropic/claude-x"));
-    QCOMPARE(launcher.vm.selectedGeminiModel(), QStringLiteral("gemini-2.5-pro")); // kept for a switch back
+    QCOMPARE(launcher.vm.selectedProvider(), LLMProvider::OpenRouter);
+    QCOMPARE(launcher.vm.selectedModel(LLMProvider::OpenRouter), QStringLiteral("anthropic/claude-x"));
+    QCOMPARE(launcher.vm.selectedModel(LLMProvider::Gemini), QStringLiteral("gemini-2.5-pro")); // kept for a switch back
     QCOMPARE(switcher->text(), QStringLiteral("claude-x"));
     QVERIFY(!entry(QStringLiteral("gemini-2.5-pro"))->isChecked());
 
     entry(QStringLiteral("gemini-1.5-pro"))->trigger();
-    QCOMPARE(launcher.vm.selectedProvider(), QStringLiteral("Gemini"));
-    QCOMPARE(launcher.vm.selectedGeminiModel(), QStringLiteral("gemini-1.5-pro"));
+    QCOMPARE(launcher.vm.selectedProvider(), LLMProvider::Gemini);
+    QCOMPARE(launcher.vm.selectedModel(LLMProvider::Gemini), QStringLiteral("gemini-1.5-pro"));
 
     launcher.defaults.remove(Preferences::cachedOpenRouterModels);
     QAction *none = entry(QStringLiteral("No OpenRouter models (fetch in Settings)"));
@@ -370,8 +370,8 @@ void TestLauncherView::modelMenuSwitchesProviderAndModel()
     QCOMPARE(labels.mid(labels.indexOf(QStringLiteral("Local Models"))),
              (QStringList{"Local Models", "llama3.2:latest", "qwen3:8b"}));
     entry(QStringLiteral("qwen3:8b"))->trigger();
-    QCOMPARE(launcher.vm.selectedProvider(), QStringLiteral("Local"));
-    QCOMPARE(launcher.vm.selectedLocalModel(), QStringLiteral("qwen3:8b"));
+    QCOMPARE(launcher.vm.selectedProvider(), LLMProvider::Local);
+    QCOMPARE(launcher.vm.selectedModel(LLMProvider::Local), QStringLiteral("qwen3:8b"));
     QCOMPARE(launcher.defaults.string(Preferences::selectedLocalModel), QStringLiteral("qwen3:8b"));
     QCOMPARE(switcher->text(), QStringLiteral("qwen3:8b"));
     QVERIFY(entry(QStringLiteral("qwen3:8b"))->isChecked());
@@ -396,8 +396,8 @@ void TestLauncherView::localAnswerStreamsIntoThePanel()
     LLMClient::setIdleTimeout(std::chrono::milliseconds(400));
     if (!KeychainHelper::save(KeychainHelper::localAccount, QString()))
         QSKIP("no key store answers in this session");
-    launcher.vm.setSelectedProvider(QStringLiteral("Local"));
-    launcher.vm.setSelectedLocalModel(QStringLiteral("llama3.2:latest"));
+    launcher.vm.setSelectedProvider(LLMProvider::Local);
+    launcher.vm.setSelectedModel(LLMProvider::Local, QStringLiteral("llama3.2:latest"));
 
     launcher.vm.setInputText(QStringLiteral("hi"));
     launcher.vm.send();

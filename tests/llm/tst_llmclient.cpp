@@ -2,6 +2,7 @@
 #include "llm/GeminiRequest.h"
 #include "llm/LLMClient.h"
 #include "llm/LocalRequest.h"
+#include "llm/ProviderTable.h"
 #include "llm/OpenRouterRequest.h"
 #include "support/LoopbackServer.h"
 #include "support/ProviderEvents.h"
@@ -44,7 +45,7 @@ private:
     std::optional<LLMClient::ModelList> localModels(const QString &key = {})
     {
         std::optional<LLMClient::ModelList> result;
-        LLMClient::fetchLocalModels(QStringLiteral("http://ignored.invalid/v1"), key, this,
+        LLMClient::fetchModels(LLMProvider::Local, QStringLiteral("http://ignored.invalid/v1"), key, this,
                                     [&](const LLMClient::ModelList &list) { result = list; });
         [&] { QTRY_VERIFY_WITH_TIMEOUT(result, 20000); }();
         return result;
@@ -461,7 +462,7 @@ private Q_SLOTS:
         std::optional<QStringList> received;
         QString error;
         if (catalogue) {
-            LLMClient::fetchOpenRouterModels(QStringLiteral("secret"), this, [&](const LLMClient::ModelList &list) {
+            LLMClient::fetchModels(LLMProvider::OpenRouter, {}, QStringLiteral("secret"), this, [&](const LLMClient::ModelList &list) {
                 received = list.models;
                 error = list.error ? list.error->errorDescription() : QString();
             });
@@ -608,10 +609,10 @@ private Q_SLOTS:
     void localServerAddress()
     {
         qunsetenv("TARNWICK_LOCAL_BASE_URL");
-        QCOMPARE(LLMClient::localBaseUrl(QString()), QStringLiteral("http://localhost:11434/v1"));
-        QCOMPARE(LLMClient::localBaseUrl(QStringLiteral(" http://box:8080/v1/ ")), QStringLiteral("http://box:8080/v1"));
+        QCOMPARE(ProviderTable::baseUrl(LLMProvider::Local, QString()), QStringLiteral("http://localhost:11434/v1"));
+        QCOMPARE(ProviderTable::baseUrl(LLMProvider::Local, QStringLiteral(" http://box:8080/v1/ ")), QStringLiteral("http://box:8080/v1"));
         qputenv("TARNWICK_LOCAL_BASE_URL", "http://127.0.0.1:1234/v1/");
-        QCOMPARE(LLMClient::localBaseUrl(QStringLiteral("http://box:8080/v1")), QStringLiteral("http://127.0.0.1:1234/v1"));
+        QCOMPARE(ProviderTable::baseUrl(LLMProvider::Local, QStringLiteral("http://box:8080/v1")), QStringLiteral("http://127.0.0.1:1234/v1"));
     }
 
     void localModelLists_data()
@@ -759,7 +760,7 @@ private Q_SLOTS:
         m_server->enqueue(ScriptedResponse::withBody(status, body, 3, 0, "application/json"));
         std::optional<LLMClient::ModelList> result;
         int calls = 0;
-        LLMClient::fetchOpenRouterModels(QStringLiteral("sk"), this, [&](const LLMClient::ModelList &list) {
+        LLMClient::fetchModels(LLMProvider::OpenRouter, {}, QStringLiteral("sk"), this, [&](const LLMClient::ModelList &list) {
             result = list;
             ++calls;
         });
@@ -783,7 +784,7 @@ private Q_SLOTS:
         m_server->enqueue(response);
         bool called = false;
         auto context = std::make_unique<QObject>();
-        LLMClient::fetchOpenRouterModels(QStringLiteral("sk"), context.get(),
+        LLMClient::fetchModels(LLMProvider::OpenRouter, {}, QStringLiteral("sk"), context.get(),
                                          [&](const LLMClient::ModelList &) { called = true; });
         QTRY_COMPARE(m_server->requests().size(), 1);
         context.reset();

@@ -4,6 +4,7 @@
 #include "platform/Preferences.h"
 #include "platform/UserDefaults.h"
 #include "services/HotkeyManager.h"
+#include "services/KeyStore.h"
 #include "settings/SettingsView.h"
 #include "settings/SettingsWindow.h"
 
@@ -50,7 +51,7 @@ int main(int argc, char **argv)
 
     HotkeyManager hotkeys([] {});
     hotkeys.registerHotkeys();
-    SettingsWindow window(&hotkeys);
+    SettingsWindow window(UserDefaults::standard(), KeyStore::system(), &hotkeys);
     window.show();
     QTimer::singleShot(800, &app, [&] {
         window.grab().save(args.at(2) + QStringLiteral("-top.png"));

@@ -8,6 +8,8 @@
 #include "settings/HotkeyRecorderKeyView.h"
 #include "settings/HotkeyRecorderView.h"
 #include "settings/SegmentedControl.h"
+#include "core/SettingsModel.h"
+#include "llm/ProviderTable.h"
 #include "settings/SettingsView.h"
 #include "settings/SettingsWindow.h"
 #include "support/IsolatedHome.h"
@@ -126,12 +128,12 @@ void TestSettingsView::cleanup()
 
 std::unique_ptr<SettingsView> TestSettingsView::makeView()
 {
-    auto view = std::make_unique<SettingsView>(*m_defaults, m_hotkeys.get());
+    auto view = std::make_unique<SettingsView>(*m_defaults, KeyStore::system(), m_hotkeys.get());
     view->show();
     if (!QTest::qWaitForWindowActive(view.get()))
         qWarning("the settings view did not become active");
     // The keys are read off the GUI thread.
-    if (!QTest::qWaitFor([&view] { return view->hasReadStoredKeys(); }, 10000))
+    if (!QTest::qWaitFor([&view] { return view->model().hasReadStoredKeys(); }, 10000))
         qWarning("the stored keys were not read");
     return view;
 }
@@ -154,7 +156,7 @@ void TestSettingsView::firstOpeningWithEmptyStores()
     QVERIFY(!child<QLabel>(*view, "launchHotkeyProblem")->isVisible());
 
     QTest::mouseClick(child<QPushButton>(*view, "keyPageLink"), Qt::LeftButton);
-    QCOMPARE(m_openedUrls, QList<QUrl>{QUrl(SettingsView::geminiKeyPage())});
+    QCOMPARE(m_openedUrls, QList<QUrl>{QUrl(ProviderTable::traits(LLMProvider::Gemini).keyPage)});
     // Opening reads, it writes nothing.
     QVERIFY(!QFile::exists(m_defaults->filePath()));
     QVERIFY(m_server->requests().isEmpty());
@@ -164,7 +166,7 @@ void TestSettingsView::providerAndThemeAreStoredAtOnce()
 {
     QVERIFY(KeychainHelper::save(KeychainHelper::openRouterAccount, QStringLiteral("or-key")));
     const auto view = makeView();
-    QCOMPARE(view->openRouterApiKey(), QStringLiteral("or-key"));
+    QCOMPARE(view->model().key(LLMProvider::OpenRouter), QStringLiteral("or-key"));
 
     clickSegment(child<SegmentedControl>(*view, "providerPicker"), QStringLiteral("OpenRouter"));
     QCOMPARE(UserDefaults(m_defaults->filePath()).string(Preferences::selectedProvider), QStringLiteral("OpenRouter"));
@@ -177,11 +179,11 @@ void TestSettingsView::providerAndThemeAreStoredAtOnce()
     QCOMPARE(child<QComboBox>(*view, "openRouterModelMenu")->count(), 1);
     QCOMPARE(child<QComboBox>(*view, "openRouterModelMenu")->currentText(), QStringLiteral("openai/o3-mini"));
     QTest::mouseClick(child<QPushButton>(*view, "keyPageLink"), Qt::LeftButton);
-    QCOMPARE(m_openedUrls.value(0), QUrl(SettingsView::openRouterKeyPage()));
+    QCOMPARE(m_openedUrls.value(0), QUrl(ProviderTable::traits(LLMProvider::OpenRouter).keyPage));
 
     clickSegment(child<SegmentedControl>(*view, "themePicker"), QStringLiteral("Dark"));
     QCOMPARE(UserDefaults(m_defaults->filePath()).string(Preferences::appTheme), QStringLiteral("Dark"));
-    QCOMPARE(view->appTheme(), AppTheme::Dark);
+    QCOMPARE(view->model().theme(), AppTheme::Dark);
 
     // Switching is no reason to ask for the catalogue, and nothing else was stored.
     QTest::qWait(100);
@@ -200,7 +202,7 @@ void TestSettingsView::saveWritesEverythingAndReRegistersHotkeys()
     auto *menu = child<QComboBox>(*view, "geminiModelMenu");
     menu->setFocus();
     QTest::keyClick(menu, Qt::Key_Down);
-    QCOMPARE(view->selectedGeminiModel(), QStringLiteral("gemini-3.1-flash-lite-preview"));
+    QCOMPARE(view->model().selectedModel(LLMProvider::Gemini), QStringLiteral("gemini-3.1-flash-lite-preview"));
 
     // Command-Shift-K for the launch hotkey, through its "Click to change" button.
     QTest::mouseClick(child<QPushButton>(*view, "launchRecorderButton"), Qt::LeftButton);
@@ -214,7 +216,7 @@ void TestSettingsView::saveWritesEverythingAndReRegistersHotkeys()
     QVERIFY(!KeychainHelper::load(KeychainHelper::geminiAccount));
 
     QTest::keyClick(view.get(), Qt::Key_Return, Qt::ControlModifier);
-    QCOMPARE(view->saveStatusText(), QStringLiteral("Saved!"));
+    QTRY_COMPARE(view->saveStatusText(), QStringLiteral("Saved!"));
 
     QCOMPARE(KeychainHelper::load(KeychainHelper::geminiAccount), QStringLiteral("gem-ключ-🔑"));
     // The empty OpenRouter field is stored as typed.
@@ -252,7 +254,7 @@ void TestSettingsView::hotkeyThatCannotBeRegisteredIsShown()
              QStringLiteral("Ctrl+F is taken by another program, often the window manager: choose another combination."));
     QVERIFY(!child<QLabel>(*view, "launchHotkeyProblem")->isVisible());
     // The store worked, so Save says so; the hotkey's trouble is told beside it.
-    QCOMPARE(view->saveStatusText(), QStringLiteral("Saved!"));
+    QTRY_COMPARE(view->saveStatusText(), QStringLiteral("Saved!"));
 
     // A new recording has not been tried yet: the warning goes with the old binding.
     view->screenshotRecorder()->setRecording(true);
@@ -264,7 +266,7 @@ void TestSettingsView::withoutGlobalGrabsTheDesktopShortcutIsSuggested()
 {
     HotkeyManager hotkeys([] {}, *m_defaults, std::make_unique<NullHotkeyBackend>());
     hotkeys.registerHotkeys();
-    SettingsView view(*m_defaults, &hotkeys);
+    SettingsView view(*m_defaults, KeyStore::system(), &hotkeys);
     view.show();
     QCOMPARE(child<QLabel>(view, "launchHotkeyProblem")->text(),
              QStringLiteral("Global hotkeys do not work in this session: bind \"tarnwick --toggle\" in your desktop's "
@@ -283,16 +285,16 @@ void TestSettingsView::fetchSelectsFirstAndCaches()
 
     // Opening with OpenRouter asks at once; the spinner stands in for the button meanwhile.
     const auto view = makeView();
-    QVERIFY(view->isLoadingModels());
+    QVERIFY(view->model().isLoadingModels(LLMProvider::OpenRouter));
     QVERIFY(!child<QToolButton>(*view, "refreshModelsButton")->isVisible());
-    QTRY_VERIFY(!view->isLoadingModels());
+    QTRY_VERIFY(!view->model().isLoadingModels(LLMProvider::OpenRouter));
     QVERIFY(child<QToolButton>(*view, "refreshModelsButton")->isVisible());
     QCOMPARE(m_server->requests().size(), 1);
     QCOMPARE(m_server->requests().first().path, QByteArray("/api/v1/models"));
     QCOMPARE(m_server->requests().first().header("Authorization"), QByteArray("Bearer sk-or-1"));
 
     const QStringList sorted{QStringLiteral("a/y"), QStringLiteral("b/x"), QStringLiteral("zeta/z")};
-    QCOMPARE(view->openRouterModels(), sorted);
+    QCOMPARE(view->model().models(LLMProvider::OpenRouter), sorted);
     auto *menu = child<QComboBox>(*view, "openRouterModelMenu");
     QCOMPARE(menu->count(), 3);
     QCOMPARE(menu->currentText(), QStringLiteral("a/y"));
@@ -304,13 +306,13 @@ void TestSettingsView::fetchSelectsFirstAndCaches()
     // holds the selection keeps it.
     menu->setFocus();
     QTest::keyClick(menu, Qt::Key_Down);
-    QCOMPARE(view->selectedOpenRouterModel(), QStringLiteral("b/x"));
+    QCOMPARE(view->model().selectedModel(LLMProvider::OpenRouter), QStringLiteral("b/x"));
     m_server->enqueue(ScriptedResponse::withBody(200, catalogue({QStringLiteral("b/x"), QStringLiteral("c/w")}), 0, 0,
                                                  "application/json"));
     child<QLineEdit>(*view, "openRouterKeyField")->setText(QStringLiteral("sk-or-2"));
-    QTRY_COMPARE(view->openRouterModels().size(), 2);
+    QTRY_COMPARE(view->model().models(LLMProvider::OpenRouter).size(), 2);
     QCOMPARE(m_server->requests().last().header("Authorization"), QByteArray("Bearer sk-or-2"));
-    QCOMPARE(view->selectedOpenRouterModel(), QStringLiteral("b/x"));
+    QCOMPARE(view->model().selectedModel(LLMProvider::OpenRouter), QStringLiteral("b/x"));
 
     QTest::mouseClick(child<QPushButton>(*view, "saveButton"), Qt::LeftButton);
     QCOMPARE(UserDefaults(m_defaults->filePath()).string(Preferences::selectedOpenRouterModel), QStringLiteral("b/x"));
@@ -323,20 +325,20 @@ void TestSettingsView::failedOrEmptyFetchChangesNothing()
     const auto view = makeView();
     // No key, no request.
     QTest::mouseClick(child<QToolButton>(*view, "refreshModelsButton"), Qt::LeftButton);
-    QVERIFY(!view->isLoadingModels());
+    QVERIFY(!view->model().isLoadingModels(LLMProvider::OpenRouter));
     QVERIFY(m_server->requests().isEmpty());
 
     m_server->enqueue(ScriptedResponse::withBody(401, "{\"error\":{}}", 0, 0, "application/json"));
     child<QLineEdit>(*view, "openRouterKeyField")->setText(QStringLiteral("bad"));
-    QVERIFY(view->isLoadingModels());
-    QTRY_VERIFY(!view->isLoadingModels());
+    QVERIFY(view->model().isLoadingModels(LLMProvider::OpenRouter));
+    QTRY_VERIFY(!view->model().isLoadingModels(LLMProvider::OpenRouter));
 
     m_server->enqueue(ScriptedResponse::withBody(200, catalogue({}), 0, 0, "application/json"));
     QTest::mouseClick(child<QToolButton>(*view, "refreshModelsButton"), Qt::LeftButton);
-    QTRY_VERIFY(!view->isLoadingModels());
+    QTRY_VERIFY(!view->model().isLoadingModels(LLMProvider::OpenRouter));
     QCOMPARE(m_server->requests().size(), 2);
 
-    QVERIFY(view->openRouterModels().isEmpty());
+    QVERIFY(view->model().models(LLMProvider::OpenRouter).isEmpty());
     QCOMPARE(child<QComboBox>(*view, "openRouterModelMenu")->currentText(), QStringLiteral("openai/o3-mini"));
     QCOMPARE(UserDefaults(m_defaults->filePath()).stringList(Preferences::cachedOpenRouterModels),
              QStringList{QStringLiteral("old/one")});
@@ -344,7 +346,7 @@ void TestSettingsView::failedOrEmptyFetchChangesNothing()
 
 void TestSettingsView::unsavedEditsSurviveClosing()
 {
-    SettingsWindow window(m_hotkeys.get());
+    SettingsWindow window(*m_defaults, KeyStore::system(), m_hotkeys.get());
     SettingsView *view = window.view();
     QCOMPARE(window.size(), QSize(540, 460));
     window.show();
@@ -371,7 +373,7 @@ void TestSettingsView::savedConfirmationGoesAfterFirstPress()
     const auto view = makeView();
     QVERIFY(!view->savedConfirmation());
     QTest::mouseClick(child<QPushButton>(*view, "saveButton"), Qt::LeftButton);
-    QVERIFY(view->savedConfirmation());
+    QTRY_VERIFY(view->savedConfirmation());
     QTRY_VERIFY_WITH_TIMEOUT(!view->savedConfirmation(), 5000);
     QTRY_VERIFY(view->saveStatusText().isEmpty());
 
@@ -379,7 +381,7 @@ void TestSettingsView::savedConfirmationGoesAfterFirstPress()
     QTest::mouseClick(child<QPushButton>(*view, "saveButton"), Qt::LeftButton);
     QTest::qWait(1000);
     QTest::mouseClick(child<QPushButton>(*view, "saveButton"), Qt::LeftButton);
-    QVERIFY(view->savedConfirmation());
+    QTRY_VERIFY(view->savedConfirmation());
     QTRY_VERIFY_WITH_TIMEOUT(!view->savedConfirmation(), 1000);
 }
 
@@ -393,10 +395,11 @@ void TestSettingsView::failedWriteIsSaidInsteadOfSaved()
     blocker.close();
     m_defaults = std::make_unique<UserDefaults>(blocker.fileName() + QStringLiteral("/preferences.json"));
 
-    const auto view = std::make_unique<SettingsView>(*m_defaults, nullptr);
+    const auto view = std::make_unique<SettingsView>(*m_defaults, KeyStore::system(), nullptr);
     view->show();
     child<QLineEdit>(*view, "geminiKeyField")->setText(QStringLiteral("k"));
     QTest::mouseClick(child<QPushButton>(*view, "saveButton"), Qt::LeftButton);
+    QTRY_VERIFY(!view->saveStatusText().isEmpty());
     QVERIFY(!view->savedConfirmation());
     QVERIFY2(view->saveStatusText().startsWith(QStringLiteral("Could not write the preferences file")),
              qPrintable(view->saveStatusText()));
@@ -431,19 +434,19 @@ void TestSettingsView::localServerSettingsPersistAcrossARestart()
         QVERIFY(!child<QPushButton>(*view, "keyPageLink")->isVisible());
 
         // Picking the provider asks the server for its models.
-        QTRY_COMPARE(view->localModels(), (QStringList{"llama3.2:latest", "qwen3:8b"}));
+        QTRY_COMPARE(view->model().models(LLMProvider::Local), (QStringList{"llama3.2:latest", "qwen3:8b"}));
         QCOMPARE(m_server->requests().first().path, "/v1/models");
         QVERIFY(m_server->requests().first().header("Authorization").isEmpty());
-        QCOMPARE(m_defaults->stringList(Preferences::cachedLocalModels), view->localModels());
+        QCOMPARE(m_defaults->stringList(Preferences::cachedLocalModels), view->model().models(LLMProvider::Local));
         QComboBox *menu = child<QComboBox>(*view, "localModelMenu");
         QCOMPARE(menu->currentText(), QStringLiteral("llama3.2:latest"));
-        QVERIFY(view->localServerProblem().isEmpty());
+        QVERIFY(view->model().modelsProblem(LLMProvider::Local).isEmpty());
         QVERIFY(!m_defaults->contains(Preferences::selectedLocalModel)); // not before Save
 
         menu->activated(1);
         QTest::keyClicks(child<QLineEdit>(*view, "localKeyField"), QStringLiteral("lk-1"));
         view->save();
-        QVERIFY(view->savedConfirmation());
+        QTRY_VERIFY(view->savedConfirmation());
     }
     QCOMPARE(KeychainHelper::load(KeychainHelper::localAccount), QStringLiteral("lk-1"));
 
@@ -452,10 +455,10 @@ void TestSettingsView::localServerSettingsPersistAcrossARestart()
     m_server->enqueue(ScriptedResponse::withBody(200, R"({"object":"list","data":[{"id":"qwen3:8b"}]})", 0, 0,
                                                  "application/json"));
     const auto reopened = makeView();
-    QCOMPARE(reopened->selectedProvider(), QStringLiteral("Local"));
+    QCOMPARE(reopened->model().provider(), LLMProvider::Local);
     QCOMPARE(child<QLineEdit>(*reopened, "localAddressField")->text(), address);
-    QCOMPARE(reopened->localApiKey(), QStringLiteral("lk-1"));
-    QCOMPARE(reopened->selectedLocalModel(), QStringLiteral("qwen3:8b"));
+    QCOMPARE(reopened->model().key(LLMProvider::Local), QStringLiteral("lk-1"));
+    QCOMPARE(reopened->model().selectedModel(LLMProvider::Local), QStringLiteral("qwen3:8b"));
     QCOMPARE(child<QComboBox>(*reopened, "localModelMenu")->currentText(), QStringLiteral("qwen3:8b"));
     // Opening with Local picked asks again, now with the stored key.
     QTRY_COMPARE(m_server->requests().size(), 2);
@@ -472,9 +475,9 @@ void TestSettingsView::unreachableLocalServerIsSaidUnderTheAddress()
     addressField->setText(address);
     Q_EMIT addressField->editingFinished();
     const QString expected = QStringLiteral("Cannot reach %1: connection refused. Is the server running?").arg(address);
-    QTRY_COMPARE(view->localServerProblem(), expected);
+    QTRY_COMPARE(view->model().modelsProblem(LLMProvider::Local), expected);
     QVERIFY(child<QLabel>(*view, "localServerProblem")->isVisible());
-    QVERIFY(!view->isLoadingLocalModels());
+    QVERIFY(!view->model().isLoadingModels(LLMProvider::Local));
     QVERIFY(!m_defaults->contains(Preferences::cachedLocalModels));
 
     // The menu still offers the stored choice alone.
