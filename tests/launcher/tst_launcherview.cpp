@@ -151,6 +151,13 @@ void TestLauncherView::conversationAreaShowsEmptyStateErrorOrMessages()
     QVERIFY(!launcher.view.emptyState()->showsVendorLogo()); // the brand mark stands in
     launcher.vm.setSelectedModel(LLMProvider::OpenRouter, QStringLiteral("openai/o3-mini"));
     QVERIFY(launcher.view.emptyState()->showsVendorLogo());
+    // So does a change of the local model while Local is picked.
+    launcher.vm.setSelectedProvider(LLMProvider::Local);
+    launcher.vm.setSelectedModel(LLMProvider::Local, QStringLiteral("mistralai/large"));
+    QVERIFY(!launcher.view.emptyState()->showsVendorLogo());
+    launcher.vm.setSelectedModel(LLMProvider::Local, QStringLiteral("openai/o3-mini"));
+    QVERIFY(launcher.view.emptyState()->showsVendorLogo());
+    launcher.vm.setSelectedProvider(LLMProvider::OpenRouter);
 
     // No key: the error shows above an empty list. The session keyring is shared
     // by every test program, so clear the key rather than hope none was stored.
