@@ -18,7 +18,17 @@ QStringList keyAccounts()
     QStringList accounts;
     for (LLMProvider provider : allLLMProviders())
         accounts << ProviderTable::traits(provider).keyAccount;
-    return accounts;
+    return accounts << ProviderTable::transcriptionKeyAccount();
+}
+
+// Whose key an account holds, as a failure names it.
+QString keyOwner(const QString &account)
+{
+    for (LLMProvider provider : allLLMProviders()) {
+        if (ProviderTable::traits(provider).keyAccount == account)
+            return ProviderTable::traits(provider).displayName;
+    }
+    return QStringLiteral("transcription server");
 }
 
 // Runs work on the pool and hands its whole result to then, on context's thread.
@@ -50,6 +60,12 @@ SettingsModel::SettingsModel(UserDefaults &defaults, KeyStore &keys, HotkeyManag
     m_bindings.insert(
         HotkeyManager::Hotkey::screenshot,
         HotkeyBinding::load(defaults, Preferences::screenshotHotkeyBinding, HotkeyBinding::builtInScreenshot()));
+    if (const QVariantMap dictate = defaults.dictionary(Preferences::dictateHotkeyBinding); !dictate.isEmpty())
+        m_bindings.insert(HotkeyManager::Hotkey::dictate,
+                          HotkeyBinding::load(defaults, Preferences::dictateHotkeyBinding, {}));
+    m_dictationTexts.insert(DictationField::language, defaults.text(Preferences::dictationLanguage));
+    m_dictationTexts.insert(DictationField::serverAddress, defaults.text(Preferences::transcriptionServerAddress));
+    m_dictationTexts.insert(DictationField::serverModel, defaults.text(Preferences::transcriptionModel));
     m_keyStoreCaption = QStringLiteral("Reading the keyring…");
 
     // A provider or theme picked elsewhere (the launcher's model switcher) shows here too.
@@ -58,6 +74,8 @@ SettingsModel::SettingsModel(UserDefaults &defaults, KeyStore &keys, HotkeyManag
             Q_EMIT providerChanged();
         else if (key == Preferences::appTheme)
             Q_EMIT themeChanged();
+        else if (key == Preferences::dictationEngine)
+            Q_EMIT dictationEngineChanged();
     });
     if (m_hotkeys) {
         connect(m_hotkeys.data(), &HotkeyManager::statusChanged, this, &SettingsModel::hotkeyStatusChanged);
@@ -99,11 +117,31 @@ Result<> SettingsModel::setTheme(AppTheme theme)
     return {};
 }
 
+QString SettingsModel::key(LLMProvider provider) const
+{
+    return m_typedKeys.value(ProviderTable::traits(provider).keyAccount);
+}
+
+QString SettingsModel::transcriptionKey() const
+{
+    return m_typedKeys.value(ProviderTable::transcriptionKeyAccount());
+}
+
+void SettingsModel::setTranscriptionKey(const QString &key)
+{
+    const QString account = ProviderTable::transcriptionKeyAccount();
+    if (m_typedKeys.value(account) == key)
+        return;
+    m_typedKeys.insert(account, key);
+    Q_EMIT transcriptionKeyChanged(key);
+}
+
 void SettingsModel::setKey(LLMProvider provider, const QString &key)
 {
-    if (m_typedKeys.value(provider) == key)
+    const QString account = ProviderTable::traits(provider).keyAccount;
+    if (m_typedKeys.value(account) == key)
         return;
-    m_typedKeys[provider] = key;
+    m_typedKeys.insert(account, key);
     Q_EMIT keyChanged(provider, key);
     // A new key may see another list; a server's key only on its next refresh.
     if (m_storedKeys && ProviderTable::traits(provider).needsKey && ProviderTable::traits(provider).modelListRequest)
@@ -197,6 +235,28 @@ void SettingsModel::setBinding(HotkeyManager::Hotkey hotkey, HotkeyBinding bindi
     Q_EMIT hotkeyStatusChanged();
 }
 
+void SettingsModel::clearBinding(HotkeyManager::Hotkey hotkey)
+{
+    if (hotkey != HotkeyManager::Hotkey::dictate)
+        return;
+    m_bindings.remove(hotkey);
+    Q_EMIT hotkeyStatusChanged();
+}
+
+DictationEngine SettingsModel::dictationEngine() const
+{
+    return dictationEngineFromRawValue(m_defaults.text(Preferences::dictationEngine))
+        .value_or(DictationEngine::Automatic);
+}
+
+Result<> SettingsModel::setDictationEngine(DictationEngine engine)
+{
+    if (!m_defaults.set(Preferences::dictationEngine, rawValue(engine)))
+        return Result<>::failure(
+            QStringLiteral("Could not store the dictation engine in %1.").arg(m_defaults.filePath()));
+    return {};
+}
+
 QString SettingsModel::hotkeyProblem(HotkeyManager::Hotkey hotkey) const
 {
     if (!m_hotkeys || m_hotkeys->binding(hotkey) != binding(hotkey))
@@ -245,14 +305,18 @@ void SettingsModel::readStoredKeys()
 void SettingsModel::takeStoredKeys(const StoredKeys &keys)
 {
     m_storedKeys = keys;
+    // What the user typed meanwhile stays; reading a key is no reason to fetch a list.
     for (LLMProvider provider : allLLMProviders()) {
-        const KeyStore::Lookup &found = keys.lookups.value(ProviderTable::traits(provider).keyAccount);
-        // What the user typed meanwhile stays.
+        const QString account = ProviderTable::traits(provider).keyAccount;
+        const KeyStore::Lookup &found = keys.lookups.value(account);
         if (key(provider).isEmpty() && found.value) {
-            m_typedKeys[provider] = *found.value;
+            m_typedKeys.insert(account, *found.value);
             Q_EMIT keyChanged(provider, *found.value);
         }
     }
+    const KeyStore::Lookup &server = keys.lookups.value(ProviderTable::transcriptionKeyAccount());
+    if (transcriptionKey().isEmpty() && server.value)
+        setTranscriptionKey(*server.value);
     m_keyStoreCaption = keyStoreCaptionFor(keys);
     Q_EMIT keyStoreCaptionChanged();
     Q_EMIT storedKeysRead();
@@ -289,6 +353,8 @@ void SettingsModel::save()
         const HotkeyBinding screenshot = binding(HotkeyManager::Hotkey::screenshot);
         m_hotkeys->update(launch.keyCode, launch.modifiers);
         m_hotkeys->updateScreenshot(screenshot.keyCode, screenshot.modifiers);
+        const HotkeyManager::Hotkey dictate = HotkeyManager::Hotkey::dictate;
+        m_hotkeys->setBinding(dictate, isBound(dictate) ? std::optional(binding(dictate)) : std::nullopt);
     }
     Q_EMIT hotkeyStatusChanged();
     writeKeys(failures);
@@ -304,6 +370,19 @@ QStringList SettingsModel::storePreferences()
     stored = binding(HotkeyManager::Hotkey::launch).store(m_defaults, Preferences::hotkeyBinding) && stored;
     stored =
         binding(HotkeyManager::Hotkey::screenshot).store(m_defaults, Preferences::screenshotHotkeyBinding) && stored;
+    if (isBound(HotkeyManager::Hotkey::dictate))
+        stored = binding(HotkeyManager::Hotkey::dictate).store(m_defaults, Preferences::dictateHotkeyBinding) && stored;
+    else
+        stored = m_defaults.remove(Preferences::dictateHotkeyBinding) && stored;
+    stored = m_defaults.set(Preferences::dictationLanguage, dictationText(DictationField::language).trimmed()) && stored;
+    const QString server = dictationText(DictationField::serverAddress).trimmed();
+    stored = m_defaults.set(Preferences::transcriptionServerAddress,
+                            server.isEmpty() ? Preferences::transcriptionServerAddress.fallback : server)
+             && stored;
+    const QString model = dictationText(DictationField::serverModel).trimmed();
+    stored = m_defaults.set(Preferences::transcriptionModel,
+                            model.isEmpty() ? Preferences::transcriptionModel.fallback : model)
+             && stored;
     if (stored)
         return {};
     return {QStringLiteral("Could not write the preferences file %1.").arg(m_defaults.filePath())};
@@ -312,12 +391,12 @@ QStringList SettingsModel::storePreferences()
 void SettingsModel::writeKeys(const QStringList &preferenceFailures)
 {
     QHash<QString, QString> writes;
-    for (LLMProvider provider : allLLMProviders()) {
-        const QString account = ProviderTable::traits(provider).keyAccount;
+    for (const QString &account : keyAccounts()) {
+        const QString typed = m_typedKeys.value(account);
         // A key that could not be read is not wiped by its empty field.
-        if (key(provider).isEmpty() && !m_storedKeys->lookups.value(account).problem.isEmpty())
+        if (typed.isEmpty() && !m_storedKeys->lookups.value(account).problem.isEmpty())
             continue;
-        writes.insert(account, key(provider));
+        writes.insert(account, typed);
     }
     runThen<KeyWrites>(
         m_keyThread, this,
@@ -331,15 +410,14 @@ void SettingsModel::writeKeys(const QStringList &preferenceFailures)
         },
         [this, writes, preferenceFailures](const KeyWrites &done) {
         QStringList failures;
-        for (LLMProvider provider : allLLMProviders()) {
-            const ProviderTraits &traits = ProviderTable::traits(provider);
-            const Result<> saved = done.results.value(traits.keyAccount);
-            if (!done.results.contains(traits.keyAccount))
+        for (const QString &account : keyAccounts()) {
+            if (!done.results.contains(account))
                 continue;
+            const Result<> saved = done.results.value(account);
             if (saved)
-                m_storedKeys->lookups[traits.keyAccount] = {writes.value(traits.keyAccount), {}};
+                m_storedKeys->lookups[account] = {writes.value(account), {}};
             else
-                failures << QStringLiteral("Could not store the %1 key: %2").arg(traits.displayName, saved.message());
+                failures << QStringLiteral("Could not store the %1 key: %2").arg(keyOwner(account), saved.message());
         }
         m_keyStoreCaption = done.storeDescription;
         Q_EMIT keyStoreCaptionChanged();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/AppTheme.h"
+#include "dictation/DictationEngine.h"
 #include "llm/LLMProvider.h"
 #include "platform/HotkeyBinding.h"
 #include "platform/Result.h"
@@ -40,8 +41,11 @@ public:
     Result<> setTheme(AppTheme theme);
 
     // The key as typed (or as read from the store while nothing was typed).
-    QString key(LLMProvider provider) const { return m_typedKeys.value(provider); }
+    QString key(LLMProvider provider) const;
     void setKey(LLMProvider provider, const QString &key);
+    // The transcription server's key, kept beside the providers' keys.
+    QString transcriptionKey() const;
+    void setTranscriptionKey(const QString &key);
     bool hasReadStoredKeys() const { return m_storedKeys.has_value(); }
     // Where keys are kept, and what could not be read.
     QString keyStoreCaption() const { return m_keyStoreCaption; }
@@ -68,7 +72,18 @@ public:
     void fetchSelectedProviderModels();
 
     HotkeyBinding binding(HotkeyManager::Hotkey hotkey) const { return m_bindings.value(hotkey); }
+    // Only the dictate hotkey may be left without a binding.
+    bool isBound(HotkeyManager::Hotkey hotkey) const { return m_bindings.contains(hotkey); }
     void setBinding(HotkeyManager::Hotkey hotkey, HotkeyBinding binding);
+    void clearBinding(HotkeyManager::Hotkey hotkey);
+
+    // Dictation: the engine is stored the moment it is picked; the spoken
+    // language and the transcription server's address and model by save().
+    DictationEngine dictationEngine() const;
+    Result<> setDictationEngine(DictationEngine engine);
+    enum class DictationField { language, serverAddress, serverModel };
+    QString dictationText(DictationField field) const { return m_dictationTexts.value(field); }
+    void setDictationText(DictationField field, const QString &text) { m_dictationTexts.insert(field, text); }
     // What holds the binding in force and what is wrong with it; nothing
     // about a recording not yet saved.
     QString hotkeyMechanism(HotkeyManager::Hotkey hotkey) const;
@@ -82,6 +97,8 @@ Q_SIGNALS:
     void providerChanged();
     void themeChanged();
     void keyChanged(LLMProvider provider, const QString &key);
+    void transcriptionKeyChanged(const QString &key);
+    void dictationEngineChanged();
     void storedKeysRead();
     void keyStoreCaptionChanged();
     // The list, the selection, the loading or the problem of one provider.
@@ -116,7 +133,10 @@ private:
     // One thread: a save never overtakes the read before it.
     QThreadPool m_keyThread;
 
-    QMap<LLMProvider, QString> m_typedKeys;
+    void setTypedKey(const QString &account, const QString &key);
+
+    QHash<QString, QString> m_typedKeys; // by account
+    QMap<DictationField, QString> m_dictationTexts;
     QMap<LLMProvider, QString> m_selectedModels;
     QMap<LLMProvider, QStringList> m_models;
     QMap<LLMProvider, QString> m_modelsProblems;

@@ -20,13 +20,24 @@ HotkeyPage::HotkeyPage(SettingsModel &model, QWidget *parent)
         addHotkey(HotkeyManager::Hotkey::screenshot, QStringLiteral("screenshot"), QStringLiteral("Screenshot Hotkey"),
                   QStringLiteral("This hotkey works globally. Press it anywhere to hide Tarnwick, crop a "
                                  "region, then it reappears with the screenshot attached."));
+    m_dictate = addHotkey(HotkeyManager::Hotkey::dictate, QStringLiteral("dictate"), QStringLiteral("Dictate Hotkey"),
+                          QStringLiteral("Opens Tarnwick and starts dictating; press it again to stop. Not set "
+                                         "until you choose one."));
     connect(&m_model, &SettingsModel::hotkeyStatusChanged, this, &HotkeyPage::showStatus);
     showStatus();
 }
 
 HotkeyRecorderView *HotkeyPage::recorder(HotkeyManager::Hotkey hotkey) const
 {
-    return hotkey == HotkeyManager::Hotkey::launch ? m_launch.recorder : m_screenshot.recorder;
+    switch (hotkey) {
+    case HotkeyManager::Hotkey::launch:
+        return m_launch.recorder;
+    case HotkeyManager::Hotkey::screenshot:
+        return m_screenshot.recorder;
+    case HotkeyManager::Hotkey::dictate:
+        break;
+    }
+    return m_dictate.recorder;
 }
 
 HotkeyPage::Rows HotkeyPage::addHotkey(HotkeyManager::Hotkey hotkey, const QString &name, const QString &label,
@@ -37,10 +48,15 @@ HotkeyPage::Rows HotkeyPage::addHotkey(HotkeyManager::Hotkey hotkey, const QStri
     rows.recorder->setObjectName(name + QStringLiteral("Recorder"));
     const HotkeyBinding binding = m_model.binding(hotkey);
     rows.recorder->setBinding(binding.keyCode, binding.modifiers);
+    if (!m_model.isBound(hotkey))
+        rows.recorder->clear();
     connect(rows.recorder, &HotkeyRecorderView::bindingChanged, this, [this, hotkey, recorder = rows.recorder] {
-        m_model.setBinding(hotkey, HotkeyBinding{recorder->keyCode(), recorder->modifiers()});
+        if (recorder->isBound())
+            m_model.setBinding(hotkey, HotkeyBinding{recorder->keyCode(), recorder->modifiers()});
+        else
+            m_model.clearBinding(hotkey);
     });
-    addRow(label, recorderControl(rows.recorder));
+    addRow(label, recorderControl(rows.recorder, hotkey == HotkeyManager::Hotkey::dictate));
     rows.mechanism = addCaption({});
     rows.mechanism->setObjectName(name + QStringLiteral("HotkeyMechanism"));
     rows.mechanism->hide();
@@ -51,7 +67,7 @@ HotkeyPage::Rows HotkeyPage::addHotkey(HotkeyManager::Hotkey hotkey, const QStri
     return rows;
 }
 
-QWidget *HotkeyPage::recorderControl(HotkeyRecorderView *recorder)
+QWidget *HotkeyPage::recorderControl(HotkeyRecorderView *recorder, bool clearable)
 {
     auto *control = new QWidget(this);
     auto *layout = new QHBoxLayout(control);
@@ -69,13 +85,25 @@ QWidget *HotkeyPage::recorderControl(HotkeyRecorderView *recorder)
     });
     layout->addWidget(recorder);
     layout->addWidget(button);
+    if (clearable) {
+        auto *clear = new QPushButton(QStringLiteral("Clear"), control);
+        clear->setObjectName(recorder->objectName() + QStringLiteral("Clear"));
+        clear->setFocusPolicy(Qt::TabFocus);
+        usePixelFont(clear, 11);
+        connect(clear, &QPushButton::clicked, recorder, &HotkeyRecorderView::clear);
+        const auto showClear = [clear, recorder] { clear->setEnabled(recorder->isBound()); };
+        connect(recorder, &HotkeyRecorderView::bindingChanged, clear, showClear);
+        showClear();
+        layout->addWidget(clear);
+    }
     return control;
 }
 
 void HotkeyPage::showStatus()
 {
     for (const auto &[hotkey, rows] : {std::pair{HotkeyManager::Hotkey::launch, m_launch},
-                                       std::pair{HotkeyManager::Hotkey::screenshot, m_screenshot}}) {
+                                       std::pair{HotkeyManager::Hotkey::screenshot, m_screenshot},
+                                       std::pair{HotkeyManager::Hotkey::dictate, m_dictate}}) {
         const QString mechanism = m_model.hotkeyMechanism(hotkey);
         const QString problem = m_model.hotkeyProblem(hotkey);
         rows.mechanism->setText(mechanism);

@@ -7,7 +7,7 @@ class HotkeyRecorderView;
 class QLabel;
 class SettingsModel;
 
-// The launch and screenshot hotkeys: a recorder each, with what holds the
+// The launch, screenshot and dictate hotkeys: a recorder each, with what holds the
 // binding in force and what is wrong with it.
 class HotkeyPage : public FormSection
 {
@@ -27,10 +27,11 @@ private:
     };
 
     Rows addHotkey(HotkeyManager::Hotkey hotkey, const QString &name, const QString &label, const QString &caption);
-    QWidget *recorderControl(HotkeyRecorderView *recorder);
+    QWidget *recorderControl(HotkeyRecorderView *recorder, bool clearable);
     void showStatus();
 
     SettingsModel &m_model;
     Rows m_launch;
     Rows m_screenshot;
+    Rows m_dictate;
 };

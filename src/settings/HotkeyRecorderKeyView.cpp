@@ -59,11 +59,15 @@ void HotkeyRecorderKeyView::setRecording(bool recording)
 
 void HotkeyRecorderKeyView::setBinding(quint32 keyCode, quint32 modifiers)
 {
-    if (keyCode == m_currentKeyCode && modifiers == m_currentModifiers)
-        return;
     m_currentKeyCode = keyCode;
     m_currentModifiers = modifiers;
     m_bindingText = HotkeyBinding{keyCode, modifiers}.displayText();
+    update();
+}
+
+void HotkeyRecorderKeyView::showUnbound()
+{
+    m_bindingText = QStringLiteral("Not set");
     update();
 }
 

@@ -24,6 +24,7 @@ public:
 
     void setRecording(bool recording);
     void setBinding(quint32 keyCode, quint32 modifiers);
+    void showUnbound();
 
 Q_SIGNALS:
     void changed(quint32 keyCode, quint32 modifiers);

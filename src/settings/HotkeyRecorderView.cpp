@@ -34,8 +34,9 @@ HotkeyRecorderView::~HotkeyRecorderView()
 
 void HotkeyRecorderView::setBinding(quint32 keyCode, quint32 modifiers)
 {
-    if (keyCode == m_keyCode && modifiers == m_modifiers)
+    if (m_isBound && keyCode == m_keyCode && modifiers == m_modifiers)
         return;
+    m_isBound = true;
     m_keyCode = keyCode;
     m_modifiers = modifiers;
     updateView();
@@ -50,9 +51,19 @@ void HotkeyRecorderView::setRecording(bool recording)
     Q_EMIT recordingChanged(recording);
 }
 
+void HotkeyRecorderView::clear()
+{
+    if (!assignIfChanged(m_isBound, false))
+        return;
+    updateView();
+    Q_EMIT bindingChanged();
+}
+
 void HotkeyRecorderView::updateView()
 {
     m_view->setRecording(m_isRecording);
-    m_view->setBinding(m_keyCode, m_modifiers);
-    m_view->update();
+    if (m_isBound)
+        m_view->setBinding(m_keyCode, m_modifiers);
+    else
+        m_view->showUnbound();
 }

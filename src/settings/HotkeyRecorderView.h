@@ -18,10 +18,13 @@ public:
     quint32 keyCode() const { return m_keyCode; }
     quint32 modifiers() const { return m_modifiers; }
     bool isRecording() const { return m_isRecording; }
+    // Only a hotkey that may be left unset is ever cleared.
+    bool isBound() const { return m_isBound; }
     HotkeyRecorderKeyView *keyView() const { return m_view; }
 
     void setBinding(quint32 keyCode, quint32 modifiers);
     void setRecording(bool recording);
+    void clear();
 
 Q_SIGNALS:
     // A new binding was recorded or set.
@@ -34,5 +37,6 @@ private:
     quint32 m_keyCode = 49;
     quint32 m_modifiers = 2048;
     bool m_isRecording = false;
+    bool m_isBound = true;
     HotkeyRecorderKeyView *m_view;
 };

@@ -3,6 +3,7 @@
 #include "core/SettingsModel.h"
 #include "llm/ProviderTable.h"
 #include "platform/Logging.h"
+#include "settings/DictationPage.h"
 #include "settings/HotkeyPage.h"
 #include "settings/HotkeyRecorderView.h"
 #include "settings/ProviderPage.h"
@@ -109,6 +110,10 @@ QWidget *SettingsView::buildPages()
     layout->addWidget(m_providerPage);
     m_hotkeyPage = new HotkeyPage(*m_model, form);
     layout->addWidget(m_hotkeyPage);
+    auto *dictation = new DictationPage(*m_model, form);
+    connect(dictation, &DictationPage::storeFailed, this,
+            [this](const QString &message) { m_saveStatus->showFailure(message); });
+    layout->addWidget(dictation);
     layout->addStretch(1);
     scroll->setWidget(form);
     scroll->viewport()->setAutoFillBackground(false);

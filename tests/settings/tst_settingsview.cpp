@@ -34,7 +34,8 @@ namespace {
 void clearKeyring()
 {
     for (const QString &account :
-         {KeychainHelper::geminiAccount, KeychainHelper::openRouterAccount, KeychainHelper::localAccount}) {
+         {KeychainHelper::geminiAccount, KeychainHelper::openRouterAccount, KeychainHelper::localAccount,
+          KeychainHelper::transcriptionAccount}) {
         QProcess::execute(QStringLiteral("secret-tool"), {QStringLiteral("clear"), QStringLiteral("service"),
                                                           KeychainHelper::service, QStringLiteral("account"), account});
     }
@@ -81,6 +82,7 @@ private Q_SLOTS:
     void unsavedEditsSurviveClosing();
     void savedConfirmationGoesAfterFirstPress();
     void localServerSettingsPersistAcrossARestart();
+    void dictationChoicesAndTheDictateHotkey();
 
     // Receives what QDesktopServices would open in a browser.
     void openUrl(const QUrl &url) { m_openedUrls << url; }
@@ -231,6 +233,50 @@ void TestSettingsView::saveWritesEverythingAndReRegistersHotkeys()
     QCOMPARE(m_hotkeys->binding(HotkeyManager::Hotkey::launch), (HotkeyBinding{40, 768}));
     QCOMPARE(m_hotkeys->status(HotkeyManager::Hotkey::launch), HotkeyManager::Status::active);
     QVERIFY(m_backend->grabbed.contains(HotkeyBinding{40, 768}));
+}
+
+void TestSettingsView::dictationChoicesAndTheDictateHotkey()
+{
+    QVERIFY(KeychainHelper::save(KeychainHelper::transcriptionAccount, QStringLiteral("old-server-key")));
+    const auto view = makeView();
+    QCOMPARE(child<QLineEdit>(*view, "transcriptionKeyField")->text(), QStringLiteral("old-server-key"));
+    auto *recorder = child<HotkeyRecorderView>(*view, "dictateRecorder");
+    QCOMPARE(recorder->keyView()->displayText(), QStringLiteral("Not set"));
+    QVERIFY(!child<QPushButton>(*view, "dictateRecorderClear")->isEnabled());
+
+    // The engine is stored when picked; the server's rows show only where it may be used.
+    auto *engine = child<QComboBox>(*view, "dictationEnginePicker");
+    engine->setFocus();
+    QTest::keyClick(engine, Qt::Key_End); // Offline
+    QCOMPARE(UserDefaults(m_defaults->filePath()).string(Preferences::dictationEngine), QStringLiteral("Offline"));
+    QVERIFY(!child<QLineEdit>(*view, "transcriptionServerField")->isVisible());
+    QTest::keyClick(engine, Qt::Key_Up); // Transcription server
+    QVERIFY(child<QLineEdit>(*view, "transcriptionServerField")->isVisible());
+
+    child<QLineEdit>(*view, "dictationLanguageField")->setText(QStringLiteral(" de-AT "));
+    child<QLineEdit>(*view, "transcriptionServerField")->setText(QStringLiteral("http://gpu-box:9000/v1"));
+    child<QLineEdit>(*view, "transcriptionModelField")->clear();
+    child<QLineEdit>(*view, "transcriptionKeyField")->clear();
+    QTest::mouseClick(recorder->keyView(), Qt::LeftButton);
+    pressX11Key(recorder->keyView(), x11Keycode(KEY_D), Qt::Key_D, Qt::ControlModifier | Qt::AltModifier);
+    QVERIFY(!m_hotkeys->isBound(HotkeyManager::Hotkey::dictate));
+    QTest::mouseClick(child<QPushButton>(*view, "saveButton"), Qt::LeftButton);
+    QTRY_COMPARE(view->saveStatusText(), QStringLiteral("Saved!"));
+
+    const UserDefaults stored(m_defaults->filePath());
+    QCOMPARE(stored.string(Preferences::dictationLanguage), QStringLiteral("de-AT"));
+    QCOMPARE(stored.string(Preferences::transcriptionServerAddress), QStringLiteral("http://gpu-box:9000/v1"));
+    // An emptied model field stores the default, not nothing.
+    QCOMPARE(stored.string(Preferences::transcriptionModel), Preferences::transcriptionModel.fallback);
+    QCOMPARE(KeychainHelper::load(KeychainHelper::transcriptionAccount), QString());
+    QVERIFY(m_hotkeys->isBound(HotkeyManager::Hotkey::dictate));
+    QCOMPARE(m_hotkeys->binding(HotkeyManager::Hotkey::dictate), (HotkeyBinding{2, 6144}));
+
+    QTest::mouseClick(child<QPushButton>(*view, "dictateRecorderClear"), Qt::LeftButton);
+    QCOMPARE(recorder->keyView()->displayText(), QStringLiteral("Not set"));
+    QTest::mouseClick(child<QPushButton>(*view, "saveButton"), Qt::LeftButton);
+    QTRY_VERIFY(!m_hotkeys->isBound(HotkeyManager::Hotkey::dictate));
+    QVERIFY(!UserDefaults(m_defaults->filePath()).contains(Preferences::dictateHotkeyBinding));
 }
 
 void TestSettingsView::hotkeyThatCannotBeRegisteredIsShown()
