@@ -61,7 +61,8 @@ void InstructionsStrip::showText()
 void InstructionsStrip::applyColors()
 {
     const LauncherColors colors = LauncherColors::of(this);
-    m_icon->setPixmap(symbolPixmap(QStringLiteral("sparkles"), 11, colors.accent, devicePixelRatioF()));
+    // The accent's blue sinks into its own wash on the dark ground; the text's grey reads on both.
+    m_icon->setPixmap(symbolPixmap(QStringLiteral("sparkles"), 12, colors.secondary, devicePixelRatioF()));
     QPalette palette = m_text->palette();
     palette.setColor(QPalette::WindowText, colors.secondary);
     m_text->setPalette(palette);

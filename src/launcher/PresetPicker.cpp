@@ -175,7 +175,11 @@ void PresetPicker::paintEvent(QPaintEvent *)
                      withOpacity(colors.secondary, 0.2));
     const QFont nameFont = pixelFont(font(), 13, QFont::DemiBold);
     const QFont noteFont = pixelFont(font(), 12);
-    const int nameWidth = 110;
+    // One column of names, as wide as the longest shown (up to a third of the row).
+    int nameWidth = 0;
+    for (const Preset &preset : m_shown)
+        nameWidth = qMax(nameWidth, QFontMetrics(nameFont).horizontalAdvance(QLatin1Char('/') + preset.name));
+    nameWidth = qBound(80, nameWidth + 24, width() / 3);
     painter.setClipRect(rect().adjusted(kInset, kInset, -kInset, -kInset));
     for (int row = 0; row < m_shown.size(); ++row) {
         const QRect line = rowRect(row);
@@ -190,8 +194,10 @@ void PresetPicker::paintEvent(QPaintEvent *)
         const QRect text = line.adjusted(10, 0, -10, 0);
         painter.setFont(nameFont);
         painter.setPen(colors.primary);
-        painter.drawText(text.adjusted(0, 0, -(text.width() - nameWidth), 0), Qt::AlignVCenter | Qt::AlignLeft,
-                         QLatin1Char('/') + preset.name);
+        const QRect nameRect(text.topLeft(), QSize(nameWidth - 12, text.height()));
+        painter.drawText(nameRect, Qt::AlignVCenter | Qt::AlignLeft,
+                         QFontMetrics(nameFont).elidedText(QLatin1Char('/') + preset.name, Qt::ElideRight,
+                                                           nameRect.width()));
         QString note = preset.instructions.section(QLatin1Char('\n'), 0, 0);
         if (!preset.provider.isEmpty() || !preset.model.isEmpty())
             note = preset.caption().mid(preset.name.size() + 3) + QStringLiteral(" \u2014 ") + note;
