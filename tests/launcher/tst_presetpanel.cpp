@@ -1,13 +1,19 @@
-// The panel's side of presets: the "/" list under the input, driven by typed
-// keys, and the conversation's instructions strip.
+// The windows' side of presets: the "/" list under the input, driven by typed
+// keys, the conversation's instructions strip, and Settings' presets section.
 #include "launcher/InputBar.h"
 #include "launcher/InstructionsStrip.h"
 #include "launcher/LauncherView.h"
 #include "launcher/MultilineTextField.h"
 #include "launcher/PresetPicker.h"
+#include "presets/PresetStore.h"
+#include "settings/PresetsPage.h"
 #include "support/IsolatedSession.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -99,6 +105,37 @@ private Q_SLOTS:
         QTRY_COMPARE(strip->height(), folded);
         panel.vm.newConversation();
         QVERIFY(strip->isHidden());
+    }
+
+    // Edits in Settings reach the file at once; a clash is told and changes nothing.
+    void settingsEditsPresets()
+    {
+        IsolatedHome home;
+        const QString path = home.configHome() + QStringLiteral("/Tarnwick/presets.json");
+        PresetStore store(path);
+        PresetsPage page(store);
+        QCOMPARE(page.list()->count(), 4);
+        page.list()->setCurrentRow(1);
+        auto *name = page.findChildren<QLineEdit *>().at(0);
+        QCOMPARE(name->text(), QStringLiteral("explain"));
+        name->setText(QStringLiteral("eli5"));
+        page.findChildren<QPlainTextEdit *>().at(0)->setPlainText(QStringLiteral("Explain it simply."));
+        page.findChild<QComboBox *>()->setCurrentText(QStringLiteral("OpenRouter"));
+        page.savePreset();
+        QVERIFY(page.problemText().isEmpty());
+        const std::optional<Preset> saved = PresetStore(path).find(QStringLiteral("eli5"));
+        QVERIFY(saved);
+        QCOMPARE(saved->instructions, QStringLiteral("Explain it simply."));
+        QCOMPARE(saved->provider, QStringLiteral("OpenRouter"));
+        QCOMPARE(saved->promptTemplate, QStringLiteral("Explain this:\n\n{selection}"));
+        QCOMPARE(page.list()->currentItem()->text(), QStringLiteral("/eli5"));
+
+        name->setText(QStringLiteral("fix"));
+        page.savePreset();
+        QVERIFY(page.problemText().contains(QStringLiteral("already a preset named fix")));
+        page.list()->setCurrentRow(0);
+        page.deletePreset();
+        QCOMPARE(PresetStore(path).names(), (QStringList{"eli5", "translate", "summarize"}));
     }
 };
 
