@@ -3,8 +3,10 @@
 #include "core/SettingsModel.h"
 #include "llm/ProviderTable.h"
 #include "platform/Logging.h"
+#include "presets/PresetStore.h"
 #include "settings/HotkeyPage.h"
 #include "settings/HotkeyRecorderView.h"
+#include "settings/PresetsPage.h"
 #include "settings/ProviderPage.h"
 #include "settings/SaveStatusView.h"
 #include "ui/PaletteFollower.h"
@@ -109,6 +111,7 @@ QWidget *SettingsView::buildPages()
     layout->addWidget(m_providerPage);
     m_hotkeyPage = new HotkeyPage(*m_model, form);
     layout->addWidget(m_hotkeyPage);
+    layout->addWidget(new PresetsPage(PresetStore::standard(), form));
     layout->addStretch(1);
     scroll->setWidget(form);
     scroll->viewport()->setAutoFillBackground(false);
