@@ -2,6 +2,9 @@
 #include "support/TarnwickProcess.h"
 #include "support/XSessionTest.h"
 
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -11,6 +14,7 @@ constexpr int kTimeout = 30000; // generous: a loaded machine and sanitizers
 const QString kLaunched = QStringLiteral("launched");
 const QString kTakeScreenshot = QStringLiteral("notification TakeTarnwickScreenshot");
 const QString kStartScreenshot = QStringLiteral("notification TarnwickTakeScreenshot");
+const QString kShown = QStringLiteral("notification ShowTarnwick");
 } // namespace
 
 class TestTrayProgram : public XSessionTest
@@ -30,10 +34,16 @@ private Q_SLOTS:
     void commandStartsAnInstanceAndRecoversStaleLock();
     void trayMenuOpensLauncherAndQuits();
     void terminationQuitsCleanly();
+    void regionEndsUpInTheLauncher_data();
+    void regionEndsUpInTheLauncher();
 
 private:
     void startTarnwick(const QStringList &arguments = {});
     QString clipboard() const;
+    // Magenta pixels in the launcher panel: the attached picture's thumbnail.
+    int magentaInPanel(quint32 panel);
+
+    QTemporaryDir m_scratch;
 
     std::unique_ptr<TarnwickProcess> m_tarnwick;
     quint32 m_panel = 0;
@@ -169,7 +179,7 @@ void TestTrayProgram::commandsReachTheRunningInstance()
     QCOMPARE(m_tarnwick->runCommand({QStringLiteral("--screenshot")}), 0);
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(kStartScreenshot), 1, kTimeout);
     // The launcher comes back when the capture ends; Settings opens after that.
-    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("notification ShowTarnwick")), 1, kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(kShown), 1, kTimeout);
     QTRY_VERIFY_WITH_TIMEOUT(session().isViewable(m_panel), kTimeout);
 
     QCOMPARE(m_tarnwick->runCommand({QStringLiteral("--settings")}), 0);
@@ -263,6 +273,67 @@ void TestTrayProgram::terminationQuitsCleanly()
     QVERIFY(m_tarnwick->process().waitForFinished(kTimeout));
     QCOMPARE(m_tarnwick->process().exitStatus(), QProcess::NormalExit);
     QCOMPARE(m_tarnwick->process().exitCode(), 0);
+}
+
+int TestTrayProgram::magentaInPanel(quint32 panel)
+{
+    const QString path = m_scratch.filePath(QStringLiteral("panel.png"));
+    session().run(QStringLiteral("import"), {QStringLiteral("-window"), QString::number(panel), path});
+    const QImage image(path);
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            count += (image.pixel(x, y) & RGB_MASK) == 0xff00ff;
+    }
+    return count;
+}
+
+// The screenshot road: hotkey, our region selector over a frozen screen, an
+// xdotool drag, the picture in the launcher.
+void TestTrayProgram::regionEndsUpInTheLauncher_data()
+{
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("drag attaches the region") << false;
+    QTest::newRow("Esc attaches nothing") << true;
+}
+
+void TestTrayProgram::regionEndsUpInTheLauncher()
+{
+    QFETCH(bool, cancel);
+    TarnwickProcess tarnwick(session());
+    tarnwick.start();
+    QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("hotkey-screenshot-active")), 1, kTimeout);
+    const quint32 panel = tarnwick.windowId(QStringLiteral("launcher-window"));
+    QVERIFY(
+        session().startHelper(QStringLiteral("display"), {"-geometry", "+900+500", "-size", "240x180", "xc:magenta"}));
+    session().run(QStringLiteral("xdotool"), {"search", "--sync", "--onlyvisible", "--class", "Display"});
+
+    session().run(QStringLiteral("xdotool"), {"key", "ctrl+super+s"});
+    int found = -1;
+    session().run(QStringLiteral("xdotool"),
+                  {"search", "--sync", "--onlyvisible", "--name", "Tarnwick region selector"}, &found);
+    QCOMPARE(found, 0);
+    if (cancel) {
+        // Until the selector's keyboard grab lands, a person would press again too.
+        for (int attempt = 0; attempt < 40 && tarnwick.count(kShown) == 0; ++attempt) {
+            session().run(QStringLiteral("xdotool"), {"key", "Escape"});
+            QTest::qWait(250);
+        }
+    } else {
+        session().run(QStringLiteral("xdotool"),
+                      {"mousemove", "940", "560", "mousedown", "1", "mousemove", "990", "600", "mousemove", "1040",
+                       "640", "mouseup", "1"});
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(kShown), 1, kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(session().isViewable(panel), kTimeout);
+
+    if (cancel)
+        QCOMPARE(magentaInPanel(panel), 0);
+    else
+        QTRY_VERIFY_WITH_TIMEOUT(magentaInPanel(panel) > 100, kTimeout);
+    const QString runtime = tarnwick.process().processEnvironment().value(QStringLiteral("XDG_RUNTIME_DIR"));
+    QVERIFY(!QFile::exists(runtime + QStringLiteral("/tarnwick/screenshot.png")));
+    session().stopHelpers();
 }
 
 QTEST_GUILESS_MAIN(TestTrayProgram)

@@ -1,9 +1,11 @@
 #include "content/CodeBlockView.h"
 #include "content/HoverScrollBar.h"
+#include "content/MarkdownTableView.h"
 #include "content/MessageContent.h"
 #include "content/ProseView.h"
 #include "content/SyntaxColoredCodeView.h"
 #include "text/GrowingText.h"
+#include "text/MarkdownBlockReader.h"
 #include "text/SyntaxColoring.h"
 #include "ui/CodeBlockColors.h"
 #include "ui/LauncherColors.h"
@@ -12,8 +14,10 @@
 #include <QApplication>
 #include <QScrollBar>
 #include <QClipboard>
+#include <QCursor>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPointer>
 #include <QTest>
 #include <QTextBlock>
 
@@ -108,6 +112,8 @@ private Q_SLOTS:
     void codeReadsInBothAppearances_data();
     void codeReadsInBothAppearances();
     void wideCodeScrollsSideways();
+    void deletedUnderThePointer_data();
+    void deletedUnderThePointer();
 };
 
 void TestContentViews::streamedProseLooksLikeOnePass_data()
@@ -277,6 +283,40 @@ void TestContentViews::wideCodeScrollsSideways()
     QCOMPARE(block.sidewaysBar()->value(), own->value());
     QApplication::sendEvent(&block, &leave);
     QVERIFY(block.sidewaysBar()->isHidden());
+}
+
+void TestContentViews::deletedUnderThePointer_data()
+{
+    QTest::addColumn<bool>("table");
+    QTest::newRow("code block") << false;
+    QTest::newRow("table") << true;
+}
+
+// A block deleted while the pointer rests on it (a new chat clears the answers
+// under the mouse) must not let its sideways bar reach the half-destroyed view.
+void TestContentViews::deletedUnderThePointer()
+{
+    QFETCH(bool, table);
+    QWidget top;
+    top.resize(600, 300);
+    QPointer<QWidget> block;
+    if (table) {
+        auto *view = new MarkdownTableView(&top);
+        const QString wide = QStringLiteral("| a | b |\n|---|---|\n| %1 | %1 |\n").arg(QString(300, QLatin1Char('y')));
+        view->setTable(parseMarkdownBlocks(wide).first());
+        block = view;
+    } else {
+        block = new CodeBlockView(QStringLiteral("python"),
+                                  QStringLiteral("x = 1\n").repeated(5) + QString(400, QLatin1Char('y')), &top);
+    }
+    block->setGeometry(0, 0, 600, 200);
+    top.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&top));
+    QCursor::setPos(top.mapToGlobal(QPoint(120, 60)));
+    QTRY_VERIFY(block->underMouse());
+    delete block;
+    QTest::qWait(50);
+    QVERIFY(!block);
 }
 
 QTEST_MAIN(TestContentViews)
