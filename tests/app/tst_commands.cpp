@@ -99,13 +99,12 @@ private Q_SLOTS:
 
     void setKeyThenAskStreamsTheAnswer()
     {
-        ProgramRun stored = run({QStringLiteral("set-key"), QStringLiteral("gemini")}, "  cli-key-\xc3\xa9\n");
+        ProgramRun stored = run({"set-key", "gemini"}, "  cli-key-\xc3\xa9\n");
         QCOMPARE(stored.exitCode, 0);
         QCOMPARE(KeychainHelper::load(KeychainHelper::geminiAccount), QStringLiteral("cli-key-é"));
 
         m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("Hello") + geminiEvent(", world") + geminiFinish(), 3));
-        ProgramRun asked = run({QStringLiteral("ask"), QStringLiteral("--model"), QStringLiteral("gemini-x"),
-                                QStringLiteral("say"), QStringLiteral("hello")});
+        ProgramRun asked = run({"ask", "--model", "gemini-x", "say", "hello"});
         QVERIFY2(asked.exitCode == 0, asked.err.constData());
         QCOMPARE(asked.out, "Hello, world");
         QVERIFY(asked.err.isEmpty());
@@ -122,8 +121,7 @@ private Q_SLOTS:
         QVERIFY(KeychainHelper::save(KeychainHelper::openRouterAccount, QStringLiteral("router-key")));
         m_server->enqueue(ScriptedResponse::withBody(
             200, "data: {\"choices\":[{\"delta\":{\"content\":\"piped\"}}]}\n\ndata: [DONE]\n\n"));
-        ProgramRun asked
-            = run({QStringLiteral("ask"), QStringLiteral("--provider"), QStringLiteral("openrouter")}, "from stdin\n");
+        ProgramRun asked = run({"ask", "--provider", "openrouter"}, "from stdin\n");
         QCOMPARE(asked.exitCode, 0);
         QCOMPARE(asked.out, "piped");
         QCOMPARE(m_server->requests().first().path, "/api/v1/chat/completions");
@@ -179,7 +177,7 @@ private Q_SLOTS:
                                        geminiEvent("Half an ans")
                                            + "{\n  \"error\": {\n    \"code\": 503,\n    \"message\": \"The model is "
                                              "overloaded.\",\n    \"status\": \"UNAVAILABLE\"\n  }\n}\n"));
-        ProgramRun asked = run({QStringLiteral("ask"), QStringLiteral("hi")});
+        ProgramRun asked = run({"ask", "hi"});
         QCOMPARE(asked.exitCode, 1);
         QCOMPARE(asked.out, "Half an ans");
         QVERIFY2(asked.err.contains("The model is overloaded."), asked.err.constData());
@@ -194,7 +192,7 @@ private Q_SLOTS:
         m_server->enqueue(stall);
         QProcess process;
         process.setProcessEnvironment(environment());
-        process.start(QStringLiteral(TARNWICK_BINARY), {QStringLiteral("ask"), QStringLiteral("hi")});
+        process.start(QStringLiteral(TARNWICK_BINARY), {"ask", "hi"});
         process.closeWriteChannel();
         QVERIFY(QTest::qWaitFor([&] { return process.bytesAvailable() >= 5; }, 20000));
         ::kill(pid_t(process.processId()), SIGINT);
@@ -208,9 +206,9 @@ private Q_SLOTS:
     void setKeyRefusesEmptyInputAndArguments()
     {
         QVERIFY(KeychainHelper::save(KeychainHelper::geminiAccount, QStringLiteral("kept")));
-        QCOMPARE(run({QStringLiteral("set-key"), QStringLiteral("gemini")}, "\n").exitCode, 2);
-        QCOMPARE(run({QStringLiteral("set-key"), QStringLiteral("gemini"), QStringLiteral("secret")}).exitCode, 2);
-        QCOMPARE(run({QStringLiteral("set-key"), QStringLiteral("claude")}, "x").exitCode, 2);
+        QCOMPARE(run({"set-key", "gemini"}, "\n").exitCode, 2);
+        QCOMPARE(run({"set-key", "gemini", "secret"}).exitCode, 2);
+        QCOMPARE(run({"set-key", "claude"}, "x").exitCode, 2);
         QCOMPARE(KeychainHelper::load(KeychainHelper::geminiAccount), QStringLiteral("kept"));
     }
 
@@ -220,7 +218,7 @@ private Q_SLOTS:
         m_server->enqueue(ScriptedResponse::withBody(
             200, R"({"data":[{"id":"openai/o3-mini"},{"name":"no id"},{"id":"anthropic/claude"}]})", 0, 0,
             "application/json"));
-        ProgramRun listed = run({QStringLiteral("models")});
+        ProgramRun listed = run({"models"});
         QCOMPARE(listed.exitCode, 0);
         QCOMPARE(listed.out, "anthropic/claude\nopenai/o3-mini\n");
         QCOMPARE(m_server->requests().first().header("Authorization"), "Bearer router-key");
@@ -239,8 +237,7 @@ private Q_SLOTS:
                                 "data: {\"choices\":[],\"usage\":{\"prompt_tokens\":12,\"completion_tokens\":30,"
                                 "\"completion_tokens_details\":{\"reasoning_tokens\":20},\"cost\":0.00012}}\n\n"
                                 "data: [DONE]\n\n";
-        const QStringList args = {QStringLiteral("ask"), QStringLiteral("--provider"), QStringLiteral("local"),
-                                  QStringLiteral("--model"), QStringLiteral("qwen3"), QStringLiteral("hi")};
+        const QStringList args = {"ask", "--provider", "local", "--model", "qwen3", "hi"};
         m_server->enqueue(ScriptedResponse::withBody(200, body, 7));
         ProgramRun plain = run(args);
         QVERIFY2(plain.exitCode == 0, plain.err.constData());
@@ -249,7 +246,7 @@ private Q_SLOTS:
         QVERIFY(m_server->requests().first().body.contains(R"("stream_options":{"include_usage":true})"));
 
         m_server->enqueue(ScriptedResponse::withBody(200, body, 7));
-        ProgramRun told = run(args + QStringList{QStringLiteral("--reasoning"), QStringLiteral("--usage")});
+        ProgramRun told = run(args + QStringList{"--reasoning", "--usage"});
         QVERIFY2(told.exitCode == 0, told.err.constData());
         QCOMPARE(told.out, "Sure.");
         QCOMPARE(told.err, "Why not?\ntokens: prompt 12, answer 10, thoughts 20; cost $0.00012\n");
@@ -268,11 +265,10 @@ private Q_SLOTS:
         QFETCH(QByteArray, key);
         QVERIFY(KeychainHelper::save(KeychainHelper::localAccount, QString()));
         if (!key.isEmpty())
-            QCOMPARE(run({QStringLiteral("set-key"), QStringLiteral("local")}, key + "\n").exitCode, 0);
+            QCOMPARE(run({"set-key", "local"}, key + "\n").exitCode, 0);
         m_server->enqueue(ScriptedResponse::withBody(
             200, "data: {\"choices\":[{\"delta\":{\"content\":\"Hello there\"}}]}\n\ndata: [DONE]\n\n", 5));
-        ProgramRun asked = run({QStringLiteral("ask"), QStringLiteral("--provider"), QStringLiteral("local"),
-                                QStringLiteral("--model"), QStringLiteral("llama3.2:latest"), QStringLiteral("hello")});
+        ProgramRun asked = run({"ask", "--provider", "local", "--model", "llama3.2:latest", "hello"});
         QVERIFY2(asked.exitCode == 0, asked.err.constData());
         QCOMPARE(asked.out, "Hello there");
         const RecordedRequest &request = m_server->requests().first();
@@ -304,14 +300,14 @@ private Q_SLOTS:
         m_server->enqueue(ScriptedResponse::withBody(
             200, R"({"object":"list","data":[{"id":"qwen3:8b","object":"model","created":1754524122,"owned_by":"library"},{"id":"llama3.2:latest","object":"model","created":1733486061,"owned_by":"library"}]})",
             0, 0, "application/json"));
-        ProgramRun listed = run({QStringLiteral("models"), QStringLiteral("--provider"), QStringLiteral("local")});
+        ProgramRun listed = run({"models", "--provider", "local"});
         QCOMPARE(listed.exitCode, 0);
         QCOMPARE(listed.out, "llama3.2:latest\nqwen3:8b\n");
         QCOMPARE(m_server->requests().first().path, "/v1/models");
         UserDefaults stored(m_home->preferencesFile());
         QCOMPARE(stored.stringList(Preferences::cachedLocalModels), (QStringList{"llama3.2:latest", "qwen3:8b"}));
         QVERIFY(!stored.contains(Preferences::cachedOpenRouterModels));
-        QCOMPARE(run({QStringLiteral("models"), QStringLiteral("--provider"), QStringLiteral("gemini")}).exitCode, 2);
+        QCOMPARE(run({"models", "--provider", "gemini"}).exitCode, 2);
     }
 
     // A list whose every entry is unusable (ids that are numbers, null, empty) is no list.
@@ -319,7 +315,7 @@ private Q_SLOTS:
     {
         m_server->enqueue(ScriptedResponse::withBody(200, R"({"data":[{"id":7},{"id":null},{"id":""},{}]})", 0, 0,
                                                      "application/json"));
-        const ProgramRun listed = run({QStringLiteral("models"), QStringLiteral("--provider"), QStringLiteral("local")});
+        const ProgramRun listed = run({"models", "--provider", "local"});
         QCOMPARE(listed.exitCode, 1);
         QVERIFY(listed.out.isEmpty());
         QVERIFY2(listed.err.contains("The server listed no usable models."), listed.err.constData());
@@ -330,8 +326,7 @@ private Q_SLOTS:
     {
         QVERIFY(KeychainHelper::save(KeychainHelper::geminiAccount, QStringLiteral("key")));
         m_server->enqueue(eventStream(answerEvents(EventDialect::Gemini, {"Lost ", "answer"}, true), 0));
-        const ProgramRun asked = runProgram({QStringLiteral("ask"), QStringLiteral("hi")}, environment(), {},
-                                            QStringLiteral("/dev/full"));
+        const ProgramRun asked = runProgram({"ask", "hi"}, environment(), {}, QStringLiteral("/dev/full"));
         QCOMPARE(asked.exitCode, 1);
         QVERIFY2(asked.err.contains("cannot write to standard output: No space left on device"), asked.err.constData());
     }
@@ -340,7 +335,7 @@ private Q_SLOTS:
     {
         writeHistory(*m_home, kHandWritten);
 
-        const Printed list = runTarnwick({QStringLiteral("history")});
+        const Printed list = runTarnwick({"history"});
         QCOMPARE(list.exitCode, 0);
         const QStringList lines = list.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 2);
@@ -349,8 +344,7 @@ private Q_SLOTS:
         QVERIFY(lines.at(1).startsWith(QLatin1String("E621E1F8-C36C-495A-93FC-0C247A3E6E5F\t")));
         QVERIFY(lines.at(1).endsWith(QLatin1String("\tExplain quicksort")));
 
-        const Printed show = runTarnwick({QStringLiteral("history"), QStringLiteral("show"),
-                                         QStringLiteral("E621E1F8-C36C-495A-93FC-0C247A3E6E5F")});
+        const Printed show = runTarnwick({"history", "show", "E621E1F8-C36C-495A-93FC-0C247A3E6E5F"});
         QCOMPARE(show.exitCode, 0);
         QVERIFY2(show.out.startsWith(QLatin1String("# Explain quicksort\n\n")), qPrintable(show.out));
         QVERIFY(show.out.contains(QLatin1String("\n## User\n\n[image: image/png, 8 bytes]\n\nExplain quicksort\n")));
@@ -373,22 +367,22 @@ private Q_SLOTS:
         QTest::newRow("export as Markdown") << QStringList{history, QStringLiteral("export"), quicksort}
                                             << QStringLiteral(R"(# Explain quicksort
 
-    ## User
+## User
 
-    ![image](data:image/png;base64,iVBORw0KGgo=)
+![image](data:image/png;base64,iVBORw0KGgo=)
 
-    Explain quicksort
+Explain quicksort
 
-    ## Assistant
+## Assistant
 
-    Pick a **pivot**.
+Pick a **pivot**.
 
-    ```py
-    sort(a)
-    ```
+```py
+sort(a)
+```
 
-    ⚠️ The connection was cut.
-    )");
+⚠️ The connection was cut.
+)");
         QTest::newRow("export as JSON")
             << QStringList{history, QStringLiteral("export"), quicksort.toLower(), QStringLiteral("--format"), QStringLiteral("json")}
             << QStringLiteral(R"({"id":"%1","title":"Explain quicksort","date":600000000.25,"messages":[)"
@@ -426,24 +420,21 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("error");
-        const QStringList list{QStringLiteral("history")};
+        const QStringList list{"history"};
         QTest::newRow("no history yet") << QByteArray() << list << 0 << QString();
         QTest::newRow("unreadable file") << QByteArray("[{\"id\":") << list << 1 << QStringLiteral("cannot read");
         QTest::newRow("unknown id") << QByteArray(kHandWritten)
-                                    << QStringList{QStringLiteral("history"), QStringLiteral("show"),
-                                                   QStringLiteral("11111111-2222-3333-4444-555555555555")}
-                                    << 1 << QStringLiteral("no conversation");
+                                    << QStringList{"history", "show", "11111111-2222-3333-4444-555555555555"} << 1
+                                    << QStringLiteral("no conversation");
         QTest::newRow("FIFO as the history file") << QByteArray("fifo") << list << 1 << QStringLiteral("not a regular file");
         QTest::newRow("unknown export format")
             << QByteArray(kHandWritten)
-            << QStringList{QStringLiteral("history"), QStringLiteral("export"),
-                           QStringLiteral("E621E1F8-C36C-495A-93FC-0C247A3E6E5F"), QStringLiteral("--format"),
-                           QStringLiteral("pdf")}
-            << 2 << QStringLiteral("usage");
-        QTest::newRow("search without words") << QByteArray() << QStringList{QStringLiteral("history"), QStringLiteral("search")}
-                                              << 2 << QStringLiteral("usage");
-        QTest::newRow("unknown subcommand") << QByteArray() << QStringList{QStringLiteral("history"), QStringLiteral("x")}
-                                            << 2 << QStringLiteral("usage");
+            << QStringList{"history", "export", "E621E1F8-C36C-495A-93FC-0C247A3E6E5F", "--format", "pdf"} << 2
+            << QStringLiteral("usage");
+        QTest::newRow("search without words")
+            << QByteArray() << QStringList{"history", "search"} << 2 << QStringLiteral("usage");
+        QTest::newRow("unknown subcommand")
+            << QByteArray() << QStringList{"history", "x"} << 2 << QStringLiteral("usage");
     }
 
     void historyReportsProblems()
@@ -469,9 +460,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("arguments");
         const QString id = QStringLiteral("E621E1F8-C36C-495A-93FC-0C247A3E6E5F");
-        QTest::newRow("list") << QStringList{QStringLiteral("history")};
+        QTest::newRow("list") << QStringList{"history"};
         QTest::newRow("show") << QStringList{QStringLiteral("history"), QStringLiteral("show"), id};
-        QTest::newRow("search") << QStringList{QStringLiteral("history"), QStringLiteral("search"), QStringLiteral("pivot")};
+        QTest::newRow("search") << QStringList{"history", "search", "pivot"};
         QTest::newRow("export") << QStringList{QStringLiteral("history"), QStringLiteral("export"), id};
         QTest::newRow("export as JSON") << QStringList{QStringLiteral("history"), QStringLiteral("export"), id,
                                                        QStringLiteral("--format"), QStringLiteral("json")};

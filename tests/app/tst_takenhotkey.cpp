@@ -94,7 +94,7 @@ void TestTakenHotkey::portalTakesOverARefusedGrab()
     QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("hotkey-launch-active")), 1, kTimeout);
     // The screenshot hotkey is free: Tarnwick grabs it itself, the desktop is not asked.
     QCOMPARE(tarnwick.count(QStringLiteral("hotkey-screenshot-active")), 1);
-    QCOMPARE(desktop.bound(), QStringList{QStringLiteral("launch=ALT+space")});
+    QCOMPARE(desktop.bound(), QStringList{"launch=ALT+space"});
     QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(kChecked), 1, kTimeout);
     QCOMPARE(tarnwick.count(kNotice), 0);
 
@@ -115,7 +115,7 @@ void TestTakenHotkey::portalTakesOverARefusedGrab()
 
 void TestTakenHotkey::declinedShortcutIsTold()
 {
-    PortalDesktop desktop({QStringLiteral("--decline")});
+    PortalDesktop desktop({"--decline"});
     if (!desktop.problem().isEmpty())
         QSKIP(qPrintable(desktop.problem()));
     TarnwickProcess tarnwick(session());

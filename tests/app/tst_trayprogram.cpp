@@ -74,8 +74,7 @@ void TestTrayProgram::startTarnwick(const QStringList &arguments)
 
 QString TestTrayProgram::clipboard() const
 {
-    return session().run(QStringLiteral("xclip"),
-                         {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
+    return session().run(QStringLiteral("xclip"), {"-o", "-selection", "clipboard"});
 }
 
 void TestTrayProgram::launchHotkeyShowsFocusedPanelAndHides()
@@ -84,8 +83,7 @@ void TestTrayProgram::launchHotkeyShowsFocusedPanelAndHides()
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("hotkey-launch-active")), 1, kTimeout);
     QVERIFY(!session().isViewable(m_panel));
     // Another program has the focus, as when the user works in it.
-    QVERIFY(session().startHelper(QStringLiteral("display"),
-                                  {QStringLiteral("-size"), QStringLiteral("300x200"), QStringLiteral("xc:gray")}));
+    QVERIFY(session().startHelper(QStringLiteral("display"), {"-size", "300x200", "xc:gray"}));
     QTRY_VERIFY_WITH_TIMEOUT(session().activeWindow() != 0, kTimeout);
 
     QVERIFY(session().pressKeys(QStringLiteral("alt+space")));
@@ -93,8 +91,7 @@ void TestTrayProgram::launchHotkeyShowsFocusedPanelAndHides()
     QTRY_COMPARE_WITH_TIMEOUT(session().activeWindow(), m_panel, kTimeout);
 
     // The keyboard really reaches the input field: type, select, copy, read back.
-    QVERIFY(session().xdotool(
-        {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), QStringLiteral("tarnwick")}));
+    QVERIFY(session().xdotool({"type", "--delay", "30", "tarnwick"}));
     QVERIFY(session().pressKeys(QStringLiteral("ctrl+a ctrl+c")));
     QTRY_COMPARE_WITH_TIMEOUT(clipboard(), QStringLiteral("tarnwick"), kTimeout);
 
@@ -165,10 +162,10 @@ void TestTrayProgram::screenshotHotkeyShowsLauncherFirst()
 void TestTrayProgram::commandsReachTheRunningInstance()
 {
     startTarnwick();
-    QCOMPARE(m_tarnwick->runCommand({QStringLiteral("--toggle")}), 0);
+    QCOMPARE(m_tarnwick->runCommand({"--toggle"}), 0);
     QTRY_VERIFY_WITH_TIMEOUT(session().isViewable(m_panel), kTimeout);
     QTRY_COMPARE_WITH_TIMEOUT(session().activeWindow(), m_panel, kTimeout);
-    QCOMPARE(m_tarnwick->runCommand({QStringLiteral("--toggle")}), 0);
+    QCOMPARE(m_tarnwick->runCommand({"--toggle"}), 0);
     QTRY_VERIFY_WITH_TIMEOUT(!session().isViewable(m_panel), kTimeout);
 
     // A second plain start opens the launcher of the first and leaves.
@@ -176,13 +173,13 @@ void TestTrayProgram::commandsReachTheRunningInstance()
     QTRY_VERIFY_WITH_TIMEOUT(session().isViewable(m_panel), kTimeout);
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("request open")), 1, kTimeout);
 
-    QCOMPARE(m_tarnwick->runCommand({QStringLiteral("--screenshot")}), 0);
+    QCOMPARE(m_tarnwick->runCommand({"--screenshot"}), 0);
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(kStartScreenshot), 1, kTimeout);
     // The launcher comes back when the capture ends; Settings opens after that.
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(kShown), 1, kTimeout);
     QTRY_VERIFY_WITH_TIMEOUT(session().isViewable(m_panel), kTimeout);
 
-    QCOMPARE(m_tarnwick->runCommand({QStringLiteral("--settings")}), 0);
+    QCOMPARE(m_tarnwick->runCommand({"--settings"}), 0);
     QTRY_VERIFY_WITH_TIMEOUT(m_tarnwick->windowId(QStringLiteral("settings-window")) != 0, kTimeout);
     const quint32 settings = m_tarnwick->windowId(QStringLiteral("settings-window"));
     QTRY_VERIFY_WITH_TIMEOUT(session().isViewable(settings), kTimeout);
@@ -190,13 +187,13 @@ void TestTrayProgram::commandsReachTheRunningInstance()
     QCOMPARE(session().run(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), QString::number(settings)}),
              QStringLiteral("Tarnwick Settings"));
 
-    QCOMPARE(m_tarnwick->runCommand({QStringLiteral("--no-such-thing")}), 2);
+    QCOMPARE(m_tarnwick->runCommand({"--no-such-thing"}), 2);
     QCOMPARE(m_tarnwick->process().state(), QProcess::Running);
 }
 
 void TestTrayProgram::commandStartsAnInstanceAndRecoversStaleLock()
 {
-    startTarnwick({QStringLiteral("--toggle")});
+    startTarnwick({"--toggle"});
     QTRY_VERIFY_WITH_TIMEOUT(session().isViewable(m_panel), kTimeout);
 
     // A crash leaves the lock and the socket behind.
@@ -204,20 +201,18 @@ void TestTrayProgram::commandStartsAnInstanceAndRecoversStaleLock()
     QVERIFY(m_tarnwick->process().waitForFinished(kTimeout));
     QTRY_VERIFY_WITH_TIMEOUT(!session().isViewable(m_panel), kTimeout);
 
-    m_tarnwick->start({QStringLiteral("--open")});
+    m_tarnwick->start({"--open"});
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(kLaunched), 2, kTimeout);
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("request open")), 1, kTimeout);
     // The new instance answers later starts.
-    QCOMPARE(m_tarnwick->runCommand({QStringLiteral("--toggle")}), 0);
+    QCOMPARE(m_tarnwick->runCommand({"--toggle"}), 0);
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("request toggle")), 2, kTimeout);
 }
 
 void TestTrayProgram::trayMenuOpensLauncherAndQuits()
 {
     if (!session().startHelper(QStringLiteral("trayer"),
-                               {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
-                                QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("request"),
-                                QStringLiteral("--height"), QStringLiteral("24")}))
+                               {"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24"}))
         QSKIP("trayer is not installed");
     startTarnwick();
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("tray-ready")), 1, kTimeout);
@@ -226,9 +221,7 @@ void TestTrayProgram::trayMenuOpensLauncherAndQuits()
     QString icon;
     const auto visibleWindows = [&] {
         return session()
-            .run(QStringLiteral("xdotool"),
-                 {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--class"),
-                  QStringLiteral("tarnwick")})
+            .run(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--class", "tarnwick"})
             .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     };
     const auto openMenuAndPick = [&](const QString &selectKey) {

@@ -286,7 +286,7 @@ void TestHotkeyBinding::noticeToldOncePerBinding()
     QCOMPARE(Run(*m_defaults, GrabResult::taken).due->count(), 0);
     // Kept in the preferences file, beside the binding records it does not touch.
     const UserDefaults stored(m_defaults->filePath());
-    QCOMPARE(stored.stringList(Preferences::hotkeyNoticesShown), QStringList{QStringLiteral("49/2048")});
+    QCOMPARE(stored.stringList(Preferences::hotkeyNoticesShown), QStringList{"49/2048"});
     QVERIFY(!stored.value(Preferences::hotkeyBinding).isValid());
 }
 

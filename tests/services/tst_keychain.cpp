@@ -196,7 +196,7 @@ void TestKeychain::fileStandsInWithoutKeyring()
     IsolatedHome home;
     PrivateBus bus;
     const QString text = QStringLiteral("clé 🔑 ");
-    QCOMPARE(probe(bus.address(), {QStringLiteral("store")}).output, QByteArray("FallbackFile"));
+    QCOMPARE(probe(bus.address(), {"store"}).output, QByteArray("FallbackFile"));
     QCOMPARE(probe(bus.address(), {QStringLiteral("save"), KeychainHelper::geminiAccount}, text.toUtf8()).exitCode, 0);
     QCOMPARE(probe(bus.address(), {QStringLiteral("save"), KeychainHelper::openRouterAccount}).exitCode, 0);
 
@@ -219,7 +219,7 @@ void TestKeychain::fileStandsInWithoutKeyring()
     damaged.close();
     QCOMPARE(probe(bus.address(), {QStringLiteral("save"), KeychainHelper::geminiAccount}, "new").exitCode, 0);
     QCOMPARE(probe(bus.address(), {QStringLiteral("load"), KeychainHelper::geminiAccount}).output, QByteArray("new"));
-    QCOMPARE(QDir(QFileInfo(KeyFile::path()).path()).entryList({QStringLiteral("keys.json.corrupt-*")}).size(), 1);
+    QCOMPARE(QDir(QFileInfo(KeyFile::path()).path()).entryList({"keys.json.corrupt-*"}).size(), 1);
 }
 
 // The session bus named in the environment has gone away: the key may be in
@@ -265,13 +265,13 @@ void TestKeychain::hungKeyringCostsSecondsNotTheTimeout()
     // A send says the keyring failed, not that no key is set.
     QProcess ask;
     ask.setProcessEnvironment(env);
-    ask.start(QStringLiteral(TARNWICK_BINARY), {QStringLiteral("ask"), QStringLiteral("hello")});
+    ask.start(QStringLiteral(TARNWICK_BINARY), {"ask", "hello"});
     QVERIFY(ask.waitForFinished(15000));
     QCOMPARE(ask.exitCode(), 1);
     QVERIFY2(ask.readAllStandardError().contains("Could not read the API key for Gemini: The keyring service did not answer"),
              "ask blamed a missing key");
     QCOMPARE(probe(bus.address(), {QStringLiteral("save"), KeychainHelper::geminiAccount}, "kept").exitCode, 0);
-    QCOMPARE(probe(bus.address(), {QStringLiteral("store")}).output, QByteArray("FallbackFile"));
+    QCOMPARE(probe(bus.address(), {"store"}).output, QByteArray("FallbackFile"));
     QCOMPARE(probe(bus.address(), {QStringLiteral("load"), KeychainHelper::geminiAccount}).output, QByteArray("kept"));
     QCOMPARE(mode(KeyFile::path()), 0600);
     // A key only the keyring could hold is not "missing": the keyring failed to answer.

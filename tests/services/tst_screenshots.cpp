@@ -440,8 +440,8 @@ QProcess *TestScreenshots::startSelector(const QString &output, const QByteArray
 bool TestScreenshots::waitForSelectorWindow()
 {
     QProcess search;
-    search.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
-                                           QStringLiteral("--name"), QStringLiteral("Tarnwick region selector")});
+    search.start(QStringLiteral("xdotool"),
+                 {"search", "--sync", "--onlyvisible", "--name", "Tarnwick region selector"});
     return search.waitForFinished(15000) && search.exitCode() == 0;
 }
 
@@ -474,7 +474,7 @@ void TestScreenshots::selectorOnTheXServer()
 
     // Something to photograph, and the truth to compare with, taken before the selector starts.
     QProcess picture;
-    picture.start(QStringLiteral("display"), {QStringLiteral("-geometry"), QStringLiteral("+120+130"), QStringLiteral("rose:")});
+    picture.start(QStringLiteral("display"), {"-geometry", "+120+130", "rose:"});
     QProcess shown;
     shown.start(QStringLiteral("xdotool"), {"search", "--sync", "--onlyvisible", "--class", "Display"});
     QVERIFY(shown.waitForFinished(15000));
