@@ -9,12 +9,16 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -52,10 +56,20 @@ const char *const kHandWritten = R"([
  {"messages": [], "date": 700000000, "title": "Second\nline", "id": "0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0"}
 ])";
 
+constexpr int kTimeout = 60000; // generous: a loaded machine and sanitizers
+constexpr uid_t kNobody = 65534;
+
+QString sharedFolderName()
+{
+    return QStringLiteral("tarnwick-") + QString::number(::getuid());
+}
+
 } // namespace
 
-// The headless commands of the real program, against the loopback provider,
-// the session keyring and history files written by hand.
+// The command line of the real program: the headless commands against the
+// loopback provider, the session keyring and history files written by hand;
+// what a start does with its words, how it reaches a running instance, where
+// it keeps its socket, what it lets out.
 class TestCommands : public QObject
 {
     Q_OBJECT
@@ -83,11 +97,37 @@ private:
         return runProgram(args, environment(), input);
     }
 
+    QString runtimeFolder() const { return m_home->path() + QStringLiteral("/runtime"); }
+
+    // For starts that reach the tray program: its socket folder and its event trace.
+    QProcessEnvironment trayEnvironment() const
+    {
+        QProcessEnvironment env = environment();
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeFolder());
+        env.insert(QStringLiteral("TARNWICK_TRACE_EVENTS"), QStringLiteral("1"));
+        env.remove(QStringLiteral("TARNWICK_ALLOW_CORE_DUMPS"));
+        return env;
+    }
+
+    // Starts the tray program and waits until it has launched and listens.
+    bool startTray(QProcess &tray, QByteArray &trace)
+    {
+        tray.setProcessEnvironment(trayEnvironment());
+        tray.start(QStringLiteral(TARNWICK_BINARY), {});
+        return QTest::qWaitFor([&] {
+            trace += tray.readAllStandardError();
+            return (trace.contains(" launched\n") && QFileInfo::exists(runtimeFolder() + QStringLiteral("/tarnwick/tarnwick.socket")))
+                   || tray.state() == QProcess::NotRunning;
+        }, kTimeout) && tray.state() == QProcess::Running;
+    }
+
 private Q_SLOTS:
     void init()
     {
         m_home = std::make_unique<IsolatedHome>();
         m_server = std::make_unique<LoopbackServer>();
+        QVERIFY(QDir().mkpath(runtimeFolder()));
+        QFile::setPermissions(runtimeFolder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
     void cleanup()
@@ -182,7 +222,6 @@ private Q_SLOTS:
         QCOMPARE(asked.out, "Half an ans");
         QVERIFY2(asked.err.contains("The model is overloaded."), asked.err.constData());
     }
-
 
     void interruptCancelsTheRequest()
     {
@@ -478,6 +517,217 @@ sort(a)
         QVERIFY2(run.err.contains("cannot write to standard output: No space left on device"), run.err.constData());
     }
 
+    // Every command turns away words it cannot take with 2 and its usage line,
+    // and starts nothing: no instance takes the lock. A mistyped word is named.
+    void badArgumentsGetTwoAndTheUsage_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("mistyped command") << QStringList{"histroy"} << QStringLiteral("histroy");
+        QTest::newRow("word after a request") << QStringList{"--toggle", "open"} << QStringLiteral("open");
+        QTest::newRow("word after a Qt option's value")
+            << QStringList{"-platform", "offscreen", "setings"} << QStringLiteral("setings");
+        QTest::newRow("ask, unknown option") << QStringList{"ask", "--bogus", "hi"} << QString();
+        QTest::newRow("ask, option without its value") << QStringList{"ask", "--model"} << QString();
+        QTest::newRow("ask, unknown provider") << QStringList{"ask", "--provider", "claude", "hi"} << QString();
+        QTest::newRow("models, unknown option") << QStringList{"models", "--bogus"} << QString();
+        QTest::newRow("models, stray word") << QStringList{"models", "all"} << QString();
+        QTest::newRow("history, unknown option") << QStringList{"history", "--bogus"} << QString();
+        QTest::newRow("history, show without id") << QStringList{"history", "show"} << QString();
+        QTest::newRow("set-key, no account") << QStringList{"set-key"} << QString();
+        QTest::newRow("capture-region, no path") << QStringList{"capture-region"} << QString();
+        QTest::newRow("capture-region, an option") << QStringList{"capture-region", "--bogus"} << QString();
+        QTest::newRow("tray, unknown option") << QStringList{"--bogus"} << QString();
+    }
+
+    void badArgumentsGetTwoAndTheUsage()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, named);
+        QProcessEnvironment env = trayEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        const ProgramRun result = runProgram(arguments, env);
+        QCOMPARE(result.exitCode, 2);
+        QVERIFY2(result.err.toLower().contains("usage: tarnwick"), result.err.constData());
+        QVERIFY2(named.isEmpty() || result.err.contains("unknown command \"" + named.toUtf8() + "\""),
+                 result.err.constData());
+        QVERIFY(result.out.isEmpty());
+        QVERIFY(!QFileInfo::exists(runtimeFolder() + QStringLiteral("/tarnwick/tarnwick.lock")));
+    }
+
+    void knownCommandsStillRun_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("output");
+        QTest::newRow("help") << QStringList{"--help"} << QByteArray("Usage: tarnwick");
+        QTest::newRow("short help") << QStringList{"-h"} << QByteArray("Usage: tarnwick");
+        QTest::newRow("version") << QStringList{"--version"} << QByteArray("tarnwick " TARNWICK_VERSION "\n");
+    }
+
+    void knownCommandsStillRun()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, output);
+        const ProgramRun result = runProgram(arguments, trayEnvironment());
+        QCOMPARE(result.exitCode, 0);
+        QVERIFY2(result.out.startsWith(output), result.out.constData());
+    }
+
+    // A frozen instance (stopped here) gets the request once and runs it once
+    // when it recovers; the start reports the silence instead of resending.
+    void busyInstanceGetsTheRequestOnce()
+    {
+        QProcess tray;
+        QByteArray trace;
+        QVERIFY2(startTray(tray, trace), trace.constData());
+        const pid_t pid = pid_t(tray.processId());
+        QCOMPARE(::kill(pid, SIGSTOP), 0);
+        auto resume = qScopeGuard([pid] { ::kill(pid, SIGCONT); });
+
+        const ProgramRun toggle = runProgram({"--toggle"}, trayEnvironment());
+        QCOMPARE(toggle.exitCode, 1);
+        QVERIFY2(toggle.err.contains("did not answer"), toggle.err.constData());
+
+        QCOMPARE(::kill(pid, SIGCONT), 0);
+        QCOMPARE(runProgram({"--open"}, trayEnvironment()).exitCode, 0);
+        // Requests are served in the order they came: the toggle ran before the open.
+        QVERIFY(QTest::qWaitFor([&] {
+            trace += tray.readAllStandardError();
+            return trace.contains(" request open\n");
+        }, kTimeout));
+        QCOMPARE(trace.count(" request toggle\n"), 1);
+        QCOMPARE(tray.state(), QProcess::Running);
+        tray.terminate();
+        QVERIFY(tray.waitForFinished(kTimeout));
+    }
+
+    // Without XDG_RUNTIME_DIR the folder sits in the shared temporary folder,
+    // where anyone may create its name first.
+    void plantedRuntimeFolderIsReported_data()
+    {
+        QTest::addColumn<QString>("planted");
+        QTest::addColumn<QByteArray>("reason");
+        QTest::newRow("another user's folder") << QStringLiteral("folder") << QByteArray("(uid 65534), not to you");
+        QTest::newRow("symbolic link") << QStringLiteral("link") << QByteArray("a symbolic link");
+        QTest::newRow("plain file") << QStringLiteral("file") << QByteArray("is not a folder (a file");
+    }
+
+    void plantedRuntimeFolderIsReported()
+    {
+        QFETCH(QString, planted);
+        QFETCH(QByteArray, reason);
+        QTemporaryDir shared;
+        QVERIFY(::chmod(QFile::encodeName(shared.path()).constData(), 01777) == 0);
+        const QString name = shared.filePath(sharedFolderName());
+        const QString target = shared.filePath(QStringLiteral("elsewhere"));
+        QVERIFY(QDir().mkdir(target));
+        if (planted == QLatin1String("folder")) {
+            if (::geteuid() != 0)
+                QSKIP("giving a folder to another user needs root");
+            QVERIFY(QDir().mkdir(name));
+            QVERIFY(::chmod(QFile::encodeName(name).constData(), 0777) == 0);
+            QVERIFY(::chown(QFile::encodeName(name).constData(), kNobody, kNobody) == 0);
+        } else if (planted == QLatin1String("link")) {
+            QVERIFY(QFile::link(target, name));
+        } else {
+            QFile file(name);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+
+        QProcessEnvironment env = trayEnvironment();
+        env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+        env.insert(QStringLiteral("TMPDIR"), shared.path());
+        env.insert(QStringLiteral("USER"), QStringLiteral("someone"));
+        const ProgramRun result = runProgram({"--toggle"}, env);
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY2(result.err.contains(name.toUtf8()) && result.err.contains(reason), result.err.constData());
+        // What was planted is left as it was, and nothing went through the link.
+        QVERIFY(QDir(target).isEmpty());
+        if (planted == QLatin1String("folder")) {
+            QCOMPARE(QFileInfo(name).ownerId(), kNobody);
+            QVERIFY(QDir(name).isEmpty());
+        }
+    }
+
+    // What the user's own folder looks like after a start without XDG_RUNTIME_DIR.
+    void sharedRuntimeFolderIsPrivate()
+    {
+        QTemporaryDir shared;
+        const QString name = shared.filePath(sharedFolderName());
+        QVERIFY(QDir().mkdir(name));
+        QVERIFY(::chmod(QFile::encodeName(name).constData(), 0755) == 0);
+        QProcessEnvironment env = trayEnvironment();
+        env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+        env.insert(QStringLiteral("TMPDIR"), shared.path());
+        QProcess tray;
+        tray.setProcessEnvironment(env);
+        tray.start(QStringLiteral(TARNWICK_BINARY), {});
+        QVERIFY(QTest::qWaitFor([&] { return QFileInfo::exists(name + QStringLiteral("/tarnwick.socket")); }, kTimeout));
+        struct stat info{};
+        QCOMPARE(::lstat(QFile::encodeName(name).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 07777, mode_t(0700));
+        QCOMPARE(runProgram({"--open"}, env).exitCode, 0);
+        tray.terminate();
+        QVERIFY(tray.waitForFinished(kTimeout));
+    }
+
+    // A core dump or a same-user debugger would read the keys in memory. As
+    // root the program runs as another user here: root may read any process,
+    // and /proc shows a process that may not be dumped as owned by root.
+    void keysStayOutOfCoreDumps_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("allowDumps");
+        QTest::newRow("tray program") << QStringList{} << false;
+        QTest::newRow("ask") << QStringList{"ask"} << false;
+        QTest::newRow("debugging allowed") << QStringList{"ask"} << true;
+    }
+
+    void keysStayOutOfCoreDumps()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, allowDumps);
+        const bool asRoot = ::geteuid() == 0;
+        const uid_t user = asRoot ? kNobody : ::geteuid();
+        if (asRoot) {
+            for (const QString &path : {m_home->path(), runtimeFolder()})
+                QVERIFY(::chown(QFile::encodeName(path).constData(), kNobody, kNobody) == 0);
+        }
+        QProcessEnvironment env = trayEnvironment();
+        if (allowDumps)
+            env.insert(QStringLiteral("TARNWICK_ALLOW_CORE_DUMPS"), QStringLiteral("1"));
+        QProcess process;
+        process.setProcessEnvironment(env);
+        if (asRoot)
+            process.start(QStringLiteral("setpriv"), QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                                                                 QStringLiteral("--clear-groups"), QStringLiteral(TARNWICK_BINARY)}
+                                                         + arguments);
+        else
+            process.start(QStringLiteral(TARNWICK_BINARY), arguments);
+        QVERIFY(process.waitForStarted());
+        auto stop = qScopeGuard([&] {
+            process.kill();
+            process.waitForFinished();
+        });
+        // Past start-up: the tray program has launched, `ask` waits in read(2) for its prompt.
+        const QString proc = QStringLiteral("/proc/%1/").arg(process.processId());
+        QByteArray trace;
+        QVERIFY(QTest::qWaitFor([&] {
+            if (arguments.isEmpty()) {
+                trace += process.readAllStandardError();
+                return trace.contains(" launched\n");
+            }
+            QFile syscall(proc + QStringLiteral("syscall"));
+            return syscall.open(QIODevice::ReadOnly) && syscall.readAll().startsWith("0 0x0 ");
+        }, kTimeout));
+        QCOMPARE(QFileInfo(proc + QStringLiteral("status")).ownerId(), allowDumps ? user : 0u);
+        QFile limits(proc + QStringLiteral("limits"));
+        QVERIFY(limits.open(QIODevice::ReadOnly));
+        const bool noCore = QRegularExpression(QStringLiteral("Max core file size\\s+0\\s+0\\s"))
+                                .match(QString::fromLatin1(limits.readAll())).hasMatch();
+        QCOMPARE(noCore, !allowDumps);
+        QCOMPARE(process.state(), QProcess::Running);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCommands)

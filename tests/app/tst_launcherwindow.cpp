@@ -79,6 +79,7 @@ class TestLauncherWindow : public QObject
 
 private Q_SLOTS:
     void cleanup();
+    void builtHiddenAtItsSize();
     void showDuringFadingHideWins();
     void sessionRequestsAndKeysHide();
     void hotkeyNoticeLeadsToTheRecorder();
@@ -92,6 +93,19 @@ private Q_SLOTS:
 void TestLauncherWindow::cleanup()
 {
     QApplication::setPalette(schemePalette(false));
+}
+
+void TestLauncherWindow::builtHiddenAtItsSize()
+{
+    Panel panel;
+    LauncherWindow &window = panel.window;
+    QVERIFY(!window.isVisible());
+    QCOMPARE(window.size(), QSize(700, 540));
+    QCOMPARE(window.minimumSize(), QSize(480, 380));
+    window.resize(300, 200);
+    QCOMPARE(window.size(), QSize(480, 380));
+    QVERIFY(window.windowFlags() & Qt::WindowStaysOnTopHint);
+    QVERIFY(window.windowFlags() & Qt::FramelessWindowHint);
 }
 
 void TestLauncherWindow::showDuringFadingHideWins()

@@ -1,8 +1,13 @@
-// The launcher's rules: how quotes and transcripts join the input, how models
-// are named and shown, which images can be attached and why not.
+// The launcher's rules: which stored texts name a provider or a theme, how
+// quotes and transcripts join the input, how models are named and shown,
+// which images can be attached and why not.
+#include "core/AppTheme.h"
 #include "core/ImageFiles.h"
 #include "core/InputJoining.h"
 #include "core/ModelNames.h"
+#include "llm/LLMProvider.h"
+#include "llm/LLMTurn.h"
+#include "platform/Preferences.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -39,6 +44,9 @@ class TestLauncherRules : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void rawValuesMatchExactly_data();
+    void rawValuesMatchExactly();
+    void providersAndTurns();
     void quotesJoinTheInput_data();
     void quotesJoinTheInput();
     void transcriptsJoinTheInput_data();
@@ -51,6 +59,46 @@ private Q_SLOTS:
     void readsTheImageOrSaysWhy_data();
     void readsTheImageOrSaysWhy();
 };
+
+void TestLauncherRules::rawValuesMatchExactly_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("isProvider");
+    QTest::addColumn<bool>("isTheme");
+    QTest::newRow("OpenRouter") << QStringLiteral("OpenRouter") << true << false;
+    QTest::newRow("Local") << QStringLiteral("Local") << true << false;
+    QTest::newRow("lower-case gemini") << QStringLiteral("gemini") << false << false;
+    QTest::newRow("Dark") << QStringLiteral("Dark") << false << true;
+    QTest::newRow("lower-case dark") << QStringLiteral("dark") << false << false;
+    QTest::newRow("empty") << QString() << false << false;
+}
+
+void TestLauncherRules::rawValuesMatchExactly()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, isProvider);
+    QFETCH(bool, isTheme);
+    const auto provider = llmProviderFromRawValue(text);
+    QCOMPARE(provider.has_value(), isProvider);
+    if (provider)
+        QCOMPARE(rawValue(*provider), text);
+    const auto theme = appThemeFromRawValue(text);
+    QCOMPARE(theme.has_value(), isTheme);
+    if (theme)
+        QCOMPARE(rawValue(*theme), text);
+    // The preferences accept exactly the texts the choices read back.
+    QCOMPARE(Preferences::selectedProvider.choices.contains(text), isProvider);
+    QCOMPARE(Preferences::appTheme.choices.contains(text), isTheme);
+}
+
+// The providers in the order Settings lists them; a turn of text alone carries no image.
+void TestLauncherRules::providersAndTurns()
+{
+    QCOMPARE(allLLMProviders(), (QList<LLMProvider>{LLMProvider::Gemini, LLMProvider::OpenRouter, LLMProvider::Local}));
+    const LLMTurn turn{QStringLiteral("user"), QStringLiteral("hello")};
+    QVERIFY(!turn.imageData);
+    QCOMPARE(turn.imageMIME, QStringLiteral("image/png"));
+}
 
 void TestLauncherRules::quotesJoinTheInput_data()
 {
