@@ -15,8 +15,7 @@ const QString kSource = QStringLiteral(TARNWICK_SOURCE_DIR);
 
 // Documented in the manual page ahead of the commands that bring them. Each
 // leaves this list when the usage text names it.
-const QSet<QString> kAwaitingUsage = {"preset",         "list",       "add",    "remove",
-                                      "--instructions", "--template", "--file", "--preset"};
+const QSet<QString> kAwaitingUsage = {"--file"};
 
 QString readText(const QString &path)
 {
