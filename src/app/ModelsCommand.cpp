@@ -27,7 +27,7 @@ int runModelsCommand(int &argc, char **argv)
     parser.addPositionalArgument(QStringLiteral("models"), QStringLiteral("The command."));
     const QCommandLineOption providerOption(QStringLiteral("provider"),
                                             QStringLiteral("OpenRouter (the default) or Local."),
-                                            QStringLiteral("PROVIDER"), QStringLiteral("OpenRouter"));
+                                            QStringLiteral("PROVIDER"), rawValue(LLMProvider::OpenRouter));
     parser.addOption(providerOption);
     if (const std::optional<int> status = parseCommandOptions(parser, kUsage))
         return *status;

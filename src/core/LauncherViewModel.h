@@ -18,6 +18,7 @@
 #include <optional>
 
 class LLMStream;
+class PresetStore;
 class UserDefaults;
 
 // The launcher's one observable state object: the conversation on screen, the
@@ -56,6 +57,13 @@ public:
     void removeAttachment();
 
     AppTheme theme() const;
+
+    // "/name text" at the start of a send uses the preset of that name from
+    // here; without presets (or with an unknown name) the text goes as typed.
+    void setPresets(PresetStore *presets) { m_presets = presets; }
+    // The conversation's system prompt, sent with each of its requests.
+    QString instructions() const { return m_instructions; }
+    void setInstructions(const QString &instructions);
 
     void send();
     void cancelStream();
@@ -97,6 +105,7 @@ Q_SIGNALS:
     void editingChanged();
     void attachmentChanged();
     void themeChanged();
+    void instructionsChanged();
 
 private:
     void appendMessage(ChatMessage message);
@@ -107,12 +116,29 @@ private:
     // The provider, key and model of a send; none (and errorMessage says why) when one is missing.
     // Reads the provider's key off the GUI thread, then hands on a client;
     // a missing or unreadable key or model is told as the error instead.
-    void withClient(std::function<void(const LLMClient &)> then);
-    std::optional<LLMClient> clientFor(LLMProvider provider, const KeyStore::Lookup &key);
+    // A preset may choose the provider and model of its send.
+    struct Choice
+    {
+        std::optional<LLMProvider> provider;
+        QString model;
+    };
+    void withClient(std::function<void(const LLMClient &)> then, const Choice &choice = {});
+    std::optional<LLMClient> clientFor(LLMProvider provider, const KeyStore::Lookup &key, const QString &model);
+    // A prompt as the preset it names makes it: the filled template, the
+    // caption, the instructions and the choice.
+    struct PresetSend
+    {
+        QString prompt;
+        QString caption;
+        QString instructions;
+        Choice choice;
+    };
+    // None when the input names no preset; errorMessage says why when it names one that cannot be used.
+    std::optional<PresetSend> presetSend(bool *refused);
+    void sendWith(const LLMClient &client, const std::optional<PresetSend> &preset);
     // The stored provider and models, as read now; true when something changed.
     bool followStoredProvider();
     void followStoredModel(LLMProvider provider);
-    void sendWith(const LLMClient &client);
     // Streams the answer to the second-to-last message into the last one.
     void streamAnswer(const LLMClient &client);
     // The answer's first words (or its end) stop the thinking time.
@@ -146,5 +172,7 @@ private:
     QElapsedTimer m_answerClock; // since the answer in flight was asked for
     quint64 m_keyRequest = 0; // the key read a send waits for; a new number drops it
     std::optional<QUuid> m_editedPromptID;
+    PresetStore *m_presets = nullptr;
+    QString m_instructions;
     Draft m_draftBeforeEdit;
 };

@@ -17,7 +17,8 @@ LLMStream *LLMClient::stream(const QList<LLMTurn> &turns, const QString &newMess
                              const std::optional<QByteArray> &imageData, const QString &imageMIME,
                              QObject *parent) const
 {
-    const LLMPrompt prompt{turns, newMessage, imageData, imageMIME};
+    LLMPrompt prompt{turns, newMessage, imageData, imageMIME};
+    prompt.instructions = m_instructions;
     const ProviderTraits &traits = ProviderTable::traits(m_provider);
     ProviderRequest request =
         traits.chatRequest(ProviderTable::baseUrl(m_provider, m_serverAddress), m_apiKey, m_model, prompt);

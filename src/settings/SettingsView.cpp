@@ -3,9 +3,11 @@
 #include "core/SettingsModel.h"
 #include "llm/ProviderTable.h"
 #include "platform/Logging.h"
+#include "presets/PresetStore.h"
 #include "settings/DictationPage.h"
 #include "settings/HotkeyPage.h"
 #include "settings/HotkeyRecorderView.h"
+#include "settings/PresetsPage.h"
 #include "settings/ProviderPage.h"
 #include "settings/SaveStatusView.h"
 #include "ui/PaletteFollower.h"
@@ -114,6 +116,7 @@ QWidget *SettingsView::buildPages()
     connect(dictation, &DictationPage::storeFailed, this,
             [this](const QString &message) { m_saveStatus->showFailure(message); });
     layout->addWidget(dictation);
+    layout->addWidget(new PresetsPage(PresetStore::standard(), form));
     layout->addStretch(1);
     scroll->setWidget(form);
     scroll->viewport()->setAutoFillBackground(false);
