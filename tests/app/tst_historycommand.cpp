@@ -2,6 +2,9 @@
 
 #include "ProgramRun.h"
 
+#include "store/ConversationFormat.h"
+#include "store/JournalRecord.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTest>
@@ -17,6 +20,7 @@ private Q_SLOTS:
     void listsAndShowsHandWrittenFile();
     void searchesAndExports_data();
     void searchesAndExports();
+    void readsLargeFilesInPiecesWithTheirJournal();
     void reportsProblems_data();
     void reportsProblems();
     void unwritableOutputIsAnError_data();
@@ -25,14 +29,14 @@ private Q_SLOTS:
 
 namespace {
 
-struct Result
+struct CommandResult
 {
     int exitCode;
     QString out;
     QString err;
 };
 
-Result runTarnwick(const QStringList &arguments)
+CommandResult runTarnwick(const QStringList &arguments)
 {
     const ProgramRun run = runProgram(arguments);
     return {run.exitCode, QString::fromUtf8(run.out), QString::fromUtf8(run.err)};
@@ -65,7 +69,7 @@ void TestHistoryCommand::listsAndShowsHandWrittenFile()
     IsolatedHome home;
     writeHistory(home, kHandWritten);
 
-    const Result list = runTarnwick({QStringLiteral("history")});
+    const CommandResult list = runTarnwick({QStringLiteral("history")});
     QCOMPARE(list.exitCode, 0);
     const QStringList lines = list.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 2);
@@ -74,7 +78,7 @@ void TestHistoryCommand::listsAndShowsHandWrittenFile()
     QVERIFY(lines.at(1).startsWith(QLatin1String("E621E1F8-C36C-495A-93FC-0C247A3E6E5F\t")));
     QVERIFY(lines.at(1).endsWith(QLatin1String("\tExplain quicksort")));
 
-    const Result show = runTarnwick({QStringLiteral("history"), QStringLiteral("show"),
+    const CommandResult show = runTarnwick({QStringLiteral("history"), QStringLiteral("show"),
                                      QStringLiteral("E621E1F8-C36C-495A-93FC-0C247A3E6E5F")});
     QCOMPARE(show.exitCode, 0);
     QVERIFY2(show.out.startsWith(QLatin1String("# Explain quicksort\n\n")), qPrintable(show.out));
@@ -130,7 +134,7 @@ void TestHistoryCommand::searchesAndExports()
     QFETCH(QString, out);
     IsolatedHome home;
     writeHistory(home, kHandWritten);
-    const Result result = runTarnwick(arguments);
+    const CommandResult result = runTarnwick(arguments);
     QCOMPARE(result.exitCode, 0);
     QString printed = result.out;
     if (arguments.at(1) == QLatin1String("search")) {
@@ -146,6 +150,49 @@ void TestHistoryCommand::searchesAndExports()
     QCOMPARE(printed, out);
 }
 
+// The file is read one conversation at a time: strings that hold braces,
+// quotes and backslashes, a conversation larger than a read, and the
+// journal's changes to conversations that pass by.
+void TestHistoryCommand::readsLargeFilesInPiecesWithTheirJournal()
+{
+    IsolatedHome home;
+    const auto dated = [](const QString &title, double seconds, const QString &answer) {
+        return Conversation(title, ConversationFormat::dateFromReferenceSeconds(seconds),
+                            {StoredMessage(QStringLiteral("user"), title), StoredMessage(QStringLiteral("assistant"), answer)});
+    };
+    const Conversation tricky = dated(QStringLiteral("Tricky"), 100, QStringLiteral("a \\\"}] {[\\\\ \"end\""));
+    const Conversation large = dated(QStringLiteral("Large"), 300, QString(3 * 1024 * 1024, QLatin1Char('x')) + QStringLiteral(" needle"));
+    const Conversation gone = dated(QStringLiteral("Gone"), 200, QStringLiteral("deleted by the journal"));
+    const Conversation added = dated(QStringLiteral("Added"), 250, QStringLiteral("only in the journal"));
+    writeHistory(home, " [ " + ConversationFormat::encodeConversation(tricky) + " ,\n"
+                           + ConversationFormat::encodeConversation(large) + ","
+                           + ConversationFormat::encodeConversation(gone) + " ]\n");
+    Conversation changed = tricky;
+    changed.date = ConversationFormat::dateFromReferenceSeconds(400);
+    changed.messages[1].content += QStringLiteral(" and more");
+    QFile journal(home.dataHome() + QStringLiteral("/Tarnwick/conversations.json.journal"));
+    QVERIFY(journal.open(QIODevice::WriteOnly));
+    journal.write(JournalRecord::header() + JournalRecord::change(&tricky, changed) + JournalRecord::removal(gone.id)
+                  + JournalRecord::change(nullptr, added));
+    journal.close();
+
+    const CommandResult list = runTarnwick({QStringLiteral("history")});
+    QCOMPARE(list.exitCode, 0);
+    QStringList titles;
+    for (const QString &line : list.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        titles << line.section(QLatin1Char('\t'), 2);
+    QCOMPARE(titles, QStringList({"Tricky", "Large", "Added"}));
+
+    const CommandResult search = runTarnwick({QStringLiteral("history"), QStringLiteral("search"), QStringLiteral("needle")});
+    QCOMPARE(search.out.section(QLatin1Char('\t'), 0, 0), QString::fromLatin1(ConversationFormat::idText(large.id)));
+    const CommandResult more = runTarnwick({QStringLiteral("history"), QStringLiteral("search"), QStringLiteral("more")});
+    QVERIFY2(more.out.contains(QLatin1String("\tTricky\t")), qPrintable(more.out));
+    const CommandResult exported = runTarnwick({QStringLiteral("history"), QStringLiteral("export"),
+                                         QString::fromLatin1(ConversationFormat::idText(changed.id)),
+                                         QStringLiteral("--format"), QStringLiteral("json")});
+    QCOMPARE(exported.out.toUtf8(), ConversationFormat::encodeConversation(changed) + "\n");
+}
+
 void TestHistoryCommand::reportsProblems_data()
 {
     QTest::addColumn<QByteArray>("file");
@@ -155,6 +202,13 @@ void TestHistoryCommand::reportsProblems_data()
     const QStringList list{QStringLiteral("history")};
     QTest::newRow("no history yet") << QByteArray() << list << 0 << QString();
     QTest::newRow("unreadable file") << QByteArray("[{\"id\":") << list << 1 << QStringLiteral("cannot read");
+    QTest::newRow("damaged after a whole conversation")
+        << QByteArray(kHandWritten).replace("\"messages\": [], \"date\"", "\"messages\": [}, \"date\"") << list << 1
+        << QStringLiteral("not JSON");
+    QTest::newRow("a conversation that is not one")
+        << QByteArray(kHandWritten).replace("\"title\": \"Second", "\"titel\": \"Second") << list << 1
+        << QStringLiteral("lacks a text \"title\"");
+    QTest::newRow("more after the list") << QByteArray(kHandWritten) + "]" << list << 1 << QStringLiteral("not JSON");
     QTest::newRow("unknown id") << QByteArray(kHandWritten)
                                 << QStringList{QStringLiteral("history"), QStringLiteral("show"),
                                                QStringLiteral("11111111-2222-3333-4444-555555555555")}
@@ -186,7 +240,7 @@ void TestHistoryCommand::reportsProblems()
     } else if (!file.isEmpty()) {
         writeHistory(home, file);
     }
-    const Result result = runTarnwick(arguments);
+    const CommandResult result = runTarnwick(arguments);
     QCOMPARE(result.exitCode, exitCode);
     QVERIFY(result.out.isEmpty());
     QVERIFY2(result.err.contains(error), qPrintable(result.err));
