@@ -37,7 +37,8 @@ LLMStream *LLMClient::stream(const QList<LLMTurn> &turns, const QString &newMess
                              const std::optional<QByteArray> &imageData, const QString &imageMIME,
                              QObject *parent) const
 {
-    const LLMPrompt prompt{turns, newMessage, imageData, imageMIME};
+    LLMPrompt prompt{turns, newMessage, imageData, imageMIME};
+    prompt.instructions = m_instructions;
     ProviderRequest request;
     switch (m_provider) {
     case LLMProvider::Gemini:

@@ -16,6 +16,8 @@ struct LLMPrompt
     QString newMessage;
     std::optional<QByteArray> imageData;
     QString imageMIME = QStringLiteral("image/png");
+    // The conversation's system prompt; empty when it has none.
+    QString instructions;
 };
 
 // A request ready to send: the address as composed (not yet checked),
