@@ -11,6 +11,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -32,7 +33,9 @@ struct Run
     int exitCode = -1;
 };
 
-Run runHistory(const QStringList &arguments)
+// Run from a fresh process of this program (--measure): a child's peak
+// memory as the kernel counts it includes the parent's at the spawn.
+Run measure(const QStringList &arguments)
 {
     QList<QByteArray> words{QByteArray(TARNWICK_BINARY), QByteArray("history")};
     for (const QString &argument : arguments)
@@ -59,6 +62,17 @@ Run runHistory(const QStringList &arguments)
     run.peakMib = usage.ru_maxrss / 1024.0;
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
+}
+
+Run runHistory(const QStringList &arguments)
+{
+    QProcess helper;
+    helper.start(QCoreApplication::applicationFilePath(), QStringList{QStringLiteral("--measure")} + arguments);
+    helper.waitForFinished(600000);
+    const QList<QByteArray> fields = helper.readAllStandardOutput().trimmed().split(' ');
+    if (fields.size() != 3)
+        return {};
+    return {fields.at(0).toDouble(), fields.at(1).toDouble(), fields.at(2).toInt()};
 }
 
 double median(QList<double> values)
@@ -117,6 +131,11 @@ void figures(HistoryKind kind, double scale, int runs)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    if (app.arguments().value(1) == QLatin1String("--measure")) {
+        const Run run = measure(app.arguments().mid(2));
+        std::printf("%f %f %d\n", run.ms, run.peakMib, run.exitCode);
+        return 0;
+    }
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     const double scale = commandLineNumber(QStringLiteral("--scale"), 1.0);
     const int runs = std::max(1, int(commandLineNumber(QStringLiteral("--runs"), 3)));
