@@ -84,29 +84,30 @@ std::optional<qsizetype> HistoryFileReader::objectEnd()
 {
     int depth = 0;
     bool inString = false;
-    for (qsizetype i = m_at;; ++i) {
-        if (i >= m_buffer.size()) {
-            const qsizetype scanned = i - m_at;
-            if (!fill())
-                return std::nullopt;
-            i = m_at + scanned;
-        }
-        const char c = m_buffer.at(i);
-        if (inString) {
-            if (c == '\\')
-                ++i; // the escaped character cannot end the string
-            else if (c == '"')
-                inString = false;
-            continue;
-        }
-        if (c == '"') {
-            inString = true;
-        } else if (c == '{' || c == '[') {
-            ++depth;
-        } else if (c == '}' || c == ']') {
-            if (--depth == 0)
+    qsizetype i = m_at;
+    for (;;) {
+        const char *const data = m_buffer.constData();
+        const qsizetype size = m_buffer.size();
+        for (; i < size; ++i) {
+            const char c = data[i];
+            if (inString) {
+                if (c == '\\')
+                    ++i; // the escaped character cannot end the string
+                else if (c == '"')
+                    inString = false;
+            } else if (c == '"') {
+                inString = true;
+            } else if (c == '{' || c == '[') {
+                ++depth;
+            } else if ((c == '}' || c == ']') && --depth == 0) {
                 return i + 1;
+            }
         }
+        // More is needed; the buffer may move, so the place is kept relative to the object.
+        const qsizetype scanned = i - m_at;
+        if (!fill())
+            return std::nullopt;
+        i = m_at + scanned;
     }
 }
 
