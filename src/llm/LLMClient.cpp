@@ -35,9 +35,9 @@ LLMClient::LLMClient(LLMProvider provider, QString apiKey, QString model, QStrin
 
 LLMStream *LLMClient::stream(const QList<LLMTurn> &turns, const QString &newMessage,
                              const std::optional<QByteArray> &imageData, const QString &imageMIME,
-                             QObject *parent) const
+                             QObject *parent, const QList<FileAttachment> &files) const
 {
-    const LLMPrompt prompt{turns, newMessage, imageData, imageMIME};
+    const LLMPrompt prompt{turns, newMessage, imageData, imageMIME, files};
     ProviderRequest request;
     switch (m_provider) {
     case LLMProvider::Gemini:

@@ -16,6 +16,7 @@ struct LLMPrompt
     QString newMessage;
     std::optional<QByteArray> imageData;
     QString imageMIME = QStringLiteral("image/png");
+    QList<FileAttachment> files;
 };
 
 // A request ready to send: the address as composed (not yet checked),
@@ -36,5 +37,5 @@ struct ProviderRequest
     QString serverAddress;
 };
 
-// The new message's text: an image sent without words is described.
+// The new message's text: an image or files sent without words are described.
 QString promptText(const LLMPrompt &prompt);
