@@ -2,6 +2,9 @@
 
 #include "llm/PdfText.h"
 
+#include <QCryptographicHash>
+#include <QHash>
+
 namespace FileParts {
 
 namespace {
@@ -29,22 +32,8 @@ QString withoutLigatures(QString text)
     return text;
 }
 
-} // namespace
-
-QString fencedText(const FileAttachment &file)
+std::optional<QString> pagesText(const FileAttachment &file)
 {
-    const QString content = QString::fromUtf8(file.data);
-    const QString fence(std::max<qsizetype>(3, longestBacktickRun(content) + 1), QLatin1Char('`'));
-    QString out = QStringLiteral("File: ") + file.name + QLatin1Char('\n') + fence + QLatin1Char('\n') + content;
-    if (!content.isEmpty() && !content.endsWith(QLatin1Char('\n')))
-        out += QLatin1Char('\n');
-    return out + fence;
-}
-
-std::optional<QString> localText(const FileAttachment &file)
-{
-    if (!file.isPdf())
-        return fencedText(file);
     const std::optional<QStringList> pages = PdfText::pages(file.data);
     if (!pages)
         return std::nullopt;
@@ -61,6 +50,33 @@ std::optional<QString> localText(const FileAttachment &file)
     if (!anyText)
         return std::nullopt;
     return out;
+}
+
+} // namespace
+
+QString fencedText(const FileAttachment &file)
+{
+    const QString content = QString::fromUtf8(file.data);
+    const QString fence(std::max<qsizetype>(3, longestBacktickRun(content) + 1), QLatin1Char('`'));
+    QString out = QStringLiteral("File: ") + file.name + QLatin1Char('\n') + fence + QLatin1Char('\n') + content;
+    if (!content.isEmpty() && !content.endsWith(QLatin1Char('\n')))
+        out += QLatin1Char('\n');
+    return out + fence;
+}
+
+std::optional<QString> localText(const FileAttachment &file)
+{
+    if (!file.isPdf())
+        return fencedText(file);
+    // Every later prompt of a conversation sends its PDFs again: their text is
+    // read once, and found again by a digest of the bytes (which stay with their message).
+    thread_local QHash<QByteArray, std::optional<QString>> cache;
+    const QByteArray digest = QCryptographicHash::hash(file.data, QCryptographicHash::Sha256) + file.name.toUtf8();
+    if (const auto found = cache.constFind(digest); found != cache.constEnd())
+        return *found;
+    if (cache.size() >= 16)
+        cache.clear();
+    return *cache.insert(digest, pagesText(file));
 }
 
 QString localRefusal(const QList<FileAttachment> &files)

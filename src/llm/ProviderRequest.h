@@ -16,7 +16,7 @@ struct LLMPrompt
     QString newMessage;
     std::optional<QByteArray> imageData;
     QString imageMIME = QStringLiteral("image/png");
-    QList<FileAttachment> files;
+    QList<FileAttachment> files = {};
 };
 
 // A request ready to send: the address as composed (not yet checked),

@@ -23,7 +23,6 @@ const QHash<QString, Symbol> &symbolTable()
         {QStringLiteral("sidebar.left"), {QStringLiteral("panel-left")}},
         {QStringLiteral("sparkles"), {QStringLiteral("sparkles")}},
         {QStringLiteral("square.and.pencil"), {QStringLiteral("square-pen")}},
-        {QStringLiteral("photo"), {QStringLiteral("image")}},
         {QStringLiteral("paperclip"), {QStringLiteral("paperclip")}},
         {QStringLiteral("doc"), {QStringLiteral("file")}},
         {QStringLiteral("doc.text"), {QStringLiteral("file-text")}},
