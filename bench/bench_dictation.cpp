@@ -1,7 +1,17 @@
-// Dictation figures on speech synthesised with espeak-ng, fed in real time
-// through the program's own audio path to the general US English model:
-// time from the end of speech to the final result, and word error rate.
+// Dictation figures on speech synthesised with espeak-ng. The offline engine,
+// fed in real time through the program's own audio path: time from the end of
+// speech to the final result, and word error rate. Each engine reached over
+// HTTP, against its loopback stand-in: the request's size, the time from the
+// end of the recording to the text, and the longest the event loop stalled.
+#include "support/LoopbackServer.h"
+#include "support/MemoryKeyStore.h"
+#include "support/TranscriptionStandIn.h"
+
+#include "dictation/DictationTranscriber.h"
+#include "llm/LLMClient.h"
+#include "services/KeychainHelper.h"
 #include "services/SpeechManager.h"
+#include "services/WavAudio.h"
 #include "services/WavFileSource.h"
 
 #include <QCoreApplication>
@@ -70,6 +80,78 @@ bool synthesise(const QString &text, const QString &path, const QTemporaryDir &d
         && QProcess::execute(QStringLiteral("sox"), {raw, "-r", "16000", "-c", "1", "-b", "16", path}) == 0;
 }
 
+struct Median
+{
+    QList<qint64> values;
+    qint64 operator()()
+    {
+        std::sort(values.begin(), values.end());
+        return values.isEmpty() ? -1 : values.at(values.size() / 2);
+    }
+};
+
+// Sends each recording to each engine's stand-in, which answers with the sentence spoken.
+void benchHttpEngines(const QStringList &wavs)
+{
+    LoopbackServer server;
+    QString spoken;
+    server.setResponder([&spoken](const RecordedRequest &request) { return transcriptionAnswer(request, spoken); });
+    qputenv("TARNWICK_GEMINI_BASE_URL", server.baseUrl().toUtf8());
+    qputenv("TARNWICK_OPENROUTER_BASE_URL", server.baseUrl().toUtf8());
+    MemoryKeyStore keys;
+    keys.save(KeychainHelper::geminiAccount, QStringLiteral("bench"));
+    keys.save(KeychainHelper::openRouterAccount, QStringLiteral("bench"));
+
+    std::printf("\n%-22s %14s %16s %18s %8s\n", "engine", "request bytes", "stop to text ms", "longest stall ms",
+                "correct");
+    for (const auto &[engine, name] : {std::pair{DictationEngine::Gemini, "Gemini"},
+                                       std::pair{DictationEngine::OpenRouter, "OpenRouter"},
+                                       std::pair{DictationEngine::Server, "transcription server"}}) {
+        DictationSettings settings;
+        settings.engine = engine;
+        settings.serverAddress = server.baseUrl() + QStringLiteral("/v1");
+        settings.serverModel = QStringLiteral("whisper-1");
+        Median bytes, times, stalls;
+        int correct = 0;
+        for (qsizetype n = 0; n < wavs.size(); ++n) {
+            spoken = kSentences.at(n);
+            const QByteArray wav = WavAudio::fromPcm(WavFileSource::readPcm(wavs.at(n)));
+            DictationTranscriber transcriber(settings, keys);
+            QString text;
+            bool done = false;
+            QObject::connect(&transcriber, &Transcriber::transcribed, [&](const QString &t) {
+                text = t;
+                done = true;
+            });
+            QObject::connect(&transcriber, &Transcriber::failed, [&](const QString &reason) {
+                text = reason;
+                done = true;
+            });
+            QElapsedTimer clock, tick;
+            qint64 longestStall = 0;
+            QTimer ticker;
+            ticker.setInterval(1);
+            QObject::connect(&ticker, &QTimer::timeout, [&] { longestStall = std::max(longestStall, tick.restart()); });
+            const qsizetype before = server.requests().size();
+            clock.start();
+            tick.start();
+            ticker.start();
+            transcriber.transcribe(wav, QStringLiteral("en"));
+            while (!done && clock.elapsed() < 30000)
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+            times.values << clock.elapsed();
+            stalls.values << longestStall;
+            if (server.requests().size() > before)
+                bytes.values << server.requests().last().body.size();
+            correct += text == spoken ? 1 : 0;
+        }
+        std::printf("%-22s %14lld %16lld %18lld %5d/%lld\n", name, static_cast<long long>(bytes()),
+                    static_cast<long long>(times()), static_cast<long long>(stalls()), correct,
+                    static_cast<long long>(wavs.size()));
+    }
+    std::printf("(medians over the sentences; network excluded)\n");
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -81,6 +163,7 @@ int main(int argc, char **argv)
         return 1;
     }
 
+    QStringList wavs;
     int errors = 0, referenceWords = 0;
     QList<qint64> latencies;
     for (qsizetype n = 0; n < kSentences.size(); ++n) {
@@ -90,6 +173,7 @@ int main(int argc, char **argv)
             std::fputs("espeak-ng and sox are needed to make speech\n", stderr);
             return 1;
         }
+        wavs << wav;
         const qint64 speechEnd = speechEndMs(WavFileSource::readPcm(wav));
 
         SpeechManager speech(std::make_unique<WavFileSource>(wav), SpeechModel::usEnglish());
@@ -130,5 +214,6 @@ int main(int argc, char **argv)
                     static_cast<long long>(latencies.last()), static_cast<long long>(latencies.size()),
                     static_cast<long long>(kSentences.size()));
     }
+    benchHttpEngines(wavs);
     return 0;
 }

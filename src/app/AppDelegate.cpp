@@ -42,27 +42,37 @@ constexpr int kTrayNoticeAttempt = 5;
 // come before the user gives up on the hotkey.
 constexpr auto kHotkeyNoticeDelay = 1s;
 
-const char *hotkeyTraceName(HotkeyManager::Hotkey hotkey, HotkeyManager::Status status)
+QByteArray hotkeyTraceName(HotkeyManager::Hotkey hotkey, HotkeyManager::Status status)
 {
-    const bool launch = hotkey == HotkeyManager::Hotkey::launch;
+    const QByteArray name = hotkey == HotkeyManager::Hotkey::launch       ? "launch"
+                            : hotkey == HotkeyManager::Hotkey::screenshot ? "screenshot"
+                                                                          : "dictate";
+    const char *state = "unknown";
     switch (status) {
     case HotkeyManager::Status::active:
-        return launch ? "hotkey-launch-active" : "hotkey-screenshot-active";
+        state = "active";
+        break;
     case HotkeyManager::Status::notRegistered:
-        return launch ? "hotkey-launch-unregistered" : "hotkey-screenshot-unregistered";
+        state = "unregistered";
+        break;
     case HotkeyManager::Status::taken:
     case HotkeyManager::Status::sameAsOther:
-        return launch ? "hotkey-launch-taken" : "hotkey-screenshot-taken";
+        state = "taken";
+        break;
     case HotkeyManager::Status::unknownKey:
-        return launch ? "hotkey-launch-unknown-key" : "hotkey-screenshot-unknown-key";
+        state = "unknown-key";
+        break;
     case HotkeyManager::Status::unsupported:
-        return launch ? "hotkey-launch-unsupported" : "hotkey-screenshot-unsupported";
+        state = "unsupported";
+        break;
     case HotkeyManager::Status::pending:
-        return launch ? "hotkey-launch-pending" : "hotkey-screenshot-pending";
+        state = "pending";
+        break;
     case HotkeyManager::Status::declined:
-        return launch ? "hotkey-launch-declined" : "hotkey-screenshot-declined";
+        state = "declined";
+        break;
     }
-    return "hotkey-unknown";
+    return "hotkey-" + name + '-' + state;
 }
 
 } // namespace
@@ -98,12 +108,13 @@ void AppDelegate::applicationDidFinishLaunching()
 
     m_hotkeyManager = new HotkeyManager([this] { toggleLauncher(); });
     connect(m_hotkeyManager, &HotkeyManager::statusChanged, this, [this](HotkeyManager::Hotkey hotkey) {
-        EventTrace::note(hotkeyTraceName(hotkey, m_hotkeyManager->status(hotkey)));
+        EventTrace::note(hotkeyTraceName(hotkey, m_hotkeyManager->status(hotkey)).constData());
         updateTrayToolTip();
         if (hotkey == HotkeyManager::Hotkey::launch && m_hotkeyManager->status(hotkey) == HotkeyManager::Status::active)
             m_launcherWindow->setHotkeyNotice({});
     });
     connect(m_hotkeyManager, &HotkeyManager::bindingChanged, this, &AppDelegate::updateTrayToolTip);
+    connect(m_hotkeyManager, &HotkeyManager::dictatePressed, this, &AppDelegate::toggleDictation);
     m_hotkeyNotice = new HotkeyNotice(*m_hotkeyManager, UserDefaults::standard(), kHotkeyNoticeDelay, this);
     connect(m_hotkeyNotice, &HotkeyNotice::due, this, &AppDelegate::showHotkeyNotice);
     connect(m_hotkeyNotice, &HotkeyNotice::checked, this, [] { EventTrace::note("hotkey-notice-checked"); });
@@ -198,14 +209,22 @@ void AppDelegate::updateTrayToolTip()
     if (m_session && !m_session->store().saveProblem().isEmpty())
         lines << tr("History could not be saved: %1").arg(m_session->store().saveProblem());
     if (m_hotkeyManager) {
-        for (HotkeyManager::Hotkey hotkey : {HotkeyManager::Hotkey::launch, HotkeyManager::Hotkey::screenshot}) {
-            const bool launch = hotkey == HotkeyManager::Hotkey::launch;
-            const QString problem = m_hotkeyManager->statusText(hotkey);
+        const struct
+        {
+            HotkeyManager::Hotkey hotkey;
+            QString problem;
+            QString active;
+        } texts[] = {
+            {HotkeyManager::Hotkey::launch, tr("Launch hotkey: %1"), tr("%1 opens and closes the panel")},
+            {HotkeyManager::Hotkey::screenshot, tr("Screenshot hotkey: %1"), tr("%1 takes a screenshot")},
+            {HotkeyManager::Hotkey::dictate, tr("Dictate hotkey: %1"), tr("%1 starts and stops dictation")},
+        };
+        for (const auto &text : texts) {
+            const QString problem = m_hotkeyManager->statusText(text.hotkey);
             if (!problem.isEmpty())
-                lines << (launch ? tr("Launch hotkey: %1") : tr("Screenshot hotkey: %1")).arg(problem);
-            else if (m_hotkeyManager->status(hotkey) == HotkeyManager::Status::active)
-                lines << (launch ? tr("%1 opens and closes the panel") : tr("%1 takes a screenshot"))
-                             .arg(m_hotkeyManager->triggerText(hotkey));
+                lines << text.problem.arg(problem);
+            else if (m_hotkeyManager->status(text.hotkey) == HotkeyManager::Status::active)
+                lines << text.active.arg(m_hotkeyManager->triggerText(text.hotkey));
         }
     }
     m_trayIcon->setToolTip(lines.join(QLatin1Char('\n')));

@@ -1,6 +1,7 @@
 #include "app/AskCommand.h"
 
 #include "app/CommandOptions.h"
+#include "app/PresetLookup.h"
 #include "app/StandardOutput.h"
 #include "platform/InterruptNotifier.h"
 #include "core/ImageFiles.h"
@@ -10,19 +11,28 @@
 #include "llm/LLMProvider.h"
 #include "platform/Preferences.h"
 #include "platform/UserDefaults.h"
+#include "presets/DesktopValues.h"
+#include "presets/PresetStore.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <QGuiApplication>
+
+#include <xcb/xcb.h>
 
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <utility>
+
+#include <unistd.h>
 
 namespace {
 
 constexpr const char *kUsage =
-    "Usage: tarnwick ask [--provider P] [--model ID] [--image FILE] [--file FILE]... [--reasoning] [--usage] "
-    "[PROMPT...]\n";
+    "Usage: tarnwick ask [--provider P] [--model ID] [--image FILE] [--file FILE]... [--preset NAME] [--reasoning]\n"
+    "                    [--usage] [PROMPT...]\n";
 
 void writeRawError(const QString &text)
 {
@@ -36,20 +46,41 @@ void writeError(const QString &text)
     writeRawError(text + QLatin1Char('\n'));
 }
 
-std::optional<QString> matchProvider(const QString &name)
+bool namesPreset(int argc, char **argv)
 {
-    for (LLMProvider provider : allLLMProviders()) {
-        if (rawValue(provider).compare(name, Qt::CaseInsensitive) == 0)
-            return rawValue(provider);
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--preset") == 0 || std::strncmp(argv[i], "--preset=", 9) == 0)
+            return true;
     }
-    return std::nullopt;
+    return false;
+}
+
+// A preset reads the selection and the clipboard, which need the display; a
+// display named but not there must not end the command.
+bool displayReachable()
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        return false;
+    xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
+    const bool reachable = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    return reachable;
+}
+
+std::unique_ptr<QCoreApplication> application(int &argc, char **argv)
+{
+    if (namesPreset(argc, argv) && displayReachable()) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        return std::make_unique<QGuiApplication>(argc, argv);
+    }
+    return std::make_unique<QCoreApplication>(argc, argv);
 }
 
 } // namespace
 
 int runAskCommand(int &argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = application(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Sends one prompt and prints the answer as it streams in."));
     parser.addHelpOption();
@@ -71,7 +102,11 @@ int runAskCommand(int &argc, char **argv)
                                              QStringLiteral("Also print the model's reasoning to standard error."));
     const QCommandLineOption usageOption(QStringLiteral("usage"),
                                          QStringLiteral("Print the tokens and cost to standard error at the end."));
-    parser.addOptions({providerOption, modelOption, imageOption, fileOption, reasoningOption, usageOption});
+    const QCommandLineOption presetOption(QStringLiteral("preset"),
+                                          QStringLiteral("Send with this preset's instructions and template."),
+                                          QStringLiteral("NAME"));
+    parser.addOptions(
+        {providerOption, modelOption, imageOption, fileOption, presetOption, reasoningOption, usageOption});
     if (const std::optional<int> status = parseCommandOptions(parser, kUsage))
         return *status;
 
@@ -84,8 +119,29 @@ int runAskCommand(int &argc, char **argv)
         if (const auto value = stored.string(key))
             choices.set(key, *value);
     }
+    std::optional<Preset> preset;
+    if (parser.isSet(presetOption)) {
+        const PresetStore &presets = PresetStore::standard();
+        if (!presets.notice().isEmpty())
+            writeError(presets.notice());
+        preset = presets.find(parser.value(presetOption));
+        if (!preset) {
+            writeError(unknownPresetText(presets, parser.value(presetOption)) + QLatin1Char('\n')
+                       + QLatin1String(kUsage).trimmed());
+            return 2;
+        }
+        if (!preset->provider.isEmpty() && !parser.isSet(providerOption)) {
+            const auto provider = matchProviderName(preset->provider);
+            if (!provider) {
+                writeError(QStringLiteral("The preset %1 names an unknown provider \"%2\".")
+                               .arg(preset->name, preset->provider));
+                return 2;
+            }
+            choices.set(Preferences::selectedProvider, *provider);
+        }
+    }
     if (parser.isSet(providerOption)) {
-        const auto provider = matchProvider(parser.value(providerOption));
+        const auto provider = matchProviderName(parser.value(providerOption));
         if (!provider) {
             writeError(QStringLiteral("Unknown provider \"%1\": use Gemini, OpenRouter or Local.\n%2")
                            .arg(parser.value(providerOption), QLatin1String(kUsage).trimmed()));
@@ -95,13 +151,15 @@ int runAskCommand(int &argc, char **argv)
     }
 
     LauncherViewModel vm(choices);
-    if (parser.isSet(modelOption)) {
+    // The command line's model goes before the preset's.
+    const QString model = parser.isSet(modelOption) ? parser.value(modelOption) : preset ? preset->model : QString();
+    if (!model.isEmpty()) {
         if (vm.selectedProvider() == rawValue(LLMProvider::Gemini))
-            vm.setSelectedGeminiModel(parser.value(modelOption));
+            vm.setSelectedGeminiModel(model);
         else if (vm.selectedProvider() == rawValue(LLMProvider::Local))
-            vm.setSelectedLocalModel(parser.value(modelOption));
+            vm.setSelectedLocalModel(model);
         else
-            vm.setSelectedOpenRouterModel(parser.value(modelOption));
+            vm.setSelectedOpenRouterModel(model);
     }
 
     if (parser.isSet(imageOption)) {
@@ -125,10 +183,23 @@ int runAskCommand(int &argc, char **argv)
 
     QStringList words = parser.positionalArguments().mid(1);
     QString prompt = words.join(QLatin1Char(' '));
-    if (words.isEmpty()) {
+    // A preset may need nothing typed: a terminal is then not waited on.
+    if (words.isEmpty() && !(preset && isatty(STDIN_FILENO))) {
         QFile input;
         input.open(stdin, QIODevice::ReadOnly);
         prompt = QString::fromUtf8(input.readAll());
+    }
+    if (preset) {
+        const TemplateValues values = desktopValues(prompt.trimmed());
+        if (PresetTemplate::lacksMaterial(preset->promptTemplate, values) && !vm.attachedImageData()
+            && vm.attachedFiles().isEmpty()) {
+            writeError(QStringLiteral("Nothing to send: the preset %1 works on the selection or the clipboard, and "
+                                      "both are empty.")
+                           .arg(preset->name));
+            return 2;
+        }
+        prompt = PresetTemplate::fill(preset->promptTemplate, values);
+        vm.setInstructions(preset->instructions);
     }
     vm.setInputText(prompt);
     if (vm.inputText().trimmed().isEmpty() && !vm.attachedImageData() && vm.attachedFiles().isEmpty()) {
@@ -149,7 +220,7 @@ int runAskCommand(int &argc, char **argv)
             writeRawError(QStringLiteral("\n"));
     };
     bool outputFailed = false;
-    QObject::connect(&vm, &LauncherViewModel::messageUpdated, &app, [&](int index) {
+    QObject::connect(&vm, &LauncherViewModel::messageUpdated, app.get(), [&](int index) {
         const ChatMessage &message = vm.messages().at(index);
         if (message.role != ChatMessage::Role::Assistant || !message.isStreaming || outputFailed)
             return;
@@ -165,17 +236,17 @@ int runAskCommand(int &argc, char **argv)
         if (outputFailed)
             vm.cancelStream();
     });
-    QObject::connect(&vm, &LauncherViewModel::answerFailed, &app, [&](const QString &description) {
+    QObject::connect(&vm, &LauncherViewModel::answerFailed, app.get(), [&](const QString &description) {
         writeError(description);
         exitCode = 1;
     });
-    QObject::connect(&vm, &LauncherViewModel::isLoadingChanged, &app, [&] {
+    QObject::connect(&vm, &LauncherViewModel::isLoadingChanged, app.get(), [&] {
         if (!vm.isLoading())
             QCoreApplication::quit();
     });
 
     InterruptNotifier interrupt;
-    QObject::connect(&interrupt, &InterruptNotifier::interrupted, &app, [&] {
+    QObject::connect(&interrupt, &InterruptNotifier::interrupted, app.get(), [&] {
         exitCode = 130;
         vm.cancelStream();
     });

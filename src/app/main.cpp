@@ -2,6 +2,7 @@
 #include "app/CaptureRegionCommand.h"
 #include "app/HistoryCommand.h"
 #include "app/ModelsCommand.h"
+#include "app/PresetCommand.h"
 #include "app/SetKeyCommand.h"
 #include "app/TranscribeCommand.h"
 #include "app/TrayProgram.h"
@@ -28,6 +29,7 @@ const std::vector<Command> kCommands = {
     {"ask", runAskCommand},
     {"set-key", runSetKeyCommand},
     {"models", runModelsCommand},
+    {"preset", runPresetCommand},
     {"transcribe", runTranscribeCommand},
     {"--help", runHelpCommand},
     {"-h", runHelpCommand},

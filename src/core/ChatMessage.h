@@ -35,6 +35,8 @@ struct ChatMessage
     // How long it thought: from the send to the answer's first words.
     std::optional<double> reasoningSeconds;
     std::optional<LLMUsage> usage;
+    // A prompt sent with a preset: its name, and any provider and model it chose.
+    QString presetCaption;
 
     friend bool operator==(const ChatMessage &, const ChatMessage &) = default;
 };

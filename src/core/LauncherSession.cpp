@@ -6,6 +6,7 @@
 #include "core/StoredChat.h"
 #include "platform/AssignIfChanged.h"
 #include "platform/Logging.h"
+#include "presets/PresetStore.h"
 #include "services/KeyStore.h"
 #include "services/ScreenshotFlow.h"
 #include "services/SpeechManager.h"
@@ -24,8 +25,19 @@ LauncherSession::LauncherSession(UserDefaults &defaults, const QString &historyF
     , m_speech(std::make_unique<SpeechManager>())
     , m_dictation(std::make_unique<DictationFlow>(*m_speech, *m_vm, defaults, KeyStore::system()))
 {
+    m_vm->setPresets(&PresetStore::standard());
     connect(m_vm.get(), &LauncherViewModel::messagesChanged, this, &LauncherSession::autoSave);
     connect(m_store.get(), &ConversationStore::saveProblemChanged, this, &LauncherSession::historyNoticeChanged);
+    // A presets file set aside, or one left alone, is told where the history's troubles are.
+    const auto tellPresetNotice = [this] {
+        const QString notice = PresetStore::standard().notice();
+        if (!notice.isEmpty() && !m_setAsideNotices.contains(notice)) {
+            m_setAsideNotices << notice;
+            Q_EMIT historyNoticeChanged();
+        }
+    };
+    connect(&PresetStore::standard(), &PresetStore::noticeChanged, this, tellPresetNotice);
+    tellPresetNotice();
     connect(m_store.get(), &ConversationStore::fileSetAside, this, [this](const QString &movedTo) {
         m_setAsideNotices << tr("A history file could not be read and was moved to %1").arg(movedTo);
         Q_EMIT historyNoticeChanged();
@@ -34,11 +46,17 @@ LauncherSession::LauncherSession(UserDefaults &defaults, const QString &historyF
 
 LauncherSession::~LauncherSession() = default;
 
+PresetStore &LauncherSession::presets() const
+{
+    return PresetStore::standard();
+}
+
 void LauncherSession::autoSave()
 {
     if (m_discarding || m_vm->messages().isEmpty())
         return;
-    setActiveConversationID(StoredChat::save(*m_store, m_vm->messages(), m_activeConversationID));
+    setActiveConversationID(StoredChat::save(*m_store, m_vm->messages(), m_activeConversationID,
+                                             m_vm->instructions()));
 }
 
 QString LauncherSession::saveProblemNotice() const
@@ -90,8 +108,9 @@ bool LauncherSession::loadConversation(QUuid id)
     if (found == m_store->conversations().cend())
         return false;
     const QList<StoredMessage> stored = found->messages;
-    // The id comes first: setting the messages saves them under it.
+    // The id and instructions come first: setting the messages saves them with both.
     setActiveConversationID(id);
+    m_vm->setInstructions(found->instructions);
     m_vm->setMessages(StoredChat::toChat(stored));
     return true;
 }

@@ -10,6 +10,7 @@
 class ConversationStore;
 class DictationFlow;
 class LauncherViewModel;
+class PresetStore;
 class ScreenshotFlow;
 class SpeechManager;
 class UserDefaults;
@@ -31,6 +32,7 @@ public:
     ConversationStore &store() const { return *m_store; }
     SpeechManager &speech() const { return *m_speech; }
     DictationFlow &dictation() const { return *m_dictation; }
+    PresetStore &presets() const;
 
     QUuid activeConversationID() const { return m_activeConversationID; }
 

@@ -9,6 +9,9 @@
 #include "platform/AssignIfChanged.h"
 #include "platform/Preferences.h"
 #include "platform/UserDefaults.h"
+#include "presets/DesktopValues.h"
+#include "presets/PresetInvocation.h"
+#include "presets/PresetStore.h"
 #include "services/KeychainHelper.h"
 
 #include <QBuffer>
@@ -165,11 +168,11 @@ AppTheme LauncherViewModel::theme() const
 // The key is read on a worker thread: a keyring may take seconds (an unlock
 // prompt, a service that hangs) and the panel must go on answering meanwhile.
 // The launcher shows itself busy until the stream starts or the send fails.
-void LauncherViewModel::withClient(std::function<void(const LLMClient &)> then)
+void LauncherViewModel::withClient(std::function<void(const LLMClient &)> then, const Choice &choice)
 {
     // The settings window writes the provider straight to the store, so read it there.
-    const LLMProvider provider =
-        llmProviderFromRawValue(m_defaults.text(Preferences::selectedProvider)).value_or(LLMProvider::Gemini);
+    const LLMProvider provider = choice.provider.value_or(
+        llmProviderFromRawValue(m_defaults.text(Preferences::selectedProvider)).value_or(LLMProvider::Gemini));
     const QString account = provider == LLMProvider::Gemini ? KeychainHelper::geminiAccount
                             : provider == LLMProvider::Local ? KeychainHelper::localAccount
                                                              : KeychainHelper::openRouterAccount;
@@ -177,12 +180,12 @@ void LauncherViewModel::withClient(std::function<void(const LLMClient &)> then)
     const quint64 request = ++m_keyRequest;
     auto *watcher = new QFutureWatcher<KeyStore::Lookup>(this);
     connect(watcher, &QFutureWatcher<KeyStore::Lookup>::finished, this,
-            [this, watcher, request, provider, then = std::move(then)] {
+            [this, watcher, request, provider, model = choice.model, then = std::move(then)] {
         watcher->deleteLater();
         // Stopped, or a new conversation, while the key was read.
         if (request != m_keyRequest)
             return;
-        if (const std::optional<LLMClient> client = clientFor(provider, watcher->result()))
+        if (const std::optional<LLMClient> client = clientFor(provider, watcher->result(), model))
             then(*client);
         if (!m_streamTask)
             setLoading(false);
@@ -190,7 +193,8 @@ void LauncherViewModel::withClient(std::function<void(const LLMClient &)> then)
     watcher->setFuture(QtConcurrent::run([&keys = m_keys, account] { return keys.lookup(account); }));
 }
 
-std::optional<LLMClient> LauncherViewModel::clientFor(LLMProvider provider, const KeyStore::Lookup &key)
+std::optional<LLMClient> LauncherViewModel::clientFor(LLMProvider provider, const KeyStore::Lookup &key,
+                                                     const QString &chosenModel)
 {
     const QString apiKey = key.value.value_or(QString());
     if (apiKey.isEmpty() && !key.problem.isEmpty()) {
@@ -203,15 +207,16 @@ std::optional<LLMClient> LauncherViewModel::clientFor(LLMProvider provider, cons
                         + QStringLiteral(". Open Settings to configure it."));
         return std::nullopt;
     }
-    if (provider == LLMProvider::Local && m_selectedLocalModel.isEmpty()) {
+    if (provider == LLMProvider::Local && m_selectedLocalModel.isEmpty() && chosenModel.isEmpty()) {
         setErrorMessage(QStringLiteral("No model chosen for Local. Open Settings to pick one of the server's models."));
         return std::nullopt;
     }
     setErrorMessage(std::nullopt);
     // The model goes with the provider it is sent to.
-    const QString model = provider == LLMProvider::Gemini ? m_selectedGeminiModel
-                          : provider == LLMProvider::Local ? m_selectedLocalModel
-                                                           : m_selectedOpenRouterModel;
+    const QString model = !chosenModel.isEmpty()                ? chosenModel
+                          : provider == LLMProvider::Gemini ? m_selectedGeminiModel
+                          : provider == LLMProvider::Local  ? m_selectedLocalModel
+                                                            : m_selectedOpenRouterModel;
     return LLMClient(provider, apiKey, model, m_defaults.text(Preferences::localServerAddress));
 }
 
@@ -221,13 +226,60 @@ void LauncherViewModel::send()
     const bool hasAttachment = m_attachedImageData.has_value() || !m_attachedFiles.isEmpty();
     if ((prompt.isEmpty() && !hasAttachment) || m_isLoading)
         return;
-    withClient([this](const LLMClient &client) { sendWith(client); });
+    bool refused = false;
+    const std::optional<PresetSend> preset = presetSend(&refused);
+    if (refused)
+        return;
+    withClient([this, preset](const LLMClient &client) { sendWith(client, preset); },
+               preset ? preset->choice : Choice{});
 }
 
-void LauncherViewModel::sendWith(const LLMClient &client)
+std::optional<LauncherViewModel::PresetSend> LauncherViewModel::presetSend(bool *refused)
+{
+    const std::optional<PresetInvocation> invocation = PresetInvocation::parse(m_inputText);
+    if (!m_presets || !invocation)
+        return std::nullopt;
+    m_presets->refresh();
+    const std::optional<Preset> preset = m_presets->find(invocation->name);
+    if (!preset)
+        return std::nullopt;
+    PresetSend send;
+    if (!preset->provider.isEmpty()) {
+        send.choice.provider = llmProviderFromRawValue(preset->provider);
+        if (!send.choice.provider) {
+            *refused = true;
+            setErrorMessage(QStringLiteral("The preset %1 names the provider \"%2\", which Tarnwick does not know. "
+                                           "Open Settings to change it.")
+                                .arg(preset->name, preset->provider));
+            return std::nullopt;
+        }
+    }
+    send.choice.model = preset->model;
+    const TemplateValues values = desktopValues(invocation->input);
+    if (PresetTemplate::lacksMaterial(preset->promptTemplate, values) && !m_attachedImageData
+        && m_attachedFiles.isEmpty()) {
+        *refused = true;
+        setErrorMessage(QStringLiteral("/%1 works on the highlighted text or the clipboard, and both are empty. "
+                                       "Highlight some text, or type it after /%1.")
+                            .arg(preset->name));
+        return std::nullopt;
+    }
+    send.prompt = PresetTemplate::fill(preset->promptTemplate, values).trimmed();
+    send.caption = preset->caption();
+    send.instructions = preset->instructions;
+    return send;
+}
+
+void LauncherViewModel::setInstructions(const QString &instructions)
+{
+    if (assignIfChanged(m_instructions, instructions))
+        Q_EMIT instructionsChanged();
+}
+
+void LauncherViewModel::sendWith(const LLMClient &client, const std::optional<PresetSend> &preset)
 {
     // Read again: the input may have changed while the key was read.
-    const QString prompt = m_inputText.trimmed();
+    const QString prompt = preset ? preset->prompt : m_inputText.trimmed();
     if (prompt.isEmpty() && !m_attachedImageData && m_attachedFiles.isEmpty())
         return;
     // A local server takes no PDFs: one without text stays attached, and the user is told.
@@ -250,9 +302,14 @@ void LauncherViewModel::sendWith(const LLMClient &client)
 
     const std::optional<QByteArray> imageData = m_attachedImageData;
     const QString imageMIME = m_attachedImageMIME;
-    ChatMessage message(ChatMessage::Role::User, prompt, imageData, imageMIME);
-    message.attachments = m_attachedFiles;
-    appendMessage(std::move(message));
+    // The preset's instructions hold for the rest of the conversation.
+    if (preset && !preset->instructions.isEmpty())
+        setInstructions(preset->instructions);
+    ChatMessage sent(ChatMessage::Role::User, prompt, imageData, imageMIME);
+    if (preset)
+        sent.presetCaption = preset->caption;
+    sent.attachments = m_attachedFiles;
+    appendMessage(std::move(sent));
 
     // What was typed before the Edit comes back; otherwise the input empties.
     restoreDraft(draft);
@@ -296,7 +353,10 @@ void LauncherViewModel::streamAnswer(const LLMClient &client)
                              message.content, message.imageData, message.imageMIME, message.attachments});
     }
 
-    LLMStream *stream = client.stream(turns, prompt.content, prompt.imageData, prompt.imageMIME, this, prompt.attachments);
+    LLMClient withInstructions = client;
+    withInstructions.setInstructions(m_instructions);
+    LLMStream *stream =
+        withInstructions.stream(turns, prompt.content, prompt.imageData, prompt.imageMIME, this, prompt.attachments);
     m_streamTask = stream;
     m_answerClock.start();
     // Fragments that arrive together (one read of a fast stream can hold
@@ -479,6 +539,7 @@ void LauncherViewModel::newConversation()
     cancelStream();
     cancelEdit();
     m_messages.clear();
+    setInstructions(QString());
     Q_EMIT messagesReset();
     Q_EMIT messagesChanged();
     setErrorMessage(std::nullopt);

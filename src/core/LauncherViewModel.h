@@ -17,6 +17,7 @@
 #include <optional>
 
 class LLMStream;
+class PresetStore;
 class UserDefaults;
 struct TextPreference;
 
@@ -66,6 +67,13 @@ public:
 
     AppTheme theme() const;
 
+    // "/name text" at the start of a send uses the preset of that name from
+    // here; without presets (or with an unknown name) the text goes as typed.
+    void setPresets(PresetStore *presets) { m_presets = presets; }
+    // The conversation's system prompt, sent with each of its requests.
+    QString instructions() const { return m_instructions; }
+    void setInstructions(const QString &instructions);
+
     void send();
     void cancelStream();
     void newConversation();
@@ -108,6 +116,7 @@ Q_SIGNALS:
     void editingChanged();
     void attachmentChanged();
     void themeChanged();
+    void instructionsChanged();
 
 private:
     void appendMessage(ChatMessage message);
@@ -120,9 +129,26 @@ private:
     // The provider, key and model of a send; none (and errorMessage says why) when one is missing.
     // Reads the provider's key off the GUI thread, then hands on a client;
     // a missing or unreadable key or model is told as the error instead.
-    void withClient(std::function<void(const LLMClient &)> then);
-    std::optional<LLMClient> clientFor(LLMProvider provider, const KeyStore::Lookup &key);
-    void sendWith(const LLMClient &client);
+    // A preset may choose the provider and model of its send.
+    struct Choice
+    {
+        std::optional<LLMProvider> provider;
+        QString model;
+    };
+    void withClient(std::function<void(const LLMClient &)> then, const Choice &choice = {});
+    std::optional<LLMClient> clientFor(LLMProvider provider, const KeyStore::Lookup &key, const QString &model);
+    // A prompt as the preset it names makes it: the filled template, the
+    // caption, the instructions and the choice.
+    struct PresetSend
+    {
+        QString prompt;
+        QString caption;
+        QString instructions;
+        Choice choice;
+    };
+    // None when the input names no preset; errorMessage says why when it names one that cannot be used.
+    std::optional<PresetSend> presetSend(bool *refused);
+    void sendWith(const LLMClient &client, const std::optional<PresetSend> &preset);
     // Streams the answer to the second-to-last message into the last one.
     void streamAnswer(const LLMClient &client);
     // The answer's first words (or its end) stop the thinking time.
@@ -160,5 +186,7 @@ private:
     QElapsedTimer m_answerClock; // since the answer in flight was asked for
     quint64 m_keyRequest = 0; // the key read a send waits for; a new number drops it
     std::optional<QUuid> m_editedPromptID;
+    PresetStore *m_presets = nullptr;
+    QString m_instructions;
     Draft m_draftBeforeEdit;
 };

@@ -43,7 +43,8 @@ QList<ChatMessage> toChat(const QList<StoredMessage> &stored)
     return messages;
 }
 
-QUuid save(ConversationStore &store, const QList<ChatMessage> &messages, const QUuid &activeID)
+QUuid save(ConversationStore &store, const QList<ChatMessage> &messages, const QUuid &activeID,
+           const QString &instructions)
 {
     if (messages.isEmpty())
         return {};
@@ -53,7 +54,9 @@ QUuid save(ConversationStore &store, const QList<ChatMessage> &messages, const Q
     for (const ChatMessage &message : messages)
         stored.append(toStored(message));
     const QString title = Conversation::makeTitle(stored);
-    store.upsert(Conversation(id, title, QDateTime::currentDateTimeUtc(), std::move(stored)));
+    Conversation conversation(id, title, QDateTime::currentDateTimeUtc(), std::move(stored));
+    conversation.instructions = instructions;
+    store.upsert(std::move(conversation));
     return id;
 }
 

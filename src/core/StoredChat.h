@@ -17,8 +17,10 @@ StoredMessage toStored(const ChatMessage &message);
 ChatMessage toChat(const StoredMessage &stored);
 QList<ChatMessage> toChat(const QList<StoredMessage> &stored);
 
-// Saves the messages under activeID (a new id when null) and returns the id
-// used; a null id when the list is empty and nothing was saved.
-QUuid save(ConversationStore &store, const QList<ChatMessage> &messages, const QUuid &activeID);
+// Saves the messages (and the conversation's instructions) under activeID (a
+// new id when null) and returns the id used; a null id when the list is empty
+// and nothing was saved.
+QUuid save(ConversationStore &store, const QList<ChatMessage> &messages, const QUuid &activeID,
+           const QString &instructions = {});
 
 } // namespace StoredChat

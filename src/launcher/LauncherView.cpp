@@ -12,9 +12,11 @@
 #include "launcher/FileChipStrip.h"
 #include "launcher/FloatingNotice.h"
 #include "launcher/InputBar.h"
+#include "launcher/InstructionsStrip.h"
 #include "launcher/LauncherHeader.h"
 #include "launcher/MessageListView.h"
 #include "launcher/MultilineTextField.h"
+#include "launcher/PresetPicker.h"
 #include "platform/AssignIfChanged.h"
 #include "platform/HotkeyBinding.h"
 #include "platform/Preferences.h"
@@ -157,6 +159,9 @@ void LauncherView::buildLayout()
     column->addWidget(m_header);
     column->addWidget(new Divider([](const LauncherColors &colors) { return colors.separator; }, m_main));
 
+    m_instructions = new InstructionsStrip(m_main);
+    column->addWidget(m_instructions);
+
     m_conversation = new QStackedWidget(m_main);
     m_emptyState = new EmptyStateView(m_vm.selectedModel(), m_conversation);
     m_messages = new MessageListView(m_conversation);
@@ -190,6 +195,8 @@ void LauncherView::buildLayout()
     barBox->setContentsMargins(14, 12, 14, 12);
     m_inputBar = new InputBar(m_main);
     barBox->addWidget(m_inputBar);
+    m_presetPicker = new PresetPicker(m_session.presets(), m_inputBar->field(), m_main);
+    barBox->addWidget(m_presetPicker);
     column->addLayout(barBox);
 
     m_dim = new DimOverlay([this] { setSidebarOpen(false); }, this);
@@ -247,6 +254,9 @@ void LauncherView::connectViewModel()
                         &LauncherViewModel::selectedOpenRouterModelChanged})
         connect(vm, signal, this, [this] { m_emptyState->setSelectedModel(m_vm.selectedModel()); });
     connect(vm, &LauncherViewModel::themeChanged, this, &LauncherView::applyTheme);
+    connect(vm, &LauncherViewModel::instructionsChanged, this,
+            [this] { m_instructions->setText(m_vm.instructions()); });
+    m_instructions->setText(m_vm.instructions());
     connect(&m_session.defaults(), &UserDefaults::changed, this, [this](const QString &key) {
         if (key == Preferences::appTheme)
             applyTheme();
@@ -274,6 +284,10 @@ void LauncherView::connectTools()
         m_vm.setInputText(text);
     });
     connect(bar->field(), &MultilineTextField::submitted, this, [this] { m_vm.send(); });
+    connect(m_presetPicker, &PresetPicker::chosen, this, [this](const QString &text) {
+        m_vm.setInputText(text);
+        m_inputBar->field()->moveCursor(QTextCursor::End);
+    });
     connect(bar, &InputBar::sendRequested, this, [this] { m_vm.send(); });
     connect(bar, &InputBar::stopRequested, this, [this] { m_vm.cancelStream(); });
     connect(bar->field(), &MultilineTextField::recallRequested, this, [this] {

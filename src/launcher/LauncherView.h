@@ -9,11 +9,13 @@ class CaptionStrip;
 class EmptyStateView;
 class FileChipStrip;
 class InputBar;
+class InstructionsStrip;
 class LauncherHeader;
 class LauncherSession;
 class LauncherViewModel;
 class MessageListView;
 class NoticeCard;
+class PresetPicker;
 class QShortcut;
 class QStackedWidget;
 class QVariantAnimation;
@@ -56,6 +58,8 @@ public:
     ConversationSidebarView *sidebar() const { return m_sidebar; }
     QShortcut *stopShortcut() const { return m_stopShortcut; }
     CaptionStrip *editingStrip() const { return m_editing; }
+    InstructionsStrip *instructionsStrip() const { return m_instructions; }
+    PresetPicker *presetPicker() const { return m_presetPicker; }
     // Up in an empty input and the Edit button: the last prompt back in the input.
     void editLastPrompt();
 
@@ -101,6 +105,8 @@ private:
     NoticeCard *m_historyNotice = nullptr;
     CaptionStrip *m_editing = nullptr;
     InputBar *m_inputBar = nullptr;
+    InstructionsStrip *m_instructions = nullptr;
+    PresetPicker *m_presetPicker = nullptr;
     QWidget *m_main = nullptr;
     QWidget *m_dim = nullptr;
     ConversationSidebarView *m_sidebar = nullptr;

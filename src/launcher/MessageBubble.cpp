@@ -166,7 +166,8 @@ QString MessageBubble::usageText() const
 
 void MessageBubble::syncUsageLine()
 {
-    const bool shown = !isUser() && !m_message.isStreaming && m_message.usage;
+    // Under an answer what it cost; under a prompt the preset it was sent with.
+    const bool shown = isUser() ? !m_message.presetCaption.isEmpty() : !m_message.isStreaming && m_message.usage;
     if (shown && !m_usageLine) {
         m_usageLine = new QLabel(this);
         usePixelFont(m_usageLine, 11);
@@ -174,7 +175,7 @@ void MessageBubble::syncUsageLine()
     if (!m_usageLine)
         return;
     if (shown) {
-        m_usageLine->setText(UsageText::line(*m_message.usage));
+        m_usageLine->setText(isUser() ? QLatin1Char('/') + m_message.presetCaption : UsageText::line(*m_message.usage));
         QPalette secondary = m_usageLine->palette();
         secondary.setColor(QPalette::WindowText, LauncherColors::of(this).secondary);
         m_usageLine->setPalette(secondary);
@@ -337,7 +338,9 @@ void MessageBubble::layoutFor(int width)
 
     if (m_usageLine && !m_usageLine->isHidden()) {
         const QSize line = m_usageLine->sizeHint();
-        place(m_usageLine, kTextPadding.left() / 2, qMin(line.width(), available), line.height());
+        const int lineWidth = qMin(line.width(), available);
+        place(m_usageLine, isUser() ? width - lineWidth - kTextPadding.left() / 2 : kTextPadding.left() / 2, lineWidth,
+              line.height());
     }
     if (m_status && !m_status->isHidden())
         place(m_status, isUser() ? width - m_status->sizeHint().width() : 0, m_status->sizeHint().width(),

@@ -47,7 +47,8 @@ public:
     MessageContent *errorLine() const { return m_errorLine; }
     // The reasoning above an answer; null when it has none.
     ThinkingBlock *thinkingBlock() const { return m_thinking; }
-    // "1,234 tokens · $0.0031" under a finished answer; empty when none.
+    // "1,234 tokens · $0.0031" under a finished answer, "/fix" under a prompt
+    // sent with that preset; empty when none.
     QString usageText() const;
 
 Q_SIGNALS:

@@ -49,6 +49,10 @@ QJsonObject message(const QString &role, const QString &text, const std::optiona
 QByteArray chatCompletionsBody(const QString &model, const LLMPrompt &prompt, const QJsonObject &extra, PdfParts pdfs)
 {
     QJsonArray messages;
+    if (!prompt.instructions.isEmpty()) {
+        messages.append(QJsonObject{{QStringLiteral("role"), QStringLiteral("system")},
+                                    {QStringLiteral("content"), prompt.instructions}});
+    }
     for (const LLMTurn &turn : prompt.turns) {
         const QString role = turn.role == QLatin1String("model") ? QStringLiteral("assistant")
                                                                  : QStringLiteral("user");

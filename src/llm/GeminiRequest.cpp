@@ -94,7 +94,11 @@ ProviderRequest geminiRequest(const QString &baseUrl, const QString &apiKey, con
         generation.insert(QStringLiteral("thinkingConfig"),
                           QJsonObject{{QStringLiteral("includeThoughts"), true}});
     }
-    const QJsonObject body{{QStringLiteral("contents"), contents}, {QStringLiteral("generationConfig"), generation}};
+    QJsonObject body{{QStringLiteral("contents"), contents}, {QStringLiteral("generationConfig"), generation}};
+    if (!prompt.instructions.isEmpty()) {
+        body.insert(QStringLiteral("systemInstruction"),
+                    QJsonObject{{QStringLiteral("parts"), QJsonArray{textPart(prompt.instructions)}}});
+    }
 
     ProviderRequest request;
     request.url = baseUrl + QStringLiteral("/v1beta/models/") + model

@@ -37,7 +37,8 @@ LLMStream *LLMClient::stream(const QList<LLMTurn> &turns, const QString &newMess
                              const std::optional<QByteArray> &imageData, const QString &imageMIME,
                              QObject *parent, const QList<FileAttachment> &files) const
 {
-    const LLMPrompt prompt{turns, newMessage, imageData, imageMIME, files};
+    LLMPrompt prompt{turns, newMessage, imageData, imageMIME, files};
+    prompt.instructions = m_instructions;
     ProviderRequest request;
     switch (m_provider) {
     case LLMProvider::Gemini:

@@ -28,6 +28,9 @@ public:
     LLMProvider provider() const { return m_provider; }
     QString apiKey() const { return m_apiKey; }
     QString model() const { return m_model; }
+    // The system prompt sent with every request; empty for none.
+    QString instructions() const { return m_instructions; }
+    void setInstructions(const QString &instructions) { m_instructions = instructions; }
 
     // Nothing is sent before control returns to the event loop, so the
     // caller connects first.
@@ -68,4 +71,5 @@ private:
     QString m_apiKey;
     QString m_model;
     QString m_serverAddress;
+    QString m_instructions;
 };

@@ -17,6 +17,8 @@ struct LLMPrompt
     std::optional<QByteArray> imageData;
     QString imageMIME = QStringLiteral("image/png");
     QList<FileAttachment> files = {};
+    // The conversation's system prompt; empty when it has none.
+    QString instructions = {};
 };
 
 // A request ready to send: the address as composed (not yet checked),

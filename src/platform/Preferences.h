@@ -39,6 +39,8 @@ inline const QString cachedOpenRouterModels = QStringLiteral("cachedOpenRouterMo
 inline const QString cachedLocalModels = QStringLiteral("cachedLocalModels");
 inline const QString hotkeyBinding = QStringLiteral("hotkeyBinding");
 inline const QString screenshotHotkeyBinding = QStringLiteral("screenshotHotkeyBinding");
+// Absent until the user binds one: dictation has no default hotkey.
+inline const QString dictateHotkeyBinding = QStringLiteral("dictateHotkeyBinding");
 // Launch bindings the user was told do not work ("keyCode/modifiers" texts).
 inline const QString hotkeyNoticesShown = QStringLiteral("hotkeyNoticesShown");
 

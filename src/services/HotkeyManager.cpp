@@ -7,12 +7,31 @@
 #include "platform/UserDefaults.h"
 #include "platform/WindowActivation.h"
 
+namespace {
+
+const QString &preferenceKey(HotkeyManager::Hotkey hotkey)
+{
+    switch (hotkey) {
+    case HotkeyManager::Hotkey::launch:
+        return Preferences::hotkeyBinding;
+    case HotkeyManager::Hotkey::screenshot:
+        return Preferences::screenshotHotkeyBinding;
+    case HotkeyManager::Hotkey::dictate:
+        break;
+    }
+    return Preferences::dictateHotkeyBinding;
+}
+
+} // namespace
+
 HotkeyManager::HotkeyManager(std::function<void()> callback, QObject *parent)
     : HotkeyManager(std::move(callback), UserDefaults::standard(),
                     HotkeyBackend::createForPlatform({{int(Hotkey::launch), QStringLiteral("launch"),
                                                        tr("Open or close the Tarnwick panel")},
                                                       {int(Hotkey::screenshot), QStringLiteral("screenshot"),
-                                                       tr("Take a screenshot for Tarnwick")}}),
+                                                       tr("Take a screenshot for Tarnwick")},
+                                                      {int(Hotkey::dictate), QStringLiteral("dictate"),
+                                                       tr("Dictate a prompt to Tarnwick")}}),
                     parent)
 {
 }
@@ -24,17 +43,20 @@ HotkeyManager::HotkeyManager(std::function<void()> callback, UserDefaults &defau
     , m_defaults(defaults)
     , m_backend(std::move(backend))
 {
-    m_launch.binding = HotkeyBinding::load(defaults, Preferences::hotkeyBinding, HotkeyBinding::builtInLaunch());
-    m_screenshot.binding =
+    slot(Hotkey::launch).binding =
+        HotkeyBinding::load(defaults, Preferences::hotkeyBinding, HotkeyBinding::builtInLaunch());
+    slot(Hotkey::screenshot).binding =
         HotkeyBinding::load(defaults, Preferences::screenshotHotkeyBinding, HotkeyBinding::builtInScreenshot());
+    if (const QVariantMap record = defaults.dictionary(Preferences::dictateHotkeyBinding); !record.isEmpty())
+        slot(Hotkey::dictate).binding = HotkeyBinding::load(defaults, Preferences::dictateHotkeyBinding, {});
     connect(m_backend.get(), &HotkeyBackend::pressed, this, &HotkeyManager::onPressed);
     connect(m_backend.get(), &HotkeyBackend::resultChanged, this, [this](int id, HotkeyBackend::GrabResult result) {
-        if (id == int(Hotkey::launch) || id == int(Hotkey::screenshot))
+        if (id >= int(Hotkey::launch) && id <= int(Hotkey::dictate))
             take(Hotkey(id), result);
     });
     connect(m_backend.get(), &HotkeyBackend::triggersChanged, this, [this] {
-        Q_EMIT bindingChanged(Hotkey::launch);
-        Q_EMIT bindingChanged(Hotkey::screenshot);
+        for (Hotkey hotkey : allHotkeys)
+            Q_EMIT bindingChanged(hotkey);
     });
 }
 
@@ -45,68 +67,90 @@ HotkeyManager::~HotkeyManager()
 
 HotkeyManager::Slot &HotkeyManager::slot(Hotkey hotkey)
 {
-    return hotkey == Hotkey::launch ? m_launch : m_screenshot;
+    return m_slots[int(hotkey) - 1];
 }
 
 const HotkeyManager::Slot &HotkeyManager::slot(Hotkey hotkey) const
 {
-    return hotkey == Hotkey::launch ? m_launch : m_screenshot;
+    return m_slots[int(hotkey) - 1];
 }
 
 void HotkeyManager::registerHotkeys()
 {
-    grab(Hotkey::launch);
-    grab(Hotkey::screenshot);
+    for (Hotkey hotkey : allHotkeys)
+        grab(hotkey);
 }
 
 void HotkeyManager::update(quint32 keyCode, quint32 modifiers)
 {
-    replace(Hotkey::launch, {keyCode, modifiers});
+    setBinding(Hotkey::launch, HotkeyBinding{keyCode, modifiers});
 }
 
 void HotkeyManager::updateScreenshot(quint32 keyCode, quint32 modifiers)
 {
-    replace(Hotkey::screenshot, {keyCode, modifiers});
+    setBinding(Hotkey::screenshot, HotkeyBinding{keyCode, modifiers});
 }
 
-void HotkeyManager::replace(Hotkey hotkey, HotkeyBinding binding)
+void HotkeyManager::setBinding(Hotkey hotkey, std::optional<HotkeyBinding> binding)
 {
+    // The launch and screenshot hotkeys always have a binding.
+    if (!binding && hotkey != Hotkey::dictate)
+        return;
     m_backend->release(int(hotkey));
     slot(hotkey).binding = binding;
-    binding.store(m_defaults,
-                  hotkey == Hotkey::launch ? Preferences::hotkeyBinding : Preferences::screenshotHotkeyBinding);
+    if (binding)
+        binding->store(m_defaults, preferenceKey(hotkey));
+    else
+        m_defaults.remove(preferenceKey(hotkey));
     grab(hotkey);
-    // A hotkey that lost out to its twin may be free now.
-    const Hotkey other = hotkey == Hotkey::launch ? Hotkey::screenshot : Hotkey::launch;
-    if (slot(other).status == Status::sameAsOther || slot(hotkey).status == Status::sameAsOther)
-        grab(other);
+    // A hotkey that lost out to this one may be free now.
+    for (Hotkey other : allHotkeys) {
+        if (other != hotkey && slot(other).status == Status::sameAsOther)
+            grab(other);
+    }
     Q_EMIT bindingChanged(hotkey);
 }
 
 void HotkeyManager::unregister()
 {
-    for (Hotkey hotkey : {Hotkey::launch, Hotkey::screenshot}) {
+    for (Hotkey hotkey : allHotkeys) {
         m_backend->release(int(hotkey));
         setStatus(hotkey, Status::notRegistered);
     }
 }
 
+std::optional<HotkeyManager::Hotkey> HotkeyManager::holderOfSameBinding(Hotkey hotkey) const
+{
+    for (Hotkey other : allHotkeys) {
+        if (other == hotkey)
+            break;
+        const bool holds = slot(other).status == Status::active || slot(other).status == Status::pending;
+        if (holds && slot(other).binding == slot(hotkey).binding)
+            return other;
+    }
+    return std::nullopt;
+}
+
 void HotkeyManager::grab(Hotkey hotkey)
 {
-    const Hotkey other = hotkey == Hotkey::launch ? Hotkey::screenshot : Hotkey::launch;
-    // The X server lets one client grab a combination twice, which would fire both.
-    const bool otherHolds = slot(other).status == Status::active || slot(other).status == Status::pending;
-    if (slot(hotkey).binding == slot(other).binding && otherHolds) {
-        if (hotkey == Hotkey::launch) {
-            m_backend->release(int(other));
-            setStatus(other, Status::sameAsOther);
-        } else {
-            m_backend->release(int(hotkey));
-            setStatus(hotkey, Status::sameAsOther);
-            return;
+    if (!slot(hotkey).binding) {
+        m_backend->release(int(hotkey));
+        return setStatus(hotkey, Status::notRegistered);
+    }
+    // The X server lets one client grab a combination twice, which would fire
+    // both; an earlier hotkey keeps it, and a later one holding it gives it up.
+    if (holderOfSameBinding(hotkey)) {
+        m_backend->release(int(hotkey));
+        return setStatus(hotkey, Status::sameAsOther);
+    }
+    for (Hotkey later : allHotkeys) {
+        if (int(later) > int(hotkey) && slot(later).binding == slot(hotkey).binding
+            && (slot(later).status == Status::active || slot(later).status == Status::pending)) {
+            m_backend->release(int(later));
+            setStatus(later, Status::sameAsOther);
         }
     }
-    take(hotkey, m_backend->grab(int(hotkey), slot(hotkey).binding));
+    take(hotkey, m_backend->grab(int(hotkey), *slot(hotkey).binding));
 }
 
 void HotkeyManager::take(Hotkey hotkey, HotkeyBackend::GrabResult result)
@@ -135,7 +179,7 @@ HotkeyBackend::Mechanism HotkeyManager::mechanism(Hotkey hotkey) const
 QString HotkeyManager::triggerText(Hotkey hotkey) const
 {
     const QString desktops = m_backend->triggerDescription(int(hotkey));
-    return desktops.isEmpty() ? slot(hotkey).binding.displayText() : desktops;
+    return desktops.isEmpty() ? binding(hotkey).displayText() : desktops;
 }
 
 void HotkeyManager::setStatus(Hotkey hotkey, Status status)
@@ -149,7 +193,12 @@ void HotkeyManager::setStatus(Hotkey hotkey, Status status)
 
 HotkeyBinding HotkeyManager::binding(Hotkey hotkey) const
 {
-    return slot(hotkey).binding;
+    return slot(hotkey).binding.value_or(HotkeyBinding{});
+}
+
+bool HotkeyManager::isBound(Hotkey hotkey) const
+{
+    return slot(hotkey).binding.has_value();
 }
 
 HotkeyManager::Status HotkeyManager::status(Hotkey hotkey) const
@@ -159,7 +208,7 @@ HotkeyManager::Status HotkeyManager::status(Hotkey hotkey) const
 
 QString HotkeyManager::statusText(Hotkey hotkey) const
 {
-    const QString name = slot(hotkey).binding.displayText();
+    const QString name = binding(hotkey).displayText();
     switch (slot(hotkey).status) {
     case Status::active:
     case Status::notRegistered:
@@ -168,13 +217,18 @@ QString HotkeyManager::statusText(Hotkey hotkey) const
         return tr("%1 is taken by another program, often the window manager: choose another combination.")
             .arg(name);
     case Status::sameAsOther:
-        return tr("%1 is already the launch hotkey: choose another combination.").arg(name);
+        return (holderOfSameBinding(hotkey) == Hotkey::screenshot
+                    ? tr("%1 is already the screenshot hotkey: choose another combination.")
+                    : tr("%1 is already the launch hotkey: choose another combination."))
+            .arg(name);
     case Status::unknownKey:
         return tr("%1 has no key on this keyboard: choose another combination.").arg(name);
     case Status::unsupported:
         return tr("Global hotkeys do not work in this session: bind \"tarnwick %1\" in your desktop's keyboard "
                   "settings.")
-            .arg(hotkey == Hotkey::launch ? QStringLiteral("--toggle") : QStringLiteral("--screenshot"));
+            .arg(hotkey == Hotkey::launch       ? QStringLiteral("--toggle")
+                 : hotkey == Hotkey::screenshot ? QStringLiteral("--screenshot")
+                                                : QStringLiteral("--dictate"));
     case Status::pending:
         return {};
     case Status::declined:
@@ -196,5 +250,7 @@ void HotkeyManager::onPressed(int id, const QString &activationToken)
         QMetaObject::invokeMethod(
             this, [] { NotificationCenter::defaultCenter().post(Notifications::takeTarnwickScreenshot); },
             Qt::QueuedConnection);
+    } else if (id == int(Hotkey::dictate)) {
+        Q_EMIT dictatePressed();
     }
 }

@@ -5,27 +5,31 @@
 
 #include <QObject>
 
+#include <array>
 #include <functional>
+#include <optional>
 #include <memory>
 
 class UserDefaults;
 
-// The two system-wide hotkeys: the launch hotkey calls the callback, the
-// screenshot hotkey posts "TakeTarnwickScreenshot". Bindings are read from the
-// preferences at construction and written by update/updateScreenshot.
+// The system-wide hotkeys: the launch hotkey calls the callback, the
+// screenshot hotkey posts "TakeTarnwickScreenshot", the dictate hotkey (unbound
+// until the user chooses one) emits dictatePressed. Bindings are read from the
+// preferences at construction and written by update/updateScreenshot/setBinding.
 // Unlike a silent refusal, each hotkey reports whether it is really active.
 class HotkeyManager : public QObject
 {
     Q_OBJECT
 
 public:
-    enum class Hotkey { launch = 1, screenshot = 2 };
+    enum class Hotkey { launch = 1, screenshot = 2, dictate = 3 };
+    static constexpr Hotkey allHotkeys[] = {Hotkey::launch, Hotkey::screenshot, Hotkey::dictate};
 
     enum class Status {
         notRegistered,
         active,
         taken,           // another program holds the combination
-        sameAsOther,     // both hotkeys bound alike; the launch hotkey keeps it
+        sameAsOther,     // bound like an earlier hotkey (launch, then screenshot), which keeps it
         unknownKey,      // the key code names no key on this desktop
         unsupported,     // this session offers no global grabs (Wayland)
         pending,         // asked the desktop, no answer yet
@@ -42,9 +46,12 @@ public:
     void registerHotkeys();
     void update(quint32 keyCode, quint32 modifiers);
     void updateScreenshot(quint32 keyCode, quint32 modifiers);
+    // No binding leaves the hotkey unbound (only the dictate hotkey may be).
+    void setBinding(Hotkey hotkey, std::optional<HotkeyBinding> binding);
     void unregister();
 
     HotkeyBinding binding(Hotkey hotkey) const;
+    bool isBound(Hotkey hotkey) const;
     Status status(Hotkey hotkey) const;
     // A sentence for the user when the hotkey is not active; empty when it is.
     QString statusText(Hotkey hotkey) const;
@@ -58,11 +65,12 @@ Q_SIGNALS:
     void statusChanged(HotkeyManager::Hotkey hotkey);
     // update/updateScreenshot replaced the binding (its status is known by then).
     void bindingChanged(HotkeyManager::Hotkey hotkey);
+    void dictatePressed();
 
 private:
     struct Slot
     {
-        HotkeyBinding binding;
+        std::optional<HotkeyBinding> binding;
         Status status = Status::notRegistered;
     };
 
@@ -70,13 +78,13 @@ private:
     const Slot &slot(Hotkey hotkey) const;
     void grab(Hotkey hotkey);
     void setStatus(Hotkey hotkey, Status status);
-    void replace(Hotkey hotkey, HotkeyBinding binding);
+    // The earlier hotkey already holding this one's binding, if any.
+    std::optional<Hotkey> holderOfSameBinding(Hotkey hotkey) const;
     void onPressed(int id, const QString &activationToken);
     void take(Hotkey hotkey, HotkeyBackend::GrabResult result);
 
     std::function<void()> m_callback;
     UserDefaults &m_defaults;
     std::unique_ptr<HotkeyBackend> m_backend;
-    Slot m_launch;
-    Slot m_screenshot;
+    std::array<Slot, std::size(allHotkeys)> m_slots;
 };

@@ -8,10 +8,12 @@
 #include "platform/Logging.h"
 #include "platform/Preferences.h"
 #include "platform/UserDefaults.h"
+#include "presets/PresetStore.h"
 #include "services/HotkeyManager.h"
 #include "services/KeychainHelper.h"
 #include "settings/FormSection.h"
 #include "settings/HotkeyRecorderView.h"
+#include "settings/PresetsPage.h"
 #include "settings/SaveStatusView.h"
 #include "settings/SegmentedControl.h"
 #include "settings/SpinnerView.h"
@@ -199,6 +201,7 @@ QWidget *SettingsView::buildForm()
     layout->setSpacing(18);
     layout->addWidget(buildApiSection(form));
     layout->addWidget(buildHotkeySection(form));
+    layout->addWidget(new PresetsPage(PresetStore::standard(), form));
     layout->addStretch(1);
     scroll->setWidget(form);
     scroll->viewport()->setAutoFillBackground(false);

@@ -22,4 +22,6 @@ struct Conversation
     QString title;
     QDateTime date;
     QList<StoredMessage> messages;
+    // The system prompt its requests carry (from a preset); empty when none.
+    QString instructions;
 };

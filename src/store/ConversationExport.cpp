@@ -32,6 +32,11 @@ QString markdown(const Conversation &conversation)
     QString title = conversation.title;
     title.replace(QLatin1Char('\n'), QLatin1Char(' '));
     QString out = QStringLiteral("# ") + title + QStringLiteral("\n");
+    if (!conversation.instructions.isEmpty()) {
+        out += QStringLiteral("\n## Instructions\n\n") + conversation.instructions;
+        if (!out.endsWith(QLatin1Char('\n')))
+            out += QLatin1Char('\n');
+    }
     for (const StoredMessage &message : conversation.messages) {
         out += message.role == QLatin1String("user") ? QStringLiteral("\n## User\n\n") : QStringLiteral("\n## Assistant\n\n");
         if (message.imageData) {

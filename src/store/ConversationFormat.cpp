@@ -267,6 +267,11 @@ bool readConversation(const QJsonValue &value, Conversation *conversation, QStri
             return false;
         conversation->messages.append(std::move(message));
     }
+    // Optional: older files have no instructions.
+    const QJsonValue instructions = object.value(QLatin1String("instructions"));
+    if (!instructions.isUndefined() && !instructions.isString())
+        return fail(error, QStringLiteral("a conversation's \"instructions\" is not text"));
+    conversation->instructions = instructions.toString();
     return true;
 }
 
@@ -306,7 +311,12 @@ QByteArray encodeConversation(const Conversation &conversation)
             out.append(',');
         appendMessage(out, conversation.messages.at(i));
     }
-    out.append("]}");
+    out.append(']');
+    if (!conversation.instructions.isEmpty()) {
+        out.append(",\"instructions\":");
+        appendString(out, conversation.instructions);
+    }
+    out.append('}');
     return out;
 }
 

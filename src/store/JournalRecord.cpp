@@ -153,7 +153,7 @@ QByteArray header()
 
 QByteArray change(const Conversation *before, const Conversation &after)
 {
-    if (before) {
+    if (before && before->instructions == after.instructions) {
         const qsizetype index = onlyChangedMessage(*before, after);
         if (index >= 0)
             return textRecord(*before, after, index);

@@ -103,6 +103,8 @@ private Q_SLOTS:
                                           << QStringLiteral("Cannot attach \u201cnonexistent.png\u201d: the file does not exist.");
         QTest::newRow("a device as image") << QStringList{"ask", "--image", "/dev/zero", "hi"} << 0 << 2
                                            << QStringLiteral("it is not a regular file");
+        QTest::newRow("unknown preset") << QStringList{"ask", "--preset", "nope", "hi"} << 0 << 2
+                                        << QStringLiteral("Unknown preset \"nope\". Presets: fix, explain, translate, summarize.");
     }
 
     void askFailuresGoToStandardError()
@@ -213,6 +215,42 @@ private Q_SLOTS:
         QVERIFY2(told.exitCode == 0, told.err.constData());
         QCOMPARE(told.out, "Sure.");
         QCOMPARE(told.err, "Why not?\ntokens: prompt 12, answer 10, thoughts 20; cost $0.00012\n");
+    }
+
+    // A preset added on the command line: ask fills its template and sends its
+    // instructions where each provider wants them, to its provider and model.
+    void askWithAPreset_data()
+    {
+        QTest::addColumn<QString>("provider");
+        QTest::newRow("Gemini") << "gemini";
+        QTest::newRow("OpenRouter") << "OpenRouter";
+        QTest::newRow("Local") << "local";
+    }
+
+    void askWithAPreset()
+    {
+        QFETCH(QString, provider);
+        QVERIFY(KeychainHelper::save(KeychainHelper::geminiAccount, QStringLiteral("key")));
+        QVERIFY(KeychainHelper::save(KeychainHelper::openRouterAccount, QStringLiteral("key")));
+        QVERIFY(KeychainHelper::save(KeychainHelper::localAccount, QString()));
+        const ProgramRun added = run({"preset", "add", "tr", "--instructions", "Be terse.", "--template",
+                                      "Translate: {input}", "--provider", provider, "--model", "m-1"});
+        QVERIFY2(added.exitCode == 0, added.err.constData());
+        const bool gemini = provider == QLatin1String("gemini");
+        m_server->enqueue(ScriptedResponse::withBody(
+            200, gemini ? geminiEvent("Kurz.") + geminiFinish() : chatChunk("Kurz.") + "data: [DONE]\n\n"));
+        const ProgramRun asked = run({"ask", "--preset", "tr", "short"});
+        QVERIFY2(asked.exitCode == 0, asked.err.constData());
+        QCOMPARE(asked.out, "Kurz.");
+        const RecordedRequest &request = m_server->requests().first();
+        QVERIFY(request.body.contains("Translate: short"));
+        QVERIFY(request.path.contains("m-1") || request.body.contains("\"model\":\"m-1\""));
+        QVERIFY2(request.body.contains(gemini ? R"("systemInstruction":{"parts":[{"text":"Be terse."}]})"
+                                              : R"("messages":[{"content":"Be terse.","role":"system"},)"),
+                 request.body.constData());
+
+        QCOMPARE(run({"preset", "remove", "tr"}).exitCode, 0);
+        QVERIFY(!run({"preset", "list"}).out.contains("tr\t"));
     }
 
     // A local server needs no key; one that is stored goes along.

@@ -34,6 +34,7 @@ private Q_SLOTS:
     void updateFiresAtOnceAndSurvivesRestart();
     void screenshotHotkeyPostsOncePerPress();
     void bothHotkeysBoundAlike();
+    void dictateHotkeyIsUnboundUntilChosen();
 
 private:
     std::unique_ptr<HotkeyManager> makeManager();
@@ -50,6 +51,7 @@ void TestHotkeyManager::init()
     m_defaults = std::make_unique<UserDefaults>(m_dir.filePath(QStringLiteral("preferences.json")));
     m_defaults->remove(Preferences::hotkeyBinding);
     m_defaults->remove(Preferences::screenshotHotkeyBinding);
+    m_defaults->remove(Preferences::dictateHotkeyBinding);
     m_launches = 0;
     m_screenshotPosts = 0;
     m_observer = NotificationCenter::defaultCenter().observe(Notifications::takeTarnwickScreenshot, this,
@@ -129,6 +131,35 @@ void TestHotkeyManager::bothHotkeysBoundAlike()
     QVERIFY(session->pressKeys(QStringLiteral("alt+space alt+k")));
     QTRY_COMPARE_WITH_TIMEOUT(m_launches, 2, kTimeout);
     QTRY_COMPARE_WITH_TIMEOUT(m_screenshotPosts, 1, kTimeout);
+}
+
+void TestHotkeyManager::dictateHotkeyIsUnboundUntilChosen()
+{
+    auto manager = makeManager();
+    QVERIFY(!manager->isBound(Hotkey::dictate));
+    QCOMPARE(manager->status(Hotkey::dictate), Status::notRegistered);
+    QVERIFY(manager->statusText(Hotkey::dictate).isEmpty());
+
+    QSignalSpy dictations(manager.get(), &HotkeyManager::dictatePressed);
+    manager->setBinding(Hotkey::dictate, HotkeyBinding{2, 6144}); // Ctrl+Alt+D
+    QCOMPARE(manager->status(Hotkey::dictate), Status::active);
+    QVERIFY(session->pressKeys(QStringLiteral("ctrl+alt+d")));
+    QTRY_COMPARE_WITH_TIMEOUT(dictations.size(), 1, kTimeout);
+
+    // The screenshot hotkey keeps its combination; dictation is told whose it is.
+    manager->setBinding(Hotkey::dictate, HotkeyBinding{1, 4352});
+    QCOMPARE(manager->status(Hotkey::dictate), Status::sameAsOther);
+    QVERIFY(manager->statusText(Hotkey::dictate).contains(QStringLiteral("screenshot hotkey")));
+    QVERIFY(session->pressKeys(QStringLiteral("ctrl+super+s ctrl+alt+d")));
+    QTRY_COMPARE_WITH_TIMEOUT(m_screenshotPosts, 1, kTimeout);
+    QCOMPARE(dictations.size(), 1);
+
+    manager->setBinding(Hotkey::dictate, std::nullopt);
+    QCOMPARE(manager->status(Hotkey::dictate), Status::notRegistered);
+    QVERIFY(!m_defaults->contains(Preferences::dictateHotkeyBinding));
+    // A launch or screenshot hotkey cannot be left without a binding.
+    manager->setBinding(Hotkey::launch, std::nullopt);
+    QCOMPARE(manager->status(Hotkey::launch), Status::active);
 }
 
 int main(int argc, char **argv)

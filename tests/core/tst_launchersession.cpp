@@ -107,11 +107,18 @@ void TestLauncherSession::followsTheMessagesOnScreen()
 void TestLauncherSession::opensAndDeletesById()
 {
     Session s;
+    s.vm.setInstructions(QStringLiteral("Be terse."));
     s.vm.setMessages({ChatMessage(Role::User, QStringLiteral("Kept"))});
     const QUuid kept = s.session.activeConversationID();
     s.session.startNewConversation();
+    QVERIFY(s.vm.instructions().isEmpty());
     s.vm.setMessages({ChatMessage(Role::User, QStringLiteral("Open"))});
     const QUuid open = s.session.activeConversationID();
+    // A conversation's instructions come back with it, and go with it.
+    QVERIFY(s.session.loadConversation(kept));
+    QCOMPARE(s.vm.instructions(), QStringLiteral("Be terse."));
+    QVERIFY(s.session.loadConversation(open));
+    QVERIFY(s.vm.instructions().isEmpty());
 
     QVERIFY(!s.session.loadConversation(QUuid::createUuid()));
     QVERIFY(!s.session.loadConversation(QUuid()));

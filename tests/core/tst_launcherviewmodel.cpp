@@ -2,6 +2,7 @@
 #include "llm/LLMClient.h"
 #include "platform/Preferences.h"
 #include "platform/UserDefaults.h"
+#include "presets/PresetStore.h"
 #include "services/KeychainHelper.h"
 #include "support/AnswerWait.h"
 #include "support/IsolatedHome.h"
@@ -163,6 +164,72 @@ private Q_SLOTS:
         m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("ok") + geminiFinish()));
         QVERIFY(sendAndWait(*m_vm, QStringLiteral("hi")));
         QVERIFY(m_server->requests().first().path.contains("/models/gemini-picked-in-settings:"));
+    }
+
+    // "/name text" sends the filled template with the preset's provider and
+    // model; its instructions go in the provider's own place, with this
+    // request and every later one of the conversation.
+    void presetInstructionsInEachProvidersShape_data()
+    {
+        QTest::addColumn<QString>("provider");
+        QTest::newRow("Gemini") << "Gemini";
+        QTest::newRow("OpenRouter") << "OpenRouter";
+        QTest::newRow("Local") << "Local";
+    }
+
+    void presetInstructionsInEachProvidersShape()
+    {
+        QFETCH(QString, provider);
+        qputenv("TARNWICK_LOCAL_BASE_URL", m_server->baseUrl().toUtf8());
+        PresetStore presets(m_home->configHome() + QStringLiteral("/presets.json"));
+        QVERIFY(presets.put({QStringLiteral("tr"), QStringLiteral("Be terse."), QStringLiteral("Translate {input} ({clipboard})"),
+                             provider, QStringLiteral("m-1")}));
+        m_vm->setPresets(&presets);
+        QGuiApplication::clipboard()->setText(QStringLiteral("clip"));
+        const QByteArray answer = provider == QLatin1String("Gemini") ? geminiEvent("ok") + geminiFinish()
+                                                                      : chatChunk("ok") + "data: [DONE]\n\n";
+        m_server->enqueue(ScriptedResponse::withBody(200, answer));
+        m_server->enqueue(ScriptedResponse::withBody(200, answer));
+        QVERIFY(sendAndWait(*m_vm, QStringLiteral("/tr hello")));
+        QCOMPARE(m_vm->messages().first().content, QStringLiteral("Translate hello (clip)"));
+        QCOMPARE(m_vm->messages().first().presetCaption, QStringLiteral("tr \u00B7 %1 \u00B7 m-1").arg(provider));
+        QCOMPARE(m_vm->instructions(), QStringLiteral("Be terse."));
+        m_defaults->set(Preferences::selectedProvider, provider);
+        m_defaults->set(Preferences::selectedLocalModel, QStringLiteral("chosen"));
+        QVERIFY(sendAndWait(*m_vm, QStringLiteral("again")));
+
+        QCOMPARE(m_server->requests().size(), 2);
+        for (const RecordedRequest &request : m_server->requests()) {
+            const QJsonObject body = QJsonDocument::fromJson(request.body).object();
+            if (provider == QLatin1String("Gemini")) {
+                QCOMPARE(body.value("systemInstruction").toObject().value("parts")[0].toObject().value("text").toString(),
+                         QStringLiteral("Be terse."));
+            } else {
+                const QJsonObject first = body.value("messages").toArray().first().toObject();
+                QCOMPARE(first, (QJsonObject{{"role", "system"}, {"content", "Be terse."}}));
+            }
+        }
+        const RecordedRequest &first = m_server->requests().first();
+        QVERIFY(first.path.contains("m-1") || first.body.contains("\"model\":\"m-1\""));
+        QVERIFY(!m_server->requests().last().body.contains("m-1")); // the preset's model was for its own send
+        qunsetenv("TARNWICK_LOCAL_BASE_URL");
+    }
+
+    // A preset that works on the selection refuses to ask about nothing; an unknown name is just text.
+    void presetsThatCannotBeUsed()
+    {
+        PresetStore presets(m_home->configHome() + QStringLiteral("/presets.json"));
+        m_vm->setPresets(&presets);
+        QGuiApplication::clipboard()->clear();
+        m_vm->setInputText(QStringLiteral("/fix"));
+        m_vm->send();
+        QVERIFY(m_vm->errorMessage()->startsWith(QStringLiteral("/fix works on the highlighted text")));
+        QVERIFY(m_vm->messages().isEmpty());
+        m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("ok") + geminiFinish()));
+        QVERIFY(sendAndWait(*m_vm, QStringLiteral("/nosuch thing")));
+        QCOMPARE(m_vm->messages().first().content, QStringLiteral("/nosuch thing"));
+        QVERIFY(m_vm->instructions().isEmpty());
+        QVERIFY(!m_server->requests().first().body.contains("systemInstruction"));
     }
 
     void unknownProviderFallsBackToGemini()

@@ -71,7 +71,7 @@ void TestHistoryFormat::roundTripsEveryField()
     QByteArray image(70000, '\0');
     for (int i = 0; i < image.size(); ++i)
         image[i] = char(i * 7);
-    const QList<Conversation> original = {
+    QList<Conversation> original = {
         Conversation(kId, QStringLiteral("Ünïcode / \"title\"\n2"), referenceDate(-12.345),
                      {StoredMessage(QStringLiteral("User"), QString::fromUtf16(u"a\u2028b\0c", 5), image,
                                     QStringLiteral("image/jpeg")),
@@ -82,6 +82,7 @@ void TestHistoryFormat::roundTripsEveryField()
                       StoredMessage(QStringLiteral("user"), QString(), QByteArray())}),
         Conversation(QStringLiteral("empty"), QDateTime::currentDateTimeUtc(), {}),
     };
+    original[0].instructions = QStringLiteral("Be terse. {input} stays\n\"as is\"");
     const auto decoded = ConversationFormat::decode(ConversationFormat::encode(original));
     QVERIFY(decoded);
     QCOMPARE(decoded->size(), 2);
@@ -90,6 +91,7 @@ void TestHistoryFormat::roundTripsEveryField()
         QCOMPARE(decoded->at(i).title, original.at(i).title);
         QCOMPARE(decoded->at(i).date, original.at(i).date);
         QCOMPARE(decoded->at(i).messages, original.at(i).messages);
+        QCOMPARE(decoded->at(i).instructions, original.at(i).instructions);
     }
 }
 
@@ -204,6 +206,7 @@ void TestHistoryFormat::rejectsWholeFile_data()
     QTest::newRow("missing title") << fileWith(R"("id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","date":1)"
                                                + QByteArray(kMessageTail).chopped(1));
     QTest::newRow("messages not an array") << fileWith(good + R"(,"messages":{})");
+    QTest::newRow("instructions a number") << fileWith(good + R"(,"messages":[],"instructions":5)");
     QTest::newRow("role a number") << fileWith(good + R"(,"messages":[{"role":1,"content":"hi","imageMIME":"x"}])");
     QTest::newRow("image not Base64")
         << fileWith(good + R"(,"messages":[{"role":"user","content":"","imageData":"**","imageMIME":"x"}])");

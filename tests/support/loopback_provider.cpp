@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 const char *const kDescription =
@@ -23,7 +24,8 @@ const char *const kDescription =
     "  POST /v1beta/models/<model>:generateContent, /api/v1/chat/completions with input_audio,\n"
     "       /v1/audio/transcriptions                    (the transcript, once the audio is checked)\n"
     "The answer is cut into one event per word (spaces kept with the word before them); the OpenAI-style\n"
-    "streams end with a usage chunk (OpenRouter's with a cost).";
+    "streams end with a usage chunk (OpenRouter's with a cost). With --reasoning, OpenRouter's stream\n"
+    "first sends that text as reasoning, a word an event.";
 
 QStringList fragmentsOf(const QString &answer)
 {
@@ -50,8 +52,19 @@ bool asksForTranscript(const RecordedRequest &request)
            || (request.path == "/api/v1/chat/completions" && request.body.contains("\"input_audio\""));
 }
 
-ScriptedResponse answer(const RecordedRequest &request, const QStringList &fragments, const QString &transcript,
-                        int delayMs, int status)
+// OpenRouter's reasoning deltas, placed before the answer's first chunk.
+QList<QByteArray> withReasoning(QList<QByteArray> events, const QStringList &reasoning)
+{
+    qsizetype at = 1; // after the processing comment
+    for (const QString &part : reasoning) {
+        const QJsonObject choice{{"delta", QJsonObject{{"reasoning", part}}}};
+        events.insert(at++, "data: " + jsonText({{"choices", QJsonArray{choice}}}) + "\n\n");
+    }
+    return events;
+}
+
+ScriptedResponse answer(const RecordedRequest &request, const QStringList &fragments, const QStringList &reasoning,
+                        const QString &transcript, int delayMs, int status)
 {
     if (status != 200) {
         return ScriptedResponse::withBody(
@@ -75,8 +88,9 @@ ScriptedResponse answer(const RecordedRequest &request, const QStringList &fragm
     if (request.path.startsWith("/v1beta/models/") && request.path.endsWith(":streamGenerateContent"))
         return eventStream(answerEvents(EventDialect::Gemini, fragments, true), delayMs);
     if (request.path == "/api/v1/chat/completions")
-        return eventStream(withUsage(answerEvents(EventDialect::OpenRouter, fragments, true), fragments, true),
-                           delayMs);
+        return eventStream(
+            withUsage(withReasoning(answerEvents(EventDialect::OpenRouter, fragments, true), reasoning), fragments, true),
+            delayMs);
     return ScriptedResponse::withBody(404, providerErrorBody(404, QStringLiteral("Not found")), 0, 0,
                                       "application/json");
 }
@@ -87,28 +101,36 @@ int main(int argc, char **argv)
 {
     const QCommandLineOption portOption("port", "Port to listen on (default: any free port).", "N", "0");
     const QCommandLineOption answerOption("answer", "File whose UTF-8 text is the answer.", "FILE");
+    const QCommandLineOption reasoningOption("reasoning", "File whose UTF-8 text is OpenRouter's reasoning.", "FILE");
     const QCommandLineOption delayOption("delay-ms", "Pause before each event after the first.", "MS", "0");
     const QCommandLineOption statusOption("status", "Answer every request with this status and a JSON error.", "N",
                                           "200");
     const QCommandLineOption transcriptOption("transcript", "The transcript of every recording.", "TEXT",
                                               "Hello from the loopback transcriber.");
     ProviderProgram program(argc, argv, kDescription,
-                            {portOption, answerOption, delayOption, statusOption, transcriptOption});
+                            {portOption, answerOption, reasoningOption, delayOption, statusOption, transcriptOption});
     const QCommandLineParser &options = program.commandLine();
 
-    QString text = QStringLiteral("Hello from the loopback provider. This answer arrives in pieces.");
-    if (options.isSet(answerOption)) {
-        QFile file(options.value(answerOption));
+    const auto textOf = [&](const QCommandLineOption &option, const QString &fallback) -> std::optional<QString> {
+        if (!options.isSet(option))
+            return fallback;
+        QFile file(options.value(option));
         if (!file.open(QIODevice::ReadOnly)) {
             std::fprintf(stderr, "loopback-provider: cannot read %s\n", qPrintable(file.fileName()));
-            return 2;
+            return std::nullopt;
         }
-        text = QString::fromUtf8(file.readAll());
-    }
-    const QStringList fragments = fragmentsOf(text);
+        return QString::fromUtf8(file.readAll());
+    };
+    const std::optional<QString> text =
+        textOf(answerOption, QStringLiteral("Hello from the loopback provider. This answer arrives in pieces."));
+    const std::optional<QString> reasoningText = textOf(reasoningOption, QString());
+    if (!text || !reasoningText)
+        return 2;
+    const QStringList fragments = fragmentsOf(*text);
+    const QStringList reasoning = fragmentsOf(*reasoningText);
     const int delayMs = options.value(delayOption).toInt();
     const int status = options.value(statusOption).toInt();
     const QString transcript = options.value(transcriptOption);
     return program.serve(quint16(options.value(portOption).toUInt()),
-                         [&](const RecordedRequest &request) { return answer(request, fragments, transcript, delayMs, status); });
+                         [&](const RecordedRequest &request) { return answer(request, fragments, reasoning, transcript, delayMs, status); });
 }
