@@ -169,6 +169,22 @@ QByteArray removal(const QUuid &id)
     return "{\"op\":\"delete\",\"id\":\"" + ConversationFormat::idText(id) + "\"}\n";
 }
 
+QSet<QUuid> namedIds(const QByteArray &journal)
+{
+    QSet<QUuid> ids;
+    for (qsizetype start = journal.indexOf('\n') + 1; start > 0 && start < journal.size();) {
+        qsizetype end = journal.indexOf('\n', start);
+        if (end < 0)
+            end = journal.size();
+        const QJsonObject record = QJsonDocument::fromJson(QByteArrayView(journal).sliced(start, end - start).toByteArray()).object();
+        QUuid id;
+        if (readId(record, &id) || readId(record.value(QLatin1String("conversation")).toObject(), &id))
+            ids.insert(id);
+        start = end + 1;
+    }
+    return ids;
+}
+
 Replay replay(const QByteArray &journal, QList<Conversation> &conversations)
 {
     Replay result;

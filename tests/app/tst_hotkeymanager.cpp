@@ -7,9 +7,6 @@
 #include "services/HotkeyManager.h"
 
 #include <QGuiApplication>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -86,12 +83,8 @@ void TestHotkeyManager::updateFiresAtOnceAndSurvivesRestart()
     QVERIFY(session->pressKeys(QStringLiteral("alt+space super+k")));
     QTRY_COMPARE_WITH_TIMEOUT(m_launches, 3, kTimeout);
 
+    // The stored record's form is the binding test's; here a restart grabs it again.
     manager.reset();
-    QFile file(m_defaults->filePath());
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(QJsonDocument::fromJson(file.readAll()).object().value(Preferences::hotkeyBinding).toObject(),
-             QJsonObject({{QStringLiteral("keyCode"), 40}, {QStringLiteral("modifiers"), 256}}));
-
     UserDefaults reread(m_defaults->filePath());
     HotkeyManager restarted([this] { ++m_launches; }, reread, HotkeyBackend::createForPlatform());
     restarted.registerHotkeys();

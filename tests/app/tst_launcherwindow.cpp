@@ -1,22 +1,75 @@
-// The launcher panel's fades, hide paths and size limits (offscreen).
+// The launcher panel (offscreen): its fades, hide paths and hotkey notice, and
+// how it and the Settings window follow the desktop between light and dark
+// without a restart: through the Settings portal (the real frontend with the
+// test's backend), and through the toolkit's palette where none answers.
+#include "app/DesktopAppearance.h"
 #include "app/LauncherWindow.h"
 #include "launcher/MessageBubble.h"
 #include "launcher/MessageListView.h"
+#include "platform/portal/DesktopColorScheme.h"
+#include "settings/SettingsWindow.h"
 #include "support/IsolatedSession.h"
+#include "support/PortalDesktop.h"
 #include "ui/NoticeCard.h"
+#include "ui/SchemePalette.h"
 
+#include <QApplication>
+#include <QDBusVariant>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 
+#include <memory>
+
 namespace {
 
-// A panel over a session of its own, in a private home.
+constexpr int kTimeout = 20000;
+using Scheme = DesktopColorScheme::Scheme;
+
+// A panel and a Settings window over a session of their own, in a private home.
 struct Panel : IsolatedSession
 {
     LauncherWindow window{session};
+    SettingsWindow settings{nullptr};
 };
+
+// The panel's ground where nothing is drawn over it.
+bool panelLooksDark(LauncherWindow &window)
+{
+    const QImage image = window.grab().toImage();
+    return image.pixelColor(image.width() / 2, image.height() / 2).lightness() < 128;
+}
+
+bool settingsLookDark(SettingsWindow &window)
+{
+    return isDarkPalette(window.palette());
+}
+
+template<typename T> T *child(QWidget &window, const char *name)
+{
+    T *found = window.findChild<T *>(QLatin1String(name));
+    Q_ASSERT(found);
+    return found;
+}
+
+// A text box whose style sheet names palette colours, a caption, a problem line.
+bool keyFieldLooksDark(SettingsWindow &window)
+{
+    const QImage image = child<QLineEdit>(window, "geminiKeyField")->grab().toImage();
+    return image.pixelColor(image.width() / 2, image.height() / 2).lightness() < 128;
+}
+
+bool captionIsLight(SettingsWindow &window)
+{
+    return child<QLabel>(window, "keyStoreCaption")->palette().color(QPalette::WindowText).lightness() > 128;
+}
+
+QColor problemColour(SettingsWindow &window)
+{
+    return child<QLabel>(window, "launchHotkeyProblem")->palette().color(QPalette::WindowText);
+}
 
 } // namespace
 
@@ -25,11 +78,22 @@ class TestLauncherWindow : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void cleanup();
     void builtHiddenAtItsSize();
     void showDuringFadingHideWins();
     void sessionRequestsAndKeysHide();
     void hotkeyNoticeLeadsToTheRecorder();
+    void portalValues_data();
+    void portalValues();
+    void followsThePortalLive();
+    void followsTheToolkitWithoutPortal();
+    void forcedThemeIgnoresTheDesktop();
 };
+
+void TestLauncherWindow::cleanup()
+{
+    QApplication::setPalette(schemePalette(false));
+}
 
 void TestLauncherWindow::builtHiddenAtItsSize()
 {
@@ -124,6 +188,96 @@ void TestLauncherWindow::hotkeyNoticeLeadsToTheRecorder()
     window.setHotkeyNotice({});
     QVERIFY(!notice->isVisible());
     QCOMPARE(choose.count(), 1);
+}
+
+// The values the Settings portal may send for the desktop's colour scheme.
+void TestLauncherWindow::portalValues_data()
+{
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<Scheme>("scheme");
+    QTest::newRow("dark") << QVariant(1u) << Scheme::dark;
+    QTest::newRow("light") << QVariant(2u) << Scheme::light;
+    QTest::newRow("no preference") << QVariant(0u) << Scheme::noPreference;
+    QTest::newRow("a value from a later version") << QVariant(3u) << Scheme::noPreference;
+    QTest::newRow("wrapped once more, as older frontends send it")
+        << QVariant::fromValue(QDBusVariant(1u)) << Scheme::dark;
+    QTest::newRow("wrapped twice") << QVariant::fromValue(QDBusVariant(QVariant::fromValue(QDBusVariant(2u))))
+                                   << Scheme::light;
+    QTest::newRow("text is not a scheme") << QVariant(QStringLiteral("1")) << Scheme::noPreference;
+    QTest::newRow("nothing") << QVariant() << Scheme::noPreference;
+}
+
+void TestLauncherWindow::portalValues()
+{
+    QFETCH(QVariant, value);
+    QFETCH(Scheme, scheme);
+    QCOMPARE(DesktopColorScheme::fromPortalValue(value), scheme);
+}
+
+void TestLauncherWindow::followsThePortalLive()
+{
+    PortalDesktop desktop;
+    if (!desktop.problem().isEmpty())
+        QSKIP(qPrintable(desktop.problem()));
+    desktop.setColorScheme(1);
+    Panel panel;
+    DesktopAppearance appearance;
+    panel.window.animateIn();
+    panel.settings.show();
+    QTRY_VERIFY_WITH_TIMEOUT(panelLooksDark(panel.window), kTimeout);
+    QTRY_VERIFY(settingsLookDark(panel.settings));
+
+    desktop.setColorScheme(2);
+    QTRY_VERIFY_WITH_TIMEOUT(!panelLooksDark(panel.window), kTimeout);
+    QTRY_VERIFY(!settingsLookDark(panel.settings));
+
+    desktop.setColorScheme(1);
+    QTRY_VERIFY_WITH_TIMEOUT(panelLooksDark(panel.window), kTimeout);
+    // No preference: the toolkit's own palette (light here) again.
+    desktop.setColorScheme(0);
+    QTRY_VERIFY_WITH_TIMEOUT(!panelLooksDark(panel.window), kTimeout);
+    QTRY_VERIFY(!settingsLookDark(panel.settings));
+}
+
+void TestLauncherWindow::followsTheToolkitWithoutPortal()
+{
+    Panel panel;
+    DesktopAppearance appearance;
+    panel.window.animateIn();
+    panel.settings.show();
+    QVERIFY(!panelLooksDark(panel.window));
+
+    QVERIFY(!keyFieldLooksDark(panel.settings));
+    QVERIFY(!captionIsLight(panel.settings));
+
+    // As a platform theme does when the desktop turns dark.
+    QApplication::setPalette(schemePalette(true));
+    QTRY_VERIFY(panelLooksDark(panel.window));
+    QTRY_VERIFY(settingsLookDark(panel.settings));
+    QTRY_VERIFY(keyFieldLooksDark(panel.settings));
+    QVERIFY(captionIsLight(panel.settings));
+    // A problem line keeps its own colour, in the dark variant.
+    QCOMPARE(problemColour(panel.settings), QColor(255, 105, 97));
+
+    QApplication::setPalette(schemePalette(false));
+    QTRY_VERIFY(!panelLooksDark(panel.window));
+    QTRY_VERIFY(!keyFieldLooksDark(panel.settings));
+    QVERIFY(!captionIsLight(panel.settings));
+    QCOMPARE(problemColour(panel.settings), QColor(215, 0, 21));
+}
+
+void TestLauncherWindow::forcedThemeIgnoresTheDesktop()
+{
+    PortalDesktop desktop;
+    if (!desktop.problem().isEmpty())
+        QSKIP(qPrintable(desktop.problem()));
+    Panel panel;
+    panel.defaults.set(QStringLiteral("appTheme"), QStringLiteral("Light"));
+    DesktopAppearance appearance;
+    panel.window.animateIn();
+    desktop.setColorScheme(1);
+    QTRY_VERIFY_WITH_TIMEOUT(settingsLookDark(panel.settings), kTimeout);
+    QVERIFY(!panelLooksDark(panel.window));
 }
 
 QTEST_MAIN(TestLauncherWindow)

@@ -2,6 +2,9 @@
 #include "support/TarnwickProcess.h"
 #include "support/XSessionTest.h"
 
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -11,6 +14,7 @@ constexpr int kTimeout = 30000; // generous: a loaded machine and sanitizers
 const QString kLaunched = QStringLiteral("launched");
 const QString kTakeScreenshot = QStringLiteral("notification TakeTarnwickScreenshot");
 const QString kStartScreenshot = QStringLiteral("notification TarnwickTakeScreenshot");
+const QString kShown = QStringLiteral("notification ShowTarnwick");
 } // namespace
 
 class TestTrayProgram : public XSessionTest
@@ -30,10 +34,16 @@ private Q_SLOTS:
     void commandStartsAnInstanceAndRecoversStaleLock();
     void trayMenuOpensLauncherAndQuits();
     void terminationQuitsCleanly();
+    void regionEndsUpInTheLauncher_data();
+    void regionEndsUpInTheLauncher();
 
 private:
     void startTarnwick(const QStringList &arguments = {});
     QString clipboard() const;
+    // Magenta pixels in the launcher panel: the attached picture's thumbnail.
+    int magentaInPanel(quint32 panel);
+
+    QTemporaryDir m_scratch;
 
     std::unique_ptr<TarnwickProcess> m_tarnwick;
     quint32 m_panel = 0;
@@ -64,8 +74,7 @@ void TestTrayProgram::startTarnwick(const QStringList &arguments)
 
 QString TestTrayProgram::clipboard() const
 {
-    return session().run(QStringLiteral("xclip"),
-                         {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
+    return session().run(QStringLiteral("xclip"), {"-o", "-selection", "clipboard"});
 }
 
 void TestTrayProgram::launchHotkeyShowsFocusedPanelAndHides()
@@ -74,8 +83,7 @@ void TestTrayProgram::launchHotkeyShowsFocusedPanelAndHides()
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("hotkey-launch-active")), 1, kTimeout);
     QVERIFY(!session().isViewable(m_panel));
     // Another program has the focus, as when the user works in it.
-    QVERIFY(session().startHelper(QStringLiteral("display"),
-                                  {QStringLiteral("-size"), QStringLiteral("300x200"), QStringLiteral("xc:gray")}));
+    QVERIFY(session().startHelper(QStringLiteral("display"), {"-size", "300x200", "xc:gray"}));
     QTRY_VERIFY_WITH_TIMEOUT(session().activeWindow() != 0, kTimeout);
 
     QVERIFY(session().pressKeys(QStringLiteral("alt+space")));
@@ -83,8 +91,7 @@ void TestTrayProgram::launchHotkeyShowsFocusedPanelAndHides()
     QTRY_COMPARE_WITH_TIMEOUT(session().activeWindow(), m_panel, kTimeout);
 
     // The keyboard really reaches the input field: type, select, copy, read back.
-    QVERIFY(session().xdotool(
-        {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), QStringLiteral("tarnwick")}));
+    QVERIFY(session().xdotool({"type", "--delay", "30", "tarnwick"}));
     QVERIFY(session().pressKeys(QStringLiteral("ctrl+a ctrl+c")));
     QTRY_COMPARE_WITH_TIMEOUT(clipboard(), QStringLiteral("tarnwick"), kTimeout);
 
@@ -155,10 +162,10 @@ void TestTrayProgram::screenshotHotkeyShowsLauncherFirst()
 void TestTrayProgram::commandsReachTheRunningInstance()
 {
     startTarnwick();
-    QCOMPARE(m_tarnwick->runCommand({QStringLiteral("--toggle")}), 0);
+    QCOMPARE(m_tarnwick->runCommand({"--toggle"}), 0);
     QTRY_VERIFY_WITH_TIMEOUT(session().isViewable(m_panel), kTimeout);
     QTRY_COMPARE_WITH_TIMEOUT(session().activeWindow(), m_panel, kTimeout);
-    QCOMPARE(m_tarnwick->runCommand({QStringLiteral("--toggle")}), 0);
+    QCOMPARE(m_tarnwick->runCommand({"--toggle"}), 0);
     QTRY_VERIFY_WITH_TIMEOUT(!session().isViewable(m_panel), kTimeout);
 
     // A second plain start opens the launcher of the first and leaves.
@@ -166,13 +173,13 @@ void TestTrayProgram::commandsReachTheRunningInstance()
     QTRY_VERIFY_WITH_TIMEOUT(session().isViewable(m_panel), kTimeout);
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("request open")), 1, kTimeout);
 
-    QCOMPARE(m_tarnwick->runCommand({QStringLiteral("--screenshot")}), 0);
+    QCOMPARE(m_tarnwick->runCommand({"--screenshot"}), 0);
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(kStartScreenshot), 1, kTimeout);
     // The launcher comes back when the capture ends; Settings opens after that.
-    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("notification ShowTarnwick")), 1, kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(kShown), 1, kTimeout);
     QTRY_VERIFY_WITH_TIMEOUT(session().isViewable(m_panel), kTimeout);
 
-    QCOMPARE(m_tarnwick->runCommand({QStringLiteral("--settings")}), 0);
+    QCOMPARE(m_tarnwick->runCommand({"--settings"}), 0);
     QTRY_VERIFY_WITH_TIMEOUT(m_tarnwick->windowId(QStringLiteral("settings-window")) != 0, kTimeout);
     const quint32 settings = m_tarnwick->windowId(QStringLiteral("settings-window"));
     QTRY_VERIFY_WITH_TIMEOUT(session().isViewable(settings), kTimeout);
@@ -180,13 +187,13 @@ void TestTrayProgram::commandsReachTheRunningInstance()
     QCOMPARE(session().run(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), QString::number(settings)}),
              QStringLiteral("Tarnwick Settings"));
 
-    QCOMPARE(m_tarnwick->runCommand({QStringLiteral("--no-such-thing")}), 2);
+    QCOMPARE(m_tarnwick->runCommand({"--no-such-thing"}), 2);
     QCOMPARE(m_tarnwick->process().state(), QProcess::Running);
 }
 
 void TestTrayProgram::commandStartsAnInstanceAndRecoversStaleLock()
 {
-    startTarnwick({QStringLiteral("--toggle")});
+    startTarnwick({"--toggle"});
     QTRY_VERIFY_WITH_TIMEOUT(session().isViewable(m_panel), kTimeout);
 
     // A crash leaves the lock and the socket behind.
@@ -194,20 +201,18 @@ void TestTrayProgram::commandStartsAnInstanceAndRecoversStaleLock()
     QVERIFY(m_tarnwick->process().waitForFinished(kTimeout));
     QTRY_VERIFY_WITH_TIMEOUT(!session().isViewable(m_panel), kTimeout);
 
-    m_tarnwick->start({QStringLiteral("--open")});
+    m_tarnwick->start({"--open"});
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(kLaunched), 2, kTimeout);
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("request open")), 1, kTimeout);
     // The new instance answers later starts.
-    QCOMPARE(m_tarnwick->runCommand({QStringLiteral("--toggle")}), 0);
+    QCOMPARE(m_tarnwick->runCommand({"--toggle"}), 0);
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("request toggle")), 2, kTimeout);
 }
 
 void TestTrayProgram::trayMenuOpensLauncherAndQuits()
 {
     if (!session().startHelper(QStringLiteral("trayer"),
-                               {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
-                                QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("request"),
-                                QStringLiteral("--height"), QStringLiteral("24")}))
+                               {"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24"}))
         QSKIP("trayer is not installed");
     startTarnwick();
     QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("tray-ready")), 1, kTimeout);
@@ -216,9 +221,7 @@ void TestTrayProgram::trayMenuOpensLauncherAndQuits()
     QString icon;
     const auto visibleWindows = [&] {
         return session()
-            .run(QStringLiteral("xdotool"),
-                 {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--class"),
-                  QStringLiteral("tarnwick")})
+            .run(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--class", "tarnwick"})
             .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     };
     const auto openMenuAndPick = [&](const QString &selectKey) {
@@ -263,6 +266,67 @@ void TestTrayProgram::terminationQuitsCleanly()
     QVERIFY(m_tarnwick->process().waitForFinished(kTimeout));
     QCOMPARE(m_tarnwick->process().exitStatus(), QProcess::NormalExit);
     QCOMPARE(m_tarnwick->process().exitCode(), 0);
+}
+
+int TestTrayProgram::magentaInPanel(quint32 panel)
+{
+    const QString path = m_scratch.filePath(QStringLiteral("panel.png"));
+    session().run(QStringLiteral("import"), {QStringLiteral("-window"), QString::number(panel), path});
+    const QImage image(path);
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            count += (image.pixel(x, y) & RGB_MASK) == 0xff00ff;
+    }
+    return count;
+}
+
+// The screenshot road: hotkey, our region selector over a frozen screen, an
+// xdotool drag, the picture in the launcher.
+void TestTrayProgram::regionEndsUpInTheLauncher_data()
+{
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("drag attaches the region") << false;
+    QTest::newRow("Esc attaches nothing") << true;
+}
+
+void TestTrayProgram::regionEndsUpInTheLauncher()
+{
+    QFETCH(bool, cancel);
+    TarnwickProcess tarnwick(session());
+    tarnwick.start();
+    QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("hotkey-screenshot-active")), 1, kTimeout);
+    const quint32 panel = tarnwick.windowId(QStringLiteral("launcher-window"));
+    QVERIFY(
+        session().startHelper(QStringLiteral("display"), {"-geometry", "+900+500", "-size", "240x180", "xc:magenta"}));
+    session().run(QStringLiteral("xdotool"), {"search", "--sync", "--onlyvisible", "--class", "Display"});
+
+    session().run(QStringLiteral("xdotool"), {"key", "ctrl+super+s"});
+    int found = -1;
+    session().run(QStringLiteral("xdotool"),
+                  {"search", "--sync", "--onlyvisible", "--name", "Tarnwick region selector"}, &found);
+    QCOMPARE(found, 0);
+    if (cancel) {
+        // Until the selector's keyboard grab lands, a person would press again too.
+        for (int attempt = 0; attempt < 40 && tarnwick.count(kShown) == 0; ++attempt) {
+            session().run(QStringLiteral("xdotool"), {"key", "Escape"});
+            QTest::qWait(250);
+        }
+    } else {
+        session().run(QStringLiteral("xdotool"),
+                      {"mousemove", "940", "560", "mousedown", "1", "mousemove", "990", "600", "mousemove", "1040",
+                       "640", "mouseup", "1"});
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(kShown), 1, kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(session().isViewable(panel), kTimeout);
+
+    if (cancel)
+        QCOMPARE(magentaInPanel(panel), 0);
+    else
+        QTRY_VERIFY_WITH_TIMEOUT(magentaInPanel(panel) > 100, kTimeout);
+    const QString runtime = tarnwick.process().processEnvironment().value(QStringLiteral("XDG_RUNTIME_DIR"));
+    QVERIFY(!QFile::exists(runtime + QStringLiteral("/tarnwick/screenshot.png")));
+    session().stopHelpers();
 }
 
 QTEST_GUILESS_MAIN(TestTrayProgram)

@@ -118,12 +118,12 @@ void TestWaylandSession::startToggleTypeEscapeQuit()
     QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("hotkey-notice")), 1, kTimeout);
     QTRY_VERIFY_WITH_TIMEOUT(tarnwick.count(QStringLiteral("launcher-exposed")) > 0, kTimeout);
 
-    QCOMPARE(tarnwick.runCommand({QStringLiteral("--toggle")}), 0);
+    QCOMPARE(tarnwick.runCommand({"--toggle"}), 0);
     QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("launcher-hidden")), 1, kTimeout);
     const int exposed = tarnwick.count(QStringLiteral("launcher-exposed"));
 
     tarnwick.setEnvironmentVariable(QStringLiteral("XDG_ACTIVATION_TOKEN"), QStringLiteral("token-of-the-launcher"));
-    QCOMPARE(tarnwick.runCommand({QStringLiteral("--toggle")}), 0);
+    QCOMPARE(tarnwick.runCommand({"--toggle"}), 0);
     QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("activation-token")), 1, kTimeout);
     QTRY_VERIFY_WITH_TIMEOUT(tarnwick.count(QStringLiteral("launcher-exposed")) > exposed, kTimeout);
 
@@ -131,16 +131,15 @@ void TestWaylandSession::startToggleTypeEscapeQuit()
     // the panel, which it activated when it was mapped.
     QTRY_VERIFY_WITH_TIMEOUT(x.activeWindow() != 0, kTimeout);
     QTest::qWait(500);
-    x.run(QStringLiteral("xdotool"),
-          {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), QStringLiteral("hello wayland")});
-    x.run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")});
+    x.run(QStringLiteral("xdotool"), {"type", "--delay", "40", "hello wayland"});
+    x.run(QStringLiteral("xdotool"), {"key", "Return"});
     QTRY_COMPARE_WITH_TIMEOUT(server.requests().size(), 1, kTimeout);
     QVERIFY2(server.requests().first().body.contains("\"text\":\"hello wayland\""),
              server.requests().first().body.constData());
 
-    x.run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")});
+    x.run(QStringLiteral("xdotool"), {"key", "Escape"});
     QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("launcher-hidden")), 2, kTimeout);
-    QCOMPARE(tarnwick.runCommand({QStringLiteral("--settings")}), 0);
+    QCOMPARE(tarnwick.runCommand({"--settings"}), 0);
     QTRY_VERIFY_WITH_TIMEOUT(tarnwick.windowId(QStringLiteral("settings-window")) != 0, kTimeout);
     quitsCleanly(tarnwick);
 }
@@ -169,21 +168,20 @@ void TestWaylandSession::headless()
     answerFrom(server, tarnwick);
     tarnwick.start();
     QTRY_VERIFY_WITH_TIMEOUT(tarnwick.count(QStringLiteral("launcher-exposed")) > 0, kTimeout);
-    QCOMPARE(tarnwick.runCommand({QStringLiteral("--toggle")}), 0);
+    QCOMPARE(tarnwick.runCommand({"--toggle"}), 0);
     QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("launcher-hidden")), 1, kTimeout);
     const int exposed = tarnwick.count(QStringLiteral("launcher-exposed"));
-    QCOMPARE(tarnwick.runCommand({QStringLiteral("--toggle")}), 0);
+    QCOMPARE(tarnwick.runCommand({"--toggle"}), 0);
     QTRY_VERIFY_WITH_TIMEOUT(tarnwick.count(QStringLiteral("launcher-exposed")) > exposed, kTimeout);
 
     if (sway) {
         // The virtual keyboard waits a moment first: the panel binds a
         // keyboard only once the seat has one.
-        QVERIFY(wayland.type({QStringLiteral("-s"), QStringLiteral("1500"), QStringLiteral("-d"), QStringLiteral("30"),
-                              QStringLiteral("hello sway"), QStringLiteral("-k"), QStringLiteral("Return")}));
+        QVERIFY(wayland.type({"-s", "1500", "-d", "30", "hello sway", "-k", "Return"}));
         QTRY_COMPARE_WITH_TIMEOUT(server.requests().size(), 1, kTimeout);
         QVERIFY2(server.requests().first().body.contains("\"text\":\"hello sway\""),
                  server.requests().first().body.constData());
-        QVERIFY(wayland.type({QStringLiteral("-s"), QStringLiteral("1000"), QStringLiteral("-k"), QStringLiteral("Escape")}));
+        QVERIFY(wayland.type({"-s", "1000", "-k", "Escape"}));
         QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("launcher-hidden")), 2, kTimeout);
     }
     quitsCleanly(tarnwick);

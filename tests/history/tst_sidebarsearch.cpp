@@ -99,11 +99,11 @@ void TestSidebarSearch::typingFiltersNewestFirst()
 
     // A change to the history while searching shows in the hits.
     QVERIFY(sidebar.type(QStringLiteral("pivot")));
-    QCOMPARE(sidebar.rows(), QStringList{QStringLiteral("Sorting")});
+    QCOMPARE(sidebar.rows(), QStringList{"Sorting"});
     QSignalSpy settled(sidebar.view.get(), &ConversationSidebarView::searchSettled);
     sidebar.store.upsert(conversation(QStringLiteral("Pivot tables"), 400, QString()));
     QVERIFY(settled.wait(10000));
-    QCOMPARE(sidebar.rows(), (QStringList{QStringLiteral("Pivot tables"), QStringLiteral("Sorting")}));
+    QCOMPARE(sidebar.rows(), (QStringList{"Pivot tables", "Sorting"}));
 }
 
 void TestSidebarSearch::escapeClearsThenPassesOn()
@@ -111,7 +111,7 @@ void TestSidebarSearch::escapeClearsThenPassesOn()
     Sidebar sidebar;
     sidebar.view->focusSearch();
     QVERIFY(sidebar.type(QStringLiteral("sort")));
-    QCOMPARE(sidebar.rows(), QStringList{QStringLiteral("Sorting")});
+    QCOMPARE(sidebar.rows(), QStringList{"Sorting"});
 
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QApplication::sendEvent(sidebar.view->searchField(), &escape);
@@ -146,7 +146,7 @@ void TestSidebarSearch::rowsActOnTheirOwnConversation()
     QSignalSpy settled(sidebar.view.get(), &ConversationSidebarView::searchSettled);
     sidebar.view->deleteRow(1);
     QVERIFY(settled.wait(10000));
-    QCOMPARE(sidebar.rows(), QStringList{QStringLiteral("Coffee")});
+    QCOMPARE(sidebar.rows(), QStringList{"Coffee"});
     QCOMPARE(sidebar.store.conversations().size(), 2);
     QVERIFY(sidebar.store.conversations().at(0).title != QLatin1String("Café history"));
 }

@@ -89,8 +89,7 @@ void TestPortalHotkeys::bothBoundInOneSessionAndPressed()
     QTRY_COMPARE_WITH_TIMEOUT(desktop.results.size(), 2, kTimeout);
     QCOMPARE(answersFor(desktop.results, kLaunch), QList{GrabResult::grabbed});
     QCOMPARE(answersFor(desktop.results, kScreenshot), QList{GrabResult::grabbed});
-    QCOMPARE(desktop.portal.bound(),
-             (QStringList{QStringLiteral("launch=ALT+space"), QStringLiteral("screenshot=CTRL+LOGO+s")}));
+    QCOMPARE(desktop.portal.bound(), (QStringList{"launch=ALT+space", "screenshot=CTRL+LOGO+s"}));
     QCOMPARE(desktop.backend.mechanism(kLaunch), HotkeyBackend::Mechanism::desktopShortcut);
     // The desktop's own words for the trigger.
     QCOMPARE(desktop.backend.triggerDescription(kLaunch), QStringLiteral("Alt+Space"));
@@ -144,7 +143,7 @@ void TestPortalHotkeys::declinedInTheDialog()
 {
     // One portal at a time: the backend's bus name is taken until the first one stops.
     m_desktop.reset();
-    Desktop &desktop = m_desktop.emplace(QStringList{QStringLiteral("--decline")});
+    Desktop &desktop = m_desktop.emplace(QStringList{"--decline"});
     if (!desktop.portal.problem().isEmpty())
         QSKIP(qPrintable(desktop.portal.problem()));
     QCOMPARE(desktop.backend.grab(kLaunch, kAltSpace), GrabResult::pending);

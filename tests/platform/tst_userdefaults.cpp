@@ -56,16 +56,15 @@ void TestUserDefaults::integersAreNotTexts()
     QVERIFY(defaults.dictionary(QStringLiteral("list")).isEmpty());
 
     // A text preference reads its fallback for anything but one of its texts.
-    const TextPreference theme{QStringLiteral("list"), QStringLiteral("System"),
-                               {QStringLiteral("System"), QStringLiteral("Dark")}};
+    const TextPreference theme{QStringLiteral("list"), QStringLiteral("System"), {"System", "Dark"}};
     QCOMPARE(defaults.text(theme), QStringLiteral("System"));
     defaults.set(theme, QStringLiteral("dark"));
     QCOMPARE(defaults.text(theme), QStringLiteral("System"));
     defaults.set(theme, QStringLiteral("Dark"));
     QCOMPARE(defaults.text(theme), QStringLiteral("Dark"));
-    const TextPreference anyText{QStringLiteral("text"), QStringLiteral("none")};
+    const TextPreference anyText{"text", "none"};
     QCOMPARE(defaults.text(anyText), QStringLiteral("49"));
-    QCOMPARE(defaults.text(TextPreference{QStringLiteral("fraction"), QStringLiteral("none")}), QStringLiteral("none"));
+    QCOMPARE(defaults.text(TextPreference{"fraction", "none"}), QStringLiteral("none"));
 }
 
 void TestUserDefaults::writesAtomicallyWithPrivatePermissions()
@@ -95,7 +94,7 @@ void TestUserDefaults::corruptFileIsSetAsideNotOverwritten()
     defaults.set(Preferences::appTheme, QStringLiteral("Light"));
 
     QDir dir(home.configHome() + QStringLiteral("/Tarnwick"));
-    const QStringList aside = dir.entryList({QStringLiteral("preferences.json.corrupt-*")}, QDir::Files);
+    const QStringList aside = dir.entryList({"preferences.json.corrupt-*"}, QDir::Files);
     QCOMPARE(aside.size(), 1);
     QFile kept(dir.filePath(aside.first()));
     QVERIFY(kept.open(QIODevice::ReadOnly));

@@ -86,6 +86,9 @@ private Q_SLOTS:
         PcmConverter whole(format);
         QVERIFY(whole.isValid());
         const QByteArray expected = whole.convert(input);
+        // Speech samples already: they pass unchanged.
+        if (format == layout(16000, 1, QAudioFormat::Int16))
+            QCOMPARE(expected, input);
 
         PcmConverter pieces(format);
         QByteArray output;
@@ -106,14 +109,6 @@ private Q_SLOTS:
         // A sine at half level has an RMS of 0.5/sqrt(2) of full scale.
         const double rms = std::sqrt(energy / samples.size()) / 32768.0;
         QVERIFY2(std::abs(rms - 0.5 / std::numbers::sqrt2) < 0.01, qPrintable(QString::number(rms)));
-    }
-
-    void sixteenKilohertzMonoPassesUnchanged()
-    {
-        const QAudioFormat format = layout(16000, 1, QAudioFormat::Int16);
-        const QByteArray input = tone(format);
-        PcmConverter converter(format);
-        QCOMPARE(converter.convert(input), input);
     }
 
     void channelsAreMixed()
