@@ -48,6 +48,12 @@ void printConversation(QTextStream &out, const Conversation &conversation)
             out << "[image: " << message.imageMIME << ", "
                 << QLocale::c().formattedDataSize(message.imageData->size()) << "]\n\n";
         }
+        for (const FileAttachment &file : message.attachments) {
+            out << "[file: " << file.name << ", " << file.mime << ", "
+                << QLocale::c().formattedDataSize(file.data.size()) << "]\n";
+        }
+        if (!message.attachments.isEmpty())
+            out << '\n';
         QString text = message.content;
         if (!message.error.isEmpty())
             text += QStringLiteral("\n\n\u26A0\uFE0F ") + message.error;

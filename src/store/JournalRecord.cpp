@@ -21,10 +21,18 @@ bool sameBytes(const std::optional<QByteArray> &a, const std::optional<QByteArra
     return !a || a->constData() == b->constData() || *a == *b;
 }
 
+bool sameFiles(const QList<FileAttachment> &a, const QList<FileAttachment> &b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const FileAttachment &x, const FileAttachment &y) {
+        return x.name == y.name && x.mime == y.mime && (x.data.constData() == y.data.constData() || x.data == y.data);
+    });
+}
+
 bool sameExceptContent(const StoredMessage &a, const StoredMessage &b)
 {
     return a.role == b.role && a.imageMIME == b.imageMIME && a.error == b.error && a.reasoning == b.reasoning
-        && a.reasoningSeconds == b.reasoningSeconds && a.usage == b.usage && sameBytes(a.imageData, b.imageData);
+        && a.reasoningSeconds == b.reasoningSeconds && a.usage == b.usage && sameBytes(a.imageData, b.imageData)
+        && sameFiles(a.attachments, b.attachments);
 }
 
 // The one message whose text differs, or -1 when more than that changed.
