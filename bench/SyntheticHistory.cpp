@@ -9,10 +9,51 @@
 
 #include <cstdio>
 
-QList<Conversation> makeSyntheticHistory(double scale)
+namespace {
+
+QString longAnswer(int conversation, int answer)
+{
+    static const QString words[] = {QStringLiteral("the "), QStringLiteral("quicksort "), QStringLiteral("café "),
+                                    QStringLiteral("über "), QStringLiteral("partition "), QStringLiteral("a/b "),
+                                    QStringLiteral("naïve "), QStringLiteral("pivot "), QStringLiteral("array, ")};
+    QString text = QStringLiteral("Answer %1 of conversation %2.\n\n").arg(answer).arg(conversation);
+    for (int i = 0; text.size() < 50'000; ++i) {
+        if (i % 400 == 399)
+            text += QStringLiteral("\n```python\ndef sort(xs):  # \"quoted\"\n    return sorted(xs)\n```\n\n");
+        text += words[(i * 7 + conversation) % std::size(words)];
+    }
+    return text;
+}
+
+QList<Conversation> makeTextHistory(int count)
+{
+    QList<Conversation> history;
+    for (int i = 0; i < count; ++i) {
+        QList<StoredMessage> messages;
+        for (int m = 0; m < 2; ++m) {
+            messages.append(StoredMessage(QStringLiteral("user"),
+                                          QStringLiteral("Question %1 of conversation %2 about sorting").arg(m).arg(i)));
+            messages.append(StoredMessage(QStringLiteral("assistant"), longAnswer(i, m)));
+        }
+        history.append(Conversation(QStringLiteral("Conversation %1").arg(i),
+                                    ConversationFormat::dateFromReferenceSeconds(7e8 + i * 3600.5), messages));
+    }
+    return history;
+}
+
+} // namespace
+
+const char *historyKindName(HistoryKind kind)
+{
+    return kind == HistoryKind::Text ? "text-heavy" : "image-heavy";
+}
+
+QList<Conversation> makeSyntheticHistory(double scale, HistoryKind kind)
 {
     QRandomGenerator random(1);
     const int count = int(1000 * scale);
+    if (kind == HistoryKind::Text)
+        return makeTextHistory(count);
     QList<Conversation> history;
     for (int i = 0; i < count; ++i) {
         QList<StoredMessage> messages;
@@ -45,11 +86,12 @@ bool writeHistoryFile(const QString &path, const QList<Conversation> &conversati
     return file.commit();
 }
 
-QString writeSyntheticHistoryFile(const QString &folder, double scale)
+QString writeSyntheticHistoryFile(const QString &folder, double scale, HistoryKind kind)
 {
     const QString path = folder + QStringLiteral("/conversations.json");
-    writeHistoryFile(path, makeSyntheticHistory(scale));
-    std::printf("History: %d conversations, %g MB\n", int(1000 * scale), double(QFile(path).size()) / 1e6);
+    writeHistoryFile(path, makeSyntheticHistory(scale, kind));
+    std::printf("History (%s): %d conversations, %g MB\n", historyKindName(kind), int(1000 * scale),
+                double(QFile(path).size()) / 1e6);
     std::fflush(stdout);
     return path;
 }

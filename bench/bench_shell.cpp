@@ -81,6 +81,41 @@ qint64 contextSwitches(qint64 pid)
     return total;
 }
 
+struct BareFigures
+{
+    QList<double> toTray;
+    double idleMb = -1;
+};
+
+// The bare Qt tray program beside it: start to its icon, and its idle memory.
+BareFigures bareTrayFigures(const XSession &session, int starts)
+{
+    BareFigures figures;
+    for (int i = 0; i <= starts; ++i) {
+        QProcess bare;
+        QProcessEnvironment env = session.environment();
+        env.insert(QStringLiteral("TARNWICK_TRACE_EVENTS"), QStringLiteral("1"));
+        bare.setProcessEnvironment(env);
+        QByteArray trace;
+        const double started = nowMs();
+        bare.start(QStringLiteral(BARE_TRAY), {});
+        waitFor([&] {
+            trace += bare.readAllStandardError();
+            return trace.contains("tray-ready");
+        });
+        const qsizetype at = trace.indexOf("tarnwick-trace ");
+        if (i < starts)
+            figures.toTray << trace.mid(at + 15).split(' ').first().toDouble() - started;
+        else {
+            QThread::sleep(2);
+            figures.idleMb = residentMb(bare.processId());
+        }
+        bare.terminate();
+        bare.waitForFinished(5000);
+    }
+    return figures;
+}
+
 // The start to the desktop's answer (hotkey active), and activations to the panel's first frame.
 int portalFigures()
 {
@@ -153,6 +188,10 @@ int main(int argc, char **argv)
     }
     printSeries("cold start to launch done (hotkeys grabbed)", toHotkeys);
     printSeries("cold start to tray icon shown", toTray);
+    BareFigures bare = bareTrayFigures(session, kStarts);
+    printSeries("bare Qt tray: cold start to tray icon shown", bare.toTray);
+    std::sort(toTray.begin(), toTray.end());
+    std::sort(bare.toTray.begin(), bare.toTray.end());
 
     TarnwickProcess tarnwick(session);
     tarnwick.start();
@@ -185,6 +224,9 @@ int main(int argc, char **argv)
     QThread::sleep(2);
     std::printf("%-44s %7.1f MB before the first show, %.1f MB after %d shows\n", "idle resident memory (VmRSS)",
                 rssFresh, residentMb(tarnwick.pid()), kPresses);
+    std::printf("%-44s %7.1f MB idle\n", "bare Qt tray: resident memory", bare.idleMb);
+    std::printf("%-44s start %.2fx, idle memory %.2fx (target 1.3x)\n", "tray program against the bare tray",
+                toTray[toTray.size() / 2] / bare.toTray[bare.toTray.size() / 2], rssFresh / bare.idleMb);
     constexpr int kIdleSeconds = 10;
     const qint64 before = contextSwitches(tarnwick.pid());
     QThread::sleep(kIdleSeconds);

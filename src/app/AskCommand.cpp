@@ -7,6 +7,7 @@
 #include "core/ImageFiles.h"
 #include "core/LauncherViewModel.h"
 #include "core/UsageText.h"
+#include "llm/FileParts.h"
 #include "llm/LLMProvider.h"
 #include "platform/Preferences.h"
 #include "platform/UserDefaults.h"
@@ -30,8 +31,8 @@
 namespace {
 
 constexpr const char *kUsage =
-    "Usage: tarnwick ask [--provider P] [--model ID] [--image FILE] [--preset NAME] [--reasoning] [--usage]\n"
-    "                    [PROMPT...]\n";
+    "Usage: tarnwick ask [--provider P] [--model ID] [--image FILE] [--file FILE]... [--preset NAME] [--reasoning]\n"
+    "                    [--usage] [PROMPT...]\n";
 
 void writeRawError(const QString &text)
 {
@@ -93,6 +94,10 @@ int runAskCommand(int &argc, char **argv)
                                          QStringLiteral("ID"));
     const QCommandLineOption imageOption(QStringLiteral("image"), QStringLiteral("An image to send with the prompt."),
                                          QStringLiteral("FILE"));
+    const QCommandLineOption fileOption(
+        QStringList{QStringLiteral("file")},
+        QStringLiteral("A text or PDF file to send with the prompt (up to 5; text up to 1 MB, PDF up to 20 MB)."),
+        QStringLiteral("FILE"));
     const QCommandLineOption reasoningOption(QStringLiteral("reasoning"),
                                              QStringLiteral("Also print the model's reasoning to standard error."));
     const QCommandLineOption usageOption(QStringLiteral("usage"),
@@ -100,7 +105,8 @@ int runAskCommand(int &argc, char **argv)
     const QCommandLineOption presetOption(QStringLiteral("preset"),
                                           QStringLiteral("Send with this preset's instructions and template."),
                                           QStringLiteral("NAME"));
-    parser.addOptions({providerOption, modelOption, imageOption, presetOption, reasoningOption, usageOption});
+    parser.addOptions(
+        {providerOption, modelOption, imageOption, fileOption, presetOption, reasoningOption, usageOption});
     if (const std::optional<int> status = parseCommandOptions(parser, kUsage))
         return *status;
 
@@ -159,6 +165,16 @@ int runAskCommand(int &argc, char **argv)
         }
         vm.setAttachedImage(file.image);
     }
+    if (const QStringList problems = vm.attachPaths(parser.values(fileOption)); !problems.isEmpty()) {
+        writeError(problems.join(QLatin1Char('\n')));
+        return 2;
+    }
+    if (vm.selectedProvider() == rawValue(LLMProvider::Local)) {
+        if (const QString refusal = FileParts::localRefusal(vm.attachedFiles()); !refusal.isEmpty()) {
+            writeError(refusal);
+            return 2;
+        }
+    }
 
     QStringList words = parser.positionalArguments().mid(1);
     QString prompt = words.join(QLatin1Char(' '));
@@ -170,7 +186,8 @@ int runAskCommand(int &argc, char **argv)
     }
     if (preset) {
         const TemplateValues values = desktopValues(prompt.trimmed());
-        if (PresetTemplate::lacksMaterial(preset->promptTemplate, values) && !vm.attachedImageData()) {
+        if (PresetTemplate::lacksMaterial(preset->promptTemplate, values) && !vm.attachedImageData()
+            && vm.attachedFiles().isEmpty()) {
             writeError(QStringLiteral("Nothing to send: the preset %1 works on the selection or the clipboard, and "
                                       "both are empty.")
                            .arg(preset->name));
@@ -180,8 +197,8 @@ int runAskCommand(int &argc, char **argv)
         vm.setInstructions(preset->instructions);
     }
     vm.setInputText(prompt);
-    if (vm.inputText().trimmed().isEmpty() && !vm.attachedImageData()) {
-        writeError(QStringLiteral("Nothing to send: give a prompt or an image."));
+    if (vm.inputText().trimmed().isEmpty() && !vm.attachedImageData() && vm.attachedFiles().isEmpty()) {
+        writeError(QStringLiteral("Nothing to send: give a prompt, an image or a file."));
         return 2;
     }
 

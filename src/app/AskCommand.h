@@ -1,5 +1,5 @@
 #pragma once
 
-// `tarnwick ask [--provider P] [--model ID] [--image FILE] [--reasoning] [--usage] [PROMPT...]`: one prompt
+// `tarnwick ask [--provider P] [--model ID] [--image FILE] [--file FILE]... [--reasoning] [--usage] [PROMPT...]`: one prompt
 // through the launcher's chat state, without a window; the answer goes to stdout.
 int runAskCommand(int &argc, char **argv);

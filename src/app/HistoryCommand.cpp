@@ -48,6 +48,12 @@ void printConversation(QTextStream &out, const Conversation &conversation)
             out << "[image: " << message.imageMIME << ", "
                 << QLocale::c().formattedDataSize(message.imageData->size()) << "]\n\n";
         }
+        for (const FileAttachment &file : message.attachments) {
+            out << "[file: " << file.name << ", " << file.mime << ", "
+                << QLocale::c().formattedDataSize(file.data.size()) << "]\n";
+        }
+        if (!message.attachments.isEmpty())
+            out << '\n';
         QString text = message.content;
         if (!message.error.isEmpty())
             text += QStringLiteral("\n\n\u26A0\uFE0F ") + message.error;
@@ -57,17 +63,29 @@ void printConversation(QTextStream &out, const Conversation &conversation)
     }
 }
 
-void printSearch(QTextStream &out, const QList<Conversation> &conversations, const QString &query)
+// Something printed about one conversation, ranked newest first.
+struct Row
 {
-    QList<ConversationSearch::Folded> folded;
-    folded.reserve(conversations.size());
-    for (const Conversation &conversation : conversations)
-        folded.append(ConversationSearch::foldConversation(conversation));
-    const QDateTime now = QDateTime::currentDateTime();
-    for (const ConversationSearch::Hit &hit : ConversationSearch::search(conversations, folded, query)) {
-        out << idText(hit.id) << '\t' << relativeDateText(hit.date, now) << '\t' << oneLine(hit.title) << '\t'
-            << hit.snippet << '\n';
-    }
+    QDateTime date;
+    qsizetype order = 0;
+    QString text;
+};
+
+bool newerFirst(const Row &a, const Row &b)
+{
+    return a.date != b.date ? a.date > b.date : a.order < b.order;
+}
+
+QString searchLine(const Conversation &conversation, const QString &query, const QDateTime &now)
+{
+    const QList<Conversation> one{conversation};
+    const QList<ConversationSearch::Hit> hits =
+        ConversationSearch::search(one, {ConversationSearch::foldConversation(conversation)}, query);
+    if (hits.isEmpty())
+        return QString();
+    const ConversationSearch::Hit &hit = hits.first();
+    return idText(hit.id) + QLatin1Char('\t') + relativeDateText(hit.date, now) + QLatin1Char('\t') + oneLine(hit.title)
+        + QLatin1Char('\t') + hit.snippet + QLatin1Char('\n');
 }
 
 // Writes what was printed; the exit status, or why it could not be written.
@@ -110,31 +128,45 @@ int runHistoryCommand(int &argc, char **argv)
         return 2;
     }
 
+    // The file is read one conversation at a time: only what is printed stays.
     const QString path = ConversationStore::defaultFilePath();
-    ConversationFile::ReadResult read = ConversationFile::readWithJournal(path, ConversationStore::journalPath(path));
+    const QDateTime now = QDateTime::currentDateTime();
+    const QString query = search ? arguments.mid(1).join(QLatin1Char(' ')) : QString();
+    const QUuid id = byId ? QUuid::fromString(arguments.at(1)) : QUuid();
+    QList<Row> rows;
+    std::optional<Conversation> found;
+    std::optional<Row> foundRank;
+    const auto visit = [&](Conversation &&conversation, qsizetype order) {
+        if (list) {
+            rows.append({conversation.date, order,
+                         idText(conversation.id) + QLatin1Char('\t') + relativeDateText(conversation.date, now)
+                             + QLatin1Char('\t') + oneLine(conversation.title) + QLatin1Char('\n')});
+        } else if (search) {
+            QString line = searchLine(conversation, query, now);
+            if (!line.isEmpty())
+                rows.append({conversation.date, order, std::move(line)});
+        } else if (!id.isNull() && conversation.id == id) {
+            const Row rank{conversation.date, order, {}};
+            if (!foundRank || newerFirst(rank, *foundRank)) {
+                foundRank = rank;
+                found = std::move(conversation);
+            }
+        }
+    };
+    const ConversationFile::ScanResult read =
+        ConversationFile::scanWithJournal(path, ConversationStore::journalPath(path), visit);
     if (read.status == ConversationFile::Status::Unreadable) {
         err << "tarnwick: cannot read " << path << ": " << read.error << '\n';
         return 1;
     }
-    const QList<Conversation> &conversations = read.conversations;
 
-    if (list) {
-        const QDateTime now = QDateTime::currentDateTime();
-        for (const Conversation &conversation : conversations) {
-            out << idText(conversation.id) << '\t' << relativeDateText(conversation.date, now) << '\t'
-                << oneLine(conversation.title) << '\n';
-        }
+    if (list || search) {
+        std::stable_sort(rows.begin(), rows.end(), newerFirst);
+        for (const Row &row : std::as_const(rows))
+            out << row.text;
         return finish(out, printed);
     }
-    if (search) {
-        printSearch(out, conversations, arguments.mid(1).join(QLatin1Char(' ')));
-        return finish(out, printed);
-    }
-
-    const QUuid id = QUuid::fromString(arguments.at(1));
-    const auto found = std::find_if(conversations.cbegin(), conversations.cend(),
-                                    [&](const Conversation &c) { return !id.isNull() && c.id == id; });
-    if (found == conversations.cend()) {
+    if (!found) {
         err << "tarnwick: no conversation with the id " << arguments.at(1) << '\n';
         return 1;
     }

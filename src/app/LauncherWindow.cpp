@@ -58,7 +58,7 @@ QPainterPath roundedShape(const QRectF &rect)
 
 LauncherWindow::LauncherWindow(LauncherSession &session, QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
-    , m_hostingView(nullptr)
+    , m_session(session)
     , m_fade(new QPropertyAnimation(this, "windowOpacity", this))
 {
     setWindowTitle(QStringLiteral("Tarnwick"));
@@ -74,18 +74,6 @@ LauncherWindow::LauncherWindow(LauncherSession &session, QWidget *parent)
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(kResizeBorder, kResizeBorder, kResizeBorder, kResizeBorder);
-    m_hostingView = new LauncherView(session, this);
-    layout->addWidget(m_hostingView);
-    connect(m_hostingView, &LauncherView::closeRequested, this, &LauncherWindow::animateOut);
-    connect(m_hostingView, &LauncherView::settingsRequested, this, &LauncherWindow::settingsRequested);
-    // A child of the view, so that it takes the view's colours.
-    m_hotkeyNotice = new NoticeCard(tr("Choose a hotkey"), m_hostingView);
-    m_hotkeyNotice->setObjectName(QStringLiteral("hotkeyNotice"));
-    // The edge follows the view's appearance.
-    m_hostingView->installEventFilter(this);
-    connect(m_hotkeyNotice, &NoticeCard::actionTriggered, this, &LauncherWindow::chooseHotkeyRequested);
-    connect(m_hotkeyNotice, &NoticeCard::actionTriggered, this, &LauncherWindow::placeHotkeyNotice);
-    connect(m_hotkeyNotice, &NoticeCard::dismissed, this, &LauncherWindow::placeHotkeyNotice);
 
     connect(m_fade, &QPropertyAnimation::finished, this, [this] {
         if (m_hiding) {
@@ -99,8 +87,38 @@ LauncherWindow::LauncherWindow(LauncherSession &session, QWidget *parent)
     connect(&session, &LauncherSession::showLauncherRequested, this, &LauncherWindow::animateIn);
 }
 
+LauncherView *LauncherWindow::view()
+{
+    if (m_hostingView)
+        return m_hostingView;
+    m_hostingView = new LauncherView(m_session, this);
+    layout()->addWidget(m_hostingView);
+    connect(m_hostingView, &LauncherView::closeRequested, this, &LauncherWindow::animateOut);
+    connect(m_hostingView, &LauncherView::settingsRequested, this, &LauncherWindow::settingsRequested);
+    // A child of the view, so that it takes the view's colours.
+    m_hotkeyNotice = new NoticeCard(tr("Choose a hotkey"), m_hostingView);
+    m_hotkeyNotice->setObjectName(QStringLiteral("hotkeyNotice"));
+    m_hotkeyNotice->setText(m_pendingNotice);
+    m_hotkeyNotice->setVisible(!m_pendingNotice.isEmpty());
+    // The edge follows the view's appearance.
+    m_hostingView->installEventFilter(this);
+    connect(m_hotkeyNotice, &NoticeCard::actionTriggered, this, &LauncherWindow::chooseHotkeyRequested);
+    connect(m_hotkeyNotice, &NoticeCard::actionTriggered, this, &LauncherWindow::placeHotkeyNotice);
+    connect(m_hotkeyNotice, &NoticeCard::dismissed, this, &LauncherWindow::placeHotkeyNotice);
+    layout()->activate();
+    placeHotkeyNotice();
+    return m_hostingView;
+}
+
+NoticeCard *LauncherWindow::hotkeyNotice()
+{
+    view();
+    return m_hotkeyNotice;
+}
+
 void LauncherWindow::animateIn()
 {
+    view();
     m_fade->stop();
     m_hiding = false;
 
@@ -236,7 +254,7 @@ void LauncherWindow::mouseMoveEvent(QMouseEvent *event)
 // its corners are cut away by the window's shape.
 void LauncherWindow::paintEvent(QPaintEvent *)
 {
-    const bool dark = LauncherColors::of(m_hostingView).dark;
+    const bool dark = LauncherColors::of(m_hostingView ? static_cast<QWidget *>(m_hostingView) : this).dark;
     const QColor opaque = dark ? QColor(36, 36, 41) : QColor(246, 246, 248);
     const QColor ground = dark ? QColor(22, 22, 26, 214) : QColor(246, 246, 248, 242);
     const QColor edge = dark ? QColor(255, 255, 255, 38) : QColor(0, 0, 0, 30);
@@ -258,6 +276,9 @@ void LauncherWindow::resizeEvent(QResizeEvent *event)
 
 void LauncherWindow::setHotkeyNotice(const QString &text)
 {
+    m_pendingNotice = text;
+    if (!m_hostingView)
+        return;
     m_hotkeyNotice->setText(text);
     m_hotkeyNotice->setVisible(!text.isEmpty());
     placeHotkeyNotice();
@@ -266,6 +287,8 @@ void LauncherWindow::setHotkeyNotice(const QString &text)
 
 void LauncherWindow::placeHotkeyNotice()
 {
+    if (!m_hostingView)
+        return;
     const int width = m_hostingView->width() - 2 * LauncherMetrics::edgeInset;
     m_hotkeyNotice->setGeometry(LauncherMetrics::edgeInset, kNoticeTop, width, m_hotkeyNotice->heightForWidth(width));
     // The conversation starts below the card rather than behind it.

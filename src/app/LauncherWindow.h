@@ -26,7 +26,7 @@ public:
     // The notice that the launch hotkey does not work, over the top of the
     // panel until dismissed; an empty text takes it away.
     void setHotkeyNotice(const QString &text);
-    NoticeCard *hotkeyNotice() const { return m_hotkeyNotice; }
+    NoticeCard *hotkeyNotice();
 
 Q_SIGNALS:
     void settingsRequested();
@@ -42,14 +42,19 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // The launcher view, built when the panel is first wanted: the tray
+    // program starts and idles without its widgets, fonts and icons.
+    LauncherView *view();
     Qt::Edges edgesAt(QPoint position) const;
     void centreOnScreen();
     void updateShape();
     void placeHotkeyNotice();
 
-    LauncherView *m_hostingView;
+    LauncherSession &m_session;
+    LauncherView *m_hostingView = nullptr;
     QPropertyAnimation *m_fade;
     NoticeCard *m_hotkeyNotice = nullptr;
+    QString m_pendingNotice; // the hotkey notice until the view is built
     bool m_hiding = false;
     bool m_translucent = true;
 };

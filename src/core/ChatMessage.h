@@ -1,8 +1,10 @@
 #pragma once
 
+#include "llm/FileAttachment.h"
 #include "llm/LLMUsage.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QUuid>
 
@@ -22,6 +24,8 @@ struct ChatMessage
     QString content;
     std::optional<QByteArray> imageData;
     QString imageMIME;
+    // Text and PDF files sent with a prompt, beside its image.
+    QList<FileAttachment> attachments;
     bool isStreaming = false;
     // Why an answer stopped after part of it arrived; empty when it did not.
     // The content keeps the part, so the next send passes on only the text.

@@ -22,8 +22,6 @@ LauncherSession::LauncherSession(UserDefaults &defaults, const QString &historyF
     , m_defaults(defaults)
     , m_store(std::make_unique<ConversationStore>(historyFilePath))
     , m_vm(std::make_unique<LauncherViewModel>(defaults))
-    , m_speech(std::make_unique<SpeechManager>())
-    , m_dictation(std::make_unique<DictationFlow>(*m_speech, *m_vm, defaults, KeyStore::system()))
 {
     m_vm->setPresets(&PresetStore::standard());
     connect(m_vm.get(), &LauncherViewModel::messagesChanged, this, &LauncherSession::autoSave);
@@ -49,6 +47,20 @@ LauncherSession::~LauncherSession() = default;
 PresetStore &LauncherSession::presets() const
 {
     return PresetStore::standard();
+}
+
+SpeechManager &LauncherSession::speech() const
+{
+    if (!m_speech)
+        m_speech = std::make_unique<SpeechManager>();
+    return *m_speech;
+}
+
+DictationFlow &LauncherSession::dictation() const
+{
+    if (!m_dictation)
+        m_dictation = std::make_unique<DictationFlow>(speech(), *m_vm, m_defaults, KeyStore::system());
+    return *m_dictation;
 }
 
 void LauncherSession::autoSave()
@@ -129,7 +141,7 @@ bool LauncherSession::deleteConversation(QUuid id)
 
 void LauncherSession::toggleDictation()
 {
-    m_dictation->toggle();
+    dictation().toggle();
 }
 
 void LauncherSession::grabText()

@@ -30,8 +30,9 @@ public:
     UserDefaults &defaults() const { return m_defaults; }
     LauncherViewModel &viewModel() const { return *m_vm; }
     ConversationStore &store() const { return *m_store; }
-    SpeechManager &speech() const { return *m_speech; }
-    DictationFlow &dictation() const { return *m_dictation; }
+    // Made when first asked for: the tray program starts without them.
+    SpeechManager &speech() const;
+    DictationFlow &dictation() const;
     PresetStore &presets() const;
 
     QUuid activeConversationID() const { return m_activeConversationID; }
@@ -77,8 +78,8 @@ private:
     // Declared in the order they are built; they go in reverse.
     std::unique_ptr<ConversationStore> m_store;
     std::unique_ptr<LauncherViewModel> m_vm;
-    std::unique_ptr<SpeechManager> m_speech;
-    std::unique_ptr<DictationFlow> m_dictation;
+    mutable std::unique_ptr<SpeechManager> m_speech;
+    mutable std::unique_ptr<DictationFlow> m_dictation;
     std::unique_ptr<ScreenshotFlow> m_screenshotFlow; // goes first: it may still ask to show the launcher
     QUuid m_activeConversationID;
     bool m_discarding = false; // the on-screen conversation was deleted: do not save it back

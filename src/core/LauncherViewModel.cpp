@@ -1,5 +1,7 @@
 #include "core/LauncherViewModel.h"
 
+#include "core/AttachmentFiles.h"
+#include "llm/FileParts.h"
 #include "llm/LLMClient.h"
 #include "llm/LLMError.h"
 #include "llm/LLMStream.h"
@@ -114,6 +116,35 @@ void LauncherViewModel::removeAttachment()
     Q_EMIT attachmentChanged();
 }
 
+QStringList LauncherViewModel::attachPaths(const QStringList &paths)
+{
+    QStringList problems;
+    for (const QString &path : paths) {
+        AttachmentFiles::Read read = AttachmentFiles::read(path);
+        if (read.image) {
+            setAttachedImage(*read.image);
+        } else if (!read.file) {
+            problems.append(read.problem);
+        } else if (m_attachedFiles.size() >= AttachmentFiles::kMaxFiles) {
+            problems.append(QStringLiteral("Cannot attach \u201c%1\u201d: a prompt takes at most %2 files besides its image.")
+                                .arg(read.file->name)
+                                .arg(AttachmentFiles::kMaxFiles));
+        } else {
+            m_attachedFiles.append(std::move(*read.file));
+            Q_EMIT attachmentChanged();
+        }
+    }
+    return problems;
+}
+
+void LauncherViewModel::removeAttachedFile(qsizetype index)
+{
+    if (index < 0 || index >= m_attachedFiles.size())
+        return;
+    m_attachedFiles.removeAt(index);
+    Q_EMIT attachmentChanged();
+}
+
 AppTheme LauncherViewModel::theme() const
 {
     return appThemeFromRawValue(m_defaults.text(Preferences::appTheme)).value_or(AppTheme::System);
@@ -176,8 +207,8 @@ std::optional<LLMClient> LauncherViewModel::clientFor(LLMProvider provider, cons
 void LauncherViewModel::send()
 {
     const QString prompt = m_inputText.trimmed();
-    const bool hasImage = m_attachedImageData.has_value();
-    if ((prompt.isEmpty() && !hasImage) || m_isLoading)
+    const bool hasAttachment = m_attachedImageData.has_value() || !m_attachedFiles.isEmpty();
+    if ((prompt.isEmpty() && !hasAttachment) || m_isLoading)
         return;
     bool refused = false;
     const std::optional<PresetSend> preset = presetSend(&refused);
@@ -209,7 +240,8 @@ std::optional<LauncherViewModel::PresetSend> LauncherViewModel::presetSend(bool 
     }
     send.choice.model = preset->model;
     const TemplateValues values = desktopValues(invocation->input);
-    if (PresetTemplate::lacksMaterial(preset->promptTemplate, values) && !m_attachedImageData) {
+    if (PresetTemplate::lacksMaterial(preset->promptTemplate, values) && !m_attachedImageData
+        && m_attachedFiles.isEmpty()) {
         *refused = true;
         setErrorMessage(QStringLiteral("/%1 works on the highlighted text or the clipboard, and both are empty. "
                                        "Highlight some text, or type it after /%1.")
@@ -232,8 +264,15 @@ void LauncherViewModel::sendWith(const LLMClient &client, const std::optional<Pr
 {
     // Read again: the input may have changed while the key was read.
     const QString prompt = preset ? preset->prompt : m_inputText.trimmed();
-    if (prompt.isEmpty() && !m_attachedImageData)
+    if (prompt.isEmpty() && !m_attachedImageData && m_attachedFiles.isEmpty())
         return;
+    // A local server takes no PDFs: one without text stays attached, and the user is told.
+    if (client.provider() == LLMProvider::Local) {
+        if (const QString refusal = FileParts::localRefusal(m_attachedFiles); !refusal.isEmpty()) {
+            setErrorMessage(refusal);
+            return;
+        }
+    }
 
     // An edited prompt replaces the one it was taken from, and everything after it.
     const qsizetype edited = indexOf(m_editedPromptID);
@@ -253,6 +292,7 @@ void LauncherViewModel::sendWith(const LLMClient &client, const std::optional<Pr
     ChatMessage sent(ChatMessage::Role::User, prompt, imageData, imageMIME);
     if (preset)
         sent.presetCaption = preset->caption;
+    sent.attachments = m_attachedFiles;
     appendMessage(std::move(sent));
 
     // What was typed before the Edit comes back; otherwise the input empties.
@@ -294,12 +334,13 @@ void LauncherViewModel::streamAnswer(const LLMClient &client)
     for (qsizetype i = 0; i + 2 < m_messages.size(); ++i) {
         const ChatMessage &message = m_messages.at(i);
         turns.append(LLMTurn{message.role == ChatMessage::Role::User ? QStringLiteral("user") : QStringLiteral("model"),
-                             message.content, message.imageData, message.imageMIME});
+                             message.content, message.imageData, message.imageMIME, message.attachments});
     }
 
     LLMClient withInstructions = client;
     withInstructions.setInstructions(m_instructions);
-    LLMStream *stream = withInstructions.stream(turns, prompt.content, prompt.imageData, prompt.imageMIME, this);
+    LLMStream *stream =
+        withInstructions.stream(turns, prompt.content, prompt.imageData, prompt.imageMIME, this, prompt.attachments);
     m_streamTask = stream;
     m_answerClock.start();
     // Fragments that arrive together (one read of a fast stream can hold
@@ -371,11 +412,12 @@ void LauncherViewModel::editLastPrompt()
     const ChatMessage &prompt = m_messages.at(lastPromptIndex());
     // What the input held before is kept for a cancel; a second Edit keeps the first one's.
     if (!m_editedPromptID)
-        m_draftBeforeEdit = Draft{m_inputText, m_attachedImage, m_attachedImageData, m_attachedImageMIME};
+        m_draftBeforeEdit = Draft{m_inputText, m_attachedImage, m_attachedImageData, m_attachedImageMIME, m_attachedFiles};
     const QUuid id = prompt.id;
     setInputText(prompt.content);
     m_attachedImageData = prompt.imageData;
     m_attachedImageMIME = prompt.imageMIME;
+    m_attachedFiles = prompt.attachments;
     m_attachedImage.reset();
     if (prompt.imageData) {
         QImage image;
@@ -401,6 +443,7 @@ void LauncherViewModel::restoreDraft(const Draft &draft)
     m_attachedImage = draft.image;
     m_attachedImageData = draft.imageData;
     m_attachedImageMIME = draft.imageMIME;
+    m_attachedFiles = draft.files;
     Q_EMIT attachmentChanged();
 }
 
@@ -484,9 +527,10 @@ void LauncherViewModel::newConversation()
     Q_EMIT messagesReset();
     Q_EMIT messagesChanged();
     setErrorMessage(std::nullopt);
-    if (m_attachedImage || m_attachedImageData) {
+    if (m_attachedImage || m_attachedImageData || !m_attachedFiles.isEmpty()) {
         m_attachedImage.reset();
         m_attachedImageData.reset();
+        m_attachedFiles.clear();
         Q_EMIT attachmentChanged();
     }
 }

@@ -56,6 +56,13 @@ public:
     // The thumbnail's remove button: image and bytes go, the media type stays.
     void removeAttachment();
 
+    // Text and PDF files for the next prompt, beside the image.
+    const QList<FileAttachment> &attachedFiles() const { return m_attachedFiles; }
+    // Attaches each file that may be: an image becomes the image, text and
+    // PDF join the files. Returns a line per refused file, naming it and why.
+    QStringList attachPaths(const QStringList &paths);
+    void removeAttachedFile(qsizetype index);
+
     AppTheme theme() const;
 
     // "/name text" at the start of a send uses the preset of that name from
@@ -151,6 +158,7 @@ private:
         std::optional<QImage> image;
         std::optional<QByteArray> imageData;
         QString imageMIME = QStringLiteral("image/png");
+        QList<FileAttachment> files;
     };
     void restoreDraft(const Draft &draft);
     void setEditing(std::optional<QUuid> promptID);
@@ -168,6 +176,7 @@ private:
     std::optional<QImage> m_attachedImage;
     std::optional<QByteArray> m_attachedImageData;
     QString m_attachedImageMIME = QStringLiteral("image/png");
+    QList<FileAttachment> m_attachedFiles;
     QPointer<LLMStream> m_streamTask;
     QElapsedTimer m_answerClock; // since the answer in flight was asked for
     quint64 m_keyRequest = 0; // the key read a send waits for; a new number drops it

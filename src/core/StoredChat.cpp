@@ -9,6 +9,7 @@ StoredMessage toStored(const ChatMessage &message)
     StoredMessage stored(message.role == ChatMessage::Role::User ? QStringLiteral("user") : QStringLiteral("assistant"),
                          message.content, message.imageData, message.imageMIME);
     stored.error = message.error;
+    stored.attachments = message.attachments;
     // Reasoning and usage still streaming are kept back: the journal writes the
     // text of one answer as it grows, and would otherwise rewrite the whole
     // conversation on every thought (and Gemini recounts on every event).
@@ -26,6 +27,7 @@ ChatMessage toChat(const StoredMessage &stored)
     const auto role = stored.role == QLatin1String("user") ? ChatMessage::Role::User : ChatMessage::Role::Assistant;
     ChatMessage message(role, stored.content, stored.imageData, stored.imageMIME, false);
     message.error = stored.error;
+    message.attachments = stored.attachments;
     message.reasoning = stored.reasoning;
     message.reasoningSeconds = stored.reasoningSeconds;
     message.usage = stored.usage;

@@ -40,7 +40,7 @@ QPropertyAnimation *scaleStep(SymbolButton *target, qreal from, qreal to, QObjec
 InputBar::InputBar(QWidget *parent)
     : QWidget(parent)
     , m_field(new MultilineTextField(this))
-    , m_attach(toolButton(QStringLiteral("photo"), QStringLiteral("Attach image"), this))
+    , m_attach(toolButton(QStringLiteral("paperclip"), QStringLiteral("Attach image, text or PDF"), this))
     , m_paste(toolButton(QStringLiteral("doc.on.clipboard"), QStringLiteral("Paste image from clipboard"), this))
     , m_screenshot(toolButton(QStringLiteral("camera.viewfinder"), QStringLiteral("Screenshot"), this))
     , m_grab(toolButton(QStringLiteral("text.cursor"), QStringLiteral("Grab selected text"), this))

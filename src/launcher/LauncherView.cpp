@@ -1,5 +1,6 @@
 #include "launcher/LauncherView.h"
 
+#include "core/AttachmentFiles.h"
 #include "core/DictationFlow.h"
 #include "core/ImageFiles.h"
 #include "core/LauncherSession.h"
@@ -8,6 +9,7 @@
 #include "launcher/AttachmentStrip.h"
 #include "launcher/CaptionStrip.h"
 #include "launcher/EmptyStateView.h"
+#include "launcher/FileChipStrip.h"
 #include "launcher/FloatingNotice.h"
 #include "launcher/InputBar.h"
 #include "launcher/InstructionsStrip.h"
@@ -27,15 +29,20 @@
 #include "ui/SchemePalette.h"
 #include "ui/SymbolButton.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QImage>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QShortcut>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 #include <QVariantAnimation>
+
+#include <algorithm>
 
 namespace {
 
@@ -98,7 +105,7 @@ bool systemPrefersDark()
 
 bool canSend(const LauncherViewModel &vm)
 {
-    return !vm.inputText().trimmed().isEmpty() || vm.attachedImageData().has_value();
+    return !vm.inputText().trimmed().isEmpty() || vm.attachedImageData().has_value() || !vm.attachedFiles().isEmpty();
 }
 
 } // namespace
@@ -174,6 +181,9 @@ void LauncherView::buildLayout()
 
     m_attachment = new AttachmentStrip(m_main);
     column->addWidget(m_attachment);
+    m_files = new FileChipStrip(FileChipStrip::Use::Pending, m_main);
+    column->addWidget(m_files);
+    setAcceptDrops(true);
     // The live transcript while dictating, newest words kept in view.
     m_dictation = new CaptionStrip(QStringLiteral("waveform"), &LauncherColors::red, Qt::ElideLeft, m_main);
     column->addWidget(m_dictation);
@@ -282,7 +292,7 @@ void LauncherView::connectTools()
     connect(bar, &InputBar::sendRequested, this, [this] { m_vm.send(); });
     connect(bar, &InputBar::stopRequested, this, [this] { m_vm.cancelStream(); });
     connect(bar->field(), &MultilineTextField::recallRequested, this, [this] {
-        if (!m_vm.attachedImageData())
+        if (!m_vm.attachedImageData() && m_vm.attachedFiles().isEmpty())
             editLastPrompt();
     });
     connect(bar->attachButton(), &QAbstractButton::clicked, this, &LauncherView::openImagePicker);
@@ -291,6 +301,8 @@ void LauncherView::connectTools()
     connect(bar->grabButton(), &QAbstractButton::clicked, this, [this] { m_session.grabText(); });
     connect(bar->dictateButton(), &QAbstractButton::clicked, this, [this] { m_session.toggleDictation(); });
     connect(m_attachment->removeButton(), &QAbstractButton::clicked, this, [this] { m_vm.removeAttachment(); });
+    connect(m_files, &FileChipStrip::removeRequested, this, [this](int index) { m_vm.removeAttachedFile(index); });
+    connect(bar->field(), &MultilineTextField::filesPasted, this, &LauncherView::attachFiles);
 
     connect(m_header->closeButton(), &QAbstractButton::clicked, this, &LauncherView::closeRequested);
     connect(m_header->sidebarButton(), &QAbstractButton::clicked, this, [this] { setSidebarOpen(!m_sidebarOpen); });
@@ -376,6 +388,8 @@ void LauncherView::syncAttachment()
     if (image)
         m_attachment->setImage(*image);
     m_attachment->setVisible(image.has_value());
+    m_files->setFiles(m_vm.attachedFiles());
+    m_files->setVisible(!m_vm.attachedFiles().isEmpty());
 }
 
 void LauncherView::syncDictation()
@@ -410,11 +424,11 @@ void LauncherView::deleteConversation(QUuid id)
 
 void LauncherView::openImagePicker()
 {
-    auto *picker = new QFileDialog(this, QStringLiteral("Attach image"));
+    auto *picker = new QFileDialog(this, QStringLiteral("Attach image, text or PDF"));
     picker->setAttribute(Qt::WA_DeleteOnClose);
-    picker->setFileMode(QFileDialog::ExistingFile);
-    picker->setNameFilter(ImageFiles::pickerFilter());
-    connect(picker, &QFileDialog::fileSelected, this, &LauncherView::attachImageFile);
+    picker->setFileMode(QFileDialog::ExistingFiles);
+    picker->setNameFilters(AttachmentFiles::pickerFilters());
+    connect(picker, &QFileDialog::filesSelected, this, &LauncherView::attachFiles);
     picker->open();
 }
 
@@ -426,6 +440,29 @@ void LauncherView::attachImageFile(const QString &path)
         return;
     }
     m_vm.setAttachedImage(file.image);
+}
+
+void LauncherView::attachFiles(const QStringList &paths)
+{
+    const QStringList problems = m_vm.attachPaths(paths);
+    if (!problems.isEmpty())
+        FloatingNotice::showAbove(this, m_inputBar, problems.join(QLatin1Char('\n')));
+}
+
+void LauncherView::dragEnterEvent(QDragEnterEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!urls.isEmpty() && std::all_of(urls.begin(), urls.end(), [](const QUrl &url) { return url.isLocalFile(); }))
+        event->acceptProposedAction();
+}
+
+void LauncherView::dropEvent(QDropEvent *event)
+{
+    QStringList paths;
+    for (const QUrl &url : event->mimeData()->urls())
+        paths.append(url.toLocalFile());
+    event->acceptProposedAction();
+    attachFiles(paths);
 }
 
 void LauncherView::setSidebarOpen(bool open)

@@ -7,6 +7,7 @@ class AttachmentStrip;
 class ConversationSidebarView;
 class CaptionStrip;
 class EmptyStateView;
+class FileChipStrip;
 class InputBar;
 class InstructionsStrip;
 class LauncherHeader;
@@ -42,6 +43,10 @@ public:
     // A file chosen in the image picker: attached when it decodes as an image,
     // otherwise the reason is shown beside the attach button.
     void attachImageFile(const QString &path);
+    // Files picked, dropped or pasted: images, text and PDF attach; each
+    // refused file is named with its reason beside the input.
+    void attachFiles(const QStringList &paths);
+    FileChipStrip *fileStrip() const { return m_files; }
 
     // Parts, for the shell and for inspection.
     LauncherHeader *header() const { return m_header; }
@@ -66,6 +71,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void buildLayout();
@@ -93,6 +100,7 @@ private:
     EmptyStateView *m_emptyState = nullptr;
     MessageListView *m_messages = nullptr;
     AttachmentStrip *m_attachment = nullptr;
+    FileChipStrip *m_files = nullptr;
     CaptionStrip *m_dictation = nullptr;
     NoticeCard *m_historyNotice = nullptr;
     CaptionStrip *m_editing = nullptr;

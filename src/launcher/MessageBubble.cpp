@@ -2,7 +2,10 @@
 
 #include "content/MessageContent.h"
 #include "content/ProseView.h"
+#include "core/AttachmentOpener.h"
 #include "core/UsageText.h"
+#include "launcher/FileChipStrip.h"
+#include "launcher/FloatingNotice.h"
 #include "launcher/ThinkingBlock.h"
 #include "launcher/TypingDots.h"
 #include "ui/LauncherColors.h"
@@ -45,6 +48,15 @@ MessageBubble::MessageBubble(const ChatMessage &message, QWidget *parent)
             m_pictureLabel = new QLabel(this);
             m_pictureLabel->setScaledContents(true);
         }
+    }
+    if (!m_message.attachments.isEmpty()) {
+        m_files = new FileChipStrip(FileChipStrip::Use::Sent, this);
+        m_files->setFiles(m_message.attachments);
+        connect(m_files, &FileChipStrip::openRequested, this, [this](int index) {
+            const QString problem = AttachmentOpener::open(m_message.attachments.at(index));
+            if (!problem.isEmpty())
+                FloatingNotice::showAbove(window(), m_files, problem);
+        });
     }
     syncChildren();
     new PaletteFollower(this, [this] {
@@ -269,6 +281,8 @@ void MessageBubble::layoutFor(int width)
         }
         place(m_pictureLabel, isUser() ? width - picture.width() : 0, picture.width(), picture.height());
     }
+    if (m_files)
+        place(m_files, 0, width, m_files->heightForWidth(width));
 
     if (m_thinking && !m_thinking->isHidden()) {
         const int blockWidth = m_thinking->widthFor(available);

@@ -5,6 +5,7 @@
 
 #include <QWidget>
 
+class FileChipStrip;
 class MessageContent;
 class ProseView;
 class QLabel;
@@ -36,6 +37,8 @@ public:
 
     // For inspection: what the row shows now.
     bool showsPicture() const;
+    // The chips of the files sent with a prompt; null when it has none.
+    FileChipStrip *fileStrip() const { return m_files; }
     bool showsBubble() const;
     bool showsTypingDots() const;
     QString statusText() const; // empty when there is no status line
@@ -73,6 +76,7 @@ private:
     ChatMessage m_message;
     QPixmap m_picture;
     QLabel *m_pictureLabel = nullptr;
+    FileChipStrip *m_files = nullptr;
     TypingDots *m_dots = nullptr;
     MessageContent *m_content = nullptr;
     MessageContent *m_errorLine = nullptr;

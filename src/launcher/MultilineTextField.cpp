@@ -6,6 +6,7 @@
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QUrl>
 
 MultilineTextField::MultilineTextField(QWidget *parent)
     : QPlainTextEdit(parent)
@@ -85,8 +86,31 @@ void MultilineTextField::keyPressEvent(QKeyEvent *event)
     QPlainTextEdit::keyPressEvent(event);
 }
 
+namespace {
+// The local files a paste or drop carries; empty when anything else is among them.
+QStringList localFiles(const QMimeData *source)
+{
+    QStringList paths;
+    for (const QUrl &url : source->urls()) {
+        if (!url.isLocalFile())
+            return {};
+        paths.append(url.toLocalFile());
+    }
+    return paths;
+}
+} // namespace
+
+bool MultilineTextField::canInsertFromMimeData(const QMimeData *source) const
+{
+    return !localFiles(source).isEmpty() || QPlainTextEdit::canInsertFromMimeData(source);
+}
+
 void MultilineTextField::insertFromMimeData(const QMimeData *source)
 {
+    if (const QStringList paths = localFiles(source); !paths.isEmpty()) {
+        Q_EMIT filesPasted(paths);
+        return;
+    }
     // Plain text only: styled text arrives without its styling.
     if (source->hasText())
         textCursor().insertText(source->text());

@@ -26,9 +26,12 @@ Q_SIGNALS:
     void submitted();
     // Up in an empty field: the host may bring back the last prompt.
     void recallRequested();
+    // Files pasted (copied in a file manager) or dropped: attached, not typed.
+    void filesPasted(const QStringList &paths);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    bool canInsertFromMimeData(const QMimeData *source) const override;
     void insertFromMimeData(const QMimeData *source) override;
 
 private:

@@ -1,5 +1,7 @@
 #include "llm/GeminiRequest.h"
 
+#include "llm/FileParts.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -18,28 +20,45 @@ QJsonObject textPart(const QString &text)
     return QJsonObject{{QStringLiteral("text"), text}};
 }
 
-QJsonObject content(const QString &role, const QString &text, const std::optional<QByteArray> &image,
-                    const QString &mime)
+// A PDF goes whole for the model to read; a text file as its fenced words.
+QJsonObject filePart(const FileAttachment &file)
+{
+    if (!file.isPdf())
+        return textPart(FileParts::fencedText(file));
+    return QJsonObject{{QStringLiteral("inline_data"),
+                        QJsonObject{{QStringLiteral("mime_type"), file.mime},
+                                    {QStringLiteral("data"), QString::fromLatin1(file.data.toBase64())}}}};
+}
+
+QJsonArray attachmentParts(const std::optional<QByteArray> &image, const QString &mime,
+                           const QList<FileAttachment> &files)
 {
     QJsonArray parts;
     if (image)
         parts.append(imagePart(*image, mime));
+    for (const FileAttachment &file : files)
+        parts.append(filePart(file));
+    return parts;
+}
+
+QJsonObject content(const QString &role, const QString &text, const std::optional<QByteArray> &image,
+                    const QString &mime, const QList<FileAttachment> &files)
+{
+    QJsonArray parts = attachmentParts(image, mime, files);
     parts.append(textPart(text));
     return QJsonObject{{QStringLiteral("role"), role}, {QStringLiteral("parts"), parts}};
 }
 
 // Gemini refuses a request holding an empty text part, so an earlier empty
 // answer (or a cancelled one) would make every later prompt fail. An image
-// stands alone; an empty turn says it was empty, which keeps the turns
-// alternating.
+// or a file stands alone; an empty turn says it was empty, which keeps the
+// turns alternating.
 QJsonObject historyContent(const LLMTurn &turn)
 {
     if (!turn.text.isEmpty())
-        return content(turn.role, turn.text, turn.imageData, turn.imageMIME);
-    QJsonArray parts;
-    if (turn.imageData)
-        parts.append(imagePart(*turn.imageData, turn.imageMIME));
-    else
+        return content(turn.role, turn.text, turn.imageData, turn.imageMIME, turn.files);
+    QJsonArray parts = attachmentParts(turn.imageData, turn.imageMIME, turn.files);
+    if (parts.isEmpty())
         parts.append(textPart(turn.role == QLatin1String("model") ? QStringLiteral("(no answer)")
                                                                   : QStringLiteral("(empty message)")));
     return QJsonObject{{QStringLiteral("role"), turn.role}, {QStringLiteral("parts"), parts}};
@@ -67,7 +86,8 @@ ProviderRequest geminiRequest(const QString &baseUrl, const QString &apiKey, con
     QJsonArray contents;
     for (const LLMTurn &turn : prompt.turns)
         contents.append(historyContent(turn));
-    contents.append(content(QStringLiteral("user"), promptText(prompt), prompt.imageData, prompt.imageMIME));
+    contents.append(
+        content(QStringLiteral("user"), promptText(prompt), prompt.imageData, prompt.imageMIME, prompt.files));
 
     QJsonObject generation{{QStringLiteral("temperature"), 0.9}, {QStringLiteral("maxOutputTokens"), 8192.0}};
     if (showsThoughts(model)) {

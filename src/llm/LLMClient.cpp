@@ -15,9 +15,9 @@ LLMClient::LLMClient(LLMProvider provider, QString apiKey, QString model, QStrin
 
 LLMStream *LLMClient::stream(const QList<LLMTurn> &turns, const QString &newMessage,
                              const std::optional<QByteArray> &imageData, const QString &imageMIME,
-                             QObject *parent) const
+                             QObject *parent, const QList<FileAttachment> &files) const
 {
-    LLMPrompt prompt{turns, newMessage, imageData, imageMIME};
+    LLMPrompt prompt{turns, newMessage, imageData, imageMIME, files};
     prompt.instructions = m_instructions;
     const ProviderTraits &traits = ProviderTable::traits(m_provider);
     ProviderRequest request =

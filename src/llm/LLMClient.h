@@ -36,7 +36,8 @@ public:
     // caller connects first.
     LLMStream *stream(const QList<LLMTurn> &turns, const QString &newMessage,
                       const std::optional<QByteArray> &imageData,
-                      const QString &imageMIME = QStringLiteral("image/png"), QObject *parent = nullptr) const;
+                      const QString &imageMIME = QStringLiteral("image/png"), QObject *parent = nullptr,
+                      const QList<FileAttachment> &files = {}) const;
 
     struct ModelList
     {

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "llm/FileAttachment.h"
+
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -12,4 +15,5 @@ struct LLMTurn
     QString text;
     std::optional<QByteArray> imageData = std::nullopt;
     QString imageMIME = QStringLiteral("image/png");
+    QList<FileAttachment> files = {};
 };

@@ -19,7 +19,7 @@ ProviderRequest localRequest(const QString &baseUrl, const QString &apiKey, cons
     request.url = baseUrl + QStringLiteral("/chat/completions");
     request.headers = {{"Content-Type", "application/json"}};
     addKey(request, apiKey);
-    request.body = chatCompletionsBody(model, prompt);
+    request.body = chatCompletionsBody(model, prompt, {}, PdfParts::PageText);
     request.expectsEventStream = true;
     request.serverAddress = ServerAddress::shown(baseUrl);
     return request;

@@ -16,8 +16,9 @@ struct LLMPrompt
     QString newMessage;
     std::optional<QByteArray> imageData;
     QString imageMIME = QStringLiteral("image/png");
+    QList<FileAttachment> files = {};
     // The conversation's system prompt; empty when it has none.
-    QString instructions;
+    QString instructions = {};
 };
 
 // A request ready to send: the address as composed (not yet checked),
@@ -38,5 +39,5 @@ struct ProviderRequest
     QString serverAddress;
 };
 
-// The new message's text: an image sent without words is described.
+// The new message's text: an image or files sent without words are described.
 QString promptText(const LLMPrompt &prompt);

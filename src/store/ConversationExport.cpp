@@ -16,6 +16,15 @@ QString reasoningQuote(const QString &reasoning)
     return out + QLatin1Char('\n');
 }
 
+// The files by name only: their bytes would swamp the text they belong to.
+QString attachmentLine(const QList<FileAttachment> &files)
+{
+    QStringList names;
+    for (const FileAttachment &file : files)
+        names.append(QLatin1Char('`') + file.name + QLatin1Char('`'));
+    return QStringLiteral("*Attached:* ") + names.join(QStringLiteral(", ")) + QStringLiteral("\n\n");
+}
+
 } // namespace
 
 QString markdown(const Conversation &conversation)
@@ -34,6 +43,8 @@ QString markdown(const Conversation &conversation)
             out += QStringLiteral("![image](data:") + message.imageMIME + QStringLiteral(";base64,")
                 + QString::fromLatin1(message.imageData->toBase64()) + QStringLiteral(")\n\n");
         }
+        if (!message.attachments.isEmpty())
+            out += attachmentLine(message.attachments);
         if (!message.reasoning.isEmpty())
             out += reasoningQuote(message.reasoning);
         out += message.content;

@@ -1,9 +1,14 @@
 #include "store/ConversationFile.h"
 
 #include "store/ConversationFormat.h"
+#include "store/HistoryFileReader.h"
 #include "store/JournalRecord.h"
 
 #include <QFile>
+#include <QHash>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
 #include <QLocale>
 
 #include <algorithm>
@@ -116,6 +121,65 @@ ReadResult readWithJournal(const QString &filePath, const QString &journalPath)
         result.status = Status::Read;
     std::stable_sort(result.conversations.begin(), result.conversations.end(),
                      [](const Conversation &a, const Conversation &b) { return a.date > b.date; });
+    return result;
+}
+
+ScanResult scanWithJournal(const QString &filePath, const QString &journalPath, const Visitor &visit)
+{
+    ScanResult result;
+    const Bytes journal = readBytes(journalPath);
+    const QByteArray &changes = journal.status == Status::Read ? journal.bytes : QByteArray();
+    // Conversations the journal changes wait for it; the others pass at once.
+    const QSet<QUuid> named = JournalRecord::namedIds(changes);
+    QList<Conversation> held;
+    QHash<QUuid, qsizetype> heldOrder;
+
+    HistoryFileReader reader(filePath);
+    qsizetype order = 0;
+    try {
+        while (const std::optional<QByteArray> object = reader.next()) {
+            QJsonParseError parseError;
+            const QJsonDocument document = QJsonDocument::fromJson(*object, &parseError);
+            if (parseError.error != QJsonParseError::NoError) {
+                result.status = Status::Unreadable;
+                result.error = QStringLiteral("not JSON (%1 at byte %2)")
+                                   .arg(parseError.errorString())
+                                   .arg(reader.offset() + parseError.offset);
+                return result;
+            }
+            Result<Conversation> conversation = ConversationFormat::decodeConversation(document.object());
+            if (!conversation) {
+                result.status = Status::Unreadable;
+                result.error = conversation.message();
+                return result;
+            }
+            if (named.contains(conversation.value().id)) {
+                heldOrder.insert(conversation.value().id, order++);
+                held.append(std::move(conversation).value());
+            } else {
+                visit(std::move(conversation).value(), order++);
+            }
+        }
+    } catch (const std::bad_alloc &) {
+        result.status = Status::Unreadable;
+        result.error = QStringLiteral("too large to load");
+        return result;
+    }
+    if (!reader.error().isEmpty()) {
+        result.status = Status::Unreadable;
+        result.error = reader.error();
+        return result;
+    }
+    result.status = reader.exists() ? Status::Read : Status::Missing;
+    if (JournalRecord::replay(changes, held).records > 0)
+        result.status = Status::Read;
+    // New conversations go in front of the file's, the latest first.
+    const qsizetype added = std::count_if(held.cbegin(), held.cend(),
+                                          [&](const Conversation &c) { return !heldOrder.contains(c.id); });
+    for (qsizetype i = 0; i < held.size(); ++i) {
+        const qsizetype rank = heldOrder.value(held.at(i).id, i - added);
+        visit(std::move(held[i]), rank);
+    }
     return result;
 }
 

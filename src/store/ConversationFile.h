@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // Reading the history file, telling a missing file from one we cannot use.
@@ -25,6 +26,19 @@ ReadResult read(const QString &filePath);
 // The history as the store would load it, without changing any file: the
 // file with its journal's whole records applied, newest first.
 ReadResult readWithJournal(const QString &filePath, const QString &journalPath);
+
+struct ScanResult
+{
+    Status status = Status::Missing;
+    QString error;
+};
+
+// What readWithJournal gives, one conversation at a time, so that memory
+// holds one conversation rather than the file. `order` ranks conversations of
+// the same date as readWithJournal lists them; newest first is by date, then
+// order. A visit may come before a damaged part of the file is found.
+using Visitor = std::function<void(Conversation &&conversation, qsizetype order)>;
+ScanResult scanWithJournal(const QString &filePath, const QString &journalPath, const Visitor &visit);
 
 struct Bytes
 {

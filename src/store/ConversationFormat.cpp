@@ -85,6 +85,21 @@ void appendUsage(QByteArray &out, const LLMUsage &usage)
     out.append('}');
 }
 
+void appendAttachments(QByteArray &out, const QList<FileAttachment> &files)
+{
+    out.append(",\"attachments\":[");
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        out.append(i == 0 ? "{\"name\":" : ",{\"name\":");
+        appendString(out, files.at(i).name);
+        out.append(",\"mime\":");
+        appendString(out, files.at(i).mime);
+        out.append(",\"data\":\"");
+        out.append(files.at(i).data.toBase64());
+        out.append("\"}");
+    }
+    out.append(']');
+}
+
 void appendMessage(QByteArray &out, const StoredMessage &message)
 {
     out.append("{\"role\":");
@@ -113,6 +128,8 @@ void appendMessage(QByteArray &out, const StoredMessage &message)
     }
     if (message.usage)
         appendUsage(out, *message.usage);
+    if (!message.attachments.isEmpty())
+        appendAttachments(out, message.attachments);
     out.append('}');
 }
 
@@ -175,6 +192,23 @@ std::optional<LLMUsage> readUsage(const QJsonValue &value)
     return usage;
 }
 
+// Lenient like the other newer members: an entry that is not a named file
+// with Base64 data is left out, and the message loads without it.
+QList<FileAttachment> readAttachments(const QJsonValue &value)
+{
+    QList<FileAttachment> files;
+    for (const QJsonValue &item : value.toArray()) {
+        const QJsonObject object = item.toObject();
+        const QString name = object.value(QLatin1String("name")).toString();
+        const QString mime = object.value(QLatin1String("mime")).toString();
+        const QJsonValue data = object.value(QLatin1String("data"));
+        std::optional<QByteArray> bytes = data.isString() ? decodeBase64(data.toString()) : std::nullopt;
+        if (!name.isEmpty() && !mime.isEmpty() && bytes)
+            files.append(FileAttachment{name, mime, std::move(*bytes)});
+    }
+    return files;
+}
+
 bool readMessage(const QJsonValue &value, StoredMessage *message, QString *error)
 {
     if (!value.isObject())
@@ -191,6 +225,7 @@ bool readMessage(const QJsonValue &value, StoredMessage *message, QString *error
     message->reasoning = object.value(QLatin1String("reasoning")).toString();
     message->reasoningSeconds = readNumber(object.value(QLatin1String("reasoningSeconds")));
     message->usage = readUsage(object.value(QLatin1String("usage")));
+    message->attachments = readAttachments(object.value(QLatin1String("attachments")));
     const QJsonValue image = object.value(QLatin1String("imageData"));
     if (image.isUndefined() || image.isNull()) {
         message->imageData.reset();

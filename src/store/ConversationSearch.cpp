@@ -37,6 +37,32 @@ void appendFolded(char32_t c, qsizetype origin, QString &out, QList<qsizetype> *
     }
 }
 
+// How a character folds: its canonical parts, case-folded, marks dropped.
+QString foldedCharacter(char32_t c)
+{
+    QString out;
+    if (QChar::decompositionTag(c) == QChar::Canonical) {
+        for (const char32_t part : QString::fromUcs4(&c, 1).normalized(QString::NormalizationForm_D).toUcs4())
+            appendFolded(part, 0, out, nullptr);
+    } else {
+        appendFolded(c, 0, out, nullptr);
+    }
+    return out;
+}
+
+// The accented letters of Western languages fold often: looked up, not worked out each time.
+constexpr char32_t kTableEnd = 0x250;
+const QList<QString> &latinFolds()
+{
+    static const QList<QString> table = [] {
+        QList<QString> folds;
+        for (char32_t c = 0; c < kTableEnd; ++c)
+            folds.append(foldedCharacter(c));
+        return folds;
+    }();
+    return table;
+}
+
 // The earliest match of any of the words.
 Range firstMatch(QStringView folded, const QStringList &words)
 {
@@ -89,13 +115,24 @@ QString fold(QStringView text, QList<qsizetype> *origins)
     out.reserve(text.size());
     if (origins)
         origins->reserve(text.size());
+    const char16_t *const units = text.utf16();
     for (qsizetype i = 0; i < text.size();) {
-        const char16_t unit = text.at(i).unicode();
+        const char16_t unit = units[i];
         if (unit < 0x80) {
-            out.append(QChar(unit >= u'A' && unit <= u'Z' ? char16_t(unit + 32) : unit));
-            if (origins)
-                origins->append(i);
-            ++i;
+            // A run of ASCII, the common case, is lowered in one pass.
+            qsizetype end = i + 1;
+            while (end < text.size() && units[end] < 0x80)
+                ++end;
+            const qsizetype at = out.size();
+            out.resize(at + end - i);
+            char16_t *written = reinterpret_cast<char16_t *>(out.data()) + at;
+            for (qsizetype k = i; k < end; ++k)
+                written[k - i] = units[k] >= u'A' && units[k] <= u'Z' ? char16_t(units[k] + 32) : units[k];
+            if (origins) {
+                for (qsizetype k = i; k < end; ++k)
+                    origins->append(k);
+            }
+            i = end;
             continue;
         }
         char32_t c = unit;
@@ -104,12 +141,11 @@ QString fold(QStringView text, QList<qsizetype> *origins)
             c = QChar::surrogateToUcs4(unit, text.at(i + 1).unicode());
             width = 2;
         }
-        if (QChar::decompositionTag(c) == QChar::Canonical) {
-            const QString decomposed = text.sliced(i, width).toString().normalized(QString::NormalizationForm_D);
-            for (const char32_t part : decomposed.toUcs4())
-                appendFolded(part, i, out, origins);
-        } else {
-            appendFolded(c, i, out, origins);
+        const QString folded = c < kTableEnd ? latinFolds().at(c) : foldedCharacter(c);
+        out.append(folded);
+        if (origins) {
+            for (qsizetype k = 0; k < folded.size(); ++k)
+                origins->append(i);
         }
         i += width;
     }

@@ -21,10 +21,18 @@ bool sameBytes(const std::optional<QByteArray> &a, const std::optional<QByteArra
     return !a || a->constData() == b->constData() || *a == *b;
 }
 
+bool sameFiles(const QList<FileAttachment> &a, const QList<FileAttachment> &b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const FileAttachment &x, const FileAttachment &y) {
+        return x.name == y.name && x.mime == y.mime && (x.data.constData() == y.data.constData() || x.data == y.data);
+    });
+}
+
 bool sameExceptContent(const StoredMessage &a, const StoredMessage &b)
 {
     return a.role == b.role && a.imageMIME == b.imageMIME && a.error == b.error && a.reasoning == b.reasoning
-        && a.reasoningSeconds == b.reasoningSeconds && a.usage == b.usage && sameBytes(a.imageData, b.imageData);
+        && a.reasoningSeconds == b.reasoningSeconds && a.usage == b.usage && sameBytes(a.imageData, b.imageData)
+        && sameFiles(a.attachments, b.attachments);
 }
 
 // The one message whose text differs, or -1 when more than that changed.
@@ -159,6 +167,22 @@ QByteArray change(const Conversation *before, const Conversation &after)
 QByteArray removal(const QUuid &id)
 {
     return "{\"op\":\"delete\",\"id\":\"" + ConversationFormat::idText(id) + "\"}\n";
+}
+
+QSet<QUuid> namedIds(const QByteArray &journal)
+{
+    QSet<QUuid> ids;
+    for (qsizetype start = journal.indexOf('\n') + 1; start > 0 && start < journal.size();) {
+        qsizetype end = journal.indexOf('\n', start);
+        if (end < 0)
+            end = journal.size();
+        const QJsonObject record = QJsonDocument::fromJson(QByteArrayView(journal).sliced(start, end - start).toByteArray()).object();
+        QUuid id;
+        if (readId(record, &id) || readId(record.value(QLatin1String("conversation")).toObject(), &id))
+            ids.insert(id);
+        start = end + 1;
+    }
+    return ids;
 }
 
 Replay replay(const QByteArray &journal, QList<Conversation> &conversations)

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QUuid>
 
@@ -36,6 +37,9 @@ struct Replay
     qsizetype validBytes = 0; // the header and every record applied
     QString error;
 };
+
+// The conversations the journal's records name, whether or not they apply.
+QSet<QUuid> namedIds(const QByteArray &journal);
 
 // Applies the journal's records to the list in order.
 Replay replay(const QByteArray &journal, QList<Conversation> &conversations);

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "llm/FileAttachment.h"
 #include "llm/LLMUsage.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -26,6 +28,7 @@ struct StoredMessage
     QString reasoning;
     std::optional<double> reasoningSeconds;
     std::optional<LLMUsage> usage;
+    QList<FileAttachment> attachments;
 
     friend bool operator==(const StoredMessage &, const StoredMessage &) = default;
 };

@@ -1,6 +1,8 @@
 #include "platform/Preferences.h"
 #include "platform/UserDefaults.h"
 #include "services/KeychainHelper.h"
+#include "store/ConversationFormat.h"
+#include "store/JournalRecord.h"
 #include "support/IsolatedHome.h"
 #include "support/LoopbackServer.h"
 #include "support/ProviderEvents.h"
@@ -491,6 +493,47 @@ sort(a)
         QCOMPARE(printed, out);
     }
 
+    // The file is read one conversation at a time: strings that hold braces,
+    // quotes and backslashes, a conversation larger than a read, and the
+    // journal's changes to conversations that pass by.
+    void historyReadsLargeFilesInPiecesWithTheirJournal()
+    {
+        const auto dated = [](const QString &title, double seconds, const QString &answer) {
+            return Conversation(title, ConversationFormat::dateFromReferenceSeconds(seconds),
+                                {StoredMessage("user", title), StoredMessage("assistant", answer)});
+        };
+        const Conversation tricky = dated("Tricky", 100, QStringLiteral("a \\\"}] {[\\\\ \"end\""));
+        const Conversation large = dated("Large", 300, QString(3 * 1024 * 1024, QLatin1Char('x')) + " needle");
+        const Conversation gone = dated("Gone", 200, "deleted by the journal");
+        const Conversation added = dated("Added", 250, "only in the journal");
+        writeHistory(*m_home, " [ " + ConversationFormat::encodeConversation(tricky) + " ,\n"
+                                  + ConversationFormat::encodeConversation(large) + ","
+                                  + ConversationFormat::encodeConversation(gone) + " ]\n");
+        Conversation changed = tricky;
+        changed.date = ConversationFormat::dateFromReferenceSeconds(400);
+        changed.messages[1].content += " and more";
+        QFile journal(m_home->dataHome() + "/Tarnwick/conversations.json.journal");
+        QVERIFY(journal.open(QIODevice::WriteOnly));
+        journal.write(JournalRecord::header() + JournalRecord::change(&tricky, changed) + JournalRecord::removal(gone.id)
+                      + JournalRecord::change(nullptr, added));
+        journal.close();
+
+        const Printed list = runTarnwick({"history"});
+        QCOMPARE(list.exitCode, 0);
+        QStringList titles;
+        for (const QString &line : list.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            titles << line.section(QLatin1Char('\t'), 2);
+        QCOMPARE(titles, QStringList({"Tricky", "Large", "Added"}));
+
+        const Printed search = runTarnwick({"history", "search", "needle"});
+        QCOMPARE(search.out.section(QLatin1Char('\t'), 0, 0), QString::fromLatin1(ConversationFormat::idText(large.id)));
+        const Printed more = runTarnwick({"history", "search", "more"});
+        QVERIFY2(more.out.contains(QLatin1String("\tTricky\t")), qPrintable(more.out));
+        const Printed exported = runTarnwick(
+            {"history", "export", QString::fromLatin1(ConversationFormat::idText(changed.id)), "--format", "json"});
+        QCOMPARE(exported.out.toUtf8(), ConversationFormat::encodeConversation(changed) + "\n");
+    }
+
     void historyReportsProblems_data()
     {
         QTest::addColumn<QByteArray>("file");
@@ -500,6 +543,13 @@ sort(a)
         const QStringList list{"history"};
         QTest::newRow("no history yet") << QByteArray() << list << 0 << QString();
         QTest::newRow("unreadable file") << QByteArray("[{\"id\":") << list << 1 << QStringLiteral("cannot read");
+        QTest::newRow("damaged after a whole conversation")
+            << QByteArray(kHandWritten).replace("\"messages\": [], \"date\"", "\"messages\": [}, \"date\"") << list << 1
+            << QStringLiteral("not JSON");
+        QTest::newRow("a conversation that is not one")
+            << QByteArray(kHandWritten).replace("\"title\": \"Second", "\"titel\": \"Second") << list << 1
+            << QStringLiteral("lacks a text \"title\"");
+        QTest::newRow("more after the list") << QByteArray(kHandWritten) + "]" << list << 1 << QStringLiteral("not JSON");
         QTest::newRow("unknown id") << QByteArray(kHandWritten)
                                     << QStringList{"history", "show", "11111111-2222-3333-4444-555555555555"} << 1
                                     << QStringLiteral("no conversation");

@@ -149,6 +149,36 @@ private Q_SLOTS:
         QCOMPARE(outcome.failedCount, 0);
     }
 
+    // Reading is bounded to a little at a time; an answer many times that
+    // size, sent in one go, still arrives whole and in order.
+    void longAnswerArrivesWhole_data()
+    {
+        QTest::addColumn<int>("framing");
+        QTest::newRow("chunked") << int(Framing::Chunked);
+        QTest::newRow("content length") << int(Framing::ContentLength);
+        QTest::newRow("closed by server") << int(Framing::CloseDelimited);
+    }
+
+    void longAnswerArrivesWhole()
+    {
+        QFETCH(int, framing);
+        QByteArray body;
+        QString expected;
+        for (int i = 0; body.size() < 6 * 1024 * 1024; ++i) {
+            const QByteArray word = "w" + QByteArray::number(i) + " \xc3\xa9 ";
+            body += "data: {\"choices\":[{\"delta\":{\"content\":\"" + word + "\"}}]}\n\n";
+            expected += QString::fromUtf8(word);
+        }
+        body += "data: {\"choices\":[{\"delta\":{},\"finish_reason\":\"stop\"}]}\n\ndata: [DONE]\n\n";
+        ScriptedResponse response = ScriptedResponse::withBody(200, body);
+        response.framing = Framing(framing);
+        m_server->enqueue(response);
+        const StreamOutcome outcome = StreamOutcome::collect(ask(LLMProvider::OpenRouter), 60000);
+        QCOMPARE(outcome.failedCount, 0);
+        QCOMPARE(outcome.finishedCount, 1);
+        QVERIFY(outcome.fragments.join(QString()) == expected);
+    }
+
     void failedStatuses_data()
     {
         QTest::addColumn<bool>("gemini");

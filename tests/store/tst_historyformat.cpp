@@ -13,6 +13,7 @@ private Q_SLOTS:
     void writesExactBytes();
     void roundTripsEveryField();
     void keepsReasoningAndUsageBeside();
+    void keepsAttachedFilesBeside();
     void readsLenientForms_data();
     void readsLenientForms();
     void rejectsWholeFile_data();
@@ -127,6 +128,39 @@ void TestHistoryFormat::keepsReasoningAndUsageBeside()
     QCOMPARE(ConversationExport::markdown(conversation),
              QStringLiteral("# t\n\n## User\n\nhi\n\n## Assistant\n\n> **Reasoning**\n>\n> Step 1\n>\n> step/2\n\nYes.\n"
                             "\n## Assistant\n\nNo.\n"));
+}
+
+void TestHistoryFormat::keepsAttachedFilesBeside()
+{
+    StoredMessage prompt(QStringLiteral("user"), QStringLiteral("Read these"));
+    prompt.attachments = {{QStringLiteral("notes/1.txt"), QStringLiteral("text/plain"), "a\nb"},
+                          {QStringLiteral("r.pdf"), QStringLiteral("application/pdf"), QByteArray("%PDF-\0\xff", 7)}};
+    const Conversation conversation(kId, QStringLiteral("t"), referenceDate(1),
+                                    {prompt, StoredMessage(QStringLiteral("assistant"), QStringLiteral("Done."))});
+    const QByteArray bytes = ConversationFormat::encodeConversation(conversation);
+    // Only the message with files carries the member; the answer keeps the old form.
+    QVERIFY(bytes.contains(
+        R"({"role":"user","content":"Read these","imageMIME":"image\/png","attachments":[)"
+        R"({"name":"notes\/1.txt","mime":"text\/plain","data":"YQpi"},)"
+        R"({"name":"r.pdf","mime":"application\/pdf","data":"JVBERi0A/w=="}]},)"
+        R"({"role":"assistant","content":"Done.","imageMIME":"image\/png"}]})"));
+    const auto decoded = ConversationFormat::decode("[" + bytes + "]");
+    QVERIFY(decoded);
+    QCOMPARE(decoded->front().messages, conversation.messages);
+
+    // An entry without a name or with data that is not Base64 is left out; the rest loads.
+    const auto odd = ConversationFormat::decode(fileWith(
+        R"("id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","title":"t","date":1,"messages":[{"role":"user",)"
+        R"("content":"a","imageMIME":"image/png","attachments":[{"mime":"text/plain","data":"YQ=="},)"
+        R"({"name":"b","mime":"text/plain","data":"**"},{"name":"c","mime":"text/plain","data":"YQ=="}]},)"
+        R"({"role":"user","content":"b","imageMIME":"image/png","attachments":"none"}])"));
+    QVERIFY(odd);
+    QCOMPARE(odd->front().messages.at(0).attachments,
+             QList<FileAttachment>({{QStringLiteral("c"), QStringLiteral("text/plain"), "a"}}));
+    QVERIFY(odd->front().messages.at(1).attachments.isEmpty());
+
+    QCOMPARE(ConversationExport::markdown(conversation),
+             QStringLiteral("# t\n\n## User\n\n*Attached:* `notes/1.txt`, `r.pdf`\n\nRead these\n\n## Assistant\n\nDone.\n"));
 }
 
 void TestHistoryFormat::readsLenientForms_data()

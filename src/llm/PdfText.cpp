@@ -1,0 +1,22 @@
+#include "llm/PdfText.h"
+
+#include <poppler-qt6.h>
+
+#include <memory>
+
+namespace PdfText {
+
+std::optional<QStringList> pages(const QByteArray &pdf)
+{
+    const std::unique_ptr<Poppler::Document> document = Poppler::Document::loadFromData(pdf);
+    if (!document || document->isLocked())
+        return std::nullopt;
+    QStringList texts;
+    for (int i = 0; i < document->numPages(); ++i) {
+        const std::unique_ptr<Poppler::Page> page = document->page(i);
+        texts.append(page ? page->text(QRectF()) : QString());
+    }
+    return texts;
+}
+
+} // namespace PdfText

@@ -1,0 +1,129 @@
+#include "launcher/FileChip.h"
+#include "launcher/FileChipStrip.h"
+#include "launcher/InputBar.h"
+#include "launcher/LauncherView.h"
+#include "launcher/MessageBubble.h"
+#include "launcher/MessageListView.h"
+#include "launcher/MultilineTextField.h"
+#include "llm/LLMClient.h"
+#include "services/KeychainHelper.h"
+#include "store/ConversationStore.h"
+#include "support/IsolatedSession.h"
+#include "support/LoopbackServer.h"
+#include "support/PdfFixtures.h"
+#include "support/ProviderEvents.h"
+#include "ui/SymbolButton.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+// Files in the panel: dropped and pasted onto it, shown as chips, sent with
+// the typed prompt, kept in the history and carried by the next request.
+class TestFileAttachments : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void dropPasteTypeAndSend();
+};
+
+namespace {
+
+QString write(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
+{
+    QFile file(dir.filePath(name));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write a fixture");
+    return file.fileName();
+}
+
+QMimeData *filesMime(const QStringList &paths)
+{
+    auto *mime = new QMimeData;
+    QList<QUrl> urls;
+    for (const QString &path : paths)
+        urls.append(QUrl::fromLocalFile(path));
+    mime->setUrls(urls);
+    return mime;
+}
+
+} // namespace
+
+void TestFileAttachments::dropPasteTypeAndSend()
+{
+    IsolatedSession isolated;
+    LauncherView view(isolated.session);
+    view.resize(700, 540);
+    view.show();
+    QApplication::setActiveWindow(&view);
+    LoopbackServer server;
+    for (int i = 0; i < 2; ++i)
+        server.enqueue(ScriptedResponse::withBody(200, answerEvents(EventDialect::Ollama, {QStringLiteral("ok")}, true).join()));
+    qputenv("TARNWICK_LOCAL_BASE_URL", (server.baseUrl() + QStringLiteral("/v1")).toUtf8());
+    if (!KeychainHelper::save(KeychainHelper::localAccount, QString()))
+        QSKIP("no key store answers in this session");
+    isolated.vm.setSelectedProvider(QStringLiteral("Local"));
+    isolated.vm.setSelectedLocalModel(QStringLiteral("m"));
+
+    QTemporaryDir dir;
+    const QString notes = write(dir, QStringLiteral("notes.txt"), "first line\n");
+    const QString pdf = write(dir, QStringLiteral("report.pdf"), textPdf({QStringLiteral("Figures rose")}));
+    const QString log = write(dir, QStringLiteral("run.log"), "boot ok\n");
+
+    MultilineTextField *field = view.inputBar()->field();
+    field->setFocus();
+    QTest::keyClicks(field, QStringLiteral("Review these"));
+    QVERIFY(!view.fileStrip()->isVisible());
+
+    // Dropped on the panel.
+    std::unique_ptr<QMimeData> dropped(filesMime({notes, pdf}));
+    QDragEnterEvent enter(QPoint(350, 200), Qt::CopyAction, dropped.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&view, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(350, 200), Qt::CopyAction, dropped.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&view, &drop);
+    // Pasted into the input: attached, not typed as a path.
+    QGuiApplication::clipboard()->setMimeData(filesMime({log}));
+    QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(field->text(), QStringLiteral("Review these"));
+
+    QVERIFY(view.fileStrip()->isVisible());
+    QList<FileChip *> chips = view.fileStrip()->chips();
+    QCOMPARE(chips.size(), 3);
+    QCOMPARE(chips.at(0)->accessibleName(), QStringLiteral("notes.txt"));
+    QCOMPARE(chips.at(0)->sizeText(), QStringLiteral("11 bytes"));
+    QVERIFY(chips.at(1)->geometry().left() > chips.at(0)->geometry().right());
+    QTest::mouseClick(chips.at(2)->removeButton(), Qt::LeftButton);
+    QCOMPARE(isolated.vm.attachedFiles().size(), 2);
+    QCOMPARE(view.fileStrip()->chips().size(), 2);
+
+    QTest::keyClick(field, Qt::Key_Return);
+    QTRY_VERIFY(!isolated.vm.isLoading() && isolated.vm.messages().size() == 2);
+    QVERIFY(!view.fileStrip()->isVisible());
+    const QByteArray body = server.requests().first().body;
+    QVERIFY(body.contains("File: notes.txt\\n```\\nfirst line\\n```"));
+    QVERIFY(body.contains("--- Page 1 ---\\nFigures rose"));
+    QVERIFY(!body.contains("run.log"));
+    QCOMPARE(view.messageList()->bubbleAt(0)->fileStrip()->chips().size(), 2);
+
+    // Kept in the history, shown again when reopened, and sent again with the next prompt.
+    const QUuid id = isolated.session.activeConversationID();
+    QCOMPARE(isolated.session.store().conversations().first().messages.first().attachments.size(), 2);
+    view.startNewConversation();
+    view.loadConversation(id);
+    QTRY_VERIFY(view.messageList()->bubbleAt(0));
+    QCOMPARE(view.messageList()->bubbleAt(0)->fileStrip()->chips().size(), 2);
+    QTest::keyClicks(field, QStringLiteral("And then?"));
+    QTest::keyClick(field, Qt::Key_Return);
+    QTRY_COMPARE(server.requests().size(), 2);
+    QVERIFY(server.requests().at(1).body.contains("File: notes.txt"));
+    qunsetenv("TARNWICK_LOCAL_BASE_URL");
+}
+
+QTEST_MAIN(TestFileAttachments)
+#include "tst_fileattachments.moc"
