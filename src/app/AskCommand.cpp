@@ -169,7 +169,7 @@ int runAskCommand(int &argc, char **argv)
         writeError(problems.join(QLatin1Char('\n')));
         return 2;
     }
-    if (vm.selectedProvider() == rawValue(LLMProvider::Local)) {
+    if (vm.selectedProvider() == LLMProvider::Local) {
         if (const QString refusal = FileParts::localRefusal(vm.attachedFiles()); !refusal.isEmpty()) {
             writeError(refusal);
             return 2;

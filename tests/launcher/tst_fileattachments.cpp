@@ -92,8 +92,8 @@ void TestFileAttachments::dropPasteTypeAndSend()
     qputenv("TARNWICK_LOCAL_BASE_URL", (server.baseUrl() + QStringLiteral("/v1")).toUtf8());
     if (!KeychainHelper::save(KeychainHelper::localAccount, QString()))
         QSKIP("no key store answers in this session");
-    isolated.vm.setSelectedProvider(QStringLiteral("Local"));
-    isolated.vm.setSelectedLocalModel(QStringLiteral("m"));
+    isolated.vm.setSelectedProvider(LLMProvider::Local);
+    isolated.vm.setSelectedModel(LLMProvider::Local, QStringLiteral("m"));
 
     QTemporaryDir dir;
     const QString notes = write(dir, QStringLiteral("notes.txt"), "first line\n");
