@@ -1,5 +1,6 @@
 #include "launcher/FileChip.h"
 #include "launcher/FileChipStrip.h"
+#include "launcher/FloatingNotice.h"
 #include "launcher/InputBar.h"
 #include "launcher/LauncherView.h"
 #include "launcher/MessageBubble.h"
@@ -7,6 +8,7 @@
 #include "launcher/MultilineTextField.h"
 #include "llm/LLMClient.h"
 #include "services/KeychainHelper.h"
+#include "services/SpeechManager.h"
 #include "store/ConversationStore.h"
 #include "support/IsolatedSession.h"
 #include "support/LoopbackServer.h"
@@ -23,13 +25,17 @@
 #include <QUrl>
 
 // Files in the panel: dropped and pasted onto it, shown as chips, sent with
-// the typed prompt, kept in the history and carried by the next request.
+// the typed prompt, kept in the history and carried by the next request; and
+// what the panel says when an attachment or dictation cannot begin.
 class TestFileAttachments : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase();
     void dropPasteTypeAndSend();
+    void unreadableImageIsNamed();
+    void dictationWithoutInputSaysSo();
 };
 
 namespace {
@@ -52,7 +58,26 @@ QMimeData *filesMime(const QStringList &paths)
     return mime;
 }
 
+struct Panel : IsolatedSession
+{
+    LauncherView view{session};
+
+    Panel()
+    {
+        view.resize(700, 540);
+        view.show();
+    }
+
+    FloatingNotice *notice() const { return view.findChild<FloatingNotice *>(); }
+};
+
 } // namespace
+
+void TestFileAttachments::initTestCase()
+{
+    // No microphone here: an input file that does not exist stands for none.
+    qputenv("TARNWICK_DICTATION_INPUT", "/nonexistent/microphone.wav");
+}
 
 void TestFileAttachments::dropPasteTypeAndSend()
 {
@@ -123,6 +148,39 @@ void TestFileAttachments::dropPasteTypeAndSend()
     QTRY_COMPARE(server.requests().size(), 2);
     QVERIFY(server.requests().at(1).body.contains("File: notes.txt"));
     qunsetenv("TARNWICK_LOCAL_BASE_URL");
+}
+
+void TestFileAttachments::unreadableImageIsNamed()
+{
+    Panel panel;
+    LauncherView &view = panel.view;
+    QTemporaryDir dir;
+    const QString path = write(dir, QStringLiteral("IMG_0001.heic"),
+                               QByteArray::fromHex("00000018667479706865696300000000") + "mif1heic" + QByteArray(64, '\0'));
+
+    view.attachImageFile(path);
+    QVERIFY(!panel.vm.attachedImageData().has_value());
+    QVERIFY(panel.notice());
+    QVERIFY(panel.notice()->isVisible());
+    QVERIFY2(panel.notice()->text().startsWith(QStringLiteral("Cannot attach \u201cIMG_0001.heic\u201d")),
+             qPrintable(panel.notice()->text()));
+    // Inside the panel, above the input.
+    QVERIFY(view.rect().contains(panel.notice()->geometry()));
+    QVERIFY(panel.notice()->geometry().bottom() < view.inputBar()->mapTo(&view, QPoint(0, 0)).y());
+
+    // A second failure replaces the first notice.
+    view.attachImageFile(dir.filePath(QStringLiteral("gone.png")));
+    QCOMPARE(view.findChildren<FloatingNotice *>(QString(), Qt::FindDirectChildrenOnly).size(), 1);
+    QVERIFY(panel.notice()->text().contains(QStringLiteral("does not exist")));
+}
+
+void TestFileAttachments::dictationWithoutInputSaysSo()
+{
+    Panel panel;
+    panel.view.inputBar()->dictateButton()->click();
+    QVERIFY(!panel.session.speech().isListening());
+    QVERIFY(panel.notice());
+    QCOMPARE(panel.notice()->text(), QStringLiteral("No microphone was found."));
 }
 
 QTEST_MAIN(TestFileAttachments)
