@@ -90,11 +90,11 @@ AppDelegate::~AppDelegate()
     delete m_hotkeyManager;
     delete m_settingsWindow;
     delete m_launcherWindow;
-    delete m_statusMenu;
+    delete m_trayMenu;
     delete m_session;
 }
 
-void AppDelegate::applicationDidFinishLaunching()
+void AppDelegate::start()
 {
     if (EventTrace::enabled()) {
         connect(&NotificationCenter::defaultCenter(), &NotificationCenter::posted, this,
@@ -158,15 +158,15 @@ void AppDelegate::setupTrayIcon()
     showScheme(m_appearance->isDark());
     connect(m_appearance, &DesktopAppearance::darkChanged, m_trayIcon, showScheme);
 
-    m_statusMenu = new QMenu;
-    m_statusMenu->addAction(tr("Open Tarnwick"), this, &AppDelegate::openLauncher);
-    m_statusMenu->addSeparator();
-    QAction *settings = m_statusMenu->addAction(tr("Settings..."), this, &AppDelegate::openSettings);
+    m_trayMenu = new QMenu;
+    m_trayMenu->addAction(tr("Open Tarnwick"), this, &AppDelegate::openLauncher);
+    m_trayMenu->addSeparator();
+    QAction *settings = m_trayMenu->addAction(tr("Settings..."), this, &AppDelegate::openSettings);
     settings->setShortcut(QKeySequence(Qt::ControlModifier | Qt::Key_Comma));
-    m_statusMenu->addSeparator();
-    QAction *quitAction = m_statusMenu->addAction(tr("Quit Tarnwick"), this, &AppDelegate::quit);
+    m_trayMenu->addSeparator();
+    QAction *quitAction = m_trayMenu->addAction(tr("Quit Tarnwick"), this, &AppDelegate::quit);
     quitAction->setShortcut(QKeySequence::Quit);
-    m_trayIcon->setContextMenu(m_statusMenu);
+    m_trayIcon->setContextMenu(m_trayMenu);
 
     connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         // Two clicks in a row arrive as a double click; each opens the menu.
@@ -180,7 +180,7 @@ void AppDelegate::setupTrayIcon()
 // A click opens the menu, as the right button does.
 void AppDelegate::trayIconClicked()
 {
-    m_statusMenu->popup(QCursor::pos());
+    m_trayMenu->popup(QCursor::pos());
 }
 
 void AppDelegate::showTrayIconWhenReady()

@@ -25,7 +25,7 @@ public:
     ~AppDelegate() override;
 
     // The launch sequence; call once, with the event loop about to run.
-    void applicationDidFinishLaunching();
+    void start();
 
     // A request from the command line: "toggle", "open", "screenshot",
     // "settings", or "start" (nothing beyond running).
@@ -61,7 +61,7 @@ private:
     HotkeyManager *m_hotkeyManager = nullptr;
     HotkeyNotice *m_hotkeyNotice = nullptr;
     DesktopNotifier *m_notifier = nullptr;
-    QMenu *m_statusMenu = nullptr;
+    QMenu *m_trayMenu = nullptr;
     QTimer m_trayRetry;
     int m_trayAttempts = 0;
 };

@@ -89,25 +89,25 @@ LauncherWindow::LauncherWindow(LauncherSession &session, QWidget *parent)
 
 LauncherView *LauncherWindow::view()
 {
-    if (m_hostingView)
-        return m_hostingView;
-    m_hostingView = new LauncherView(m_session, this);
-    layout()->addWidget(m_hostingView);
-    connect(m_hostingView, &LauncherView::closeRequested, this, &LauncherWindow::animateOut);
-    connect(m_hostingView, &LauncherView::settingsRequested, this, &LauncherWindow::settingsRequested);
+    if (m_view)
+        return m_view;
+    m_view = new LauncherView(m_session, this);
+    layout()->addWidget(m_view);
+    connect(m_view, &LauncherView::closeRequested, this, &LauncherWindow::animateOut);
+    connect(m_view, &LauncherView::settingsRequested, this, &LauncherWindow::settingsRequested);
     // A child of the view, so that it takes the view's colours.
-    m_hotkeyNotice = new NoticeCard(tr("Choose a hotkey"), m_hostingView);
+    m_hotkeyNotice = new NoticeCard(tr("Choose a hotkey"), m_view);
     m_hotkeyNotice->setObjectName(QStringLiteral("hotkeyNotice"));
     m_hotkeyNotice->setText(m_pendingNotice);
     m_hotkeyNotice->setVisible(!m_pendingNotice.isEmpty());
     // The edge follows the view's appearance.
-    m_hostingView->installEventFilter(this);
+    m_view->installEventFilter(this);
     connect(m_hotkeyNotice, &NoticeCard::actionTriggered, this, &LauncherWindow::chooseHotkeyRequested);
     connect(m_hotkeyNotice, &NoticeCard::actionTriggered, this, &LauncherWindow::placeHotkeyNotice);
     connect(m_hotkeyNotice, &NoticeCard::dismissed, this, &LauncherWindow::placeHotkeyNotice);
     layout()->activate();
     placeHotkeyNotice();
-    return m_hostingView;
+    return m_view;
 }
 
 NoticeCard *LauncherWindow::hotkeyNotice()
@@ -139,7 +139,7 @@ void LauncherWindow::animateIn()
     raise();
     activateWindow();
     X11Window::activate(winId());
-    m_hostingView->focusInput();
+    m_view->focusInput();
     if (!canFade())
         return;
 
@@ -184,7 +184,7 @@ bool LauncherWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed())
         EventTrace::note("launcher-exposed");
-    if (event->type() == QEvent::PaletteChange && watched == m_hostingView)
+    if (event->type() == QEvent::PaletteChange && watched == m_view)
         update();
     return QWidget::eventFilter(watched, event);
 }
@@ -254,7 +254,7 @@ void LauncherWindow::mouseMoveEvent(QMouseEvent *event)
 // its corners are cut away by the window's shape.
 void LauncherWindow::paintEvent(QPaintEvent *)
 {
-    const bool dark = LauncherColors::of(m_hostingView ? static_cast<QWidget *>(m_hostingView) : this).dark;
+    const bool dark = LauncherColors::of(m_view ? static_cast<QWidget *>(m_view) : this).dark;
     const QColor opaque = dark ? QColor(36, 36, 41) : QColor(246, 246, 248);
     const QColor ground = dark ? QColor(22, 22, 26, 214) : QColor(246, 246, 248, 242);
     const QColor edge = dark ? QColor(255, 255, 255, 38) : QColor(0, 0, 0, 30);
@@ -277,7 +277,7 @@ void LauncherWindow::resizeEvent(QResizeEvent *event)
 void LauncherWindow::setHotkeyNotice(const QString &text)
 {
     m_pendingNotice = text;
-    if (!m_hostingView)
+    if (!m_view)
         return;
     m_hotkeyNotice->setText(text);
     m_hotkeyNotice->setVisible(!text.isEmpty());
@@ -287,13 +287,13 @@ void LauncherWindow::setHotkeyNotice(const QString &text)
 
 void LauncherWindow::placeHotkeyNotice()
 {
-    if (!m_hostingView)
+    if (!m_view)
         return;
-    const int width = m_hostingView->width() - 2 * LauncherMetrics::edgeInset;
+    const int width = m_view->width() - 2 * LauncherMetrics::edgeInset;
     m_hotkeyNotice->setGeometry(LauncherMetrics::edgeInset, kNoticeTop, width, m_hotkeyNotice->heightForWidth(width));
     // The conversation starts below the card rather than behind it.
-    MessageListView *list = m_hostingView->messageList();
-    const int listTop = list->mapTo(m_hostingView, QPoint(0, 0)).y();
+    MessageListView *list = m_view->messageList();
+    const int listTop = list->mapTo(m_view, QPoint(0, 0)).y();
     list->setTopInset(m_hotkeyNotice->isHidden() ? 0 : qMax(0, m_hotkeyNotice->geometry().bottom() - listTop));
 }
 

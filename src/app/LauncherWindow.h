@@ -51,7 +51,7 @@ private:
     void placeHotkeyNotice();
 
     LauncherSession &m_session;
-    LauncherView *m_hostingView = nullptr;
+    LauncherView *m_view = nullptr;
     QPropertyAnimation *m_fade;
     NoticeCard *m_hotkeyNotice = nullptr;
     QString m_pendingNotice; // the hotkey notice until the view is built

@@ -89,7 +89,7 @@ int runTrayProgram(int &argc, char **argv)
     std::signal(SIGXFSZ, SIG_IGN);
 
     AppDelegate delegate;
-    delegate.applicationDidFinishLaunching();
+    delegate.start();
     // A session logging out sends SIGTERM: quit as the menu does, flushing the history, without asking.
     InterruptNotifier interrupt;
     QObject::connect(&interrupt, &InterruptNotifier::interrupted, &delegate, &AppDelegate::terminate);
