@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The yardstick for the tray program's start and idle memory: a bare Qt tray
 // icon with the same icon and a three-item menu, and nothing else. It traces
 // "tray-ready" as the tray program does, when TARNWICK_TRACE_EVENTS is set.

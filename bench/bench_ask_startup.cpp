@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up of `tarnwick ask`: from starting the process to the first byte of
 // its request reaching a loopback provider. Run inside scripts/test-session so
 // the key comes from a real keyring: bench_ask_startup PATH_TO_TARNWICK [RUNS]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Segmentation, colouring and inline Markdown of an answer as it streams in:
 // the growing readers against a fresh full pass, with a check that both agree.
 //   bench_content_pipeline [TOKENS FRAGMENTS CODE_LINES]

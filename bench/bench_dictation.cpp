@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Dictation figures on speech synthesised with espeak-ng. The offline engine,
 // fed in real time through the program's own audio path: time from the end of
 // speech to the final result, and word error rate. Each engine reached over

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The history at the size a heavy user reaches (1,000 conversations, about
 // 100 MB with inline images): resident memory of the launcher idle and with
 // the history panel open, load time against reading and parsing the bytes,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `tarnwick history` on a 100 MB history, text-heavy and image-heavy: the time
 // and peak resident memory of list, search and export, beside reading and
 // parsing the same file in one piece.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving a streamed answer into a large history. Compares the store (a
 // journal line per change, whole writes on a worker when changes pause) with
 // rewriting the whole file on the main thread at every fragment.

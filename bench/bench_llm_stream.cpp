@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Figures for the answer reading path: line-rule throughput against a plain
 // newline split, and the delay from a server's write to LLMStream::fragment.
 #include "llm/AnswerReader.h"

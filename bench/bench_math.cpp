@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MathJax in the answer: engine cold start, time per formula once warm, the
 // memory the engine holds and gives back, drawing, and the per-fragment cost
 // of streaming an answer full of formulas through the panel's content view.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Memory and responsiveness while a provider sends an endless answer as fast
 // as loopback allows, until the 16 MB limit stops it: peak resident memory of
 // `tarnwick ask` and of the panel per provider, how long the panel takes to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Screenshot figure under an X server: from the screenshot request to our
 // region selector being on screen (the launcher's 0.3 s fade-out included),
 // through the same flow the launcher uses. Each run is then cancelled with Esc.

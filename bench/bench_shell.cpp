@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tray program's figures on a private X server: cold start to tray and
 // hotkeys ready, hotkey press to panel on screen, idle memory and wake-ups.
 // Then a desktop shortcut's activation through the real xdg-desktop-portal to

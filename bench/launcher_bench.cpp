@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Streaming and opening costs of the launcher's conversation view, on the main
 // thread: per-fragment time for answers of several shapes (a long answer with a
 // large code block, one long list without blank lines, one paragraph without

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shows the launcher view in a 700 by 540 frameless window in one of its
 // states, for looking at it: launcher_preview STATE [System|Light|Dark]
 // with STATE one of empty, stream, thinking, error, sidebar, document, math.

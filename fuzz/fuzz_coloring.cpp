@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Colour runs are ordered, inside the code and never Base; the growing
 // colourer always agrees with a fresh pass.
 #include "text/SyntaxColorer.h"

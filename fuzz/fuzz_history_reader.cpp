@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes as a history file: reading never fails badly, and what it accepts
 // writes back to bytes that read the same and write the same again.
 #include "store/ConversationFormat.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Inline Markdown never loses text it does not read as markup, never grows
 // it, and the growing reader always agrees with a fresh read.
 #include "text/InlineMarkdown.h"

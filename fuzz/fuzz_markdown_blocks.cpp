@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The block reader takes any text, and growing it line by line (streamed or
 // finished) always gives what a fresh read gives, with settled blocks kept.
 #include "text/MarkdownBlockReader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The growing segmenter always agrees with a fresh split, whatever the text
 // and wherever the stream cuts it.
 #include "text/ContentSegment.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Run by cpack in its staging folder, before it makes the package: what only the
 # .deb carries, the package's Debian changelog and its lintian overrides.
 if(NOT CPACK_GENERATOR STREQUAL "DEB")

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Compresses as Debian wants: best compression, no file name or time stamp in
 # the header, so that builds repeat. Included for gzip_file(), or run as
 #   cmake -DINPUT=file -DOUTPUT=file.gz -P Gzip.cmake

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // `tarnwick ask [--provider P] [--model ID] [--image FILE] [--file FILE]... [--reasoning] [--usage] [PROMPT...]`: one prompt

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // `tarnwick preset list`, `tarnwick preset add NAME --instructions TEXT [--template TEXT]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // `tarnwick set-key gemini|openrouter`: stores the key read from standard input.

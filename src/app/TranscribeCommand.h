@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // `tarnwick transcribe [--engine gemini|openrouter|local|offline] [--language CODE] FILE.wav`:

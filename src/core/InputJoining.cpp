@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/InputJoining.h"
 
 QString inputWithQuote(const QString &input, const QString &grabbed)

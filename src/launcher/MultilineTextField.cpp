@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "launcher/MultilineTextField.h"
 #include "ui/BareScrollArea.h"
 #include "ui/PixelFont.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ChainedHotkeyBackend.h"
 
 ChainedHotkeyBackend::ChainedHotkeyBackend(std::unique_ptr<HotkeyBackend> first, std::unique_ptr<HotkeyBackend> fallback,

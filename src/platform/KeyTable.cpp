@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/KeyTable.h"
 
 #include "platform/x11/LayoutKeyName.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/SettingsWindow.h"
 
 #include "settings/SettingsView.h"

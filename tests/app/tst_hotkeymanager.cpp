@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // HotkeyManager with its X11 backend on a private X server, pressed with xdotool.
 #include "support/XSession.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The launcher panel (offscreen): its fades, hide paths and hotkey notice, and
 // how it and the Settings window follow the desktop between light and dark
 // without a restart: through the Settings portal (the real frontend with the

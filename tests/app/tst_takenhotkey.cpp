@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A desktop whose window manager holds Alt+Space, as Openbox, Mutter, Xfwm and
 // KWin do as they come. On the first run the user is told at once; a desktop
 // that offers the GlobalShortcuts portal takes the launch hotkey over instead:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real program on a private X server with Openbox, driven with xdotool.
 #include "support/TarnwickProcess.h"
 #include "support/XSessionTest.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tray program on Wayland: Weston (on the test's X server for typed keys,
 // or headless) or a headless Sway, the program with no X display at all. It starts and tells that global hotkeys need the desktop,
 // `tarnwick --toggle` shows and hides the panel and hands the desktop's

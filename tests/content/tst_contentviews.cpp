@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Answers and messages as views: prose, code blocks, Markdown documents,
 // tables and formulas, streamed as one pass renders them, copied as written.
 #include "content/CodeBlockView.h"

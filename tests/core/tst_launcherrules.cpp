@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The launcher's rules: which stored texts name a provider or a theme, how
 // quotes and transcripts join the input, how models are named and shown,
 // which images can be attached and why not.

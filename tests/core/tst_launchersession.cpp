@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The launcher's session without any widget: the history conversions, the
 // saving of the conversation on screen, opening and deleting by id.
 #include "core/LauncherSession.h"

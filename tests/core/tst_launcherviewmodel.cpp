@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/LauncherViewModel.h"
 #include "llm/LLMClient.h"
 #include "platform/Preferences.h"

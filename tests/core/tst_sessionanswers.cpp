@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Answers sent through the launcher's session against a loopback provider,
 // checked in the view model and in the history file the session writes.
 #include "core/LauncherSession.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What Settings stores and fetches, without its window: a real preferences
 // file, keys in memory, and a loopback provider.
 #include "core/SettingsModel.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Regenerate and Edit from the panel: the hover buttons and the keys, against
 // a loopback provider, with the session's real history store.
 #include "launcher/CaptionStrip.h"

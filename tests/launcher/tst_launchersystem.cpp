@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real program on a private X server against a loopback provider: the
 // hotkey, a typed prompt, the streamed answer saved to history, and the
 // conversation reopened from the sidebar.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "content/MessageContent.h"
 #include "history/ConversationSidebarView.h"
 #include "store/ConversationStore.h"

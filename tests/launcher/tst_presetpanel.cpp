@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The windows' side of presets: the "/" list under the input, driven by typed
 // keys, the conversation's instructions strip, and Settings' presets section.
 #include "launcher/InputBar.h"

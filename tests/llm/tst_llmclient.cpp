@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "StreamOutcome.h"
 #include "llm/GeminiRequest.h"
 #include "llm/LLMClient.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What goes over the wire: the request bodies sent and the answer lines read.
 #include "llm/AnswerReader.h"
 #include "llm/GeminiRequest.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # cmake -DCPACK=cpack -DBUILD=build-dir -DOUTPUT=dir -P LintPackage.cmake
 find_program(LINTIAN lintian)
 if(NOT LINTIAN)

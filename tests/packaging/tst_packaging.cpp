@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The manual page, the changelog and the desktop files, checked against the
 // program and each other so that none of them drifts.
 #include "app/ProgramRun.h"

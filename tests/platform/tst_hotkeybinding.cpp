@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The physical key table, the modifier mapping, the stored binding records,
 // and when the user is told that the launch hotkey does not work.
 #include "platform/HotkeyBinding.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop's GlobalShortcuts portal through the real xdg-desktop-portal,
 // with the test's backend standing in for the desktop.
 #include "platform/portal/PortalHotkeyBackend.h"

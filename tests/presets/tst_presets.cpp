@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Presets without a window: filling templates, reading "/name" off a prompt,
 // and the presets file, also when it is damaged or from a newer version.
 #include "presets/PresetInvocation.h"

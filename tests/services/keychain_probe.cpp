@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs one KeychainHelper call in a process of its own, so a test can point it
 // at another session bus (GLib picks the bus once per process).
 //   keychain_probe save ACCOUNT   value from standard input; exit 1 when not stored

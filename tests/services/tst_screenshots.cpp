@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Screenshots: the flow around a capture (its command, the desktop's portal),
 // the region selector's geometry, and the real `tarnwick capture-region` on
 // the test session's X server, driven by xdotool as a person would.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shows the settings window in the light or dark system appearance and saves
 // two pictures of it, the form's top and, after Save, its bottom:
 // settings_preview light|dark OUT [OpenRouter]  (OUT-top.png, OUT-bottom.png)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real program on a private X server: hotkeys recorded in the settings
 // window with xdotool, saved, and tried at once.
 #include "platform/KeyTable.h"

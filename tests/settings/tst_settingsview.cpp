@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings form offscreen, against a real keyring (the test session's
 // gnome-keyring), a real preferences file and a loopback OpenRouter.
 #include "platform/HotkeyBinding.h"

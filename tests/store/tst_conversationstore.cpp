@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "store/ConversationFormat.h"
 #include "store/ConversationStore.h"
 #include "store/HistoryWriter.h"

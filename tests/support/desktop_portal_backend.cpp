@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A desktop's side of the GlobalShortcuts, Settings and Screenshot portals for
 // tests: the real xdg-desktop-portal finds it through a .portal file and
 // forwards to it. A screenshot is a magenta picture, as if the user picked a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A stand-in for both providers on 127.0.0.1, for end-to-end and screen tests.
 #include "support/ProviderEvents.h"
 #include "support/ProviderProgram.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Both providers on 127.0.0.1 answering each request with a stream scenario
 // drawn from a seeded generator: the same seed gives the same sequence.
 #include "support/ProviderEvents.h"

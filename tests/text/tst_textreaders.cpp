@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text readers under the answer views: code fences, inline and block
 // Markdown, formulas and code colouring, each read whole and as it grows.
 #include "text/ContentSegment.h"
