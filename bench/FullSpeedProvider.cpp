@@ -47,18 +47,23 @@ QByteArray chunk(const QByteArray &body)
 QByteArray event(bool gemini, const QByteArray &text)
 {
     if (gemini)
-        return R"(data: {"candidates":[{"content":{"parts":[{"text":")" + text + R"("}],"role":"model"},"index":0}]})"
-               "\r\n\r\n";
-    return R"(data: {"choices":[{"index":0,"delta":{"content":")" + text + R"("},"finish_reason":null}]})" "\n\n";
+        return R"(data: {"candidates":[{"content":{"parts":[{"text":")" + text
+            + R"("}],"role":"model"},"index":0}]})"
+              "\r\n\r\n";
+    return R"(data: {"choices":[{"index":0,"delta":{"content":")" + text
+        + R"("},"finish_reason":null}]})"
+          "\n\n";
 }
 
 QByteArray finish(bool gemini)
 {
     if (gemini)
-        return R"(data: {"candidates":[{"content":{"parts":[{"text":"."}]},"finishReason":"STOP"}]})" "\r\n\r\n";
-    return R"(data: {"choices":[{"delta":{},"finish_reason":"stop"}]})" "\n\ndata: [DONE]\n\n";
+        return R"(data: {"candidates":[{"content":{"parts":[{"text":"."}]},"finishReason":"STOP"}]})"
+               "\r\n\r\n";
+    return R"(data: {"choices":[{"delta":{},"finish_reason":"stop"}]})"
+           "\n\ndata: [DONE]\n\n";
 }
-}
+} // namespace
 
 FullSpeedProvider::FullSpeedProvider()
 {
@@ -102,8 +107,9 @@ void FullSpeedProvider::serve(int client)
     const QByteArray request = readRequest(client);
     if (request.startsWith("GET ")) {
         const QByteArray body = R"({"data":[{"id":"bench-model"}]})";
-        writeAll(client, "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: "
-                             + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+        writeAll(client,
+                 "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: "
+                     + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
         ::close(client);
         return;
     }
@@ -117,8 +123,9 @@ void FullSpeedProvider::serve(int client)
     const qsizetype textPerChunk = qsizetype(26) * (body.size() / one.size());
     const qsizetype answerBytes = m_answerBytes;
 
-    bool open = writeAll(client, "HTTP/1.1 200 OK\r\nContent-Type: text/event-stream\r\n"
-                                 "Transfer-Encoding: chunked\r\n\r\n");
+    bool open = writeAll(client,
+                         "HTTP/1.1 200 OK\r\nContent-Type: text/event-stream\r\n"
+                         "Transfer-Encoding: chunked\r\n\r\n");
     for (qsizetype sent = 0; open && (answerBytes == 0 || sent < answerBytes); sent += textPerChunk)
         open = writeAll(client, framed);
     if (open)

@@ -7,18 +7,24 @@
 
 namespace {
 
-const char *const kWords[] = {"the", "pivot", "array", "sorted", "partition", "element", "index", "value",
-                              "returns", "recursion", "smaller", "larger", "left", "right", "each", "call"};
+const char *const kWords[] = {"the",     "pivot",     "array",   "sorted", "partition", "element", "index", "value",
+                              "returns", "recursion", "smaller", "larger", "left",      "right",   "each",  "call"};
 
 QString codeLine(QRandomGenerator &random, int i)
 {
     switch (random.bounded(6)) {
-    case 0: return QStringLiteral("    if (items[%1] > pivot) { return %2.5; }").arg(i).arg(i * 3);
-    case 1: return QStringLiteral("    // step %1: move the smaller values left").arg(i);
-    case 2: return QStringLiteral("    const label = \"item %1 // not a comment\";").arg(i);
-    case 3: return QStringLiteral("    for (let k = 0; k < %1; k++) swap(a, k, 'x');").arg(i);
-    case 4: return QStringLiteral("# section %1 with a hash comment").arg(i);
-    default: return QStringLiteral("    total += compute(a, b) * 0x%1;").arg(i, 0, 16);
+    case 0:
+        return QStringLiteral("    if (items[%1] > pivot) { return %2.5; }").arg(i).arg(i * 3);
+    case 1:
+        return QStringLiteral("    // step %1: move the smaller values left").arg(i);
+    case 2:
+        return QStringLiteral("    const label = \"item %1 // not a comment\";").arg(i);
+    case 3:
+        return QStringLiteral("    for (let k = 0; k < %1; k++) swap(a, k, 'x');").arg(i);
+    case 4:
+        return QStringLiteral("# section %1 with a hash comment").arg(i);
+    default:
+        return QStringLiteral("    total += compute(a, b) * 0x%1;").arg(i, 0, 16);
     }
 }
 
@@ -56,11 +62,20 @@ SyntheticAnswer makeSyntheticAnswer(int approximateTokens, int fragments, int co
             for (int w = 0; w < words; ++w) {
                 QString word = QString::fromLatin1(kWords[random.bounded(int(std::size(kWords)))]);
                 switch (random.bounded(20)) {
-                case 0: word = QStringLiteral("**") + word + QStringLiteral("**"); break;
-                case 1: word = QLatin1Char('*') + word + QLatin1Char('*'); break;
-                case 2: word = QLatin1Char('`') + word + QLatin1Char('`'); break;
-                case 3: word = QLatin1Char('[') + word + QStringLiteral("](https://example.org/") + word + QLatin1Char(')'); break;
-                default: break;
+                case 0:
+                    word = QStringLiteral("**") + word + QStringLiteral("**");
+                    break;
+                case 1:
+                    word = QLatin1Char('*') + word + QLatin1Char('*');
+                    break;
+                case 2:
+                    word = QLatin1Char('`') + word + QLatin1Char('`');
+                    break;
+                case 3:
+                    word = QLatin1Char('[') + word + QStringLiteral("](https://example.org/") + word + QLatin1Char(')');
+                    break;
+                default:
+                    break;
                 }
                 text += word + (w + 1 < words ? QStringLiteral(" ") : QStringLiteral(". "));
             }
@@ -76,9 +91,9 @@ SyntheticAnswer makeSyntheticAnswer(int approximateTokens, int fragments, int co
     const double step = double(text.size()) / fragments;
     qsizetype previous = 0;
     for (int i = 1; i <= fragments; ++i) {
-        qsizetype cut = i == fragments ? text.size()
-                                       : std::clamp<qsizetype>(qsizetype(i * step + random.bounded(-3, 4)), previous,
-                                                               text.size());
+        qsizetype cut = i == fragments
+            ? text.size()
+            : std::clamp<qsizetype>(qsizetype(i * step + random.bounded(-3, 4)), previous, text.size());
         answer.fragments.append(text.mid(previous, cut - previous));
         previous = cut;
     }

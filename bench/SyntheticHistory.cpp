@@ -14,9 +14,9 @@ namespace {
 
 QString longAnswer(int conversation, int answer)
 {
-    static const QString words[] = {QStringLiteral("the "), QStringLiteral("quicksort "), QStringLiteral("café "),
-                                    QStringLiteral("über "), QStringLiteral("partition "), QStringLiteral("a/b "),
-                                    QStringLiteral("naïve "), QStringLiteral("pivot "), QStringLiteral("array, ")};
+    static const QString words[] = {QStringLiteral("the "),   QStringLiteral("quicksort "), QStringLiteral("café "),
+                                    QStringLiteral("über "),  QStringLiteral("partition "), QStringLiteral("a/b "),
+                                    QStringLiteral("naïve "), QStringLiteral("pivot "),     QStringLiteral("array, ")};
     QString text = QStringLiteral("Answer %1 of conversation %2.\n\n").arg(answer).arg(conversation);
     for (int i = 0; text.size() < 50'000; ++i) {
         if (i % 400 == 399)
@@ -32,8 +32,8 @@ QList<Conversation> makeTextHistory(int count)
     for (int i = 0; i < count; ++i) {
         QList<StoredMessage> messages;
         for (int m = 0; m < 2; ++m) {
-            messages.append(StoredMessage(QStringLiteral("user"),
-                                          QStringLiteral("Question %1 of conversation %2 about sorting").arg(m).arg(i)));
+            messages.append(StoredMessage(
+                QStringLiteral("user"), QStringLiteral("Question %1 of conversation %2 about sorting").arg(m).arg(i)));
             messages.append(StoredMessage(QStringLiteral("assistant"), longAnswer(i, m)));
         }
         history.append(Conversation(QStringLiteral("Conversation %1").arg(i),
@@ -68,7 +68,8 @@ QList<Conversation> makeSyntheticHistory(double scale, HistoryKind kind)
                 random.fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
                 image = bytes;
             }
-            messages.append(StoredMessage(m % 2 ? QStringLiteral("assistant") : QStringLiteral("user"), content, image));
+            messages.append(
+                StoredMessage(m % 2 ? QStringLiteral("assistant") : QStringLiteral("user"), content, image));
         }
         history.append(Conversation(QStringLiteral("Conversation %1").arg(i),
                                     ConversationFormat::dateFromReferenceSeconds(7e8 + i * 3600.5), messages));

@@ -9,7 +9,7 @@
 // What fills a heavy user's history of about 100 MB (at scale 1), in `1000 * scale` conversations.
 enum class HistoryKind {
     Images, // six messages of about 1,000 characters, every fifth conversation with a 350 kB image
-    Text    // two questions and two answers of about 50,000 characters: prose, code, accents
+    Text // two questions and two answers of about 50,000 characters: prose, code, accents
 };
 
 QList<Conversation> makeSyntheticHistory(double scale, HistoryKind kind = HistoryKind::Images);

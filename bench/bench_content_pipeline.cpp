@@ -82,11 +82,13 @@ int main(int argc, char *argv[])
         fullPasses << millisSince(timer);
     }
 
-    const QList<double> lastThousand = perFragment.mid(perFragment.size() - std::min<qsizetype>(1000, perFragment.size()));
+    const QList<double> lastThousand =
+        perFragment.mid(perFragment.size() - std::min<qsizetype>(1000, perFragment.size()));
     out << "Answer: " << text.size() << " characters, " << answer.fragments.size() << " fragments, "
         << segmenter.segments().size() << " segments, a code block of " << codeLines << " lines\n";
     out << "Per fragment (segments + colours + inline Markdown): p50 " << percentile(perFragment, 0.5) * 1000
-        << " us, p99 " << percentile(perFragment, 0.99) * 1000 << " us, max " << percentile(perFragment, 1.0) << " ms\n";
+        << " us, p99 " << percentile(perFragment, 0.99) * 1000 << " us, max " << percentile(perFragment, 1.0)
+        << " ms\n";
     out << "Last 1,000 fragments: p50 " << percentile(lastThousand, 0.5) * 1000 << " us, p99 "
         << percentile(lastThousand, 0.99) * 1000 << " us\n";
     out << "A fresh full pass over the final answer: " << percentile(fullPasses, 0.5) << " ms (median of 5)\n";

@@ -28,21 +28,18 @@
 namespace {
 
 const QStringList kSentences = {
-    QStringLiteral("what is the weather like today"),
-    QStringLiteral("open the settings window"),
-    QStringLiteral("please summarise this article for me"),
-    QStringLiteral("how do I sort a list in python"),
-    QStringLiteral("write a short poem about the sea"),
-    QStringLiteral("translate good morning into french"),
-    QStringLiteral("what time is it in new york"),
-    QStringLiteral("explain how a computer works"),
-    QStringLiteral("send a message to my friend"),
-    QStringLiteral("find a good recipe for dinner"),
+    QStringLiteral("what is the weather like today"),       QStringLiteral("open the settings window"),
+    QStringLiteral("please summarise this article for me"), QStringLiteral("how do I sort a list in python"),
+    QStringLiteral("write a short poem about the sea"),     QStringLiteral("translate good morning into french"),
+    QStringLiteral("what time is it in new york"),          QStringLiteral("explain how a computer works"),
+    QStringLiteral("send a message to my friend"),          QStringLiteral("find a good recipe for dinner"),
 };
 
 QStringList words(const QString &text)
 {
-    return text.toLower().remove(QRegularExpression(QStringLiteral("[^a-z' ]"))).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    return text.toLower()
+        .remove(QRegularExpression(QStringLiteral("[^a-z' ]")))
+        .split(QLatin1Char(' '), Qt::SkipEmptyParts);
 }
 
 // Word-level edit distance.
@@ -105,9 +102,9 @@ void benchHttpEngines(const QStringList &wavs)
 
     std::printf("\n%-22s %14s %16s %18s %8s\n", "engine", "request bytes", "stop to text ms", "longest stall ms",
                 "correct");
-    for (const auto &[engine, name] : {std::pair{DictationEngine::Gemini, "Gemini"},
-                                       std::pair{DictationEngine::OpenRouter, "OpenRouter"},
-                                       std::pair{DictationEngine::Server, "transcription server"}}) {
+    for (const auto &[engine, name] :
+         {std::pair{DictationEngine::Gemini, "Gemini"}, std::pair{DictationEngine::OpenRouter, "OpenRouter"},
+          std::pair{DictationEngine::Server, "transcription server"}}) {
         DictationSettings settings;
         settings.engine = engine;
         settings.serverAddress = server.baseUrl() + QStringLiteral("/v1");
@@ -203,17 +200,19 @@ int main(int argc, char **argv)
         if (finalAt >= 0)
             latencies << finalAt - speechEnd;
         std::printf("%2lld  %-45s -> %-45s  errors %d  end-to-final %s ms\n", static_cast<long long>(n + 1),
-                    qPrintable(sentence), qPrintable(result.isEmpty() ? QStringLiteral("(nothing)") : result), sentenceErrors,
-                    finalAt >= 0 ? qPrintable(QString::number(finalAt - speechEnd)) : "-");
+                    qPrintable(sentence), qPrintable(result.isEmpty() ? QStringLiteral("(nothing)") : result),
+                    sentenceErrors, finalAt >= 0 ? qPrintable(QString::number(finalAt - speechEnd)) : "-");
     }
 
     std::sort(latencies.begin(), latencies.end());
-    std::printf("\nword error rate: %.1f %% (%d errors in %d words)\n", 100.0 * errors / referenceWords, errors, referenceWords);
+    std::printf("\nword error rate: %.1f %% (%d errors in %d words)\n", 100.0 * errors / referenceWords, errors,
+                referenceWords);
     if (!latencies.isEmpty()) {
-        std::printf("end of speech to final result: median %lld ms, min %lld ms, max %lld ms (%lld of %lld finished by silence)\n",
-                    static_cast<long long>(latencies.at(latencies.size() / 2)), static_cast<long long>(latencies.first()),
-                    static_cast<long long>(latencies.last()), static_cast<long long>(latencies.size()),
-                    static_cast<long long>(kSentences.size()));
+        std::printf("end of speech to final result: median %lld ms, min %lld ms, max %lld ms (%lld of %lld finished by "
+                    "silence)\n",
+                    static_cast<long long>(latencies.at(latencies.size() / 2)),
+                    static_cast<long long>(latencies.first()), static_cast<long long>(latencies.last()),
+                    static_cast<long long>(latencies.size()), static_cast<long long>(kSentences.size()));
     }
     benchHttpEngines(wavs);
     return 0;

@@ -90,9 +90,10 @@ int probe(int argc, char *argv[], const QString &path)
     auto *view = new LauncherView(*session);
     view->resize(680, 520);
     // Idle after some use: one conversation saved.
-    StoredChat::save(session->store(), {ChatMessage(ChatMessage::Role::User, QStringLiteral("Hello")),
-                                            ChatMessage(ChatMessage::Role::Assistant, QStringLiteral("Hi there."))},
-                                           QUuid());
+    StoredChat::save(session->store(),
+                     {ChatMessage(ChatMessage::Role::User, QStringLiteral("Hello")),
+                      ChatMessage(ChatMessage::Role::Assistant, QStringLiteral("Hi there."))},
+                     QUuid());
     settle(4000);
     out << "idle " << residentKiB() << Qt::endl;
     view->show();
@@ -107,9 +108,9 @@ int stream(int argc, char *argv[], const QString &path, int paceMs)
 {
     QCoreApplication app(argc, argv);
     ConversationStore store(path);
-    QList<ChatMessage> messages = {ChatMessage(ChatMessage::Role::User, QStringLiteral("Stream for the kill test")),
-                                   ChatMessage(ChatMessage::Role::Assistant, QString(), {}, QStringLiteral("image/png"),
-                                               true)};
+    QList<ChatMessage> messages = {
+        ChatMessage(ChatMessage::Role::User, QStringLiteral("Stream for the kill test")),
+        ChatMessage(ChatMessage::Role::Assistant, QString(), {}, QStringLiteral("image/png"), true)};
     QUuid id;
     const auto start = std::chrono::steady_clock::now();
     out << "start " << QDateTime::currentMSecsSinceEpoch() << Qt::endl;
@@ -199,8 +200,9 @@ int main(int argc, char *argv[])
         if (store.conversations().size() != int(1000 * scale))
             return 1;
     }
-    out << "Load: " << percentile(loads, 0.5) << " ms, read + JSON parse of the same bytes " << percentile(rawParses, 0.5)
-        << " ms (median of 3): " << percentile(loads, 0.5) / percentile(rawParses, 0.5) << "x\n";
+    out << "Load: " << percentile(loads, 0.5) << " ms, read + JSON parse of the same bytes "
+        << percentile(rawParses, 0.5) << " ms (median of 3): " << percentile(loads, 0.5) / percentile(rawParses, 0.5)
+        << "x\n";
 
     {
         QProcess child;
@@ -287,6 +289,7 @@ int main(int argc, char *argv[])
         broken += result.whole ? 0 : 1;
     }
     out << "kill -9 while streaming, " << tries << " tries: answer seconds lost p50 " << percentile(lost, 0.5)
-        << ", max " << percentile(lost, 1.0) << "; history file whole after " << tries - broken << " of " << tries << "\n";
+        << ", max " << percentile(lost, 1.0) << "; history file whole after " << tries - broken << " of " << tries
+        << "\n";
     return 0;
 }

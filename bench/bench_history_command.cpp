@@ -108,7 +108,8 @@ void figures(HistoryKind kind, double scale, int runs)
         {"search quicksort (many hits)", {QStringLiteral("search"), QStringLiteral("quicksort")}},
         {"search \"conversation 42\" (few)", {QStringLiteral("search"), QStringLiteral("conversation 42")}},
         {"search cafe (folded accents)", {QStringLiteral("search"), QStringLiteral("cafe")}},
-        {"export newest --format json", {QStringLiteral("export"), newestId, QStringLiteral("--format"), QStringLiteral("json")}},
+        {"export newest --format json",
+         {QStringLiteral("export"), newestId, QStringLiteral("--format"), QStringLiteral("json")}},
         {"show newest", {QStringLiteral("show"), newestId}},
     };
     for (const auto &[name, arguments] : commands) {

@@ -55,10 +55,9 @@ int main(int argc, char *argv[])
     // Streaming an answer into the history.
     const SyntheticAnswer answer = makeSyntheticAnswer(90000, 30000, 2000);
     ConversationStore store(path);
-    QList<ChatMessage> messages = {ChatMessage(ChatMessage::Role::User, QStringLiteral("Explain quicksort"),
-                                               QByteArray(350'000, 'p')),
-                                   ChatMessage(ChatMessage::Role::Assistant, QString(), {}, QStringLiteral("image/png"),
-                                               true)};
+    QList<ChatMessage> messages = {
+        ChatMessage(ChatMessage::Role::User, QStringLiteral("Explain quicksort"), QByteArray(350'000, 'p')),
+        ChatMessage(ChatMessage::Role::Assistant, QString(), {}, QStringLiteral("image/png"), true)};
     QUuid id;
     QList<double> saves, saveCpu;
     saves.reserve(answer.fragments.size());
@@ -97,17 +96,19 @@ int main(int argc, char *argv[])
     const double literalWriteSeconds = percentile(literal, 0.5) / 1000;
     const qint64 finalSize = QFile(path).size();
 
-    out << "Answer: " << answer.text.size() << " characters in " << answer.fragments.size() << " fragments, streamed in "
-        << streamSeconds << " s\n";
+    out << "Answer: " << answer.text.size() << " characters in " << answer.fragments.size()
+        << " fragments, streamed in " << streamSeconds << " s\n";
     out << "Main-thread time per fragment spent saving: store p50 " << percentile(saves, 0.5) * 1000 << " us, p99 "
         << percentile(saves, 0.99) * 1000 << " us, max " << percentile(saves, 1.0) * 1000 << " us (thread CPU time p99 "
-        << percentile(saveCpu, 0.99) * 1000 << " us, max " << percentile(saveCpu, 1.0) * 1000 << " us); whole rewrite p50 "
-        << percentile(literal, 0.5) << " ms, p99 " << percentile(literal, 0.99) << " ms (8 samples)\n";
+        << percentile(saveCpu, 0.99) * 1000 << " us, max " << percentile(saveCpu, 1.0) * 1000
+        << " us); whole rewrite p50 " << percentile(literal, 0.5) << " ms, p99 " << percentile(literal, 0.99)
+        << " ms (8 samples)\n";
     out << "Ratio whole rewrite / store: p50 " << percentile(literal, 0.5) / percentile(saves, 0.5) << "x, p99 "
         << percentile(literal, 0.99) / percentile(saves, 0.99) << "x\n";
     out << "Flush after the last fragment: " << flushMillis << " ms\n";
-    out << "Bytes written for the answer: store " << ourBytes / 1e6 << " MB in " << ourWrites << " writes; whole rewrite "
-        << double(finalSize) * answer.fragments.size() / 1e9 << " GB in " << answer.fragments.size() << " writes\n";
+    out << "Bytes written for the answer: store " << ourBytes / 1e6 << " MB in " << ourWrites
+        << " writes; whole rewrite " << double(finalSize) * answer.fragments.size() / 1e9 << " GB in "
+        << answer.fragments.size() << " writes\n";
     // A real answer of this length takes about 15 minutes at 100 tokens a second.
     const double realSeconds = 900;
     const double gap = std::max(store.writer().interval().count() / 1000.0, literalWriteSeconds);

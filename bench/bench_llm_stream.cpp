@@ -34,8 +34,8 @@ constexpr int kLatencyEvents = 1000;
 // A recorded-looking answer: events of varied length with multi-byte text.
 QByteArray recordedStream(LLMProvider provider, qsizetype size, qsizetype *events)
 {
-    const QByteArray words[] = {"The ", "quick ", "brown ", "fox\\n", "über ", "naïve ", "café ", "→ ", "🎉 ",
-                                "`code` ", "**bold** ", "\\\"quoted\\\" "};
+    const QByteArray words[] = {"The ",  "quick ", "brown ", "fox\\n",  "über ",     "naïve ",
+                                "café ", "→ ",     "🎉 ",     "`code` ", "**bold** ", "\\\"quoted\\\" "};
     QByteArray stream;
     stream.reserve(size + 1024);
     *events = 0;
@@ -45,14 +45,18 @@ QByteArray recordedStream(LLMProvider provider, qsizetype size, qsizetype *event
             text += words[(i * 7 + w) % std::size(words)];
         if (provider == LLMProvider::Gemini) {
             stream += R"(data: {"candidates": [{"content": {"parts": [{"text": ")" + text
-                      + R"("}],"role": "model"},"index": 0}],"usageMetadata": {"promptTokenCount": 9,)"
-                        R"("totalTokenCount": 120},"modelVersion": "gemini-3-flash-preview"})" "\r\n\r\n";
+                + R"("}],"role": "model"},"index": 0}],"usageMetadata": {"promptTokenCount": 9,)"
+                  R"("totalTokenCount": 120},"modelVersion": "gemini-3-flash-preview"})"
+                  "\r\n\r\n";
         } else {
             if (i % 10 == 0)
                 stream += ": OPENROUTER PROCESSING\n\n";
             stream += R"(data: {"id":"gen-1","provider":"OpenAI","model":"openai/o3-mini","object":)"
                       R"("chat.completion.chunk","created":1760000000,"choices":[{"index":0,"delta":)"
-                      R"({"role":"assistant","content":")" + text + R"("},"finish_reason":null}]})" "\n\n";
+                      R"({"role":"assistant","content":")"
+                + text
+                + R"("},"finish_reason":null}]})"
+                  "\n\n";
         }
         ++*events;
     }
@@ -86,14 +90,16 @@ void throughput(LLMProvider provider)
     SseLineSplitter splitter;
     qsizetype lines = 0;
     for (qsizetype offset = 0; offset < stream.size(); offset += kReadSize)
-        lines += splitter.feed(QByteArrayView(stream).sliced(offset, std::min(kReadSize, stream.size() - offset))).size();
+        lines +=
+            splitter.feed(QByteArrayView(stream).sliced(offset, std::min(kReadSize, stream.size() - offset))).size();
     const double split = seconds(Clock::now() - start);
 
     start = Clock::now();
     AnswerReader reader(provider);
     qsizetype fragments = 0;
     for (qsizetype offset = 0; offset < stream.size(); offset += kReadSize)
-        fragments += reader.feed(QByteArrayView(stream).sliced(offset, std::min(kReadSize, stream.size() - offset))).fragments.size();
+        fragments += reader.feed(QByteArrayView(stream).sliced(offset, std::min(kReadSize, stream.size() - offset)))
+                         .fragments.size();
     const double rules = seconds(Clock::now() - start);
 
     std::printf("%s, %.1f MB, %lld events (%lld fragments, %lld lines)\n", qPrintable(rawValue(provider)), megabytes,
@@ -127,7 +133,7 @@ void serveEvents(int listener, std::array<std::atomic<qint64>, kLatencyEvents> *
     ::write(client, head.constData(), head.size());
     for (int i = 0; i < kLatencyEvents; ++i) {
         const QByteArray event = "data: {\"candidates\":[{\"content\":{\"parts\":[{\"text\":\"" + QByteArray::number(i)
-                                 + "\"}],\"role\":\"model\"}}]}\r\n\r\n";
+            + "\"}],\"role\":\"model\"}}]}\r\n\r\n";
         const QByteArray chunk = QByteArray::number(event.size(), 16) + "\r\n" + event + "\r\n";
         (*writtenAt)[i].store(Clock::now().time_since_epoch().count(), std::memory_order_release);
         ::write(client, chunk.constData(), chunk.size());
@@ -176,7 +182,7 @@ void latency()
     std::printf("  median %.3f ms, p99 %.3f ms, max %.3f ms\n", delays[delays.size() / 2],
                 delays[std::min(delays.size() - 1, delays.size() * 99 / 100)], delays.back());
 }
-}
+} // namespace
 
 int main(int argc, char **argv)
 {

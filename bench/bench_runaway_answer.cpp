@@ -148,16 +148,20 @@ void panelFigures(XSession &session, FullSpeedProvider &server, const Provider &
         const int toggleExit = tarnwick.runCommand({QStringLiteral("--toggle")});
         const double toggleMs = toggleClock.nsecsElapsed() / 1e6;
         bool capped = false;
-        const bool stopped = waitFor([&] {
+        const bool stopped = waitFor(
+            [&] {
             capped = statusMib(tarnwick.pid(), "VmRSS") * 1024 * 1024 > kMemoryCap;
             if (capped)
                 ::kill(pid_t(tarnwick.pid()), SIGKILL);
             return capped || server.ended() > ended;
-        }, 180000);
+            },
+            180000);
         const double seconds = clock.nsecsElapsed() / 1e9;
         std::printf("  panel       %-10s  peak %7.1f MiB  %s after %5.1f s  --toggle answered in %6.0f ms (exit %d)\n",
                     provider.name, capped ? 6144.0 : statusMib(tarnwick.pid(), "VmHWM"),
-                    capped ? "KILLED AT THE CAP" : stopped ? "stopped" : "STILL RUNNING",
+                    capped        ? "KILLED AT THE CAP"
+                        : stopped ? "stopped"
+                                  : "STILL RUNNING",
                     seconds, toggleMs, toggleExit);
     }
     TarnwickProcess tarnwick(session);

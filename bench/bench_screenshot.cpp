@@ -53,7 +53,8 @@ int main(int argc, char **argv)
         std::printf("run %d: request to selector on screen %lld ms\n", run + 1, static_cast<long long>(times.last()));
     }
     std::sort(times.begin(), times.end());
-    std::printf("\nrequest to selector on screen: median %lld ms (min %lld, max %lld), of which 300 ms is the launcher's fade-out\n",
+    std::printf("\nrequest to selector on screen: median %lld ms (min %lld, max %lld), of which 300 ms is the "
+                "launcher's fade-out\n",
                 static_cast<long long>(times.at(times.size() / 2)), static_cast<long long>(times.first()),
                 static_cast<long long>(times.last()));
     return 0;

@@ -179,8 +179,10 @@ int main(int argc, char **argv)
         TarnwickProcess tarnwick(session);
         const double started = nowMs();
         tarnwick.start();
-        if (!waitFor([&] { return tarnwick.timeOf(QStringLiteral("launched")) > 0
-                                  && tarnwick.timeOf(QStringLiteral("tray-ready")) > 0; })) {
+        if (!waitFor([&] {
+                return tarnwick.timeOf(QStringLiteral("launched")) > 0
+                    && tarnwick.timeOf(QStringLiteral("tray-ready")) > 0;
+            })) {
             std::fprintf(stderr, "tarnwick did not start\n");
             return 1;
         }

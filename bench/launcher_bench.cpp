@@ -44,9 +44,9 @@ qint64 residentKiB()
 QString proseParagraph(QRandomGenerator &random, int tokens)
 {
     static const QStringList words = {
-        QStringLiteral("the"),       QStringLiteral("stream"),   QStringLiteral("**bold**"), QStringLiteral("value"),
-        QStringLiteral("`index`"),   QStringLiteral("returns"),  QStringLiteral("*soft*"),   QStringLiteral("layout"),
-        QStringLiteral("of"),        QStringLiteral("answer"),   QStringLiteral("fragment"), QStringLiteral("with"),
+        QStringLiteral("the"),     QStringLiteral("stream"),  QStringLiteral("**bold**"), QStringLiteral("value"),
+        QStringLiteral("`index`"), QStringLiteral("returns"), QStringLiteral("*soft*"),   QStringLiteral("layout"),
+        QStringLiteral("of"),      QStringLiteral("answer"),  QStringLiteral("fragment"), QStringLiteral("with"),
     };
     QStringList out;
     for (int i = 0; i < tokens; ++i)
@@ -122,7 +122,8 @@ QString listsAndTables(int totalTokens)
         }
         text += QStringLiteral("\n| Name | Value | Note |\n|:--|--:|:-:|\n");
         for (int row = 0; row < 12; ++row)
-            text += QStringLiteral("| `k%1` | %2 | ").arg(row).arg(row * 17) + proseParagraph(random, 5) + QStringLiteral(" |\n");
+            text += QStringLiteral("| `k%1` | %2 | ").arg(row).arg(row * 17) + proseParagraph(random, 5)
+                + QStringLiteral(" |\n");
         text += QStringLiteral("\n> ") + proseParagraph(random, 20) + QStringLiteral("\n\n");
     }
     return text;
@@ -131,9 +132,9 @@ QString listsAndTables(int totalTokens)
 void benchStreaming(LauncherView &view, const char *shape, const QString &answer, int fragments)
 {
     LauncherViewModel &vm = view.session().viewModel();
-    vm.setMessages({ChatMessage(ChatMessage::Role::User, QStringLiteral("Write it all out")),
-                    ChatMessage(ChatMessage::Role::Assistant, QString(), std::nullopt, QStringLiteral("image/png"),
-                                true)});
+    vm.setMessages(
+        {ChatMessage(ChatMessage::Role::User, QStringLiteral("Write it all out")),
+         ChatMessage(ChatMessage::Role::Assistant, QString(), std::nullopt, QStringLiteral("image/png"), true)});
     QApplication::processEvents();
     MessageListView *list = view.messageList();
     ChatMessage reply = vm.messages().last();
@@ -176,8 +177,8 @@ void benchStreaming(LauncherView &view, const char *shape, const QString &answer
     view.repaint();
     const double paint = double(clock.nsecsElapsed()) / 1e6;
     std::printf("%s: %d fragments, %lld characters\n", shape, fragments, static_cast<long long>(answer.size()));
-    std::printf("  per fragment (ms): p50 %.3f  p99 %.3f  max %.3f  (all fragments: %.1f s)\n",
-                percentile(costs, 0.5), percentile(costs, 0.99), percentile(costs, 1.0), streamed);
+    std::printf("  per fragment (ms): p50 %.3f  p99 %.3f  max %.3f  (all fragments: %.1f s)\n", percentile(costs, 0.5),
+                percentile(costs, 0.99), percentile(costs, 1.0), streamed);
     std::printf("  of which the bubble (ms): p50 %.3f  p99 %.3f\n", percentile(viewCosts, 0.5),
                 percentile(viewCosts, 0.99));
     std::printf("  main-thread CPU per fragment (ms): p50 %.3f  p99 %.3f  max %.3f\n", percentile(cpuCosts, 0.5),

@@ -111,8 +111,9 @@ int main(int argc, char *argv[])
     using Role = ChatMessage::Role;
     const ChatMessage question(Role::User, QStringLiteral("Show me a **recursive** Fibonacci in Python"));
     if (state == QLatin1String("stream")) {
-        vm.setMessages({question, ChatMessage(Role::Assistant, QString::fromUtf8(kAnswer).append(QString(80, QLatin1Char('.'))),
-                                              std::nullopt, QStringLiteral("image/png"), true)});
+        vm.setMessages({question,
+                        ChatMessage(Role::Assistant, QString::fromUtf8(kAnswer).append(QString(80, QLatin1Char('.'))),
+                                    std::nullopt, QStringLiteral("image/png"), true)});
     } else if (state == QLatin1String("document")) {
         vm.setMessages({ChatMessage(Role::User, QStringLiteral("How do I build it? # stays literal")),
                         ChatMessage(Role::Assistant, QString::fromUtf8(kDocument))});
@@ -120,15 +121,17 @@ int main(int argc, char *argv[])
         vm.setMessages({ChatMessage(Role::User, QStringLiteral("Solve $ax^2+bx+c=0$")),
                         ChatMessage(Role::Assistant, QString::fromUtf8(kMath))});
     } else if (state == QLatin1String("thinking")) {
-        vm.setMessages({question, ChatMessage(Role::Assistant, QString(), std::nullopt, QStringLiteral("image/png"), true)});
+        vm.setMessages(
+            {question, ChatMessage(Role::Assistant, QString(), std::nullopt, QStringLiteral("image/png"), true)});
     } else if (state == QLatin1String("error")) {
         vm.setInputText(QStringLiteral("Hello"));
         vm.send(); // no key is stored here, so the launcher reports it
     } else if (state == QLatin1String("sidebar")) {
-        for (const char *title : {"Explain quicksort", "A very long conversation title that needs two lines or more to show",
-                                  "Shell one-liners"}) {
+        for (const char *title :
+             {"Explain quicksort", "A very long conversation title that needs two lines or more to show",
+              "Shell one-liners"}) {
             session.store().upsert(Conversation(QString::fromUtf8(title), QDateTime::currentDateTime().addSecs(-3600),
-                                              {StoredMessage(QStringLiteral("user"), QString::fromUtf8(title))}));
+                                                {StoredMessage(QStringLiteral("user"), QString::fromUtf8(title))}));
         }
         vm.setMessages({question, ChatMessage(Role::Assistant, QString::fromUtf8(kAnswer))});
         QTimer::singleShot(100, view, [view] { view->setSidebarOpen(true); });

@@ -13,8 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (inlinePlainText(runs).size() > input.text.size())
         fuzzFailure("the plain text is longer than the markup");
     for (qsizetype i = 0; i < runs.size(); ++i) {
-        if (runs.at(i).text.isEmpty() || (i > 0 && runs.at(i - 1).styles == runs.at(i).styles
-                                          && runs.at(i - 1).link == runs.at(i).link))
+        if (runs.at(i).text.isEmpty()
+            || (i > 0 && runs.at(i - 1).styles == runs.at(i).styles && runs.at(i - 1).link == runs.at(i).link))
             fuzzFailure("an empty run, or two runs that should be one");
     }
     InlineMarkdownReader reader;

@@ -46,9 +46,9 @@ constexpr auto kHotkeyNoticeDelay = 1s;
 
 QByteArray hotkeyTraceName(HotkeyManager::Hotkey hotkey, HotkeyManager::Status status)
 {
-    const QByteArray name = hotkey == HotkeyManager::Hotkey::launch       ? "launch"
-                            : hotkey == HotkeyManager::Hotkey::screenshot ? "screenshot"
-                                                                          : "dictate";
+    const QByteArray name = hotkey == HotkeyManager::Hotkey::launch ? "launch"
+        : hotkey == HotkeyManager::Hotkey::screenshot               ? "screenshot"
+                                                                    : "dictate";
     const char *state = "unknown";
     switch (status) {
     case HotkeyManager::Status::active:
@@ -153,7 +153,7 @@ void AppDelegate::setupTrayIcon()
     // panel; its body follows the desktop's scheme.
     const auto showScheme = [this](bool dark) {
         m_trayIcon->setIcon(QIcon(dark ? QStringLiteral(":/tarnwick/tray-icon-dark.svg")
-                                         : QStringLiteral(":/tarnwick/tray-icon-light.svg")));
+                                       : QStringLiteral(":/tarnwick/tray-icon-light.svg")));
         EventTrace::note(dark ? "tray-icon dark" : "tray-icon light");
     };
     showScheme(m_appearance->isDark());

@@ -114,9 +114,9 @@ int runAskCommand(int &argc, char **argv)
     // The overrides live in memory: a one-off question changes no stored choice.
     const UserDefaults &stored = UserDefaults::standard();
     UserDefaults choices{QString()};
-    for (const QString &key : {Preferences::selectedProvider, Preferences::selectedGeminiModel,
-                               Preferences::selectedOpenRouterModel, Preferences::selectedLocalModel,
-                               Preferences::localServerAddress}) {
+    for (const QString &key :
+         {Preferences::selectedProvider, Preferences::selectedGeminiModel, Preferences::selectedOpenRouterModel,
+          Preferences::selectedLocalModel, Preferences::localServerAddress}) {
         if (const auto value = stored.string(key))
             choices.set(key, *value);
     }

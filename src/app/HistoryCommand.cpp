@@ -46,8 +46,8 @@ void printConversation(QTextStream &out, const Conversation &conversation)
     for (const StoredMessage &message : conversation.messages) {
         out << "\n## " << roleHeading(message) << "\n\n";
         if (message.imageData) {
-            out << "[image: " << message.imageMIME << ", "
-                << QLocale::c().formattedDataSize(message.imageData->size()) << "]\n\n";
+            out << "[image: " << message.imageMIME << ", " << QLocale::c().formattedDataSize(message.imageData->size())
+                << "]\n\n";
         }
         for (const FileAttachment &file : message.attachments) {
             out << "[file: " << file.name << ", " << file.mime << ", "

@@ -69,9 +69,8 @@ LauncherWindow::LauncherWindow(LauncherSession &session, QWidget *parent)
 
     const QScreen *screen = QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->geometry() : kFallbackScreen;
-    setGeometry(QRect(QPoint(area.x() + (area.width() - kSize.width()) / 2,
-                             area.y() + (area.height() - kSize.height()) / 2),
-                      kSize));
+    setGeometry(QRect(
+        QPoint(area.x() + (area.width() - kSize.width()) / 2, area.y() + (area.height() - kSize.height()) / 2), kSize));
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(kResizeBorder, kResizeBorder, kResizeBorder, kResizeBorder);

@@ -59,7 +59,8 @@ int runPresetCommand(int &argc, char **argv)
                                                 QStringLiteral("TEXT"));
     const QCommandLineOption templateOption(
         QStringLiteral("template"),
-        QStringLiteral("The prompt, with {input}, {selection}, {clipboard} and {date} filled in."), QStringLiteral("TEXT"));
+        QStringLiteral("The prompt, with {input}, {selection}, {clipboard} and {date} filled in."),
+        QStringLiteral("TEXT"));
     const QCommandLineOption providerOption(QStringLiteral("provider"), QStringLiteral("Gemini, OpenRouter or Local."),
                                             QStringLiteral("P"));
     const QCommandLineOption modelOption(QStringLiteral("model"), QStringLiteral("The model identifier."),
@@ -83,11 +84,11 @@ int runPresetCommand(int &argc, char **argv)
         return removed ? 0 : failed(removed.message());
     }
     if (action == QLatin1String("add") && words.size() == 2) {
-        Preset preset{words.at(1), parser.value(instructionsOption), parser.value(templateOption), {},
-                      parser.value(modelOption)};
+        Preset preset{
+            words.at(1), parser.value(instructionsOption), parser.value(templateOption), {}, parser.value(modelOption)};
         if (!Preset::isValidName(preset.name))
-            return refuse(QStringLiteral("\"%1\" is not a preset name: use letters, digits, \"-\" and \"_\".")
-                              .arg(preset.name));
+            return refuse(
+                QStringLiteral("\"%1\" is not a preset name: use letters, digits, \"-\" and \"_\".").arg(preset.name));
         if (preset.instructions.trimmed().isEmpty())
             return refuse(QStringLiteral("A preset needs --instructions."));
         if (parser.isSet(providerOption)) {

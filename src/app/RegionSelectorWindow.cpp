@@ -44,7 +44,8 @@ void RegionSelectorWindow::paintEvent(QPaintEvent *)
     painter.setPen(QPen(kEdge, 1));
     painter.drawRect(selection.adjusted(0, 0, -1, -1));
     const qreal ratio = m_frozen.devicePixelRatio();
-    const QString size = QStringLiteral("%1 × %2").arg(qRound(selection.width() * ratio)).arg(qRound(selection.height() * ratio));
+    const QString size =
+        QStringLiteral("%1 × %2").arg(qRound(selection.width() * ratio)).arg(qRound(selection.height() * ratio));
     const QRect label = painter.fontMetrics().boundingRect(size).adjusted(-4, -2, 4, 2);
     QRect placed = label.translated(selection.topLeft() - label.topLeft() - QPoint(0, label.height() + 2));
     if (placed.top() < 0)

@@ -11,7 +11,6 @@
 
 #include <functional>
 
-
 // One resident program per user: a lock file and a local socket, open only to
 // the user, in the user's private runtime folder. A later start hands its
 // request ("open", "toggle", ...) to the resident one over the socket.
@@ -19,11 +18,11 @@ class SingleInstance
 {
 public:
     enum class Outcome {
-        primary,    // this process holds the lock and runs the program
-        forwarded,  // the running instance accepted the request
-        refused,    // the running instance answered that it cannot do it
+        primary, // this process holds the lock and runs the program
+        forwarded, // the running instance accepted the request
+        refused, // the running instance answered that it cannot do it
         unanswered, // the request went to the running instance, which did not answer in time
-        failed,     // an instance holds the lock but takes no requests, or the folder is unusable
+        failed, // an instance holds the lock but takes no requests, or the folder is unusable
     };
 
     // How long a start waits for the running instance's answer. The request

@@ -34,8 +34,9 @@ std::optional<QByteArray> requestFromArguments(int argc, char **argv)
         for (const char *candidate : kRequests)
             known = known || std::strcmp(name, candidate) == 0;
         if (!known || (!request.isEmpty() && request != name)) {
-            std::fprintf(stderr, "tarnwick: unknown or conflicting option %s\n"
-                                 "Usage: tarnwick [--toggle | --open | --screenshot | --settings | --dictate]\n",
+            std::fprintf(stderr,
+                         "tarnwick: unknown or conflicting option %s\n"
+                         "Usage: tarnwick [--toggle | --open | --screenshot | --settings | --dictate]\n",
                          argv[i]);
             return std::nullopt;
         }

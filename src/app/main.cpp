@@ -26,23 +26,18 @@ struct Command
 };
 
 const std::vector<Command> kCommands = {
-    {"history", runHistoryCommand},
-    {"ask", runAskCommand},
-    {"set-key", runSetKeyCommand},
-    {"models", runModelsCommand},
-    {"preset", runPresetCommand},
-    {"transcribe", runTranscribeCommand},
-    {"--help", runHelpCommand},
-    {"-h", runHelpCommand},
-    {"--version", runVersionCommand},
-    {"capture-region", runCaptureRegionCommand},
+    {"history", runHistoryCommand},   {"ask", runAskCommand},
+    {"set-key", runSetKeyCommand},    {"models", runModelsCommand},
+    {"preset", runPresetCommand},     {"transcribe", runTranscribeCommand},
+    {"--help", runHelpCommand},       {"-h", runHelpCommand},
+    {"--version", runVersionCommand}, {"capture-region", runCaptureRegionCommand},
 };
 
 // Qt's own options that take the next argument as their value.
 constexpr const char *kQtOptionsWithValue[] = {
-    "-platform", "-platformpluginpath", "-platformtheme", "-plugin", "-qmljsdebugger", "-qwindowgeometry",
-    "-qwindowicon", "-qwindowtitle", "-display", "-geometry", "-title", "-name", "-style", "-stylesheet",
-    "-session",
+    "-platform",    "-platformpluginpath", "-platformtheme", "-plugin",   "-qmljsdebugger", "-qwindowgeometry",
+    "-qwindowicon", "-qwindowtitle",       "-display",       "-geometry", "-title",         "-name",
+    "-style",       "-stylesheet",         "-session",
 };
 
 bool takesValue(const char *option)

@@ -11,13 +11,14 @@ HoverScrollBar::HoverScrollBar(QAbstractScrollArea *view, QWidget *host)
     , m_host(host)
 {
     setCursor(Qt::ArrowCursor);
-    setStyleSheet(QStringLiteral(
-        "QScrollBar:horizontal { height: %1px; background: transparent; border: none; margin: 0; }"
-        "QScrollBar::handle:horizontal { background: rgba(128, 128, 128, 150); border-radius: 4px; min-width: 24px; }"
-        "QScrollBar::handle:horizontal:hover { background: rgba(128, 128, 128, 210); }"
-        "QScrollBar::add-line:horizontal, QScrollBar::sub-line:horizontal { width: 0; border: none; }"
-        "QScrollBar::add-page:horizontal, QScrollBar::sub-page:horizontal { background: transparent; }")
-                      .arg(kThickness));
+    setStyleSheet(
+        QStringLiteral("QScrollBar:horizontal { height: %1px; background: transparent; border: none; margin: 0; }"
+                       "QScrollBar::handle:horizontal { background: rgba(128, 128, 128, 150); border-radius: 4px; "
+                       "min-width: 24px; }"
+                       "QScrollBar::handle:horizontal:hover { background: rgba(128, 128, 128, 210); }"
+                       "QScrollBar::add-line:horizontal, QScrollBar::sub-line:horizontal { width: 0; border: none; }"
+                       "QScrollBar::add-page:horizontal, QScrollBar::sub-page:horizontal { background: transparent; }")
+            .arg(kThickness));
     QScrollBar *own = view->horizontalScrollBar();
     connect(own, &QScrollBar::rangeChanged, this, &HoverScrollBar::follow);
     connect(own, &QScrollBar::valueChanged, this, &QScrollBar::setValue);

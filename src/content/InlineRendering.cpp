@@ -92,8 +92,8 @@ qsizetype firstDifference(const QList<InlineRun> &a, const QList<InlineRun> &b)
         const InlineRun &y = b.at(index);
         if (x.styles != y.styles || x.link != y.link)
             return offset;
-        const qsizetype common = std::mismatch(x.text.cbegin(), x.text.cend(), y.text.cbegin(), y.text.cend()).first -
-                                 x.text.cbegin();
+        const qsizetype common =
+            std::mismatch(x.text.cbegin(), x.text.cend(), y.text.cbegin(), y.text.cend()).first - x.text.cbegin();
         // Adjacent runs differ in look: a run that stops short is a difference.
         if (common < x.text.size() || common < y.text.size())
             return offset + common;

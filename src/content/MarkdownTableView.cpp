@@ -56,9 +56,12 @@ protected:
 Qt::Alignment alignmentOf(MarkdownAlign align)
 {
     switch (align) {
-    case MarkdownAlign::Center: return Qt::AlignHCenter;
-    case MarkdownAlign::Right: return Qt::AlignRight;
-    default: return Qt::AlignLeft;
+    case MarkdownAlign::Center:
+        return Qt::AlignHCenter;
+    case MarkdownAlign::Right:
+        return Qt::AlignRight;
+    default:
+        return Qt::AlignLeft;
     }
 }
 
@@ -89,8 +92,8 @@ void MarkdownTableView::setTable(const MarkdownBlock &table)
     const MarkdownBlock old = std::exchange(m_table, table);
     QTextTable *grid = textTable();
     // Same columns and header, rows that only grew or changed in the last one: touch those.
-    const bool sameFrame = grid && old.aligns == table.aligns && !old.rows.isEmpty() && !table.rows.isEmpty() &&
-                           old.rows.first() == table.rows.first() && table.rows.size() >= old.rows.size();
+    const bool sameFrame = grid && old.aligns == table.aligns && !old.rows.isEmpty() && !table.rows.isEmpty()
+        && old.rows.first() == table.rows.first() && table.rows.size() >= old.rows.size();
     if (!sameFrame) {
         rebuild();
     } else {

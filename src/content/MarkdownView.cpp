@@ -85,10 +85,14 @@ int spaceAbove(const MarkdownBlock &block, const MarkdownBlock *previous)
 qreal headingScale(int level)
 {
     switch (level) {
-    case 1: return 1.5;
-    case 2: return 1.3;
-    case 3: return 1.15;
-    default: return 1.0;
+    case 1:
+        return 1.5;
+    case 2:
+        return 1.3;
+    case 3:
+        return 1.15;
+    default:
+        return 1.0;
     }
 }
 
@@ -148,16 +152,16 @@ void MarkdownView::setBlocks(std::span<const MarkdownBlock> blocks, int settled,
         m_hasSplits = false;
     }
     // Nothing new since the last time?
-    if (int(blocks.size()) == m_doneCount + m_tail.size() &&
-        std::equal(m_tail.cbegin(), m_tail.cend(), blocks.begin() + m_doneCount))
+    if (int(blocks.size()) == m_doneCount + m_tail.size()
+        && std::equal(m_tail.cbegin(), m_tail.cend(), blocks.begin() + m_doneCount))
         return;
 
     QTextCursor cursor(document());
     cursor.beginEditBlock();
     int index = m_doneCount;
     const MarkdownBlock *first = index < int(blocks.size()) ? &blocks[index] : nullptr;
-    const bool grewInPlace = first && !m_tail.isEmpty() && m_pieceEnd >= 0 && sameLeaf(m_tail.first(), *first) &&
-                             first->text.size() >= m_pieceRaw;
+    const bool grewInPlace = first && !m_tail.isEmpty() && m_pieceEnd >= 0 && sameLeaf(m_tail.first(), *first)
+        && first->text.size() >= m_pieceRaw;
     if (grewInPlace) {
         growPieces(cursor, first->text, index == settled);
         if (index + 1 == settled)
@@ -199,7 +203,8 @@ void MarkdownView::renderBlock(QTextCursor &cursor, const MarkdownBlock &block, 
     format.setLeftMargin(quotes * kQuoteIndent);
     format.setProperty(kQuoteDepthProperty, quotes);
     if (block.kind == MarkdownBlock::Kind::Rule)
-        format.setProperty(QTextFormat::BlockTrailingHorizontalRulerWidth, QTextLength(QTextLength::PercentageLength, 100));
+        format.setProperty(QTextFormat::BlockTrailingHorizontalRulerWidth,
+                           QTextLength(QTextLength::PercentageLength, 100));
     const MarkdownContainer *item = innermostItem(block);
     if (item && !block.firstInItem)
         format.setIndent(listDepth(block));
@@ -396,7 +401,8 @@ void MarkdownView::paintEvent(QPaintEvent *event)
         if (rect.top() > bottom)
             break;
         const int depth = block.blockFormat().intProperty(kQuoteDepthProperty);
-        const int above = block.previous().isValid() ? block.previous().blockFormat().intProperty(kQuoteDepthProperty) : 0;
+        const int above =
+            block.previous().isValid() ? block.previous().blockFormat().intProperty(kQuoteDepthProperty) : 0;
         for (int level = 0; level < depth; ++level) {
             // A bar runs on through the gap above when the block before is in the same quote.
             const qreal gap = level < above ? block.blockFormat().topMargin() : 0;

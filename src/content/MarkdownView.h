@@ -54,13 +54,13 @@ private:
     QString textBetween(int from, int to) const;
 
     qint64 m_identity = -1;
-    int m_doneCount = 0;         // blocks rendered for good
-    int m_doneEnd = 0;           // document position after them
+    int m_doneCount = 0; // blocks rendered for good
+    int m_doneEnd = 0; // document position after them
     QList<MarkdownBlock> m_tail; // blocks rendered after those, as they were
-    qsizetype m_pieceRaw = 0;    // of m_tail's first block: text rendered for good
-    int m_pieceEnd = -1;         // and where its rendering ends (-1: none)
+    qsizetype m_pieceRaw = 0; // of m_tail's first block: text rendered for good
+    int m_pieceEnd = -1; // and where its rendering ends (-1: none)
     QList<InlineRun> m_pieceRuns; // the piece after it, as rendered
     QTextCharFormat m_pieceFormat;
-    QList<int> m_splits;         // in that block: where blocks of frozen lines end
+    QList<int> m_splits; // in that block: where blocks of frozen lines end
     bool m_hasSplits = false;
 };

@@ -67,13 +67,14 @@ void MessageContent::update(int fromSegment, bool grew)
         ++firstPart;
     // Parts of settled blocks that a table closed stay as they are: a long
     // answer touches only its last parts.
-    const bool sameReader = fromSegment < segments.size() && segments.at(fromSegment).isText() &&
-                            m_readers.at(fromSegment).generation() == generationBefore;
-    while (sameReader && firstPart + 1 < m_parts.size() && m_parts.at(firstPart).segment == fromSegment &&
-           m_parts.at(firstPart + 1).segment == fromSegment && m_parts.at(firstPart).end <= settledBefore &&
-           (m_parts.at(firstPart).kind == Part::Kind::Table || m_parts.at(firstPart + 1).kind == Part::Kind::Table))
+    const bool sameReader = fromSegment < segments.size() && segments.at(fromSegment).isText()
+        && m_readers.at(fromSegment).generation() == generationBefore;
+    while (sameReader && firstPart + 1 < m_parts.size() && m_parts.at(firstPart).segment == fromSegment
+           && m_parts.at(firstPart + 1).segment == fromSegment && m_parts.at(firstPart).end <= settledBefore
+           && (m_parts.at(firstPart).kind == Part::Kind::Table || m_parts.at(firstPart + 1).kind == Part::Kind::Table))
         ++firstPart;
-    const int fromBlock = firstPart > 0 && m_parts.at(firstPart - 1).segment == fromSegment ? m_parts.at(firstPart - 1).end : 0;
+    const int fromBlock =
+        firstPart > 0 && m_parts.at(firstPart - 1).segment == fromSegment ? m_parts.at(firstPart - 1).end : 0;
     m_parts.resize(firstPart);
     for (int index = fromSegment; index < segments.size(); ++index)
         appendParts(index, index == fromSegment ? fromBlock : 0, m_parts);
@@ -116,9 +117,8 @@ void MessageContent::appendParts(int segment, int fromBlock, QList<Part> &parts)
 
 SidewaysBlockView *MessageContent::followSize(SidewaysBlockView *block)
 {
-    connect(block, &SidewaysBlockView::contentSizeChanged, this, [this, block] {
-        relayout(int(m_entries.indexOf(block)));
-    });
+    connect(block, &SidewaysBlockView::contentSizeChanged, this,
+            [this, block] { relayout(int(m_entries.indexOf(block))); });
     return block;
 }
 
@@ -226,7 +226,8 @@ QString MessageContent::plainText() const
         if (auto *prose = qobject_cast<MarkdownView *>(entry))
             parts.append(prose->plainText());
         else if (auto *table = qobject_cast<MarkdownTableView *>(entry))
-            parts.append(formulaAwareText(table->grid()->document(), 0, table->grid()->document()->characterCount() - 1));
+            parts.append(
+                formulaAwareText(table->grid()->document(), 0, table->grid()->document()->characterCount() - 1));
         else
             parts.append(static_cast<CodeBlockView *>(entry)->codeBody());
     }

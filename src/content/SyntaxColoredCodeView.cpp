@@ -92,8 +92,8 @@ void SyntaxColoredCodeView::recolourFrom(qsizetype from)
     cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
     cursor.setCharFormat(baseFormat());
     const QList<SyntaxColorRun> &runs = m_colorer.runs();
-    auto run = std::partition_point(runs.cbegin(), runs.cend(),
-                                    [from](const SyntaxColorRun &r) { return r.end() <= from; });
+    auto run =
+        std::partition_point(runs.cbegin(), runs.cend(), [from](const SyntaxColorRun &r) { return r.end() <= from; });
     for (; run != runs.cend(); ++run) {
         cursor.setPosition(int(qMax(run->start, from)));
         cursor.setPosition(int(run->end()), QTextCursor::KeepAnchor);

@@ -48,13 +48,21 @@ Read classify(const QString &name, const QByteArray &bytes)
 {
     if (isPdf(bytes)) {
         if (bytes.size() > kMaxPdfBytes)
-            return {{}, {}, refusal(name, QStringLiteral("a PDF may be at most 20 MB, and this one is %1").arg(sizeText(bytes.size())))};
+            return {
+                {},
+                {},
+                refusal(name,
+                        QStringLiteral("a PDF may be at most 20 MB, and this one is %1").arg(sizeText(bytes.size())))};
         return {{}, FileAttachment{name, kPdfMime, bytes}, {}};
     }
     if (!isUtf8Text(bytes))
         return {{}, {}, refusal(name, QStringLiteral("it is neither UTF-8 text, a PDF nor an image"))};
     if (bytes.size() > kMaxTextBytes)
-        return {{}, {}, refusal(name, QStringLiteral("a text file may be at most 1 MB, and this one is %1").arg(sizeText(bytes.size())))};
+        return {
+            {},
+            {},
+            refusal(name,
+                    QStringLiteral("a text file may be at most 1 MB, and this one is %1").arg(sizeText(bytes.size())))};
     return {{}, FileAttachment{name, QStringLiteral("text/plain"), bytes}, {}};
 }
 

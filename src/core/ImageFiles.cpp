@@ -21,7 +21,8 @@ Read read(const QString &path)
     // A pipe or a device would keep the reader waiting for bytes that may never come.
     const QFileInfo info(path);
     if (info.exists() && !info.isFile())
-        return {QImage(), QStringLiteral("Cannot attach \u201c%1\u201d: it is not a regular file.").arg(info.fileName())};
+        return {QImage(),
+                QStringLiteral("Cannot attach \u201c%1\u201d: it is not a regular file.").arg(info.fileName())};
     QImageReader reader(path);
     QImage image = reader.read();
     if (!image.isNull())

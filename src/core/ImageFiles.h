@@ -12,7 +12,7 @@ QString pickerFilter();
 
 struct Read
 {
-    QImage image;    // null when the file cannot be read
+    QImage image; // null when the file cannot be read
     QString problem; // why not, in words for the user
 };
 

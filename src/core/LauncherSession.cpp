@@ -68,8 +68,7 @@ void LauncherSession::autoSave()
 {
     if (m_discarding || m_vm->messages().isEmpty())
         return;
-    setActiveConversationID(StoredChat::save(*m_store, m_vm->messages(), m_activeConversationID,
-                                             m_vm->instructions()));
+    setActiveConversationID(StoredChat::save(*m_store, m_vm->messages(), m_activeConversationID, m_vm->instructions()));
 }
 
 QString LauncherSession::saveProblemNotice() const

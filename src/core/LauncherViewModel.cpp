@@ -127,9 +127,10 @@ QStringList LauncherViewModel::attachPaths(const QStringList &paths)
         } else if (!read.file) {
             problems.append(read.problem);
         } else if (m_attachedFiles.size() >= AttachmentFiles::kMaxFiles) {
-            problems.append(QStringLiteral("Cannot attach \u201c%1\u201d: a prompt takes at most %2 files besides its image.")
-                                .arg(read.file->name)
-                                .arg(AttachmentFiles::kMaxFiles));
+            problems.append(
+                QStringLiteral("Cannot attach \u201c%1\u201d: a prompt takes at most %2 files besides its image.")
+                    .arg(read.file->name)
+                    .arg(AttachmentFiles::kMaxFiles));
         } else {
             m_attachedFiles.append(std::move(*read.file));
             Q_EMIT attachmentChanged();
@@ -179,7 +180,7 @@ void LauncherViewModel::withClient(std::function<void(const LLMClient &)> then, 
 }
 
 std::optional<LLMClient> LauncherViewModel::clientFor(LLMProvider provider, const KeyStore::Lookup &key,
-                                                     const QString &chosenModel)
+                                                      const QString &chosenModel)
 {
     const ProviderTraits &traits = ProviderTable::traits(provider);
     const QString apiKey = key.value.value_or(QString());
@@ -202,7 +203,8 @@ std::optional<LLMClient> LauncherViewModel::clientFor(LLMProvider provider, cons
         return std::nullopt;
     }
     setErrorMessage(std::nullopt);
-    return LLMClient(provider, apiKey, model, traits.serverAddress ? m_defaults.text(*traits.serverAddress) : QString());
+    return LLMClient(provider, apiKey, model,
+                     traits.serverAddress ? m_defaults.text(*traits.serverAddress) : QString());
 }
 
 void LauncherViewModel::send()
@@ -299,7 +301,8 @@ void LauncherViewModel::sendWith(const LLMClient &client, const std::optional<Pr
     // What was typed before the Edit comes back; otherwise the input empties.
     restoreDraft(draft);
 
-    appendMessage(ChatMessage(ChatMessage::Role::Assistant, QString(), std::nullopt, QStringLiteral("image/png"), true));
+    appendMessage(
+        ChatMessage(ChatMessage::Role::Assistant, QString(), std::nullopt, QStringLiteral("image/png"), true));
     streamAnswer(client);
 }
 
@@ -413,7 +416,8 @@ void LauncherViewModel::editLastPrompt()
     const ChatMessage &prompt = m_messages.at(lastPromptIndex());
     // What the input held before is kept for a cancel; a second Edit keeps the first one's.
     if (!m_editedPromptID)
-        m_draftBeforeEdit = Draft{m_inputText, m_attachedImage, m_attachedImageData, m_attachedImageMIME, m_attachedFiles};
+        m_draftBeforeEdit =
+            Draft{m_inputText, m_attachedImage, m_attachedImageData, m_attachedImageMIME, m_attachedFiles};
     const QUuid id = prompt.id;
     setInputText(prompt.content);
     m_attachedImageData = prompt.imageData;

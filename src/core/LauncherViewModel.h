@@ -97,7 +97,8 @@ Q_SIGNALS:
     // Fine-grained list changes, so a view can redraw only what changed ...
     void messagesReset();
     void messageAppended(int index);
-    void messageUpdated(int index); // content, reasoning, usage or isStreaming of one message, or a new one in its place
+    void
+    messageUpdated(int index); // content, reasoning, usage or isStreaming of one message, or a new one in its place
     void messagesRemoved(int first); // every message from `first` on is gone
     // ... and one signal after every change of any kind (the history saves on it).
     void messagesChanged();

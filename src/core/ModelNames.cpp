@@ -8,9 +8,12 @@
 QStringList defaultGeminiModels()
 {
     return {
-        QStringLiteral("gemini-3.1-pro-preview"), QStringLiteral("gemini-3-flash-preview"),
-        QStringLiteral("gemini-3.1-flash-lite-preview"), QStringLiteral("gemini-2.5-pro"),
-        QStringLiteral("gemini-2.5-flash"), QStringLiteral("gemini-1.5-pro"),
+        QStringLiteral("gemini-3.1-pro-preview"),
+        QStringLiteral("gemini-3-flash-preview"),
+        QStringLiteral("gemini-3.1-flash-lite-preview"),
+        QStringLiteral("gemini-2.5-pro"),
+        QStringLiteral("gemini-2.5-flash"),
+        QStringLiteral("gemini-1.5-pro"),
     };
 }
 
@@ -35,7 +38,7 @@ QString formatModelName(const QString &model)
 std::optional<QString> providerImageName(const QString &model)
 {
     static const std::pair<const char *, const char *> prefixes[] = {
-        {"openai/", "openai_logo"},    {"gemini", "gemini_logo"},     {"google/", "gemini_logo"},
+        {"openai/", "openai_logo"},       {"gemini", "gemini_logo"},    {"google/", "gemini_logo"},
         {"anthropic/", "anthropic_logo"}, {"meta-llama/", "meta_logo"}, {"deepseek/", "deepseek_logo"},
         {"qwen/", "qwen_logo"},
     };

@@ -375,15 +375,16 @@ QStringList SettingsModel::storePreferences()
         stored = binding(HotkeyManager::Hotkey::dictate).store(m_defaults, Preferences::dictateHotkeyBinding) && stored;
     else
         stored = m_defaults.remove(Preferences::dictateHotkeyBinding) && stored;
-    stored = m_defaults.set(Preferences::dictationLanguage, dictationText(DictationField::language).trimmed()) && stored;
+    stored =
+        m_defaults.set(Preferences::dictationLanguage, dictationText(DictationField::language).trimmed()) && stored;
     const QString server = dictationText(DictationField::serverAddress).trimmed();
     stored = m_defaults.set(Preferences::transcriptionServerAddress,
                             server.isEmpty() ? Preferences::transcriptionServerAddress.fallback : server)
-             && stored;
+        && stored;
     const QString model = dictationText(DictationField::serverModel).trimmed();
     stored = m_defaults.set(Preferences::transcriptionModel,
                             model.isEmpty() ? Preferences::transcriptionModel.fallback : model)
-             && stored;
+        && stored;
     if (stored)
         return {};
     return {QStringLiteral("Could not write the preferences file %1.").arg(m_defaults.filePath())};

@@ -15,7 +15,8 @@ DictationSettings DictationSettings::fromDefaults(const UserDefaults &defaults)
     settings.language = defaults.text(Preferences::dictationLanguage).trimmed();
     if (settings.language.isEmpty())
         settings.language = systemLanguage();
-    settings.serverAddress = ProviderTable::transcriptionBaseUrl(defaults.text(Preferences::transcriptionServerAddress));
+    settings.serverAddress =
+        ProviderTable::transcriptionBaseUrl(defaults.text(Preferences::transcriptionServerAddress));
     settings.serverModel = defaults.text(Preferences::transcriptionModel).trimmed();
     if (settings.serverModel.isEmpty())
         settings.serverModel = Preferences::transcriptionModel.fallback;

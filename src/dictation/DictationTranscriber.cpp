@@ -62,8 +62,8 @@ void DictationTranscriber::transcribe(const QByteArray &wav, const QString &lang
     const bool automatic = engine == DictationEngine::Automatic;
     const bool gemini =
         engine == DictationEngine::Gemini || (automatic && m_settings.chatProvider == LLMProvider::Gemini);
-    const bool openRouter = engine == DictationEngine::OpenRouter
-        || (automatic && m_settings.chatProvider == LLMProvider::OpenRouter);
+    const bool openRouter =
+        engine == DictationEngine::OpenRouter || (automatic && m_settings.chatProvider == LLMProvider::OpenRouter);
     const bool server = engine == DictationEngine::Server || automatic;
     m_lookup.disconnect(this);
     connect(&m_lookup, &QFutureWatcher<Keys>::finished, this, [this, run] {
@@ -166,7 +166,8 @@ std::unique_ptr<Transcriber> DictationTranscriber::make(DictationEngine engine, 
         const ProviderTraits &openRouter = ProviderTable::traits(LLMProvider::OpenRouter);
         return std::make_unique<HttpTranscriber>(TranscriptionService{
             openRouter.displayName,
-            [key, base = ProviderTable::baseUrl(LLMProvider::OpenRouter)](const QByteArray &wav, const QString &language) {
+            [key, base = ProviderTable::baseUrl(LLMProvider::OpenRouter)](const QByteArray &wav,
+                                                                          const QString &language) {
             return openRouterTranscriptionRequest(base, key, DictationSettings::openRouterModel, wav, language);
             },
             chatCompletionTranscript,

@@ -29,13 +29,20 @@ QVariant ConversationListModel::data(const QModelIndex &index, int role) const
         const ConversationSearch::Hit &hit = m_hits->at(index.row());
         switch (role) {
         case Qt::DisplayRole:
-        case TitleRole: return hit.title;
-        case DateRole: return hit.date;
-        case IdRole: return hit.id;
-        case SnippetRole: return hit.snippet;
-        case TitleMatchesRole: return QVariant::fromValue(hit.titleMatches);
-        case SnippetMatchesRole: return QVariant::fromValue(hit.snippetMatches);
-        default: return {};
+        case TitleRole:
+            return hit.title;
+        case DateRole:
+            return hit.date;
+        case IdRole:
+            return hit.id;
+        case SnippetRole:
+            return hit.snippet;
+        case TitleMatchesRole:
+            return QVariant::fromValue(hit.titleMatches);
+        case SnippetMatchesRole:
+            return QVariant::fromValue(hit.snippetMatches);
+        default:
+            return {};
         }
     }
     const QList<Conversation> &conversations = m_store.conversations();
@@ -44,10 +51,14 @@ QVariant ConversationListModel::data(const QModelIndex &index, int role) const
     const Conversation &conversation = conversations.at(index.row());
     switch (role) {
     case Qt::DisplayRole:
-    case TitleRole: return conversation.title;
-    case DateRole: return conversation.date;
-    case IdRole: return conversation.id;
-    default: return {};
+    case TitleRole:
+        return conversation.title;
+    case DateRole:
+        return conversation.date;
+    case IdRole:
+        return conversation.id;
+    default:
+        return {};
     }
 }
 

@@ -127,8 +127,8 @@ QSize ConversationRowDelegate::sizeHint(const QStyleOptionViewItem &option, cons
     const int width = qMax(1, rowWidth - kPadX * 2);
     const QFont title = titleFont(option.font);
     const int lines = int(titleLines(index.data(ConversationListModel::TitleRole).toString(), title, width).size());
-    int height = kPadY * 2 + lines * QFontMetrics(title).height() + kLineSpacing +
-                 QFontMetrics(dateFont(option.font)).height();
+    int height =
+        kPadY * 2 + lines * QFontMetrics(title).height() + kLineSpacing + QFontMetrics(dateFont(option.font)).height();
     const QString snippet = index.data(ConversationListModel::SnippetRole).toString();
     if (!snippet.isEmpty()) {
         const QFont font = snippetFont(option.font);
@@ -140,8 +140,8 @@ QSize ConversationRowDelegate::sizeHint(const QStyleOptionViewItem &option, cons
 void ConversationRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
                                     const QModelIndex &index) const
 {
-    const LauncherColors colors = LauncherColors::forAppearance(
-        option.palette.color(QPalette::WindowText).lightness() > 128);
+    const LauncherColors colors =
+        LauncherColors::forAppearance(option.palette.color(QPalette::WindowText).lightness() > 128);
     const QRect row = option.rect.adjusted(0, 0, 0, -kRowGap);
     const bool active = !m_activeID().isNull() && m_activeID() == index.data(ConversationListModel::IdRole).toUuid();
     painter->save();
@@ -190,7 +190,8 @@ void ConversationRowDelegate::paint(QPainter *painter, const QStyleOptionViewIte
     const QFont date = dateFont(option.font);
     painter->setFont(date);
     painter->setPen(active ? withOpacity(activeText, 0.65) : colors.secondary);
-    painter->drawText(QRect(row.left() + kPadX, y, width, QFontMetrics(date).height()), Qt::AlignLeft | Qt::AlignVCenter,
+    painter->drawText(QRect(row.left() + kPadX, y, width, QFontMetrics(date).height()),
+                      Qt::AlignLeft | Qt::AlignVCenter,
                       relativeDateText(index.data(ConversationListModel::DateRole).toDateTime()));
     painter->restore();
 }

@@ -102,8 +102,8 @@ ConversationSidebarView::ConversationSidebarView(ConversationStore &store, const
     usePixelFont(title, 12, QFont::DemiBold);
     header->addWidget(title);
     header->addStretch(1);
-    auto *newButton = new SymbolButton(QStringLiteral("square.and.pencil"), 12,
-                                       [](const LauncherColors &colors) { return colors.secondary; }, this);
+    auto *newButton = new SymbolButton(
+        QStringLiteral("square.and.pencil"), 12, [](const LauncherColors &colors) { return colors.secondary; }, this);
     newButton->setToolTip(QStringLiteral("New conversation"));
     connect(newButton, &QAbstractButton::clicked, this, &ConversationSidebarView::newRequested);
     header->addWidget(newButton);
@@ -114,9 +114,9 @@ ConversationSidebarView::ConversationSidebarView(ConversationStore &store, const
     m_search->setClearButtonEnabled(true);
     m_search->setFrame(false);
     usePixelFont(m_search, 11);
-    m_search->setStyleSheet(QStringLiteral("QLineEdit { background: %1; color: %2; border-radius: 6px; padding: 3px 6px; }")
-                                .arg(withOpacity(colors.primary, 0.08).name(QColor::HexArgb),
-                                     colors.primary.name(QColor::HexArgb)));
+    m_search->setStyleSheet(
+        QStringLiteral("QLineEdit { background: %1; color: %2; border-radius: 6px; padding: 3px 6px; }")
+            .arg(withOpacity(colors.primary, 0.08).name(QColor::HexArgb), colors.primary.name(QColor::HexArgb)));
     m_search->installEventFilter(this);
     connect(m_search, &QLineEdit::textChanged, this, &ConversationSidebarView::searchChanged);
     connect(m_search, &QLineEdit::returnPressed, this, [this] { load(0); });
@@ -156,7 +156,8 @@ ConversationSidebarView::ConversationSidebarView(ConversationStore &store, const
         if (m_model->showsHits())
             m_index->search(m_search->text());
     });
-    connect(m_index, &SearchIndex::finished, this, [this](const QString &query, const QList<ConversationSearch::Hit> &hits) {
+    connect(m_index, &SearchIndex::finished, this,
+            [this](const QString &query, const QList<ConversationSearch::Hit> &hits) {
         if (query != m_search->text() || ConversationSearch::queryWords(query).isEmpty())
             return;
         m_model->setHits(hits);
@@ -250,8 +251,8 @@ void ConversationSidebarView::showContextMenu(const QPoint &position)
     QAction *copy = menu.addAction(QStringLiteral("Copy as Markdown"));
     QAction *save = menu.addAction(QStringLiteral("Export…"));
     menu.addSeparator();
-    QAction *remove = menu.addAction(symbolIcon(QStringLiteral("trash"), LauncherColors::of(this).red),
-                                     QStringLiteral("Delete"));
+    QAction *remove =
+        menu.addAction(symbolIcon(QStringLiteral("trash"), LauncherColors::of(this).red), QStringLiteral("Delete"));
     const QAction *chosen = menu.exec(m_list->viewport()->mapToGlobal(position));
     if (chosen == remove)
         deleteRow(index.row());

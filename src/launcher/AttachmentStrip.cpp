@@ -18,16 +18,15 @@ constexpr int kThumb = 40;
 AttachmentStrip::AttachmentStrip(QWidget *parent)
     : QWidget(parent)
     , m_thumbnail(new QLabel(this))
-    , m_remove(new SymbolButton(QStringLiteral("xmark.circle.fill"), 14,
-                                [](const LauncherColors &colors) { return colors.secondary; }, this))
+    , m_remove(new SymbolButton(
+          QStringLiteral("xmark.circle.fill"), 14, [](const LauncherColors &colors) { return colors.secondary; }, this))
 {
     m_thumbnail->setFixedSize(kThumb, kThumb);
     auto *caption = new QLabel(QStringLiteral("Image attached"), this);
     usePixelFont(caption, 11);
     caption->setForegroundRole(QPalette::PlaceholderText);
-    m_remove->setGlyphColorRole([](const LauncherColors &colors) {
-        return colors.dark ? QColor(30, 30, 30) : QColor(Qt::white);
-    });
+    m_remove->setGlyphColorRole(
+        [](const LauncherColors &colors) { return colors.dark ? QColor(30, 30, 30) : QColor(Qt::white); });
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(LauncherMetrics::edgeInset, 8, LauncherMetrics::edgeInset, 8);
     row->setSpacing(8);

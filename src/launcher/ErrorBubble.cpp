@@ -42,8 +42,8 @@ void ErrorBubble::setText(const QString &text)
 void ErrorBubble::applyColors()
 {
     const LauncherColors colors = LauncherColors::of(this);
-    m_icon->setPixmap(symbolPixmap(QStringLiteral("exclamationmark.triangle.fill"), 14, colors.orange,
-                                   devicePixelRatioF()));
+    m_icon->setPixmap(
+        symbolPixmap(QStringLiteral("exclamationmark.triangle.fill"), 14, colors.orange, devicePixelRatioF()));
     QPalette palette = m_text->palette();
     palette.setColor(QPalette::WindowText, withOpacity(colors.orange, 0.9));
     m_text->setPalette(palette);

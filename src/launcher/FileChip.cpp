@@ -34,8 +34,9 @@ FileChip::FileChip(const FileAttachment &file, bool removable, QWidget *parent)
     setAccessibleName(file.name);
     setCursor(removable ? Qt::ArrowCursor : Qt::PointingHandCursor);
     if (removable) {
-        m_remove = new SymbolButton(QStringLiteral("xmark.circle.fill"), 13,
-                                    [](const LauncherColors &colors) { return colors.secondary; }, this);
+        m_remove = new SymbolButton(
+            QStringLiteral("xmark.circle.fill"), 13, [](const LauncherColors &colors) { return colors.secondary; },
+            this);
         m_remove->setGlyphColorRole(
             [](const LauncherColors &colors) { return colors.dark ? QColor(30, 30, 30) : QColor(Qt::white); });
         m_remove->setToolTip(QStringLiteral("Remove %1").arg(file.name));
@@ -48,7 +49,7 @@ QSize FileChip::sizeHint() const
     const QFontMetrics name(pixelFont(font(), kNamePixels, QFont::Medium));
     const QFontMetrics size(pixelFont(font(), kSizePixels));
     int width = kPadding + kIcon + kGap + std::min(name.horizontalAdvance(m_name), kNameWidth) + kGap
-                + size.horizontalAdvance(m_size) + kPadding;
+        + size.horizontalAdvance(m_size) + kPadding;
     if (m_remove)
         width += m_remove->sizeHint().width();
     return {width, kHeight};
@@ -68,7 +69,8 @@ void FileChip::paintEvent(QPaintEvent *)
     const LauncherColors colors = LauncherColors::of(this);
     QPainter painter(this);
     // A card that stands out from the strip and from the panel in both appearances.
-    const QColor fill = colors.dark ? QColor(255, 255, 255, isDown() ? 36 : 24) : QColor(255, 255, 255, isDown() ? 200 : 235);
+    const QColor fill =
+        colors.dark ? QColor(255, 255, 255, isDown() ? 36 : 24) : QColor(255, 255, 255, isDown() ? 200 : 235);
     paintRoundedCard(painter, QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 9, {fill}, colors.separator);
 
     const qreal dpr = devicePixelRatioF();

@@ -42,8 +42,8 @@ void FileChipStrip::setFiles(const QList<FileAttachment> &files)
 
 int FileChipStrip::arrange(int width, bool place) const
 {
-    const QMargins margins = m_use == Use::Pending ? QMargins(LauncherMetrics::edgeInset, 8, LauncherMetrics::edgeInset, 8)
-                                                   : QMargins();
+    const QMargins margins =
+        m_use == Use::Pending ? QMargins(LauncherMetrics::edgeInset, 8, LauncherMetrics::edgeInset, 8) : QMargins();
     const int room = std::max(1, width - margins.left() - margins.right());
     // Rows are filled first, then each placed at the sender's edge when sent.
     QList<QList<FileChip *>> rows(1);

@@ -56,9 +56,8 @@ LauncherHeader::LauncherHeader(LauncherViewModel &vm, UserDefaults &defaults, QW
     , m_newConversation(new SymbolButton(QStringLiteral("square.and.pencil"), 13, secondaryRole, this))
 {
     m_close->setToolTip(QStringLiteral("Close (Esc)"));
-    m_close->setGlyphColorRole([](const LauncherColors &colors) {
-        return colors.dark ? QColor(30, 30, 30) : QColor(Qt::white);
-    });
+    m_close->setGlyphColorRole(
+        [](const LauncherColors &colors) { return colors.dark ? QColor(30, 30, 30) : QColor(Qt::white); });
     m_sidebar->setToolTip(QStringLiteral("Toggle conversation history"));
     m_switcher->setToolTip(QStringLiteral("Switch generation model directly"));
     m_newConversation->setToolTip(QStringLiteral("New conversation (%1)")

@@ -169,8 +169,8 @@ void LauncherView::buildLayout()
     m_conversation->addWidget(m_emptyState);
     m_conversation->addWidget(m_messages);
     column->addWidget(m_conversation, 1);
-    column->addWidget(new Divider(
-        [](const LauncherColors &colors) { return withOpacity(colors.quaternaryFill, 0.5); }, m_main));
+    column->addWidget(
+        new Divider([](const LauncherColors &colors) { return withOpacity(colors.quaternaryFill, 0.5); }, m_main));
 
     auto *noticeBox = new QVBoxLayout;
     noticeBox->setContentsMargins(14, 10, 14, 0);
@@ -233,7 +233,8 @@ void LauncherView::connectViewModel()
             [this](int index) { m_messages->appendMessage(m_vm.messages().at(index)); });
     connect(vm, &LauncherViewModel::messageUpdated, this,
             [this](int index) { m_messages->updateMessage(index, m_vm.messages().at(index)); });
-    connect(vm, &LauncherViewModel::messagesRemoved, this, [this](int first) { m_messages->removeMessagesFrom(first); });
+    connect(vm, &LauncherViewModel::messagesRemoved, this,
+            [this](int first) { m_messages->removeMessagesFrom(first); });
     connect(vm, &LauncherViewModel::messagesChanged, this, &LauncherView::syncConversationArea);
     connect(vm, &LauncherViewModel::messagesChanged, this, &LauncherView::syncMessageActions);
     connect(vm, &LauncherViewModel::editingChanged, this, &LauncherView::syncMessageActions);
@@ -271,9 +272,9 @@ void LauncherView::connectViewModel()
 
 void LauncherView::refreshScreenshotTooltip()
 {
-    const QString text =
-        HotkeyBinding::load(m_session.defaults(), Preferences::screenshotHotkeyBinding, HotkeyBinding::builtInScreenshot())
-            .displayText();
+    const QString text = HotkeyBinding::load(m_session.defaults(), Preferences::screenshotHotkeyBinding,
+                                             HotkeyBinding::builtInScreenshot())
+                             .displayText();
     m_inputBar->screenshotButton()->setToolTip(text.isEmpty() ? QStringLiteral("Screenshot")
                                                               : QStringLiteral("Screenshot (%1)").arg(text));
 }
@@ -282,9 +283,8 @@ void LauncherView::connectTools()
 {
     InputBar *bar = m_inputBar;
     refreshScreenshotTooltip();
-    connect(bar->field(), &MultilineTextField::textEdited, this, [this](const QString &text) {
-        m_vm.setInputText(text);
-    });
+    connect(bar->field(), &MultilineTextField::textEdited, this,
+            [this](const QString &text) { m_vm.setInputText(text); });
     connect(bar->field(), &MultilineTextField::submitted, this, [this] { m_vm.send(); });
     connect(m_presetPicker, &PresetPicker::chosen, this, [this](const QString &text) {
         m_vm.setInputText(text);

@@ -225,7 +225,8 @@ void MessageBubble::syncStatus()
     const LauncherColors colors = LauncherColors::of(this);
     m_statusIcon->setPixmap(symbolPixmap(thinking ? QStringLiteral("brain") : QStringLiteral("pencil.line"), 10,
                                          colors.secondary, devicePixelRatioF()));
-    m_statusText->setText(thinking ? QStringLiteral("Tarnwick is thinking…") : QStringLiteral("Tarnwick is generating…"));
+    m_statusText->setText(thinking ? QStringLiteral("Tarnwick is thinking…")
+                                   : QStringLiteral("Tarnwick is generating…"));
     QPalette secondary = m_statusText->palette();
     secondary.setColor(QPalette::WindowText, colors.secondary);
     m_statusText->setPalette(secondary);
@@ -431,9 +432,9 @@ void MessageBubble::paintEvent(QPaintEvent *)
     const qreal shadowOpacity = isUser() ? 0.2 : 0.1;
     for (int ring = 4; ring >= 1; --ring) {
         QPainterPath shadow;
-        shadow.addRoundedRect(QRectF(m_bubbleRect.translated(0, 2)).adjusted(-ring / 2.0, -ring / 2.0, ring / 2.0,
-                                                                              ring / 2.0),
-                              kRadius + ring / 2.0, kRadius + ring / 2.0);
+        shadow.addRoundedRect(
+            QRectF(m_bubbleRect.translated(0, 2)).adjusted(-ring / 2.0, -ring / 2.0, ring / 2.0, ring / 2.0),
+            kRadius + ring / 2.0, kRadius + ring / 2.0);
         painter.fillPath(shadow.subtracted(bubble), QColor(0, 0, 0, qRound(255 * shadowOpacity / 4)));
     }
     painter.fillPath(bubble, isUser() ? withOpacity(colors.green, 0.8) : withOpacity(colors.secondary, 0.1));

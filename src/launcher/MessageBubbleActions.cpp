@@ -12,7 +12,8 @@ constexpr int kSpacing = 8;
 
 SymbolButton *actionButton(const QString &symbol, const QString &name, const QString &toolTip, QWidget *parent)
 {
-    auto *button = new SymbolButton(symbol, kSymbolSize, [](const LauncherColors &c) { return c.secondary; }, parent);
+    auto *button = new SymbolButton(
+        symbol, kSymbolSize, [](const LauncherColors &c) { return c.secondary; }, parent);
     button->setAccessibleName(name);
     button->setToolTip(toolTip);
     return button;
@@ -34,9 +35,12 @@ MessageBubbleActions::MessageBubbleActions(QWidget *parent)
 SymbolButton *MessageBubbleActions::button(Action action) const
 {
     switch (action) {
-    case Action::Copy: return m_copy;
-    case Action::Regenerate: return m_regenerate;
-    case Action::Edit: return m_edit;
+    case Action::Copy:
+        return m_copy;
+    case Action::Regenerate:
+        return m_regenerate;
+    case Action::Edit:
+        return m_edit;
     }
     return nullptr;
 }

@@ -78,7 +78,8 @@ MessageBubble *MessageListView::makeBubble(const ChatMessage &message)
         if (built >= 0 && action != MessageBubbleActions::Action::Copy)
             Q_EMIT actionRequested(int(m_pending.size() + m_prepared.size()) + built, action);
     });
-    const bool answered = message.role == ChatMessage::Role::Assistant && !message.isStreaming && !message.content.isEmpty();
+    const bool answered =
+        message.role == ChatMessage::Role::Assistant && !message.isStreaming && !message.content.isEmpty();
     bubble->setActions(answered ? MessageBubbleActions::Actions(MessageBubbleActions::Action::Copy)
                                 : MessageBubbleActions::Actions());
     bubble->show();
@@ -207,8 +208,8 @@ void MessageListView::refreshActions()
             if (!message.isStreaming && !message.content.isEmpty())
                 actions |= Action::Copy;
             const bool last = built == m_bubbles.size() - 1;
-            if (handled && last && !streaming && built > 0 &&
-                m_bubbles.at(built - 1)->message().role == ChatMessage::Role::User)
+            if (handled && last && !streaming && built > 0
+                && m_bubbles.at(built - 1)->message().role == ChatMessage::Role::User)
                 actions |= Action::Regenerate;
         } else if (!lastUserSeen) {
             lastUserSeen = true;

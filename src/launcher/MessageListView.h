@@ -62,15 +62,15 @@ private:
 
     QWidget *m_column;
     ErrorBubble *m_error = nullptr;
-    QList<ChatMessage> m_pending;      // the oldest messages, not built yet
+    QList<ChatMessage> m_pending; // the oldest messages, not built yet
     QList<MessageBubble *> m_prepared; // built older ones, hidden until placed together
-    QList<MessageBubble *> m_bubbles;  // the rest, in order, on the column
+    QList<MessageBubble *> m_bubbles; // the rest, in order, on the column
     QDeadlineTimer m_placeBy;
     QList<int> m_tops;
     int m_columnHeight = 0;
     int m_topInset = 0;
-    bool m_pinned = true;              // the view follows the bottom
-    bool m_scrolling = false;          // a scroll of our own is under way
+    bool m_pinned = true; // the view follows the bottom
+    bool m_scrolling = false; // a scroll of our own is under way
     QTimer m_batchTimer;
     QVariantAnimation *m_scrollAnimation;
 };

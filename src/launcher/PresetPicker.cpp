@@ -109,8 +109,7 @@ bool PresetPicker::eventFilter(QObject *watched, QEvent *event)
             || code == Qt::Key_Enter || code == Qt::Key_Escape);
     if (!ours)
         return QWidget::eventFilter(watched, event);
-    const bool typedInFull =
-        m_field->toPlainText() == QLatin1Char('/') + m_shown.value(m_current).name;
+    const bool typedInFull = m_field->toPlainText() == QLatin1Char('/') + m_shown.value(m_current).name;
     // A name typed in full is sent by Return, as any prompt is.
     if ((code == Qt::Key_Return || code == Qt::Key_Enter) && typedInFull)
         return QWidget::eventFilter(watched, event);
@@ -196,9 +195,9 @@ void PresetPicker::paintEvent(QPaintEvent *)
         painter.setFont(nameFont);
         painter.setPen(colors.primary);
         const QRect nameRect(text.topLeft(), QSize(nameWidth - 12, text.height()));
-        painter.drawText(nameRect, Qt::AlignVCenter | Qt::AlignLeft,
-                         QFontMetrics(nameFont).elidedText(QLatin1Char('/') + preset.name, Qt::ElideRight,
-                                                           nameRect.width()));
+        painter.drawText(
+            nameRect, Qt::AlignVCenter | Qt::AlignLeft,
+            QFontMetrics(nameFont).elidedText(QLatin1Char('/') + preset.name, Qt::ElideRight, nameRect.width()));
         QString note = preset.instructions.section(QLatin1Char('\n'), 0, 0);
         if (!preset.provider.isEmpty() || !preset.model.isEmpty())
             note = preset.caption().mid(preset.name.size() + 3) + QStringLiteral(" \u2014 ") + note;

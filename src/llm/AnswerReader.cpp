@@ -24,7 +24,7 @@ void addParts(const ThinkTagSplitter::Parts &parts, QStringList &answer, QString
     if (!parts.answer.isEmpty())
         answer.append(parts.answer);
 }
-}
+} // namespace
 
 AnswerReader::AnswerReader(LLMProvider provider)
     : m_traits(&ProviderTable::traits(provider))

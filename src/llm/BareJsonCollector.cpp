@@ -4,7 +4,7 @@
 namespace {
 // An error report is a few hundred bytes; anything far larger is not one.
 constexpr qsizetype kValueLimit = 1024 * 1024;
-}
+} // namespace
 
 bool BareJsonCollector::startsValue(const QString &line)
 {

@@ -10,8 +10,8 @@
 namespace {
 QJsonObject imagePart(const QByteArray &data, const QString &mime)
 {
-    const QString url = QStringLiteral("data:") + mime + QStringLiteral(";base64,")
-                        + QString::fromLatin1(data.toBase64());
+    const QString url =
+        QStringLiteral("data:") + mime + QStringLiteral(";base64,") + QString::fromLatin1(data.toBase64());
     return QJsonObject{{QStringLiteral("type"), QStringLiteral("image_url")},
                        {QStringLiteral("image_url"), QJsonObject{{QStringLiteral("url"), url}}}};
 }
@@ -27,11 +27,11 @@ QJsonObject filePart(const FileAttachment &file, PdfParts pdfs)
         return textPart(FileParts::fencedText(file));
     if (pdfs == PdfParts::PageText)
         return textPart(FileParts::localText(file).value_or(FileParts::localPlaceholder(file)));
-    const QString url = QStringLiteral("data:") + file.mime + QStringLiteral(";base64,")
-                        + QString::fromLatin1(file.data.toBase64());
+    const QString url =
+        QStringLiteral("data:") + file.mime + QStringLiteral(";base64,") + QString::fromLatin1(file.data.toBase64());
     return QJsonObject{{QStringLiteral("type"), QStringLiteral("file")},
-                       {QStringLiteral("file"), QJsonObject{{QStringLiteral("filename"), file.name},
-                                                            {QStringLiteral("file_data"), url}}}};
+                       {QStringLiteral("file"),
+                        QJsonObject{{QStringLiteral("filename"), file.name}, {QStringLiteral("file_data"), url}}}};
 }
 
 QJsonObject message(const QString &role, const QString &text, const std::optional<QByteArray> &image,
@@ -45,7 +45,7 @@ QJsonObject message(const QString &role, const QString &text, const std::optiona
     parts.append(textPart(text));
     return QJsonObject{{QStringLiteral("role"), role}, {QStringLiteral("content"), parts}};
 }
-}
+} // namespace
 
 QByteArray chatCompletionsBody(const QString &model, const LLMPrompt &prompt, const QJsonObject &extra, PdfParts pdfs)
 {
@@ -55,8 +55,7 @@ QByteArray chatCompletionsBody(const QString &model, const LLMPrompt &prompt, co
                                     {QStringLiteral("content"), prompt.instructions}});
     }
     for (const LLMTurn &turn : prompt.turns) {
-        const QString role = turn.role == QLatin1String("model") ? QStringLiteral("assistant")
-                                                                 : QStringLiteral("user");
+        const QString role = turn.role == QLatin1String("model") ? QStringLiteral("assistant") : QStringLiteral("user");
         messages.append(message(role, turn.text, turn.imageData, turn.imageMIME, turn.files, pdfs));
     }
     messages.append(
@@ -64,9 +63,9 @@ QByteArray chatCompletionsBody(const QString &model, const LLMPrompt &prompt, co
 
     // The token counts come in a last chunk only when asked for.
     QJsonObject body{{QStringLiteral("model"), model},
-                           {QStringLiteral("messages"), messages},
-                           {QStringLiteral("stream"), true},
-                           {QStringLiteral("stream_options"), QJsonObject{{QStringLiteral("include_usage"), true}}}};
+                     {QStringLiteral("messages"), messages},
+                     {QStringLiteral("stream"), true},
+                     {QStringLiteral("stream_options"), QJsonObject{{QStringLiteral("include_usage"), true}}}};
     for (auto member = extra.begin(); member != extra.end(); ++member)
         body.insert(member.key(), member.value());
     return QJsonDocument(body).toJson(QJsonDocument::Compact);

@@ -54,7 +54,7 @@ std::optional<LLMUsage> usageIn(const QJsonObject &event)
     usage.thoughtTokens = counts.value(QLatin1String("thoughtsTokenCount")).toInteger();
     return usage;
 }
-}
+} // namespace
 
 LineOutcome geminiLineRule(const QString &line, bool answeredSoFar)
 {
@@ -77,12 +77,14 @@ LineOutcome geminiLineRule(const QString &line, bool answeredSoFar)
     const QString blockReason =
         event.value(QLatin1String("promptFeedback")).toObject().value(QLatin1String("blockReason")).toString();
     if (!blockReason.isEmpty() && (!candidates.isArray() || candidates.toArray().isEmpty()))
-        return LineOutcome::failure(QStringLiteral("Gemini refused the prompt because %1.").arg(reasonInWords(blockReason)));
+        return LineOutcome::failure(
+            QStringLiteral("Gemini refused the prompt because %1.").arg(reasonInWords(blockReason)));
 
     const QJsonObject candidate = candidates.toArray().first().toObject();
     LineOutcome outcome;
     outcome.usage = usageIn(event);
-    const QJsonArray parts = candidate.value(QLatin1String("content")).toObject().value(QLatin1String("parts")).toArray();
+    const QJsonArray parts =
+        candidate.value(QLatin1String("content")).toObject().value(QLatin1String("parts")).toArray();
     for (const QJsonValue &partValue : parts) {
         const QJsonObject part = partValue.toObject();
         const QJsonValue text = part.value(QLatin1String("text"));

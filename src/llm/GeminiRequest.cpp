@@ -77,9 +77,10 @@ bool showsThoughts(const QString &model)
     const int minor = match.captured(2).toInt();
     if (major >= 3)
         return true;
-    return major == 2 && minor >= 5 && !model.contains(QLatin1String("-lite")) && !model.contains(QLatin1String("image"));
+    return major == 2 && minor >= 5 && !model.contains(QLatin1String("-lite"))
+        && !model.contains(QLatin1String("image"));
 }
-}
+} // namespace
 
 ProviderRequest geminiRequest(const QString &baseUrl, const QString &apiKey, const QString &model,
                               const LLMPrompt &prompt)
@@ -92,8 +93,7 @@ ProviderRequest geminiRequest(const QString &baseUrl, const QString &apiKey, con
 
     QJsonObject generation{{QStringLiteral("temperature"), 0.9}, {QStringLiteral("maxOutputTokens"), 8192.0}};
     if (showsThoughts(model)) {
-        generation.insert(QStringLiteral("thinkingConfig"),
-                          QJsonObject{{QStringLiteral("includeThoughts"), true}});
+        generation.insert(QStringLiteral("thinkingConfig"), QJsonObject{{QStringLiteral("includeThoughts"), true}});
     }
     QJsonObject body{{QStringLiteral("contents"), contents}, {QStringLiteral("generationConfig"), generation}};
     if (!prompt.instructions.isEmpty()) {
@@ -103,7 +103,7 @@ ProviderRequest geminiRequest(const QString &baseUrl, const QString &apiKey, con
 
     ProviderRequest request;
     request.url = baseUrl + QStringLiteral("/v1beta/models/") + model
-                  + QStringLiteral(":streamGenerateContent?alt=sse&key=") + apiKey;
+        + QStringLiteral(":streamGenerateContent?alt=sse&key=") + apiKey;
     request.headers = {{"Content-Type", "application/json"}};
     request.body = QJsonDocument(body).toJson(QJsonDocument::Compact);
     request.keyIsEmpty = apiKey.isEmpty();

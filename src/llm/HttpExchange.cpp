@@ -87,16 +87,16 @@ int defaultPort(const QUrl &url)
 bool sameOrigin(const QUrl &a, const QUrl &b)
 {
     return a.scheme() == b.scheme() && a.host().compare(b.host(), Qt::CaseInsensitive) == 0
-           && a.port(defaultPort(a)) == b.port(defaultPort(b));
+        && a.port(defaultPort(a)) == b.port(defaultPort(b));
 }
 
 bool isUsableAddress(const QUrl &url)
 {
     const QString scheme = url.scheme();
     return url.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https"))
-           && !url.host().isEmpty();
+        && !url.host().isEmpty();
 }
-}
+} // namespace
 
 HttpExchange::HttpExchange(ProviderRequest request, QObject *parent)
     : QObject(parent)

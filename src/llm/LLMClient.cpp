@@ -15,8 +15,8 @@ LLMClient::LLMClient(LLMProvider provider, QString apiKey, QString model, QStrin
 }
 
 LLMStream *LLMClient::stream(const QList<LLMTurn> &turns, const QString &newMessage,
-                             const std::optional<QByteArray> &imageData, const QString &imageMIME,
-                             QObject *parent, const QList<FileAttachment> &files) const
+                             const std::optional<QByteArray> &imageData, const QString &imageMIME, QObject *parent,
+                             const QList<FileAttachment> &files) const
 {
     LLMPrompt prompt{turns, newMessage, imageData, imageMIME, files};
     prompt.instructions = m_instructions;
@@ -26,13 +26,12 @@ LLMStream *LLMClient::stream(const QList<LLMTurn> &turns, const QString &newMess
     return new LLMStream(std::move(request), m_provider, parent);
 }
 
-void LLMClient::fetchModels(LLMProvider provider, const QString &serverAddress, const QString &apiKey,
-                            QObject *context, std::function<void(const ModelList &)> done)
+void LLMClient::fetchModels(LLMProvider provider, const QString &serverAddress, const QString &apiKey, QObject *context,
+                            std::function<void(const ModelList &)> done)
 {
     const ProviderTraits::ModelListRequest request = ProviderTable::traits(provider).modelListRequest;
     Q_ASSERT(request);
-    ModelListFetch::start(request(ProviderTable::baseUrl(provider, serverAddress), apiKey), context,
-                          std::move(done));
+    ModelListFetch::start(request(ProviderTable::baseUrl(provider, serverAddress), apiKey), context, std::move(done));
 }
 
 void LLMClient::setIdleTimeout(std::chrono::milliseconds timeout)

@@ -49,14 +49,13 @@ public:
     // (which also aborts the request). The request runs on the calling thread.
     // The provider must have a model list to fetch (see ProviderTraits);
     // serverAddress as for the constructor; a local server's key is optional.
-    static void fetchModels(LLMProvider provider, const QString &serverAddress, const QString &apiKey,
-                            QObject *context, std::function<void(const ModelList &)> done);
+    static void fetchModels(LLMProvider provider, const QString &serverAddress, const QString &apiKey, QObject *context,
+                            std::function<void(const ModelList &)> done);
 
     // No byte for this long ends a request with a timeout error (60 s).
     static void setIdleTimeout(std::chrono::milliseconds timeout);
     // A local server may load a model this long before its first byte (300 s).
     static void setFirstByteTimeout(std::chrono::milliseconds timeout);
-
 
 private:
     LLMProvider m_provider;

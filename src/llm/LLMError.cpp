@@ -6,7 +6,7 @@ QString invalidKeyText()
 {
     return QStringLiteral("Invalid API key. Please check your key in Settings.");
 }
-}
+} // namespace
 
 LLMError::LLMError(Kind kind, QString description)
     : m_kind(kind)

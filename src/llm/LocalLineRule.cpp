@@ -18,7 +18,7 @@ LineOutcome failureFrom(const QJsonObject &error)
 {
     return LineOutcome::failure(providerErrorMessage(QJsonObject{{QStringLiteral("error"), error}}));
 }
-}
+} // namespace
 
 LineOutcome localLineRule(const QString &line)
 {

@@ -11,7 +11,7 @@ void addKey(ProviderRequest &request, const QString &apiKey)
     if (!apiKey.isEmpty())
         request.headers.append({"Authorization", "Bearer " + apiKey.toUtf8()});
 }
-}
+} // namespace
 
 ProviderRequest localRequest(const QString &baseUrl, const QString &apiKey, const QString &model,
                              const LLMPrompt &prompt)

@@ -7,7 +7,7 @@
 namespace {
 // The catalogue is a few megabytes; anything far larger is not one.
 constexpr qsizetype kBodyLimit = 64 * 1024 * 1024;
-}
+} // namespace
 
 void ModelListFetch::start(ProviderRequest request, QObject *context,
                            std::function<void(const LLMClient::ModelList &)> done)
@@ -27,8 +27,7 @@ ModelListFetch::ModelListFetch(ProviderRequest request, QObject *context,
     qRegisterMetaType<LLMError>();
     connect(m_exchange, &HttpExchange::received, this, &ModelListFetch::onReceived);
     connect(m_exchange, &HttpExchange::completed, this, [this] { report(parseModelList(m_body)); });
-    connect(m_exchange, &HttpExchange::failed, this,
-            [this](const LLMError &error) { report({{}, error}); });
+    connect(m_exchange, &HttpExchange::failed, this, [this](const LLMError &error) { report({{}, error}); });
     // Nobody is left to tell: stop downloading.
     connect(context, &QObject::destroyed, this, &QObject::deleteLater);
     m_exchange->start();

@@ -18,8 +18,7 @@ public:
                       std::function<void(const LLMClient::ModelList &)> done);
 
 private:
-    ModelListFetch(ProviderRequest request, QObject *context,
-                   std::function<void(const LLMClient::ModelList &)> done);
+    ModelListFetch(ProviderRequest request, QObject *context, std::function<void(const LLMClient::ModelList &)> done);
     void onReceived(const QByteArray &bytes);
     void report(const LLMClient::ModelList &list);
 

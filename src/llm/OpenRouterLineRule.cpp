@@ -10,9 +10,8 @@
 namespace {
 bool isBlank(QStringView text)
 {
-    return std::all_of(text.begin(), text.end(), [](QChar c) {
-        return c == QLatin1Char('\t') || c.category() == QChar::Separator_Space;
-    });
+    return std::all_of(text.begin(), text.end(),
+                       [](QChar c) { return c == QLatin1Char('\t') || c.category() == QChar::Separator_Space; });
 }
 
 // OpenRouter names it "reasoning", local servers "reasoning_content" (some
@@ -54,7 +53,7 @@ std::optional<LLMUsage> usageIn(const QJsonObject &chunk)
         usage.cost = cost.toDouble();
     return usage;
 }
-}
+} // namespace
 
 LineOutcome openRouterLineRule(const QString &line)
 {

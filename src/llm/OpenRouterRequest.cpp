@@ -14,8 +14,7 @@ ProviderRequest openRouterRequest(const QString &baseUrl, const QString &apiKey,
     // Reasoning comes back when the model writes it, unless excluded: say so
     // outright rather than rely on the default.
     request.body = chatCompletionsBody(
-        model, prompt,
-        {{QStringLiteral("reasoning"), QJsonObject{{QStringLiteral("exclude"), false}}}});
+        model, prompt, {{QStringLiteral("reasoning"), QJsonObject{{QStringLiteral("exclude"), false}}}});
     request.keyIsEmpty = apiKey.isEmpty();
     request.expectsEventStream = true;
     return request;

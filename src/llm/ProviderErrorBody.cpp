@@ -20,7 +20,7 @@ bool reportsInvalidKey(const QJsonObject &error)
         return detail.toObject().value(QLatin1String("reason")).toString() == QLatin1String("API_KEY_INVALID");
     });
 }
-}
+} // namespace
 
 QString providerErrorMessage(const QJsonObject &withError)
 {
@@ -37,7 +37,12 @@ QString providerErrorMessage(const QJsonObject &withError)
 
 QString providerMessageInBody(const QByteArray &body)
 {
-    return errorObject(body).value(QLatin1String("error")).toObject().value(QLatin1String("message")).toString().trimmed();
+    return errorObject(body)
+        .value(QLatin1String("error"))
+        .toObject()
+        .value(QLatin1String("message"))
+        .toString()
+        .trimmed();
 }
 
 LLMError errorForFailedResponse(int status, const QByteArray &body, bool keyIsEmpty)

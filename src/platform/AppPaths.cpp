@@ -67,20 +67,24 @@ Result<> ensurePrivateDir(const QString &path)
     const int fd = ::open(native.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;
-        struct stat link{};
+        struct stat link
+        {
+        };
         if (::lstat(native.constData(), &link) == 0 && !S_ISDIR(link.st_mode))
             return fail(QStringLiteral("%1 is not a folder (%2, owned by %3)")
-                            .arg(path, S_ISLNK(link.st_mode) ? QStringLiteral("a symbolic link") : QStringLiteral("a file"),
+                            .arg(path,
+                                 S_ISLNK(link.st_mode) ? QStringLiteral("a symbolic link") : QStringLiteral("a file"),
                                  userName(link.st_uid)));
         return fail(QStringLiteral("cannot open the folder %1: %2").arg(path, systemError(error)));
     }
     const auto closer = qScopeGuard([fd] { ::close(fd); });
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (::fstat(fd, &info) != 0)
         return fail(QStringLiteral("cannot examine the folder %1: %2").arg(path, systemError(errno)));
     if (info.st_uid != ::geteuid())
-        return fail(QStringLiteral("the folder %1 belongs to %2, not to you")
-                        .arg(path, userName(info.st_uid)));
+        return fail(QStringLiteral("the folder %1 belongs to %2, not to you").arg(path, userName(info.st_uid)));
     if ((info.st_mode & 07777) != 0700 && ::fchmod(fd, 0700) != 0)
         return fail(QStringLiteral("cannot make the folder %1 private: %2").arg(path, systemError(errno)));
     return {};

@@ -9,8 +9,8 @@
 // isolates itself by pointing them at a temporary folder.
 namespace AppPaths {
 
-QString configDir();  // $XDG_CONFIG_HOME/Tarnwick
-QString dataDir();    // $XDG_DATA_HOME/Tarnwick
+QString configDir(); // $XDG_CONFIG_HOME/Tarnwick
+QString dataDir(); // $XDG_DATA_HOME/Tarnwick
 QString runtimeDir(); // $XDG_RUNTIME_DIR/tarnwick, or tarnwick-<uid> in the temporary folder
 
 // Creates the folder (and its parents) and makes the folder itself user-only

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ChainedHotkeyBackend.h"
 
-ChainedHotkeyBackend::ChainedHotkeyBackend(std::unique_ptr<HotkeyBackend> first, std::unique_ptr<HotkeyBackend> fallback,
-                                           QObject *parent)
+ChainedHotkeyBackend::ChainedHotkeyBackend(std::unique_ptr<HotkeyBackend> first,
+                                           std::unique_ptr<HotkeyBackend> fallback, QObject *parent)
     : HotkeyBackend(parent)
     , m_first(std::move(first))
     , m_fallback(std::move(fallback))

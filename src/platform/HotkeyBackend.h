@@ -17,11 +17,11 @@ class HotkeyBackend : public QObject
 public:
     enum class GrabResult {
         grabbed,
-        taken,       // another program holds the combination
-        unknownKey,  // the key code has no key on this desktop
+        taken, // another program holds the combination
+        unknownKey, // the key code has no key on this desktop
         unsupported, // no global grabs on this session (Wayland, offscreen)
-        pending,     // the desktop was asked; resultChanged() tells its answer
-        declined,    // the desktop, or the user in its dialog, refused it
+        pending, // the desktop was asked; resultChanged() tells its answer
+        declined, // the desktop, or the user in its dialog, refused it
     };
     Q_ENUM(GrabResult)
 
@@ -32,7 +32,7 @@ public:
     struct Named
     {
         int id;
-        QString name;        // "launch", "screenshot"
+        QString name; // "launch", "screenshot"
         QString description; // shown by the desktop beside the trigger
     };
 

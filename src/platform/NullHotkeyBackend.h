@@ -12,5 +12,5 @@ public:
     using HotkeyBackend::HotkeyBackend;
 
     GrabResult grab(int, HotkeyBinding) override { return GrabResult::unsupported; }
-    void release(int) override {}
+    void release(int) override { }
 };

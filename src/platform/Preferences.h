@@ -21,9 +21,10 @@ struct TextPreference
 // Every preference key the program uses, with its default.
 namespace Preferences {
 
-inline const TextPreference selectedProvider{QStringLiteral("selectedProvider"), QStringLiteral("Gemini"),
-                                             {QStringLiteral("Gemini"), QStringLiteral("OpenRouter"),
-                                              QStringLiteral("Local")}};
+inline const TextPreference selectedProvider{
+    QStringLiteral("selectedProvider"),
+    QStringLiteral("Gemini"),
+    {QStringLiteral("Gemini"), QStringLiteral("OpenRouter"), QStringLiteral("Local")}};
 inline const TextPreference selectedGeminiModel{QStringLiteral("selectedGeminiModel"),
                                                 QStringLiteral("gemini-3-flash-preview")};
 inline const TextPreference selectedOpenRouterModel{QStringLiteral("selectedOpenRouterModel"),
@@ -33,7 +34,8 @@ inline const TextPreference selectedLocalModel{QStringLiteral("selectedLocalMode
 // The base address of the Local provider's server.
 inline const TextPreference localServerAddress{QStringLiteral("localServerAddress"),
                                                QStringLiteral("http://localhost:11434/v1")};
-inline const TextPreference appTheme{QStringLiteral("appTheme"), QStringLiteral("System"),
+inline const TextPreference appTheme{QStringLiteral("appTheme"),
+                                     QStringLiteral("System"),
                                      {QStringLiteral("System"), QStringLiteral("Light"), QStringLiteral("Dark")}};
 // The last model lists of OpenRouter and of the Local server.
 inline const QString cachedOpenRouterModels = QStringLiteral("cachedOpenRouterModels");
@@ -48,7 +50,8 @@ inline const QString hotkeyNoticesShown = QStringLiteral("hotkeyNoticesShown");
 // Dictation: the engine ("Automatic" or one by name), the spoken language (a
 // code such as "en-GB"; empty: the system's), the transcription server's
 // address and model, and whether the user was told that audio leaves the machine.
-inline const TextPreference dictationEngine{QStringLiteral("dictationEngine"), QStringLiteral("Automatic"),
+inline const TextPreference dictationEngine{QStringLiteral("dictationEngine"),
+                                            QStringLiteral("Automatic"),
                                             {QStringLiteral("Automatic"), QStringLiteral("Gemini"),
                                              QStringLiteral("OpenRouter"), QStringLiteral("Server"),
                                              QStringLiteral("Offline")}};
@@ -61,9 +64,9 @@ inline const QString cloudDictationNoticeShown = QStringLiteral("cloudDictationN
 // Binding records: {"keyCode": n, "modifiers": mask}; virtual key codes and Carbon modifier bits.
 inline const QString keyCodeEntry = QStringLiteral("keyCode");
 inline const QString modifiersEntry = QStringLiteral("modifiers");
-constexpr quint32 defaultLaunchKeyCode = 49;        // Space
-constexpr quint32 defaultLaunchModifiers = 2048;    // Option (Alt)
-constexpr quint32 defaultScreenshotKeyCode = 1;     // S
+constexpr quint32 defaultLaunchKeyCode = 49; // Space
+constexpr quint32 defaultLaunchModifiers = 2048; // Option (Alt)
+constexpr quint32 defaultScreenshotKeyCode = 1; // S
 constexpr quint32 defaultScreenshotModifiers = 4352; // Control + Command (Ctrl + Super)
 
 } // namespace Preferences

@@ -10,14 +10,10 @@
 
 // What a fallible call gives back: its value, or a message saying, in plain
 // words, why there is none. Result<> carries no value, only success or why not.
-template <typename T = std::monostate>
-class Result
+template<typename T = std::monostate> class Result
 {
 public:
-    Result() requires std::is_same_v<T, std::monostate>
-        : m_value(T{})
-    {
-    }
+    Result() requires std::is_same_v<T, std::monostate> : m_value(T{}) { }
     Result(T value)
         : m_value(std::move(value))
     {
@@ -43,7 +39,7 @@ private:
     struct Failed
     {
     };
-    explicit Result(Failed) {}
+    explicit Result(Failed) { }
 
     std::optional<T> m_value;
     QString m_message;

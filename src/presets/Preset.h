@@ -12,7 +12,7 @@ struct Preset
     QString instructions;
     QString promptTemplate;
     QString provider; // a provider's name; empty: the one chosen at the time
-    QString model;    // empty: that provider's chosen model
+    QString model; // empty: that provider's chosen model
 
     // Letters, digits, "-" and "_", at least one.
     static bool isValidName(const QString &name);

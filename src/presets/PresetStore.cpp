@@ -123,15 +123,15 @@ void PresetStore::read()
         const std::optional<Preset> preset = fromJson(item);
         if (!preset && !m_readOnly)
             return setAside(tr("a preset in it is damaged"));
-        const bool seen = preset && std::any_of(presets.cbegin(), presets.cend(),
-                                                [&](const Preset &p) { return p.name == preset->name; });
+        const bool seen = preset
+            && std::any_of(presets.cbegin(), presets.cend(), [&](const Preset &p) { return p.name == preset->name; });
         if (preset && !seen)
             presets.append(*preset);
     }
     m_presets = presets;
     setNotice(m_readOnly ? tr("The presets file was written by a newer version of Tarnwick; it is left as it is "
-                               "and changes to presets are not saved.")
-                          : QString());
+                              "and changes to presets are not saved.")
+                         : QString());
 }
 
 void PresetStore::setAside(const QString &why)

@@ -7,7 +7,7 @@
 // What a preset's template is filled with.
 struct TemplateValues
 {
-    QString input;     // typed after the preset's name
+    QString input; // typed after the preset's name
     QString selection; // the highlighted text
     QString clipboard;
     QDate date;

@@ -27,12 +27,10 @@ const QString &preferenceKey(HotkeyManager::Hotkey hotkey)
 
 HotkeyManager::HotkeyManager(std::function<void()> callback, QObject *parent)
     : HotkeyManager(std::move(callback), UserDefaults::standard(),
-                    HotkeyBackend::createForPlatform({{int(Hotkey::launch), QStringLiteral("launch"),
-                                                       tr("Open or close the Tarnwick panel")},
-                                                      {int(Hotkey::screenshot), QStringLiteral("screenshot"),
-                                                       tr("Take a screenshot for Tarnwick")},
-                                                      {int(Hotkey::dictate), QStringLiteral("dictate"),
-                                                       tr("Dictate a prompt to Tarnwick")}}),
+                    HotkeyBackend::createForPlatform(
+                        {{int(Hotkey::launch), QStringLiteral("launch"), tr("Open or close the Tarnwick panel")},
+                         {int(Hotkey::screenshot), QStringLiteral("screenshot"), tr("Take a screenshot for Tarnwick")},
+                         {int(Hotkey::dictate), QStringLiteral("dictate"), tr("Dictate a prompt to Tarnwick")}}),
                     parent)
 {
 }
@@ -215,8 +213,7 @@ QString HotkeyManager::statusText(Hotkey hotkey) const
     case Status::notRegistered:
         return {};
     case Status::taken:
-        return tr("%1 is taken by another program, often the window manager: choose another combination.")
-            .arg(name);
+        return tr("%1 is taken by another program, often the window manager: choose another combination.").arg(name);
     case Status::sameAsOther:
         return (holderOfSameBinding(hotkey) == Hotkey::screenshot
                     ? tr("%1 is already the screenshot hotkey: choose another combination.")
@@ -227,9 +224,9 @@ QString HotkeyManager::statusText(Hotkey hotkey) const
     case Status::unsupported:
         return tr("Global hotkeys do not work in this session: bind \"tarnwick %1\" in your desktop's keyboard "
                   "settings.")
-            .arg(hotkey == Hotkey::launch       ? QStringLiteral("--toggle")
-                 : hotkey == Hotkey::screenshot ? QStringLiteral("--screenshot")
-                                                : QStringLiteral("--dictate"));
+            .arg(hotkey == Hotkey::launch           ? QStringLiteral("--toggle")
+                     : hotkey == Hotkey::screenshot ? QStringLiteral("--screenshot")
+                                                    : QStringLiteral("--dictate"));
     case Status::pending:
         return {};
     case Status::declined:

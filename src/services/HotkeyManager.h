@@ -29,12 +29,12 @@ public:
     enum class Status {
         notRegistered,
         active,
-        taken,           // another program holds the combination
-        sameAsOther,     // bound like an earlier hotkey (launch, then screenshot), which keeps it
-        unknownKey,      // the key code names no key on this desktop
-        unsupported,     // this session offers no global grabs (Wayland)
-        pending,         // asked the desktop, no answer yet
-        declined,        // the desktop (or the user in its dialog) refused it
+        taken, // another program holds the combination
+        sameAsOther, // bound like an earlier hotkey (launch, then screenshot), which keeps it
+        unknownKey, // the key code names no key on this desktop
+        unsupported, // this session offers no global grabs (Wayland)
+        pending, // asked the desktop, no answer yet
+        declined, // the desktop (or the user in its dialog) refused it
     };
     Q_ENUM(Status)
 

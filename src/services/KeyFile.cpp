@@ -49,8 +49,8 @@ Result<> writeAll(const QJsonObject &items)
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return Result<>::failure(QStringLiteral("%1 cannot be written: %2").arg(path(), file.errorString()));
     QByteArray bytes = QJsonDocument(items).toJson(QJsonDocument::Indented);
-    const bool written = file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)
-        && file.write(bytes) == bytes.size();
+    const bool written =
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) && file.write(bytes) == bytes.size();
     wipeSecret(bytes);
     if (!written || !file.commit()) {
         const QString why = file.errorString();

@@ -79,7 +79,7 @@ KeychainHelper::Lookup KeychainHelper::lookup(const QString &key)
 KeychainHelper::Store KeychainHelper::store()
 {
     return SecretServiceStore::probe().status == SecretServiceStore::Status::Done ? Store::SecretService
-                                                                                   : Store::FallbackFile;
+                                                                                  : Store::FallbackFile;
 }
 
 QString KeychainHelper::storeDescription()

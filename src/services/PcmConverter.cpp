@@ -12,7 +12,7 @@ PcmConverter::PcmConverter(const QAudioFormat &from)
     : m_from(from)
 {
     const bool known = from.sampleFormat() == QAudioFormat::UInt8 || from.sampleFormat() == QAudioFormat::Int16
-                       || from.sampleFormat() == QAudioFormat::Int32 || from.sampleFormat() == QAudioFormat::Float;
+        || from.sampleFormat() == QAudioFormat::Int32 || from.sampleFormat() == QAudioFormat::Float;
     if (known && from.sampleRate() > 0 && from.channelCount() > 0)
         m_frameBytes = from.bytesPerFrame();
 }

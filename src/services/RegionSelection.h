@@ -14,7 +14,7 @@ namespace RegionSelection {
 struct ScreenGrab
 {
     QRect geometry; // logical
-    QImage image;   // device pixels
+    QImage image; // device pixels
 };
 
 // The rectangle a drag from press to current spans, kept inside bounds.

@@ -39,7 +39,7 @@ Q_SIGNALS:
     void hideRequested();
     void showRequested();
     void captured(const QImage &image); // before showRequested
-    void finished();                    // after showRequested, in every case
+    void finished(); // after showRequested, in every case
 
 private:
     void askLauncher(bool show);

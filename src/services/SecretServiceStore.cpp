@@ -167,14 +167,15 @@ void perform(Call &call)
 {
     if (const std::optional<QString> reason = goneBus(call.cancellable)) {
         qCInfo(lcKeychain) << "The session bus cannot be reached:" << *reason;
-        call.finish({Status::Unreachable, {},
-                     QStringLiteral("The keyring cannot be reached: the session bus does not answer (%1).")
-                         .arg(*reason)});
+        call.finish(
+            {Status::Unreachable,
+             {},
+             QStringLiteral("The keyring cannot be reached: the session bus does not answer (%1).").arg(*reason)});
         return;
     }
     GError *error = nullptr;
-    SecretService *service = secret_service_open_sync(SECRET_TYPE_SERVICE, nullptr, SECRET_SERVICE_OPEN_SESSION,
-                                                      call.cancellable, &error);
+    SecretService *service =
+        secret_service_open_sync(SECRET_TYPE_SERVICE, nullptr, SECRET_SERVICE_OPEN_SESSION, call.cancellable, &error);
     if (!service) {
         qCInfo(lcKeychain) << "No keyring service:" << describe(error);
         g_clear_error(&error);
@@ -214,7 +215,7 @@ Reply runBounded(std::shared_ptr<Call> call)
         g_cancellable_cancel(call->cancellable);
         silentUntil = (Clock::now() + kQuietAfterSilence).time_since_epoch().count();
         qCWarning(lcKeychain) << "The keyring service did not answer within"
-                                   << std::chrono::seconds(kReachBound).count() << "seconds";
+                              << std::chrono::seconds(kReachBound).count() << "seconds";
         return {Status::Unreachable, {}, QStringLiteral("The keyring service did not answer.")};
     }
     if (!call->changed.wait_for(lock, kOperationBound, [&] { return call->finished; })) {

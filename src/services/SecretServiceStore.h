@@ -9,17 +9,17 @@
 namespace SecretServiceStore {
 
 enum class Status {
-    Done,        // stored, or found
-    NotFound,    // the service answered: there is no such item
-    NoService,   // no session bus at all, or no keyring service on it
+    Done, // stored, or found
+    NotFound, // the service answered: there is no such item
+    NoService, // no session bus at all, or no keyring service on it
     Unreachable, // a keyring service gave no answer in time, or the named session bus is gone
-    Failed,      // the service answered but did not do it (a dismissed unlock prompt, a locked keyring)
+    Failed, // the service answered but did not do it (a dismissed unlock prompt, a locked keyring)
 };
 
 struct Reply
 {
     Status status = Status::Unreachable;
-    QString text;  // the value found by lookup
+    QString text; // the value found by lookup
     QString error; // why, in plain words, when not Done
 };
 

@@ -86,7 +86,8 @@ void SpeechManager::start(std::function<void(const QString &)> onFinish)
 void SpeechManager::beginRecognition(std::function<void(const QString &)> onFinish)
 {
     if (!m_recognizerAvailable) {
-        report(QStringLiteral("Dictation needs the PocketSphinx US English model (Debian package pocketsphinx-en-us)."));
+        report(
+            QStringLiteral("Dictation needs the PocketSphinx US English model (Debian package pocketsphinx-en-us)."));
         return;
     }
     // Never a second capture on the same input: a run still capturing ends first.

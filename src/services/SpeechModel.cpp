@@ -6,8 +6,10 @@
 SpeechModel SpeechModel::usEnglish()
 {
     const QString root = QStringLiteral("/usr/share/pocketsphinx/model/en-us/");
-    return {root + QStringLiteral("en-us"), root + QStringLiteral("en-us.lm.bin"),
-            root + QStringLiteral("cmudict-en-us.dict"), {}};
+    return {root + QStringLiteral("en-us"),
+            root + QStringLiteral("en-us.lm.bin"),
+            root + QStringLiteral("cmudict-en-us.dict"),
+            {}};
 }
 
 bool SpeechModel::isInstalled() const

@@ -10,7 +10,7 @@ std::optional<QString> TextGrabber::grabSelectedText()
     if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
         return std::nullopt;
     QClipboard *clipboard = QGuiApplication::clipboard();
-    if ( !clipboard->supportsSelection() || clipboard->ownsSelection())
+    if (!clipboard->supportsSelection() || clipboard->ownsSelection())
         return std::nullopt;
     const QString text = clipboard->text(QClipboard::Selection);
     if (text.trimmed().isEmpty())

@@ -50,8 +50,8 @@ DictationPage::DictationPage(SettingsModel &model, QWidget *parent)
         QString label;
         QString placeholder;
     } serverFields[] = {
-        {SettingsModel::DictationField::serverAddress, "transcriptionServerField", QStringLiteral("Transcription server"),
-         Preferences::transcriptionServerAddress.fallback},
+        {SettingsModel::DictationField::serverAddress, "transcriptionServerField",
+         QStringLiteral("Transcription server"), Preferences::transcriptionServerAddress.fallback},
         {SettingsModel::DictationField::serverModel, "transcriptionModelField", QStringLiteral("Server model"),
          Preferences::transcriptionModel.fallback},
     };
@@ -65,7 +65,8 @@ DictationPage::DictationPage(SettingsModel &model, QWidget *parent)
                           QStringLiteral("Only if the server asks for one"), true);
     m_keyField->setEchoMode(QLineEdit::Password);
     m_keyField->setText(m_model.transcriptionKey());
-    connect(m_keyField, &QLineEdit::textChanged, this, [this](const QString &text) { m_model.setTranscriptionKey(text); });
+    connect(m_keyField, &QLineEdit::textChanged, this,
+            [this](const QString &text) { m_model.setTranscriptionKey(text); });
     connect(&m_model, &SettingsModel::transcriptionKeyChanged, this, [this](const QString &key) {
         if (m_keyField->text() != key) {
             const QSignalBlocker quiet(m_keyField);

@@ -23,8 +23,7 @@ Q_SIGNALS:
     void storeFailed(const QString &message);
 
 private:
-    QLineEdit *addField(const QString &name, const QString &label, const QString &placeholder,
-                        bool serverRow = false);
+    QLineEdit *addField(const QString &name, const QString &label, const QString &placeholder, bool serverRow = false);
     void showEngine();
 
     SettingsModel &m_model;

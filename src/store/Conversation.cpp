@@ -36,7 +36,8 @@ Conversation::Conversation(QUuid id, QString title, QDateTime date, QList<Stored
 
 QString Conversation::makeTitle(const QList<StoredMessage> &messages)
 {
-    const auto user = std::find_if(messages.cbegin(), messages.cend(), [](const StoredMessage &m) { return m.isUser(); });
+    const auto user =
+        std::find_if(messages.cbegin(), messages.cend(), [](const StoredMessage &m) { return m.isUser(); });
     if (user == messages.cend())
         return newConversationTitle();
     // QString::trimmed covers Unicode white space and line breaks at both ends.

@@ -39,7 +39,8 @@ QString markdown(const Conversation &conversation)
             out += QLatin1Char('\n');
     }
     for (const StoredMessage &message : conversation.messages) {
-        out += message.role == QLatin1String("user") ? QStringLiteral("\n## User\n\n") : QStringLiteral("\n## Assistant\n\n");
+        out += message.role == QLatin1String("user") ? QStringLiteral("\n## User\n\n")
+                                                     : QStringLiteral("\n## Assistant\n\n");
         if (message.imageData) {
             out += QStringLiteral("![image](data:") + message.imageMIME + QStringLiteral(";base64,")
                 + QString::fromLatin1(message.imageData->toBase64()) + QStringLiteral(")\n\n");

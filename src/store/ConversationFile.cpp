@@ -53,7 +53,9 @@ Bytes readBytes(const QString &filePath, qint64 sizeLimit)
         return result;
     }
     result.status = Status::Unreadable;
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
         result.error = QStringLiteral("not a regular file");
@@ -175,8 +177,8 @@ ScanResult scanWithJournal(const QString &filePath, const QString &journalPath, 
     if (JournalRecord::replay(changes, held).records > 0)
         result.status = Status::Read;
     // New conversations go in front of the file's, the latest first.
-    const qsizetype added = std::count_if(held.cbegin(), held.cend(),
-                                          [&](const Conversation &c) { return !heldOrder.contains(c.id); });
+    const qsizetype added =
+        std::count_if(held.cbegin(), held.cend(), [&](const Conversation &c) { return !heldOrder.contains(c.id); });
     for (qsizetype i = 0; i < held.size(); ++i) {
         const qsizetype rank = heldOrder.value(held.at(i).id, i - added);
         visit(std::move(held[i]), rank);

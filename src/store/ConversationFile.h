@@ -19,7 +19,7 @@ struct ReadResult
 {
     Status status = Status::Missing;
     QList<Conversation> conversations; // in file order
-    QString error;                     // why an existing file is unusable
+    QString error; // why an existing file is unusable
 };
 
 ReadResult read(const QString &filePath);

@@ -185,7 +185,8 @@ QList<Range> matches(QStringView text, const QStringList &words)
             const qsizetype last = at + word.size() - 1;
             const qsizetype start = origins.at(at);
             // Up to the next folded unit's source, so that dropped marks go with their letter.
-            qsizetype end = last + 1 < origins.size() ? std::max(origins.at(last + 1), origins.at(last) + 1) : text.size();
+            qsizetype end =
+                last + 1 < origins.size() ? std::max(origins.at(last + 1), origins.at(last) + 1) : text.size();
             if (end < text.size() && text.at(end).isLowSurrogate())
                 ++end;
             found.append({start, end - start});

@@ -93,7 +93,7 @@ private:
     std::chrono::milliseconds m_saveInterval{30000};
     quint64 m_sequence = 0;
     quint64 m_foldedSequence = 0;
-    bool m_dirty = false;    // the file lacks changes the journal or memory holds
+    bool m_dirty = false; // the file lacks changes the journal or memory holds
     quint64 m_unsavedSince = 0; // the first change held only in memory
     QString m_saveProblem;
     QTimer m_retry;

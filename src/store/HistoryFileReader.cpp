@@ -14,7 +14,7 @@ bool isSpace(char c)
 {
     return c == ' ' || c == '\n' || c == '\r' || c == '\t';
 }
-}
+} // namespace
 
 HistoryFileReader::HistoryFileReader(const QString &filePath)
 {
@@ -28,7 +28,9 @@ HistoryFileReader::HistoryFileReader(const QString &filePath)
         return;
     }
     m_exists = true;
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
         fail(QStringLiteral("not a regular file"));

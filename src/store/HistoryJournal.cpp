@@ -54,13 +54,15 @@ bool HistoryJournal::open()
     if (m_fd >= 0)
         return true;
     // O_NONBLOCK keeps a FIFO at the path from stalling us; only a regular file is used.
-    const int fd = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK,
-                          0600);
+    const int fd =
+        ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0600);
     if (fd < 0) {
         m_error = QStringLiteral("could not open %1: %2").arg(m_path, systemError());
         return false;
     }
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
         m_error = QStringLiteral("could not open %1: not a regular file").arg(m_path);

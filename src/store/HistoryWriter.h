@@ -28,7 +28,7 @@ public:
     // What happens to the existing file before the first write of this run.
     enum class Preparation {
         None,
-        Backup,  // keep a copy as <file>.bak
+        Backup, // keep a copy as <file>.bak
         SetAside // the file could not be read: move it to <file>.corrupt-<time>
     };
 

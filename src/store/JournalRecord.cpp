@@ -60,8 +60,8 @@ QByteArray textRecord(const Conversation &before, const Conversation &after, qsi
 {
     const QString &old = before.messages.at(index).content;
     const QString &now = after.messages.at(index).content;
-    qsizetype at = std::mismatch(old.begin(), old.begin() + std::min(old.size(), now.size()), now.begin()).first
-        - old.begin();
+    qsizetype at =
+        std::mismatch(old.begin(), old.begin() + std::min(old.size(), now.size()), now.begin()).first - old.begin();
     // A surrogate pair stays whole on both sides of the cut.
     if (at > 0 && now.at(at - 1).isHighSurrogate())
         --at;
@@ -85,8 +85,8 @@ QByteArray textRecord(const Conversation &before, const Conversation &after, qsi
 
 qsizetype indexOf(const QList<Conversation> &conversations, const QUuid &id)
 {
-    const auto found = std::find_if(conversations.cbegin(), conversations.cend(),
-                                    [&](const Conversation &c) { return c.id == id; });
+    const auto found =
+        std::find_if(conversations.cbegin(), conversations.cend(), [&](const Conversation &c) { return c.id == id; });
     return found == conversations.cend() ? -1 : found - conversations.cbegin();
 }
 
@@ -177,7 +177,8 @@ QSet<QUuid> namedIds(const QByteArray &journal)
         qsizetype end = journal.indexOf('\n', start);
         if (end < 0)
             end = journal.size();
-        const QJsonObject record = QJsonDocument::fromJson(QByteArrayView(journal).sliced(start, end - start).toByteArray()).object();
+        const QJsonObject record =
+            QJsonDocument::fromJson(QByteArrayView(journal).sliced(start, end - start).toByteArray()).object();
         QUuid id;
         if (readId(record, &id) || readId(record.value(QLatin1String("conversation")).toObject(), &id))
             ids.insert(id);
@@ -213,8 +214,8 @@ Replay replay(const QByteArray &journal, QList<Conversation> &conversations)
             return result;
         }
         QJsonParseError error;
-        const QJsonDocument line =
-            QJsonDocument::fromJson(QByteArrayView(journal).sliced(result.validBytes, lineEnd - result.validBytes).toByteArray(), &error);
+        const QJsonDocument line = QJsonDocument::fromJson(
+            QByteArrayView(journal).sliced(result.validBytes, lineEnd - result.validBytes).toByteArray(), &error);
         if (error.error != QJsonParseError::NoError || !line.isObject() || !apply(line.object(), conversations)) {
             result.status = Status::Torn;
             result.error = QStringLiteral("change %1 is damaged").arg(result.records + 1);

@@ -26,9 +26,9 @@ QByteArray removal(const QUuid &id);
 
 enum class Status {
     Applied, // every line read and applied (also: no journal)
-    Torn,    // lines after `validBytes` are cut off or damaged
+    Torn, // lines after `validBytes` are cut off or damaged
     Foreign, // not a journal of ours: nothing applied
-    Newer    // written by a newer version: nothing applied
+    Newer // written by a newer version: nothing applied
 };
 
 struct Replay

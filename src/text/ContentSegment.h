@@ -12,7 +12,10 @@ struct ContentSegment
     enum class Kind { Text, Code };
 
     static ContentSegment makeText(QString text) { return {Kind::Text, std::move(text), {}, {}}; }
-    static ContentSegment makeCode(QString lang, QString body) { return {Kind::Code, {}, std::move(lang), std::move(body)}; }
+    static ContentSegment makeCode(QString lang, QString body)
+    {
+        return {Kind::Code, {}, std::move(lang), std::move(body)};
+    }
 
     bool isText() const { return kind == Kind::Text; }
     bool isCode() const { return kind == Kind::Code; }

@@ -6,13 +6,13 @@
 #include <QString>
 
 enum class InlineStyle : quint8 {
-    Strong = 0x1,        // **text** or __text__
-    Emphasis = 0x2,      // *text* or _text_
-    Code = 0x4,          // `text`
+    Strong = 0x1, // **text** or __text__
+    Emphasis = 0x2, // *text* or _text_
+    Code = 0x4, // `text`
     Strikethrough = 0x8, // ~~text~~ or ~text~
-    Link = 0x10,         // [text](target) or <scheme:target>; the run's link holds the target
-    Math = 0x20,         // $tex$ or \(tex\): one object character per formula, the link holds the source
-    DisplayMath = 0x40,  // with Math: $$tex$$ or \[tex\], on a centred line of its own
+    Link = 0x10, // [text](target) or <scheme:target>; the run's link holds the target
+    Math = 0x20, // $tex$ or \(tex\): one object character per formula, the link holds the source
+    DisplayMath = 0x40, // with Math: $$tex$$ or \[tex\], on a centred line of its own
 };
 Q_DECLARE_FLAGS(InlineStyles, InlineStyle)
 Q_DECLARE_OPERATORS_FOR_FLAGS(InlineStyles)

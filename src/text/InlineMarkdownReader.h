@@ -17,8 +17,8 @@ public:
 
 private:
     QString m_text;
-    qsizetype m_settledEnd = 0;   // the text before it ends with a whole blank line
-    qsizetype m_searchFrom = 0;   // where to look for the next blank line
-    QList<InlineRun> m_settled;   // runs of text[0, m_settledEnd)
+    qsizetype m_settledEnd = 0; // the text before it ends with a whole blank line
+    qsizetype m_searchFrom = 0; // where to look for the next blank line
+    QList<InlineRun> m_settled; // runs of text[0, m_settledEnd)
     QList<InlineRun> m_runs;
 };

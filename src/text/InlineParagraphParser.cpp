@@ -27,7 +27,16 @@ bool isPunctuation(QChar c)
 bool isSpecial(QChar c)
 {
     switch (c.unicode()) {
-    case '\\': case '`': case '$': case '*': case '_': case '~': case '[': case ']': case '!': case '<':
+    case '\\':
+    case '`':
+    case '$':
+    case '*':
+    case '_':
+    case '~':
+    case '[':
+    case ']':
+    case '!':
+    case '<':
         return true;
     default:
         return false;
@@ -56,8 +65,8 @@ struct Delimiter
 
 struct Bracket
 {
-    qsizetype node;     // the "[" node
-    qsizetype bang;     // the "!" node of an image, or kNone
+    qsizetype node; // the "[" node
+    qsizetype bang; // the "!" node of an image, or kNone
     qsizetype delimiterBottom;
     bool active = true;
 };
@@ -149,8 +158,8 @@ qsizetype ParagraphParser::readBackticks(qsizetype at)
         const auto closer = std::lower_bound(found->cbegin(), found->cend(), end);
         if (closer != found->cend()) {
             QStringView content = m_text.sliced(end, *closer - end);
-            const bool allSpaces = std::all_of(content.begin(), content.end(),
-                                               [](QChar c) { return c == QLatin1Char(' '); });
+            const bool allSpaces =
+                std::all_of(content.begin(), content.end(), [](QChar c) { return c == QLatin1Char(' '); });
             if (content.size() >= 2 && !allSpaces && content.front() == QLatin1Char(' ')
                 && content.back() == QLatin1Char(' '))
                 content = content.sliced(1, content.size() - 2);
@@ -253,8 +262,8 @@ void ParagraphParser::processEmphasis(qsizetype bottom)
         }
 
         Delimiter &o = m_delimiters[opener];
-        const qsizetype used = closer.marker == QLatin1Char('~') ? closer.length
-                                                                  : (o.length >= 2 && closer.length >= 2 ? 2 : 1);
+        const qsizetype used =
+            closer.marker == QLatin1Char('~') ? closer.length : (o.length >= 2 && closer.length >= 2 ? 2 : 1);
         const InlineStyle style = closer.marker == QLatin1Char('~') ? InlineStyle::Strikethrough
             : used == 2                                             ? InlineStyle::Strong
                                                                     : InlineStyle::Emphasis;
@@ -395,8 +404,9 @@ qsizetype ParagraphParser::readAutolink(qsizetype at)
     if (i >= size || !isAsciiLetter(m_text.at(i)))
         return kNone;
     const qsizetype schemeStart = i;
-    while (i < size && (isAsciiLetter(m_text.at(i)) || m_text.at(i).isDigit() || m_text.at(i) == QLatin1Char('+')
-                        || m_text.at(i) == QLatin1Char('.') || m_text.at(i) == QLatin1Char('-')))
+    while (i < size
+           && (isAsciiLetter(m_text.at(i)) || m_text.at(i).isDigit() || m_text.at(i) == QLatin1Char('+')
+               || m_text.at(i) == QLatin1Char('.') || m_text.at(i) == QLatin1Char('-')))
         ++i;
     if (i - schemeStart < 2 || i - schemeStart > 32 || i >= size || m_text.at(i) != QLatin1Char(':'))
         return kNone;
@@ -419,7 +429,8 @@ qsizetype ParagraphParser::readMath(qsizetype at)
     MathSpan span;
     if (!readMathSpan(m_text, at, &span))
         return kNone;
-    const InlineStyles styles = span.display ? InlineStyle::Math | InlineStyle::DisplayMath : InlineStyles(InlineStyle::Math);
+    const InlineStyles styles =
+        span.display ? InlineStyle::Math | InlineStyle::DisplayMath : InlineStyles(InlineStyle::Math);
     appendNode({QString(QChar::ObjectReplacementCharacter), span.source(m_text).toString(), styles});
     return span.end;
 }
@@ -508,7 +519,7 @@ QList<InlineRun> ParagraphParser::collect() const
 {
     const qsizetype count = qsizetype(m_nodes.size());
     constexpr std::array<InlineStyle, 4> spanStyles = {InlineStyle::Strong, InlineStyle::Emphasis,
-                                                        InlineStyle::Strikethrough, InlineStyle::Link};
+                                                       InlineStyle::Strikethrough, InlineStyle::Link};
     // Spans nest arbitrarily deep: count them with running sums, not node by node.
     std::vector<std::array<int, 4>> depth(count + 1, std::array<int, 4>{});
     const auto add = [&](const Span &span) {

@@ -314,7 +314,8 @@ void MarkdownBlockReader::grow(const QString &text, bool streaming)
             m_scanned = text.size();
             break;
         }
-        readLine(m_state, m_blocks, FenceLine::withoutCarriageReturn(QStringView(text).sliced(m_consumed, end - m_consumed)));
+        readLine(m_state, m_blocks,
+                 FenceLine::withoutCarriageReturn(QStringView(text).sliced(m_consumed, end - m_consumed)));
         m_consumed = end + 1;
     }
     m_settled = int(m_blocks.size());
@@ -339,8 +340,8 @@ void MarkdownBlockReader::grow(const QString &text, bool streaming)
     if (!last.isEmpty() && !lastWaits)
         readLine(state, m_blocks, last);
     // A lone row of cells may yet become a table's header.
-    const bool headerWaits = streaming && isParagraph(state) && state.leafLines == 1 &&
-                             state.leaf.text.startsWith(QLatin1Char('|'));
+    const bool headerWaits =
+        streaming && isParagraph(state) && state.leafLines == 1 && state.leaf.text.startsWith(QLatin1Char('|'));
     if (headerWaits)
         return;
     if (!lastWaits && endsParagraphWith(state, last)) {

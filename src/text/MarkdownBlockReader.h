@@ -36,7 +36,7 @@ public:
     {
         MarkdownContainer container;
         int contentColumn = 0;
-        QChar bullet;          // "-", "*", "+", "." or ")"
+        QChar bullet; // "-", "*", "+", "." or ")"
         bool hasBlock = false; // a leaf block has started in it
     };
     struct EndedList
@@ -49,7 +49,7 @@ public:
         QList<OpenContainer> open;
         QList<EndedList> endedLists; // per depth: the list a new item there continues
         bool hasLeaf = false;
-        MarkdownBlock leaf;          // the open paragraph or table
+        MarkdownBlock leaf; // the open paragraph or table
         int leafLines = 0;
         int nextId = 1;
     };
@@ -61,8 +61,8 @@ public:
         qsizetype start = -1; // where the line starts (-1: none kept)
         qsizetype length = 0;
         bool streaming = false;
-        State state;                 // after reading it, with the paragraph's trailing blanks taken off
-        QString blanks;              // those blanks
+        State state; // after reading it, with the paragraph's trailing blanks taken off
+        QString blanks; // those blanks
         QList<MarkdownBlock> closed; // the blocks reading it closed
     };
 

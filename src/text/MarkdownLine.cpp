@@ -66,7 +66,8 @@ bool readListMarker(QStringView line, ListMarker *marker)
     } else {
         while (end < line.size() && end - start < 9 && line.at(end).isDigit() && line.at(end).unicode() < 128)
             ++end;
-        if (end == start || end >= line.size() || (line.at(end) != QLatin1Char('.') && line.at(end) != QLatin1Char(')')))
+        if (end == start || end >= line.size()
+            || (line.at(end) != QLatin1Char('.') && line.at(end) != QLatin1Char(')')))
             return false;
         found.ordered = true;
         found.number = line.sliced(start, end - start).toInt();
@@ -227,8 +228,8 @@ QList<MarkdownAlign> tableDelimiters(QStringView line)
                 return {};
         }
         aligns.append(left && right ? MarkdownAlign::Center
-                      : left        ? MarkdownAlign::Left
-                      : right       ? MarkdownAlign::Right
+                          : left    ? MarkdownAlign::Left
+                          : right   ? MarkdownAlign::Right
                                     : MarkdownAlign::None);
     }
     return aligns;
@@ -239,8 +240,8 @@ bool startsBlock(QStringView line)
     int level = 0;
     QString text;
     ListMarker marker;
-    return quoteContentStart(line) >= 0 || isThematicBreak(line) || readAtxHeading(line, &level, &text) ||
-           (readListMarker(line, &marker) && !marker.empty);
+    return quoteContentStart(line) >= 0 || isThematicBreak(line) || readAtxHeading(line, &level, &text)
+        || (readListMarker(line, &marker) && !marker.empty);
 }
 
 } // namespace MarkdownLine

@@ -20,10 +20,10 @@ struct ListMarker
 {
     bool ordered = false;
     int number = 0;
-    qsizetype markerEnd = 0;   // index just past "-", "*", "+", "1." or "1)"
-    qsizetype contentStart = 0;// index of the item's first content character
-    int contentColumn = 0;     // column where the item's content lines start
-    bool empty = false;        // nothing follows the marker on this line
+    qsizetype markerEnd = 0; // index just past "-", "*", "+", "1." or "1)"
+    qsizetype contentStart = 0; // index of the item's first content character
+    int contentColumn = 0; // column where the item's content lines start
+    bool empty = false; // nothing follows the marker on this line
 };
 
 // "- ", "* ", "+ ", "12. " or "12) " after at most three spaces.

@@ -54,8 +54,7 @@ void SyntaxColorer::scan(const SyntaxRule &rule, RuleState &state) const
 const QList<SyntaxColorRun> &SyntaxColorer::update(const QString &code)
 {
     // A high surrogate at the old end may pair with what follows.
-    const bool grew = QStringView(code).startsWith(m_code)
-        && (m_code.isEmpty() || !m_code.back().isHighSurrogate());
+    const bool grew = QStringView(code).startsWith(m_code) && (m_code.isEmpty() || !m_code.back().isHighSurrogate());
     if (!grew)
         reset();
     const qsizetype oldSize = m_code.size();

@@ -31,15 +31,15 @@ private:
     };
     struct RuleState
     {
-        QList<Range> settled;   // matches that no appended text can change
-        qsizetype restart = 0;  // where scanning resumes
+        QList<Range> settled; // matches that no appended text can change
+        qsizetype restart = 0; // where scanning resumes
         QList<Range> unsettled; // matches from `restart` on, for this text only
     };
 
     void reset();
     void scan(const SyntaxRule &rule, RuleState &state) const;
 
-    QString m_code;    // the code of the last update
+    QString m_code; // the code of the last update
     QString m_subject; // m_code with unpaired surrogates replaced
     QList<RuleState> m_states;
     SyntaxColorPainter m_painter;

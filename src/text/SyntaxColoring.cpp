@@ -26,9 +26,9 @@ const QList<SyntaxRule> &syntaxRules()
                                 R"((?![\p{L}\p{Nl}\p{M}\p{Nd}\p{Pc}\p{Cf}]))"),
                  options)},
             {SyntaxColor::String,
-             QRegularExpression(QStringLiteral(R"("[^"\\]*+(?:%1[^"\\]*+)*+"|'[^'\\]*+(?:%1[^'\\]*+)*+'|`[^`]*+`)")
-                                    .arg(escape),
-                                options)},
+             QRegularExpression(
+                 QStringLiteral(R"("[^"\\]*+(?:%1[^"\\]*+)*+"|'[^'\\]*+(?:%1[^'\\]*+)*+'|`[^`]*+`)").arg(escape),
+                 options)},
             {SyntaxColor::Comment,
              QRegularExpression(QStringLiteral(R"(//[^\n]*+|#[^\n]*+|/\*[^*]*+\*++(?:[^/*][^*]*+\*++)*+/)"), options)},
             // A possessive first digit run gives the same matches: a shorter run

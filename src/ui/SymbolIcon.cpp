@@ -13,7 +13,7 @@ namespace {
 
 struct Symbol
 {
-    QString file;      // SVG in the icon resource
+    QString file; // SVG in the icon resource
     bool disc = false; // drawn as a filled circle with the glyph inside
 };
 

@@ -78,25 +78,25 @@ private Q_SLOTS:
     {
         QFETCH(QString, provider);
         const bool gemini = provider == QLatin1String("Gemini");
-        m_server->enqueue(ScriptedResponse::withBody(
-            200, (gemini ? answerEvents(EventDialect::Gemini, {QStringLiteral("ok")}, true)
-                         : answerEvents(EventDialect::OpenRouter, {QStringLiteral("ok")}, true))
-                     .join()));
+        m_server->enqueue(
+            ScriptedResponse::withBody(200,
+                                       (gemini ? answerEvents(EventDialect::Gemini, {QStringLiteral("ok")}, true)
+                                               : answerEvents(EventDialect::OpenRouter, {QStringLiteral("ok")}, true))
+                                           .join()));
         // A code file holding a fence of its own, named so that nothing guesses text from the name.
         const QString code = write(QStringLiteral("fence.bin"), "say ```hi```\n");
         const QString notes = write(QStringLiteral("notes.txt"), "caf\xc3\xa9 list");
         const QString pdf = write(QStringLiteral("report.pdf"), m_pdf);
-        const ProgramRun run = ask({QStringLiteral("--provider"), provider, QStringLiteral("--file"), code,
-                                    QStringLiteral("--file"), notes, QStringLiteral("--file"), pdf,
-                                    QStringLiteral("Summarise")});
+        const ProgramRun run =
+            ask({QStringLiteral("--provider"), provider, QStringLiteral("--file"), code, QStringLiteral("--file"),
+                 notes, QStringLiteral("--file"), pdf, QStringLiteral("Summarise")});
         QVERIFY2(run.exitCode == 0, run.err.constData());
         QCOMPARE(run.out, "ok");
         QCOMPARE(m_server->requests().size(), 1);
 
         const QJsonObject body = QJsonDocument::fromJson(m_server->requests().first().body).object();
-        const QJsonArray parts = gemini
-            ? body.value("contents").toArray().last().toObject().value("parts").toArray()
-            : body.value("messages").toArray().last().toObject().value("content").toArray();
+        const QJsonArray parts = gemini ? body.value("contents").toArray().last().toObject().value("parts").toArray()
+                                        : body.value("messages").toArray().last().toObject().value("content").toArray();
         QCOMPARE(parts.size(), 4);
         const auto text = [&](int i) { return parts.at(i).toObject().value("text").toString(); };
         QCOMPARE(text(0), QStringLiteral("File: fence.bin\n````\nsay ```hi```\n````"));
@@ -138,8 +138,9 @@ private Q_SLOTS:
         QTest::newRow("sixth file") << QStringLiteral("Gemini")
                                     << QStringList{"a.md", "b.md", "c.md", "d.md", "e.md", "f.md"}
                                     << QStringLiteral("\u201cf.md\u201d: a prompt takes at most 5 files");
-        QTest::newRow("image-only PDF to Local") << QStringLiteral("Local") << QStringList{QStringLiteral("scan.pdf")}
-                                                 << QStringLiteral("\u201cscan.pdf\u201d to a local model: the PDF has no text");
+        QTest::newRow("image-only PDF to Local")
+            << QStringLiteral("Local") << QStringList{QStringLiteral("scan.pdf")}
+            << QStringLiteral("\u201cscan.pdf\u201d to a local model: the PDF has no text");
     }
 
     void refusedFilesExitTwoAndSendNothing()

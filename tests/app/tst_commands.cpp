@@ -91,7 +91,8 @@ private:
         env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
         env.insert(QStringLiteral("TARNWICK_GEMINI_BASE_URL"), m_server->baseUrl());
         env.insert(QStringLiteral("TARNWICK_OPENROUTER_BASE_URL"), m_server->baseUrl());
-        env.insert(QStringLiteral("TARNWICK_LOCAL_BASE_URL"), m_localAddress.isEmpty() ? m_server->baseUrl() + QStringLiteral("/v1") : m_localAddress);
+        env.insert(QStringLiteral("TARNWICK_LOCAL_BASE_URL"),
+                   m_localAddress.isEmpty() ? m_server->baseUrl() + QStringLiteral("/v1") : m_localAddress);
         return env;
     }
 
@@ -117,11 +118,15 @@ private:
     {
         tray.setProcessEnvironment(trayEnvironment());
         tray.start(QStringLiteral(TARNWICK_BINARY), {});
-        return QTest::qWaitFor([&] {
+        return QTest::qWaitFor(
+                   [&] {
             trace += tray.readAllStandardError();
-            return (trace.contains(" launched\n") && QFileInfo::exists(runtimeFolder() + QStringLiteral("/tarnwick/tarnwick.socket")))
-                   || tray.state() == QProcess::NotRunning;
-        }, kTimeout) && tray.state() == QProcess::Running;
+            return (trace.contains(" launched\n")
+                    && QFileInfo::exists(runtimeFolder() + QStringLiteral("/tarnwick/tarnwick.socket")))
+                || tray.state() == QProcess::NotRunning;
+                   },
+                   kTimeout)
+            && tray.state() == QProcess::Running;
     }
 
 private Q_SLOTS:
@@ -146,7 +151,8 @@ private Q_SLOTS:
         QCOMPARE(stored.exitCode, 0);
         QCOMPARE(KeychainHelper::load(KeychainHelper::geminiAccount), QStringLiteral("cli-key-é"));
 
-        m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("Hello") + geminiEvent(", world") + geminiFinish(), 3));
+        m_server->enqueue(
+            ScriptedResponse::withBody(200, geminiEvent("Hello") + geminiEvent(", world") + geminiFinish(), 3));
         ProgramRun asked = run({"ask", "--model", "gemini-x", "say", "hello"});
         QVERIFY2(asked.exitCode == 0, asked.err.constData());
         QCOMPARE(asked.out, "Hello, world");
@@ -179,20 +185,22 @@ private Q_SLOTS:
         QTest::addColumn<QString>("error");
         QTest::newRow("rejected key") << QStringList{"ask", "hi"} << 401 << 1
                                       << QStringLiteral("Invalid API key. Please check your key in Settings.");
-        QTest::newRow("unknown provider") << QStringList{"ask", "--provider", "claude", "hi"} << 0 << 2
-                                          << QStringLiteral("Unknown provider");
+        QTest::newRow("unknown provider")
+            << QStringList{"ask", "--provider", "claude", "hi"} << 0 << 2 << QStringLiteral("Unknown provider");
         QTest::newRow("nothing to send") << QStringList{"ask", "  "} << 0 << 2 << QStringLiteral("Nothing to send");
-        QTest::newRow("unreadable image") << QStringList{"ask", "--image", "/nonexistent.png"} << 0 << 2
-                                          << QStringLiteral("Cannot attach \u201cnonexistent.png\u201d: the file does not exist.");
-        QTest::newRow("a device as image") << QStringList{"ask", "--image", "/dev/zero", "hi"} << 0 << 2
-                                           << QStringLiteral("it is not a regular file");
+        QTest::newRow("unreadable image")
+            << QStringList{"ask", "--image", "/nonexistent.png"} << 0 << 2
+            << QStringLiteral("Cannot attach \u201cnonexistent.png\u201d: the file does not exist.");
+        QTest::newRow("a device as image")
+            << QStringList{"ask", "--image", "/dev/zero", "hi"} << 0 << 2 << QStringLiteral("it is not a regular file");
         QTest::newRow("no key") << QStringList{"ask", "--provider", "OpenRouter", "hi"} << 0 << 1
                                 << QStringLiteral("No API key set for OpenRouter. Open Settings to configure it.\n");
         QTest::newRow("a local server without a model")
             << QStringList{"ask", "--provider", "Local", "hi"} << 0 << 1
             << QStringLiteral("No model chosen for Local. Open Settings to pick one of the server's models.\n");
         QTest::newRow("unknown preset") << QStringList{"ask", "--preset", "nope", "hi"} << 0 << 2
-                                        << QStringLiteral("Unknown preset \"nope\". Presets: fix, explain, translate, summarize.");
+                                        << QStringLiteral(
+                                               "Unknown preset \"nope\". Presets: fix, explain, translate, summarize.");
     }
 
     void askFailuresGoToStandardError()
@@ -378,7 +386,8 @@ private Q_SLOTS:
     void modelsOfTheLocalServer()
     {
         m_server->enqueue(ScriptedResponse::withBody(
-            200, R"({"object":"list","data":[{"id":"qwen3:8b","object":"model","created":1754524122,"owned_by":"library"},{"id":"llama3.2:latest","object":"model","created":1733486061,"owned_by":"library"}]})",
+            200,
+            R"({"object":"list","data":[{"id":"qwen3:8b","object":"model","created":1754524122,"owned_by":"library"},{"id":"llama3.2:latest","object":"model","created":1733486061,"owned_by":"library"}]})",
             0, 0, "application/json"));
         ProgramRun listed = run({"models", "--provider", "local"});
         QCOMPARE(listed.exitCode, 0);
@@ -419,7 +428,8 @@ private Q_SLOTS:
         QCOMPARE(list.exitCode, 0);
         const QStringList lines = list.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 2);
-        QVERIFY2(lines.at(0).startsWith(QLatin1String("0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0\t")), qPrintable(lines.at(0)));
+        QVERIFY2(lines.at(0).startsWith(QLatin1String("0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0\t")),
+                 qPrintable(lines.at(0)));
         QVERIFY(lines.at(0).endsWith(QLatin1String(" ago\tSecond line")));
         QVERIFY(lines.at(1).startsWith(QLatin1String("E621E1F8-C36C-495A-93FC-0C247A3E6E5F\t")));
         QVERIFY(lines.at(1).endsWith(QLatin1String("\tExplain quicksort")));
@@ -442,10 +452,10 @@ private Q_SLOTS:
         QTest::newRow("search: case, accents, several words")
             << QStringList{history, QStringLiteral("search"), QStringLiteral("PÍVOT"), QStringLiteral("explain")}
             << quicksort + QStringLiteral("\tExplain quicksort\tExplain quicksort\n");
-        QTest::newRow("search: nothing found") << QStringList{history, QStringLiteral("search"), QStringLiteral("zebra")}
-                                               << QString();
-        QTest::newRow("export as Markdown") << QStringList{history, QStringLiteral("export"), quicksort}
-                                            << QStringLiteral(R"(# Explain quicksort
+        QTest::newRow("search: nothing found")
+            << QStringList{history, QStringLiteral("search"), QStringLiteral("zebra")} << QString();
+        QTest::newRow("export as Markdown")
+            << QStringList{history, QStringLiteral("export"), quicksort} << QStringLiteral(R"(# Explain quicksort
 
 ## User
 
@@ -464,12 +474,14 @@ sort(a)
 ⚠️ The connection was cut.
 )");
         QTest::newRow("export as JSON")
-            << QStringList{history, QStringLiteral("export"), quicksort.toLower(), QStringLiteral("--format"), QStringLiteral("json")}
-            << QStringLiteral(R"({"id":"%1","title":"Explain quicksort","date":600000000.25,"messages":[)"
-                              R"({"role":"user","content":"Explain quicksort","imageData":"iVBORw0KGgo=","imageMIME":"image\/png"},)"
-                              R"({"role":"assistant","content":"Pick a **pivot**.\n\n```py\nsort(a)\n```","imageMIME":"image\/png",)"
-                              R"("error":"The connection was cut."}]})"
-                              "\n")
+            << QStringList{history, QStringLiteral("export"), quicksort.toLower(), QStringLiteral("--format"),
+                           QStringLiteral("json")}
+            << QStringLiteral(
+                   R"({"id":"%1","title":"Explain quicksort","date":600000000.25,"messages":[)"
+                   R"({"role":"user","content":"Explain quicksort","imageData":"iVBORw0KGgo=","imageMIME":"image\/png"},)"
+                   R"({"role":"assistant","content":"Pick a **pivot**.\n\n```py\nsort(a)\n```","imageMIME":"image\/png",)"
+                   R"("error":"The connection was cut."}]})"
+                   "\n")
                    .arg(quicksort);
     }
 
@@ -507,16 +519,17 @@ sort(a)
         const Conversation large = dated("Large", 300, QString(3 * 1024 * 1024, QLatin1Char('x')) + " needle");
         const Conversation gone = dated("Gone", 200, "deleted by the journal");
         const Conversation added = dated("Added", 250, "only in the journal");
-        writeHistory(*m_home, " [ " + ConversationFormat::encodeConversation(tricky) + " ,\n"
-                                  + ConversationFormat::encodeConversation(large) + ","
-                                  + ConversationFormat::encodeConversation(gone) + " ]\n");
+        writeHistory(*m_home,
+                     " [ " + ConversationFormat::encodeConversation(tricky) + " ,\n"
+                         + ConversationFormat::encodeConversation(large) + ","
+                         + ConversationFormat::encodeConversation(gone) + " ]\n");
         Conversation changed = tricky;
         changed.date = ConversationFormat::dateFromReferenceSeconds(400);
         changed.messages[1].content += " and more";
         QFile journal(m_home->dataHome() + "/Tarnwick/conversations.json.journal");
         QVERIFY(journal.open(QIODevice::WriteOnly));
-        journal.write(JournalRecord::header() + JournalRecord::change(&tricky, changed) + JournalRecord::removal(gone.id)
-                      + JournalRecord::change(nullptr, added));
+        journal.write(JournalRecord::header() + JournalRecord::change(&tricky, changed)
+                      + JournalRecord::removal(gone.id) + JournalRecord::change(nullptr, added));
         journal.close();
 
         const Printed list = runTarnwick({"history"});
@@ -527,7 +540,8 @@ sort(a)
         QCOMPARE(titles, QStringList({"Tricky", "Large", "Added"}));
 
         const Printed search = runTarnwick({"history", "search", "needle"});
-        QCOMPARE(search.out.section(QLatin1Char('\t'), 0, 0), QString::fromLatin1(ConversationFormat::idText(large.id)));
+        QCOMPARE(search.out.section(QLatin1Char('\t'), 0, 0),
+                 QString::fromLatin1(ConversationFormat::idText(large.id)));
         const Printed more = runTarnwick({"history", "search", "more"});
         QVERIFY2(more.out.contains(QLatin1String("\tTricky\t")), qPrintable(more.out));
         const Printed exported = runTarnwick(
@@ -550,11 +564,13 @@ sort(a)
         QTest::newRow("a conversation that is not one")
             << QByteArray(kHandWritten).replace("\"title\": \"Second", "\"titel\": \"Second") << list << 1
             << QStringLiteral("lacks a text \"title\"");
-        QTest::newRow("more after the list") << QByteArray(kHandWritten) + "]" << list << 1 << QStringLiteral("not JSON");
+        QTest::newRow("more after the list")
+            << QByteArray(kHandWritten) + "]" << list << 1 << QStringLiteral("not JSON");
         QTest::newRow("unknown id") << QByteArray(kHandWritten)
                                     << QStringList{"history", "show", "11111111-2222-3333-4444-555555555555"} << 1
                                     << QStringLiteral("no conversation");
-        QTest::newRow("FIFO as the history file") << QByteArray("fifo") << list << 1 << QStringLiteral("not a regular file");
+        QTest::newRow("FIFO as the history file")
+            << QByteArray("fifo") << list << 1 << QStringLiteral("not a regular file");
         QTest::newRow("unknown export format")
             << QByteArray(kHandWritten)
             << QStringList{"history", "export", "E621E1F8-C36C-495A-93FC-0C247A3E6E5F", "--format", "pdf"} << 2
@@ -601,7 +617,8 @@ sort(a)
     {
         QFETCH(QStringList, arguments);
         writeHistory(*m_home, kHandWritten);
-        const ProgramRun run = runProgram(arguments, QProcessEnvironment::systemEnvironment(), {}, QStringLiteral("/dev/full"));
+        const ProgramRun run =
+            runProgram(arguments, QProcessEnvironment::systemEnvironment(), {}, QStringLiteral("/dev/full"));
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.err.contains("cannot write to standard output: No space left on device"), run.err.constData());
     }
@@ -680,10 +697,12 @@ sort(a)
         QCOMPARE(::kill(pid, SIGCONT), 0);
         QCOMPARE(runProgram({"--open"}, trayEnvironment()).exitCode, 0);
         // Requests are served in the order they came: the toggle ran before the open.
-        QVERIFY(QTest::qWaitFor([&] {
+        QVERIFY(QTest::qWaitFor(
+            [&] {
             trace += tray.readAllStandardError();
             return trace.contains(" request open\n");
-        }, kTimeout));
+            },
+            kTimeout));
         QCOMPARE(trace.count(" request toggle\n"), 1);
         QCOMPARE(tray.state(), QProcess::Running);
         tray.terminate();
@@ -751,8 +770,11 @@ sort(a)
         QProcess tray;
         tray.setProcessEnvironment(env);
         tray.start(QStringLiteral(TARNWICK_BINARY), {});
-        QVERIFY(QTest::qWaitFor([&] { return QFileInfo::exists(name + QStringLiteral("/tarnwick.socket")); }, kTimeout));
-        struct stat info{};
+        QVERIFY(
+            QTest::qWaitFor([&] { return QFileInfo::exists(name + QStringLiteral("/tarnwick.socket")); }, kTimeout));
+        struct stat info
+        {
+        };
         QCOMPARE(::lstat(QFile::encodeName(name).constData(), &info), 0);
         QCOMPARE(info.st_mode & 07777, mode_t(0700));
         QCOMPARE(runProgram({"--open"}, env).exitCode, 0);
@@ -788,9 +810,10 @@ sort(a)
         QProcess process;
         process.setProcessEnvironment(env);
         if (asRoot)
-            process.start(QStringLiteral("setpriv"), QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                                                                 QStringLiteral("--clear-groups"), QStringLiteral(TARNWICK_BINARY)}
-                                                         + arguments);
+            process.start(QStringLiteral("setpriv"),
+                          QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                                      QStringLiteral("--clear-groups"), QStringLiteral(TARNWICK_BINARY)}
+                              + arguments);
         else
             process.start(QStringLiteral(TARNWICK_BINARY), arguments);
         QVERIFY(process.waitForStarted());
@@ -801,19 +824,22 @@ sort(a)
         // Past start-up: the tray program has launched, `ask` waits in read(2) for its prompt.
         const QString proc = QStringLiteral("/proc/%1/").arg(process.processId());
         QByteArray trace;
-        QVERIFY(QTest::qWaitFor([&] {
+        QVERIFY(QTest::qWaitFor(
+            [&] {
             if (arguments.isEmpty()) {
                 trace += process.readAllStandardError();
                 return trace.contains(" launched\n");
             }
             QFile syscall(proc + QStringLiteral("syscall"));
             return syscall.open(QIODevice::ReadOnly) && syscall.readAll().startsWith("0 0x0 ");
-        }, kTimeout));
+            },
+            kTimeout));
         QCOMPARE(QFileInfo(proc + QStringLiteral("status")).ownerId(), allowDumps ? user : 0u);
         QFile limits(proc + QStringLiteral("limits"));
         QVERIFY(limits.open(QIODevice::ReadOnly));
         const bool noCore = QRegularExpression(QStringLiteral("Max core file size\\s+0\\s+0\\s"))
-                                .match(QString::fromLatin1(limits.readAll())).hasMatch();
+                                .match(QString::fromLatin1(limits.readAll()))
+                                .hasMatch();
         QCOMPARE(noCore, !allowDumps);
         QCOMPARE(process.state(), QProcess::Running);
     }

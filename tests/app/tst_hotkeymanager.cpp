@@ -99,9 +99,9 @@ void TestHotkeyManager::screenshotHotkeyPostsOncePerPress()
     auto manager = makeManager();
     QCOMPARE(manager->status(Hotkey::screenshot), Status::active);
     // Held down, the key repeats; that is still one press.
-    session->run(QStringLiteral("xdotool"), {QStringLiteral("keydown"), QStringLiteral("ctrl+super+s"),
-                                              QStringLiteral("sleep"), QStringLiteral("1"), QStringLiteral("keyup"),
-                                              QStringLiteral("ctrl+super+s")});
+    session->run(QStringLiteral("xdotool"),
+                 {QStringLiteral("keydown"), QStringLiteral("ctrl+super+s"), QStringLiteral("sleep"),
+                  QStringLiteral("1"), QStringLiteral("keyup"), QStringLiteral("ctrl+super+s")});
     QTRY_COMPARE_WITH_TIMEOUT(m_screenshotPosts, 1, kTimeout);
     QVERIFY(session->pressKeys(QStringLiteral("ctrl+super+s ctrl+super+s")));
     QTRY_COMPARE_WITH_TIMEOUT(m_screenshotPosts, 3, kTimeout);

@@ -243,11 +243,11 @@ void TestTrayProgram::trayMenuOpensLauncherAndQuits()
     };
     QTRY_VERIFY_WITH_TIMEOUT(
         [&] {
-            for (const QString &id : visibleWindows()) {
-                if (id.toUInt() != m_panel)
-                    icon = id;
-            }
-            return !icon.isEmpty();
+        for (const QString &id : visibleWindows()) {
+            if (id.toUInt() != m_panel)
+                icon = id;
+        }
+        return !icon.isEmpty();
         }(),
         kTimeout);
     openMenuAndPick(QStringLiteral("Down")); // the first item, "Open Tarnwick"

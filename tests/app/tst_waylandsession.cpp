@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The tray program on Wayland: Weston (on the test's X server for typed keys,
-// or headless) or a headless Sway, the program with no X display at all. It starts and tells that global hotkeys need the desktop,
-// `tarnwick --toggle` shows and hides the panel and hands the desktop's
-// activation token on, typed keys reach the input field (sent to a local
-// server here, which shows what arrived), Esc hides, Settings opens, SIGTERM
+// or headless) or a headless Sway, the program with no X display at all. It starts and tells that global hotkeys need
+// the desktop, `tarnwick --toggle` shows and hides the panel and hands the desktop's activation token on, typed keys
+// reach the input field (sent to a local server here, which shows what arrived), Esc hides, Settings opens, SIGTERM
 // quits. With the desktop's GlobalShortcuts portal the hotkey is the
 // desktop's, and its activation opens the panel with the token it brings;
 // the screenshot shortcut takes its picture through the Screenshot portal.
@@ -30,11 +29,11 @@ ScriptedResponse localAnswer()
 {
     ScriptedResponse answer;
     answer.headers = {{"Content-Type", "text/event-stream"}};
-    answer.writes
-        = {{"data: {\"id\":\"c\",\"object\":\"chat.completion.chunk\",\"model\":\"m\",\"choices\":[{\"index\":0,"
-            "\"delta\":{\"role\":\"assistant\",\"content\":\"Hi\"},\"finish_reason\":\"stop\"}]}\n\n"
-            "data: [DONE]\n\n",
-            0}};
+    answer.writes = {
+        {"data: {\"id\":\"c\",\"object\":\"chat.completion.chunk\",\"model\":\"m\",\"choices\":[{\"index\":0,"
+         "\"delta\":{\"role\":\"assistant\",\"content\":\"Hi\"},\"finish_reason\":\"stop\"}]}\n\n"
+         "data: [DONE]\n\n",
+         0}};
     return answer;
 }
 

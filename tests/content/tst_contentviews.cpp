@@ -76,7 +76,8 @@ double contrast(const QColor &a, const QColor &b)
 QColor over(const QColor &top, const QColor &below)
 {
     const double a = top.alphaF();
-    return QColor::fromRgbF(float(top.redF() * a + below.redF() * (1 - a)), float(top.greenF() * a + below.greenF() * (1 - a)),
+    return QColor::fromRgbF(float(top.redF() * a + below.redF() * (1 - a)),
+                            float(top.greenF() * a + below.greenF() * (1 - a)),
                             float(top.blueF() * a + below.blueF() * (1 - a)));
 }
 
@@ -118,8 +119,8 @@ QStringList describeDocument(const QTextDocument *document)
                        .arg(f.topMargin())
                        .arg(f.intProperty(MarkdownView::kQuoteDepthProperty))
                        .arg(f.hasProperty(QTextFormat::BlockTrailingHorizontalRulerWidth))
-                       .arg(qRound(f.textIndent())) +
-                   text);
+                       .arg(qRound(f.textIndent()))
+                   + text);
     }
     return out;
 }
@@ -130,7 +131,8 @@ QStringList describeLines(const MessageContent &content)
     QStringList lines;
     for (QWidget *entry : content.entries()) {
         auto *prose = qobject_cast<MarkdownView *>(entry);
-        for (QTextBlock block = prose ? prose->document()->begin() : QTextBlock(); block.isValid(); block = block.next()) {
+        for (QTextBlock block = prose ? prose->document()->begin() : QTextBlock(); block.isValid();
+             block = block.next()) {
             const QTextLayout *layout = block.layout();
             for (int line = 0; line < layout->lineCount(); ++line)
                 lines.append(block.text().mid(layout->lineAt(line).textStart(), layout->lineAt(line).textLength()));
@@ -161,7 +163,8 @@ QStringList describeContent(const MessageContent &content)
 const char *const kCorpus[] = {
     "## Steps\n\nTo set it up:\n1. Install the **package**:\n   ```\nnot a fence here\n   ```\n2. Run `make`\n"
     "   - on Linux: `make -j4`\n   - on *other* systems, see [the docs](https://example.org)\n3. Done\n\n"
-    "```sh\nmake install\n```\n4. Carry on after the code\n\n> **Note**: quotes hold\n> - lists\n> and lazy lines\n\n---\n"
+    "```sh\nmake install\n```\n4. Carry on after the code\n\n> **Note**: quotes hold\n> - lists\n> and lazy "
+    "lines\n\n---\n"
     "Thanks!",
     "| Option | Default | Meaning |\n|:--|:-:|--:|\n| `-v` | off | more **output** |\n| `-q` | on | less |\n"
     "| `--long-option-name` | none | a cell that is long enough to make the table wider than a narrow bubble |\n\n"
@@ -319,7 +322,8 @@ void TestContentViews::codeReadsInBothAppearances()
             const QColor text = it.fragment().charFormat().foreground().color();
             seen.insert(text.rgba());
             const double ratio = contrast(over(text, blockFill), blockFill);
-            QVERIFY2(ratio >= 4.5, qPrintable(QStringLiteral("%1 on %2: %3:1").arg(text.name(), blockFill.name()).arg(ratio)));
+            QVERIFY2(ratio >= 4.5,
+                     qPrintable(QStringLiteral("%1 on %2: %3:1").arg(text.name(), blockFill.name()).arg(ratio)));
         }
     }
     QCOMPARE(seen.size(), 5); // plain text, keywords, strings, comments, numbers
@@ -554,7 +558,9 @@ void TestContentViews::closedSpanPullsAWordUp()
     // starts a line may fit on the line above, frozen or not.
     QString paragraph;
     for (int word = 0; paragraph.size() < 3000; ++word) {
-        paragraph += word % 9 == 4 ? QStringLiteral("[x%1](https://example.org/%2) ").arg(word).arg(QString(word % 7 * 20 + 40, QLatin1Char('p')))
+        paragraph += word % 9 == 4 ? QStringLiteral("[x%1](https://example.org/%2) ")
+                                         .arg(word)
+                                         .arg(QString(word % 7 * 20 + 40, QLatin1Char('p')))
                                    : QStringLiteral("w%1 ").arg(word);
     }
     for (int width : {150, 211, 290}) {
@@ -575,7 +581,8 @@ void TestContentViews::closedSpanPullsAWordUp()
 
 void TestContentViews::blockKinds()
 {
-    MessageContent content(QStringLiteral("# Big\n### Small\nbody\n\n- a\n  - [x] b\n3. three\n> quoted\n\n***"), false);
+    MessageContent content(QStringLiteral("# Big\n### Small\nbody\n\n- a\n  - [x] b\n3. three\n> quoted\n\n***"),
+                           false);
     content.setLayoutWidth(400);
     auto *view = qobject_cast<MarkdownView *>(content.entries().constFirst());
     QVERIFY(view);
@@ -604,7 +611,8 @@ void TestContentViews::blockKinds()
 
 void TestContentViews::tables()
 {
-    const QString wide = QStringLiteral("| Name | Value |\n|---|--:|\n| **a** | 1 |\n| b | %1 |\n").arg(QString(60, QLatin1Char('x')));
+    const QString wide =
+        QStringLiteral("| Name | Value |\n|---|--:|\n| **a** | 1 |\n| b | %1 |\n").arg(QString(60, QLatin1Char('x')));
     MessageContent content(QStringLiteral("Before\n\n") + wide + QStringLiteral("\nAfter"), false);
     content.setLayoutWidth(200);
     const QList<QWidget *> entries = content.entries();
@@ -617,7 +625,8 @@ void TestContentViews::tables()
     QCOMPARE(grid->format().headerRowCount(), 1);
     QVERIFY(grid->format().border() > 0);
     QCOMPARE(grid->cellAt(0, 0).firstCursorPosition().block().text(), QStringLiteral("Name"));
-    QVERIFY(grid->cellAt(0, 0).firstCursorPosition().block().begin().fragment().charFormat().fontWeight() > QFont::Normal);
+    QVERIFY(grid->cellAt(0, 0).firstCursorPosition().block().begin().fragment().charFormat().fontWeight()
+            > QFont::Normal);
     QCOMPARE(grid->cellAt(1, 0).firstCursorPosition().block().text(), QStringLiteral("a"));
     QCOMPARE(grid->cellAt(1, 1).firstCursorPosition().blockFormat().alignment() & Qt::AlignHorizontal_Mask,
              Qt::AlignRight);

@@ -107,8 +107,8 @@ void TestLauncherRules::quotesJoinTheInput_data()
     QTest::addColumn<QString>("grabbed");
     QTest::addColumn<QString>("expected");
     QTest::newRow("one line into an empty input") << QString() << QStringLiteral("A") << QStringLiteral("> A\n\n");
-    QTest::newRow("second quote after the first") << QStringLiteral("> A\n\n") << QStringLiteral("B")
-                                                  << QStringLiteral("> A\n\n\n> B\n\n");
+    QTest::newRow("second quote after the first")
+        << QStringLiteral("> A\n\n") << QStringLiteral("B") << QStringLiteral("> A\n\n\n> B\n\n");
     QTest::newRow("two lines") << QString() << QStringLiteral("line 1\nline 2")
                                << QStringLiteral("> line 1\n> line 2\n\n");
     QTest::newRow("after typed text") << QStringLiteral("Explain") << QStringLiteral("x")
@@ -129,8 +129,8 @@ void TestLauncherRules::transcriptsJoinTheInput_data()
     QTest::addColumn<QString>("transcript");
     QTest::addColumn<QString>("expected");
     QTest::newRow("empty input, no space") << QString() << QStringLiteral("hello") << QStringLiteral("hello");
-    QTest::newRow("after text, one space") << QStringLiteral("say") << QStringLiteral("hello")
-                                           << QStringLiteral("say hello");
+    QTest::newRow("after text, one space")
+        << QStringLiteral("say") << QStringLiteral("hello") << QStringLiteral("say hello");
     QTest::newRow("empty transcript ignored") << QStringLiteral("say") << QString() << QStringLiteral("say");
 }
 
@@ -147,7 +147,8 @@ void TestLauncherRules::displayNames_data()
     QTest::addColumn<QString>("model");
     QTest::addColumn<QString>("expected");
     QTest::newRow("known gemini") << QStringLiteral("gemini-3-flash-preview") << QStringLiteral("3 Flash ✦");
-    QTest::newRow("unlisted gemini unchanged") << QStringLiteral("gemini-2.0-flash") << QStringLiteral("gemini-2.0-flash");
+    QTest::newRow("unlisted gemini unchanged")
+        << QStringLiteral("gemini-2.0-flash") << QStringLiteral("gemini-2.0-flash");
     QTest::newRow("openai prefix") << QStringLiteral("openai/o3-mini") << QStringLiteral("o3-mini");
     QTest::newRow("anthropic prefix") << QStringLiteral("anthropic/claude-x") << QStringLiteral("claude-x");
     QTest::newRow("vendor text in the middle") << QStringLiteral("x-openai/y") << QStringLiteral("x-y");
@@ -210,9 +211,11 @@ void TestLauncherRules::readsTheImageOrSaysWhy_data()
             << QStringLiteral("IMG_0001.HEIC") << heicHeader()
             << QStringLiteral("Cannot attach \u201cIMG_0001.HEIC\u201d: this system has no decoder for .heic images.");
     QTest::newRow("cut-off PNG") << QStringLiteral("cut.png") << encoded("PNG").left(60)
-                                 << QStringLiteral("Cannot attach \u201ccut.png\u201d: the image data is damaged or incomplete.");
+                                 << QStringLiteral(
+                                        "Cannot attach \u201ccut.png\u201d: the image data is damaged or incomplete.");
     QTest::newRow("text") << QStringLiteral("notes.txt") << QByteArray("not an image")
-                          << QStringLiteral("Cannot attach \u201cnotes.txt\u201d: this system has no decoder for .txt images.");
+                          << QStringLiteral(
+                                 "Cannot attach \u201cnotes.txt\u201d: this system has no decoder for .txt images.");
     QTest::newRow("missing") << QStringLiteral("gone.png") << QByteArray()
                              << QStringLiteral("Cannot attach \u201cgone.png\u201d: the file does not exist.");
     // Reading a pipe would wait for a writer that never comes.

@@ -15,7 +15,6 @@
 #include <QSignalSpy>
 #include <QTest>
 
-
 namespace {
 
 using Role = ChatMessage::Role;
@@ -41,8 +40,8 @@ private Q_SLOTS:
 
 void TestLauncherSession::convertsMessages()
 {
-    const ChatMessage streaming(Role::Assistant, QStringLiteral("partial"), QByteArray("img"), QStringLiteral("image/gif"),
-                                true);
+    const ChatMessage streaming(Role::Assistant, QStringLiteral("partial"), QByteArray("img"),
+                                QStringLiteral("image/gif"), true);
     const StoredMessage stored = StoredChat::toStored(streaming);
     QCOMPARE(stored.role, QStringLiteral("assistant"));
     const ChatMessage back = StoredChat::toChat(stored);
@@ -66,9 +65,9 @@ void TestLauncherSession::savesUnderOneIdAcrossRuns()
     QCOMPARE(StoredChat::save(store, {}, QUuid()), QUuid());
     QCOMPARE(changed.count(), 0);
 
-    QList<ChatMessage> messages = {ChatMessage(Role::User, QStringLiteral("  Explain quicksort \n")),
-                                   ChatMessage(Role::Assistant, QStringLiteral("Pick a"), {}, QStringLiteral("image/png"),
-                                               true)};
+    QList<ChatMessage> messages = {
+        ChatMessage(Role::User, QStringLiteral("  Explain quicksort \n")),
+        ChatMessage(Role::Assistant, QStringLiteral("Pick a"), {}, QStringLiteral("image/png"), true)};
     const QUuid id = StoredChat::save(store, messages, QUuid());
     QVERIFY(!id.isNull());
     messages.back().content += QStringLiteral(" pivot");
@@ -95,7 +94,8 @@ void TestLauncherSession::followsTheMessagesOnScreen()
     const QUuid first = s.session.activeConversationID();
     QVERIFY(!first.isNull());
     QCOMPARE(active.count(), 1);
-    s.vm.setMessages({ChatMessage(Role::User, QStringLiteral("First")), ChatMessage(Role::Assistant, QStringLiteral("A"))});
+    s.vm.setMessages(
+        {ChatMessage(Role::User, QStringLiteral("First")), ChatMessage(Role::Assistant, QStringLiteral("A"))});
     QCOMPARE(s.store.conversations().size(), 1);
     QCOMPARE(s.store.conversations().first().messages.size(), 2);
 

@@ -184,8 +184,8 @@ private Q_SLOTS:
         QFETCH(QString, provider);
         qputenv("TARNWICK_LOCAL_BASE_URL", m_server->baseUrl().toUtf8());
         PresetStore presets(m_home->configHome() + QStringLiteral("/presets.json"));
-        QVERIFY(presets.put({QStringLiteral("tr"), QStringLiteral("Be terse."), QStringLiteral("Translate {input} ({clipboard})"),
-                             provider, QStringLiteral("m-1")}));
+        QVERIFY(presets.put({QStringLiteral("tr"), QStringLiteral("Be terse."),
+                             QStringLiteral("Translate {input} ({clipboard})"), provider, QStringLiteral("m-1")}));
         m_vm->setPresets(&presets);
         QGuiApplication::clipboard()->setText(QStringLiteral("clip"));
         const QByteArray answer = provider == QLatin1String("Gemini") ? geminiEvent("ok") + geminiFinish()
@@ -204,8 +204,9 @@ private Q_SLOTS:
         for (const RecordedRequest &request : m_server->requests()) {
             const QJsonObject body = QJsonDocument::fromJson(request.body).object();
             if (provider == QLatin1String("Gemini")) {
-                QCOMPARE(body.value("systemInstruction").toObject().value("parts")[0].toObject().value("text").toString(),
-                         QStringLiteral("Be terse."));
+                QCOMPARE(
+                    body.value("systemInstruction").toObject().value("parts")[0].toObject().value("text").toString(),
+                    QStringLiteral("Be terse."));
             } else {
                 const QJsonObject first = body.value("messages").toArray().first().toObject();
                 QCOMPARE(first, (QJsonObject{{"role", "system"}, {"content", "Be terse."}}));
@@ -248,7 +249,8 @@ private Q_SLOTS:
     void fragmentsJoinAndHistoryGrows()
     {
         for (int i = 0; i < 3; ++i)
-            m_server->enqueue(ScriptedResponse::withBody(200, geminiEvent("Hel") + geminiEvent("lo") + geminiFinish(), 1));
+            m_server->enqueue(
+                ScriptedResponse::withBody(200, geminiEvent("Hel") + geminiEvent("lo") + geminiFinish(), 1));
         QSignalSpy updates(m_vm.get(), &LauncherViewModel::messageUpdated);
         QVERIFY(sendAndWait(*m_vm, QStringLiteral("  first  ")));
         QCOMPARE(m_vm->messages().size(), 2);
@@ -310,11 +312,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("description"); // empty: any
         const QString partial = QStringLiteral("partial");
         QTest::newRow("cut after text") << geminiEvent("partial") << 200 << int(Ending::Drop) << partial << QString();
-        QTest::newRow("stall after text") << geminiEvent("partial") << 200 << int(Ending::Stall) << partial << QString();
+        QTest::newRow("stall after text")
+            << geminiEvent("partial") << 200 << int(Ending::Stall) << partial << QString();
         QTest::newRow("error event after text")
             << geminiEvent("partial") + streamError << 200 << int(Ending::Complete) << partial << overloaded;
-        QTest::newRow("blank text, then a cut") << geminiEvent("\\n ") << 200 << int(Ending::Drop) << QString() << QString();
-        QTest::newRow("error event before text") << streamError << 200 << int(Ending::Complete) << QString() << overloaded;
+        QTest::newRow("blank text, then a cut")
+            << geminiEvent("\\n ") << 200 << int(Ending::Drop) << QString() << QString();
+        QTest::newRow("error event before text")
+            << streamError << 200 << int(Ending::Complete) << QString() << overloaded;
         QTest::newRow("status before text") << QByteArray("{}") << 429 << int(Ending::Complete) << QString()
                                             << QStringLiteral("Rate limit exceeded. Please wait a moment.");
     }
@@ -354,7 +359,8 @@ private Q_SLOTS:
         QVERIFY(sendAndWait(*m_vm, QStringLiteral("two")));
         const QJsonArray turns = geminiTurns(m_server->requests().at(1));
         QCOMPARE(turns.size(), 3);
-        const QJsonObject firstPart = turns.at(1).toObject().value(QStringLiteral("parts")).toArray().first().toObject();
+        const QJsonObject firstPart =
+            turns.at(1).toObject().value(QStringLiteral("parts")).toArray().first().toObject();
         QCOMPARE(firstPart.value(QStringLiteral("text")).toString(), answer.content);
     }
 
@@ -367,7 +373,9 @@ private Q_SLOTS:
         m_vm->setInputText(QStringLiteral("long answer please"));
         m_vm->send();
         QVERIFY(QTest::qWaitFor(
-            [this] { return m_vm->messages().size() == 2 && m_vm->messages().at(1).content == QStringLiteral("so far"); },
+            [this] {
+            return m_vm->messages().size() == 2 && m_vm->messages().at(1).content == QStringLiteral("so far");
+            },
             10000));
         m_vm->cancelStream();
         QVERIFY(!m_vm->isLoading());

@@ -60,8 +60,12 @@ QString turnText(const QJsonValue &turn)
 
 bool turnHasImage(const QJsonValue &turn)
 {
-    return turn.toObject().value(QStringLiteral("parts")).toArray().first().toObject().contains(
-        QStringLiteral("inlineData"));
+    return turn.toObject()
+        .value(QStringLiteral("parts"))
+        .toArray()
+        .first()
+        .toObject()
+        .contains(QStringLiteral("inlineData"));
 }
 
 QStringList savedTexts(const QString &path)
@@ -122,14 +126,17 @@ void TestSessionAnswers::reasoningAndUsageStayBesideTheAnswer()
 {
     auto first = std::make_unique<Session>(*m_home);
     first->vm.setSelectedModel(LLMProvider::Gemini, QStringLiteral("gemini-2.5-pro"));
-    const QByteArray usage = R"("usageMetadata":{"promptTokenCount":9,"candidatesTokenCount":2,"thoughtsTokenCount":30})";
-    m_server->enqueue(eventStream(
-        {R"(data: {"candidates":[{"content":{"parts":[{"text":"Think of ","thought":true}]}}]})" "\r\n\r\n",
-         R"(data: {"candidates":[{"content":{"parts":[{"text":"pivots.","thought":true}]}}]})" "\r\n\r\n",
-         R"(data: {"candidates":[{"content":{"parts":[{"text":"Quick"}]}}],)" + usage + "}\r\n\r\n",
-         R"(data: {"candidates":[{"content":{"parts":[{"text":"sort."}]},"finishReason":"STOP"}],)" + usage
-             + "}\r\n\r\n"},
-        20));
+    const QByteArray usage =
+        R"("usageMetadata":{"promptTokenCount":9,"candidatesTokenCount":2,"thoughtsTokenCount":30})";
+    m_server->enqueue(
+        eventStream({R"(data: {"candidates":[{"content":{"parts":[{"text":"Think of ","thought":true}]}}]})"
+                     "\r\n\r\n",
+                     R"(data: {"candidates":[{"content":{"parts":[{"text":"pivots.","thought":true}]}}]})"
+                     "\r\n\r\n",
+                     R"(data: {"candidates":[{"content":{"parts":[{"text":"Quick"}]}}],)" + usage + "}\r\n\r\n",
+                     R"(data: {"candidates":[{"content":{"parts":[{"text":"sort."}]},"finishReason":"STOP"}],)" + usage
+                         + "}\r\n\r\n"},
+                    20));
     QVERIFY(sendAndWait(first->vm, QStringLiteral("Explain quicksort")));
     const ChatMessage answer = first->vm.messages().at(1);
     QCOMPARE(answer.content, QStringLiteral("Quicksort."));
@@ -202,8 +209,14 @@ void TestSessionAnswers::partAnswerAndErrorAreSavedAndReopened()
     QVERIFY(sendAndWait(second.vm, QStringLiteral("go on")));
     const QJsonArray turns = geminiTurns(m_server->requests().at(1));
     QCOMPARE(turns.size(), 3);
-    QCOMPARE(turns.at(1).toObject().value(QStringLiteral("parts")).toArray().first().toObject().value(
-                 QStringLiteral("text")).toString(),
+    QCOMPARE(turns.at(1)
+                 .toObject()
+                 .value(QStringLiteral("parts"))
+                 .toArray()
+                 .first()
+                 .toObject()
+                 .value(QStringLiteral("text"))
+                 .toString(),
              answer.content);
 }
 

@@ -35,8 +35,9 @@ namespace {
 
 Conversation conversation(const QString &title, double seconds, const QString &answer)
 {
-    return Conversation(title, ConversationFormat::dateFromReferenceSeconds(seconds),
-                        {StoredMessage(QStringLiteral("user"), title), StoredMessage(QStringLiteral("assistant"), answer)});
+    return Conversation(
+        title, ConversationFormat::dateFromReferenceSeconds(seconds),
+        {StoredMessage(QStringLiteral("user"), title), StoredMessage(QStringLiteral("assistant"), answer)});
 }
 
 struct Sidebar
@@ -80,7 +81,8 @@ struct Sidebar
 void TestSidebarSearch::typingFiltersNewestFirst()
 {
     Sidebar sidebar;
-    QCOMPARE(sidebar.rows(), (QStringList{QStringLiteral("Café history"), QStringLiteral("Sorting"), QStringLiteral("Coffee")}));
+    QCOMPARE(sidebar.rows(),
+             (QStringList{QStringLiteral("Café history"), QStringLiteral("Sorting"), QStringLiteral("Coffee")}));
 
     QVERIFY(sidebar.type(QStringLiteral("CAFE")));
     QCOMPARE(sidebar.rows(), (QStringList{QStringLiteral("Coffee"), QStringLiteral("Café history")}));

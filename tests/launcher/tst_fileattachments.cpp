@@ -89,7 +89,8 @@ void TestFileAttachments::dropPasteTypeAndSend()
     QApplication::setActiveWindow(&view);
     LoopbackServer server;
     for (int i = 0; i < 2; ++i)
-        server.enqueue(ScriptedResponse::withBody(200, answerEvents(EventDialect::Ollama, {QStringLiteral("ok")}, true).join()));
+        server.enqueue(
+            ScriptedResponse::withBody(200, answerEvents(EventDialect::Ollama, {QStringLiteral("ok")}, true).join()));
     qputenv("TARNWICK_LOCAL_BASE_URL", (server.baseUrl() + QStringLiteral("/v1")).toUtf8());
     if (!KeychainHelper::save(KeychainHelper::localAccount, QString()))
         QSKIP("no key store answers in this session");
@@ -156,8 +157,9 @@ void TestFileAttachments::unreadableImageIsNamed()
     Panel panel;
     LauncherView &view = panel.view;
     QTemporaryDir dir;
-    const QString path = write(dir, QStringLiteral("IMG_0001.heic"),
-                               QByteArray::fromHex("00000018667479706865696300000000") + "mif1heic" + QByteArray(64, '\0'));
+    const QString path =
+        write(dir, QStringLiteral("IMG_0001.heic"),
+              QByteArray::fromHex("00000018667479706865696300000000") + "mif1heic" + QByteArray(64, '\0'));
 
     view.attachImageFile(path);
     QVERIFY(!panel.vm.attachedImageData().has_value());

@@ -68,13 +68,13 @@ quint32 TestLauncherSystem::startWithKeyAndOpen(TarnwickProcess &tarnwick, const
     [&] {
         QVERIFY(setKey.waitForFinished(60000));
         QCOMPARE(setKey.exitCode(), 0);
-    }();
+        }();
 
     tarnwick.start();
     [&] {
         QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("launched")), 1, kTimeout);
         QTRY_COMPARE_WITH_TIMEOUT(tarnwick.count(QStringLiteral("hotkey-launch-active")), 1, kTimeout);
-    }();
+        }();
     const quint32 panel = tarnwick.windowId(QStringLiteral("launcher-window"));
     [&] {
         QVERIFY(session().pressKeys(QStringLiteral("alt+space")));
@@ -87,7 +87,8 @@ quint32 TestLauncherSystem::startWithKeyAndOpen(TarnwickProcess &tarnwick, const
 void TestLauncherSystem::promptStreamsIntoHistoryAndReopens()
 {
     LoopbackServer server;
-    server.enqueue(eventStream({geminiEvent("Streamed "), geminiEvent("answer "), geminiEvent("from loopback"), geminiFinish()}, 150));
+    server.enqueue(eventStream(
+        {geminiEvent("Streamed "), geminiEvent("answer "), geminiEvent("from loopback"), geminiFinish()}, 150));
     TarnwickProcess tarnwick(session());
     const QString historyFile = historyFileOf(tarnwick);
     const quint32 panel = startWithKeyAndOpen(tarnwick, server);
@@ -96,11 +97,17 @@ void TestLauncherSystem::promptStreamsIntoHistoryAndReopens()
     typePrompt(QStringLiteral("Hello there"));
 
     // The answer arrives in pieces and the whole conversation lands in the history file.
-    QTRY_VERIFY_WITH_TIMEOUT(history(historyFile).size() == 1 &&
-                                 history(historyFile).first().toObject()[QStringLiteral("messages")].toArray().size() == 2 &&
-                                 history(historyFile).first().toObject()[QStringLiteral("messages")].toArray().last()
-                                         .toObject()[QStringLiteral("content")].toString() ==
-                                     QStringLiteral("Streamed answer from loopback"),
+    QTRY_VERIFY_WITH_TIMEOUT(history(historyFile).size() == 1
+                                 && history(historyFile).first().toObject()[QStringLiteral("messages")].toArray().size()
+                                     == 2
+                                 && history(historyFile)
+                                         .first()
+                                         .toObject()[QStringLiteral("messages")]
+                                         .toArray()
+                                         .last()
+                                         .toObject()[QStringLiteral("content")]
+                                         .toString()
+                                     == QStringLiteral("Streamed answer from loopback"),
                              kTimeout);
     const QJsonObject saved = history(historyFile).first().toObject();
     QCOMPARE(saved[QStringLiteral("title")].toString(), QStringLiteral("Hello there"));
@@ -120,8 +127,9 @@ void TestLauncherSystem::promptStreamsIntoHistoryAndReopens()
     QTest::qWait(600); // the sidebar slides in
     QVERIFY(clickPanelAt(80, 105)); // the first row, below the search field
     const double savedDate = saved[QStringLiteral("date")].toDouble();
-    QTRY_VERIFY_WITH_TIMEOUT(history(historyFile).size() == 1 &&
-                                 history(historyFile).first().toObject()[QStringLiteral("date")].toDouble() > savedDate,
+    QTRY_VERIFY_WITH_TIMEOUT(history(historyFile).size() == 1
+                                 && history(historyFile).first().toObject()[QStringLiteral("date")].toDouble()
+                                     > savedDate,
                              kTimeout);
     QCOMPARE(history(historyFile).first().toObject()[QStringLiteral("id")], saved[QStringLiteral("id")]);
 }

@@ -355,7 +355,8 @@ void TestLauncherView::modelMenuSwitchesProviderAndModel()
     entry(QStringLiteral("anthropic/claude-x"))->trigger();
     QCOMPARE(launcher.vm.selectedProvider(), LLMProvider::OpenRouter);
     QCOMPARE(launcher.vm.selectedModel(LLMProvider::OpenRouter), QStringLiteral("anthropic/claude-x"));
-    QCOMPARE(launcher.vm.selectedModel(LLMProvider::Gemini), QStringLiteral("gemini-2.5-pro")); // kept for a switch back
+    QCOMPARE(launcher.vm.selectedModel(LLMProvider::Gemini),
+             QStringLiteral("gemini-2.5-pro")); // kept for a switch back
     QCOMPARE(switcher->text(), QStringLiteral("claude-x"));
     QVERIFY(!entry(QStringLiteral("gemini-2.5-pro"))->isChecked());
 
@@ -395,9 +396,15 @@ void TestLauncherView::localAnswerStreamsIntoThePanel()
     ScriptedResponse loading;
     loading.headers = {{"Content-Type", "text/event-stream"}};
     loading.writes = {
-        {"data: {\"id\":\"chatcmpl-1\",\"object\":\"chat.completion.chunk\",\"created\":1733486061,\"model\":\"llama3.2:latest\",\"system_fingerprint\":\"fp_ollama\",\"choices\":[{\"index\":0,\"delta\":{\"role\":\"assistant\",\"content\":\"Hello\"},\"finish_reason\":null}]}\n\n",
+        {"data: "
+         "{\"id\":\"chatcmpl-1\",\"object\":\"chat.completion.chunk\",\"created\":1733486061,\"model\":\"llama3.2:"
+         "latest\",\"system_fingerprint\":\"fp_ollama\",\"choices\":[{\"index\":0,\"delta\":{\"role\":\"assistant\","
+         "\"content\":\"Hello\"},\"finish_reason\":null}]}\n\n",
          1200},
-        {"data: {\"id\":\"chatcmpl-1\",\"object\":\"chat.completion.chunk\",\"created\":1733486061,\"model\":\"llama3.2:latest\",\"system_fingerprint\":\"fp_ollama\",\"choices\":[{\"index\":0,\"delta\":{\"role\":\"assistant\",\"content\":\" there\"},\"finish_reason\":\"stop\"}]}\n\ndata: [DONE]\n\n",
+        {"data: "
+         "{\"id\":\"chatcmpl-1\",\"object\":\"chat.completion.chunk\",\"created\":1733486061,\"model\":\"llama3.2:"
+         "latest\",\"system_fingerprint\":\"fp_ollama\",\"choices\":[{\"index\":0,\"delta\":{\"role\":\"assistant\","
+         "\"content\":\" there\"},\"finish_reason\":\"stop\"}]}\n\ndata: [DONE]\n\n",
          50}};
     server.enqueue(loading);
     qputenv("TARNWICK_LOCAL_BASE_URL", (server.baseUrl() + QStringLiteral("/v1")).toUtf8());

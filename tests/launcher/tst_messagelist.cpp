@@ -39,7 +39,8 @@ void TestMessageList::selectingAcrossParagraphsKeepsFollowingTheBottom()
 {
     MessageListView list;
     list.resize(420, 300);
-    ChatMessage answer(ChatMessage::Role::Assistant, paragraphs(0, 30), std::nullopt, QStringLiteral("image/png"), true);
+    ChatMessage answer(ChatMessage::Role::Assistant, paragraphs(0, 30), std::nullopt, QStringLiteral("image/png"),
+                       true);
     list.setMessages({ChatMessage(ChatMessage::Role::User, QStringLiteral("Tell me")), answer});
     list.show();
     QVERIFY(QTest::qWaitForWindowExposed(&list));
@@ -89,10 +90,9 @@ void TestMessageList::actionsOnTheLastPromptAndAnswer()
     QSignalSpy requested(&list, &MessageListView::actionRequested);
     list.resize(420, 600);
     const QString source = QStringLiteral("## Two\n- **b**");
-    QList<ChatMessage> messages = {ChatMessage(Role::User, QStringLiteral("one")),
-                                   ChatMessage(Role::Assistant, QStringLiteral("first")),
-                                   ChatMessage(Role::User, QStringLiteral("two")),
-                                   ChatMessage(Role::Assistant, source)};
+    QList<ChatMessage> messages = {
+        ChatMessage(Role::User, QStringLiteral("one")), ChatMessage(Role::Assistant, QStringLiteral("first")),
+        ChatMessage(Role::User, QStringLiteral("two")), ChatMessage(Role::Assistant, source)};
     list.setMessages(messages);
     list.show();
     QCOMPARE(list.bubbleAt(0)->actions(), Actions());
@@ -222,7 +222,8 @@ void TestMessageList::reasoningFoldsWhenTheAnswerStarts()
     answer.usage->cost.reset();
     list.updateMessage(1, answer);
     QCOMPARE(bubble->usageText(), QStringLiteral("1,234 tokens"));
-    list.setMessages({ChatMessage(Role::User, QStringLiteral("one")), ChatMessage(Role::Assistant, QStringLiteral("a"))});
+    list.setMessages(
+        {ChatMessage(Role::User, QStringLiteral("one")), ChatMessage(Role::Assistant, QStringLiteral("a"))});
     QVERIFY(list.bubbleAt(1)->usageText().isEmpty());
     QVERIFY(!list.bubbleAt(1)->thinkingBlock());
 }

@@ -19,8 +19,10 @@ using Ending = ScriptedResponse::Ending;
 namespace {
 const QByteArray kGeminiAnswer =
     "data: {\"candidates\":[{\"content\":{\"parts\":[{\"text\":\"Gr\xc3\xbc\xc3\x9f \"}],\"role\":\"model\"}}]}\r\n\r\n"
-    "data: {\"candidates\":[{\"content\":{\"parts\":[{\"text\":\"\xf0\x9f\x8e\x89 \xe2\x9c\x93\"}],\"role\":\"model\"}}]}\r\n\r\n"
-    "data: {\"candidates\":[{\"content\":{\"parts\":[{\"text\":\"!\"}],\"role\":\"model\"},\"finishReason\":\"STOP\"}]}";
+    "data: {\"candidates\":[{\"content\":{\"parts\":[{\"text\":\"\xf0\x9f\x8e\x89 "
+    "\xe2\x9c\x93\"}],\"role\":\"model\"}}]}\r\n\r\n"
+    "data: "
+    "{\"candidates\":[{\"content\":{\"parts\":[{\"text\":\"!\"}],\"role\":\"model\"},\"finishReason\":\"STOP\"}]}";
 const QStringList kGeminiFragments = {QStringLiteral("Grüß "), QStringLiteral("🎉 ✓"), QStringLiteral("!")};
 
 const QByteArray kOpenRouterAnswer =
@@ -32,7 +34,7 @@ const QByteArray kOpenRouterAnswer =
     "data: [DONE]\n\n";
 const QStringList kOpenRouterFragments = {QString(), QStringLiteral("Café"), QStringLiteral(" €")};
 
-}
+} // namespace
 
 class TestLLMClient : public QObject
 {
@@ -47,7 +49,7 @@ private:
     {
         std::optional<LLMClient::ModelList> result;
         LLMClient::fetchModels(LLMProvider::Local, QStringLiteral("http://ignored.invalid/v1"), key, this,
-                                    [&](const LLMClient::ModelList &list) { result = list; });
+                               [&](const LLMClient::ModelList &list) { result = list; });
         [&] { QTRY_VERIFY_WITH_TIMEOUT(result, 20000); }();
         return result;
     }
@@ -96,8 +98,8 @@ private Q_SLOTS:
     void openRouterRequestOnTheWire()
     {
         m_server->enqueue(ScriptedResponse::withBody(200, kOpenRouterAnswer));
-        const StreamOutcome outcome =
-            StreamOutcome::collect(ask(LLMProvider::OpenRouter, QStringLiteral(" sk-or"), QStringLiteral("openai/o3-mini")));
+        const StreamOutcome outcome = StreamOutcome::collect(
+            ask(LLMProvider::OpenRouter, QStringLiteral(" sk-or"), QStringLiteral("openai/o3-mini")));
         QCOMPARE(outcome.fragments, kOpenRouterFragments);
         QCOMPARE(outcome.finishedCount, 1);
 
@@ -109,8 +111,9 @@ private Q_SLOTS:
             if (name == "Content-Type" || name == "Authorization" || name == "HTTP-Referer")
                 ours << QString::fromLatin1(name + "=" + value);
         }
-        QCOMPARE(ours, QStringList({"Content-Type=application/json", "Authorization=Bearer  sk-or",
-                                    "HTTP-Referer=Tarnwick"}));
+        QCOMPARE(
+            ours,
+            QStringList({"Content-Type=application/json", "Authorization=Bearer  sk-or", "HTTP-Referer=Tarnwick"}));
         QVERIFY(request.header("X-Title").isEmpty());
         const LLMPrompt prompt{{}, QStringLiteral("Hi"), std::nullopt, {}};
         QCOMPARE(request.body, openRouterRequest({}, {}, QStringLiteral("openai/o3-mini"), prompt).body);
@@ -144,7 +147,8 @@ private Q_SLOTS:
             ScriptedResponse::withBody(200, gemini ? kGeminiAnswer : kOpenRouterAnswer, chunkSize, chunkSize ? 1 : 0);
         response.framing = Framing(framing);
         m_server->enqueue(response);
-        const StreamOutcome outcome = StreamOutcome::collect(ask(gemini ? LLMProvider::Gemini : LLMProvider::OpenRouter));
+        const StreamOutcome outcome =
+            StreamOutcome::collect(ask(gemini ? LLMProvider::Gemini : LLMProvider::OpenRouter));
         QCOMPARE(outcome.fragments, gemini ? kGeminiFragments : kOpenRouterFragments);
         QCOMPARE(outcome.finishedCount, 1);
         QCOMPARE(outcome.failedCount, 0);
@@ -195,9 +199,10 @@ private Q_SLOTS:
             << invalidKey;
         QTest::newRow("wrong Gemini key answers 400")
             << true << "bad" << 400
-            << QByteArray(R"({"error":{"code":400,"message":"API key not valid. Please pass a valid API key.",)"
-                          R"("status":"INVALID_ARGUMENT","details":[{"@type":"type.googleapis.com/google.rpc.ErrorInfo",)"
-                          R"("reason":"API_KEY_INVALID","domain":"googleapis.com"}]}})")
+            << QByteArray(
+                   R"({"error":{"code":400,"message":"API key not valid. Please pass a valid API key.",)"
+                   R"("status":"INVALID_ARGUMENT","details":[{"@type":"type.googleapis.com/google.rpc.ErrorInfo",)"
+                   R"("reason":"API_KEY_INVALID","domain":"googleapis.com"}]}})")
             << invalidKey;
         QTest::newRow("empty Gemini key answers 403")
             << true << "" << 403
@@ -238,7 +243,8 @@ private Q_SLOTS:
         if (body.size() > 64 * 1024)
             response.ending = Ending::Stall;
         m_server->enqueue(response);
-        const StreamOutcome outcome = StreamOutcome::collect(ask(gemini ? LLMProvider::Gemini : LLMProvider::OpenRouter, key));
+        const StreamOutcome outcome =
+            StreamOutcome::collect(ask(gemini ? LLMProvider::Gemini : LLMProvider::OpenRouter, key));
         QVERIFY(outcome.fragments.isEmpty());
         QCOMPARE(outcome.failedCount, 1);
         QCOMPARE(outcome.error->kind(), LLMError::Kind::Http);
@@ -343,9 +349,9 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<bool>("failed");
         QTest::newRow("Gemini end marker") << geminiEvent("a") + "data: [DONE]\r\n" + geminiEvent("b") << false;
-        QTest::newRow("Gemini error event")
-            << geminiEvent("a") + R"(data: {"error":{"code":503,"message":"The model is overloaded.","status":"UNAVAILABLE"}})" "\r\n"
-            << true;
+        QTest::newRow("Gemini error event") << geminiEvent("a")
+                + R"(data: {"error":{"code":503,"message":"The model is overloaded.","status":"UNAVAILABLE"}})"
+                  "\r\n" << true;
     }
 
     void stoppingEarlyClosesTheConnection()
@@ -373,10 +379,9 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("repeated");
         QTest::addColumn<QString>("error");
         const QByteArray piece(64 * 1024 - 1, 'x');
-        QTest::newRow("endless events")
-            << false << QByteArray(": OPENROUTER PROCESSING\n\n")
-            << "data: {\"choices\":[{\"delta\":{\"content\":\"" + piece + "y\"}}]}\n\n"
-            << "The answer passed 16 MB of text and was stopped there.";
+        QTest::newRow("endless events") << false << QByteArray(": OPENROUTER PROCESSING\n\n")
+                                        << "data: {\"choices\":[{\"delta\":{\"content\":\"" + piece + "y\"}}]}\n\n"
+                                        << "The answer passed 16 MB of text and was stopped there.";
         QTest::newRow("one endless line") << true << geminiEvent("kept") + "data: {\"candidates\":" << piece
                                           << "The provider sent a line longer than 8 MB; the answer was stopped there.";
     }
@@ -425,10 +430,11 @@ private Q_SLOTS:
             << QStringList{}
             << "The provider answered with application/json instead of an event stream. A network sign-in page "
                "or a proxy may be in the way.\nModel not loaded";
-        QTest::newRow("event stream with parameters") << QByteArray("Text/Event-Stream; charset=utf-8")
-                                                      << geminiEvent("ok") + geminiFinish() << QStringList{"ok"} << QString();
-        QTest::newRow("no content type at all") << QByteArray() << geminiEvent("ok") + geminiFinish() << QStringList{"ok"}
-                                                << QString();
+        QTest::newRow("event stream with parameters")
+            << QByteArray("Text/Event-Stream; charset=utf-8") << geminiEvent("ok") + geminiFinish() << QStringList{"ok"}
+            << QString();
+        QTest::newRow("no content type at all")
+            << QByteArray() << geminiEvent("ok") + geminiFinish() << QStringList{"ok"} << QString();
     }
 
     void bodyThatIsNotAnEventStream()
@@ -461,9 +467,12 @@ private Q_SLOTS:
                 << int(LLMProvider::OpenRouter) << false << status << false;
         }
         QTest::newRow("Gemini answer, 307 to another port") << int(LLMProvider::Gemini) << false << 307 << false;
-        QTest::newRow("OpenRouter catalogue, 302 to another port") << int(LLMProvider::OpenRouter) << true << 302 << false;
-        QTest::newRow("OpenRouter answer, 307 on the same server") << int(LLMProvider::OpenRouter) << false << 307 << true;
-        QTest::newRow("OpenRouter catalogue, 301 on the same server") << int(LLMProvider::OpenRouter) << true << 301 << true;
+        QTest::newRow("OpenRouter catalogue, 302 to another port")
+            << int(LLMProvider::OpenRouter) << true << 302 << false;
+        QTest::newRow("OpenRouter answer, 307 on the same server")
+            << int(LLMProvider::OpenRouter) << false << 307 << true;
+        QTest::newRow("OpenRouter catalogue, 301 on the same server")
+            << int(LLMProvider::OpenRouter) << true << 301 << true;
     }
 
     void redirects()
@@ -475,8 +484,8 @@ private Q_SLOTS:
         LoopbackServer elsewhere;
         QVERIFY(elsewhere.isListening());
         const QByteArray answer = provider == int(LLMProvider::Gemini) ? geminiEvent("moved") + geminiFinish()
-                                  : catalogue ? QByteArray(R"({"data":[{"id":"a/moved"}]})")
-                                              : chatChunk("moved") + "data: [DONE]\n\n";
+            : catalogue                                                ? QByteArray(R"({"data":[{"id":"a/moved"}]})")
+                                                                       : chatChunk("moved") + "data: [DONE]\n\n";
         elsewhere.setResponder([&](const RecordedRequest &) { return ScriptedResponse::withBody(200, answer); });
         const QString target = (sameOrigin ? m_server->baseUrl() : elsewhere.baseUrl()) + QStringLiteral("/moved");
         m_server->setResponder([&](const RecordedRequest &request) {
@@ -493,7 +502,8 @@ private Q_SLOTS:
         std::optional<QStringList> received;
         QString error;
         if (catalogue) {
-            LLMClient::fetchModels(LLMProvider::OpenRouter, {}, QStringLiteral("secret"), this, [&](const LLMClient::ModelList &list) {
+            LLMClient::fetchModels(LLMProvider::OpenRouter, {}, QStringLiteral("secret"), this,
+                                   [&](const LLMClient::ModelList &list) {
                 received = list.models;
                 error = list.error ? list.error->errorDescription() : QString();
             });
@@ -511,18 +521,22 @@ private Q_SLOTS:
         }
         QVERIFY(elsewhere.requests().isEmpty());
         QVERIFY(received->isEmpty());
-        QCOMPARE(error, QStringLiteral("The provider redirected the request to %1, another server. Tarnwick does "
-                                       "not follow it, so your key was not sent there.")
-                            .arg(elsewhere.baseUrl()));
+        QCOMPARE(error,
+                 QStringLiteral("The provider redirected the request to %1, another server. Tarnwick does "
+                                "not follow it, so your key was not sent there.")
+                     .arg(elsewhere.baseUrl()));
     }
 
     void unusableAddressesFailWithoutSending_data()
     {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("model");
-        QTest::newRow("space in the key") << "my key" << "gemini-3-flash-preview";
-        QTest::newRow("brace in the model") << "k" << "gemini{3}";
-        QTest::newRow("bad percent escape") << "k%zz" << "gemini";
+        QTest::newRow("space in the key") << "my key"
+                                          << "gemini-3-flash-preview";
+        QTest::newRow("brace in the model") << "k"
+                                            << "gemini{3}";
+        QTest::newRow("bad percent escape") << "k%zz"
+                                            << "gemini";
     }
 
     void unusableAddressesFailWithoutSending()
@@ -558,23 +572,57 @@ private Q_SLOTS:
         QTest::addColumn<int>("chunkSize");
         const QList<QPair<const char *, QPair<QByteArray, QStringList>>> servers = {
             {"Ollama",
-             {"data: {\"id\":\"chatcmpl-512\",\"object\":\"chat.completion.chunk\",\"created\":1733486061,\"model\":\"llama3.2:latest\",\"system_fingerprint\":\"fp_ollama\",\"choices\":[{\"index\":0,\"delta\":{\"role\":\"assistant\",\"content\":\"Bonjour\"},\"finish_reason\":null}]}\n\n"
-              "data: {\"id\":\"chatcmpl-512\",\"object\":\"chat.completion.chunk\",\"created\":1733486061,\"model\":\"llama3.2:latest\",\"system_fingerprint\":\"fp_ollama\",\"choices\":[{\"index\":0,\"delta\":{\"role\":\"assistant\",\"content\":\" \xc3\xa0 toi \xf0\x9f\x91\x8b\"},\"finish_reason\":null}]}\n\n"
-              "data: {\"id\":\"chatcmpl-512\",\"object\":\"chat.completion.chunk\",\"created\":1733486061,\"model\":\"llama3.2:latest\",\"system_fingerprint\":\"fp_ollama\",\"choices\":[{\"index\":0,\"delta\":{\"role\":\"assistant\",\"content\":\"\"},\"finish_reason\":\"stop\"}]}\n\n"
+             {"data: "
+              "{\"id\":\"chatcmpl-512\",\"object\":\"chat.completion.chunk\",\"created\":1733486061,\"model\":\"llama3."
+              "2:latest\",\"system_fingerprint\":\"fp_ollama\",\"choices\":[{\"index\":0,\"delta\":{\"role\":"
+              "\"assistant\",\"content\":\"Bonjour\"},\"finish_reason\":null}]}\n\n"
+              "data: "
+              "{\"id\":\"chatcmpl-512\",\"object\":\"chat.completion.chunk\",\"created\":1733486061,\"model\":\"llama3."
+              "2:latest\",\"system_fingerprint\":\"fp_ollama\",\"choices\":[{\"index\":0,\"delta\":{\"role\":"
+              "\"assistant\",\"content\":\" \xc3\xa0 toi \xf0\x9f\x91\x8b\"},\"finish_reason\":null}]}\n\n"
+              "data: "
+              "{\"id\":\"chatcmpl-512\",\"object\":\"chat.completion.chunk\",\"created\":1733486061,\"model\":\"llama3."
+              "2:latest\",\"system_fingerprint\":\"fp_ollama\",\"choices\":[{\"index\":0,\"delta\":{\"role\":"
+              "\"assistant\",\"content\":\"\"},\"finish_reason\":\"stop\"}]}\n\n"
               "data: [DONE]\n\n",
               {"Bonjour", " à toi 👋"}}},
             {"Ollama, thinking model",
-             {"data: {\"id\":\"chatcmpl-77\",\"object\":\"chat.completion.chunk\",\"created\":1754524122,\"model\":\"qwen3:8b\",\"system_fingerprint\":\"fp_ollama\",\"choices\":[{\"index\":0,\"delta\":{\"role\":\"assistant\",\"content\":\"\",\"reasoning\":\"The user greets me.\"},\"finish_reason\":null}]}\n\n"
-              "data: {\"id\":\"chatcmpl-77\",\"object\":\"chat.completion.chunk\",\"created\":1754524122,\"model\":\"qwen3:8b\",\"system_fingerprint\":\"fp_ollama\",\"choices\":[{\"index\":0,\"delta\":{\"role\":\"assistant\",\"content\":\"Hi!\"},\"finish_reason\":null}]}\n\n"
-              "data: {\"id\":\"chatcmpl-77\",\"object\":\"chat.completion.chunk\",\"created\":1754524122,\"model\":\"qwen3:8b\",\"system_fingerprint\":\"fp_ollama\",\"choices\":[{\"index\":0,\"delta\":{\"role\":\"assistant\",\"content\":\"\"},\"finish_reason\":\"stop\"}]}\n\n"
+             {"data: "
+              "{\"id\":\"chatcmpl-77\",\"object\":\"chat.completion.chunk\",\"created\":1754524122,\"model\":\"qwen3:"
+              "8b\",\"system_fingerprint\":\"fp_ollama\",\"choices\":[{\"index\":0,\"delta\":{\"role\":\"assistant\","
+              "\"content\":\"\",\"reasoning\":\"The user greets me.\"},\"finish_reason\":null}]}\n\n"
+              "data: "
+              "{\"id\":\"chatcmpl-77\",\"object\":\"chat.completion.chunk\",\"created\":1754524122,\"model\":\"qwen3:"
+              "8b\",\"system_fingerprint\":\"fp_ollama\",\"choices\":[{\"index\":0,\"delta\":{\"role\":\"assistant\","
+              "\"content\":\"Hi!\"},\"finish_reason\":null}]}\n\n"
+              "data: "
+              "{\"id\":\"chatcmpl-77\",\"object\":\"chat.completion.chunk\",\"created\":1754524122,\"model\":\"qwen3:"
+              "8b\",\"system_fingerprint\":\"fp_ollama\",\"choices\":[{\"index\":0,\"delta\":{\"role\":\"assistant\","
+              "\"content\":\"\"},\"finish_reason\":\"stop\"}]}\n\n"
               "data: [DONE]\n\n",
               {"Hi!"}}},
             {"llama.cpp with reasoning_content and timings",
-             {"data: {\"choices\":[{\"finish_reason\":null,\"index\":0,\"delta\":{\"role\":\"assistant\",\"content\":null}}],\"created\":1762593253,\"id\":\"chatcmpl-DHvcEyFo\",\"model\":\"gpt-oss-20b\",\"system_fingerprint\":\"b6881-8b11deea4\",\"object\":\"chat.completion.chunk\"}\n\n"
-              "data: {\"choices\":[{\"finish_reason\":null,\"index\":0,\"delta\":{\"reasoning_content\":\"User says hello.\"}}],\"created\":1762593253,\"id\":\"chatcmpl-DHvcEyFo\",\"model\":\"gpt-oss-20b\",\"system_fingerprint\":\"b6881-8b11deea4\",\"object\":\"chat.completion.chunk\"}\n\n"
-              "data: {\"choices\":[{\"finish_reason\":null,\"index\":0,\"delta\":{\"content\":\"Hello\"}}],\"created\":1762593253,\"id\":\"chatcmpl-DHvcEyFo\",\"model\":\"gpt-oss-20b\",\"system_fingerprint\":\"b6881-8b11deea4\",\"object\":\"chat.completion.chunk\"}\n\n"
-              "data: {\"choices\":[{\"finish_reason\":null,\"index\":0,\"delta\":{\"content\":\"! \xe2\x9c\x93\"}}],\"created\":1762593253,\"id\":\"chatcmpl-DHvcEyFo\",\"model\":\"gpt-oss-20b\",\"system_fingerprint\":\"b6881-8b11deea4\",\"object\":\"chat.completion.chunk\"}\n\n"
-              "data: {\"choices\":[{\"finish_reason\":\"stop\",\"index\":0,\"delta\":{}}],\"created\":1762593254,\"id\":\"chatcmpl-DHvcEyFo\",\"model\":\"gpt-oss-20b\",\"system_fingerprint\":\"b6881-8b11deea4\",\"object\":\"chat.completion.chunk\",\"usage\":{\"completion_tokens\":12,\"prompt_tokens\":70,\"total_tokens\":82},\"timings\":{\"prompt_n\":70,\"prompt_ms\":41.2,\"prompt_per_token_ms\":0.588,\"prompt_per_second\":1699.0,\"predicted_n\":12,\"predicted_ms\":93.6,\"predicted_per_token_ms\":7.8,\"predicted_per_second\":128.2}}\n\n"
+             {"data: "
+              "{\"choices\":[{\"finish_reason\":null,\"index\":0,\"delta\":{\"role\":\"assistant\",\"content\":null}}],"
+              "\"created\":1762593253,\"id\":\"chatcmpl-DHvcEyFo\",\"model\":\"gpt-oss-20b\",\"system_fingerprint\":"
+              "\"b6881-8b11deea4\",\"object\":\"chat.completion.chunk\"}\n\n"
+              "data: {\"choices\":[{\"finish_reason\":null,\"index\":0,\"delta\":{\"reasoning_content\":\"User says "
+              "hello.\"}}],\"created\":1762593253,\"id\":\"chatcmpl-DHvcEyFo\",\"model\":\"gpt-oss-20b\",\"system_"
+              "fingerprint\":\"b6881-8b11deea4\",\"object\":\"chat.completion.chunk\"}\n\n"
+              "data: "
+              "{\"choices\":[{\"finish_reason\":null,\"index\":0,\"delta\":{\"content\":\"Hello\"}}],\"created\":"
+              "1762593253,\"id\":\"chatcmpl-DHvcEyFo\",\"model\":\"gpt-oss-20b\",\"system_fingerprint\":\"b6881-"
+              "8b11deea4\",\"object\":\"chat.completion.chunk\"}\n\n"
+              "data: {\"choices\":[{\"finish_reason\":null,\"index\":0,\"delta\":{\"content\":\"! "
+              "\xe2\x9c\x93\"}}],\"created\":1762593253,\"id\":\"chatcmpl-DHvcEyFo\",\"model\":\"gpt-oss-20b\","
+              "\"system_fingerprint\":\"b6881-8b11deea4\",\"object\":\"chat.completion.chunk\"}\n\n"
+              "data: "
+              "{\"choices\":[{\"finish_reason\":\"stop\",\"index\":0,\"delta\":{}}],\"created\":1762593254,\"id\":"
+              "\"chatcmpl-DHvcEyFo\",\"model\":\"gpt-oss-20b\",\"system_fingerprint\":\"b6881-8b11deea4\",\"object\":"
+              "\"chat.completion.chunk\",\"usage\":{\"completion_tokens\":12,\"prompt_tokens\":70,\"total_tokens\":82},"
+              "\"timings\":{\"prompt_n\":70,\"prompt_ms\":41.2,\"prompt_per_token_ms\":0.588,\"prompt_per_second\":"
+              "1699.0,\"predicted_n\":12,\"predicted_ms\":93.6,\"predicted_per_token_ms\":7.8,\"predicted_per_second\":"
+              "128.2}}\n\n"
               "data: [DONE]\n\n",
               {"Hello", "! ✓"}}},
             {"keep-alive comments while the model loads",
@@ -618,8 +666,8 @@ private Q_SLOTS:
         const QList<LLMTurn> turns = {{QStringLiteral("user"), QStringLiteral("q")},
                                       {QStringLiteral("model"), QStringLiteral("a")}};
         LLMClient client(LLMProvider::Local, key, QStringLiteral("llama3.2:latest"));
-        const StreamOutcome outcome =
-            StreamOutcome::collect(client.stream(turns, QString(), QByteArray("\x89PNG"), QStringLiteral("image/jpeg"), this));
+        const StreamOutcome outcome = StreamOutcome::collect(
+            client.stream(turns, QString(), QByteArray("\x89PNG"), QStringLiteral("image/jpeg"), this));
         QCOMPARE(outcome.finishedCount, 1);
         const RecordedRequest &request = m_server->requests().first();
         QCOMPARE(request.method, "POST");
@@ -636,21 +684,23 @@ private Q_SLOTS:
     {
         qunsetenv("TARNWICK_LOCAL_BASE_URL");
         QCOMPARE(ProviderTable::baseUrl(LLMProvider::Local, QString()), QStringLiteral("http://localhost:11434/v1"));
-        QCOMPARE(ProviderTable::baseUrl(LLMProvider::Local, QStringLiteral(" http://box:8080/v1/ ")), QStringLiteral("http://box:8080/v1"));
+        QCOMPARE(ProviderTable::baseUrl(LLMProvider::Local, QStringLiteral(" http://box:8080/v1/ ")),
+                 QStringLiteral("http://box:8080/v1"));
         qputenv("TARNWICK_LOCAL_BASE_URL", "http://127.0.0.1:1234/v1/");
-        QCOMPARE(ProviderTable::baseUrl(LLMProvider::Local, QStringLiteral("http://box:8080/v1")), QStringLiteral("http://127.0.0.1:1234/v1"));
+        QCOMPARE(ProviderTable::baseUrl(LLMProvider::Local, QStringLiteral("http://box:8080/v1")),
+                 QStringLiteral("http://127.0.0.1:1234/v1"));
     }
 
     void localModelLists_data()
     {
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<QStringList>("models");
-        QTest::newRow("Ollama")
-            << QByteArray(R"({"object":"list","data":[{"id":"qwen3:8b","object":"model","created":1754524122,"owned_by":"library"},{"id":"llama3.2:latest","object":"model","created":1733486061,"owned_by":"library"}]})")
-            << QStringList{"llama3.2:latest", "qwen3:8b"};
-        QTest::newRow("llama.cpp, with its models list beside data")
-            << QByteArray(R"({"models":[{"name":"Qwen3-8B-Q4_K_M.gguf","model":"Qwen3-8B-Q4_K_M.gguf","modified_at":"","size":"","digest":"","type":"model","description":"","tags":[""],"capabilities":["completion"],"parameters":"","details":{"parent_model":"","format":"gguf","family":"","families":[""],"parameter_size":"","quantization_level":""}}],"object":"list","data":[{"id":"Qwen3-8B-Q4_K_M.gguf","object":"model","created":1762593253,"owned_by":"llamacpp","meta":{"vocab_type":2,"n_vocab":151936,"n_ctx_train":40960,"n_embd":4096,"n_params":8190735360,"size":5027783488}}]})")
-            << QStringList{"Qwen3-8B-Q4_K_M.gguf"};
+        QTest::newRow("Ollama") << QByteArray(
+            R"({"object":"list","data":[{"id":"qwen3:8b","object":"model","created":1754524122,"owned_by":"library"},{"id":"llama3.2:latest","object":"model","created":1733486061,"owned_by":"library"}]})")
+                                << QStringList{"llama3.2:latest", "qwen3:8b"};
+        QTest::newRow("llama.cpp, with its models list beside data") << QByteArray(
+            R"({"models":[{"name":"Qwen3-8B-Q4_K_M.gguf","model":"Qwen3-8B-Q4_K_M.gguf","modified_at":"","size":"","digest":"","type":"model","description":"","tags":[""],"capabilities":["completion"],"parameters":"","details":{"parent_model":"","format":"gguf","family":"","families":[""],"parameter_size":"","quantization_level":""}}],"object":"list","data":[{"id":"Qwen3-8B-Q4_K_M.gguf","object":"model","created":1762593253,"owned_by":"llamacpp","meta":{"vocab_type":2,"n_vocab":151936,"n_ctx_train":40960,"n_embd":4096,"n_params":8190735360,"size":5027783488}}]})")
+                                                                     << QStringList{"Qwen3-8B-Q4_K_M.gguf"};
         QTest::newRow("no models yet") << QByteArray(R"({"object":"list","data":[]})") << QStringList{};
     }
 
@@ -694,7 +744,8 @@ private Q_SLOTS:
         QCOMPARE(loaded.fragments, QStringList{"ready"});
         QCOMPARE(loaded.finishedCount, 1);
 
-        ScriptedResponse stalled = ScriptedResponse::withBody(200, "data: {\"choices\":[{\"delta\":{\"content\":\"a\"}}]}\n\n");
+        ScriptedResponse stalled =
+            ScriptedResponse::withBody(200, "data: {\"choices\":[{\"delta\":{\"content\":\"a\"}}]}\n\n");
         stalled.ending = Ending::Stall;
         m_server->enqueue(stalled);
         const StreamOutcome stopped = StreamOutcome::collect(ask(LLMProvider::Local, QString()));
@@ -719,8 +770,10 @@ private Q_SLOTS:
     void loopbackBypassesTheProxy()
     {
         LoopbackServer proxy;
-        proxy.setResponder([](const RecordedRequest &) { return ScriptedResponse::withBody(502, "via proxy", 0, 0, "text/plain"); });
-        QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), proxy.port()));
+        proxy.setResponder(
+            [](const RecordedRequest &) { return ScriptedResponse::withBody(502, "via proxy", 0, 0, "text/plain"); });
+        QNetworkProxy::setApplicationProxy(
+            QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), proxy.port()));
         m_server->enqueue(ScriptedResponse::withBody(200, chatChunk("direct") + "data: [DONE]\n\n"));
         const StreamOutcome outcome = StreamOutcome::collect(ask(LLMProvider::Local, QString()));
         QNetworkProxy::setApplicationProxy(QNetworkProxy::DefaultProxy);
@@ -735,7 +788,9 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("models");
         QTest::addColumn<QString>("error");
         QTest::newRow("sorted, entries without id skipped")
-            << 200 << QByteArray(R"({"data":[{"id":"b/x"},{"id":"a/y","name":"Y"},{"name":"no id"},{"id":"B/z"},{"id":"a/y"}]})")
+            << 200
+            << QByteArray(
+                   R"({"data":[{"id":"b/x"},{"id":"a/y","name":"Y"},{"name":"no id"},{"id":"B/z"},{"id":"a/y"}]})")
             << QStringList({"B/z", "a/y", "a/y", "b/x"}) << QString();
         QTest::newRow("empty data") << 200 << QByteArray(R"({"data":[]})") << QStringList() << QString();
         QTest::newRow("array at top level") << 200 << QByteArray(R"([{"id":"a/b"}])") << QStringList() << QString();
@@ -743,8 +798,8 @@ private Q_SLOTS:
             << 200 << QByteArray(R"({"data":[{"id":"a/b"},7]})") << QStringList() << QString();
         QTest::newRow("not JSON") << 200 << QByteArray("<html>") << QStringList()
                                   << "The model list is not valid JSON (illegal value).";
-        QTest::newRow("401 without body") << 401 << QByteArray() << QStringList()
-                                          << "Invalid API key. Please check your key in Settings.";
+        QTest::newRow("401 without body")
+            << 401 << QByteArray() << QStringList() << "Invalid API key. Please check your key in Settings.";
     }
 
     void catalogue()
@@ -756,7 +811,8 @@ private Q_SLOTS:
         m_server->enqueue(ScriptedResponse::withBody(status, body, 3, 0, "application/json"));
         std::optional<LLMClient::ModelList> result;
         int calls = 0;
-        LLMClient::fetchModels(LLMProvider::OpenRouter, {}, QStringLiteral("sk"), this, [&](const LLMClient::ModelList &list) {
+        LLMClient::fetchModels(LLMProvider::OpenRouter, {}, QStringLiteral("sk"), this,
+                               [&](const LLMClient::ModelList &list) {
             result = list;
             ++calls;
         });
@@ -781,7 +837,7 @@ private Q_SLOTS:
         bool called = false;
         auto context = std::make_unique<QObject>();
         LLMClient::fetchModels(LLMProvider::OpenRouter, {}, QStringLiteral("sk"), context.get(),
-                                         [&](const LLMClient::ModelList &) { called = true; });
+                               [&](const LLMClient::ModelList &) { called = true; });
         QTRY_COMPARE(m_server->requests().size(), 1);
         context.reset();
         QTRY_VERIFY(m_server->requests().first().closedByClient);

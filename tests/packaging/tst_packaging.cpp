@@ -14,7 +14,6 @@ namespace {
 
 const QString kSource = QStringLiteral(TARNWICK_SOURCE_DIR);
 
-
 QString readText(const QString &path)
 {
     QFile file(path);

@@ -75,8 +75,7 @@ void TestUserDefaults::writesAtomicallyWithPrivatePermissions()
     QVERIFY(!QFile::exists(home.preferencesFile()));
     defaults.set(Preferences::appTheme, QStringLiteral("Dark"));
     QCOMPARE(QFile::permissions(home.preferencesFile()) & 0x0077, QFileDevice::Permissions());
-    QCOMPARE(QFile::permissions(home.configHome() + QStringLiteral("/Tarnwick")) & 0x0077,
-             QFileDevice::Permissions());
+    QCOMPARE(QFile::permissions(home.configHome() + QStringLiteral("/Tarnwick")) & 0x0077, QFileDevice::Permissions());
     QDir dir(home.configHome() + QStringLiteral("/Tarnwick"));
     QCOMPARE(dir.entryList(QDir::Files), QStringList{"preferences.json"});
 }

@@ -41,18 +41,46 @@ private Q_SLOTS:
         QTest::addColumn<QString>("selection");
         QTest::addColumn<QString>("clipboard");
         QTest::addColumn<QString>("filled");
-        QTest::newRow("every placeholder") << "{input}|{selection}|{clipboard}|{date}" << "in" << "sel" << "clip"
+        QTest::newRow("every placeholder") << "{input}|{selection}|{clipboard}|{date}"
+                                           << "in"
+                                           << "sel"
+                                           << "clip"
                                            << "in|sel|clip|2026-03-04";
-        QTest::newRow("missing values are empty") << "A{selection}B{clipboard}C" << "" << "" << "" << "ABC";
-        QTest::newRow("braces that are no placeholders") << "{name} {} { input } {{input}} {input" << "x" << "" << ""
+        QTest::newRow("missing values are empty") << "A{selection}B{clipboard}C"
+                                                  << ""
+                                                  << ""
+                                                  << ""
+                                                  << "ABC";
+        QTest::newRow("braces that are no placeholders") << "{name} {} { input } {{input}} {input"
+                                                         << "x"
+                                                         << ""
+                                                         << ""
                                                          << "{name} {} { input } {x} {input";
-        QTest::newRow("typed text holding a placeholder") << "Say {input} to {selection}" << "{selection}" << "S" << ""
+        QTest::newRow("typed text holding a placeholder") << "Say {input} to {selection}"
+                                                          << "{selection}"
+                                                          << "S"
+                                                          << ""
                                                           << "Say {selection} to S";
-        QTest::newRow("no {input}: typed text after a blank line") << "Explain:\n{selection}\n" << "briefly" << "code"
-                                                                   << "" << "Explain:\ncode\n\nbriefly";
-        QTest::newRow("no {input} and nothing typed") << "Explain {selection}" << "" << "code" << "" << "Explain code";
-        QTest::newRow("empty template") << "" << "hello {date}" << "" << "" << "hello {date}";
-        QTest::newRow("only empty values, typed text alone") << "{clipboard}" << "x" << "" << "" << "x";
+        QTest::newRow("no {input}: typed text after a blank line") << "Explain:\n{selection}\n"
+                                                                   << "briefly"
+                                                                   << "code"
+                                                                   << ""
+                                                                   << "Explain:\ncode\n\nbriefly";
+        QTest::newRow("no {input} and nothing typed") << "Explain {selection}"
+                                                      << ""
+                                                      << "code"
+                                                      << ""
+                                                      << "Explain code";
+        QTest::newRow("empty template") << ""
+                                        << "hello {date}"
+                                        << ""
+                                        << ""
+                                        << "hello {date}";
+        QTest::newRow("only empty values, typed text alone") << "{clipboard}"
+                                                             << "x"
+                                                             << ""
+                                                             << ""
+                                                             << "x";
     }
 
     void fillsTemplates()
@@ -70,12 +98,24 @@ private Q_SLOTS:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("name"); // empty: not an invocation
         QTest::addColumn<QString>("input");
-        QTest::newRow("name and text") << "  /fix  some text " << "fix" << "some text";
-        QTest::newRow("name alone") << "/sum-up_2" << "sum-up_2" << "";
-        QTest::newRow("text on the next line") << "/tr\nline two" << "tr" << "line two";
-        QTest::newRow("a path") << "/usr/bin/ls is what?" << "" << "";
-        QTest::newRow("a slash alone") << "/ hello" << "" << "";
-        QTest::newRow("slash later") << "see /fix" << "" << "";
+        QTest::newRow("name and text") << "  /fix  some text "
+                                       << "fix"
+                                       << "some text";
+        QTest::newRow("name alone") << "/sum-up_2"
+                                    << "sum-up_2"
+                                    << "";
+        QTest::newRow("text on the next line") << "/tr\nline two"
+                                               << "tr"
+                                               << "line two";
+        QTest::newRow("a path") << "/usr/bin/ls is what?"
+                                << ""
+                                << "";
+        QTest::newRow("a slash alone") << "/ hello"
+                                       << ""
+                                       << "";
+        QTest::newRow("slash later") << "see /fix"
+                                     << ""
+                                     << "";
     }
 
     void readsInvocations()
@@ -95,9 +135,12 @@ private Q_SLOTS:
     void knowsWhenThereIsNothingToWorkOn()
     {
         QVERIFY(PresetTemplate::lacksMaterial(QStringLiteral("Fix {selection}"), {}));
-        QVERIFY(PresetTemplate::lacksMaterial(QStringLiteral("{selection}{clipboard}"), {QStringLiteral(" "), {}, {}, {}}));
-        QVERIFY(!PresetTemplate::lacksMaterial(QStringLiteral("{selection}{clipboard}"), {{}, {}, QStringLiteral("c"), {}}));
-        QVERIFY(!PresetTemplate::lacksMaterial(QStringLiteral("Fix {selection}"), {QStringLiteral("typed"), {}, {}, {}}));
+        QVERIFY(
+            PresetTemplate::lacksMaterial(QStringLiteral("{selection}{clipboard}"), {QStringLiteral(" "), {}, {}, {}}));
+        QVERIFY(!PresetTemplate::lacksMaterial(QStringLiteral("{selection}{clipboard}"),
+                                               {{}, {}, QStringLiteral("c"), {}}));
+        QVERIFY(
+            !PresetTemplate::lacksMaterial(QStringLiteral("Fix {selection}"), {QStringLiteral("typed"), {}, {}, {}}));
         QVERIFY(!PresetTemplate::lacksMaterial(QStringLiteral("A joke for {date}"), {}));
     }
 
@@ -113,7 +156,10 @@ private Q_SLOTS:
 
         QVERIFY(store.remove(QStringLiteral("explain")));
         QVERIFY(!store.remove(QStringLiteral("explain")));
-        const Preset mine{QStringLiteral("mine"), QStringLiteral("Be brief."), {}, QStringLiteral("OpenRouter"),
+        const Preset mine{QStringLiteral("mine"),
+                          QStringLiteral("Be brief."),
+                          {},
+                          QStringLiteral("OpenRouter"),
                           QStringLiteral("a/b")};
         QVERIFY(store.put(mine));
         QVERIFY(!store.put({QStringLiteral("mine"), QStringLiteral("x"), {}, {}, {}}, QStringLiteral("fix")));
@@ -142,7 +188,8 @@ private Q_SLOTS:
         QTest::newRow("not JSON") << QByteArray("{\"version\":1,\"presets\":[");
         QTest::newRow("not a presets file") << QByteArray("[1,2]");
         QTest::newRow("a preset with a bad name") << QByteArray(R"({"version":1,"presets":[{"name":"a b"}]})");
-        QTest::newRow("instructions not text") << QByteArray(R"({"version":1,"presets":[{"name":"a","instructions":3}]})");
+        QTest::newRow("instructions not text")
+            << QByteArray(R"({"version":1,"presets":[{"name":"a","instructions":3}]})");
     }
 
     void damagedFileIsSetAside()
@@ -152,8 +199,8 @@ private Q_SLOTS:
         const QString path = home.configHome() + QStringLiteral("/Tarnwick/presets.json");
         writeAll(path, bytes);
         PresetStore store(path);
-        const QStringList aside = QDir(QFileInfo(path).absolutePath())
-                                      .entryList({QStringLiteral("presets.json.damaged-*")}, QDir::Files);
+        const QStringList aside =
+            QDir(QFileInfo(path).absolutePath()).entryList({QStringLiteral("presets.json.damaged-*")}, QDir::Files);
         QCOMPARE(aside.size(), 1);
         QCOMPARE(readAll(QFileInfo(path).absolutePath() + QLatin1Char('/') + aside.first()), bytes);
         QVERIFY(store.notice().contains(aside.first()));

@@ -37,7 +37,8 @@ public:
         m_daemon.start(QStringLiteral("dbus-daemon"),
                        {QStringLiteral("--config-file=") + config.fileName(), QStringLiteral("--nofork"),
                         QStringLiteral("--print-address=1")});
-        while (m_daemon.waitForReadyRead(10000) && !m_daemon.canReadLine()) { }
+        while (m_daemon.waitForReadyRead(10000) && !m_daemon.canReadLine()) {
+        }
         m_address = QString::fromUtf8(m_daemon.readLine().trimmed());
     }
     ~PrivateBus()
@@ -112,7 +113,9 @@ QString freshAccount()
 
 int mode(const QString &path)
 {
-    struct stat info{};
+    struct stat info
+    {
+    };
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 0777) : -1;
 }
 
@@ -269,7 +272,8 @@ void TestKeychain::hungKeyringCostsSecondsNotTheTimeout()
     ask.start(QStringLiteral(TARNWICK_BINARY), {"ask", "hello"});
     QVERIFY(ask.waitForFinished(15000));
     QCOMPARE(ask.exitCode(), 1);
-    QVERIFY2(ask.readAllStandardError().contains("Could not read the API key for Gemini: The keyring service did not answer"),
+    QVERIFY2(ask.readAllStandardError().contains(
+                 "Could not read the API key for Gemini: The keyring service did not answer"),
              "ask blamed a missing key");
     QCOMPARE(probe(bus.address(), {QStringLiteral("save"), KeychainHelper::geminiAccount}, "kept").exitCode, 0);
     QCOMPARE(probe(bus.address(), {"store"}).output, QByteArray("FallbackFile"));

@@ -62,7 +62,6 @@ QList<qint16> samplesOf(const QByteArray &pcm)
 
 } // namespace
 
-
 class TestPcmConverter : public QObject
 {
     Q_OBJECT

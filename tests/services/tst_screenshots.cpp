@@ -243,8 +243,9 @@ void TestScreenshots::captureCommand()
 
     // The script sits in a folder with a blank, so the command line needs its quotes.
     const QString command = body.isEmpty() ? QStringLiteral("/nonexistent/capture-tool --region")
-        : body == QLatin1String("'")       ? QStringLiteral("'unclosed --region")
-                                           : QStringLiteral("'%1' --region").arg(writeScript(body.replace(QStringLiteral("%1"), m_picture)));
+        : body == QLatin1String("'")
+        ? QStringLiteral("'unclosed --region")
+        : QStringLiteral("'%1' --region").arg(writeScript(body.replace(QStringLiteral("%1"), m_picture)));
     qputenv("TARNWICK_SCREENSHOT_COMMAND", command.toLocal8Bit());
 
     // A picture left by an earlier run must never be attached by this one.
@@ -265,15 +266,16 @@ void TestScreenshots::captureCommand()
     QVERIFY(!flow.isRunning());
 
     const QFileInfo folder(QFileInfo(path).path());
-    const auto othersAccess = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther
-        | QFile::WriteOther | QFile::ExeOther;
+    const auto othersAccess =
+        QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
     QCOMPARE(folder.permissions() & othersAccess, QFile::Permissions());
 }
 
 void TestScreenshots::secondStartIsRefusedWhileRunning()
 {
     const QString marker = m_scratch.filePath(QStringLiteral("runs"));
-    const QString script = writeScript(QStringLiteral("echo run >> '%1'; sleep 0.5; cp '%2' \"$1\"").arg(marker, m_picture));
+    const QString script =
+        writeScript(QStringLiteral("echo run >> '%1'; sleep 0.5; cp '%2' \"$1\"").arg(marker, m_picture));
     qputenv("TARNWICK_SCREENSHOT_COMMAND", ("'" + script + "'").toLocal8Bit());
 
     ScreenshotFlow flow;
@@ -320,7 +322,8 @@ void TestScreenshots::portal_data()
 
     QTest::newRow("region picked") << int(FakeScreenshotPortal::Answer::Picked) << true;
     QTest::newRow("user cancelled") << int(FakeScreenshotPortal::Answer::Cancelled) << false;
-    QTest::newRow("answer on the portal's own request path") << int(FakeScreenshotPortal::Answer::PickedOnOwnPath) << true;
+    QTest::newRow("answer on the portal's own request path")
+        << int(FakeScreenshotPortal::Answer::PickedOnOwnPath) << true;
     QTest::newRow("portal quits mid-request") << int(FakeScreenshotPortal::Answer::Vanish) << false;
 }
 
@@ -358,8 +361,10 @@ void TestScreenshots::dragSpansARectangle_data()
     QTest::addColumn<QRect>("expected");
 
     QTest::newRow("down and right") << QPoint(100, 120) << QPoint(300, 270) << QRect(100, 120, 200, 150);
-    QTest::newRow("up and left is the same rectangle") << QPoint(300, 270) << QPoint(100, 120) << QRect(100, 120, 200, 150);
-    QTest::newRow("past the desktop's edge is clipped") << QPoint(1800, 1000) << QPoint(2500, 1400) << QRect(1800, 1000, 120, 80);
+    QTest::newRow("up and left is the same rectangle")
+        << QPoint(300, 270) << QPoint(100, 120) << QRect(100, 120, 200, 150);
+    QTest::newRow("past the desktop's edge is clipped")
+        << QPoint(1800, 1000) << QPoint(2500, 1400) << QRect(1800, 1000, 120, 80);
     QTest::newRow("a click spans nothing") << QPoint(50, 50) << QPoint(50, 50) << QRect();
 }
 
@@ -388,21 +393,21 @@ void TestScreenshots::composeAcrossScreens_data()
     QTest::newRow("across two screens") << sideBySide << QRect(780, 100, 40, 10) << QSize(40, 10)
                                         << QList<QPoint>{{19, 0}, {20, 0}}
                                         << QList<QRgb>{qRgb(799 % 256, 100, 1), qRgb(0, 100, 2)};
-    QTest::newRow("below the smaller screen is black") << sideBySide << QRect(790, 470, 20, 20) << QSize(20, 20)
-                                                       << QList<QPoint>{{15, 5}, {15, 15}}
-                                                       << QList<QRgb>{qRgb(5, 470 % 256 + 5, 2), qRgb(0, 0, 0)};
+    QTest::newRow("below the smaller screen is black")
+        << sideBySide << QRect(790, 470, 20, 20) << QSize(20, 20) << QList<QPoint>{{15, 5}, {15, 15}}
+        << QList<QRgb>{qRgb(5, 470 % 256 + 5, 2), qRgb(0, 0, 0)};
 
     // Logical 960x540 shown with 1920x1080 device pixels.
     const QList<ScreenGrab> highDpi{{QRect(0, 0, 960, 540), coordinateImage({1920, 1080}, 3)}};
-    QTest::newRow("double density keeps device pixels") << highDpi << QRect(50, 60, 100, 75) << QSize(200, 150)
-                                                        << QList<QPoint>{{0, 0}, {199, 149}}
-                                                        << QList<QRgb>{qRgb(100, 120, 3), qRgb(299 % 256, 269 % 256, 3)};
+    QTest::newRow("double density keeps device pixels")
+        << highDpi << QRect(50, 60, 100, 75) << QSize(200, 150) << QList<QPoint>{{0, 0}, {199, 149}}
+        << QList<QRgb>{qRgb(100, 120, 3), qRgb(299 % 256, 269 % 256, 3)};
 
     const QList<ScreenGrab> mixed{{QRect(0, 0, 960, 540), coordinateImage({1920, 1080}, 4)},
                                   {QRect(960, 0, 800, 600), coordinateImage({800, 600}, 5)}};
-    QTest::newRow("mixed densities take the finer one") << mixed << QRect(950, 10, 20, 10) << QSize(40, 20)
-                                                        << QList<QPoint>{{0, 0}, {20, 0}, {22, 2}}
-                                                        << QList<QRgb>{qRgb(1900 % 256, 20, 4), qRgb(0, 10, 5), qRgb(1, 11, 5)};
+    QTest::newRow("mixed densities take the finer one")
+        << mixed << QRect(950, 10, 20, 10) << QSize(40, 20) << QList<QPoint>{{0, 0}, {20, 0}, {22, 2}}
+        << QList<QRgb>{qRgb(1900 % 256, 20, 4), qRgb(0, 10, 5), qRgb(1, 11, 5)};
 }
 
 void TestScreenshots::composeAcrossScreens()
@@ -421,7 +426,8 @@ void TestScreenshots::composeAcrossScreens()
 
 bool TestScreenshots::needsXServer()
 {
-    return !qEnvironmentVariableIsEmpty("DISPLAY") && !QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty()
+    return !qEnvironmentVariableIsEmpty("DISPLAY")
+        && !QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty()
         && !QStandardPaths::findExecutable(QStringLiteral("import")).isEmpty();
 }
 
@@ -450,9 +456,9 @@ void TestScreenshots::drag(QPoint from, QPoint to)
 {
     const QPoint middle = (from + to) / 2;
     QProcess::execute(QStringLiteral("xdotool"),
-                      {"mousemove", QString::number(from.x()), QString::number(from.y()), "mousedown", "1",
-                       "mousemove", QString::number(middle.x()), QString::number(middle.y()),
-                       "mousemove", QString::number(to.x()), QString::number(to.y()), "mouseup", "1"});
+                      {"mousemove", QString::number(from.x()), QString::number(from.y()), "mousedown", "1", "mousemove",
+                       QString::number(middle.x()), QString::number(middle.y()), "mousemove", QString::number(to.x()),
+                       QString::number(to.y()), "mouseup", "1"});
 }
 
 void TestScreenshots::selectorOnTheXServer_data()

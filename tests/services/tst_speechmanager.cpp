@@ -165,10 +165,10 @@ void TestSpeechManager::nothingToListenWith_data()
     QTest::addColumn<SpeechManager::AuthStatus>("status");
     QTest::addColumn<QString>("problem");
 
-    QTest::newRow("no input device is a refusal") << "/nonexistent/microphone.wav" << true
-                                                  << SpeechManager::AuthStatus::Denied << "No microphone was found.";
-    QTest::newRow("input that cannot start") << "not audio" << true << SpeechManager::AuthStatus::Authorized
-                                             << "is not a PCM or float WAV file.";
+    QTest::newRow("no input device is a refusal")
+        << "/nonexistent/microphone.wav" << true << SpeechManager::AuthStatus::Denied << "No microphone was found.";
+    QTest::newRow("input that cannot start")
+        << "not audio" << true << SpeechManager::AuthStatus::Authorized << "is not a PCM or float WAV file.";
     QTest::newRow("no recogniser model") << "speech" << false << SpeechManager::AuthStatus::Authorized
                                          << "Dictation needs the PocketSphinx US English model";
 }
@@ -215,7 +215,8 @@ void TestSpeechManager::speechInTheDeviceFormatIsRecognised_data()
 {
     QTest::addColumn<QStringList>("layout");
     QTest::newRow("48 kHz stereo float") << QStringList{"-r", "48000", "-c", "2", "-e", "floating-point", "-b", "32"};
-    QTest::newRow("44.1 kHz stereo 16-bit") << QStringList{"-r", "44100", "-c", "2", "-e", "signed-integer", "-b", "16"};
+    QTest::newRow("44.1 kHz stereo 16-bit")
+        << QStringList{"-r", "44100", "-c", "2", "-e", "signed-integer", "-b", "16"};
 }
 
 void TestSpeechManager::speechInTheDeviceFormatIsRecognised()

@@ -50,7 +50,8 @@ bool TestTextGrabber::selectElsewhere(const QByteArray &text, const char *select
 {
     auto *owner = new QProcess;
     m_owners << owner;
-    owner->start(QStringLiteral("xclip"), {QStringLiteral("-selection"), QString::fromLatin1(selection), QStringLiteral("-quiet")});
+    owner->start(QStringLiteral("xclip"),
+                 {QStringLiteral("-selection"), QString::fromLatin1(selection), QStringLiteral("-quiet")});
     if (!owner->waitForStarted())
         return false;
     owner->write(text);
@@ -60,7 +61,8 @@ bool TestTextGrabber::selectElsewhere(const QByteArray &text, const char *select
     for (int attempt = 0; attempt < 100; ++attempt) {
         QProcess reader;
         QSignalSpy finished(&reader, &QProcess::finished);
-        reader.start(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"), QString::fromLatin1(selection)});
+        reader.start(QStringLiteral("xclip"),
+                     {QStringLiteral("-o"), QStringLiteral("-selection"), QString::fromLatin1(selection)});
         if (finished.wait(5000) && reader.readAllStandardOutput() == text)
             return true;
         QTest::qWait(20);
@@ -77,7 +79,8 @@ void TestTextGrabber::selectionOfAnotherProgram_data()
         << QByteArray("  word  ") << std::optional<QString>(QStringLiteral("  word  "));
     QTest::newRow("two lines with their line breaks")
         << QByteArray("\nline 1\nline 2\n") << std::optional<QString>(QStringLiteral("\nline 1\nline 2\n"));
-    QTest::newRow("non-ASCII text") << QByteArray("naïve café ✓") << std::optional<QString>(QStringLiteral("naïve café ✓"));
+    QTest::newRow("non-ASCII text") << QByteArray("naïve café ✓")
+                                    << std::optional<QString>(QStringLiteral("naïve café ✓"));
     QTest::newRow("two spaces and a line break") << QByteArray("  \n") << std::optional<QString>();
     QTest::newRow("tabs and no-break spaces only") << QByteArray("\t\xc2\xa0\r\n") << std::optional<QString>();
 }
@@ -107,8 +110,8 @@ void TestTextGrabber::ourOwnSelectionIsIgnored()
 
     // Once another program selects (and the server has told us so), its text is read again.
     QVERIFY(selectElsewhere("from the browser"));
-    QTRY_COMPARE_WITH_TIMEOUT(TextGrabber::grabSelectedText(), std::optional<QString>(QStringLiteral("from the browser")),
-                              15000);
+    QTRY_COMPARE_WITH_TIMEOUT(TextGrabber::grabSelectedText(),
+                              std::optional<QString>(QStringLiteral("from the browser")), 15000);
 }
 
 void TestTextGrabber::noSelectionOwnerGivesNothing()

@@ -35,11 +35,11 @@ namespace {
 
 void clearKeyring()
 {
-    for (const QString &account :
-         {KeychainHelper::geminiAccount, KeychainHelper::openRouterAccount, KeychainHelper::localAccount,
-          KeychainHelper::transcriptionAccount}) {
-        QProcess::execute(QStringLiteral("secret-tool"), {QStringLiteral("clear"), QStringLiteral("service"),
-                                                          KeychainHelper::service, QStringLiteral("account"), account});
+    for (const QString &account : {KeychainHelper::geminiAccount, KeychainHelper::openRouterAccount,
+                                   KeychainHelper::localAccount, KeychainHelper::transcriptionAccount}) {
+        QProcess::execute(QStringLiteral("secret-tool"),
+                          {QStringLiteral("clear"), QStringLiteral("service"), KeychainHelper::service,
+                           QStringLiteral("account"), account});
     }
 }
 
@@ -51,8 +51,7 @@ QByteArray catalogue(const QStringList &ids)
     return body + "]}";
 }
 
-template<typename T>
-T *child(const QWidget &parent, const char *name)
+template<typename T> T *child(const QWidget &parent, const char *name)
 {
     T *found = parent.findChild<T *>(QLatin1String(name));
     if (!found)
@@ -303,8 +302,9 @@ void TestSettingsView::hotkeyThatCannotBeRegisteredIsShown()
     QTest::mouseClick(child<QPushButton>(*view, "saveButton"), Qt::LeftButton);
     QCOMPARE(m_hotkeys->status(HotkeyManager::Hotkey::screenshot), HotkeyManager::Status::taken);
     QVERIFY(problem->isVisible());
-    QCOMPARE(problem->text(),
-             QStringLiteral("Ctrl+F is taken by another program, often the window manager: choose another combination."));
+    QCOMPARE(
+        problem->text(),
+        QStringLiteral("Ctrl+F is taken by another program, often the window manager: choose another combination."));
     QVERIFY(!child<QLabel>(*view, "launchHotkeyProblem")->isVisible());
     // The store worked, so Save says so; the hotkey's trouble is told beside it.
     QTRY_COMPARE(view->saveStatusText(), QStringLiteral("Saved!"));
@@ -332,9 +332,9 @@ void TestSettingsView::fetchSelectsFirstAndCaches()
     m_defaults->set(Preferences::selectedProvider, QStringLiteral("OpenRouter"));
     m_defaults->set(Preferences::selectedOpenRouterModel, QStringLiteral("openai/o3-mini"));
     QVERIFY(KeychainHelper::save(KeychainHelper::openRouterAccount, QStringLiteral("sk-or-1")));
-    m_server->enqueue(ScriptedResponse::withBody(200, catalogue({QStringLiteral("zeta/z"), QStringLiteral("b/x"),
-                                                                 QStringLiteral("a/y")}),
-                                                 0, 300, "application/json"));
+    m_server->enqueue(ScriptedResponse::withBody(
+        200, catalogue({QStringLiteral("zeta/z"), QStringLiteral("b/x"), QStringLiteral("a/y")}), 0, 300,
+        "application/json"));
 
     // Opening with OpenRouter asks at once; the spinner stands in for the button meanwhile.
     const auto view = makeView();
@@ -453,8 +453,8 @@ void TestSettingsView::localServerSettingsPersistAcrossARestart()
 
     // The next start reads the same file and keyring.
     m_defaults = std::make_unique<UserDefaults>(m_defaults->filePath());
-    m_server->enqueue(ScriptedResponse::withBody(200, R"({"object":"list","data":[{"id":"qwen3:8b"}]})", 0, 0,
-                                                 "application/json"));
+    m_server->enqueue(
+        ScriptedResponse::withBody(200, R"({"object":"list","data":[{"id":"qwen3:8b"}]})", 0, 0, "application/json"));
     const auto reopened = makeView();
     QCOMPARE(reopened->model().provider(), LLMProvider::Local);
     QCOMPARE(child<QLineEdit>(*reopened, "localAddressField")->text(), address);
@@ -496,8 +496,8 @@ void TestSettingsView::keyCapture_data()
         << x11Keycode(KEY_F5) << int(Qt::Key_F5) << int(Qt::ControlModifier) << false << 96u << 4096u << "Ctrl+F5";
     QTest::newRow("Shift pressed while Control is held is no combination yet")
         << x11Keycode(KEY_LEFTSHIFT) << int(Qt::Key_Shift) << int(Qt::ControlModifier) << true << 49u << 2048u << "";
-    QTest::newRow("a key without a code is ignored") << 0u << int(Qt::Key_K) << int(Qt::ControlModifier) << true
-                                                     << 49u << 2048u << "";
+    QTest::newRow("a key without a code is ignored")
+        << 0u << int(Qt::Key_K) << int(Qt::ControlModifier) << true << 49u << 2048u << "";
 }
 
 void TestSettingsView::keyCapture()
@@ -533,7 +533,8 @@ void TestSettingsView::displayText_data()
     QTest::newRow("the built-in launch hotkey") << 49u << 2048u << "Alt+Space";
     QTest::newRow("K on a US layout") << 40u << 768u << "Shift+Super+K";
     QTest::newRow("the built-in screenshot hotkey") << 1u << 4352u << "Ctrl+Super+S";
-    QTest::newRow("all four modifiers in their order") << 49u << (256u | 512u | 2048u | 4096u) << "Ctrl+Alt+Shift+Super+Space";
+    QTest::newRow("all four modifiers in their order")
+        << 49u << (256u | 512u | 2048u | 4096u) << "Ctrl+Alt+Shift+Super+Space";
     QTest::newRow("a named key") << 123u << 4096u << "Ctrl+Left";
     QTest::newRow("F1") << 122u << 2048u << "Alt+F1";
     QTest::newRow("the key left of Backspace") << 24u << 512u << "Shift+=";

@@ -34,15 +34,19 @@ Conversation conversation(const QString &title, double seconds, const QStringLis
 {
     QList<StoredMessage> messages;
     for (const QString &text : texts)
-        messages.append(StoredMessage(messages.size() % 2 ? QStringLiteral("assistant") : QStringLiteral("user"), text));
+        messages.append(
+            StoredMessage(messages.size() % 2 ? QStringLiteral("assistant") : QStringLiteral("user"), text));
     return Conversation(title, ConversationFormat::dateFromReferenceSeconds(seconds), messages);
 }
 
 QList<Conversation> library()
 {
-    return {conversation(QStringLiteral("Café recipes"), 300, {QStringLiteral("How do I brew?"), QStringLiteral("Use a French press.")}),
-            conversation(QStringLiteral("Quicksort"), 100, {QStringLiteral("Explain QUICKSORT"), QStringLiteral("Pick a pivot, then partition.")}),
-            conversation(QStringLiteral("Summer"), 200, {QStringLiteral("L'été à Paris"), QStringLiteral("Un CAFE au lait")}),
+    return {conversation(QStringLiteral("Café recipes"), 300,
+                         {QStringLiteral("How do I brew?"), QStringLiteral("Use a French press.")}),
+            conversation(QStringLiteral("Quicksort"), 100,
+                         {QStringLiteral("Explain QUICKSORT"), QStringLiteral("Pick a pivot, then partition.")}),
+            conversation(QStringLiteral("Summer"), 200,
+                         {QStringLiteral("L'été à Paris"), QStringLiteral("Un CAFE au lait")}),
             conversation(QStringLiteral("Emoji 😀"), 50, {QStringLiteral("naïve résumé 😀 coöperate")})};
 }
 
@@ -89,10 +93,10 @@ void TestConversationSearch::marksMatches_data()
     QTest::addColumn<QList<Range>>("ranges");
     QTest::newRow("every occurrence") << QStringLiteral("ab AB ab") << QStringLiteral("ab")
                                       << QList<Range>{{0, 2}, {3, 2}, {6, 2}};
-    QTest::newRow("combining mark goes with its letter") << QStringLiteral("x cafe\u0301 y") << QStringLiteral("CAFÉ")
-                                                         << QList<Range>{{2, 5}};
-    QTest::newRow("overlapping words merge") << QStringLiteral("partition") << QStringLiteral("part tition")
-                                             << QList<Range>{{0, 9}};
+    QTest::newRow("combining mark goes with its letter")
+        << QStringLiteral("x cafe\u0301 y") << QStringLiteral("CAFÉ") << QList<Range>{{2, 5}};
+    QTest::newRow("overlapping words merge")
+        << QStringLiteral("partition") << QStringLiteral("part tition") << QList<Range>{{0, 9}};
     QTest::newRow("after an emoji") << QStringLiteral("😀 été") << QStringLiteral("ETE") << QList<Range>{{3, 3}};
     QTest::newRow("no match") << QStringLiteral("abc") << QStringLiteral("x") << QList<Range>{};
 }
@@ -109,12 +113,12 @@ void TestConversationSearch::findsConversationsNewestFirst_data()
 {
     QTest::addColumn<QString>("query");
     QTest::addColumn<QStringList>("titles");
-    QTest::newRow("accents in the text, none in the query") << QStringLiteral("cafe")
-                                                             << QStringList{QStringLiteral("Café recipes"), QStringLiteral("Summer")};
-    QTest::newRow("accents in the query, none in the text") << QStringLiteral("quícksört")
-                                                             << QStringList{QStringLiteral("Quicksort")};
-    QTest::newRow("every word, in any message") << QStringLiteral("  PIVOT   explain ")
-                                                 << QStringList{QStringLiteral("Quicksort")};
+    QTest::newRow("accents in the text, none in the query")
+        << QStringLiteral("cafe") << QStringList{QStringLiteral("Café recipes"), QStringLiteral("Summer")};
+    QTest::newRow("accents in the query, none in the text")
+        << QStringLiteral("quícksört") << QStringList{QStringLiteral("Quicksort")};
+    QTest::newRow("every word, in any message")
+        << QStringLiteral("  PIVOT   explain ") << QStringList{QStringLiteral("Quicksort")};
     QTest::newRow("one word missing") << QStringLiteral("pivot brew") << QStringList{};
     QTest::newRow("title only") << QStringLiteral("recipes") << QStringList{QStringLiteral("Café recipes")};
     QTest::newRow("emoji") << QStringLiteral("😀") << QStringList{QStringLiteral("Emoji 😀")};
@@ -130,18 +134,21 @@ void TestConversationSearch::findsConversationsNewestFirst()
 
 void TestConversationSearch::snippetShowsTheMatch()
 {
-    QString longText = QStringLiteral("word ").repeated(60) + QStringLiteral("the Pivot\nis chosen ") + QStringLiteral("tail ").repeated(60);
+    QString longText = QStringLiteral("word ").repeated(60) + QStringLiteral("the Pivot\nis chosen ")
+        + QStringLiteral("tail ").repeated(60);
     const QList<Conversation> conversations{
         conversation(QStringLiteral("Pivot talk"), 1, {QStringLiteral("nothing"), longText})};
     const QList<ConversationSearch::Folded> folded{ConversationSearch::foldConversation(conversations.front())};
-    const QList<ConversationSearch::Hit> hits = ConversationSearch::search(conversations, folded, QStringLiteral("pivot"));
+    const QList<ConversationSearch::Hit> hits =
+        ConversationSearch::search(conversations, folded, QStringLiteral("pivot"));
     QCOMPARE(hits.size(), 1);
     const ConversationSearch::Hit &hit = hits.front();
     QCOMPARE(hit.titleMatches, (QList<Range>{{0, 5}}));
     QVERIFY2(hit.snippet.startsWith(QChar(0x2026)) && hit.snippet.endsWith(QChar(0x2026)), qPrintable(hit.snippet));
     QVERIFY(hit.snippet.contains(QStringLiteral("the Pivot is chosen")));
     QCOMPARE(hit.snippetMatches.size(), 1);
-    QCOMPARE(hit.snippet.mid(hit.snippetMatches.front().start, hit.snippetMatches.front().length), QStringLiteral("Pivot"));
+    QCOMPARE(hit.snippet.mid(hit.snippetMatches.front().start, hit.snippetMatches.front().length),
+             QStringLiteral("Pivot"));
     QVERIFY(hit.snippet.size() < 130);
 }
 

@@ -78,23 +78,27 @@ void TestConversationStore::keepsPlacesOnUpdateAndSortsOnLoad()
 {
     IsolatedHome home;
     const QString path = ConversationStore::defaultFilePath();
-    writeAll(path, ConversationFormat::encode({conversationDated(QStringLiteral("middle"), 500),
-                                               conversationDated(QStringLiteral("oldest"), 100),
-                                               conversationDated(QStringLiteral("newest"), 900)}));
+    writeAll(path,
+             ConversationFormat::encode({conversationDated(QStringLiteral("middle"), 500),
+                                         conversationDated(QStringLiteral("oldest"), 100),
+                                         conversationDated(QStringLiteral("newest"), 900)}));
     ConversationStore store;
-    QCOMPARE(titles(store), (QStringList{QStringLiteral("newest"), QStringLiteral("middle"), QStringLiteral("oldest")}));
+    QCOMPARE(titles(store),
+             (QStringList{QStringLiteral("newest"), QStringLiteral("middle"), QStringLiteral("oldest")}));
 
     Conversation updated = store.conversations().at(2);
     updated.title = QStringLiteral("oldest, renamed");
     updated.date = QDateTime::currentDateTimeUtc();
     store.upsert(updated);
     store.upsert(conversationDated(QStringLiteral("new"), 50));
-    QCOMPARE(titles(store), (QStringList{QStringLiteral("new"), QStringLiteral("newest"), QStringLiteral("middle"),
-                                         QStringLiteral("oldest, renamed")}));
+    QCOMPARE(titles(store),
+             (QStringList{QStringLiteral("new"), QStringLiteral("newest"), QStringLiteral("middle"),
+                          QStringLiteral("oldest, renamed")}));
     store.flush();
     store.reload();
-    QCOMPARE(titles(store), (QStringList{QStringLiteral("oldest, renamed"), QStringLiteral("newest"),
-                                         QStringLiteral("middle"), QStringLiteral("new")}));
+    QCOMPARE(titles(store),
+             (QStringList{QStringLiteral("oldest, renamed"), QStringLiteral("newest"), QStringLiteral("middle"),
+                          QStringLiteral("new")}));
 }
 
 void TestConversationStore::deletingUnknownIdStillWrites()
@@ -126,8 +130,9 @@ void TestConversationStore::fileMatchesWholeRewriteAfterBurst()
     store.flush();
     const int writesBefore = store.writer().writeCount();
 
-    QList<StoredMessage> messages = {StoredMessage(QStringLiteral("user"), QStringLiteral("draw"), QByteArray(300000, 'p')),
-                                     StoredMessage(QStringLiteral("assistant"), QString())};
+    QList<StoredMessage> messages = {
+        StoredMessage(QStringLiteral("user"), QStringLiteral("draw"), QByteArray(300000, 'p')),
+        StoredMessage(QStringLiteral("assistant"), QString())};
     QUuid id;
     for (int i = 0; i < 500; ++i) {
         messages.back().content += QStringLiteral("word%1 ").arg(i);

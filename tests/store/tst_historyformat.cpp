@@ -120,15 +120,16 @@ void TestHistoryFormat::keepsReasoningAndUsageBeside()
     QVERIFY(decoded);
     QCOMPARE(decoded->front().messages, conversation.messages);
 
-    const auto odd = ConversationFormat::decode(fileWith(
-        R"("id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","title":"t","date":1,"messages":[{"role":"assistant",)"
-        R"("content":"a","imageMIME":"image/png","reasoning":7,"reasoningSeconds":"12","usage":[1]}])"));
+    const auto odd = ConversationFormat::decode(
+        fileWith(R"("id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","title":"t","date":1,"messages":[{"role":"assistant",)"
+                 R"("content":"a","imageMIME":"image/png","reasoning":7,"reasoningSeconds":"12","usage":[1]}])"));
     QVERIFY(odd);
     QCOMPARE(odd->front().messages.front(), StoredMessage(QStringLiteral("assistant"), QStringLiteral("a")));
 
-    QCOMPARE(ConversationExport::markdown(conversation),
-             QStringLiteral("# t\n\n## User\n\nhi\n\n## Assistant\n\n> **Reasoning**\n>\n> Step 1\n>\n> step/2\n\nYes.\n"
-                            "\n## Assistant\n\nNo.\n"));
+    QCOMPARE(
+        ConversationExport::markdown(conversation),
+        QStringLiteral("# t\n\n## User\n\nhi\n\n## Assistant\n\n> **Reasoning**\n>\n> Step 1\n>\n> step/2\n\nYes.\n"
+                       "\n## Assistant\n\nNo.\n"));
 }
 
 void TestHistoryFormat::keepsAttachedFilesBeside()
@@ -140,28 +141,28 @@ void TestHistoryFormat::keepsAttachedFilesBeside()
                                     {prompt, StoredMessage(QStringLiteral("assistant"), QStringLiteral("Done."))});
     const QByteArray bytes = ConversationFormat::encodeConversation(conversation);
     // Only the message with files carries the member; the answer keeps the old form.
-    QVERIFY(bytes.contains(
-        R"({"role":"user","content":"Read these","imageMIME":"image\/png","attachments":[)"
-        R"({"name":"notes\/1.txt","mime":"text\/plain","data":"YQpi"},)"
-        R"({"name":"r.pdf","mime":"application\/pdf","data":"JVBERi0A/w=="}]},)"
-        R"({"role":"assistant","content":"Done.","imageMIME":"image\/png"}]})"));
+    QVERIFY(bytes.contains(R"({"role":"user","content":"Read these","imageMIME":"image\/png","attachments":[)"
+                           R"({"name":"notes\/1.txt","mime":"text\/plain","data":"YQpi"},)"
+                           R"({"name":"r.pdf","mime":"application\/pdf","data":"JVBERi0A/w=="}]},)"
+                           R"({"role":"assistant","content":"Done.","imageMIME":"image\/png"}]})"));
     const auto decoded = ConversationFormat::decode("[" + bytes + "]");
     QVERIFY(decoded);
     QCOMPARE(decoded->front().messages, conversation.messages);
 
     // An entry without a name or with data that is not Base64 is left out; the rest loads.
-    const auto odd = ConversationFormat::decode(fileWith(
-        R"("id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","title":"t","date":1,"messages":[{"role":"user",)"
-        R"("content":"a","imageMIME":"image/png","attachments":[{"mime":"text/plain","data":"YQ=="},)"
-        R"({"name":"b","mime":"text/plain","data":"**"},{"name":"c","mime":"text/plain","data":"YQ=="}]},)"
-        R"({"role":"user","content":"b","imageMIME":"image/png","attachments":"none"}])"));
+    const auto odd = ConversationFormat::decode(
+        fileWith(R"("id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","title":"t","date":1,"messages":[{"role":"user",)"
+                 R"("content":"a","imageMIME":"image/png","attachments":[{"mime":"text/plain","data":"YQ=="},)"
+                 R"({"name":"b","mime":"text/plain","data":"**"},{"name":"c","mime":"text/plain","data":"YQ=="}]},)"
+                 R"({"role":"user","content":"b","imageMIME":"image/png","attachments":"none"}])"));
     QVERIFY(odd);
     QCOMPARE(odd->front().messages.at(0).attachments,
              QList<FileAttachment>({{QStringLiteral("c"), QStringLiteral("text/plain"), "a"}}));
     QVERIFY(odd->front().messages.at(1).attachments.isEmpty());
 
     QCOMPARE(ConversationExport::markdown(conversation),
-             QStringLiteral("# t\n\n## User\n\n*Attached:* `notes/1.txt`, `r.pdf`\n\nRead these\n\n## Assistant\n\nDone.\n"));
+             QStringLiteral(
+                 "# t\n\n## User\n\n*Attached:* `notes/1.txt`, `r.pdf`\n\nRead these\n\n## Assistant\n\nDone.\n"));
 }
 
 void TestHistoryFormat::readsLenientForms_data()
@@ -199,7 +200,8 @@ void TestHistoryFormat::rejectsWholeFile_data()
     QTest::newRow("top level is an object") << QByteArray("{}");
     QTest::newRow("trailing garbage") << QByteArray("[] x");
     QTest::newRow("missing imageMIME") << fileWith(good + R"(,"messages":[{"role":"user","content":"hi"}])");
-    QTest::newRow("id not a UUID") << fileWith(R"("id":"42","title":"t","date":1)" + QByteArray(kMessageTail).chopped(1));
+    QTest::newRow("id not a UUID") << fileWith(R"("id":"42","title":"t","date":1)"
+                                               + QByteArray(kMessageTail).chopped(1));
     QTest::newRow("id in braces") << fileWith(R"("id":"{E621E1F8-C36C-495A-93FC-0C247A3E6E5F}","title":"t","date":1)"
                                               + QByteArray(kMessageTail).chopped(1));
     QTest::newRow("date as text") << fileWith(R"("id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","title":"t","date":"1")"
@@ -209,8 +211,8 @@ void TestHistoryFormat::rejectsWholeFile_data()
     QTest::newRow("messages not an array") << fileWith(good + R"(,"messages":{})");
     QTest::newRow("instructions a number") << fileWith(good + R"(,"messages":[],"instructions":5)");
     QTest::newRow("role a number") << fileWith(good + R"(,"messages":[{"role":1,"content":"hi","imageMIME":"x"}])");
-    QTest::newRow("image not Base64")
-        << fileWith(good + R"(,"messages":[{"role":"user","content":"","imageData":"**","imageMIME":"x"}])");
+    QTest::newRow("image not Base64") << fileWith(
+        good + R"(,"messages":[{"role":"user","content":"","imageData":"**","imageMIME":"x"}])");
     QTest::newRow("image without padding")
         << fileWith(good + R"(,"messages":[{"role":"user","content":"","imageData":"YWI","imageMIME":"x"}])");
     QTest::newRow("image with a line break")
@@ -243,15 +245,16 @@ void TestHistoryFormat::makesTitles_data()
 
     QTest::newRow("trimmed prompt") << QStringList{QStringLiteral("user:  Explain quicksort \n")}
                                     << QStringLiteral("Explain quicksort");
-    QTest::newRow("inner line breaks stay") << QStringList{QStringLiteral("user:\ta\nb\u3000")} << QStringLiteral("a\nb");
+    QTest::newRow("inner line breaks stay")
+        << QStringList{QStringLiteral("user:\ta\nb\u3000")} << QStringLiteral("a\nb");
     QTest::newRow("42 characters unchanged") << QStringList{QStringLiteral("user:") + fortyTwo} << fortyTwo;
     QTest::newRow("43 characters cut") << QStringList{QStringLiteral("user:") + fortyTwo + QLatin1Char('y')}
                                        << fortyTwo + ellipsis;
     QTest::newRow("first user message wins")
         << QStringList{QStringLiteral("assistant:hello"), QStringLiteral("user:one"), QStringLiteral("user:two")}
         << QStringLiteral("one");
-    QTest::newRow("only an assistant message") << QStringList{QStringLiteral("assistant:hi")}
-                                               << QStringLiteral("New Conversation");
+    QTest::newRow("only an assistant message")
+        << QStringList{QStringLiteral("assistant:hi")} << QStringLiteral("New Conversation");
     QTest::newRow("blank first user message")
         << QStringList{QStringLiteral("user: \n "), QStringLiteral("user:later")} << QStringLiteral("New Conversation");
     QTest::newRow("no messages") << QStringList{} << QStringLiteral("New Conversation");
@@ -259,11 +262,11 @@ void TestHistoryFormat::makesTitles_data()
                                         << family.repeated(42) + ellipsis;
     QTest::newRow("42 emoji unchanged") << QStringList{QStringLiteral("user:") + family.repeated(42)}
                                         << family.repeated(42);
-    QTest::newRow("combining marks count once") << QStringList{QStringLiteral("user:") + accented.repeated(50)}
-                                                << accented.repeated(42) + ellipsis;
-    QTest::newRow("flags at the cut")
-        << QStringList{QStringLiteral("user:") + QString(41, QLatin1Char('a')) + flag + flag}
-        << QString(41, QLatin1Char('a')) + flag + ellipsis;
+    QTest::newRow("combining marks count once")
+        << QStringList{QStringLiteral("user:") + accented.repeated(50)} << accented.repeated(42) + ellipsis;
+    QTest::newRow("flags at the cut") << QStringList{QStringLiteral("user:") + QString(41, QLatin1Char('a')) + flag
+                                                     + flag}
+                                      << QString(41, QLatin1Char('a')) + flag + ellipsis;
 }
 
 void TestHistoryFormat::makesTitles()

@@ -84,8 +84,9 @@ void TestHistoryJournal::changesSurviveWithoutFlush()
 {
     IsolatedHome home;
     const QString path = ConversationStore::defaultFilePath();
-    writeAll(path, ConversationFormat::encode({conversationDated(QStringLiteral("kept"), 10, QStringLiteral("old")),
-                                               conversationDated(QStringLiteral("gone"), 20)}));
+    writeAll(path,
+             ConversationFormat::encode({conversationDated(QStringLiteral("kept"), 10, QStringLiteral("old")),
+                                         conversationDated(QStringLiteral("gone"), 20)}));
     const QByteArray fileBefore = readAll(path);
     QUuid streamed;
     {
@@ -191,7 +192,10 @@ void TestHistoryJournal::damagedJournalsAreSetAside_data()
     QTest::newRow("damaged record") << header + put + "{\"op\":\"text\",\"id\":12}\n" + put << withAdded << true;
     QTest::newRow("header only, cut") << header.left(10) << untouched << false;
     QTest::newRow("foreign file") << QByteArray("{\"some\":\"thing\"}\n") + put << untouched << false;
-    QTest::newRow("binary") << QByteArray("\x7f" "ELF\x00\x01", 6) << untouched << false;
+    QTest::newRow("binary") << QByteArray("\x7f"
+                                          "ELF\x00\x01",
+                                          6)
+                            << untouched << false;
     QTest::newRow("newer version") << QByteArray("{\"tarnwickHistoryJournal\":2}\n") + put << untouched << false;
 }
 
@@ -277,7 +281,8 @@ void TestHistoryJournal::tooLargeFileIsRefused()
     int exitCode = -1;
     QVERIFY(runChild({QStringLiteral("--load-child"), path}, &exitCode));
     QCOMPARE(exitCode, 0);
-    const QStringList aside = asideFiles(QFileInfo(path).absolutePath(), QStringLiteral("conversations.json.corrupt-*"));
+    const QStringList aside =
+        asideFiles(QFileInfo(path).absolutePath(), QStringLiteral("conversations.json.corrupt-*"));
     QCOMPARE(aside.size(), 1);
     QCOMPARE(QFileInfo(QFileInfo(path).absolutePath() + QLatin1Char('/') + aside.front()).size(),
              memory + (qint64(1) << 30));
@@ -315,7 +320,8 @@ void TestHistoryJournal::killedStreamLosesNothingSaved()
         const Conversation &streamed = store.conversations().front();
         QCOMPARE(streamed.title, QStringLiteral("stream"));
         const qsizetype fragments = streamed.messages.at(1).content.size() / 8;
-        QVERIFY2(fragments >= saved, qPrintable(QStringLiteral("%1 of %2 saved fragments kept").arg(fragments).arg(saved)));
+        QVERIFY2(fragments >= saved,
+                 qPrintable(QStringLiteral("%1 of %2 saved fragments kept").arg(fragments).arg(saved)));
         QCOMPARE(streamed.messages.at(1).content.size() % 8, 0);
         store.deleteConversation(streamed.id);
     }

@@ -142,8 +142,8 @@ void LoopbackServer::answer(const std::shared_ptr<Connection> &connection, int r
     switch (response.framing) {
     case ScriptedResponse::Framing::ContentLength:
         head += "Content-Length: "
-                + QByteArray::number(response.declaredLength >= 0 ? response.declaredLength : response.body().size())
-                + "\r\n";
+            + QByteArray::number(response.declaredLength >= 0 ? response.declaredLength : response.body().size())
+            + "\r\n";
         break;
     case ScriptedResponse::Framing::Chunked:
         head += "Transfer-Encoding: chunked\r\n";
@@ -183,11 +183,11 @@ void LoopbackServer::writeStep(const std::shared_ptr<Connection> &connection, in
             auto waiting = std::make_shared<QMetaObject::Connection>();
             *waiting = connect(socket, &QTcpSocket::bytesWritten, this,
                                [this, connection, requestIndex, response, step, socket, waiting] {
-                                   if (socket->bytesToWrite() > 1024 * 1024)
-                                       return;
-                                   disconnect(*waiting);
-                                   writeStep(connection, requestIndex, response, step + 1);
-                               });
+                if (socket->bytesToWrite() > 1024 * 1024)
+                    return;
+                disconnect(*waiting);
+                writeStep(connection, requestIndex, response, step + 1);
+            });
             return;
         }
         writeStep(connection, requestIndex, response, step + 1);

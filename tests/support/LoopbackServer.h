@@ -83,8 +83,8 @@ private:
     void accept();
     void readFrom(const std::shared_ptr<Connection> &connection);
     void answer(const std::shared_ptr<Connection> &connection, int requestIndex);
-    void writeStep(const std::shared_ptr<Connection> &connection, int requestIndex,
-                   const ScriptedResponse &response, int step);
+    void writeStep(const std::shared_ptr<Connection> &connection, int requestIndex, const ScriptedResponse &response,
+                   int step);
     void finishAnswer(const std::shared_ptr<Connection> &connection, const ScriptedResponse &response);
 
     QTcpServer *m_server;

@@ -43,7 +43,7 @@ QStringList NotificationRecorder::GetCapabilities()
     return {QStringLiteral("body")};
 }
 
-void NotificationRecorder::CloseNotification(uint) {}
+void NotificationRecorder::CloseNotification(uint) { }
 
 QString NotificationRecorder::GetServerInformation(QString &vendor, QString &version, QString &specVersion)
 {

@@ -23,5 +23,5 @@ public:
             grabbed << binding;
         return otherwise;
     }
-    void release(int) override {}
+    void release(int) override { }
 };

@@ -74,8 +74,7 @@ void TarnwickProcess::readTrace()
         if (parts.size() >= 3 && parts[0] == "tarnwick-trace") {
             m_events << QString::fromUtf8(line.mid(parts[0].size() + parts[1].size() + 2));
             m_times << parts[1].toDouble();
-        }
-        else // warnings and sanitizer reports belong in the test's log
+        } else // warnings and sanitizer reports belong in the test's log
             std::fprintf(stderr, "tarnwick: %s\n", line.constData());
     }
 }

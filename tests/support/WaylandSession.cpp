@@ -59,9 +59,9 @@ void WaylandSession::startWeston(QProcessEnvironment env, const QStringList &bac
     m_compositor.setProcessEnvironment(env);
     m_compositor.setStandardOutputFile(log);
     m_compositor.setStandardErrorFile(log);
-    m_compositor.start(QStringLiteral("weston"), QStringList(backend)
-                                                     << QStringLiteral("--socket=") + kSocketName
-                                                     << QStringLiteral("--config=") + config.fileName());
+    m_compositor.start(QStringLiteral("weston"),
+                       QStringList(backend) << QStringLiteral("--socket=") + kSocketName
+                                            << QStringLiteral("--config=") + config.fileName());
     waitUntil([&] { return m_compositor.state() == QProcess::NotRunning || QFileInfo::exists(m_socket); });
     checkStarted(log);
 }
@@ -79,8 +79,8 @@ void WaylandSession::startSway()
     QDir().mkpath(runtime);
     QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     if (root) {
-        QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
-                                                | QFile::ExeGroup | QFile::ExeOther);
+        QFile::setPermissions(
+            m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther);
         if (::chown(QFile::encodeName(runtime).constData(), 65534, 65534) != 0) {
             m_problem = QStringLiteral("cannot hand the runtime folder to nobody");
             return;
@@ -106,10 +106,10 @@ void WaylandSession::startSway()
     m_compositor.setStandardErrorFile(log);
     const QStringList sway{QStringLiteral("sway"), QStringLiteral("--config"), config.fileName()};
     if (root) {
-        m_compositor.start(QStringLiteral("setpriv"), QStringList{QStringLiteral("--reuid=65534"),
-                                                                  QStringLiteral("--regid=65534"),
-                                                                  QStringLiteral("--clear-groups")}
-                                                          + sway);
+        m_compositor.start(QStringLiteral("setpriv"),
+                           QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                                       QStringLiteral("--clear-groups")}
+                               + sway);
     } else {
         m_compositor.start(sway.first(), sway.mid(1));
     }
@@ -128,7 +128,8 @@ void WaylandSession::checkStarted(const QString &log)
     if (m_socket.isEmpty() || !QFileInfo::exists(m_socket)) {
         QFile file(log);
         file.open(QIODevice::ReadOnly);
-        m_problem = QStringLiteral("the compositor did not start: ") + QString::fromLocal8Bit(file.readAll().right(2000));
+        m_problem =
+            QStringLiteral("the compositor did not start: ") + QString::fromLocal8Bit(file.readAll().right(2000));
     }
 }
 

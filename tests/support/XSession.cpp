@@ -12,8 +12,7 @@
 
 namespace {
 
-template<typename T>
-struct Reply
+template<typename T> struct Reply
 {
     T *p;
     ~Reply() { std::free(p); }
@@ -34,9 +33,9 @@ XSession::XSession(const QString &openboxConfig)
     // Xvfb writes the display number it picked to the file descriptor named.
     QFile displayFile(m_dir.filePath(QStringLiteral("display")));
     m_xvfb.setStandardOutputFile(displayFile.fileName());
-    m_xvfb.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                                          QStringLiteral("0"), QStringLiteral("1600x1000x24"),
-                                          QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    m_xvfb.start(QStringLiteral("Xvfb"),
+                 {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
+                  QStringLiteral("1600x1000x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
     const bool started = waitUntil([&] {
         if (!displayFile.open(QIODevice::ReadOnly))
             return false;
@@ -62,9 +61,8 @@ XSession::XSession(const QString &openboxConfig)
                           {QStringLiteral("--config-file"), openboxConfig, QStringLiteral("--sm-disable")});
     // Openbox is ready once it owns the window manager selection.
     const QByteArray selection = "WM_S0";
-    Reply<xcb_intern_atom_reply_t> atom{
-        xcb_intern_atom_reply(m_connection, xcb_intern_atom(m_connection, 0, selection.size(), selection.constData()),
-                              nullptr)};
+    Reply<xcb_intern_atom_reply_t> atom{xcb_intern_atom_reply(
+        m_connection, xcb_intern_atom(m_connection, 0, selection.size(), selection.constData()), nullptr)};
     const bool managed = waitUntil([&] {
         Reply<xcb_get_selection_owner_reply_t> owner{xcb_get_selection_owner_reply(
             m_connection, xcb_get_selection_owner(m_connection, atom ? atom->atom : 0), nullptr)};
@@ -135,8 +133,8 @@ void XSession::stopHelpers()
 
 bool XSession::isViewable(quint32 window) const
 {
-    Reply<xcb_get_window_attributes_reply_t> attributes{xcb_get_window_attributes_reply(
-        m_connection, xcb_get_window_attributes(m_connection, window), nullptr)};
+    Reply<xcb_get_window_attributes_reply_t> attributes{
+        xcb_get_window_attributes_reply(m_connection, xcb_get_window_attributes(m_connection, window), nullptr)};
     return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
 }
 
@@ -158,9 +156,10 @@ quint32 XSession::activeWindow() const
 bool XSession::grabKey(quint8 keycode, quint16 modifiers)
 {
     const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
-    Reply<xcb_generic_error_t> error{xcb_request_check(
-        m_connection, xcb_grab_key_checked(m_connection, 0, screen->root, modifiers, keycode, XCB_GRAB_MODE_ASYNC,
-                                           XCB_GRAB_MODE_ASYNC))};
+    Reply<xcb_generic_error_t> error{
+        xcb_request_check(m_connection,
+                          xcb_grab_key_checked(m_connection, 0, screen->root, modifiers, keycode, XCB_GRAB_MODE_ASYNC,
+                                               XCB_GRAB_MODE_ASYNC))};
     return !error;
 }
 

@@ -50,7 +50,7 @@ QList<QByteArray> withUsage(QList<QByteArray> events, const QStringList &fragmen
 bool asksForTranscript(const RecordedRequest &request)
 {
     return request.path.endsWith(":generateContent") || request.path.endsWith("/audio/transcriptions")
-           || (request.path == "/api/v1/chat/completions" && request.body.contains("\"input_audio\""));
+        || (request.path == "/api/v1/chat/completions" && request.body.contains("\"input_audio\""));
 }
 
 // OpenRouter's reasoning deltas, placed before the answer's first chunk.
@@ -78,8 +78,9 @@ ScriptedResponse answer(const RecordedRequest &request, const QStringList &fragm
         return ScriptedResponse::withBody(200, body, 0, 0, "application/json");
     }
     if (request.method == "GET" && request.path == "/v1/models") {
-        const QByteArray body = R"({"object":"list","data":[{"id":"llama3.2:latest","object":"model","created":1733486061,)"
-                                R"("owned_by":"library"},{"id":"qwen3:8b","object":"model","created":1754524122,"owned_by":"library"}]})";
+        const QByteArray body =
+            R"({"object":"list","data":[{"id":"llama3.2:latest","object":"model","created":1733486061,)"
+            R"("owned_by":"library"},{"id":"qwen3:8b","object":"model","created":1754524122,"owned_by":"library"}]})";
         return ScriptedResponse::withBody(200, body, 0, 0, "application/json");
     }
     if (asksForTranscript(request))
@@ -89,9 +90,9 @@ ScriptedResponse answer(const RecordedRequest &request, const QStringList &fragm
     if (request.path.startsWith("/v1beta/models/") && request.path.endsWith(":streamGenerateContent"))
         return eventStream(answerEvents(EventDialect::Gemini, fragments, true), delayMs);
     if (request.path == "/api/v1/chat/completions")
-        return eventStream(
-            withUsage(withReasoning(answerEvents(EventDialect::OpenRouter, fragments, true), reasoning), fragments, true),
-            delayMs);
+        return eventStream(withUsage(withReasoning(answerEvents(EventDialect::OpenRouter, fragments, true), reasoning),
+                                     fragments, true),
+                           delayMs);
     return ScriptedResponse::withBody(404, providerErrorBody(404, QStringLiteral("Not found")), 0, 0,
                                       "application/json");
 }
@@ -132,6 +133,7 @@ int main(int argc, char **argv)
     const int delayMs = options.value(delayOption).toInt();
     const int status = options.value(statusOption).toInt();
     const QString transcript = options.value(transcriptOption);
-    return program.serve(quint16(options.value(portOption).toUInt()),
-                         [&](const RecordedRequest &request) { return answer(request, fragments, reasoning, transcript, delayMs, status); });
+    return program.serve(quint16(options.value(portOption).toUInt()), [&](const RecordedRequest &request) {
+        return answer(request, fragments, reasoning, transcript, delayMs, status);
+    });
 }

@@ -19,11 +19,25 @@ const char *const kDescription =
     "scenario.";
 
 const QStringList kWords = {
-    QStringLiteral("the"), QStringLiteral("launcher"), QStringLiteral("answer"), QStringLiteral("stream"),
-    QStringLiteral("über"), QStringLiteral("naïve"), QStringLiteral("日本語"), QStringLiteral("🙂"),
-    QStringLiteral("👩‍💻"), QStringLiteral("x"), QStringLiteral("**bold**"), QStringLiteral("`code`"),
-    QStringLiteral("[link](https://example.org)"), QStringLiteral("_it_"), QStringLiteral("\t"),
-    QStringLiteral("a\u0301"), QStringLiteral("עברית"), QStringLiteral("<b>html</b>"), QStringLiteral("&amp;"),
+    QStringLiteral("the"),
+    QStringLiteral("launcher"),
+    QStringLiteral("answer"),
+    QStringLiteral("stream"),
+    QStringLiteral("über"),
+    QStringLiteral("naïve"),
+    QStringLiteral("日本語"),
+    QStringLiteral("🙂"),
+    QStringLiteral("👩‍💻"),
+    QStringLiteral("x"),
+    QStringLiteral("**bold**"),
+    QStringLiteral("`code`"),
+    QStringLiteral("[link](https://example.org)"),
+    QStringLiteral("_it_"),
+    QStringLiteral("\t"),
+    QStringLiteral("a\u0301"),
+    QStringLiteral("עברית"),
+    QStringLiteral("<b>html</b>"),
+    QStringLiteral("&amp;"),
 };
 
 class Scenarios
@@ -38,7 +52,8 @@ public:
     {
         if (request.method == "GET" && request.path == "/api/v1/models") {
             report("models");
-            return ScriptedResponse::withBody(200, R"({"data":[{"id":"openai/o3-mini"},{"id":"google/gemini-2.5-flash"}]})",
+            return ScriptedResponse::withBody(200,
+                                              R"({"data":[{"id":"openai/o3-mini"},{"id":"google/gemini-2.5-flash"}]})",
                                               0, 0, "application/json");
         }
         const bool gemini = request.path.endsWith(":streamGenerateContent");
@@ -83,8 +98,8 @@ public:
         }
         case 9:
             report("HTML page");
-            return ScriptedResponse::withBody(200, "<!doctype html><html><body>Sign in to the network</body></html>", 0, 0,
-                                              "text/html; charset=utf-8");
+            return ScriptedResponse::withBody(200, "<!doctype html><html><body>Sign in to the network</body></html>", 0,
+                                              0, "text/html; charset=utf-8");
         case 10: {
             report("endless");
             ScriptedResponse response = stream(events(gemini, text(), false), 0);

@@ -31,8 +31,9 @@ ContentSegment code(const char *lang, const char *body)
     return ContentSegment::makeCode(QString::fromUtf8(lang), QString::fromUtf8(body));
 }
 
-const char *const kSegmentSample = "Intro **bold**\r\n\n```py\ndef f():\n    return 1\n```\nBetween\n```\n```\n````\nx\n"
-                            "```js trailing\n  ```not a fence\n~~~\nend\n```sh\necho 😀\n";
+const char *const kSegmentSample =
+    "Intro **bold**\r\n\n```py\ndef f():\n    return 1\n```\nBetween\n```\n```\n````\nx\n"
+    "```js trailing\n  ```not a fence\n~~~\nend\n```sh\necho 😀\n";
 
 // Plain runs as their text; styled ones as [flags:text], with s strong,
 // e emphasis, c code, x strikethrough, l(target) link; a formula as {source}
@@ -68,9 +69,10 @@ QString describe(const QList<InlineRun> &runs)
     return out;
 }
 
-const char *const kInlineSample = "# Heading stays\n- **bold** item with `code` and *em*\n> [link **x**](http://a/b_(c)) "
-                            "<https://q.org>\n\n*open\n\n~~strike~~ \\*esc\\* 2*3*4 __a__b ***c** d*\n"
-                            "``tick ` inside`` and `unclosed\n\n  \n\t* not a list\n";
+const char *const kInlineSample =
+    "# Heading stays\n- **bold** item with `code` and *em*\n> [link **x**](http://a/b_(c)) "
+    "<https://q.org>\n\n*open\n\n~~strike~~ \\*esc\\* 2*3*4 __a__b ***c** d*\n"
+    "``tick ` inside`` and `unclosed\n\n  \n\t* not a list\n";
 
 // One line a block: its containers ("Q" a quote, "L<list>*" a bullet item,
 // "L<list>.<n>" a numbered one, "[ ]"/"[x]" a task, "^" its first block),
@@ -97,9 +99,15 @@ QStringList describeBlocks(const QList<MarkdownBlock> &blocks)
         if (block.firstInItem)
             line += QStringLiteral("^ ");
         switch (block.kind) {
-        case MarkdownBlock::Kind::Paragraph: line += QStringLiteral("P:") + block.text; break;
-        case MarkdownBlock::Kind::Heading: line += QStringLiteral("H%1:").arg(block.level) + block.text; break;
-        case MarkdownBlock::Kind::Rule: line += QStringLiteral("HR"); break;
+        case MarkdownBlock::Kind::Paragraph:
+            line += QStringLiteral("P:") + block.text;
+            break;
+        case MarkdownBlock::Kind::Heading:
+            line += QStringLiteral("H%1:").arg(block.level) + block.text;
+            break;
+        case MarkdownBlock::Kind::Rule:
+            line += QStringLiteral("HR");
+            break;
         case MarkdownBlock::Kind::Table: {
             QString aligns;
             for (MarkdownAlign a : block.aligns)
@@ -176,20 +184,20 @@ void TestTextReaders::splits_data()
     QTest::newRow("empty text") << QString() << Segments{text("")};
     QTest::newRow("code between prose") << QStringLiteral("A\n```json\nB\n```\nC")
                                         << Segments{text("A"), code("json", "B"), text("C")};
-    QTest::newRow("blank lines around a block") << QStringLiteral("A\n\n```\nB\n```\n\nC")
-                                                << Segments{text("A\n"), code("", "B"), text("\nC")};
+    QTest::newRow("blank lines around a block")
+        << QStringLiteral("A\n\n```\nB\n```\n\nC") << Segments{text("A\n"), code("", "B"), text("\nC")};
     QTest::newRow("two bare fences") << QStringLiteral("```\n```") << Segments{code("", "")};
     QTest::newRow("opening fence only") << QStringLiteral("```py") << Segments{};
     QTest::newRow("opening fence and line feed") << QStringLiteral("```py\n") << Segments{code("py", "")};
     QTest::newRow("unclosed block") << QStringLiteral("A\n```py\nB") << Segments{text("A"), code("py", "B")};
-    QTest::newRow("language trimmed, blank lines kept") << QStringLiteral("```  js  \nB\n\nC\n```")
-                                                        << Segments{code("js", "B\n\nC")};
-    QTest::newRow("closing fence ignores its text") << QStringLiteral("```js\nB\n```sh\nC")
-                                                    << Segments{code("js", "B"), text("C")};
+    QTest::newRow("language trimmed, blank lines kept")
+        << QStringLiteral("```  js  \nB\n\nC\n```") << Segments{code("js", "B\n\nC")};
+    QTest::newRow("closing fence ignores its text")
+        << QStringLiteral("```js\nB\n```sh\nC") << Segments{code("js", "B"), text("C")};
     QTest::newRow("final line feed") << QStringLiteral("A\n") << Segments{text("A\n")};
     QTest::newRow("indented fence is prose") << QStringLiteral("  ```\nB") << Segments{text("  ```\nB")};
-    QTest::newRow("fence inside a line, tildes") << QStringLiteral("a ```b\n~~~\nc")
-                                                 << Segments{text("a ```b\n~~~\nc")};
+    QTest::newRow("fence inside a line, tildes")
+        << QStringLiteral("a ```b\n~~~\nc") << Segments{text("a ```b\n~~~\nc")};
     QTest::newRow("four backticks") << QStringLiteral("````\nx\n```") << Segments{code("`", "x")};
     QTest::newRow("tab and wide space trimmed, line break kept")
         << QStringLiteral("```\t\u3000py\u2028\nx") << Segments{code("py\u2028", "x")};
@@ -247,15 +255,15 @@ void TestTextReaders::reads_data()
     QTest::newRow("strong and emphasis") << QStringLiteral("**bold** *em* _em_ __strong__")
                                          << QStringLiteral("[s:bold] [e:em] [e:em] [s:strong]");
     QTest::newRow("both at once") << QStringLiteral("***both***") << QStringLiteral("[se:both]");
-    QTest::newRow("emphasis inside strong") << QStringLiteral("**bold *in* bold**")
-                                            << QStringLiteral("[s:bold ][se:in][s: bold]");
-    QTest::newRow("strong inside emphasis, no spaces") << QStringLiteral("*foo**bar**baz*")
-                                                       << QStringLiteral("[e:foo][se:bar][e:baz]");
+    QTest::newRow("emphasis inside strong")
+        << QStringLiteral("**bold *in* bold**") << QStringLiteral("[s:bold ][se:in][s: bold]");
+    QTest::newRow("strong inside emphasis, no spaces")
+        << QStringLiteral("*foo**bar**baz*") << QStringLiteral("[e:foo][se:bar][e:baz]");
     QTest::newRow("code span keeps markers") << QStringLiteral("`**not bold**`") << QStringLiteral("[c:**not bold**]");
     QTest::newRow("double backticks around one") << QStringLiteral("``a ` b``") << QStringLiteral("[c:a ` b]");
     QTest::newRow("emphasis around code") << QStringLiteral("*see `x`*") << QStringLiteral("[e:see ][ec:x]");
-    QTest::newRow("link with strong text") << QStringLiteral("[**go**](https://x.org/a_(b) \"title\")")
-                                           << QStringLiteral("[sl(https://x.org/a_(b)):go]");
+    QTest::newRow("link with strong text")
+        << QStringLiteral("[**go**](https://x.org/a_(b) \"title\")") << QStringLiteral("[sl(https://x.org/a_(b)):go]");
     QTest::newRow("autolink") << QStringLiteral("see <https://x.org/?q=1>.")
                               << QStringLiteral("see [l(https://x.org/?q=1):https://x.org/?q=1].");
     QTest::newRow("image reads as a link") << QStringLiteral("![alt](img.png)") << QStringLiteral("[l(img.png):alt]");
@@ -264,21 +272,21 @@ void TestTextReaders::reads_data()
                                    << QStringLiteral("[x:gone] [x:also] ~~~no~~~");
     QTest::newRow("backslash escapes") << QStringLiteral(R"(\*no\* \` \\ \a)") << QStringLiteral(R"(*no* ` \ \a)");
     QTest::newRow("escaped line break keeps the break") << QStringLiteral("a\\\nb") << QStringLiteral("a\nb");
-    QTest::newRow("unmatched markers stay") << QStringLiteral("**open and *also [x] (y) `z ~~w")
-                                            << QStringLiteral("**open and *also [x] (y) `z ~~w");
+    QTest::newRow("unmatched markers stay")
+        << QStringLiteral("**open and *also [x] (y) `z ~~w") << QStringLiteral("**open and *also [x] (y) `z ~~w");
     QTest::newRow("spaced stars stay") << QStringLiteral("a * b * c") << QStringLiteral("a * b * c");
-    QTest::newRow("underscores inside words stay") << QStringLiteral("snake_case_name 2*3*4")
-                                                   << QStringLiteral("snake_case_name 2[e:3]4");
+    QTest::newRow("underscores inside words stay")
+        << QStringLiteral("snake_case_name 2*3*4") << QStringLiteral("snake_case_name 2[e:3]4");
     QTest::newRow("one star left over") << QStringLiteral("**a*") << QStringLiteral("*[e:a]");
     QTest::newRow("block syntax stays literal") << QStringLiteral("# Title\n- item\n> quote\n1. first\n---")
                                                 << QStringLiteral("# Title\n- item\n> quote\n1. first\n---");
     QTest::newRow("white space kept") << QStringLiteral("  a  \n   b\t c  \n\n\n d ")
                                       << QStringLiteral("  a  \n   b\t c  \n\n\n d ");
     QTest::newRow("emphasis over a line break") << QStringLiteral("*a\nb*") << QStringLiteral("[e:a\nb]");
-    QTest::newRow("nothing crosses a blank line") << QStringLiteral("*a\n \nb* `c\n\nd`")
-                                                  << QStringLiteral("*a\n \nb* `c\n\nd`");
-    QTest::newRow("angle brackets that are no link") << QStringLiteral("a < b > c <x>")
-                                                     << QStringLiteral("a < b > c <x>");
+    QTest::newRow("nothing crosses a blank line")
+        << QStringLiteral("*a\n \nb* `c\n\nd`") << QStringLiteral("*a\n \nb* `c\n\nd`");
+    QTest::newRow("angle brackets that are no link")
+        << QStringLiteral("a < b > c <x>") << QStringLiteral("a < b > c <x>");
     QTest::newRow("empty text") << QString() << QString();
     // Prices and shell variables stay text.
     QTest::newRow("two prices") << QStringLiteral("$5 and $10") << QStringLiteral("$5 and $10");
@@ -361,16 +369,14 @@ void TestTextReaders::structure_data()
     QTest::newRow("only 1. interrupts a paragraph")
         << "In\n1984. it\nsaid\n1. one" << QStringList{"P:In\\n1984. it\\nsaid", "L1.1 ^ P:one"};
     QTest::newRow("quote with list and lazy line")
-        << "> q\nlazy\n> - i\n>\n> > deep\n\nout"
-        << QStringList{"Q P:q\\nlazy", "Q L1* ^ P:i", "Q Q P:deep", "P:out"};
+        << "> q\nlazy\n> - i\n>\n> > deep\n\nout" << QStringList{"Q P:q\\nlazy", "Q L1* ^ P:i", "Q Q P:deep", "P:out"};
     QTest::newRow("table with alignment and escaped pipe")
         << "| a | b | c |\n|:--|:-:|--:|\n| `x\\|y` | **2** |\n| 1 | 2 | 3 | 4 |\nafter\n\nnext"
         << QStringList{"T[lcr]:a|b|c/`x|y`|**2**|/1|2|3/after||", "P:next"};
     QTest::newRow("table ends at a block") << "a|b\n-|-\n# h" << QStringList{"T[nn]:a|b", "H1:h"};
-    QTest::newRow("delimiter count must match the header")
-        << "| a | b |\n|---|\n" << QStringList{"P:| a | b |\\n|---|"};
-    QTest::newRow("table in a list item") << "- | a |\n  |---|\n  | 1 |"
-                                          << QStringList{"L1* ^ T[n]:a/1"};
+    QTest::newRow("delimiter count must match the header") << "| a | b |\n|---|\n"
+                                                           << QStringList{"P:| a | b |\\n|---|"};
+    QTest::newRow("table in a list item") << "- | a |\n  |---|\n  | 1 |" << QStringList{"L1* ^ T[n]:a/1"};
     QTest::newRow("crlf line ends") << "# h\r\n- a\r\n" << QStringList{"H1:h", "L1* ^ P:a"};
     QTest::newRow("empty and blank") << " \n\n\t" << QStringList{};
 }
@@ -406,11 +412,12 @@ void TestTextReaders::streamingHoldsBackUndecidedLines()
 void TestTextReaders::growingTextMatchesAFreshRead_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::newRow("document") << "# Plan\n\nIntro line\nsecond\n\n1. First\n   - nested [ ] no\n   - [x] done\n2. Second\n"
-                                 "> quote\n> - in quote\n\n| k | v |\n|--|--:|\n| a | 1 |\n| b | 2 |\n\n---\nEnd  \nline\\\nx";
+    QTest::newRow("document")
+        << "# Plan\n\nIntro line\nsecond\n\n1. First\n   - nested [ ] no\n   - [x] done\n2. Second\n"
+           "> quote\n> - in quote\n\n| k | v |\n|--|--:|\n| a | 1 |\n| b | 2 |\n\n---\nEnd  \nline\\\nx";
     QTest::newRow("setext and tables decided late") << "A\nB\n===\n| h |\n|:-:|\n| c |\n- x\n-\ny\n---\n";
     QTest::newRow("lines whose kind shows late") << "para  \n2. x\n1. y\n-z\n- w  \n  more\n#x\n# h #\n> q\nlazy \t\n"
-                                                     "z\\\n|a|\n|-|\n| b |\ntail \r\n**x  \r";
+                                                    "z\\\n|a|\n|-|\n| b |\ntail \r\n**x  \r";
 }
 
 void TestTextReaders::growingTextMatchesAFreshRead()
@@ -475,31 +482,26 @@ void TestTextReaders::colours_data()
     QTest::newRow("hash line is a comment, keywords and all")
         << QStringLiteral("# if x = 1") << QStringLiteral("cccccccccn");
     QTest::newRow("preprocessor line") << QStringLiteral("#include <a>\nx") << QStringLiteral("cccccccccccc..");
-    QTest::newRow("// inside a string") << QStringLiteral("s = \"a // b\" + x")
-                                        << QStringLiteral("....sssccccccccc");
+    QTest::newRow("// inside a string") << QStringLiteral("s = \"a // b\" + x") << QStringLiteral("....sssccccccccc");
     QTest::newRow("digits in a comment") << QStringLiteral("x = 1 // 42 apples")
                                          << QStringLiteral("....n.cccnnccccccc");
-    QTest::newRow("case-sensitive keywords") << QStringLiteral("Return NULL null")
-                                             << QStringLiteral("............kkkk");
-    QTest::newRow("keywords only as whole words") << QStringLiteral("index format in_x in")
-                                                  << QStringLiteral("..................kk");
-    QTest::newRow("keyword in a string") << QStringLiteral("\"return\" if")
-                                         << QStringLiteral("ssssssss.kk");
+    QTest::newRow("case-sensitive keywords")
+        << QStringLiteral("Return NULL null") << QStringLiteral("............kkkk");
+    QTest::newRow("keywords only as whole words")
+        << QStringLiteral("index format in_x in") << QStringLiteral("..................kk");
+    QTest::newRow("keyword in a string") << QStringLiteral("\"return\" if") << QStringLiteral("ssssssss.kk");
     QTest::newRow("unclosed string") << QStringLiteral("x = \"abc") << QStringLiteral("........");
     QTest::newRow("unclosed block comment") << QStringLiteral("a /* b // c") << QStringLiteral(".......cccc");
     QTest::newRow("block comment over lines") << QStringLiteral("/* a\n if */ x") << QStringLiteral("ccccccccccc..");
     QTest::newRow("escaped quotes") << QStringLiteral(R"('it\'s' "a\"b")") << QStringLiteral("sssssss.ssssss");
-    QTest::newRow("escape stops at a line break") << QStringLiteral("\"a\\\nb\" in")
-                                                  << QStringLiteral(".......kk");
+    QTest::newRow("escape stops at a line break") << QStringLiteral("\"a\\\nb\" in") << QStringLiteral(".......kk");
     QTest::newRow("backtick string over lines") << QStringLiteral("`a\nb` 1") << QStringLiteral("sssss.n");
     QTest::newRow("numbers") << QStringLiteral("a1 1.5 2. x.3 3.x") << QStringLiteral("...nnn.n....n.nn.");
-    QTest::newRow("emoji offsets") << QStringLiteral("\"😀\" if 1 // 😀 2")
-                                   << QStringLiteral("ssss.kk.n.ccccccn");
+    QTest::newRow("emoji offsets") << QStringLiteral("\"😀\" if 1 // 😀 2") << QStringLiteral("ssss.kk.n.ccccccn");
     QTest::newRow("letters with accents are word characters") << QStringLiteral("éif if") << QStringLiteral("....kk");
-    QTest::newRow("combining marks belong to the word") << QStringLiteral("e\u0301if if\u0301 in\u200D x.in")
-                                                        << QStringLiteral("...............kk");
-    QTest::newRow("unpaired surrogate") << QString(QChar(0xD800)) + QStringLiteral(" if")
-                                        << QStringLiteral("..kk");
+    QTest::newRow("combining marks belong to the word")
+        << QStringLiteral("e\u0301if if\u0301 in\u200D x.in") << QStringLiteral("...............kk");
+    QTest::newRow("unpaired surrogate") << QString(QChar(0xD800)) + QStringLiteral(" if") << QStringLiteral("..kk");
     QTest::newRow("empty code") << QString() << QString();
 }
 
@@ -524,9 +526,8 @@ void TestTextReaders::holdsOnLongInput_data()
                                               << qsizetype(4) << qsizetype(100002) << int(SyntaxColor::String);
     QTest::newRow("string of 50,000 escapes") << QLatin1Char('"') + escapes + QLatin1Char('"') << qsizetype(0)
                                               << qsizetype(100002) << int(SyntaxColor::String);
-    QTest::newRow("100,000-character block comment")
-        << QStringLiteral("/*") + plain + QStringLiteral("**/ x") << qsizetype(0) << qsizetype(100005)
-        << int(SyntaxColor::Comment);
+    QTest::newRow("100,000-character block comment") << QStringLiteral("/*") + plain + QStringLiteral("**/ x")
+                                                     << qsizetype(0) << qsizetype(100005) << int(SyntaxColor::Comment);
     QTest::newRow("100,000-character single-quoted string over lines")
         << QLatin1Char('\'') + QStringLiteral("ab\n").repeated(33334) + QLatin1Char('\'') << qsizetype(0)
         << qsizetype(100004) << int(SyntaxColor::String);

@@ -27,8 +27,8 @@ DesktopColorScheme::DesktopColorScheme(QObject *parent)
     // Listen first, so a change while the first read is on its way is not lost.
     bus.connect(PortalRequest::service, PortalRequest::path, kInterface, QStringLiteral("SettingChanged"), this,
                 SLOT(onSettingChanged(QDBusMessage)));
-    QDBusMessage read = QDBusMessage::createMethodCall(PortalRequest::service, PortalRequest::path, kInterface,
-                                                       QStringLiteral("Read"));
+    QDBusMessage read =
+        QDBusMessage::createMethodCall(PortalRequest::service, PortalRequest::path, kInterface, QStringLiteral("Read"));
     read << kNamespace << kKey;
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(read), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, &DesktopColorScheme::onReadFinished);

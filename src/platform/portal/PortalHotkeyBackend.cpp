@@ -90,12 +90,11 @@ void PortalHotkeyBackend::scheduleBind()
 void PortalHotkeyBackend::probe()
 {
     m_availability = Availability::asking;
-    QDBusMessage call = QDBusMessage::createMethodCall(PortalRequest::service, PortalRequest::path,
-                                                       QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                       QStringLiteral("Get"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(PortalRequest::service, PortalRequest::path,
+                                       QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     call << kInterface << QStringLiteral("version");
-    auto *watcher =
-        new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call, kProbeTimeoutMs), this);
+    auto *watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call, kProbeTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher] {
         watcher->deleteLater();
         const QDBusPendingReply<QDBusVariant> reply = *watcher;
@@ -127,14 +126,15 @@ void PortalHotkeyBackend::bind()
     QDBusMessage call = portalCall(QStringLiteral("CreateSession"));
     call << QVariantMap{{QStringLiteral("session_handle_token"), PortalRequest::newToken()}};
     auto *request = new PortalRequest(call, this);
-    connect(request, &PortalRequest::finished, this, [this, request, generation](uint response, const QVariantMap &results) {
+    connect(request, &PortalRequest::finished, this,
+            [this, request, generation](uint response, const QVariantMap &results) {
         request->deleteLater();
         if (generation != m_generation)
             return;
         // A string in the documented answer, an object path from some portals.
         const QVariant handle = results.value(QStringLiteral("session_handle"));
         m_session = handle.metaType() == QMetaType::fromType<QDBusObjectPath>() ? handle.value<QDBusObjectPath>().path()
-                                                                                  : handle.toString();
+                                                                                : handle.toString();
         if (response != 0 || m_session.isEmpty())
             return answerAll(response == 1 ? GrabResult::declined : GrabResult::unsupported);
         bindShortcuts(generation);
@@ -146,7 +146,8 @@ void PortalHotkeyBackend::bindShortcuts(int generation)
 {
     PortalShortcuts shortcuts;
     for (auto it = m_wanted.cbegin(); it != m_wanted.cend(); ++it) {
-        const auto entry = std::find_if(m_names.cbegin(), m_names.cend(), [&](const Named &n) { return n.id == it.key(); });
+        const auto entry =
+            std::find_if(m_names.cbegin(), m_names.cend(), [&](const Named &n) { return n.id == it.key(); });
         if (entry == m_names.cend())
             continue;
         shortcuts << PortalShortcut{entry->name,
@@ -157,7 +158,8 @@ void PortalHotkeyBackend::bindShortcuts(int generation)
     call << QVariant::fromValue(QDBusObjectPath(m_session)) << QVariant::fromValue(shortcuts) << QString()
          << QVariantMap();
     auto *request = new PortalRequest(call, this);
-    connect(request, &PortalRequest::finished, this, [this, request, generation](uint response, const QVariantMap &results) {
+    connect(request, &PortalRequest::finished, this,
+            [this, request, generation](uint response, const QVariantMap &results) {
         request->deleteLater();
         if (generation == m_generation)
             takeAnswer(response, results, generation);
@@ -172,7 +174,8 @@ void PortalHotkeyBackend::takeAnswer(uint response, const QVariantMap &results, 
         return answerAll(GrabResult::declined);
     const PortalShortcuts bound = portalShortcutsFrom(results.value(QStringLiteral("shortcuts")));
     for (auto it = m_wanted.cbegin(); it != m_wanted.cend(); ++it) {
-        const auto entry = std::find_if(m_names.cbegin(), m_names.cend(), [&](const Named &n) { return n.id == it.key(); });
+        const auto entry =
+            std::find_if(m_names.cbegin(), m_names.cend(), [&](const Named &n) { return n.id == it.key(); });
         const auto match = std::find_if(bound.cbegin(), bound.cend(), [&](const PortalShortcut &shortcut) {
             return entry != m_names.cend() && shortcut.id == entry->name;
         });

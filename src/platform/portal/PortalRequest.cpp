@@ -33,7 +33,8 @@ void PortalRequest::start()
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     QList<QVariant> arguments = m_call.arguments();
-    if (!bus.isConnected() || arguments.isEmpty() || arguments.last().metaType() != QMetaType::fromType<QVariantMap>()) {
+    if (!bus.isConnected() || arguments.isEmpty()
+        || arguments.last().metaType() != QMetaType::fromType<QVariantMap>()) {
         finish(kOtherError, {});
         return;
     }

@@ -21,8 +21,7 @@ struct FreeDeleter
     void operator()(void *p) const { std::free(p); }
 };
 
-template<typename T>
-using XcbReply = std::unique_ptr<T, FreeDeleter>;
+template<typename T> using XcbReply = std::unique_ptr<T, FreeDeleter>;
 
 // The modifier bit that Num Lock sets on this server's keymap (usually Mod2).
 quint16 findNumLockMask(xcb_connection_t *connection)
