@@ -41,8 +41,12 @@ QSet<QString> usageWords(const QString &usage)
 {
     QSet<QString> words;
     for (const QString &line : usage.split(QLatin1Char('\n'))) {
-        if (line.startsWith(QLatin1String("  ")) && line.size() > 2 && !line.at(2).isSpace())
-            words += literalWords(line.mid(2).section(QLatin1String("  "), 0, 0));
+        const QString text = line.trimmed();
+        // A command's line, or the continuation of a long one ("[--usage]", "| remove NAME").
+        const bool command = line.startsWith(QLatin1String("  ")) && line.size() > 2 && !line.at(2).isSpace();
+        const bool continued = text.startsWith(QLatin1Char('[')) || text.startsWith(QLatin1Char('|'));
+        if (command || continued)
+            words += literalWords(text.section(QLatin1String("  "), 0, 0));
     }
     return words;
 }
