@@ -1,23 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "llm/PdfText.h"
 
-#include <poppler-qt6.h>
-
-#include <memory>
+#include "llm/PdfReader.h"
+#include "platform/LoadableModule.h"
 
 namespace PdfText {
 
 std::optional<QStringList> pages(const QByteArray &pdf)
 {
-    const std::unique_ptr<Poppler::Document> document = Poppler::Document::loadFromData(pdf);
-    if (!document || document->isLocked())
+    static const PdfReader *reader = LoadableModule::load<PdfReader>(QStringLiteral("tarnwick-pdf"));
+    if (!reader)
         return std::nullopt;
-    QStringList texts;
-    for (int i = 0; i < document->numPages(); ++i) {
-        const std::unique_ptr<Poppler::Page> page = document->page(i);
-        texts.append(page ? page->text(QRectF()) : QString());
-    }
-    return texts;
+    return reader->pages(pdf);
 }
 
 } // namespace PdfText

@@ -2,16 +2,16 @@
 #pragma once
 
 #include "services/SpeechModel.h"
+#include "services/SpeechRecognizer.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
-struct ps_decoder_s;
-
-// PocketSphinx on a worker thread. Every call and every result carries the
+// The offline recogniser on a worker thread. Every call and every result carries the
 // number of the dictation run it belongs to, so the owner can drop results
 // of a run it has already ended. One utterance per run: the first stretch
 // of speech followed by silence gives the final result.
@@ -39,10 +39,8 @@ Q_SIGNALS:
 
 private:
     bool ensureDecoder();
-    QString hypothesis();
-
     SpeechModel m_model;
-    ps_decoder_s *m_decoder = nullptr;
+    std::unique_ptr<SpeechRecognizer> m_recognizer;
     bool m_loadFailed = false;
     quint64 m_run = 0;
     bool m_inUtterance = false;

@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/LoadableModule.h"
+
+#include "platform/Logging.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QMutex>
+#include <QPluginLoader>
+
+namespace LoadableModule {
+
+QObject *instance(const QString &name)
+{
+    static QMutex mutex;
+    static QHash<QString, QObject *> loaded;
+    const QMutexLocker lock(&mutex);
+    const auto known = loaded.constFind(name);
+    if (known != loaded.cend())
+        return *known;
+
+    const QString fileName = QStringLiteral("lib%1.so").arg(name);
+    QStringList tried;
+    QObject *object = nullptr;
+    for (const char *dir : {TARNWICK_BUILD_MODULE_DIR, TARNWICK_INSTALL_MODULE_DIR}) {
+        const QString path = QDir(QString::fromUtf8(dir)).filePath(fileName);
+        if (!QFileInfo::exists(path)) {
+            tried << path;
+            continue;
+        }
+        // Never unloaded: objects it made may live until the program ends.
+        QPluginLoader loader(path);
+        object = loader.instance();
+        if (!object)
+            tried << QStringLiteral("%1 (%2)").arg(path, loader.errorString());
+        break;
+    }
+    if (!object)
+        qCWarning(lcDesktop).noquote() << "The module" << name << "could not be loaded:" << tried.join(QStringLiteral(", "));
+    loaded.insert(name, object);
+    return object;
+}
+
+} // namespace LoadableModule
