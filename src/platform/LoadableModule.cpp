@@ -37,7 +37,8 @@ QObject *instance(const QString &name)
         break;
     }
     if (!object)
-        qCWarning(lcDesktop).noquote() << "The module" << name << "could not be loaded:" << tried.join(QStringLiteral(", "));
+        qCWarning(lcDesktop).noquote() << "The module" << name
+                                       << "could not be loaded:" << tried.join(QStringLiteral(", "));
     loaded.insert(name, object);
     return object;
 }

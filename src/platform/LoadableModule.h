@@ -14,8 +14,7 @@ namespace LoadableModule {
 // not installed or does not load. Safe to call from any thread.
 QObject *instance(const QString &name);
 
-template<class Interface>
-Interface *load(const QString &name)
+template<class Interface> Interface *load(const QString &name)
 {
     return qobject_cast<Interface *>(instance(name));
 }

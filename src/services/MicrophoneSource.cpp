@@ -1,9 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "services/MicrophoneSource.h"
 
-#include <QAudioFormat>
-#include <QAudioSource>
-#include <QMediaDevices>
+#include "platform/LoadableModule.h"
+#include "services/AudioInput.h"
+
+namespace {
+
+const AudioInput *audioInput()
+{
+    static const AudioInput *input = LoadableModule::load<AudioInput>(QStringLiteral("tarnwick-audio"));
+    return input;
+}
+
+} // namespace
 
 MicrophoneSource::MicrophoneSource(QObject *parent)
     : AudioSource(parent)
@@ -17,64 +26,43 @@ MicrophoneSource::~MicrophoneSource()
 
 bool MicrophoneSource::isAvailable() const
 {
-    return !QMediaDevices::defaultAudioInput().isNull();
+    const AudioInput *input = audioInput();
+    return input && input->hasMicrophone();
 }
 
 bool MicrophoneSource::start()
 {
-    if (m_input)
+    if (m_capture)
         return true;
-    const QAudioDevice device = QMediaDevices::defaultAudioInput();
-    if (device.isNull()) {
+    const AudioInput *input = audioInput();
+    if (!input) {
         m_problem = QStringLiteral("No microphone was found.");
         return false;
     }
-    QAudioFormat format;
-    format.setSampleRate(sampleRate);
-    format.setChannelCount(1);
-    format.setSampleFormat(QAudioFormat::Int16);
-    // Many devices take only their own rate, channels or float samples.
-    if (!device.isFormatSupported(format))
-        format = device.preferredFormat();
-    m_converter = PcmConverter(format);
-    if (!m_converter.isValid()) {
-        m_problem = QStringLiteral("The microphone \u201c%1\u201d offers no sound format dictation can use.")
-                        .arg(device.description());
+    AudioInput::Handlers handlers{
+        [this](const QByteArray &block) {
+        const QByteArray pcm = m_converter.convert(block);
+        if (!pcm.isEmpty())
+            Q_EMIT samples(pcm);
+        },
+        [this] {
+        m_problem = QStringLiteral("The microphone stopped delivering sound.");
+        Q_EMIT failed();
+    },
+        };
+    Result<std::unique_ptr<AudioCapture>> capture =
+        input->start({sampleRate, 1, PcmFormat::Sample::Int16}, std::move(handlers));
+    if (!capture) {
+        m_problem = capture.message();
         return false;
     }
-
-    m_input = new QAudioSource(device, format, this);
-    // About 1024 frames at 16 kHz per block, as the recogniser is fed.
-    m_input->setBufferSize(format.bytesForDuration(64000));
-    m_stream = m_input->start();
-    if (!m_stream || m_input->error() != QAudio::NoError) {
-        m_problem = QStringLiteral("The microphone \u201c%1\u201d could not be opened.").arg(device.description());
-        stop();
-        return false;
-    }
+    m_capture = std::move(capture).value();
+    m_converter = PcmConverter(m_capture->format());
     m_problem.clear();
-    connect(m_stream, &QIODevice::readyRead, this, [this] {
-        const QByteArray block = m_converter.convert(m_stream->readAll());
-        if (!block.isEmpty())
-            Q_EMIT samples(block);
-    });
-    connect(m_input, &QAudioSource::stateChanged, this, [this](QAudio::State state) {
-        if (state == QAudio::StoppedState && m_input->error() != QAudio::NoError) {
-            m_problem = QStringLiteral("The microphone stopped delivering sound.");
-            Q_EMIT failed();
-        }
-    });
     return true;
 }
 
 void MicrophoneSource::stop()
 {
-    if (!m_input)
-        return;
-    m_input->disconnect(this);
-    if (m_stream)
-        m_stream->disconnect(this);
-    m_input->stop();
-    m_input->deleteLater();
-    m_input = nullptr;
+    m_capture.reset();
 }

@@ -1,17 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "services/AudioCapture.h"
 #include "services/AudioSource.h"
 #include "services/PcmConverter.h"
 
-#include <QAudioDevice>
-#include <QPointer>
+#include <memory>
 
-class QAudioSource;
-class QIODevice;
-
-// The default audio input through Qt Multimedia: 16 kHz mono 16-bit samples
-// when the device takes them, else its own format, converted here.
+// The default audio input through the audio module: 16 kHz mono 16-bit
+// samples when the device takes them, else its own format, converted here.
 class MicrophoneSource : public AudioSource
 {
     Q_OBJECT
@@ -23,12 +20,11 @@ public:
     bool isAvailable() const override;
     bool start() override;
     void stop() override;
-    bool isActive() const override { return m_input != nullptr; }
+    bool isActive() const override { return m_capture != nullptr; }
     QString problem() const override { return m_problem; }
 
 private:
-    QAudioSource *m_input = nullptr;
-    QPointer<QIODevice> m_stream;
+    std::unique_ptr<AudioCapture> m_capture;
     PcmConverter m_converter;
     QString m_problem;
 };

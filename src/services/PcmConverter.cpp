@@ -8,32 +8,30 @@
 #include <algorithm>
 #include <cmath>
 
-PcmConverter::PcmConverter(const QAudioFormat &from)
+PcmConverter::PcmConverter(const PcmFormat &from)
     : m_from(from)
 {
-    const bool known = from.sampleFormat() == QAudioFormat::UInt8 || from.sampleFormat() == QAudioFormat::Int16
-        || from.sampleFormat() == QAudioFormat::Int32 || from.sampleFormat() == QAudioFormat::Float;
-    if (known && from.sampleRate() > 0 && from.channelCount() > 0)
+    if (from.sampleRate > 0 && from.channelCount > 0)
         m_frameBytes = from.bytesPerFrame();
 }
 
 // The frame's channels averaged, from -1 to 1.
 double PcmConverter::sampleAt(const char *frame) const
 {
-    const int channels = m_from.channelCount();
+    const int channels = m_from.channelCount;
     double sum = 0;
     for (int c = 0; c < channels; ++c) {
-        switch (m_from.sampleFormat()) {
-        case QAudioFormat::UInt8:
+        switch (m_from.sample) {
+        case PcmFormat::Sample::UInt8:
             sum += (quint8(frame[c]) - 128) / 128.0;
             break;
-        case QAudioFormat::Int16:
+        case PcmFormat::Sample::Int16:
             sum += qFromLittleEndian<qint16>(frame + 2 * c) / 32768.0;
             break;
-        case QAudioFormat::Int32:
+        case PcmFormat::Sample::Int32:
             sum += qFromLittleEndian<qint32>(frame + 4 * c) / 2147483648.0;
             break;
-        default:
+        case PcmFormat::Sample::Float:
             sum += qFromLittleEndian<float>(frame + 4 * c);
             break;
         }
@@ -51,7 +49,7 @@ QByteArray PcmConverter::convert(const QByteArray &input)
 
     // Each output sample is the average of the input it spans (a box filter),
     // which keeps speech and removes most of what would alias when going down.
-    const qint64 inRate = m_from.sampleRate();
+    const qint64 inRate = m_from.sampleRate;
     const qint64 outRate = AudioSource::sampleRate;
     QByteArray out;
     out.reserve(qsizetype(frames * outRate / inRate + 2) * 2);

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QAudioFormat>
+#include "services/PcmFormat.h"
+
 #include <QByteArray>
 
 // Turns audio in whatever format an input delivers (any rate, any number of
@@ -12,7 +13,7 @@ class PcmConverter
 {
 public:
     PcmConverter() = default;
-    explicit PcmConverter(const QAudioFormat &from);
+    explicit PcmConverter(const PcmFormat &from);
 
     // Whether the input format is one it can convert.
     bool isValid() const { return m_frameBytes > 0; }
@@ -21,7 +22,7 @@ public:
 private:
     double sampleAt(const char *frame) const;
 
-    QAudioFormat m_from;
+    PcmFormat m_from;
     int m_frameBytes = 0;
     QByteArray m_partialFrame;
     // The output sample being built, in units of 1/(input rate) of an output

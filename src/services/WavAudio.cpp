@@ -23,7 +23,7 @@ quint16 le16(const char *p)
 }
 
 // The sample layout a "fmt " chunk describes, when it is plain PCM or float.
-std::optional<QAudioFormat> wavFormat(const char *f, qsizetype size)
+std::optional<PcmFormat> wavFormat(const char *f, qsizetype size)
 {
     constexpr quint16 pcm = 1, ieeeFloat = 3, extensible = 0xFFFE;
     quint16 tag = le16(f);
@@ -31,17 +31,15 @@ std::optional<QAudioFormat> wavFormat(const char *f, qsizetype size)
     if (tag == extensible && size >= 26)
         tag = le16(f + 24);
     const int bits = le16(f + 14);
-    QAudioFormat format;
-    format.setChannelCount(le16(f + 2));
-    format.setSampleRate(int(le32(f + 4)));
+    PcmFormat format{int(le32(f + 4)), le16(f + 2)};
     if (tag == pcm && bits == 8)
-        format.setSampleFormat(QAudioFormat::UInt8);
+        format.sample = PcmFormat::Sample::UInt8;
     else if (tag == pcm && bits == 16)
-        format.setSampleFormat(QAudioFormat::Int16);
+        format.sample = PcmFormat::Sample::Int16;
     else if (tag == pcm && bits == 32)
-        format.setSampleFormat(QAudioFormat::Int32);
+        format.sample = PcmFormat::Sample::Int32;
     else if (tag == ieeeFloat && bits == 32)
-        format.setSampleFormat(QAudioFormat::Float);
+        format.sample = PcmFormat::Sample::Float;
     else
         return std::nullopt;
     if (!PcmConverter(format).isValid())
@@ -91,7 +89,7 @@ QByteArray WavAudio::toPcm(const QByteArray &wav)
 {
     if (wav.size() < 12 || !wav.startsWith("RIFF") || wav.mid(8, 4) != "WAVE")
         return {};
-    std::optional<QAudioFormat> format;
+    std::optional<PcmFormat> format;
     for (qsizetype at = 12; at + 8 <= wav.size();) {
         const QByteArray id = wav.mid(at, 4);
         const qsizetype size = le32(wav.constData() + at + 4);

@@ -13,24 +13,24 @@ constexpr double kTone = 440.0;
 
 // One second of a tone at half level in the given layout; rightPhase -1 puts
 // the second channel in opposite phase.
-QByteArray tone(const QAudioFormat &format, double rightPhase = 1)
+QByteArray tone(const PcmFormat &format, double rightPhase = 1)
 {
     QByteArray bytes;
-    const int rate = format.sampleRate();
+    const int rate = format.sampleRate;
     for (int i = 0; i < rate; ++i) {
         const double level = 0.5 * std::sin(2 * std::numbers::pi * kTone * i / rate);
-        for (int c = 0; c < format.channelCount(); ++c) {
+        for (int c = 0; c < format.channelCount; ++c) {
             const double v = c == 1 ? level * rightPhase : level;
             char sample[4];
-            switch (format.sampleFormat()) {
-            case QAudioFormat::UInt8:
+            switch (format.sample) {
+            case PcmFormat::Sample::UInt8:
                 bytes.append(char(quint8(std::lround(128 + v * 127))));
                 continue;
-            case QAudioFormat::Int16:
+            case PcmFormat::Sample::Int16:
                 qToLittleEndian(qint16(std::lround(v * 32767)), sample);
                 bytes.append(sample, 2);
                 continue;
-            case QAudioFormat::Int32:
+            case PcmFormat::Sample::Int32:
                 qToLittleEndian(qint32(std::lround(v * 2147483647.0)), sample);
                 break;
             default:
@@ -43,13 +43,9 @@ QByteArray tone(const QAudioFormat &format, double rightPhase = 1)
     return bytes;
 }
 
-QAudioFormat layout(int rate, int channels, QAudioFormat::SampleFormat sampleFormat)
+PcmFormat layout(int rate, int channels, PcmFormat::Sample sample)
 {
-    QAudioFormat format;
-    format.setSampleRate(rate);
-    format.setChannelCount(channels);
-    format.setSampleFormat(sampleFormat);
-    return format;
+    return {rate, channels, sample};
 }
 
 QList<qint16> samplesOf(const QByteArray &pcm)
@@ -69,25 +65,25 @@ class TestPcmConverter : public QObject
 private Q_SLOTS:
     void deviceFormatsBecomeSpeechSamples_data()
     {
-        QTest::addColumn<QAudioFormat>("format");
-        QTest::newRow("48 kHz stereo float") << layout(48000, 2, QAudioFormat::Float);
-        QTest::newRow("44.1 kHz stereo 16-bit") << layout(44100, 2, QAudioFormat::Int16);
-        QTest::newRow("96 kHz 4 channels 32-bit") << layout(96000, 4, QAudioFormat::Int32);
-        QTest::newRow("8 kHz mono 8-bit") << layout(8000, 1, QAudioFormat::UInt8);
-        QTest::newRow("16 kHz mono 16-bit") << layout(16000, 1, QAudioFormat::Int16);
+        QTest::addColumn<PcmFormat>("format");
+        QTest::newRow("48 kHz stereo float") << layout(48000, 2, PcmFormat::Sample::Float);
+        QTest::newRow("44.1 kHz stereo 16-bit") << layout(44100, 2, PcmFormat::Sample::Int16);
+        QTest::newRow("96 kHz 4 channels 32-bit") << layout(96000, 4, PcmFormat::Sample::Int32);
+        QTest::newRow("8 kHz mono 8-bit") << layout(8000, 1, PcmFormat::Sample::UInt8);
+        QTest::newRow("16 kHz mono 16-bit") << layout(16000, 1, PcmFormat::Sample::Int16);
     }
 
     // One second in odd-sized blocks that split frames: 16000 samples of the
     // same tone at the same level, as a block of the whole gives.
     void deviceFormatsBecomeSpeechSamples()
     {
-        QFETCH(QAudioFormat, format);
+        QFETCH(PcmFormat, format);
         const QByteArray input = tone(format);
         PcmConverter whole(format);
         QVERIFY(whole.isValid());
         const QByteArray expected = whole.convert(input);
         // Speech samples already: they pass unchanged.
-        if (format == layout(16000, 1, QAudioFormat::Int16))
+        if (format == layout(16000, 1, PcmFormat::Sample::Int16))
             QCOMPARE(expected, input);
 
         PcmConverter pieces(format);
@@ -113,7 +109,7 @@ private Q_SLOTS:
 
     void channelsAreMixed()
     {
-        const QAudioFormat format = layout(48000, 2, QAudioFormat::Float);
+        const PcmFormat format = layout(48000, 2, PcmFormat::Sample::Float);
         PcmConverter converter(format);
         const QList<qint16> samples = samplesOf(converter.convert(tone(format, -1)));
         QCOMPARE(samples.size(), 16000);
@@ -122,15 +118,14 @@ private Q_SLOTS:
 
     void unknownLayoutsAreRefused_data()
     {
-        QTest::addColumn<QAudioFormat>("format");
-        QTest::newRow("no sample format") << layout(48000, 2, QAudioFormat::Unknown);
-        QTest::newRow("no channels") << layout(48000, 0, QAudioFormat::Int16);
-        QTest::newRow("no rate") << layout(0, 1, QAudioFormat::Int16);
+        QTest::addColumn<PcmFormat>("format");
+        QTest::newRow("no channels") << layout(48000, 0, PcmFormat::Sample::Int16);
+        QTest::newRow("no rate") << layout(0, 1, PcmFormat::Sample::Int16);
     }
 
     void unknownLayoutsAreRefused()
     {
-        QFETCH(QAudioFormat, format);
+        QFETCH(PcmFormat, format);
         PcmConverter converter(format);
         QVERIFY(!converter.isValid());
         QCOMPARE(converter.convert(QByteArray(64, '\1')), QByteArray());
