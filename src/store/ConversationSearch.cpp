@@ -306,7 +306,8 @@ QList<Hit> search(const QList<Conversation> &conversations, const QList<Folded> 
         if (std::any_of(needles.cbegin(), needles.cend(), inMessages))
             hit.snippetWords = words;
         // Folded message by message and in memory: the snippet comes at once, as the command line wants it.
-        if (!hit.snippetWords.isEmpty() && !conversation.stored && texts.messages.size() == conversation.messages.size()) {
+        if (!hit.snippetWords.isEmpty() && !conversation.stored
+            && texts.messages.size() == conversation.messages.size()) {
             hit.snippetWords.clear();
             for (qsizetype m = 0; m < texts.messages.size(); ++m) {
                 const QString &text = conversation.messages.at(m).content;

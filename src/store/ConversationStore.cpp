@@ -85,9 +85,8 @@ void ConversationStore::reload()
     flush();
     const ConversationFile::Bytes journal = ConversationFile::readBytes(m_journal->path());
     // The conversations the journal changes are read whole; the others' messages stay in the file.
-    const QSet<QUuid> named = journal.status == ConversationFile::Status::Read
-        ? JournalRecord::namedIds(journal.bytes)
-        : QSet<QUuid>();
+    const QSet<QUuid> named =
+        journal.status == ConversationFile::Status::Read ? JournalRecord::namedIds(journal.bytes) : QSet<QUuid>();
     ConversationFile::ReadResult result = ConversationFile::readSummaries(m_filePath, named);
     if (result.status == ConversationFile::Status::Unreadable) {
         // The journal's changes apply to that file: both are kept aside, neither is used.

@@ -130,7 +130,7 @@ void HistoryWriter::run()
                 [this, sequence = m_writtenSequence.load(), moves = std::move(moves)] {
                 Q_EMIT spansMoved(moves);
                 Q_EMIT written(sequence);
-            },
+                },
                 Qt::QueuedConnection);
         }
     }
@@ -217,7 +217,8 @@ Result<> HistoryWriter::write(const Job &job, qint64 *size, QList<SpanMove> *mov
         if (!std::exchange(first, false))
             ok = put(QByteArrayLiteral(","));
         if (conversation.stored)
-            moves->append({*conversation.stored, StoredSpan{nullptr, *size, bytes.size(), conversation.stored->checksum}});
+            moves->append(
+                {*conversation.stored, StoredSpan{nullptr, *size, bytes.size(), conversation.stored->checksum}});
         ok = ok && put(bytes);
     }
     put(QByteArrayLiteral("]"));

@@ -52,10 +52,11 @@ void SearchIndex::start(const QString &query)
                 continue;
             // A conversation the file no longer holds whole is found by its title alone.
             const ::Result<Conversation> whole = conversations.at(i).whole();
-            known[i] =
-                ConversationSearch::compact(ConversationSearch::foldConversation(whole ? whole.value() : conversations.at(i)));
+            known[i] = ConversationSearch::compact(
+                ConversationSearch::foldConversation(whole ? whole.value() : conversations.at(i)));
         }
-        Result result{query, ConversationSearch::search(conversations, known, query, kSnippetsAtOnce), revisions, known};
+        Result result{query, ConversationSearch::search(conversations, known, query, kSnippetsAtOnce), revisions,
+                      known};
         return result;
     }));
 }

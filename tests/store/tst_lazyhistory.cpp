@@ -68,7 +68,8 @@ void TestLazyHistory::rewritesKeepUntouchedConversations()
     Conversation changed = store.whole(original.at(2).id).value();
     changed.messages.append(StoredMessage(QStringLiteral("user"), QStringLiteral("more")));
     store.upsert(changed);
-    store.upsert(conversationDated(QStringLiteral("newest"), 500, QStringLiteral("longer than any before ").repeated(90)));
+    store.upsert(
+        conversationDated(QStringLiteral("newest"), 500, QStringLiteral("longer than any before ").repeated(90)));
     store.deleteConversation(original.at(0).id);
     store.flush();
     store.upsert(conversationDated(QStringLiteral("newer still"), 600));
@@ -78,11 +79,12 @@ void TestLazyHistory::rewritesKeepUntouchedConversations()
     QCOMPARE(now.size(), 5);
     QCOMPARE(readAll(path), ConversationFormat::encode(now));
     for (const int kept : {1, 3}) {
-        const auto found = std::find_if(now.cbegin(), now.cend(),
-                                        [&](const Conversation &c) { return c.id == original.at(kept).id; });
+        const auto found =
+            std::find_if(now.cbegin(), now.cend(), [&](const Conversation &c) { return c.id == original.at(kept).id; });
         QVERIFY(found != now.cend());
         QCOMPARE(found->messages, original.at(kept).messages);
-        QCOMPARE(ConversationFormat::encodeConversation(*found), ConversationFormat::encodeConversation(original.at(kept)));
+        QCOMPARE(ConversationFormat::encodeConversation(*found),
+                 ConversationFormat::encodeConversation(original.at(kept)));
     }
 
     ConversationStore reopened(path);
