@@ -242,25 +242,29 @@ void HttpExchange::readSome()
                 return;
         }
     }
-    if (m_parser.state() == HttpResponseParser::State::Broken) {
-        fail(LLMError(LLMError::Kind::Network, QString::fromLatin1(m_parser.problem())));
-        return;
-    }
-    if (m_parser.isComplete()) {
-        finish();
-        return;
-    }
-    if (m_socket->bytesAvailable() > 0) {
-        m_nextPiece.start();
-        return;
-    }
-    if (m_peerClosed) {
+    using State = HttpResponseParser::State;
+    const State state = m_parser.state();
+    if (state == State::Head || state == State::Body) {
+        if (m_socket->bytesAvailable() > 0) {
+            m_nextPiece.start();
+            return;
+        }
+        if (!m_peerClosed)
+            return;
         m_parser.endOfInput();
-        if (m_parser.isComplete())
-            finish();
-        else
-            fail(LLMError::cutOff());
     }
+    // A failed status says what went wrong, however its body ended.
+    if (m_parser.isComplete() || (m_parser.hasHead() && !isAnswer()))
+        finish();
+    else if (state == State::Broken)
+        fail(LLMError(LLMError::Kind::Network, QString::fromLatin1(m_parser.problem())));
+    else
+        fail(LLMError::cutOff());
+}
+
+bool HttpExchange::isAnswer() const
+{
+    return m_status == 200 && m_wrongContentType.isEmpty();
 }
 
 bool HttpExchange::takeHead()
@@ -303,21 +307,20 @@ bool HttpExchange::followRedirect(const QByteArray &location)
     return false;
 }
 
-bool HttpExchange::checkContentType()
+void HttpExchange::checkContentType()
 {
     if (m_status != 200 || !m_request.expectsEventStream)
-        return true;
+        return;
     const QString type = QString::fromLatin1(m_parser.header("Content-Type"));
     const QString essence = type.section(QLatin1Char(';'), 0, 0).trimmed().toLower();
     // Servers that name no type at all are given the benefit of the doubt.
     if (!essence.isEmpty() && essence != QLatin1String("text/event-stream"))
         m_wrongContentType = essence;
-    return m_wrongContentType.isEmpty();
 }
 
 void HttpExchange::deliver(const QByteArray &body)
 {
-    if (m_status != 200 || !m_wrongContentType.isEmpty()) {
+    if (!isAnswer()) {
         m_errorBody += body.first(qMin(body.size(), kErrorBodyLimit - m_errorBody.size()));
         if (m_errorBody.size() >= kErrorBodyLimit)
             fail(errorForBody());
@@ -330,7 +333,7 @@ void HttpExchange::deliver(const QByteArray &body)
 
 void HttpExchange::finish()
 {
-    if (m_status != 200 || !m_wrongContentType.isEmpty()) {
+    if (!isAnswer()) {
         fail(errorForBody());
         return;
     }

@@ -49,12 +49,14 @@ private:
     void readSome();
     bool takeHead();
     bool followRedirect(const QByteArray &location);
+    // A 200 answer of the expected type, whose body is handed on.
+    bool isAnswer() const;
     void deliver(const QByteArray &body);
     void finish();
     void onSocketError(QAbstractSocket::SocketError error);
     void onIdle();
     void rearmIdle();
-    bool checkContentType();
+    void checkContentType();
     LLMError errorForBody() const;
     void fail(const LLMError &error);
     void releaseSocket();
