@@ -187,8 +187,8 @@ void HttpExchange::open()
     const bool secure = m_url.scheme() == QLatin1String("https");
     const QNetworkProxy proxy = proxyFor(m_url);
     // A forwarding proxy takes plain requests itself; any other is a tunnel.
-    const bool forwarded = !secure
-        && (proxy.type() == QNetworkProxy::HttpProxy || proxy.type() == QNetworkProxy::HttpCachingProxy);
+    const bool forwarded =
+        !secure && (proxy.type() == QNetworkProxy::HttpProxy || proxy.type() == QNetworkProxy::HttpCachingProxy);
     m_requestHead = httpRequestHead(m_request, m_url, forwarded ? proxy : QNetworkProxy(QNetworkProxy::NoProxy));
 
     m_socket = new QSslSocket(this);

@@ -33,8 +33,8 @@ QByteArray hostHeader(const QUrl &url)
 
 QByteArray httpRequestHead(const ProviderRequest &request, const QUrl &url, const QNetworkProxy &forwardingProxy)
 {
-    const bool forwarded = forwardingProxy.type() == QNetworkProxy::HttpProxy
-        || forwardingProxy.type() == QNetworkProxy::HttpCachingProxy;
+    const bool forwarded =
+        forwardingProxy.type() == QNetworkProxy::HttpProxy || forwardingProxy.type() == QNetworkProxy::HttpCachingProxy;
     QByteArray target;
     if (forwarded) {
         target = url.adjusted(QUrl::RemoveUserInfo | QUrl::RemoveFragment).toEncoded();

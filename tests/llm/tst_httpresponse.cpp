@@ -43,16 +43,16 @@ private Q_SLOTS:
                                    "Transfer-Encoding: chunked\r\n\r\n";
         QTest::newRow("chunked, extensions and trailers")
             << chunked + "f;name=value\r\n" + kEvents.first(15) + "\r\n" + QByteArray::number(kEvents.size() - 15, 16)
-                   + "\r\n" + kEvents.sliced(15) + "\r\n0\r\nX-Trailer: yes\r\nX-Other: 2\r\n\r\n"
+                + "\r\n" + kEvents.sliced(15) + "\r\n0\r\nX-Trailer: yes\r\nX-Other: 2\r\n\r\n"
             << false << kEvents;
         QTest::newRow("chunked with bare line feeds and upper-case sizes")
             << "HTTP/1.1 200 OK\nContent-Type: text/event-stream\nTransfer-Encoding: chunked\n\n"
-                   + QByteArray::number(kEvents.size(), 16).toUpper() + "\n" + kEvents + "\n0\n\n"
+                + QByteArray::number(kEvents.size(), 16).toUpper() + "\n" + kEvents + "\n0\n\n"
             << false << kEvents;
         QTest::newRow("interim answer first")
             << "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nContent-Type: text/event-stream\r\n"
-                   "Content-Length: "
-                   + QByteArray::number(kEvents.size()) + "\r\n\r\n" + kEvents
+               "Content-Length: "
+                + QByteArray::number(kEvents.size()) + "\r\n\r\n" + kEvents
             << false << kEvents;
         QTest::newRow("until the close")
             << "HTTP/1.1 200 OK\r\nContent-Type: text/event-stream\r\nConnection: close\r\n\r\n" + kEvents << true
@@ -104,7 +104,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("response");
         QTest::newRow("not HTTP") << QByteArray("SSH-2.0-OpenSSH_9.2\r\n\r\n");
-        QTest::newRow("chunk size not hex") << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n");
+        QTest::newRow("chunk size not hex")
+            << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n");
         QTest::newRow("chunk size too large")
             << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nfffffffffffffffff\r\n");
         QTest::newRow("chunk longer than announced")
