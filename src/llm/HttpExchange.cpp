@@ -15,10 +15,10 @@
 namespace {
 // A failed answer's body only explains the status; a larger one is cut.
 constexpr qsizetype kErrorBodyLimit = 64 * 1024;
-// What the socket holds before it stops reading, and what one turn of the
-// event loop takes from it: the rest waits in the kernel, and the sender with it.
-constexpr qint64 kSocketBuffer = 256 * 1024;
-constexpr qint64 kPiece = 64 * 1024;
+// What the socket holds before it stops reading: the rest waits in the
+// kernel, and the sender with it. One turn of the event loop takes what is
+// there, so that a slow reader gets its text in few large pieces.
+constexpr qint64 kSocketBuffer = 1024 * 1024;
 constexpr int kRedirectLimit = 10;
 
 std::atomic<qint64> g_idleTimeoutMs{60000};
@@ -228,7 +228,7 @@ void HttpExchange::readSome()
     QPointer<HttpExchange> self(this);
     // Should a layer below hold more than the bound (decrypted data may), the
     // excess goes at once, so that what waits stays bounded.
-    const QByteArray bytes = m_socket->read(qMax(kPiece, m_socket->bytesAvailable() - kSocketBuffer));
+    const QByteArray bytes = m_socket->read(qMax(kSocketBuffer, m_socket->bytesAvailable() - kSocketBuffer));
     if (!bytes.isEmpty()) {
         rearmIdle();
         const bool hadHead = m_parser.hasHead();
