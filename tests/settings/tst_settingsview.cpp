@@ -473,11 +473,11 @@ void TestSettingsView::keyCapture_data()
     QTest::addColumn<int>("modifiers");
     QTest::addColumn<bool>("stillRecording");
     QTest::addColumn<quint32>("keyCode");
-    QTest::addColumn<quint32>("carbon");
+    QTest::addColumn<quint32>("stored");
     QTest::addColumn<QString>("shown");
 
     const int none = Qt::NoModifier;
-    // The old binding is Option-Space.
+    // The old binding is Alt+Space.
     QTest::newRow("K alone is ignored") << x11Keycode(KEY_K) << int(Qt::Key_K) << none << true << 49u << 2048u << "";
     QTest::newRow("Command-Shift-K records 40 with 768")
         << x11Keycode(KEY_K) << int(Qt::Key_K) << int(Qt::MetaModifier | Qt::ShiftModifier) << false << 40u << 768u
@@ -507,7 +507,7 @@ void TestSettingsView::keyCapture()
     QFETCH(int, modifiers);
     QFETCH(bool, stillRecording);
     QFETCH(quint32, keyCode);
-    QFETCH(quint32, carbon);
+    QFETCH(quint32, stored);
     QFETCH(QString, shown);
 
     HotkeyRecorderView recorder;
@@ -520,7 +520,7 @@ void TestSettingsView::keyCapture()
     QCOMPARE(recorder.isRecording(), stillRecording);
     QCOMPARE(recorder.keyView()->isRecording(), stillRecording);
     QCOMPARE(recorder.keyCode(), keyCode);
-    QCOMPARE(recorder.modifiers(), carbon);
+    QCOMPARE(recorder.modifiers(), stored);
     if (!stillRecording)
         QCOMPARE(recorder.keyView()->displayText(), shown);
 }

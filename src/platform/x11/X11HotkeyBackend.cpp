@@ -93,12 +93,12 @@ HotkeyBackend::GrabResult X11HotkeyBackend::grab(int id, HotkeyBinding binding)
 {
     release(id);
 
-    const std::optional<quint8> keycode = KeyTable::x11KeycodeForVirtualKey(binding.keyCode);
+    const std::optional<quint8> keycode = KeyTable::x11KeycodeForStoredKey(binding.keyCode);
     const xcb_setup_t *setup = xcb_get_setup(m_connection);
     if (!keycode || *keycode < setup->min_keycode || *keycode > setup->max_keycode)
         return GrabResult::unknownKey;
 
-    const Grab grab{*keycode, KeyTable::x11ModifiersForCarbon(binding.modifiers)};
+    const Grab grab{*keycode, KeyTable::x11ModifiersFromStored(binding.modifiers)};
     // Without Num Lock on this keymap, the Num Lock variants equal the plain ones.
     const int variants = m_numLockMask ? kVariantCount : kVariantCount / 2;
     xcb_void_cookie_t cookies[kVariantCount];
