@@ -12,6 +12,8 @@
 #include "core/StoredChat.h"
 #include "launcher/LauncherView.h"
 #include "platform/UserDefaults.h"
+#include "presets/PresetStore.h"
+#include "services/KeyStore.h"
 #include "store/ConversationFile.h"
 #include "store/ConversationStore.h"
 #include "store/SearchIndex.h"
@@ -86,7 +88,8 @@ int probe(int argc, char *argv[], const QString &path)
     QApplication app(argc, argv);
     IsolatedHome home;
     UserDefaults defaults(home.path() + QStringLiteral("/preferences.json"));
-    auto *session = new LauncherSession(defaults, path);
+    auto *presets = new PresetStore(home.presetsFile());
+    auto *session = new LauncherSession(defaults, KeyStore::system(), *presets, path);
     auto *view = new LauncherView(*session);
     view->resize(680, 520);
     // Idle after some use: one conversation saved.

@@ -12,6 +12,7 @@
 #include "services/HotkeyNotice.h"
 #include "services/KeyStore.h"
 #include "platform/portal/DesktopNotifier.h"
+#include "presets/PresetStore.h"
 #include "settings/SettingsView.h"
 #include "settings/SettingsWindow.h"
 #include "store/ConversationStore.h"
@@ -86,14 +87,7 @@ AppDelegate::AppDelegate(QObject *parent)
     connect(&m_trayRetry, &QTimer::timeout, this, &AppDelegate::showTrayIconWhenReady);
 }
 
-AppDelegate::~AppDelegate()
-{
-    delete m_hotkeyManager;
-    delete m_settingsWindow;
-    delete m_launcherWindow;
-    delete m_trayMenu;
-    delete m_session;
-}
+AppDelegate::~AppDelegate() = default;
 
 void AppDelegate::start()
 {
@@ -108,15 +102,16 @@ void AppDelegate::start()
     setupTrayIcon();
     setupLauncherWindow();
 
-    m_hotkeyManager = new HotkeyManager([this] { toggleLauncher(); });
-    connect(m_hotkeyManager, &HotkeyManager::statusChanged, this, [this](HotkeyManager::Hotkey hotkey) {
+    m_hotkeyManager = std::make_unique<HotkeyManager>([this] { toggleLauncher(); }, UserDefaults::standard(),
+                                                      HotkeyBackend::createForPlatform(HotkeyManager::namedHotkeys()));
+    connect(m_hotkeyManager.get(), &HotkeyManager::statusChanged, this, [this](HotkeyManager::Hotkey hotkey) {
         EventTrace::note(hotkeyTraceName(hotkey, m_hotkeyManager->status(hotkey)).constData());
         updateTrayToolTip();
         if (hotkey == HotkeyManager::Hotkey::launch && m_hotkeyManager->status(hotkey) == HotkeyManager::Status::active)
             m_launcherWindow->setHotkeyNotice({});
     });
-    connect(m_hotkeyManager, &HotkeyManager::bindingChanged, this, &AppDelegate::updateTrayToolTip);
-    connect(m_hotkeyManager, &HotkeyManager::dictatePressed, this, &AppDelegate::toggleDictation);
+    connect(m_hotkeyManager.get(), &HotkeyManager::bindingChanged, this, &AppDelegate::updateTrayToolTip);
+    connect(m_hotkeyManager.get(), &HotkeyManager::dictatePressed, this, &AppDelegate::toggleDictation);
     m_hotkeyNotice = new HotkeyNotice(*m_hotkeyManager, UserDefaults::standard(), kHotkeyNoticeDelay, this);
     connect(m_hotkeyNotice, &HotkeyNotice::due, this, &AppDelegate::showHotkeyNotice);
     connect(m_hotkeyNotice, &HotkeyNotice::checked, this, [] { EventTrace::note("hotkey-notice-checked"); });
@@ -159,7 +154,7 @@ void AppDelegate::setupTrayIcon()
     showScheme(m_appearance->isDark());
     connect(m_appearance, &DesktopAppearance::darkChanged, m_trayIcon, showScheme);
 
-    m_trayMenu = new QMenu;
+    m_trayMenu = std::make_unique<QMenu>();
     m_trayMenu->addAction(tr("Open Tarnwick"), this, &AppDelegate::openLauncher);
     m_trayMenu->addSeparator();
     QAction *settings = m_trayMenu->addAction(tr("Settings..."), this, &AppDelegate::openSettings);
@@ -167,7 +162,7 @@ void AppDelegate::setupTrayIcon()
     m_trayMenu->addSeparator();
     QAction *quitAction = m_trayMenu->addAction(tr("Quit Tarnwick"), this, &AppDelegate::quit);
     quitAction->setShortcut(QKeySequence::Quit);
-    m_trayIcon->setContextMenu(m_trayMenu);
+    m_trayIcon->setContextMenu(m_trayMenu.get());
 
     connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         // Two clicks in a row arrive as a double click; each opens the menu.
@@ -258,17 +253,18 @@ void AppDelegate::chooseLaunchHotkey()
 
 void AppDelegate::setupLauncherWindow()
 {
-    m_session = new LauncherSession(UserDefaults::standard(), ConversationStore::defaultFilePath());
+    m_session = std::make_unique<LauncherSession>(UserDefaults::standard(), KeyStore::system(), PresetStore::standard(),
+                                                  ConversationStore::defaultFilePath());
     connect(&m_session->store(), &ConversationStore::saveProblemChanged, this, [this] {
         EventTrace::note(m_session->store().saveProblem().isEmpty() ? "history-saved-again" : "history-save-failed");
         updateTrayToolTip();
     });
-    m_launcherWindow = new LauncherWindow(*m_session);
+    m_launcherWindow = std::make_unique<LauncherWindow>(*m_session);
     if (EventTrace::enabled())
         EventTrace::note(("launcher-window " + QByteArray::number(m_launcherWindow->winId())).constData());
-    connect(m_launcherWindow, &LauncherWindow::settingsRequested, this, &AppDelegate::openSettings);
-    connect(m_launcherWindow, &LauncherWindow::quitRequested, this, &AppDelegate::quit);
-    connect(m_launcherWindow, &LauncherWindow::chooseHotkeyRequested, this, &AppDelegate::chooseLaunchHotkey);
+    connect(m_launcherWindow.get(), &LauncherWindow::settingsRequested, this, &AppDelegate::openSettings);
+    connect(m_launcherWindow.get(), &LauncherWindow::quitRequested, this, &AppDelegate::quit);
+    connect(m_launcherWindow.get(), &LauncherWindow::chooseHotkeyRequested, this, &AppDelegate::chooseLaunchHotkey);
 }
 
 void AppDelegate::toggleLauncher()
@@ -317,10 +313,11 @@ void AppDelegate::handleScreenshotHotkey()
 void AppDelegate::openSettings()
 {
     if (!m_settingsWindow) {
-        m_settingsWindow = new SettingsWindow(UserDefaults::standard(), KeyStore::system(), m_hotkeyManager);
+        m_settingsWindow = std::make_unique<SettingsWindow>(UserDefaults::standard(), KeyStore::system(),
+                                                            PresetStore::standard(), m_hotkeyManager.get());
         if (EventTrace::enabled())
             EventTrace::note(("settings-window " + QByteArray::number(m_settingsWindow->winId())).constData());
-        auto *quitShortcut = new QShortcut(QKeySequence::Quit, m_settingsWindow);
+        auto *quitShortcut = new QShortcut(QKeySequence::Quit, m_settingsWindow.get());
         connect(quitShortcut, &QShortcut::activated, this, &AppDelegate::quit);
     }
     const QScreen *screen = QGuiApplication::screenAt(QCursor::pos());
@@ -358,7 +355,7 @@ bool AppDelegate::confirmQuitWithUnsavedChanges()
 {
     EventTrace::note("unsaved-changes-asked");
     // Over the panel, which stays on top of every other window.
-    QWidget *over = m_launcherWindow && m_launcherWindow->isVisible() ? m_launcherWindow : nullptr;
+    QWidget *over = m_launcherWindow && m_launcherWindow->isVisible() ? m_launcherWindow.get() : nullptr;
     QMessageBox box(QMessageBox::Warning, tr("Tarnwick"), tr("Your latest conversation changes are not saved."),
                     QMessageBox::NoButton, over);
     box.setWindowFlag(Qt::WindowStaysOnTopHint);

@@ -14,6 +14,7 @@
 #include "platform/UserDefaults.h"
 #include "presets/DesktopValues.h"
 #include "presets/PresetStore.h"
+#include "services/KeyStore.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -151,7 +152,7 @@ int runAskCommand(int &argc, char **argv)
         choices.set(Preferences::selectedProvider, rawValue(*provider));
     }
 
-    LauncherViewModel vm(choices);
+    LauncherViewModel vm(choices, KeyStore::system());
     // The command line's model goes before the preset's.
     const QString model = parser.isSet(modelOption) ? parser.value(modelOption) : preset ? preset->model : QString();
     if (!model.isEmpty()) {

@@ -25,14 +25,11 @@ const QString &preferenceKey(HotkeyManager::Hotkey hotkey)
 
 } // namespace
 
-HotkeyManager::HotkeyManager(std::function<void()> callback, QObject *parent)
-    : HotkeyManager(std::move(callback), UserDefaults::standard(),
-                    HotkeyBackend::createForPlatform(
-                        {{int(Hotkey::launch), QStringLiteral("launch"), tr("Open or close the Tarnwick panel")},
-                         {int(Hotkey::screenshot), QStringLiteral("screenshot"), tr("Take a screenshot for Tarnwick")},
-                         {int(Hotkey::dictate), QStringLiteral("dictate"), tr("Dictate a prompt to Tarnwick")}}),
-                    parent)
+QList<HotkeyBackend::Named> HotkeyManager::namedHotkeys()
 {
+    return {{int(Hotkey::launch), QStringLiteral("launch"), tr("Open or close the Tarnwick panel")},
+            {int(Hotkey::screenshot), QStringLiteral("screenshot"), tr("Take a screenshot for Tarnwick")},
+            {int(Hotkey::dictate), QStringLiteral("dictate"), tr("Dictate a prompt to Tarnwick")}};
 }
 
 HotkeyManager::HotkeyManager(std::function<void()> callback, UserDefaults &defaults,

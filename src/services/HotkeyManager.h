@@ -38,11 +38,12 @@ public:
     };
     Q_ENUM(Status)
 
-    // The standard preferences and the desktop's own hotkey facility.
-    explicit HotkeyManager(std::function<void()> callback, QObject *parent = nullptr);
     HotkeyManager(std::function<void()> callback, UserDefaults &defaults, std::unique_ptr<HotkeyBackend> backend,
                   QObject *parent = nullptr);
     ~HotkeyManager() override;
+
+    // The hotkeys as the desktop's portal lists them, for its backend.
+    static QList<HotkeyBackend::Named> namedHotkeys();
 
     void registerHotkeys();
     void update(quint32 keyCode, quint32 modifiers);

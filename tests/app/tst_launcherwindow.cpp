@@ -35,7 +35,7 @@ struct Panel : IsolatedSession
 {
     LauncherWindow window{session};
     MemoryKeyStore keys;
-    SettingsWindow settings{defaults, keys, nullptr};
+    SettingsWindow settings{defaults, keys, presets, nullptr};
 };
 
 // The panel's ground where nothing is drawn over it.

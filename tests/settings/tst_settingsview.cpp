@@ -4,6 +4,7 @@
 #include "platform/HotkeyBinding.h"
 #include "platform/Preferences.h"
 #include "platform/UserDefaults.h"
+#include "presets/PresetStore.h"
 #include "services/HotkeyManager.h"
 #include "services/KeychainHelper.h"
 #include "platform/NullHotkeyBackend.h"
@@ -102,6 +103,7 @@ private:
 
     std::unique_ptr<IsolatedHome> m_home;
     std::unique_ptr<UserDefaults> m_defaults;
+    std::unique_ptr<PresetStore> m_presets;
     std::unique_ptr<LoopbackServer> m_server;
     ScriptedHotkeyBackend *m_backend = nullptr;
     std::unique_ptr<HotkeyManager> m_hotkeys;
@@ -112,6 +114,7 @@ void TestSettingsView::init()
 {
     m_home = std::make_unique<IsolatedHome>();
     m_defaults = std::make_unique<UserDefaults>(m_home->preferencesFile());
+    m_presets = std::make_unique<PresetStore>(m_home->presetsFile());
     m_server = std::make_unique<LoopbackServer>();
     qputenv("TARNWICK_OPENROUTER_BASE_URL", m_server->baseUrl().toUtf8());
     qunsetenv("TARNWICK_LOCAL_BASE_URL");
@@ -129,6 +132,7 @@ void TestSettingsView::cleanup()
     QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
     m_hotkeys.reset();
     m_server.reset();
+    m_presets.reset();
     m_defaults.reset();
     m_home.reset();
     clearKeyring();
@@ -136,7 +140,7 @@ void TestSettingsView::cleanup()
 
 std::unique_ptr<SettingsView> TestSettingsView::makeView()
 {
-    auto view = std::make_unique<SettingsView>(*m_defaults, KeyStore::system(), m_hotkeys.get());
+    auto view = std::make_unique<SettingsView>(*m_defaults, KeyStore::system(), *m_presets, m_hotkeys.get());
     view->show();
     if (!QTest::qWaitForWindowActive(view.get()))
         qWarning("the settings view did not become active");
@@ -319,7 +323,7 @@ void TestSettingsView::withoutGlobalGrabsTheDesktopShortcutIsSuggested()
 {
     HotkeyManager hotkeys([] {}, *m_defaults, std::make_unique<NullHotkeyBackend>());
     hotkeys.registerHotkeys();
-    SettingsView view(*m_defaults, KeyStore::system(), &hotkeys);
+    SettingsView view(*m_defaults, KeyStore::system(), *m_presets, &hotkeys);
     view.show();
     QCOMPARE(child<QLabel>(view, "launchHotkeyProblem")->text(),
              QStringLiteral("Global hotkeys do not work in this session: bind \"tarnwick --toggle\" in your desktop's "
@@ -373,7 +377,7 @@ void TestSettingsView::fetchSelectsFirstAndCaches()
 
 void TestSettingsView::unsavedEditsSurviveClosing()
 {
-    SettingsWindow window(*m_defaults, KeyStore::system(), m_hotkeys.get());
+    SettingsWindow window(*m_defaults, KeyStore::system(), *m_presets, m_hotkeys.get());
     SettingsView *view = window.view();
     QCOMPARE(window.size(), QSize(540, 460));
     window.show();
