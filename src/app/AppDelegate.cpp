@@ -47,31 +47,31 @@ constexpr auto kHotkeyNoticeDelay = 1s;
 
 QByteArray hotkeyTraceName(HotkeyManager::Hotkey hotkey, HotkeyManager::Status status)
 {
-    const QByteArray name = hotkey == HotkeyManager::Hotkey::launch ? "launch"
-        : hotkey == HotkeyManager::Hotkey::screenshot               ? "screenshot"
+    const QByteArray name = hotkey == HotkeyManager::Hotkey::Launch ? "launch"
+        : hotkey == HotkeyManager::Hotkey::Screenshot               ? "screenshot"
                                                                     : "dictate";
     const char *state = "unknown";
     switch (status) {
-    case HotkeyManager::Status::active:
+    case HotkeyManager::Status::Active:
         state = "active";
         break;
-    case HotkeyManager::Status::notRegistered:
+    case HotkeyManager::Status::NotRegistered:
         state = "unregistered";
         break;
-    case HotkeyManager::Status::taken:
-    case HotkeyManager::Status::sameAsOther:
+    case HotkeyManager::Status::Taken:
+    case HotkeyManager::Status::SameAsOther:
         state = "taken";
         break;
-    case HotkeyManager::Status::unknownKey:
+    case HotkeyManager::Status::UnknownKey:
         state = "unknown-key";
         break;
-    case HotkeyManager::Status::unsupported:
+    case HotkeyManager::Status::Unsupported:
         state = "unsupported";
         break;
-    case HotkeyManager::Status::pending:
+    case HotkeyManager::Status::Pending:
         state = "pending";
         break;
-    case HotkeyManager::Status::declined:
+    case HotkeyManager::Status::Declined:
         state = "declined";
         break;
     }
@@ -107,7 +107,7 @@ void AppDelegate::start()
     connect(m_hotkeyManager.get(), &HotkeyManager::statusChanged, this, [this](HotkeyManager::Hotkey hotkey) {
         EventTrace::note(hotkeyTraceName(hotkey, m_hotkeyManager->status(hotkey)).constData());
         updateTrayToolTip();
-        if (hotkey == HotkeyManager::Hotkey::launch && m_hotkeyManager->status(hotkey) == HotkeyManager::Status::active)
+        if (hotkey == HotkeyManager::Hotkey::Launch && m_hotkeyManager->status(hotkey) == HotkeyManager::Status::Active)
             m_launcherWindow->setHotkeyNotice({});
     });
     connect(m_hotkeyManager.get(), &HotkeyManager::bindingChanged, this, &AppDelegate::updateTrayToolTip);
@@ -212,15 +212,15 @@ void AppDelegate::updateTrayToolTip()
             QString problem;
             QString active;
         } texts[] = {
-            {HotkeyManager::Hotkey::launch, tr("Launch hotkey: %1"), tr("%1 opens and closes the panel")},
-            {HotkeyManager::Hotkey::screenshot, tr("Screenshot hotkey: %1"), tr("%1 takes a screenshot")},
-            {HotkeyManager::Hotkey::dictate, tr("Dictate hotkey: %1"), tr("%1 starts and stops dictation")},
+            {HotkeyManager::Hotkey::Launch, tr("Launch hotkey: %1"), tr("%1 opens and closes the panel")},
+            {HotkeyManager::Hotkey::Screenshot, tr("Screenshot hotkey: %1"), tr("%1 takes a screenshot")},
+            {HotkeyManager::Hotkey::Dictate, tr("Dictate hotkey: %1"), tr("%1 starts and stops dictation")},
         };
         for (const auto &text : texts) {
             const QString problem = m_hotkeyManager->statusText(text.hotkey);
             if (!problem.isEmpty())
                 lines << text.problem.arg(problem);
-            else if (m_hotkeyManager->status(text.hotkey) == HotkeyManager::Status::active)
+            else if (m_hotkeyManager->status(text.hotkey) == HotkeyManager::Status::Active)
                 lines << text.active.arg(m_hotkeyManager->triggerText(text.hotkey));
         }
     }
@@ -240,7 +240,7 @@ void AppDelegate::showHotkeyNotice()
             m_trayIcon->showMessage(summary, body, QSystemTrayIcon::Warning);
         EventTrace::note(shown ? "hotkey-notice-notification" : "hotkey-notice-balloon");
     });
-    m_launcherWindow->setHotkeyNotice(m_hotkeyManager->statusText(HotkeyManager::Hotkey::launch));
+    m_launcherWindow->setHotkeyNotice(m_hotkeyManager->statusText(HotkeyManager::Hotkey::Launch));
     m_launcherWindow->animateIn();
     EventTrace::note("hotkey-notice");
 }

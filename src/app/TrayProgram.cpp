@@ -59,25 +59,25 @@ int runTrayProgram(int &argc, char **argv)
     const InstanceRequest forwarded{QString::fromLatin1(request->isEmpty() ? QByteArray("open") : *request),
                                     qEnvironmentVariable("XDG_ACTIVATION_TOKEN")};
     switch (instance.acquireOrForward(forwarded.encode())) {
-    case SingleInstance::Outcome::forwarded:
+    case SingleInstance::Outcome::Forwarded:
         return 0;
-    case SingleInstance::Outcome::refused:
+    case SingleInstance::Outcome::Refused:
         std::fprintf(stderr, "tarnwick: the running Tarnwick refused the request\n");
         return 1;
-    case SingleInstance::Outcome::unanswered:
+    case SingleInstance::Outcome::Unanswered:
         std::fprintf(stderr,
                      "tarnwick: the running Tarnwick did not answer within %d seconds; "
                      "it may still carry out the request when it recovers\n",
                      SingleInstance::replyTimeoutMs / 1000);
         return 1;
-    case SingleInstance::Outcome::failed:
+    case SingleInstance::Outcome::Failed:
         if (!instance.problem().isEmpty())
             std::fprintf(stderr, "tarnwick: cannot start: %s\nSet XDG_RUNTIME_DIR to a private folder of yours.\n",
                          qPrintable(instance.problem()));
         else
             std::fprintf(stderr, "tarnwick: another Tarnwick is running but takes no requests\n");
         return 1;
-    case SingleInstance::Outcome::primary:
+    case SingleInstance::Outcome::Primary:
         break;
     }
 

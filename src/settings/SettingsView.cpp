@@ -184,12 +184,12 @@ QString SettingsView::saveStatusText() const
 
 HotkeyRecorderView *SettingsView::launchRecorder() const
 {
-    return m_hotkeyPage->recorder(HotkeyManager::Hotkey::launch);
+    return m_hotkeyPage->recorder(HotkeyManager::Hotkey::Launch);
 }
 
 HotkeyRecorderView *SettingsView::screenshotRecorder() const
 {
-    return m_hotkeyPage->recorder(HotkeyManager::Hotkey::screenshot);
+    return m_hotkeyPage->recorder(HotkeyManager::Hotkey::Screenshot);
 }
 
 void SettingsView::save()

@@ -40,7 +40,7 @@ struct Run
         backend = scripted.get();
         const HotkeyBinding launch =
             HotkeyBinding::load(defaults, Preferences::hotkeyBinding, HotkeyBinding::builtInLaunch());
-        if (launchResult == GrabResult::taken)
+        if (launchResult == GrabResult::Taken)
             backend->takenByOthers << launch;
         else
             backend->otherwise = launchResult;
@@ -219,7 +219,7 @@ void TestHotkeyBinding::storedRecordIsTwoIntegers()
 {
     const QString path = m_defaults->filePath();
     HotkeyManager manager(nullptr, *m_defaults, std::make_unique<NullHotkeyBackend>());
-    QCOMPARE(manager.binding(HotkeyManager::Hotkey::launch), HotkeyBinding::builtInLaunch());
+    QCOMPARE(manager.binding(HotkeyManager::Hotkey::Launch), HotkeyBinding::builtInLaunch());
     manager.update(49, 256);
 
     QFile file(path);
@@ -231,7 +231,7 @@ void TestHotkeyBinding::storedRecordIsTwoIntegers()
 
     UserDefaults reread(path);
     HotkeyManager next(nullptr, reread, std::make_unique<NullHotkeyBackend>());
-    QCOMPARE(next.binding(HotkeyManager::Hotkey::launch), (HotkeyBinding{49, 256}));
+    QCOMPARE(next.binding(HotkeyManager::Hotkey::Launch), (HotkeyBinding{49, 256}));
 }
 
 // Wayland and other sessions without global grabs: the bindings stay stored
@@ -240,12 +240,12 @@ void TestHotkeyBinding::withoutGlobalGrabsEachHotkeySaysSo()
 {
     HotkeyManager manager(nullptr, *m_defaults, std::make_unique<NullHotkeyBackend>());
     QSignalSpy changes(&manager, &HotkeyManager::statusChanged);
-    QCOMPARE(manager.status(HotkeyManager::Hotkey::launch), HotkeyManager::Status::notRegistered);
+    QCOMPARE(manager.status(HotkeyManager::Hotkey::Launch), HotkeyManager::Status::NotRegistered);
     manager.registerHotkeys();
     QCOMPARE(changes.size(), 2);
-    QCOMPARE(manager.status(HotkeyManager::Hotkey::launch), HotkeyManager::Status::unsupported);
-    QVERIFY(manager.statusText(HotkeyManager::Hotkey::launch).contains(QStringLiteral("tarnwick --toggle")));
-    QVERIFY(manager.statusText(HotkeyManager::Hotkey::screenshot).contains(QStringLiteral("tarnwick --screenshot")));
+    QCOMPARE(manager.status(HotkeyManager::Hotkey::Launch), HotkeyManager::Status::Unsupported);
+    QVERIFY(manager.statusText(HotkeyManager::Hotkey::Launch).contains(QStringLiteral("tarnwick --toggle")));
+    QVERIFY(manager.statusText(HotkeyManager::Hotkey::Screenshot).contains(QStringLiteral("tarnwick --screenshot")));
 }
 
 void TestHotkeyBinding::noticeOnFirstStart_data()
@@ -253,12 +253,12 @@ void TestHotkeyBinding::noticeOnFirstStart_data()
     QTest::addColumn<int>("result");
     QTest::addColumn<int>("notices");
     QTest::addColumn<QString>("told");
-    QTest::newRow("grabbed: nothing to tell") << int(GrabResult::grabbed) << 0 << "";
+    QTest::newRow("grabbed: nothing to tell") << int(GrabResult::Grabbed) << 0 << "";
     QTest::newRow("taken by the window manager")
-        << int(GrabResult::taken) << 1 << "Alt+Space is taken by another program";
-    QTest::newRow("no key on this keyboard") << int(GrabResult::unknownKey) << 1 << "no key on this keyboard";
+        << int(GrabResult::Taken) << 1 << "Alt+Space is taken by another program";
+    QTest::newRow("no key on this keyboard") << int(GrabResult::UnknownKey) << 1 << "no key on this keyboard";
     QTest::newRow("a session without grabs names the command")
-        << int(GrabResult::unsupported) << 1 << "bind \"tarnwick --toggle\"";
+        << int(GrabResult::Unsupported) << 1 << "bind \"tarnwick --toggle\"";
 }
 
 void TestHotkeyBinding::noticeOnFirstStart()
@@ -277,9 +277,9 @@ void TestHotkeyBinding::noticeOnFirstStart()
 
 void TestHotkeyBinding::noticeToldOncePerBinding()
 {
-    QCOMPARE(Run(*m_defaults, GrabResult::taken).due->count(), 1);
+    QCOMPARE(Run(*m_defaults, GrabResult::Taken).due->count(), 1);
     // The next login, same binding, still taken: not told again.
-    QCOMPARE(Run(*m_defaults, GrabResult::taken).due->count(), 0);
+    QCOMPARE(Run(*m_defaults, GrabResult::Taken).due->count(), 0);
     // Kept in the preferences file, beside the binding records it does not touch.
     const UserDefaults stored(m_defaults->filePath());
     QCOMPARE(stored.stringList(Preferences::hotkeyNoticesShown), QStringList{"49/2048"});
@@ -288,15 +288,15 @@ void TestHotkeyBinding::noticeToldOncePerBinding()
 
 void TestHotkeyBinding::noticeToldAgainWhenAWorkingBindingStopsWorking()
 {
-    QCOMPARE(Run(*m_defaults, GrabResult::taken).due->count(), 1);
-    QCOMPARE(Run(*m_defaults, GrabResult::grabbed).due->count(), 0);
+    QCOMPARE(Run(*m_defaults, GrabResult::Taken).due->count(), 1);
+    QCOMPARE(Run(*m_defaults, GrabResult::Grabbed).due->count(), 0);
     QVERIFY(m_defaults->stringList(Preferences::hotkeyNoticesShown).isEmpty());
-    QCOMPARE(Run(*m_defaults, GrabResult::taken).due->count(), 1);
+    QCOMPARE(Run(*m_defaults, GrabResult::Taken).due->count(), 1);
 }
 
 void TestHotkeyBinding::anotherFailingBindingIsToldDuringTheRun()
 {
-    Run run(*m_defaults, GrabResult::taken);
+    Run run(*m_defaults, GrabResult::Taken);
     QCOMPARE(run.due->count(), 1);
     // The user picks another combination that is taken as well.
     run.backend->takenByOthers << kCtrlAltK;

@@ -223,7 +223,7 @@ void TestSettingsView::saveWritesEverythingAndReRegistersHotkeys()
     QCOMPARE(child<QPushButton>(*view, "launchRecorderButton")->text(), QStringLiteral("Click to change"));
     QCOMPARE(view->launchRecorder()->keyView()->displayText(), QStringLiteral("Shift+Super+K"));
     // Nothing is stored or grabbed before Save.
-    QCOMPARE(m_hotkeys->binding(HotkeyManager::Hotkey::launch), HotkeyBinding::builtInLaunch());
+    QCOMPARE(m_hotkeys->binding(HotkeyManager::Hotkey::Launch), HotkeyBinding::builtInLaunch());
     QVERIFY(!m_defaults->contains(Preferences::hotkeyBinding));
     QVERIFY(!KeychainHelper::load(KeychainHelper::geminiAccount));
 
@@ -244,8 +244,8 @@ void TestSettingsView::saveWritesEverythingAndReRegistersHotkeys()
     QVERIFY(!stored.contains(Preferences::selectedProvider));
     QVERIFY(!stored.contains(Preferences::appTheme));
 
-    QCOMPARE(m_hotkeys->binding(HotkeyManager::Hotkey::launch), (HotkeyBinding{40, 768}));
-    QCOMPARE(m_hotkeys->status(HotkeyManager::Hotkey::launch), HotkeyManager::Status::active);
+    QCOMPARE(m_hotkeys->binding(HotkeyManager::Hotkey::Launch), (HotkeyBinding{40, 768}));
+    QCOMPARE(m_hotkeys->status(HotkeyManager::Hotkey::Launch), HotkeyManager::Status::Active);
     QVERIFY(m_backend->grabbed.contains(HotkeyBinding{40, 768}));
 }
 
@@ -273,7 +273,7 @@ void TestSettingsView::dictationChoicesAndTheDictateHotkey()
     child<QLineEdit>(*view, "transcriptionKeyField")->clear();
     QTest::mouseClick(recorder->keyView(), Qt::LeftButton);
     pressX11Key(recorder->keyView(), x11Keycode(KEY_D), Qt::Key_D, Qt::ControlModifier | Qt::AltModifier);
-    QVERIFY(!m_hotkeys->isBound(HotkeyManager::Hotkey::dictate));
+    QVERIFY(!m_hotkeys->isBound(HotkeyManager::Hotkey::Dictate));
     QTest::mouseClick(child<QPushButton>(*view, "saveButton"), Qt::LeftButton);
     QTRY_COMPARE(view->saveStatusText(), QStringLiteral("Saved!"));
 
@@ -283,13 +283,13 @@ void TestSettingsView::dictationChoicesAndTheDictateHotkey()
     // An emptied model field stores the default, not nothing.
     QCOMPARE(stored.string(Preferences::transcriptionModel), Preferences::transcriptionModel.fallback);
     QCOMPARE(KeychainHelper::load(KeychainHelper::transcriptionAccount), QString());
-    QVERIFY(m_hotkeys->isBound(HotkeyManager::Hotkey::dictate));
-    QCOMPARE(m_hotkeys->binding(HotkeyManager::Hotkey::dictate), (HotkeyBinding{2, 6144}));
+    QVERIFY(m_hotkeys->isBound(HotkeyManager::Hotkey::Dictate));
+    QCOMPARE(m_hotkeys->binding(HotkeyManager::Hotkey::Dictate), (HotkeyBinding{2, 6144}));
 
     QTest::mouseClick(child<QPushButton>(*view, "dictateRecorderClear"), Qt::LeftButton);
     QCOMPARE(recorder->keyView()->displayText(), QStringLiteral("Not set"));
     QTest::mouseClick(child<QPushButton>(*view, "saveButton"), Qt::LeftButton);
-    QTRY_VERIFY(!m_hotkeys->isBound(HotkeyManager::Hotkey::dictate));
+    QTRY_VERIFY(!m_hotkeys->isBound(HotkeyManager::Hotkey::Dictate));
     QVERIFY(!UserDefaults(m_defaults->filePath()).contains(Preferences::dictateHotkeyBinding));
 }
 
@@ -304,7 +304,7 @@ void TestSettingsView::hotkeyThatCannotBeRegisteredIsShown()
     QVERIFY(!problem->isVisible());
 
     QTest::mouseClick(child<QPushButton>(*view, "saveButton"), Qt::LeftButton);
-    QCOMPARE(m_hotkeys->status(HotkeyManager::Hotkey::screenshot), HotkeyManager::Status::taken);
+    QCOMPARE(m_hotkeys->status(HotkeyManager::Hotkey::Screenshot), HotkeyManager::Status::Taken);
     QVERIFY(problem->isVisible());
     QCOMPARE(
         problem->text(),
@@ -396,7 +396,7 @@ void TestSettingsView::unsavedEditsSurviveClosing()
     QCOMPARE(view->launchRecorder()->keyView()->displayText(), QStringLiteral("Ctrl+Alt+K"));
     QCOMPARE(view->screenshotRecorder()->keyView()->displayText(), QStringLiteral("Ctrl+Super+S"));
     QVERIFY(!KeychainHelper::load(KeychainHelper::geminiAccount));
-    QCOMPARE(m_hotkeys->binding(HotkeyManager::Hotkey::launch), HotkeyBinding::builtInLaunch());
+    QCOMPARE(m_hotkeys->binding(HotkeyManager::Hotkey::Launch), HotkeyBinding::builtInLaunch());
 }
 
 void TestSettingsView::savedConfirmationGoesAfterFirstPress()
