@@ -3,6 +3,7 @@
 
 #include "app/DesktopAppearance.h"
 #include "app/LauncherWindow.h"
+#include "app/StandardError.h"
 #include "core/LauncherSession.h"
 #include "platform/Logging.h"
 #include "platform/NotificationCenter.h"
@@ -28,8 +29,6 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QSystemTrayIcon>
-
-#include <cstdio>
 
 namespace {
 
@@ -345,9 +344,10 @@ void AppDelegate::quit()
 void AppDelegate::terminate()
 {
     flushPendingWrites();
-    if (m_session && m_session->store().hasUnsavedChanges())
-        std::fprintf(stderr, "tarnwick: quitting with history changes that could not be saved: %s\n",
-                     qPrintable(m_session->store().saveProblem()));
+    if (m_session && m_session->store().hasUnsavedChanges()) {
+        StandardError::tell(QStringLiteral("tarnwick: quitting with history changes that could not be saved: ")
+                            + m_session->store().saveProblem());
+    }
     QCoreApplication::exit(0);
 }
 
