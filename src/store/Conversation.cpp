@@ -1,6 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "store/Conversation.h"
 
+#include "store/ConversationFormat.h"
+#include "store/HistorySnapshot.h"
+
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
 #include <QTextBoundaryFinder>
 
 #include <algorithm>
@@ -56,4 +64,61 @@ QString Conversation::makeTitle(const QList<StoredMessage> &messages)
         }
     }
     return text;
+}
+
+namespace {
+
+// The messages' roles and texts, unchecked beyond what searching needs.
+Result<Conversation> readTexts(const QJsonObject &object)
+{
+    Conversation conversation;
+    conversation.id = QUuid::fromString(object.value(QLatin1String("id")).toString());
+    for (const QJsonValue &item : object.value(QLatin1String("messages")).toArray()) {
+        const QJsonObject message = item.toObject();
+        conversation.messages.append(StoredMessage(message.value(QLatin1String("role")).toString(),
+                                                   message.value(QLatin1String("content")).toString()));
+    }
+    return conversation;
+}
+
+} // namespace
+
+Result<Conversation> Conversation::whole(Parts parts) const
+{
+    if (!stored)
+        return *this;
+    const std::optional<QByteArray> bytes = stored->read();
+    if (!bytes) {
+        return Result<Conversation>::failure(
+            QStringLiteral("Something else changed this conversation in the history file; it cannot be read."));
+    }
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(*bytes, &error);
+    Result<Conversation> read = error.error != QJsonParseError::NoError
+        ? Result<Conversation>::failure(error.errorString())
+        : parts == Parts::Texts ? readTexts(document.object())
+                                : ConversationFormat::decodeConversation(document.object());
+    if (!read || read->id != id) {
+        return Result<Conversation>::failure(
+            QStringLiteral("This conversation is damaged in the history file (%1).")
+                .arg(read ? QStringLiteral("another conversation lies there") : read.message()));
+    }
+    // The title, date and instructions here may have been changed since: they win.
+    Conversation conversation = *this;
+    conversation.messages = std::move(read).value().messages;
+    conversation.stored.reset();
+    return conversation;
+}
+
+std::optional<QByteArray> StoredSpan::read() const
+{
+    std::optional<QByteArray> bytes = file ? file->read(offset, length) : std::nullopt;
+    if (!bytes || checksumOf(*bytes) != checksum)
+        return std::nullopt;
+    return bytes;
+}
+
+size_t StoredSpan::checksumOf(QByteArrayView bytes)
+{
+    return qHash(bytes, 0x7a1c5e3d);
 }
