@@ -30,36 +30,28 @@ bool MicrophoneSource::isAvailable() const
     return input && input->hasMicrophone();
 }
 
-bool MicrophoneSource::start()
+Result<> MicrophoneSource::start()
 {
     if (m_capture)
-        return true;
+        return {};
     const AudioInput *input = audioInput();
-    if (!input) {
-        m_problem = QStringLiteral("No microphone was found.");
-        return false;
-    }
+    if (!input)
+        return Result<>::failure(QStringLiteral("No microphone was found."));
     AudioInput::Handlers handlers{
         [this](const QByteArray &block) {
-        const QByteArray pcm = m_converter.convert(block);
-        if (!pcm.isEmpty())
-            Q_EMIT samples(pcm);
+            const QByteArray pcm = m_converter.convert(block);
+            if (!pcm.isEmpty())
+                Q_EMIT samples(pcm);
         },
-        [this] {
-        m_problem = QStringLiteral("The microphone stopped delivering sound.");
-        Q_EMIT failed();
-    },
-        };
+        [this] { Q_EMIT failed(QStringLiteral("The microphone stopped delivering sound.")); },
+    };
     Result<std::unique_ptr<AudioCapture>> capture =
         input->start({sampleRate, 1, PcmFormat::Sample::Int16}, std::move(handlers));
-    if (!capture) {
-        m_problem = capture.message();
-        return false;
-    }
+    if (!capture)
+        return Result<>::failure(capture.message());
     m_capture = std::move(capture).value();
     m_converter = PcmConverter(m_capture->format());
-    m_problem.clear();
-    return true;
+    return {};
 }
 
 void MicrophoneSource::stop()

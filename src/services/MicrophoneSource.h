@@ -18,13 +18,11 @@ public:
     ~MicrophoneSource() override;
 
     bool isAvailable() const override;
-    bool start() override;
+    Result<> start() override;
     void stop() override;
     bool isActive() const override { return m_capture != nullptr; }
-    QString problem() const override { return m_problem; }
 
 private:
     std::unique_ptr<AudioCapture> m_capture;
     PcmConverter m_converter;
-    QString m_problem;
 };

@@ -35,7 +35,7 @@ struct Panel : IsolatedSession
 {
     LauncherWindow window{session};
     MemoryKeyStore keys;
-    SettingsWindow settings{defaults, keys, nullptr};
+    SettingsWindow settings{defaults, keys, presets, nullptr};
 };
 
 // The panel's ground where nothing is drawn over it.
@@ -198,16 +198,16 @@ void TestLauncherWindow::portalValues_data()
 {
     QTest::addColumn<QVariant>("value");
     QTest::addColumn<Scheme>("scheme");
-    QTest::newRow("dark") << QVariant(1u) << Scheme::dark;
-    QTest::newRow("light") << QVariant(2u) << Scheme::light;
-    QTest::newRow("no preference") << QVariant(0u) << Scheme::noPreference;
-    QTest::newRow("a value from a later version") << QVariant(3u) << Scheme::noPreference;
+    QTest::newRow("dark") << QVariant(1u) << Scheme::Dark;
+    QTest::newRow("light") << QVariant(2u) << Scheme::Light;
+    QTest::newRow("no preference") << QVariant(0u) << Scheme::NoPreference;
+    QTest::newRow("a value from a later version") << QVariant(3u) << Scheme::NoPreference;
     QTest::newRow("wrapped once more, as older frontends send it")
-        << QVariant::fromValue(QDBusVariant(1u)) << Scheme::dark;
+        << QVariant::fromValue(QDBusVariant(1u)) << Scheme::Dark;
     QTest::newRow("wrapped twice") << QVariant::fromValue(QDBusVariant(QVariant::fromValue(QDBusVariant(2u))))
-                                   << Scheme::light;
-    QTest::newRow("text is not a scheme") << QVariant(QStringLiteral("1")) << Scheme::noPreference;
-    QTest::newRow("nothing") << QVariant() << Scheme::noPreference;
+                                   << Scheme::Light;
+    QTest::newRow("text is not a scheme") << QVariant(QStringLiteral("1")) << Scheme::NoPreference;
+    QTest::newRow("nothing") << QVariant() << Scheme::NoPreference;
 }
 
 void TestLauncherWindow::portalValues()

@@ -101,7 +101,7 @@ void TestWaylandSession::requestLines()
 
 void TestWaylandSession::startToggleTypeEscapeQuit()
 {
-    if (!WaylandSession::installed(WaylandSession::Compositor::weston))
+    if (!WaylandSession::installed(WaylandSession::Compositor::Weston))
         QSKIP("weston is not installed (scripts/setup installs it)");
     XSession x;
     QVERIFY2(x.problem().isEmpty(), qPrintable(x.problem()));
@@ -157,7 +157,7 @@ void TestWaylandSession::headless_data()
 void TestWaylandSession::headless()
 {
     QFETCH(bool, sway);
-    const auto compositor = sway ? WaylandSession::Compositor::sway : WaylandSession::Compositor::weston;
+    const auto compositor = sway ? WaylandSession::Compositor::Sway : WaylandSession::Compositor::Weston;
     if (!WaylandSession::installed(compositor))
         QSKIP("the compositor is not installed (scripts/setup installs it)");
     WaylandSession wayland(compositor);
@@ -189,7 +189,7 @@ void TestWaylandSession::headless()
 
 void TestWaylandSession::desktopShortcutOpensThePanel()
 {
-    if (!WaylandSession::installed(WaylandSession::Compositor::weston))
+    if (!WaylandSession::installed(WaylandSession::Compositor::Weston))
         QSKIP("weston is not installed (scripts/setup installs it)");
     PortalDesktop desktop;
     if (!desktop.problem().isEmpty())

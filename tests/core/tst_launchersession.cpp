@@ -4,6 +4,8 @@
 #include "core/LauncherSession.h"
 #include "core/StoredChat.h"
 #include "platform/UserDefaults.h"
+#include "presets/PresetStore.h"
+#include "services/KeyStore.h"
 #include "store/ConversationStore.h"
 #include "support/FileSizeLimit.h"
 #include "support/IsolatedHome.h"
@@ -148,7 +150,8 @@ void TestLauncherSession::historyProblemsAreTold()
     damaged.close();
 
     UserDefaults defaults(home.preferencesFile());
-    LauncherSession session(defaults, path);
+    PresetStore presets(home.presetsFile());
+    LauncherSession session(defaults, KeyStore::system(), presets, path);
     QSignalSpy told(&session, &LauncherSession::historyNoticeChanged);
     QVERIFY(session.historyNotice().isEmpty());
     session.viewModel().setMessages({ChatMessage(Role::User, QStringLiteral("first"))});

@@ -4,6 +4,8 @@
 #include "core/LauncherSession.h"
 #include "core/LauncherViewModel.h"
 #include "platform/UserDefaults.h"
+#include "presets/PresetStore.h"
+#include "services/KeyStore.h"
 #include "services/KeychainHelper.h"
 #include "store/ConversationStore.h"
 #include "support/AnswerWait.h"
@@ -31,11 +33,13 @@ struct Session
 {
     explicit Session(const IsolatedHome &home)
         : defaults(home.preferencesFile())
-        , session(defaults, home.historyFile())
+        , presets(home.presetsFile())
+        , session(defaults, KeyStore::system(), presets, home.historyFile())
     {
     }
 
     UserDefaults defaults;
+    PresetStore presets;
     LauncherSession session;
     LauncherViewModel &vm = session.viewModel();
 };

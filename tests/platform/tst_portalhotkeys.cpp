@@ -85,13 +85,13 @@ void TestPortalHotkeys::cleanup()
 void TestPortalHotkeys::bothBoundInOneSessionAndPressed()
 {
     Desktop &desktop = *m_desktop;
-    QCOMPARE(desktop.backend.grab(kLaunch, kAltSpace), GrabResult::pending);
-    QCOMPARE(desktop.backend.grab(kScreenshot, kCtrlSuperS), GrabResult::pending);
+    QCOMPARE(desktop.backend.grab(kLaunch, kAltSpace), GrabResult::Pending);
+    QCOMPARE(desktop.backend.grab(kScreenshot, kCtrlSuperS), GrabResult::Pending);
     QTRY_COMPARE_WITH_TIMEOUT(desktop.results.size(), 2, kTimeout);
-    QCOMPARE(answersFor(desktop.results, kLaunch), QList{GrabResult::grabbed});
-    QCOMPARE(answersFor(desktop.results, kScreenshot), QList{GrabResult::grabbed});
+    QCOMPARE(answersFor(desktop.results, kLaunch), QList{GrabResult::Grabbed});
+    QCOMPARE(answersFor(desktop.results, kScreenshot), QList{GrabResult::Grabbed});
     QCOMPARE(desktop.portal.bound(), (QStringList{"launch=ALT+space", "screenshot=CTRL+LOGO+s"}));
-    QCOMPARE(desktop.backend.mechanism(kLaunch), HotkeyBackend::Mechanism::desktopShortcut);
+    QCOMPARE(desktop.backend.mechanism(kLaunch), HotkeyBackend::Mechanism::DesktopShortcut);
     // The desktop's own words for the trigger.
     QCOMPARE(desktop.backend.triggerDescription(kLaunch), QStringLiteral("Alt+Space"));
     QCOMPARE(desktop.backend.triggerDescription(kScreenshot), QStringLiteral("Ctrl+Super+S"));
@@ -130,10 +130,10 @@ void TestPortalHotkeys::rebindAfterRelease()
 
     // A new binding from Settings: a new session with the new trigger.
     desktop.backend.release(kLaunch);
-    QCOMPARE(desktop.backend.mechanism(kLaunch), HotkeyBackend::Mechanism::none);
-    QCOMPARE(desktop.backend.grab(kLaunch, HotkeyBinding{40, 0x1800}), GrabResult::pending);
+    QCOMPARE(desktop.backend.mechanism(kLaunch), HotkeyBackend::Mechanism::None);
+    QCOMPARE(desktop.backend.grab(kLaunch, HotkeyBinding{40, 0x1800}), GrabResult::Pending);
     QTRY_COMPARE_WITH_TIMEOUT(answersFor(desktop.results, kLaunch).size(), 2, kTimeout);
-    QCOMPARE(answersFor(desktop.results, kLaunch).last(), GrabResult::grabbed);
+    QCOMPARE(answersFor(desktop.results, kLaunch).last(), GrabResult::Grabbed);
     QVERIFY(desktop.portal.bound().contains(QStringLiteral("launch=CTRL+ALT+k")));
     QCOMPARE(desktop.backend.triggerDescription(kLaunch), QStringLiteral("Ctrl+Alt+K"));
     desktop.portal.activate(QStringLiteral("screenshot"));
@@ -147,10 +147,10 @@ void TestPortalHotkeys::declinedInTheDialog()
     Desktop &desktop = m_desktop.emplace(QStringList{"--decline"});
     if (!desktop.portal.problem().isEmpty())
         QSKIP(qPrintable(desktop.portal.problem()));
-    QCOMPARE(desktop.backend.grab(kLaunch, kAltSpace), GrabResult::pending);
+    QCOMPARE(desktop.backend.grab(kLaunch, kAltSpace), GrabResult::Pending);
     QTRY_COMPARE_WITH_TIMEOUT(desktop.results.size(), 1, kTimeout);
-    QCOMPARE(answersFor(desktop.results, kLaunch), QList{GrabResult::declined});
-    QCOMPARE(desktop.backend.mechanism(kLaunch), HotkeyBackend::Mechanism::none);
+    QCOMPARE(answersFor(desktop.results, kLaunch), QList{GrabResult::Declined});
+    QCOMPARE(desktop.backend.mechanism(kLaunch), HotkeyBackend::Mechanism::None);
 }
 
 QTEST_GUILESS_MAIN(TestPortalHotkeys)
