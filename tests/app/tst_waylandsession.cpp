@@ -11,6 +11,7 @@
 #include "app/InstanceRequest.h"
 #include "platform/Preferences.h"
 #include "platform/UserDefaults.h"
+#include "support/BoolRows.h"
 #include "support/LoopbackServer.h"
 #include "support/PortalDesktop.h"
 #include "support/TarnwickProcess.h"
@@ -146,9 +147,7 @@ void TestWaylandSession::startToggleTypeEscapeQuit()
 
 void TestWaylandSession::headless_data()
 {
-    QTest::addColumn<bool>("sway");
-    QTest::newRow("weston, no seat") << false;
-    QTest::newRow("sway, a virtual keyboard") << true;
+    addBoolRows("sway", "weston, no seat", "sway, a virtual keyboard");
 }
 
 // A compositor with no screen, as on a build machine: the panel opens and

@@ -9,6 +9,8 @@
 #include "platform/NullHotkeyBackend.h"
 #include "settings/HotkeyRecorderKeyView.h"
 #include "settings/HotkeyRecorderView.h"
+#include "settings/PresetsPage.h"
+#include "presets/PresetStore.h"
 #include "settings/SegmentedControl.h"
 #include "core/SettingsModel.h"
 #include "llm/ProviderTable.h"
@@ -24,6 +26,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
@@ -84,13 +88,12 @@ private Q_SLOTS:
     void savedConfirmationGoesAfterFirstPress();
     void localServerSettingsPersistAcrossARestart();
     void dictationChoicesAndTheDictateHotkey();
+    void settingsEditsPresets();
 
     // The recorder alone, with key events carrying X11 key codes as the X
     // server sends them (Linux evdev code + 8).
     void keyCapture_data();
     void keyCapture();
-    void displayText_data();
-    void displayText();
     void clickAndButtonBothStartRecording();
     void recordingIsDrawnBlue();
 
@@ -154,12 +157,9 @@ void TestSettingsView::firstOpeningWithEmptyStores()
     QVERIFY(child<QLineEdit>(*view, "geminiKeyField")->text().isEmpty());
     QVERIFY(child<QLineEdit>(*view, "geminiKeyField")->isVisible());
     QVERIFY(!child<QLineEdit>(*view, "openRouterKeyField")->isVisible());
-    QCOMPARE(child<QLineEdit>(*view, "geminiKeyField")->placeholderText(), QStringLiteral("Paste Gemini key here..."));
     QCOMPARE(child<QComboBox>(*view, "geminiModelMenu")->currentText(), QStringLiteral("gemini-3-flash-preview"));
-    QCOMPARE(child<QComboBox>(*view, "geminiModelMenu")->count(), 6);
     QCOMPARE(view->launchRecorder()->keyView()->displayText(), QStringLiteral("Alt+Space"));
     QCOMPARE(view->screenshotRecorder()->keyView()->displayText(), QStringLiteral("Ctrl+Super+S"));
-    QCOMPARE(child<QPushButton>(*view, "keyPageLink")->text(), QStringLiteral("Get Gemini Key"));
     QCOMPARE(child<QLabel>(*view, "keyStoreCaption")->text(), KeychainHelper::storeDescription());
     QVERIFY(!child<QLabel>(*view, "launchHotkeyProblem")->isVisible());
 
@@ -466,6 +466,36 @@ void TestSettingsView::localServerSettingsPersistAcrossARestart()
     QCOMPARE(m_server->requests().last().header("Authorization"), "Bearer lk-1");
 }
 
+// Edits in Settings reach the file at once; a clash is told and changes nothing.
+void TestSettingsView::settingsEditsPresets()
+{
+    const QString path = m_home->configHome() + QStringLiteral("/Tarnwick/presets.json");
+    PresetStore store(path);
+    PresetsPage page(store);
+    QCOMPARE(page.list()->count(), 4);
+    page.list()->setCurrentRow(1);
+    auto *name = page.findChildren<QLineEdit *>().at(0);
+    QCOMPARE(name->text(), QStringLiteral("explain"));
+    name->setText(QStringLiteral("eli5"));
+    page.findChildren<QPlainTextEdit *>().at(0)->setPlainText(QStringLiteral("Explain it simply."));
+    page.findChild<QComboBox *>()->setCurrentText(QStringLiteral("OpenRouter"));
+    page.savePreset();
+    QVERIFY(page.problemText().isEmpty());
+    const std::optional<Preset> saved = PresetStore(path).find(QStringLiteral("eli5"));
+    QVERIFY(saved);
+    QCOMPARE(saved->instructions, QStringLiteral("Explain it simply."));
+    QCOMPARE(saved->provider, QStringLiteral("OpenRouter"));
+    QCOMPARE(saved->promptTemplate, QStringLiteral("Explain this:\n\n{selection}"));
+    QCOMPARE(page.list()->currentItem()->text(), QStringLiteral("/eli5"));
+
+    name->setText(QStringLiteral("fix"));
+    page.savePreset();
+    QVERIFY(page.problemText().contains(QStringLiteral("already a preset named fix")));
+    page.list()->setCurrentRow(0);
+    page.deletePreset();
+    QCOMPARE(PresetStore(path).names(), (QStringList{"eli5", "translate", "summarize"}));
+}
+
 void TestSettingsView::keyCapture_data()
 {
     QTest::addColumn<quint32>("x11Keycode");
@@ -523,32 +553,6 @@ void TestSettingsView::keyCapture()
     QCOMPARE(recorder.modifiers(), carbon);
     if (!stillRecording)
         QCOMPARE(recorder.keyView()->displayText(), shown);
-}
-
-void TestSettingsView::displayText_data()
-{
-    QTest::addColumn<quint32>("keyCode");
-    QTest::addColumn<quint32>("modifiers");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("the built-in launch hotkey") << 49u << 2048u << "Alt+Space";
-    QTest::newRow("K on a US layout") << 40u << 768u << "Shift+Super+K";
-    QTest::newRow("the built-in screenshot hotkey") << 1u << 4352u << "Ctrl+Super+S";
-    QTest::newRow("all four modifiers in their order")
-        << 49u << (256u | 512u | 2048u | 4096u) << "Ctrl+Alt+Shift+Super+Space";
-    QTest::newRow("a named key") << 123u << 4096u << "Ctrl+Left";
-    QTest::newRow("F1") << 122u << 2048u << "Alt+F1";
-    QTest::newRow("the key left of Backspace") << 24u << 512u << "Shift+=";
-    QTest::newRow("a digit") << 18u << 256u << "Super+1";
-    QTest::newRow("a code with no key") << 52u << 256u << "Super+Key52";
-    QTest::newRow("a code far outside") << 4000000000u << 4096u << "Ctrl+Key4000000000";
-}
-
-void TestSettingsView::displayText()
-{
-    QFETCH(quint32, keyCode);
-    QFETCH(quint32, modifiers);
-    QFETCH(QString, shown);
-    QCOMPARE((HotkeyBinding{keyCode, modifiers}.displayText()), shown);
 }
 
 void TestSettingsView::clickAndButtonBothStartRecording()
