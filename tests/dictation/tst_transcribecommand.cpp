@@ -146,12 +146,8 @@ private:
 
 ProgramRun TestTranscribeCommand::run(const QStringList &args, const QByteArray &input) const
 {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    // Qt's network thread may leave a cycle of its own at exit; see the ask command's tests.
-    env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+    QProcessEnvironment env = loopbackEnvironment(m_server->baseUrl());
     env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent"));
-    env.insert(QStringLiteral("TARNWICK_GEMINI_BASE_URL"), m_server->baseUrl());
-    env.insert(QStringLiteral("TARNWICK_OPENROUTER_BASE_URL"), m_server->baseUrl());
     env.insert(QStringLiteral("TARNWICK_TRANSCRIPTION_BASE_URL"), m_transcriptionAddress);
     return runProgram(args, env, input);
 }
