@@ -1,25 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The history at the size a heavy user reaches (1,000 conversations, about
-// 100 MB with inline images): resident memory of the launcher idle and with
-// the history panel open, load time against reading and parsing the bytes,
-// search latency per keystroke, answer seconds lost at kill -9, and bytes
-// written per answer.
+// 100 MB), text-heavy and image-heavy: the tray program's start and resident
+// memory idle and with the newest conversation open, the store's load time
+// against reading and parsing the bytes, search latency per keystroke; then,
+// on the image-heavy one, answer seconds lost at kill -9 and bytes written
+// per answer. Needs scripts/test-session (Xvfb) for the tray program.
 //   bench_history [--scale F] [--tries N] [--memory-only]
 #include "SyntheticAnswer.h"
 #include "SyntheticHistory.h"
 
-#include "core/LauncherSession.h"
 #include "core/StoredChat.h"
-#include "launcher/LauncherView.h"
-#include "platform/UserDefaults.h"
 #include "store/ConversationFile.h"
 #include "store/ConversationStore.h"
 #include "store/SearchIndex.h"
-#include "support/IsolatedHome.h"
+#include "support/TarnwickProcess.h"
+#include "support/XSession.h"
 
-#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QProcess>
 #include <QSignalSpy>
@@ -30,6 +31,8 @@
 
 #include <chrono>
 #include <csignal>
+#include <ctime>
+#include <functional>
 #include <thread>
 
 namespace {
@@ -53,15 +56,35 @@ qint64 procValue(const char *file, const QByteArray &key)
     return -1;
 }
 
-qint64 residentKiB()
+double residentMib(qint64 pid)
 {
-    return procValue("/proc/self/status", "VmRSS:");
+    return double(procValue(QStringLiteral("/proc/%1/status").arg(pid).toLatin1().constData(), "VmRSS:")) / 1024.0;
+}
+
+double monotonicMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
 }
 
 // Bytes handed to write(2) by this process so far.
 qint64 bytesWrittenSoFar()
 {
     return procValue("/proc/self/io", "wchar:");
+}
+
+bool waitFor(const std::function<bool()> &condition, int timeoutMs = 120000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(2);
+    }
+    return true;
 }
 
 void settle(int ms)
@@ -80,27 +103,47 @@ QString fragment(int i)
     return QStringLiteral("w%1 ").arg(i, 5, 10, QLatin1Char('0'));
 }
 
-// Child: the launcher panel on the history; prints its resident memory.
-int probe(int argc, char *argv[], const QString &path)
+// The tray program (the real binary) on a private X server with this history:
+// start to launched (the history is loaded by then), idle memory, and memory
+// with the newest conversation open (panel, Ctrl+F, Return).
+void trayFigures(const QString &historyPath)
 {
-    QApplication app(argc, argv);
-    IsolatedHome home;
-    UserDefaults defaults(home.path() + QStringLiteral("/preferences.json"));
-    auto *session = new LauncherSession(defaults, path);
-    auto *view = new LauncherView(*session);
-    view->resize(680, 520);
-    // Idle after some use: one conversation saved.
-    StoredChat::save(session->store(),
-                     {ChatMessage(ChatMessage::Role::User, QStringLiteral("Hello")),
-                      ChatMessage(ChatMessage::Role::Assistant, QStringLiteral("Hi there."))},
-                     QUuid());
-    settle(4000);
-    out << "idle " << residentKiB() << Qt::endl;
-    view->show();
-    view->setSidebarOpen(true);
-    settle(2500);
-    out << "open " << residentKiB() << Qt::endl;
-    return 0;
+    XSession session;
+    if (!session.problem().isEmpty()) {
+        out << "Tray program: no X session (" << session.problem() << ")\n";
+        return;
+    }
+    QList<double> starts;
+    double idleMib = -1;
+    double openMib = -1;
+    for (int run = 0; run < 3; ++run) {
+        TarnwickProcess tarnwick(session);
+        const QString data = tarnwick.home() + QStringLiteral("/data/Tarnwick");
+        QDir().mkpath(data);
+        QFile::copy(historyPath, data + QStringLiteral("/conversations.json"));
+        const double started = monotonicMs();
+        tarnwick.start();
+        if (!waitFor([&] { return tarnwick.timeOf(QStringLiteral("launched")) > 0; })) {
+            out << "Tray program: did not start\n";
+            return;
+        }
+        starts << tarnwick.timeOf(QStringLiteral("launched")) - started;
+        if (run < 2)
+            continue;
+        settle(4000);
+        idleMib = residentMib(tarnwick.pid());
+        session.pressKeys(QStringLiteral("alt+space"));
+        waitFor([&] { return tarnwick.count(QStringLiteral("launcher-exposed")) > 0; });
+        settle(500);
+        session.pressKeys(QStringLiteral("ctrl+f"));
+        settle(1000);
+        session.pressKeys(QStringLiteral("Return"));
+        settle(4000);
+        openMib = residentMib(tarnwick.pid());
+    }
+    out << "Tray program: start to launched (history loaded) " << percentile(starts, 0.5)
+        << " ms (median of 3); resident memory idle " << idleMib << " MiB, newest conversation open " << openMib
+        << " MiB (target 150)\n";
 }
 
 // Child: streams an answer into the history until killed.
@@ -163,25 +206,9 @@ KillResult killOnce(const QString &program, const QString &path, int paceMs, QRa
     return result;
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+// The store on this history: load against read + parse, and search per keystroke.
+int storeFigures(const QString &path, double scale)
 {
-    if (argc >= 3 && qstrcmp(argv[1], "--probe") == 0) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        return probe(argc, argv, QString::fromLocal8Bit(argv[2]));
-    }
-    if (argc >= 4 && qstrcmp(argv[1], "--stream") == 0)
-        return stream(argc, argv, QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
-
-    QCoreApplication app(argc, argv);
-    const double scale = commandLineNumber(QStringLiteral("--scale"), 1.0);
-    const int tries = int(commandLineNumber(QStringLiteral("--tries"), 20));
-    const bool memoryOnly = app.arguments().contains(QStringLiteral("--memory-only"));
-
-    QTemporaryDir dir;
-    const QString path = writeSyntheticHistoryFile(dir.path(), scale);
-
     QList<double> loads, rawParses;
     for (int run = 0; run < 3; ++run) {
         QElapsedTimer timer;
@@ -204,51 +231,61 @@ int main(int argc, char *argv[])
         << percentile(rawParses, 0.5) << " ms (median of 3): " << percentile(loads, 0.5) / percentile(rawParses, 0.5)
         << "x\n";
 
-    {
-        QProcess child;
-        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--probe"), path});
-        child.waitForFinished(120000);
-        const QList<QByteArray> lines = child.readAllStandardOutput().trimmed().split('\n');
-        for (const QByteArray &line : lines) {
-            const QList<QByteArray> parts = line.split(' ');
-            if (parts.size() == 2)
-                out << "Resident memory of the launcher, " << (parts[0] == "idle" ? "idle" : "history panel open")
-                    << ": " << parts[1].toLongLong() / 1024 << " MiB\n";
+    // Each keystroke of a query, as the sidebar's field sends them, until its hits arrive.
+    ConversationStore store(path);
+    SearchIndex index(store);
+    QSignalSpy finished(&index, &SearchIndex::finished);
+    QElapsedTimer timer;
+    timer.start();
+    index.search(QString());
+    finished.wait(120000);
+    const double warm = millisSince(timer);
+    QList<double> keystrokes;
+    int lastHits = 0;
+    for (const QString &query : {QStringLiteral("Message 3 in conversation 42"), QStringLiteral("slash QUICKSORT"),
+                                 QStringLiteral("wörds öf")}) {
+        for (qsizetype n = 1; n <= query.size(); ++n) {
+            finished.clear();
+            timer.start();
+            index.search(query.left(n));
+            if (!finished.wait(60000))
+                return 1;
+            keystrokes << millisSince(timer);
+            lastHits = int(finished.front().at(1).value<QList<ConversationSearch::Hit>>().size());
         }
+    }
+    out << "Search: texts folded in " << warm << " ms when the panel opens; per keystroke p50 "
+        << percentile(keystrokes, 0.5) << " ms, p99 " << percentile(keystrokes, 0.99) << " ms, max "
+        << percentile(keystrokes, 1.0) << " ms (" << keystrokes.size() << " keystrokes; last query " << lastHits
+        << " hits)\n";
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (argc >= 4 && qstrcmp(argv[1], "--stream") == 0)
+        return stream(argc, argv, QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
+
+    QCoreApplication app(argc, argv);
+    const double scale = commandLineNumber(QStringLiteral("--scale"), 1.0);
+    const int tries = int(commandLineNumber(QStringLiteral("--tries"), 20));
+    const bool memoryOnly = app.arguments().contains(QStringLiteral("--memory-only"));
+
+    QString path;
+    for (const HistoryKind kind : {HistoryKind::Text, HistoryKind::Images}) {
+        QTemporaryDir dir;
+        path = writeSyntheticHistoryFile(dir.path(), scale, kind);
+        trayFigures(path);
+        if (!memoryOnly && storeFigures(path, scale) != 0)
+            return 1;
+        if (kind == HistoryKind::Images)
+            dir.setAutoRemove(false);
     }
     if (memoryOnly)
         return 0;
-
-    {
-        // Each keystroke of a query, as the sidebar's field sends them, until its hits arrive.
-        ConversationStore store(path);
-        SearchIndex index(store);
-        QSignalSpy finished(&index, &SearchIndex::finished);
-        QElapsedTimer timer;
-        timer.start();
-        index.search(QString());
-        finished.wait(120000);
-        const double warm = millisSince(timer);
-        QList<double> keystrokes;
-        int lastHits = 0;
-        for (const QString &query : {QStringLiteral("Message 3 in conversation 42"), QStringLiteral("slash QUICKSORT"),
-                                     QStringLiteral("wörds öf")}) {
-            for (qsizetype n = 1; n <= query.size(); ++n) {
-                finished.clear();
-                timer.start();
-                index.search(query.left(n));
-                if (!finished.wait(60000))
-                    return 1;
-                keystrokes << millisSince(timer);
-                lastHits = int(finished.front().at(1).value<QList<ConversationSearch::Hit>>().size());
-            }
-        }
-        out << "Search: texts folded in " << warm << " ms when the panel opens; per keystroke p50 "
-            << percentile(keystrokes, 0.5) << " ms, p99 " << percentile(keystrokes, 0.99) << " ms, max "
-            << percentile(keystrokes, 1.0) << " ms (" << keystrokes.size() << " keystrokes; last query " << lastHits
-            << " hits)\n";
-    }
-
+    const QString keptFolder = QFileInfo(path).absolutePath();
     {
         // An answer at about 50 fragments a second for 20 s, then the flush at quit.
         const int fragments = 1000;
@@ -291,5 +328,6 @@ int main(int argc, char *argv[])
     out << "kill -9 while streaming, " << tries << " tries: answer seconds lost p50 " << percentile(lost, 0.5)
         << ", max " << percentile(lost, 1.0) << "; history file whole after " << tries - broken << " of " << tries
         << "\n";
+    QDir(keptFolder).removeRecursively();
     return 0;
 }

@@ -119,11 +119,15 @@ bool LauncherSession::loadConversation(QUuid id)
     const auto found = find();
     if (found == m_store->conversations().cend())
         return false;
-    const QList<StoredMessage> stored = found->messages;
+    const Result<Conversation> whole = found->whole();
+    if (!whole) {
+        qCWarning(lcHistory) << "A conversation could not be opened:" << whole.message();
+        return false;
+    }
     // The id and instructions come first: setting the messages saves them with both.
     setActiveConversationID(id);
-    m_vm->setInstructions(found->instructions);
-    m_vm->setMessages(StoredChat::toChat(stored));
+    m_vm->setInstructions(whole->instructions);
+    m_vm->setMessages(StoredChat::toChat(whole->messages));
     return true;
 }
 

@@ -26,7 +26,13 @@ QVariant ConversationListModel::data(const QModelIndex &index, int role) const
     if (m_hits) {
         if (index.row() >= m_hits->size())
             return {};
-        const ConversationSearch::Hit &hit = m_hits->at(index.row());
+        ConversationSearch::Hit &hit = (*m_hits)[index.row()];
+        if ((role == SnippetRole || role == SnippetMatchesRole) && !hit.snippetWords.isEmpty()) {
+            const Result<Conversation> whole = m_store.whole(hit.id);
+            if (whole)
+                ConversationSearch::addSnippet(hit, whole.value());
+            hit.snippetWords.clear();
+        }
         switch (role) {
         case Qt::DisplayRole:
         case TitleRole:

@@ -39,5 +39,6 @@ private:
 
     ConversationStore &m_store;
     QList<QUuid> m_ids;
-    std::optional<QList<ConversationSearch::Hit>> m_hits;
+    // Mutable: snippets from the file are made as their rows are shown.
+    mutable std::optional<QList<ConversationSearch::Hit>> m_hits;
 };

@@ -205,12 +205,10 @@ std::optional<Conversation> ConversationSidebarView::conversationAt(int row) con
 {
     if (row < 0 || row >= m_model->rowCount())
         return std::nullopt;
-    const QUuid id = m_model->idAt(row);
-    for (const Conversation &conversation : m_store.conversations()) {
-        if (conversation.id == id)
-            return conversation;
-    }
-    return std::nullopt;
+    Result<Conversation> whole = m_store.whole(m_model->idAt(row));
+    if (!whole)
+        return std::nullopt;
+    return std::move(whole).value();
 }
 
 // A copy goes out: the launcher's answer may change the store's list while it is used.

@@ -1,6 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "store/Conversation.h"
 
+#include "store/ConversationFormat.h"
+#include "store/HistorySnapshot.h"
+
+#include <QHash>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
 #include <QTextBoundaryFinder>
 
 #include <algorithm>
@@ -56,4 +63,42 @@ QString Conversation::makeTitle(const QList<StoredMessage> &messages)
         }
     }
     return text;
+}
+
+Result<Conversation> Conversation::whole() const
+{
+    if (!stored)
+        return *this;
+    const std::optional<QByteArray> bytes = stored->read();
+    if (!bytes)
+        return Result<Conversation>::failure(
+            QStringLiteral("Something else changed this conversation in the history file; it cannot be read."));
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(*bytes, &error);
+    Result<Conversation> read = error.error == QJsonParseError::NoError
+        ? ConversationFormat::decodeConversation(document.object())
+        : Result<Conversation>::failure(error.errorString());
+    if (!read || read->id != id) {
+        return Result<Conversation>::failure(
+            QStringLiteral("This conversation is damaged in the history file (%1).")
+                .arg(read ? QStringLiteral("another conversation lies there") : read.message()));
+    }
+    // The title, date and instructions here may have been changed since: they win.
+    Conversation conversation = *this;
+    conversation.messages = std::move(read).value().messages;
+    conversation.stored.reset();
+    return conversation;
+}
+
+std::optional<QByteArray> StoredSpan::read() const
+{
+    std::optional<QByteArray> bytes = file ? file->read(offset, length) : std::nullopt;
+    if (!bytes || checksumOf(*bytes) != checksum)
+        return std::nullopt;
+    return bytes;
+}
+
+size_t StoredSpan::checksumOf(QByteArrayView bytes)
+{
+    return qHash(bytes, 0x7a1c5e3d);
 }

@@ -3,6 +3,7 @@
 
 #include "store/ConversationFormat.h"
 #include "store/HistoryFileReader.h"
+#include "store/HistorySnapshot.h"
 #include "store/JournalRecord.h"
 
 #include <QFile>
@@ -111,6 +112,54 @@ ReadResult read(const QString &filePath)
         return result;
     }
     result.status = Status::Read;
+    return result;
+}
+
+ReadResult readSummaries(const QString &filePath, const QSet<QUuid> &keepWhole)
+{
+    ReadResult result;
+    HistoryFileReader reader(filePath);
+    std::shared_ptr<const HistorySnapshot> snapshot;
+    if (reader.handle() >= 0)
+        snapshot = std::make_shared<const HistorySnapshot>(::fcntl(reader.handle(), F_DUPFD_CLOEXEC, 0));
+    try {
+        while (const std::optional<QByteArray> object = reader.next()) {
+            QJsonParseError parseError;
+            const QJsonDocument document = QJsonDocument::fromJson(*object, &parseError);
+            if (parseError.error != QJsonParseError::NoError) {
+                result.status = Status::Unreadable;
+                result.error = QStringLiteral("not JSON (%1 at byte %2)")
+                                   .arg(parseError.errorString())
+                                   .arg(reader.offset() + parseError.offset);
+                return result;
+            }
+            Result<Conversation> decoded = ConversationFormat::decodeConversation(document.object());
+            if (!decoded) {
+                result.status = Status::Unreadable;
+                result.error = decoded.message();
+                return result;
+            }
+            Conversation conversation = std::move(decoded).value();
+            if (!keepWhole.contains(conversation.id)) {
+                conversation.messages = {};
+                conversation.stored =
+                    StoredSpan{snapshot, reader.offset(), object->size(), StoredSpan::checksumOf(*object)};
+            }
+            result.conversations.append(std::move(conversation));
+        }
+    } catch (const std::bad_alloc &) {
+        result.status = Status::Unreadable;
+        result.error = QStringLiteral("too large to load");
+        result.conversations.clear();
+        return result;
+    }
+    if (!reader.error().isEmpty()) {
+        result.status = Status::Unreadable;
+        result.error = reader.error();
+        result.conversations.clear();
+        return result;
+    }
+    result.status = reader.exists() ? Status::Read : Status::Missing;
     return result;
 }
 

@@ -5,7 +5,9 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QSet>
 #include <QString>
+#include <QUuid>
 
 #include <functional>
 #include <optional>
@@ -23,6 +25,11 @@ struct ReadResult
 };
 
 ReadResult read(const QString &filePath);
+
+// As read(), the file checked whole, but the messages are left in the file
+// (Conversation::stored) except for the conversations named in `keepWhole`.
+// Memory holds one conversation at a time while reading.
+ReadResult readSummaries(const QString &filePath, const QSet<QUuid> &keepWhole);
 
 // The history as the store would load it, without changing any file: the
 // file with its journal's whole records applied, newest first.

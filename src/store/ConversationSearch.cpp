@@ -3,7 +3,11 @@
 
 #include <QRegularExpression>
 
+#include <QSet>
+
 #include <algorithm>
+#include <numeric>
+#include <utility>
 
 namespace ConversationSearch {
 
@@ -74,6 +78,40 @@ Range firstMatch(QStringView folded, const QStringList &words)
             best = {at, word.size()};
     }
     return best;
+}
+
+bool isAsciiSpace(char c)
+{
+    return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\v' || c == '\f';
+}
+
+// Where the first of the words occurs in the message's folded text, as an index into its text.
+qsizetype firstMatchIn(const QByteArray &folded, const QString &text, const QStringList &words,
+                       const QList<QByteArray> &needles)
+{
+    qsizetype at = -1;
+    for (const QByteArray &word : needles) {
+        const qsizetype found = folded.indexOf(word);
+        if (found >= 0 && (at < 0 || found < at))
+            at = found;
+    }
+    if (at < 0)
+        return -1;
+    // Folding kept every position (plain text, the common case): the byte offset is the place.
+    if (folded.size() != text.size()) {
+        QList<qsizetype> origins;
+        const QString refolded = fold(text, &origins);
+        at = origins.at(firstMatch(refolded, words).start);
+    }
+    return std::min(at, text.size());
+}
+
+QList<QByteArray> needlesOf(const QStringList &words)
+{
+    QList<QByteArray> needles;
+    for (const QString &word : words)
+        needles.append(word.toUtf8());
+    return needles;
 }
 
 QString oneLine(QString text)
@@ -168,6 +206,29 @@ Folded foldConversation(const Conversation &conversation)
     return folded;
 }
 
+Folded compact(Folded folded)
+{
+    QSet<QByteArrayView> seen;
+    QByteArray words;
+    for (const QByteArray &message : std::as_const(folded.messages)) {
+        const char *const data = message.constData();
+        qsizetype start = 0;
+        for (qsizetype i = 0; i <= message.size(); ++i) {
+            if (i < message.size() && !isAsciiSpace(data[i]))
+                continue;
+            const QByteArrayView word(data + start, i - start);
+            start = i + 1;
+            if (word.isEmpty() || seen.contains(word))
+                continue;
+            seen.insert(word);
+            words.append(word);
+            words.append(' ');
+        }
+    }
+    words.squeeze();
+    return Folded{folded.title, {}, words};
+}
+
 QStringList queryWords(const QString &query)
 {
     QStringList words = fold(query).split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
@@ -205,51 +266,82 @@ QList<Range> matches(QStringView text, const QStringList &words)
     return merged;
 }
 
-QList<Hit> search(const QList<Conversation> &conversations, const QList<Folded> &folded, const QString &query)
+void addSnippet(Hit &hit, const Conversation &conversation)
+{
+    const QStringList words = std::exchange(hit.snippetWords, {});
+    const QList<QByteArray> needles = needlesOf(words);
+    for (const StoredMessage &message : conversation.messages) {
+        const qsizetype at = firstMatchIn(fold(message.content).toUtf8(), message.content, words, needles);
+        if (at < 0)
+            continue;
+        hit.snippet = snippetAround(message.content, at);
+        hit.snippetMatches = matches(hit.snippet, words);
+        return;
+    }
+}
+
+QList<Hit> search(const QList<Conversation> &conversations, const QList<Folded> &folded, const QString &query,
+                  qsizetype fileSnippets)
 {
     const QStringList words = queryWords(query);
-    QList<QByteArray> needles;
-    for (const QString &word : words)
-        needles.append(word.toUtf8());
+    const QList<QByteArray> needles = needlesOf(words);
     QList<Hit> hits;
     if (words.isEmpty())
         return hits;
+    QList<qsizetype> sources;
     for (qsizetype i = 0; i < conversations.size() && i < folded.size(); ++i) {
         const Folded &texts = folded.at(i);
-        const bool all = std::all_of(needles.cbegin(), needles.cend(), [&](const QByteArray &word) {
-            return texts.title.contains(word)
+        const auto inMessages = [&](const QByteArray &word) {
+            return texts.words.contains(word)
                 || std::any_of(texts.messages.cbegin(), texts.messages.cend(),
                                [&](const QByteArray &message) { return message.contains(word); });
+        };
+        const bool all = std::all_of(needles.cbegin(), needles.cend(), [&](const QByteArray &word) {
+            return texts.title.contains(word) || inMessages(word);
         });
         if (!all)
             continue;
         const Conversation &conversation = conversations.at(i);
-        Hit hit{conversation.id, conversation.title, conversation.date, matches(conversation.title, words), {}, {}};
-        for (qsizetype m = 0; m < texts.messages.size(); ++m) {
-            const QByteArray &message = texts.messages.at(m);
-            qsizetype at = -1;
-            for (const QByteArray &word : needles) {
-                const qsizetype found = message.indexOf(word);
-                if (found >= 0 && (at < 0 || found < at))
-                    at = found;
+        Hit hit{conversation.id, conversation.title, conversation.date, matches(conversation.title, words), {}, {}, {}};
+        if (std::any_of(needles.cbegin(), needles.cend(), inMessages))
+            hit.snippetWords = words;
+        // Folded message by message and in memory: the snippet comes at once, as the command line wants it.
+        if (!hit.snippetWords.isEmpty() && !conversation.stored
+            && texts.messages.size() == conversation.messages.size()) {
+            hit.snippetWords.clear();
+            for (qsizetype m = 0; m < texts.messages.size(); ++m) {
+                const QString &text = conversation.messages.at(m).content;
+                const qsizetype at = firstMatchIn(texts.messages.at(m), text, words, needles);
+                if (at < 0)
+                    continue;
+                hit.snippet = snippetAround(text, at);
+                hit.snippetMatches = matches(hit.snippet, words);
+                break;
             }
-            if (at < 0)
-                continue;
-            const QString &text = conversation.messages.at(m).content;
-            // Folding kept every position (plain text, the common case): the byte offset is the place.
-            if (message.size() != text.size()) {
-                QList<qsizetype> origins;
-                const QString refolded = fold(text, &origins);
-                at = origins.at(firstMatch(refolded, words).start);
-            }
-            hit.snippet = snippetAround(text, std::min(at, text.size()));
-            hit.snippetMatches = matches(hit.snippet, words);
-            break;
         }
         hits.append(std::move(hit));
+        sources.append(i);
     }
-    std::stable_sort(hits.begin(), hits.end(), [](const Hit &a, const Hit &b) { return a.date > b.date; });
-    return hits;
+    QList<qsizetype> order(hits.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](qsizetype a, qsizetype b) { return hits.at(a).date > hits.at(b).date; });
+    QList<Hit> sorted;
+    sorted.reserve(hits.size());
+    qsizetype made = 0;
+    for (const qsizetype at : std::as_const(order)) {
+        Hit &hit = hits[at];
+        if (!hit.snippetWords.isEmpty() && made < fileSnippets) {
+            ++made;
+            const Result<Conversation> whole = conversations.at(sources.at(at)).whole();
+            if (whole)
+                addSnippet(hit, whole.value());
+            else
+                hit.snippetWords.clear();
+        }
+        sorted.append(std::move(hit));
+    }
+    return sorted;
 }
 
 } // namespace ConversationSearch

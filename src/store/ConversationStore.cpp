@@ -52,6 +52,7 @@ ConversationStore::ConversationStore(QString filePath, QObject *parent)
     connect(m_writer, &HistoryWriter::writeFailed, this, &ConversationStore::noteWriteFailed);
     connect(m_writer, &HistoryWriter::written, this, &ConversationStore::folded);
     connect(m_writer, &HistoryWriter::setAsideDone, this, &ConversationStore::noteSetAside);
+    connect(m_writer, &HistoryWriter::spansMoved, this, &ConversationStore::followSpans);
     m_quiet.setSingleShot(true);
     connect(&m_quiet, &QTimer::timeout, this, &ConversationStore::writeWhole);
     m_retry.setSingleShot(true);
@@ -82,7 +83,11 @@ QString ConversationStore::journalPath(const QString &filePath)
 void ConversationStore::reload()
 {
     flush();
-    ConversationFile::ReadResult result = ConversationFile::read(m_filePath);
+    const ConversationFile::Bytes journal = ConversationFile::readBytes(m_journal->path());
+    // The conversations the journal changes are read whole; the others' messages stay in the file.
+    const QSet<QUuid> named =
+        journal.status == ConversationFile::Status::Read ? JournalRecord::namedIds(journal.bytes) : QSet<QUuid>();
+    ConversationFile::ReadResult result = ConversationFile::readSummaries(m_filePath, named);
     if (result.status == ConversationFile::Status::Unreadable) {
         // The journal's changes apply to that file: both are kept aside, neither is used.
         m_writer->setPreparation(HistoryWriter::Preparation::SetAside);
@@ -96,7 +101,7 @@ void ConversationStore::reload()
     const bool fileRead = result.status == ConversationFile::Status::Read;
     if (fileRead && !std::exchange(m_backupRequested, true))
         m_writer->setPreparation(HistoryWriter::Preparation::Backup);
-    const int replayed = loadJournal(result.conversations);
+    const int replayed = loadJournal(journal, result.conversations);
     if (!fileRead && replayed == 0)
         return;
     m_fileSize = QFileInfo(m_filePath).size();
@@ -110,10 +115,9 @@ void ConversationStore::reload()
     Q_EMIT conversationsChanged();
 }
 
-int ConversationStore::loadJournal(QList<Conversation> &conversations)
+int ConversationStore::loadJournal(const ConversationFile::Bytes &bytes, QList<Conversation> &conversations)
 {
     const QString path = m_journal->path();
-    const ConversationFile::Bytes bytes = ConversationFile::readBytes(path);
     if (bytes.status == ConversationFile::Status::Missing)
         return 0;
     const JournalRecord::Replay replay = bytes.status == ConversationFile::Status::Read
@@ -140,6 +144,16 @@ int ConversationStore::loadJournal(QList<Conversation> &conversations)
 
 void ConversationStore::upsert(const Conversation &conversation)
 {
+    if (conversation.stored) {
+        // A copy of a listed conversation: its messages come from the file first.
+        const Result<Conversation> whole = conversation.whole();
+        if (!whole) {
+            qCWarning(lcHistory) << "A conversation was not saved:" << whole.message();
+            return;
+        }
+        upsert(whole.value());
+        return;
+    }
     const auto found = std::find_if(m_conversations.cbegin(), m_conversations.cend(),
                                     [&](const Conversation &c) { return c.id == conversation.id; });
     QByteArray change;
@@ -211,6 +225,31 @@ void ConversationStore::folded(quint64 sequence)
     m_journal->replace(rest);
     if (sequence == m_sequence)
         m_dirty = false;
+}
+
+Result<Conversation> ConversationStore::whole(const QUuid &id) const
+{
+    const auto found = std::find_if(m_conversations.cbegin(), m_conversations.cend(),
+                                    [&](const Conversation &c) { return c.id == id; });
+    if (found == m_conversations.cend())
+        return Result<Conversation>::failure(QStringLiteral("There is no such conversation."));
+    return found->whole();
+}
+
+// The conversations kept on disk now lie in the file just written; the old version can go.
+void ConversationStore::followSpans(const QList<HistoryWriter::SpanMove> &moves)
+{
+    QHash<std::pair<const HistorySnapshot *, qint64>, StoredSpan> to;
+    to.reserve(moves.size());
+    for (const HistoryWriter::SpanMove &move : moves)
+        to.insert({move.from.file.get(), move.from.offset}, move.to);
+    for (Conversation &conversation : m_conversations) {
+        if (!conversation.stored)
+            continue;
+        const auto found = to.constFind({conversation.stored->file.get(), conversation.stored->offset});
+        if (found != to.cend())
+            conversation.stored = *found;
+    }
 }
 
 void ConversationStore::noteSetAside(const QString &movedTo)

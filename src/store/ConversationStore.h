@@ -2,6 +2,8 @@
 #pragma once
 
 #include "store/Conversation.h"
+#include "store/ConversationFile.h"
+#include "store/HistoryWriter.h"
 
 #include <QList>
 #include <QObject>
@@ -14,12 +16,12 @@
 #include <memory>
 
 class HistoryJournal;
-class HistoryWriter;
 
 // The saved conversations and their file. Every change is appended at once to
 // a journal beside the file (conversations.json.journal), which the next start
 // replays; the whole file is written off the main thread when the changes go
-// quiet, when the journal grows large, and at flush().
+// quiet, when the journal grows large, and at flush(). The messages of the
+// conversations read from the file stay there until one is opened (whole()).
 class ConversationStore : public QObject
 {
     Q_OBJECT
@@ -33,7 +35,10 @@ public:
     static QString journalPath(const QString &filePath);
 
     QString filePath() const { return m_filePath; }
+    // Without their messages where the file holds them (Conversation::stored).
     const QList<Conversation> &conversations() const { return m_conversations; }
+    // The conversation with this id and its messages.
+    Result<Conversation> whole(const QUuid &id) const;
     // One per conversation, in list order: a new number whenever it changes.
     const QList<quint64> &revisions() const { return m_revisions; }
 
@@ -82,7 +87,9 @@ private:
     void noteSetAside(const QString &movedTo);
     void noteWriteFailed(quint64 sequence, const QString &reason);
     void setSaveProblem(const QString &reason);
-    int loadJournal(QList<Conversation> &conversations); // the number of changes replayed
+    void followSpans(const QList<HistoryWriter::SpanMove> &moves);
+    // The number of changes replayed.
+    int loadJournal(const ConversationFile::Bytes &journal, QList<Conversation> &conversations);
 
     const QString m_filePath;
     QList<Conversation> m_conversations;

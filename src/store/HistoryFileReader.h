@@ -24,6 +24,8 @@ public:
     std::optional<QByteArray> next();
     // Where the object next() gave last begins in the file.
     qint64 offset() const { return m_objectOffset; }
+    // The open file, to read its objects again later; -1 when none is open.
+    int handle() const { return m_file.handle(); }
 
 private:
     bool skipSpace();

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "store/HistoryWriter.h"
 
+#include "platform/Logging.h"
 #include "platform/WholeFileWriter.h"
 #include "store/ConversationFormat.h"
+#include "store/HistorySnapshot.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -100,8 +102,9 @@ void HistoryWriter::run()
         Result<> outcome = prepare(preparation);
         const bool prepared = outcome.ok();
         qint64 size = 0;
+        QList<SpanMove> moves;
         if (prepared)
-            outcome = write(*job, &size);
+            outcome = write(*job, &size, &moves);
         job.reset(); // drop our share of the old list outside the lock
         const auto finished = Clock::now();
 
@@ -123,7 +126,12 @@ void HistoryWriter::run()
                 Qt::QueuedConnection);
         } else {
             QMetaObject::invokeMethod(
-                this, [this, sequence = m_writtenSequence.load()] { Q_EMIT written(sequence); }, Qt::QueuedConnection);
+                this,
+                [this, sequence = m_writtenSequence.load(), moves = std::move(moves)] {
+                Q_EMIT spansMoved(moves);
+                Q_EMIT written(sequence);
+                },
+                Qt::QueuedConnection);
         }
     }
 }
@@ -180,7 +188,7 @@ void HistoryWriter::backUp()
     }
 }
 
-Result<> HistoryWriter::write(const Job &job, qint64 *size)
+Result<> HistoryWriter::write(const Job &job, qint64 *size, QList<SpanMove> *moves)
 {
     WholeFileWriter file(m_filePath);
     *size = 0;
@@ -189,15 +197,44 @@ Result<> HistoryWriter::write(const Job &job, qint64 *size)
         return file.write(bytes);
     };
     bool ok = put(QByteArrayLiteral("["));
+    bool first = true;
     for (qsizetype i = 0; ok && i < job.conversations.size(); ++i) {
-        if (i)
+        const Conversation &conversation = job.conversations.at(i);
+        QByteArray bytes;
+        if (const std::optional<StoredSpan> &span = conversation.stored) {
+            std::optional<QByteArray> copied = span->read();
+            // Something else changed the old file in place: those bytes may not
+            // even be JSON now, and would spoil the new file for every conversation.
+            if (!copied) {
+                qCWarning(lcHistory) << "A conversation damaged in the old history file was left out:"
+                                     << conversation.title;
+                continue;
+            }
+            bytes = std::move(*copied);
+        } else {
+            bytes = ConversationFormat::encodeConversation(conversation);
+        }
+        if (!std::exchange(first, false))
             ok = put(QByteArrayLiteral(","));
-        ok = ok && put(ConversationFormat::encodeConversation(job.conversations.at(i)));
+        if (conversation.stored)
+            moves->append(
+                {*conversation.stored, StoredSpan{nullptr, *size, bytes.size(), conversation.stored->checksum}});
+        ok = ok && put(bytes);
     }
     put(QByteArrayLiteral("]"));
     Result<> committed = file.commit();
-    if (!committed)
+    if (!committed) {
+        moves->clear();
         return committed;
+    }
+    // Kept open, so the new places stay good whatever later happens at the path.
+    const std::shared_ptr<const HistorySnapshot> written = HistorySnapshot::open(m_filePath, *size);
+    if (written) {
+        for (SpanMove &move : *moves)
+            move.to.file = written;
+    } else {
+        moves->clear();
+    }
     m_bytesWritten += *size;
     ++m_writeCount;
     m_writtenSequence = job.sequence;

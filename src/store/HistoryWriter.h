@@ -19,7 +19,8 @@
 // back to back: at least the minimum interval apart, four times as long as
 // the last write took, and no more than about 4 MB a second on average.
 // Conversations are encoded one at a time into the file, so a write never
-// holds a second copy of the whole history.
+// holds a second copy of the whole history; those whose messages only the old
+// file holds are copied from it as they are.
 class HistoryWriter : public QObject
 {
     Q_OBJECT
@@ -30,6 +31,13 @@ public:
         None,
         Backup, // keep a copy as <file>.bak
         SetAside // the file could not be read: move it to <file>.corrupt-<time>
+    };
+
+    // A conversation kept on disk, from its place in the old file to the new one.
+    struct SpanMove
+    {
+        StoredSpan from;
+        StoredSpan to;
     };
 
     explicit HistoryWriter(QString filePath, QObject *parent = nullptr);
@@ -64,6 +72,8 @@ public:
 
 Q_SIGNALS:
     void written(quint64 sequence);
+    // After a write: where the conversations copied from the old file lie now.
+    void spansMoved(const QList<HistoryWriter::SpanMove> &moves);
     void setAsideDone(const QString &movedTo);
     // The list named by sequence did not reach the disk.
     void writeFailed(quint64 sequence, const QString &reason);
@@ -76,7 +86,7 @@ private:
     };
 
     void run();
-    Result<> write(const Job &job, qint64 *size);
+    Result<> write(const Job &job, qint64 *size, QList<SpanMove> *moves);
     Result<> prepare(Preparation preparation);
     void backUp();
 

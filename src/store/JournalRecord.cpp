@@ -133,6 +133,12 @@ bool apply(const QJsonObject &record, QList<Conversation> &conversations)
     if (!date.isDouble() || !text.isString() || index < 0 || at < 0 || !(title.isUndefined() || title.isString()))
         return false;
     const qsizetype found = indexOf(conversations, id);
+    if (found >= 0 && conversations.at(found).stored) {
+        Result<Conversation> whole = conversations.at(found).whole();
+        if (!whole)
+            return false;
+        conversations[found] = std::move(whole).value();
+    }
     // Gone or reshaped by a later record that the file already holds.
     if (found < 0 || index >= conversations.at(found).messages.size())
         return true;

@@ -5,6 +5,14 @@
 
 #include <QtConcurrent/QtConcurrentRun>
 
+namespace {
+
+// Hits whose messages only the file holds get their snippets as the list shows
+// them; the first screenful comes with the hits.
+constexpr qsizetype kSnippetsAtOnce = 24;
+
+} // namespace
+
 SearchIndex::SearchIndex(const ConversationStore &store, QObject *parent)
     : QObject(parent)
     , m_store(store)
@@ -40,10 +48,15 @@ void SearchIndex::start(const QString &query)
     }
     m_watcher.setFuture(QtConcurrent::run([query, conversations, revisions, known, missing]() mutable {
         for (qsizetype i = 0; i < conversations.size(); ++i) {
-            if (missing.at(i))
-                known[i] = ConversationSearch::foldConversation(conversations.at(i));
+            if (!missing.at(i))
+                continue;
+            // A conversation the file no longer holds whole is found by its title alone.
+            const ::Result<Conversation> whole = conversations.at(i).whole();
+            known[i] = ConversationSearch::compact(
+                ConversationSearch::foldConversation(whole ? whole.value() : conversations.at(i)));
         }
-        Result result{query, ConversationSearch::search(conversations, known, query), revisions, known};
+        Result result{query, ConversationSearch::search(conversations, known, query, kSnippetsAtOnce), revisions,
+                      known};
         return result;
     }));
 }
