@@ -188,7 +188,9 @@ KillResult killOnce(const QString &program, const QString &path, int paceMs, QRa
     ConversationStore store(path);
     result.whole = QFile::exists(path) && ConversationFile::read(path).status == ConversationFile::Status::Read;
     qsizetype saved = 0;
-    for (const Conversation &conversation : store.conversations()) {
+    for (const Conversation &listed : store.conversations()) {
+        const Result<Conversation> whole = listed.whole();
+        const Conversation &conversation = whole ? whole.value() : listed;
         if (conversation.title == QLatin1String("Stream for the kill test") && conversation.messages.size() == 2
             && conversation.date.toMSecsSinceEpoch() >= started - 1000) {
             saved = conversation.messages.at(1).content.size();

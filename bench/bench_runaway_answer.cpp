@@ -80,6 +80,8 @@ void panelFigures(XSession &session, FullSpeedProvider &server, const Provider &
             std::printf("  panel       %-10s  could not send the question\n", provider.name);
             return;
         }
+        // What the panel held as the answer began: the rest of the peak is the answer's.
+        const double startMib = statusMib(tarnwick.pid(), "VmRSS");
         QElapsedTimer clock;
         clock.start();
         const int ended = server.ended();
@@ -98,8 +100,9 @@ void panelFigures(XSession &session, FullSpeedProvider &server, const Provider &
             },
             180000, true);
         const double seconds = clock.nsecsElapsed() / 1e9;
-        std::printf("  panel       %-10s  peak %7.1f MiB  %s after %5.1f s  --toggle answered in %6.0f ms (exit %d)\n",
-                    provider.name, capped ? 6144.0 : statusMib(tarnwick.pid(), "VmHWM"),
+        std::printf("  panel       %-10s  peak %7.1f MiB (%5.1f MiB as it began)  %s after %5.1f s  --toggle answered "
+                    "in %6.0f ms (exit %d)\n",
+                    provider.name, capped ? 6144.0 : statusMib(tarnwick.pid(), "VmHWM"), startMib,
                     capped        ? "KILLED AT THE CAP"
                         : stopped ? "stopped"
                                   : "STILL RUNNING",

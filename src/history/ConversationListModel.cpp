@@ -28,7 +28,7 @@ QVariant ConversationListModel::data(const QModelIndex &index, int role) const
             return {};
         ConversationSearch::Hit &hit = (*m_hits)[index.row()];
         if ((role == SnippetRole || role == SnippetMatchesRole) && !hit.snippetWords.isEmpty()) {
-            const Result<Conversation> whole = m_store.whole(hit.id);
+            const Result<Conversation> whole = m_store.whole(hit.id, Conversation::Parts::Texts);
             if (whole)
                 ConversationSearch::addSnippet(hit, whole.value());
             hit.snippetWords.clear();

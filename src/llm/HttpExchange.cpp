@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "llm/HttpExchange.h"
 
-#include "llm/NetworkAccess.h"
+#include "llm/HttpRequestHead.h"
 #include "llm/ProviderErrorBody.h"
 #include "llm/ServerAddress.h"
 
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QUrl>
+#include <QHostAddress>
+#include <QNetworkProxy>
+#include <QSslSocket>
 
 #include <atomic>
 #include <optional>
@@ -15,10 +15,11 @@
 namespace {
 // A failed answer's body only explains the status; a larger one is cut.
 constexpr qsizetype kErrorBodyLimit = 64 * 1024;
-
-// Qt stops reading from the socket when this much is waiting: a fast endless
-// answer cannot pile up unread bytes.
-constexpr qint64 kReadBufferSize = 1024 * 1024;
+// What the socket holds before it stops reading: the rest waits in the
+// kernel, and the sender with it. One turn of the event loop takes what is
+// there, so that a slow reader gets its text in few large pieces.
+constexpr qint64 kSocketBuffer = 1024 * 1024;
+constexpr int kRedirectLimit = 10;
 
 std::atomic<qint64> g_idleTimeoutMs{60000};
 std::atomic<qint64> g_firstByteTimeoutMs{300000};
@@ -32,51 +33,37 @@ QString secondsText(qint64 ms)
     return QStringLiteral("%1 seconds").arg(ms / 1000.0, 0, 'g', 3);
 }
 
-// QNetworkAccessManager can report a body cut short by a closed connection as
-// complete; a declared length tells. A compressed body's length counts packed
-// bytes, so it is not checked.
-bool isShort(QNetworkReply *reply, qint64 received)
-{
-    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-    return length.isValid() && !reply->hasRawHeader("Content-Encoding") && received < length.toLongLong();
-}
-
 // A server on the user's side is named, with what to check.
-std::optional<QString> serverReachText(QNetworkReply::NetworkError error, const QString &address)
+std::optional<QString> serverReachText(QAbstractSocket::SocketError error, const QString &address)
 {
     if (address.isEmpty())
         return std::nullopt;
-    if (error == QNetworkReply::ConnectionRefusedError)
+    if (error == QAbstractSocket::ConnectionRefusedError)
         return QStringLiteral("Cannot reach %1: connection refused. Is the server running?").arg(address);
-    if (error == QNetworkReply::HostNotFoundError)
+    if (error == QAbstractSocket::HostNotFoundError)
         return QStringLiteral("Cannot reach %1: host not found. Check the server address.").arg(address);
     return std::nullopt;
 }
 
-LLMError transportError(QNetworkReply *reply, const QString &serverAddress)
+LLMError transportError(QAbstractSocket::SocketError error, const QString &errorString, const QString &serverAddress)
 {
-    if (const auto text = serverReachText(reply->error(), serverAddress))
+    if (const auto text = serverReachText(error, serverAddress))
         return LLMError(LLMError::Kind::Network, *text);
-    QString text;
-    switch (reply->error()) {
-    case QNetworkReply::ConnectionRefusedError:
-        text = QStringLiteral("Could not connect to the provider (connection refused).");
-        break;
-    case QNetworkReply::HostNotFoundError:
-        text = QStringLiteral("Could not find the provider's server. Check your internet connection.");
-        break;
-    case QNetworkReply::RemoteHostClosedError:
-        text = LLMError::cutOff().errorDescription();
-        break;
-    case QNetworkReply::TemporaryNetworkFailureError:
-    case QNetworkReply::NetworkSessionFailedError:
-        text = QStringLiteral("The network is not available. Check your internet connection.");
-        break;
+    switch (error) {
+    case QAbstractSocket::ConnectionRefusedError:
+        return LLMError(LLMError::Kind::Network,
+                        QStringLiteral("Could not connect to the provider (connection refused)."));
+    case QAbstractSocket::HostNotFoundError:
+        return LLMError(LLMError::Kind::Network,
+                        QStringLiteral("Could not find the provider's server. Check your internet connection."));
+    case QAbstractSocket::RemoteHostClosedError:
+        return LLMError::cutOff();
+    case QAbstractSocket::NetworkError:
+        return LLMError(LLMError::Kind::Network,
+                        QStringLiteral("The network is not available. Check your internet connection."));
     default:
-        text = QStringLiteral("Network error: %1").arg(reply->errorString());
-        break;
+        return LLMError(LLMError::Kind::Network, QStringLiteral("Network error: %1").arg(errorString));
     }
-    return LLMError(LLMError::Kind::Network, text);
 }
 
 int defaultPort(const QUrl &url)
@@ -96,19 +83,61 @@ bool isUsableAddress(const QUrl &url)
     return url.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https"))
         && !url.host().isEmpty();
 }
+
+bool isRedirect(int status)
+{
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+bool isLoopback(const QString &host)
+{
+    return host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0 || QHostAddress(host).isLoopback();
+}
+
+// The desktop's proxy for the address, as Qt finds it; a server on this
+// machine is reached directly, as no proxy elsewhere could reach it.
+QNetworkProxy proxyFor(const QUrl &url)
+{
+    if (isLoopback(url.host()))
+        return QNetworkProxy::NoProxy;
+    const bool secure = url.scheme() == QLatin1String("https");
+    const QList<QNetworkProxy> proxies = QNetworkProxyFactory::proxyForQuery(QNetworkProxyQuery(url));
+    for (const QNetworkProxy &proxy : proxies) {
+        switch (proxy.type()) {
+        case QNetworkProxy::NoProxy:
+        case QNetworkProxy::DefaultProxy:
+            return QNetworkProxy::NoProxy;
+        case QNetworkProxy::HttpProxy:
+        case QNetworkProxy::Socks5Proxy:
+            return proxy;
+        case QNetworkProxy::HttpCachingProxy:
+            // It forwards plain requests and cannot tunnel encrypted ones.
+            if (!secure)
+                return proxy;
+            break;
+        default:
+            break;
+        }
+    }
+    return QNetworkProxy::NoProxy;
+}
 } // namespace
 
 HttpExchange::HttpExchange(ProviderRequest request, QObject *parent)
     : QObject(parent)
     , m_request(std::move(request))
+    , m_parser(m_request.method == "HEAD")
 {
     m_idle.setSingleShot(true);
     connect(&m_idle, &QTimer::timeout, this, &HttpExchange::onIdle);
+    m_nextPiece.setSingleShot(true);
+    m_nextPiece.setInterval(0);
+    connect(&m_nextPiece, &QTimer::timeout, this, &HttpExchange::readSome);
 }
 
 HttpExchange::~HttpExchange()
 {
-    releaseReply();
+    releaseSocket();
 }
 
 void HttpExchange::setIdleTimeout(std::chrono::milliseconds timeout)
@@ -139,67 +168,179 @@ void HttpExchange::rearmIdle()
 
 void HttpExchange::start()
 {
-    if (m_done || m_reply)
+    if (m_done || m_socket)
         return;
     // The address is composed from the user's key and model unencoded, so it
     // may hold characters no address may contain.
-    const QUrl url(m_request.url, QUrl::StrictMode);
-    if (!isUsableAddress(url)) {
+    m_url = QUrl(m_request.url, QUrl::StrictMode);
+    if (!isUsableAddress(m_url)) {
         fail(LLMError(LLMError::Kind::InvalidRequest,
                       QStringLiteral("The request address is not valid. Check the model name, the API key "
                                      "and the provider address.")));
         return;
     }
-    QNetworkRequest request(url);
-    for (const auto &[name, value] : std::as_const(m_request.headers))
-        request.setRawHeader(name, value);
-    // Qt would follow a redirect to any host with the key in the headers.
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
+    open();
+}
 
-    // Qt itself sends requests to a loopback address past any proxy.
-    QNetworkAccessManager *manager = networkAccessForThisThread();
-    m_reply = m_request.method == "GET" ? manager->get(request)
-                                        : manager->sendCustomRequest(request, m_request.method, m_request.body);
-    m_reply->setReadBufferSize(kReadBufferSize);
-    connect(m_reply, &QNetworkReply::readyRead, this, &HttpExchange::onReadyRead);
-    connect(m_reply, &QNetworkReply::finished, this, &HttpExchange::onFinished);
-    connect(m_reply, &QNetworkReply::redirected, this, &HttpExchange::onRedirected);
+void HttpExchange::open()
+{
+    const bool secure = m_url.scheme() == QLatin1String("https");
+    const QNetworkProxy proxy = proxyFor(m_url);
+    // A forwarding proxy takes plain requests itself; any other is a tunnel.
+    const bool forwarded =
+        !secure && (proxy.type() == QNetworkProxy::HttpProxy || proxy.type() == QNetworkProxy::HttpCachingProxy);
+    m_requestHead = httpRequestHead(m_request, m_url, forwarded ? proxy : QNetworkProxy(QNetworkProxy::NoProxy));
+
+    m_socket = new QSslSocket(this);
+    m_socket->setReadBufferSize(kSocketBuffer);
+    m_socket->setProxy(forwarded ? QNetworkProxy(QNetworkProxy::NoProxy) : proxy);
+    if (secure)
+        connect(m_socket, &QSslSocket::encrypted, this, &HttpExchange::sendRequest);
+    else
+        connect(m_socket, &QSslSocket::connected, this, &HttpExchange::sendRequest);
+    connect(m_socket, &QSslSocket::readyRead, this, &HttpExchange::readSome);
     // Any byte moving either way shows the provider is still there.
-    connect(m_reply, &QNetworkReply::uploadProgress, this, &HttpExchange::rearmIdle);
-    connect(m_reply, &QNetworkReply::metaDataChanged, this, &HttpExchange::rearmIdle);
+    connect(m_socket, &QSslSocket::bytesWritten, this, &HttpExchange::rearmIdle);
+    connect(m_socket, &QSslSocket::errorOccurred, this, &HttpExchange::onSocketError);
+    connect(m_socket, &QSslSocket::disconnected, this, [this] {
+        m_peerClosed = true;
+        readSome();
+    });
     rearmIdle();
+    if (forwarded)
+        m_socket->connectToHost(proxy.hostName(), proxy.port());
+    else if (secure)
+        m_socket->connectToHostEncrypted(m_url.host(), quint16(m_url.port(443)));
+    else
+        m_socket->connectToHost(m_url.host(), quint16(m_url.port(80)));
 }
 
-void HttpExchange::onRedirected(const QUrl &target)
+void HttpExchange::sendRequest()
 {
-    if (m_done || !m_reply)
+    m_socket->write(m_requestHead + m_request.body);
+    m_requestHead.clear();
+}
+
+void HttpExchange::readSome()
+{
+    if (m_done || !m_socket)
         return;
-    const QUrl resolved = m_reply->url().resolved(target);
-    if (sameOrigin(resolved, QUrl(m_request.url))) {
-        m_status = 0;
-        Q_EMIT m_reply->redirectAllowed();
-        return;
+    QPointer<HttpExchange> self(this);
+    // Should a layer below hold more than the bound (decrypted data may), the
+    // excess goes at once, so that what waits stays bounded.
+    const QByteArray bytes = m_socket->read(qMax(kSocketBuffer, m_socket->bytesAvailable() - kSocketBuffer));
+    if (!bytes.isEmpty()) {
+        rearmIdle();
+        const bool hadHead = m_parser.hasHead();
+        QByteArray body;
+        m_parser.feed(bytes, body);
+        if (!hadHead && m_parser.hasHead() && !takeHead())
+            return;
+        if (!body.isEmpty()) {
+            deliver(body);
+            if (!self || m_done)
+                return;
+        }
     }
-    const QString origin =
-        resolved.adjusted(QUrl::RemoveUserInfo | QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment)
-            .toString();
-    fail(LLMError(LLMError::Kind::Network,
-                  QStringLiteral("The provider redirected the request to %1, another server. Tarnwick does not "
-                                 "follow it, so your key was not sent there.")
-                      .arg(origin)));
+    using State = HttpResponseParser::State;
+    const State state = m_parser.state();
+    if (state == State::Head || state == State::Body) {
+        if (m_socket->bytesAvailable() > 0) {
+            m_nextPiece.start();
+            return;
+        }
+        if (!m_peerClosed)
+            return;
+        m_parser.endOfInput();
+    }
+    // A failed status says what went wrong, however its body ended.
+    if (m_parser.isComplete() || (m_parser.hasHead() && !isAnswer()))
+        finish();
+    else if (state == State::Broken)
+        fail(LLMError(LLMError::Kind::Network, QString::fromLatin1(m_parser.problem())));
+    else
+        fail(LLMError::cutOff());
 }
 
-bool HttpExchange::checkContentType()
+bool HttpExchange::isAnswer() const
 {
-    if (m_contentTypeChecked || m_status != 200 || !m_request.expectsEventStream)
-        return m_wrongContentType.isEmpty();
-    m_contentTypeChecked = true;
-    const QString type = m_reply->header(QNetworkRequest::ContentTypeHeader).toString();
+    return m_status == 200 && m_wrongContentType.isEmpty();
+}
+
+bool HttpExchange::takeHead()
+{
+    m_status = m_parser.status();
+    const QByteArray location = m_parser.header("Location");
+    if (isRedirect(m_status) && !location.isEmpty())
+        return followRedirect(location);
+    checkContentType();
+    return true;
+}
+
+bool HttpExchange::followRedirect(const QByteArray &location)
+{
+    const QUrl resolved = m_url.resolved(QUrl::fromEncoded(location));
+    if (!sameOrigin(resolved, QUrl(m_request.url))) {
+        const QString origin =
+            resolved.adjusted(QUrl::RemoveUserInfo | QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment)
+                .toString();
+        fail(LLMError(LLMError::Kind::Network,
+                      QStringLiteral("The provider redirected the request to %1, another server. Tarnwick does not "
+                                     "follow it, so your key was not sent there.")
+                          .arg(origin)));
+        return false;
+    }
+    if (++m_redirects > kRedirectLimit) {
+        fail(LLMError(LLMError::Kind::Network, QStringLiteral("Network error: Too many redirects.")));
+        return false;
+    }
+    if (m_status == 303) {
+        m_request.method = "GET";
+        m_request.body.clear();
+    }
+    releaseSocket();
+    m_url = resolved;
+    m_parser = HttpResponseParser(m_request.method == "HEAD");
+    m_status = 0;
+    m_peerClosed = false;
+    open();
+    return false;
+}
+
+void HttpExchange::checkContentType()
+{
+    if (m_status != 200 || !m_request.expectsEventStream)
+        return;
+    const QString type = QString::fromLatin1(m_parser.header("Content-Type"));
     const QString essence = type.section(QLatin1Char(';'), 0, 0).trimmed().toLower();
     // Servers that name no type at all are given the benefit of the doubt.
     if (!essence.isEmpty() && essence != QLatin1String("text/event-stream"))
         m_wrongContentType = essence;
-    return m_wrongContentType.isEmpty();
+}
+
+void HttpExchange::deliver(const QByteArray &body)
+{
+    if (!isAnswer()) {
+        m_errorBody += body.first(qMin(body.size(), kErrorBodyLimit - m_errorBody.size()));
+        if (m_errorBody.size() >= kErrorBodyLimit)
+            fail(errorForBody());
+        return;
+    }
+    m_receivedBytes += body.size();
+    rearmIdle();
+    Q_EMIT received(body);
+}
+
+void HttpExchange::finish()
+{
+    if (!isAnswer()) {
+        fail(errorForBody());
+        return;
+    }
+    m_done = true;
+    m_idle.stop();
+    releaseSocket();
+    Q_EMIT completed();
 }
 
 LLMError HttpExchange::errorForBody() const
@@ -219,69 +360,15 @@ void HttpExchange::abort()
 {
     m_done = true;
     m_idle.stop();
-    releaseReply();
+    releaseSocket();
 }
 
-bool HttpExchange::readStatus()
+void HttpExchange::onSocketError(QAbstractSocket::SocketError error)
 {
-    if (m_status == 0) {
-        const QVariant status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-        if (status.isValid())
-            m_status = status.toInt();
-    }
-    return m_status != 0;
-}
-
-void HttpExchange::onReadyRead()
-{
-    if (m_done || !readStatus())
+    // A closed connection is judged once what came before it is read.
+    if (m_done || error == QAbstractSocket::RemoteHostClosedError)
         return;
-    if (m_status != 200 || !checkContentType()) {
-        rearmIdle();
-        m_errorBody += m_reply->read(kErrorBodyLimit - m_errorBody.size());
-        if (m_errorBody.size() >= kErrorBodyLimit)
-            fail(errorForBody());
-        return;
-    }
-    const QByteArray bytes = m_reply->readAll();
-    m_receivedBytes += bytes.size();
-    rearmIdle();
-    if (!bytes.isEmpty())
-        Q_EMIT received(bytes);
-}
-
-void HttpExchange::onFinished()
-{
-    if (m_done)
-        return;
-    if (!readStatus()) {
-        // No HTTP answer at all: a transport failure, or some other protocol.
-        if (m_reply->error() != QNetworkReply::NoError)
-            fail(transportError(m_reply, m_request.serverAddress));
-        else
-            fail(LLMError::httpError(500));
-        return;
-    }
-    QPointer<HttpExchange> self(this);
-    onReadyRead();
-    if (!self || m_done)
-        return;
-    if (m_status != 200 || !m_wrongContentType.isEmpty()) {
-        fail(errorForBody());
-        return;
-    }
-    if (m_reply->error() != QNetworkReply::NoError) {
-        fail(transportError(m_reply, m_request.serverAddress));
-        return;
-    }
-    if (isShort(m_reply, m_receivedBytes)) {
-        fail(LLMError::cutOff());
-        return;
-    }
-    m_done = true;
-    m_idle.stop();
-    releaseReply();
-    Q_EMIT completed();
+    fail(transportError(error, m_socket ? m_socket->errorString() : QString(), m_request.serverAddress));
 }
 
 void HttpExchange::onIdle()
@@ -302,19 +389,19 @@ void HttpExchange::fail(const LLMError &error)
 {
     m_done = true;
     m_idle.stop();
-    releaseReply();
-    // Qt's own error texts may quote the address, password and all.
+    releaseSocket();
+    // Socket error texts may quote the address, password and all.
     Q_EMIT failed(error.withDescription(ServerAddress::masked(error.errorDescription(), m_request.url)));
 }
 
-void HttpExchange::releaseReply()
+void HttpExchange::releaseSocket()
 {
-    if (!m_reply)
+    m_nextPiece.stop();
+    if (!m_socket)
         return;
-    QNetworkReply *reply = m_reply;
-    m_reply = nullptr;
-    reply->disconnect(this);
-    if (reply->isRunning())
-        reply->abort();
-    reply->deleteLater();
+    QSslSocket *socket = m_socket;
+    m_socket = nullptr;
+    socket->disconnect(this);
+    socket->abort();
+    socket->deleteLater();
 }

@@ -9,7 +9,8 @@
 class MathJaxEngine;
 
 // Typesets formulas one by one on the typesetter's thread, loading MathJax
-// with the first one; the engine goes when the worker does.
+// with the first one and then warming it up with a few typical formulas
+// between the ones asked for; the engine goes when the worker does.
 class MathTypesetWorker : public QObject
 {
     Q_OBJECT
@@ -25,8 +26,14 @@ public Q_SLOTS:
 
 Q_SIGNALS:
     void engineLoaded(qint64 milliseconds);
+    // The warm-up formulas are done: the script engine has compiled MathJax's hot paths.
+    void engineWarm(qint64 milliseconds);
     void typesetDone(const QString &tex, bool display, const QByteArray &svg, const QString &error);
 
 private:
+    void warmUp();
+
     std::unique_ptr<MathJaxEngine> m_engine;
+    int m_warmUpStep = 0;
+    qint64 m_warmUpNanoseconds = 0;
 };

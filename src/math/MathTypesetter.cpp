@@ -56,6 +56,7 @@ MathTypesetter::Result MathTypesetter::result(const QString &tex, bool display)
         m_worker->moveToThread(m_thread);
         connect(m_worker, &MathTypesetWorker::typesetDone, this, &MathTypesetter::finish);
         connect(m_worker, &MathTypesetWorker::engineLoaded, this, &MathTypesetter::engineLoaded);
+        connect(m_worker, &MathTypesetWorker::engineWarm, this, &MathTypesetter::engineWarm);
         m_thread->start(QThread::LowPriority);
     }
     m_pending.insert(name);

@@ -43,6 +43,8 @@ public:
 Q_SIGNALS:
     void typeset(const QString &tex, bool display);
     void engineLoaded(qint64 milliseconds);
+    // The engine has run its warm-up formulas, taking `milliseconds` between the others.
+    void engineWarm(qint64 milliseconds);
     void engineStopped();
 
 private:

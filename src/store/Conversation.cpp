@@ -5,6 +5,7 @@
 #include "store/HistorySnapshot.h"
 
 #include <QHash>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
@@ -65,19 +66,38 @@ QString Conversation::makeTitle(const QList<StoredMessage> &messages)
     return text;
 }
 
-Result<Conversation> Conversation::whole() const
+namespace {
+
+// The messages' roles and texts, unchecked beyond what searching needs.
+Result<Conversation> readTexts(const QJsonObject &object)
+{
+    Conversation conversation;
+    conversation.id = QUuid::fromString(object.value(QLatin1String("id")).toString());
+    for (const QJsonValue &item : object.value(QLatin1String("messages")).toArray()) {
+        const QJsonObject message = item.toObject();
+        conversation.messages.append(StoredMessage(message.value(QLatin1String("role")).toString(),
+                                                   message.value(QLatin1String("content")).toString()));
+    }
+    return conversation;
+}
+
+} // namespace
+
+Result<Conversation> Conversation::whole(Parts parts) const
 {
     if (!stored)
         return *this;
     const std::optional<QByteArray> bytes = stored->read();
-    if (!bytes)
+    if (!bytes) {
         return Result<Conversation>::failure(
             QStringLiteral("Something else changed this conversation in the history file; it cannot be read."));
+    }
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(*bytes, &error);
-    Result<Conversation> read = error.error == QJsonParseError::NoError
-        ? ConversationFormat::decodeConversation(document.object())
-        : Result<Conversation>::failure(error.errorString());
+    Result<Conversation> read = error.error != QJsonParseError::NoError
+        ? Result<Conversation>::failure(error.errorString())
+        : parts == Parts::Texts ? readTexts(document.object())
+                                : ConversationFormat::decodeConversation(document.object());
     if (!read || read->id != id) {
         return Result<Conversation>::failure(
             QStringLiteral("This conversation is damaged in the history file (%1).")

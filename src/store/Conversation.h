@@ -49,6 +49,10 @@ struct Conversation
     // empty and whole() reads them. The file's bytes are the conversation as it is.
     std::optional<StoredSpan> stored;
 
+    enum class Parts {
+        Everything,
+        Texts // each message's role and text: enough to search, and far quicker to read
+    };
     // This conversation with its messages, read from the file when only it holds them.
-    Result<Conversation> whole() const;
+    Result<Conversation> whole(Parts parts = Parts::Everything) const;
 };

@@ -333,7 +333,7 @@ QList<Hit> search(const QList<Conversation> &conversations, const QList<Folded> 
         Hit &hit = hits[at];
         if (!hit.snippetWords.isEmpty() && made < fileSnippets) {
             ++made;
-            const Result<Conversation> whole = conversations.at(sources.at(at)).whole();
+            const Result<Conversation> whole = conversations.at(sources.at(at)).whole(Conversation::Parts::Texts);
             if (whole)
                 addSnippet(hit, whole.value());
             else

@@ -227,13 +227,13 @@ void ConversationStore::folded(quint64 sequence)
         m_dirty = false;
 }
 
-Result<Conversation> ConversationStore::whole(const QUuid &id) const
+Result<Conversation> ConversationStore::whole(const QUuid &id, Conversation::Parts parts) const
 {
     const auto found = std::find_if(m_conversations.cbegin(), m_conversations.cend(),
                                     [&](const Conversation &c) { return c.id == id; });
     if (found == m_conversations.cend())
         return Result<Conversation>::failure(QStringLiteral("There is no such conversation."));
-    return found->whole();
+    return found->whole(parts);
 }
 
 // The conversations kept on disk now lie in the file just written; the old version can go.

@@ -38,7 +38,7 @@ public:
     // Without their messages where the file holds them (Conversation::stored).
     const QList<Conversation> &conversations() const { return m_conversations; }
     // The conversation with this id and its messages.
-    Result<Conversation> whole(const QUuid &id) const;
+    Result<Conversation> whole(const QUuid &id, Conversation::Parts parts = Conversation::Parts::Everything) const;
     // One per conversation, in list order: a new number whenever it changes.
     const QList<quint64> &revisions() const { return m_revisions; }
 

@@ -9,7 +9,7 @@ namespace {
 
 // Hits whose messages only the file holds get their snippets as the list shows
 // them; the first screenful comes with the hits.
-constexpr qsizetype kSnippetsAtOnce = 24;
+constexpr qsizetype kSnippetsAtOnce = 12;
 
 } // namespace
 
@@ -51,7 +51,7 @@ void SearchIndex::start(const QString &query)
             if (!missing.at(i))
                 continue;
             // A conversation the file no longer holds whole is found by its title alone.
-            const ::Result<Conversation> whole = conversations.at(i).whole();
+            const ::Result<Conversation> whole = conversations.at(i).whole(Conversation::Parts::Texts);
             known[i] = ConversationSearch::compact(
                 ConversationSearch::foldConversation(whole ? whole.value() : conversations.at(i)));
         }

@@ -319,7 +319,7 @@ void TestHistoryJournal::killedStreamLosesNothingSaved()
         QCOMPARE(ConversationFile::read(path).status, ConversationFile::Status::Read);
         ConversationStore store(path);
         QCOMPARE(store.conversations().size(), 61);
-        const Conversation &streamed = store.conversations().front();
+        const Conversation streamed = store.conversations().front().whole().value();
         QCOMPARE(streamed.title, QStringLiteral("stream"));
         const qsizetype fragments = streamed.messages.at(1).content.size() / 8;
         QVERIFY2(fragments >= saved,

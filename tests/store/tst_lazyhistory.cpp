@@ -2,10 +2,12 @@
 #include "store/ConversationFormat.h"
 #include "store/ConversationStore.h"
 #include "store/JournalRecord.h"
+#include "store/SearchIndex.h"
 #include "support/IsolatedHome.h"
 
 #include "HistoryFiles.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 #include <algorithm>
@@ -22,6 +24,7 @@ private Q_SLOTS:
     void rewritesKeepUntouchedConversations();
     void damagedConversationSparesTheOthers();
     void journalReplaysOntoMessagesLeftInFile();
+    void searchFindsMessagesLeftInFile();
 };
 
 namespace {
@@ -147,6 +150,32 @@ void TestLazyHistory::journalReplaysOntoMessagesLeftInFile()
     store.flush();
     QCOMPARE(readAll(path), ConversationFormat::encode({original.at(1), original.at(2), grown}));
     QVERIFY(!QFile::exists(ConversationStore::journalPath(path)));
+}
+
+// Hits past the first screenful get their snippets when shown, from the file.
+void TestLazyHistory::searchFindsMessagesLeftInFile()
+{
+    IsolatedHome home;
+    const QString path = ConversationStore::defaultFilePath();
+    QList<Conversation> conversations;
+    for (int i = 0; i < 30; ++i)
+        conversations.append(conversationDated(QStringLiteral("talk %1").arg(i), i, QStringLiteral("a Pivot here")));
+    writeAll(path, ConversationFormat::encode(conversations));
+
+    ConversationStore store(path);
+    SearchIndex index(store);
+    QSignalSpy finished(&index, &SearchIndex::finished);
+    index.search(QStringLiteral("pivot"));
+    QVERIFY(finished.wait(10000));
+    QList<ConversationSearch::Hit> hits = finished.front().at(1).value<QList<ConversationSearch::Hit>>();
+    QCOMPARE(hits.size(), 30);
+    QCOMPARE(hits.front().snippet, QStringLiteral("a Pivot here"));
+    ConversationSearch::Hit &last = hits.back();
+    QCOMPARE(last.title, QStringLiteral("talk 0"));
+    QVERIFY(last.snippet.isEmpty() && !last.snippetWords.isEmpty());
+    ConversationSearch::addSnippet(last, store.whole(last.id).value());
+    QCOMPARE(last.snippet, QStringLiteral("a Pivot here"));
+    QCOMPARE(last.snippetMatches, (QList<ConversationSearch::Range>{{2, 5}}));
 }
 
 QTEST_GUILESS_MAIN(TestLazyHistory)

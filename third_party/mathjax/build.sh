@@ -6,7 +6,7 @@ set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cp "$here/package.json" "$here/entry.js" "$work/"
+cp "$here/package.json" "$here/entry.js" "$here/attributes.js" "$work/"
 cd "$work"
 npm install --no-audit --no-fund --silent
 npx esbuild entry.js --bundle --format=iife --global-name=MathJaxBundle --target=es2016 --minify \

@@ -11,6 +11,11 @@ import 'mathjax-full/js/input/tex/boldsymbol/BoldsymbolConfiguration.js';
 import 'mathjax-full/js/input/tex/braket/BraketConfiguration.js';
 import 'mathjax-full/js/input/tex/cancel/CancelConfiguration.js';
 import 'mathjax-full/js/input/tex/color/ColorConfiguration.js';
+import {PlainAttributes} from './attributes.js';
+
+// MathJax's nodes look the class up in this module's exports each time they
+// are made: ours takes the place of its own before the first node.
+require('mathjax-full/js/core/MmlTree/Attributes.js').Attributes = PlainAttributes;
 
 const adaptor = liteAdaptor();
 RegisterHTMLHandler(adaptor);
