@@ -13,12 +13,6 @@
 #include <QElapsedTimer>
 #include <QTest>
 
-namespace {
-const QString kNotice = QStringLiteral("hotkey-notice");
-const QString kChecked = QStringLiteral("hotkey-notice-checked");
-const QString kPanel = QStringLiteral("launcher-window");
-} // namespace
-
 class TestTakenHotkey : public XSessionTest
 {
     Q_OBJECT
@@ -28,6 +22,12 @@ public:
         : XSessionTest(QStringLiteral(OPENBOX_RC_ALT_SPACE))
     {
     }
+
+private:
+    // The trace events and the window this test waits for.
+    static inline const QString kNotice = QStringLiteral("hotkey-notice");
+    static inline const QString kChecked = QStringLiteral("hotkey-notice-checked");
+    static inline const QString kPanel = QStringLiteral("launcher-window");
 
 private Q_SLOTS:
     void toldOnceByNotificationAndPanel()
