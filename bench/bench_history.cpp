@@ -259,7 +259,8 @@ int storeFigures(const QString &path, double scale)
     out << "Search: texts folded in " << warm << " ms when the panel opens; per keystroke p50 "
         << percentile(keystrokes, 0.5) << " ms, p99 " << percentile(keystrokes, 0.99) << " ms, max "
         << percentile(keystrokes, 1.0) << " ms (" << keystrokes.size() << " keystrokes; last query " << lastHits
-        << " hits)\n";
+        << " hits)\n"
+        << Qt::flush;
     return 0;
 }
 

@@ -134,8 +134,10 @@ void serveEvents(int listener, std::array<std::atomic<qint64>, kLatencyEvents> *
     const QByteArray head = "HTTP/1.1 200 OK\r\nContent-Type: text/event-stream\r\nTransfer-Encoding: chunked\r\n\r\n";
     ::write(client, head.constData(), head.size());
     for (int i = 0; i < kLatencyEvents; ++i) {
+        // The last event says the answer is complete, as a real provider does.
+        const QByteArray finish = i == kLatencyEvents - 1 ? ",\"finishReason\":\"STOP\"" : "";
         const QByteArray event = "data: {\"candidates\":[{\"content\":{\"parts\":[{\"text\":\"" + QByteArray::number(i)
-            + "\"}],\"role\":\"model\"}}]}\r\n\r\n";
+            + "\"}],\"role\":\"model\"}" + finish + "}]}\r\n\r\n";
         const QByteArray chunk = QByteArray::number(event.size(), 16) + "\r\n" + event + "\r\n";
         (*writtenAt)[i].store(Clock::now().time_since_epoch().count(), std::memory_order_release);
         ::write(client, chunk.constData(), chunk.size());

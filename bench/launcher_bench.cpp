@@ -15,6 +15,8 @@
 #include "core/LauncherViewModel.h"
 #include "launcher/MessageListView.h"
 #include "platform/UserDefaults.h"
+#include "presets/PresetStore.h"
+#include "services/KeyStore.h"
 #include "support/IsolatedHome.h"
 
 #include <QApplication>
@@ -246,6 +248,7 @@ int main(int argc, char *argv[])
     IsolatedHome home;
     QApplication app(argc, argv);
     UserDefaults defaults(home.path() + QStringLiteral("/preferences.json"));
+    PresetStore presets(home.presetsFile());
     const QString part = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString(); // one shape, "open", or all
     const int scale = qMax(1, argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 1);
     auto wanted = [&part](const char *name) { return part.isEmpty() || part == QLatin1String(name); };
@@ -267,7 +270,8 @@ int main(int argc, char *argv[])
         shapes.append({"lists and tables (90k tokens)", listsAndTables(90000 / scale), 30000 / scale});
     int index = 0;
     for (const Shape &shape : std::as_const(shapes)) {
-        LauncherSession session(defaults, home.path() + QStringLiteral("/conversations-%1.json").arg(index++));
+        LauncherSession session(defaults, KeyStore::system(), presets,
+                                home.path() + QStringLiteral("/conversations-%1.json").arg(index++));
         LauncherView view(session);
         view.resize(700, 540);
         view.show();
@@ -276,7 +280,8 @@ int main(int argc, char *argv[])
         view.session().store().flush();
     }
     if (wanted("open")) {
-        LauncherSession session(defaults, home.path() + QStringLiteral("/conversations-open.json"));
+        LauncherSession session(defaults, KeyStore::system(), presets,
+                                home.path() + QStringLiteral("/conversations-open.json"));
         LauncherView view(session);
         view.resize(700, 540);
         view.show();

@@ -12,6 +12,8 @@
 #include "launcher/InputBar.h"
 #include "platform/Preferences.h"
 #include "platform/UserDefaults.h"
+#include "presets/PresetStore.h"
+#include "services/KeyStore.h"
 #include "support/IsolatedHome.h"
 
 #include <QApplication>
@@ -103,7 +105,8 @@ int main(int argc, char *argv[])
     panel.resize(700, state == QLatin1String("document") ? 1040 : 540);
     auto *layout = new QVBoxLayout(&panel);
     layout->setContentsMargins(0, 0, 0, 0);
-    LauncherSession session(defaults, home.path() + QStringLiteral("/conversations.json"));
+    PresetStore presets(home.presetsFile());
+    LauncherSession session(defaults, KeyStore::system(), presets, home.path() + QStringLiteral("/conversations.json"));
     auto *view = new LauncherView(session, &panel);
     layout->addWidget(view);
     LauncherViewModel &vm = session.viewModel();

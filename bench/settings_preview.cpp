@@ -4,6 +4,7 @@
 // settings_preview light|dark OUT [OpenRouter]  (OUT-top.png, OUT-bottom.png)
 #include "platform/Preferences.h"
 #include "platform/UserDefaults.h"
+#include "presets/PresetStore.h"
 #include "services/HotkeyManager.h"
 #include "services/KeyStore.h"
 #include "settings/SettingsView.h"
@@ -50,9 +51,10 @@ int main(int argc, char **argv)
     if (args.size() > 3)
         UserDefaults::standard().set(Preferences::selectedProvider, args.at(3));
 
-    HotkeyManager hotkeys([] {});
+    HotkeyManager hotkeys([] {}, UserDefaults::standard(),
+                          HotkeyBackend::createForPlatform(HotkeyManager::namedHotkeys()));
     hotkeys.registerHotkeys();
-    SettingsWindow window(UserDefaults::standard(), KeyStore::system(), &hotkeys);
+    SettingsWindow window(UserDefaults::standard(), KeyStore::system(), PresetStore::standard(), &hotkeys);
     window.show();
     QTimer::singleShot(800, &app, [&] {
         window.grab().save(args.at(2) + QStringLiteral("-top.png"));

@@ -3,6 +3,7 @@
 
 #include "app/DesktopAppearance.h"
 #include "app/LauncherWindow.h"
+#include "app/StandardError.h"
 #include "core/LauncherSession.h"
 #include "platform/Logging.h"
 #include "platform/NotificationCenter.h"
@@ -12,6 +13,7 @@
 #include "services/HotkeyNotice.h"
 #include "services/KeyStore.h"
 #include "platform/portal/DesktopNotifier.h"
+#include "presets/PresetStore.h"
 #include "settings/SettingsView.h"
 #include "settings/SettingsWindow.h"
 #include "store/ConversationStore.h"
@@ -27,8 +29,6 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QSystemTrayIcon>
-
-#include <cstdio>
 
 namespace {
 
@@ -46,31 +46,31 @@ constexpr auto kHotkeyNoticeDelay = 1s;
 
 QByteArray hotkeyTraceName(HotkeyManager::Hotkey hotkey, HotkeyManager::Status status)
 {
-    const QByteArray name = hotkey == HotkeyManager::Hotkey::launch ? "launch"
-        : hotkey == HotkeyManager::Hotkey::screenshot               ? "screenshot"
+    const QByteArray name = hotkey == HotkeyManager::Hotkey::Launch ? "launch"
+        : hotkey == HotkeyManager::Hotkey::Screenshot               ? "screenshot"
                                                                     : "dictate";
     const char *state = "unknown";
     switch (status) {
-    case HotkeyManager::Status::active:
+    case HotkeyManager::Status::Active:
         state = "active";
         break;
-    case HotkeyManager::Status::notRegistered:
+    case HotkeyManager::Status::NotRegistered:
         state = "unregistered";
         break;
-    case HotkeyManager::Status::taken:
-    case HotkeyManager::Status::sameAsOther:
+    case HotkeyManager::Status::Taken:
+    case HotkeyManager::Status::SameAsOther:
         state = "taken";
         break;
-    case HotkeyManager::Status::unknownKey:
+    case HotkeyManager::Status::UnknownKey:
         state = "unknown-key";
         break;
-    case HotkeyManager::Status::unsupported:
+    case HotkeyManager::Status::Unsupported:
         state = "unsupported";
         break;
-    case HotkeyManager::Status::pending:
+    case HotkeyManager::Status::Pending:
         state = "pending";
         break;
-    case HotkeyManager::Status::declined:
+    case HotkeyManager::Status::Declined:
         state = "declined";
         break;
     }
@@ -86,14 +86,7 @@ AppDelegate::AppDelegate(QObject *parent)
     connect(&m_trayRetry, &QTimer::timeout, this, &AppDelegate::showTrayIconWhenReady);
 }
 
-AppDelegate::~AppDelegate()
-{
-    delete m_hotkeyManager;
-    delete m_settingsWindow;
-    delete m_launcherWindow;
-    delete m_trayMenu;
-    delete m_session;
-}
+AppDelegate::~AppDelegate() = default;
 
 void AppDelegate::start()
 {
@@ -108,15 +101,16 @@ void AppDelegate::start()
     setupTrayIcon();
     setupLauncherWindow();
 
-    m_hotkeyManager = new HotkeyManager([this] { toggleLauncher(); });
-    connect(m_hotkeyManager, &HotkeyManager::statusChanged, this, [this](HotkeyManager::Hotkey hotkey) {
+    m_hotkeyManager = std::make_unique<HotkeyManager>([this] { toggleLauncher(); }, UserDefaults::standard(),
+                                                      HotkeyBackend::createForPlatform(HotkeyManager::namedHotkeys()));
+    connect(m_hotkeyManager.get(), &HotkeyManager::statusChanged, this, [this](HotkeyManager::Hotkey hotkey) {
         EventTrace::note(hotkeyTraceName(hotkey, m_hotkeyManager->status(hotkey)).constData());
         updateTrayToolTip();
-        if (hotkey == HotkeyManager::Hotkey::launch && m_hotkeyManager->status(hotkey) == HotkeyManager::Status::active)
+        if (hotkey == HotkeyManager::Hotkey::Launch && m_hotkeyManager->status(hotkey) == HotkeyManager::Status::Active)
             m_launcherWindow->setHotkeyNotice({});
     });
-    connect(m_hotkeyManager, &HotkeyManager::bindingChanged, this, &AppDelegate::updateTrayToolTip);
-    connect(m_hotkeyManager, &HotkeyManager::dictatePressed, this, &AppDelegate::toggleDictation);
+    connect(m_hotkeyManager.get(), &HotkeyManager::bindingChanged, this, &AppDelegate::updateTrayToolTip);
+    connect(m_hotkeyManager.get(), &HotkeyManager::dictatePressed, this, &AppDelegate::toggleDictation);
     m_hotkeyNotice = new HotkeyNotice(*m_hotkeyManager, UserDefaults::standard(), kHotkeyNoticeDelay, this);
     connect(m_hotkeyNotice, &HotkeyNotice::due, this, &AppDelegate::showHotkeyNotice);
     connect(m_hotkeyNotice, &HotkeyNotice::checked, this, [] { EventTrace::note("hotkey-notice-checked"); });
@@ -159,7 +153,7 @@ void AppDelegate::setupTrayIcon()
     showScheme(m_appearance->isDark());
     connect(m_appearance, &DesktopAppearance::darkChanged, m_trayIcon, showScheme);
 
-    m_trayMenu = new QMenu;
+    m_trayMenu = std::make_unique<QMenu>();
     m_trayMenu->addAction(tr("Open Tarnwick"), this, &AppDelegate::openLauncher);
     m_trayMenu->addSeparator();
     QAction *settings = m_trayMenu->addAction(tr("Settings..."), this, &AppDelegate::openSettings);
@@ -167,7 +161,7 @@ void AppDelegate::setupTrayIcon()
     m_trayMenu->addSeparator();
     QAction *quitAction = m_trayMenu->addAction(tr("Quit Tarnwick"), this, &AppDelegate::quit);
     quitAction->setShortcut(QKeySequence::Quit);
-    m_trayIcon->setContextMenu(m_trayMenu);
+    m_trayIcon->setContextMenu(m_trayMenu.get());
 
     connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         // Two clicks in a row arrive as a double click; each opens the menu.
@@ -217,15 +211,15 @@ void AppDelegate::updateTrayToolTip()
             QString problem;
             QString active;
         } texts[] = {
-            {HotkeyManager::Hotkey::launch, tr("Launch hotkey: %1"), tr("%1 opens and closes the panel")},
-            {HotkeyManager::Hotkey::screenshot, tr("Screenshot hotkey: %1"), tr("%1 takes a screenshot")},
-            {HotkeyManager::Hotkey::dictate, tr("Dictate hotkey: %1"), tr("%1 starts and stops dictation")},
+            {HotkeyManager::Hotkey::Launch, tr("Launch hotkey: %1"), tr("%1 opens and closes the panel")},
+            {HotkeyManager::Hotkey::Screenshot, tr("Screenshot hotkey: %1"), tr("%1 takes a screenshot")},
+            {HotkeyManager::Hotkey::Dictate, tr("Dictate hotkey: %1"), tr("%1 starts and stops dictation")},
         };
         for (const auto &text : texts) {
             const QString problem = m_hotkeyManager->statusText(text.hotkey);
             if (!problem.isEmpty())
                 lines << text.problem.arg(problem);
-            else if (m_hotkeyManager->status(text.hotkey) == HotkeyManager::Status::active)
+            else if (m_hotkeyManager->status(text.hotkey) == HotkeyManager::Status::Active)
                 lines << text.active.arg(m_hotkeyManager->triggerText(text.hotkey));
         }
     }
@@ -245,7 +239,7 @@ void AppDelegate::showHotkeyNotice()
             m_trayIcon->showMessage(summary, body, QSystemTrayIcon::Warning);
         EventTrace::note(shown ? "hotkey-notice-notification" : "hotkey-notice-balloon");
     });
-    m_launcherWindow->setHotkeyNotice(m_hotkeyManager->statusText(HotkeyManager::Hotkey::launch));
+    m_launcherWindow->setHotkeyNotice(m_hotkeyManager->statusText(HotkeyManager::Hotkey::Launch));
     m_launcherWindow->animateIn();
     EventTrace::note("hotkey-notice");
 }
@@ -258,17 +252,18 @@ void AppDelegate::chooseLaunchHotkey()
 
 void AppDelegate::setupLauncherWindow()
 {
-    m_session = new LauncherSession(UserDefaults::standard(), ConversationStore::defaultFilePath());
+    m_session = std::make_unique<LauncherSession>(UserDefaults::standard(), KeyStore::system(), PresetStore::standard(),
+                                                  ConversationStore::defaultFilePath());
     connect(&m_session->store(), &ConversationStore::saveProblemChanged, this, [this] {
         EventTrace::note(m_session->store().saveProblem().isEmpty() ? "history-saved-again" : "history-save-failed");
         updateTrayToolTip();
     });
-    m_launcherWindow = new LauncherWindow(*m_session);
+    m_launcherWindow = std::make_unique<LauncherWindow>(*m_session);
     if (EventTrace::enabled())
         EventTrace::note(("launcher-window " + QByteArray::number(m_launcherWindow->winId())).constData());
-    connect(m_launcherWindow, &LauncherWindow::settingsRequested, this, &AppDelegate::openSettings);
-    connect(m_launcherWindow, &LauncherWindow::quitRequested, this, &AppDelegate::quit);
-    connect(m_launcherWindow, &LauncherWindow::chooseHotkeyRequested, this, &AppDelegate::chooseLaunchHotkey);
+    connect(m_launcherWindow.get(), &LauncherWindow::settingsRequested, this, &AppDelegate::openSettings);
+    connect(m_launcherWindow.get(), &LauncherWindow::quitRequested, this, &AppDelegate::quit);
+    connect(m_launcherWindow.get(), &LauncherWindow::chooseHotkeyRequested, this, &AppDelegate::chooseLaunchHotkey);
 }
 
 void AppDelegate::toggleLauncher()
@@ -317,10 +312,11 @@ void AppDelegate::handleScreenshotHotkey()
 void AppDelegate::openSettings()
 {
     if (!m_settingsWindow) {
-        m_settingsWindow = new SettingsWindow(UserDefaults::standard(), KeyStore::system(), m_hotkeyManager);
+        m_settingsWindow = std::make_unique<SettingsWindow>(UserDefaults::standard(), KeyStore::system(),
+                                                            PresetStore::standard(), m_hotkeyManager.get());
         if (EventTrace::enabled())
             EventTrace::note(("settings-window " + QByteArray::number(m_settingsWindow->winId())).constData());
-        auto *quitShortcut = new QShortcut(QKeySequence::Quit, m_settingsWindow);
+        auto *quitShortcut = new QShortcut(QKeySequence::Quit, m_settingsWindow.get());
         connect(quitShortcut, &QShortcut::activated, this, &AppDelegate::quit);
     }
     const QScreen *screen = QGuiApplication::screenAt(QCursor::pos());
@@ -348,9 +344,10 @@ void AppDelegate::quit()
 void AppDelegate::terminate()
 {
     flushPendingWrites();
-    if (m_session && m_session->store().hasUnsavedChanges())
-        std::fprintf(stderr, "tarnwick: quitting with history changes that could not be saved: %s\n",
-                     qPrintable(m_session->store().saveProblem()));
+    if (m_session && m_session->store().hasUnsavedChanges()) {
+        StandardError::tell(QStringLiteral("tarnwick: quitting with history changes that could not be saved: ")
+                            + m_session->store().saveProblem());
+    }
     QCoreApplication::exit(0);
 }
 
@@ -358,7 +355,7 @@ bool AppDelegate::confirmQuitWithUnsavedChanges()
 {
     EventTrace::note("unsaved-changes-asked");
     // Over the panel, which stays on top of every other window.
-    QWidget *over = m_launcherWindow && m_launcherWindow->isVisible() ? m_launcherWindow : nullptr;
+    QWidget *over = m_launcherWindow && m_launcherWindow->isVisible() ? m_launcherWindow.get() : nullptr;
     QMessageBox box(QMessageBox::Warning, tr("Tarnwick"), tr("Your latest conversation changes are not saved."),
                     QMessageBox::NoButton, over);
     box.setWindowFlag(Qt::WindowStaysOnTopHint);

@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <memory>
+
 class DesktopAppearance;
 class DesktopNotifier;
 class HotkeyManager;
@@ -56,13 +58,14 @@ private:
 
     QPointer<QSystemTrayIcon> m_trayIcon;
     DesktopAppearance *m_appearance = nullptr;
-    LauncherSession *m_session = nullptr;
-    LauncherWindow *m_launcherWindow = nullptr;
-    SettingsWindow *m_settingsWindow = nullptr;
-    HotkeyManager *m_hotkeyManager = nullptr;
     HotkeyNotice *m_hotkeyNotice = nullptr;
     DesktopNotifier *m_notifier = nullptr;
-    QMenu *m_trayMenu = nullptr;
+    // Declared in the order they are made; they go in reverse, the hotkeys first.
+    std::unique_ptr<LauncherSession> m_session;
+    std::unique_ptr<QMenu> m_trayMenu;
+    std::unique_ptr<LauncherWindow> m_launcherWindow;
+    std::unique_ptr<SettingsWindow> m_settingsWindow;
+    std::unique_ptr<HotkeyManager> m_hotkeyManager;
     QTimer m_trayRetry;
     int m_trayAttempts = 0;
 };

@@ -3,6 +3,7 @@
 
 #include "app/CommandOptions.h"
 #include "app/PresetLookup.h"
+#include "app/StandardError.h"
 #include "app/StandardOutput.h"
 #include "platform/InterruptNotifier.h"
 #include "core/ImageFiles.h"
@@ -14,6 +15,7 @@
 #include "platform/UserDefaults.h"
 #include "presets/DesktopValues.h"
 #include "presets/PresetStore.h"
+#include "services/KeyStore.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -34,18 +36,6 @@ namespace {
 constexpr const char *kUsage =
     "Usage: tarnwick ask [--provider P] [--model ID] [--image FILE] [--file FILE]... [--preset NAME] [--reasoning]\n"
     "                    [--usage] [PROMPT...]\n";
-
-void writeRawError(const QString &text)
-{
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
-    std::fflush(stderr);
-}
-
-void writeError(const QString &text)
-{
-    writeRawError(text + QLatin1Char('\n'));
-}
 
 bool namesPreset(int argc, char **argv)
 {
@@ -83,9 +73,8 @@ int runAskCommand(int &argc, char **argv)
 {
     const std::unique_ptr<QCoreApplication> app = application(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Sends one prompt and prints the answer as it streams in."));
-    parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("ask"), QStringLiteral("The command."));
+    describeCommand(parser, QStringLiteral("ask"),
+                    QStringLiteral("Sends one prompt and prints the answer as it streams in."));
     parser.addPositionalArgument(QStringLiteral("PROMPT"),
                                  QStringLiteral("The prompt; read from standard input when none is given."),
                                  QStringLiteral("[PROMPT...]"));
@@ -124,19 +113,19 @@ int runAskCommand(int &argc, char **argv)
     if (parser.isSet(presetOption)) {
         const PresetStore &presets = PresetStore::standard();
         if (!presets.notice().isEmpty())
-            writeError(presets.notice());
+            StandardError::tell(presets.notice());
         preset = presets.find(parser.value(presetOption));
         if (!preset) {
-            writeError(unknownPresetText(presets, parser.value(presetOption)) + QLatin1Char('\n')
-                       + QLatin1String(kUsage).trimmed());
-            return 2;
+            return StandardError::fail(2,
+                                       unknownPresetText(presets, parser.value(presetOption)) + QLatin1Char('\n')
+                                           + QLatin1String(kUsage).trimmed());
         }
         if (!preset->provider.isEmpty() && !parser.isSet(providerOption)) {
             const auto provider = matchProviderName(preset->provider);
             if (!provider) {
-                writeError(QStringLiteral("The preset %1 names an unknown provider \"%2\".")
-                               .arg(preset->name, preset->provider));
-                return 2;
+                return StandardError::fail(2,
+                                           QStringLiteral("The preset %1 names an unknown provider \"%2\".")
+                                               .arg(preset->name, preset->provider));
             }
             choices.set(Preferences::selectedProvider, *provider);
         }
@@ -144,14 +133,14 @@ int runAskCommand(int &argc, char **argv)
     if (parser.isSet(providerOption)) {
         const std::optional<LLMProvider> provider = llmProviderFromName(parser.value(providerOption));
         if (!provider) {
-            writeError(QStringLiteral("Unknown provider \"%1\": use Gemini, OpenRouter or Local.\n%2")
-                           .arg(parser.value(providerOption), QLatin1String(kUsage).trimmed()));
-            return 2;
+            return StandardError::fail(2,
+                                       QStringLiteral("Unknown provider \"%1\": use Gemini, OpenRouter or Local.\n%2")
+                                           .arg(parser.value(providerOption), QLatin1String(kUsage).trimmed()));
         }
         choices.set(Preferences::selectedProvider, rawValue(*provider));
     }
 
-    LauncherViewModel vm(choices);
+    LauncherViewModel vm(choices, KeyStore::system());
     // The command line's model goes before the preset's.
     const QString model = parser.isSet(modelOption) ? parser.value(modelOption) : preset ? preset->model : QString();
     if (!model.isEmpty()) {
@@ -160,21 +149,15 @@ int runAskCommand(int &argc, char **argv)
 
     if (parser.isSet(imageOption)) {
         const ImageFiles::Read file = ImageFiles::read(parser.value(imageOption));
-        if (file.image.isNull()) {
-            writeError(file.problem);
-            return 2;
-        }
+        if (file.image.isNull())
+            return StandardError::fail(2, file.problem);
         vm.setAttachedImage(file.image);
     }
-    if (const QStringList problems = vm.attachPaths(parser.values(fileOption)); !problems.isEmpty()) {
-        writeError(problems.join(QLatin1Char('\n')));
-        return 2;
-    }
+    if (const QStringList problems = vm.attachPaths(parser.values(fileOption)); !problems.isEmpty())
+        return StandardError::fail(2, problems.join(QLatin1Char('\n')));
     if (vm.selectedProvider() == LLMProvider::Local) {
-        if (const QString refusal = FileParts::localRefusal(vm.attachedFiles()); !refusal.isEmpty()) {
-            writeError(refusal);
-            return 2;
-        }
+        if (const QString refusal = FileParts::localRefusal(vm.attachedFiles()); !refusal.isEmpty())
+            return StandardError::fail(2, refusal);
     }
 
     QStringList words = parser.positionalArguments().mid(1);
@@ -189,19 +172,18 @@ int runAskCommand(int &argc, char **argv)
         const TemplateValues values = desktopValues(prompt.trimmed());
         if (PresetTemplate::lacksMaterial(preset->promptTemplate, values) && !vm.attachedImageData()
             && vm.attachedFiles().isEmpty()) {
-            writeError(QStringLiteral("Nothing to send: the preset %1 works on the selection or the clipboard, and "
-                                      "both are empty.")
-                           .arg(preset->name));
-            return 2;
+            return StandardError::fail(
+                2,
+                QStringLiteral("Nothing to send: the preset %1 works on the selection or the clipboard, and "
+                               "both are empty.")
+                    .arg(preset->name));
         }
         prompt = PresetTemplate::fill(preset->promptTemplate, values);
         vm.setInstructions(preset->instructions);
     }
     vm.setInputText(prompt);
-    if (vm.inputText().trimmed().isEmpty() && !vm.attachedImageData() && vm.attachedFiles().isEmpty()) {
-        writeError(QStringLiteral("Nothing to send: give a prompt, an image or a file."));
-        return 2;
-    }
+    if (vm.inputText().trimmed().isEmpty() && !vm.attachedImageData() && vm.attachedFiles().isEmpty())
+        return StandardError::fail(2, QStringLiteral("Nothing to send: give a prompt, an image or a file."));
 
     int exitCode = 0;
     qsizetype printed = 0;
@@ -213,7 +195,7 @@ int runAskCommand(int &argc, char **argv)
         if (std::exchange(reasoningLineEnded, true) || thoughtPrinted == 0)
             return;
         if (!vm.messages().last().reasoning.endsWith(QLatin1Char('\n')))
-            writeRawError(QStringLiteral("\n"));
+            StandardError::write(QStringLiteral("\n"));
     };
     bool outputFailed = false;
     QObject::connect(&vm, &LauncherViewModel::messageUpdated, app.get(), [&](int index) {
@@ -221,7 +203,7 @@ int runAskCommand(int &argc, char **argv)
         if (message.role != ChatMessage::Role::Assistant || !message.isStreaming || outputFailed)
             return;
         if (showReasoning && message.reasoning.size() > thoughtPrinted) {
-            writeRawError(message.reasoning.mid(thoughtPrinted));
+            StandardError::write(message.reasoning.mid(thoughtPrinted));
             thoughtPrinted = message.reasoning.size();
         }
         if (!message.content.isEmpty())
@@ -233,7 +215,7 @@ int runAskCommand(int &argc, char **argv)
             vm.cancelStream();
     });
     QObject::connect(&vm, &LauncherViewModel::answerFailed, app.get(), [&](const QString &description) {
-        writeError(description);
+        StandardError::tell(description);
         exitCode = 1;
     });
     QObject::connect(&vm, &LauncherViewModel::isLoadingChanged, app.get(), [&] {
@@ -254,11 +236,11 @@ int runAskCommand(int &argc, char **argv)
         endReasoningLine();
     if (parser.isSet(usageOption) && !vm.messages().isEmpty()) {
         const std::optional<LLMUsage> usage = vm.messages().last().usage;
-        writeError(usage ? UsageText::summary(*usage) : QStringLiteral("tokens: not reported by the provider"));
+        StandardError::tell(usage ? UsageText::summary(*usage)
+                                  : QStringLiteral("tokens: not reported by the provider"));
     }
     if (const auto error = vm.errorMessage()) {
-        writeError(*error);
-        return 1;
+        return StandardError::fail(1, *error);
     }
     if (!StandardOutput::finish())
         return 1;

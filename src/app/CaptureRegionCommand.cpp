@@ -2,13 +2,13 @@
 #include "app/CaptureRegionCommand.h"
 
 #include "app/RegionSelector.h"
+#include "app/StandardError.h"
 
 #include <QApplication>
 #include <QImage>
 #include <QSaveFile>
 
 #include <csignal>
-#include <cstdio>
 #include <sys/prctl.h>
 
 namespace {
@@ -34,10 +34,8 @@ int runCaptureRegionCommand(int &argc, char **argv)
     // A full-screen selector must not outlive the program that asked for it.
     prctl(PR_SET_PDEATHSIG, SIGTERM);
     // Checked before the display is opened, which fails without one.
-    if (argc != 3 || argv[2][0] == '\0' || argv[2][0] == '-') {
-        std::fputs("Usage: tarnwick capture-region PATH\n", stderr);
-        return 2;
-    }
+    if (argc != 3 || argv[2][0] == '\0' || argv[2][0] == '-')
+        return StandardError::fail(2, QStringLiteral("Usage: tarnwick capture-region PATH"));
     QApplication app(argc, argv);
     const QString path = QApplication::arguments().at(2);
 
@@ -47,14 +45,12 @@ int runCaptureRegionCommand(int &argc, char **argv)
         if (writePng(image, path))
             status = 0;
         else
-            std::fprintf(stderr, "tarnwick: cannot write %s\n", qPrintable(path));
+            StandardError::tell(QStringLiteral("tarnwick: cannot write ") + path);
         QApplication::quit();
     });
     QObject::connect(&selector, &RegionSelector::cancelled, &app, &QApplication::quit);
-    if (!selector.begin()) {
-        std::fputs("tarnwick: cannot grab the screen\n", stderr);
-        return 1;
-    }
+    if (!selector.begin())
+        return StandardError::fail(1, QStringLiteral("tarnwick: cannot grab the screen"));
     QApplication::exec();
     return status;
 }

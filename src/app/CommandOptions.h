@@ -1,9 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QString>
+
 #include <optional>
 
 class QCommandLineParser;
+
+// Readies the parser for one command: what it does, --help, and the command's
+// own word as the first positional argument.
+void describeCommand(QCommandLineParser &parser, const QString &command, const QString &description);
 
 // Reads a command's options from the application's arguments. A mistake (an
 // unknown option, a missing value) is told on standard error with the

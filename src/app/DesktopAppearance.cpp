@@ -39,8 +39,8 @@ void DesktopAppearance::apply()
 void DesktopAppearance::applyScheme()
 {
     const DesktopColorScheme::Scheme scheme = m_scheme.scheme();
-    const bool wantDark = scheme == DesktopColorScheme::Scheme::dark;
-    if (scheme == DesktopColorScheme::Scheme::noPreference || wantDark == isDarkPalette(m_toolkitPalette)) {
+    const bool wantDark = scheme == DesktopColorScheme::Scheme::Dark;
+    if (scheme == DesktopColorScheme::Scheme::NoPreference || wantDark == isDarkPalette(m_toolkitPalette)) {
         if (m_overridden)
             setApplicationPalette(m_toolkitPalette);
         m_overridden = false;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/HistoryCommand.h"
 
+#include "app/StandardError.h"
 #include "app/StandardOutput.h"
 #include "store/ConversationExport.h"
 #include "store/ConversationFile.h"
@@ -105,7 +106,6 @@ int runHistoryCommand(int &argc, char **argv)
     // Written out at the end, so that a failed write can be told with its reason.
     QByteArray printed;
     QTextStream out(&printed);
-    QTextStream err(stderr);
     QStringList arguments = app.arguments().mid(2);
     const QString command = arguments.value(0);
     std::optional<ConversationExport::Format> format;
@@ -124,10 +124,8 @@ int runHistoryCommand(int &argc, char **argv)
     const bool list = arguments.isEmpty();
     const bool byId = arguments.size() == 2 && (command == QLatin1String("show") || format);
     const bool search = command == QLatin1String("search") && arguments.size() >= 2;
-    if (!list && !byId && !search) {
-        err << kUsage;
-        return 2;
-    }
+    if (!list && !byId && !search)
+        return StandardError::fail(2, QLatin1String(kUsage).trimmed());
 
     // The file is read one conversation at a time: only what is printed stays.
     const QString path = ConversationStore::defaultFilePath();
@@ -156,10 +154,8 @@ int runHistoryCommand(int &argc, char **argv)
     };
     const ConversationFile::ScanResult read =
         ConversationFile::scanWithJournal(path, ConversationStore::journalPath(path), visit);
-    if (read.status == ConversationFile::Status::Unreadable) {
-        err << "tarnwick: cannot read " << path << ": " << read.error << '\n';
-        return 1;
-    }
+    if (read.status == ConversationFile::Status::Unreadable)
+        return StandardError::fail(1, QStringLiteral("tarnwick: cannot read %1: %2").arg(path, read.error));
 
     if (list || search) {
         std::stable_sort(rows.begin(), rows.end(), newerFirst);
@@ -167,10 +163,8 @@ int runHistoryCommand(int &argc, char **argv)
             out << row.text;
         return finish(out, printed);
     }
-    if (!found) {
-        err << "tarnwick: no conversation with the id " << arguments.at(1) << '\n';
-        return 1;
-    }
+    if (!found)
+        return StandardError::fail(1, QStringLiteral("tarnwick: no conversation with the id ") + arguments.at(1));
     if (!format) {
         printConversation(out, *found);
         return finish(out, printed);

@@ -2,6 +2,7 @@
 #include "app/ModelsCommand.h"
 
 #include "app/CommandOptions.h"
+#include "app/StandardError.h"
 #include "app/StandardOutput.h"
 #include "llm/LLMClient.h"
 #include "llm/LLMError.h"
@@ -12,7 +13,6 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QTextStream>
 
 namespace {
 constexpr const char *kUsage = "Usage: tarnwick models [--provider openrouter|local]\n";
@@ -22,10 +22,9 @@ int runModelsCommand(int &argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Prints the models a provider offers, one a line, and caches "
-                                                    "them for the model menu."));
-    parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("models"), QStringLiteral("The command."));
+    describeCommand(parser, QStringLiteral("models"),
+                    QStringLiteral("Prints the models a provider offers, one a line, and caches "
+                                   "them for the model menu."));
     const QCommandLineOption providerOption(QStringLiteral("provider"),
                                             QStringLiteral("OpenRouter (the default) or Local."),
                                             QStringLiteral("PROVIDER"), rawValue(LLMProvider::OpenRouter));
@@ -33,24 +32,19 @@ int runModelsCommand(int &argc, char **argv)
     if (const std::optional<int> status = parseCommandOptions(parser, kUsage))
         return *status;
 
-    QTextStream err(stderr);
     const std::optional<LLMProvider> provider = llmProviderFromName(parser.value(providerOption));
     // Only a provider whose list is fetched has one to print.
-    if (parser.positionalArguments().size() > 1 || !provider || !ProviderTable::traits(*provider).modelListRequest) {
-        err << kUsage;
-        return 2;
-    }
+    if (parser.positionalArguments().size() > 1 || !provider || !ProviderTable::traits(*provider).modelListRequest)
+        return StandardError::fail(2, QLatin1String(kUsage).trimmed());
     const ProviderTraits &traits = ProviderTable::traits(*provider);
     UserDefaults &defaults = UserDefaults::standard();
 
     int exitCode = 0;
-    const auto report = [&exitCode, &err, &defaults, &traits](const LLMClient::ModelList &result) {
+    const auto report = [&exitCode, &defaults, &traits](const LLMClient::ModelList &result) {
         if (result.error) {
-            err << result.error->errorDescription() << "\n";
-            exitCode = 1;
+            exitCode = StandardError::fail(1, result.error->errorDescription());
         } else if (result.models.isEmpty()) {
-            err << "The server listed no usable models.\n";
-            exitCode = 1;
+            exitCode = StandardError::fail(1, QStringLiteral("The server listed no usable models."));
         } else {
             StandardOutput::write((result.models.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
             if (!StandardOutput::finish())
@@ -63,9 +57,9 @@ int runModelsCommand(int &argc, char **argv)
     // A server of the user's own needs no key; one is sent when stored.
     const QString key = KeychainHelper::load(traits.keyAccount).value_or(QString());
     if (key.isEmpty() && traits.needsKey) {
-        err << "No API key set for " << traits.displayName << ". Store one with: tarnwick set-key "
-            << traits.rawValue.toLower() << "\n";
-        return 1;
+        return StandardError::fail(1,
+                                   QStringLiteral("No API key set for %1. Store one with: tarnwick set-key %2")
+                                       .arg(traits.displayName, traits.rawValue.toLower()));
     }
     const QString address = traits.serverAddress ? defaults.text(*traits.serverAddress) : QString();
     LLMClient::fetchModels(*provider, address, key, &app, report);

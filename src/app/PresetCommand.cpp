@@ -3,13 +3,12 @@
 
 #include "app/CommandOptions.h"
 #include "app/PresetLookup.h"
+#include "app/StandardError.h"
 #include "app/StandardOutput.h"
 #include "presets/PresetStore.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-
-#include <cstdio>
 
 namespace {
 
@@ -20,14 +19,12 @@ constexpr const char *kUsage =
 
 int refuse(const QString &why)
 {
-    std::fprintf(stderr, "tarnwick: %s\n%s", qPrintable(why), kUsage);
-    return 2;
+    return StandardError::fail(2, QStringLiteral("tarnwick: %1\n%2").arg(why, QLatin1String(kUsage).trimmed()));
 }
 
 int failed(const QString &why)
 {
-    std::fprintf(stderr, "tarnwick: %s\n", qPrintable(why));
-    return 1;
+    return StandardError::fail(1, QStringLiteral("tarnwick: ") + why);
 }
 
 int list(const PresetStore &store)
@@ -49,9 +46,7 @@ int runPresetCommand(int &argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Lists, adds and removes presets."));
-    parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("preset"), QStringLiteral("The command."));
+    describeCommand(parser, QStringLiteral("preset"), QStringLiteral("Lists, adds and removes presets."));
     parser.addPositionalArgument(QStringLiteral("action"), QStringLiteral("list, add or remove."),
                                  QStringLiteral("list|add NAME|remove NAME"));
     const QCommandLineOption instructionsOption(QStringLiteral("instructions"),
@@ -73,7 +68,7 @@ int runPresetCommand(int &argc, char **argv)
     const QString action = words.value(0);
     PresetStore &store = PresetStore::standard();
     if (!store.notice().isEmpty())
-        std::fprintf(stderr, "tarnwick: %s\n", qPrintable(store.notice()));
+        StandardError::tell(QStringLiteral("tarnwick: ") + store.notice());
 
     if (action == QLatin1String("list") && words.size() == 1)
         return list(store);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/SetKeyCommand.h"
 
+#include "app/StandardError.h"
 #include "llm/ProviderTable.h"
 #include "services/KeychainHelper.h"
 
@@ -11,7 +12,6 @@
 int runSetKeyCommand(int &argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    QTextStream err(stderr);
     const QStringList args = QCoreApplication::arguments();
     const QString which = args.size() == 3 ? args.at(2).toLower() : QString();
     QString account;
@@ -20,8 +20,10 @@ int runSetKeyCommand(int &argc, char **argv)
     else if (which == QStringLiteral("transcription"))
         account = ProviderTable::transcriptionKeyAccount();
     if (account.isEmpty()) {
-        err << "Usage: tarnwick set-key gemini|openrouter|local|transcription  (the key is read from standard input)\n";
-        return 2;
+        return StandardError::fail(
+            2,
+            QStringLiteral("Usage: tarnwick set-key gemini|openrouter|local|transcription  (the key is read from "
+                           "standard input)"));
     }
 
     // Never from the arguments: they show up in the process list and the shell history.
@@ -30,14 +32,10 @@ int runSetKeyCommand(int &argc, char **argv)
     QByteArray raw = input.readAll();
     const QString key = QString::fromUtf8(raw).trimmed();
     raw.fill('\0');
-    if (key.isEmpty()) {
-        err << "No key on standard input; nothing was stored.\n";
-        return 2;
-    }
-    if (const Result<> saved = KeychainHelper::save(account, key); !saved) {
-        err << "Could not store the key: " << saved.message() << "\n";
-        return 1;
-    }
+    if (key.isEmpty())
+        return StandardError::fail(2, QStringLiteral("No key on standard input; nothing was stored."));
+    if (const Result<> saved = KeychainHelper::save(account, key); !saved)
+        return StandardError::fail(1, QStringLiteral("Could not store the key: ") + saved.message());
     QTextStream(stdout) << KeychainHelper::storeDescription() << "\n";
     return 0;
 }

@@ -25,10 +25,10 @@ constexpr int kAttemptIntervalMs = 100;
 constexpr qint64 kMaxRequestLength = InstanceRequest::maxLineLength;
 
 enum class Delivery {
-    unreachable, // nobody listens (yet): trying again sends nothing twice
-    accepted,
-    refused,
-    unanswered, // sent, but no answer in time: must not be sent again
+    Unreachable, // nobody listens (yet): trying again sends nothing twice
+    Accepted,
+    Refused,
+    Unanswered, // sent, but no answer in time: must not be sent again
 };
 
 // A plain Unix socket client: it needs no application object, so a forwarding
@@ -38,16 +38,16 @@ Delivery forward(const QString &socketPath, const QByteArray &request)
     const QByteArray path = socketPath.toLocal8Bit();
     sockaddr_un address{};
     if (path.size() >= qsizetype(sizeof(address.sun_path)))
-        return Delivery::unreachable;
+        return Delivery::Unreachable;
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, path.constData(), path.size());
 
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
-        return Delivery::unreachable;
+        return Delivery::Unreachable;
     auto closer = qScopeGuard([fd] { ::close(fd); });
     if (::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof(address)) != 0)
-        return Delivery::unreachable;
+        return Delivery::Unreachable;
 
     const QByteArray line = request + '\n';
     for (qsizetype sent = 0; sent < line.size();) {
@@ -55,7 +55,7 @@ Delivery forward(const QString &socketPath, const QByteArray &request)
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            return sent == 0 ? Delivery::unreachable : Delivery::unanswered;
+            return sent == 0 ? Delivery::Unreachable : Delivery::Unanswered;
         sent += n;
     }
 
@@ -68,16 +68,16 @@ Delivery forward(const QString &socketPath, const QByteArray &request)
         if (ready < 0 && errno == EINTR)
             continue;
         if (ready <= 0)
-            return Delivery::unanswered;
+            return Delivery::Unanswered;
         char buffer[64];
         const ssize_t n = ::read(fd, buffer, sizeof(buffer));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            return Delivery::unanswered;
+            return Delivery::Unanswered;
         reply.append(buffer, n);
     }
-    return reply.startsWith("ok\n") ? Delivery::accepted : Delivery::refused;
+    return reply.startsWith("ok\n") ? Delivery::Accepted : Delivery::Refused;
 }
 
 } // namespace
@@ -96,19 +96,19 @@ SingleInstance::~SingleInstance() = default;
 SingleInstance::Outcome SingleInstance::acquireOrForward(const QByteArray &request)
 {
     if (!m_dirReady)
-        return Outcome::failed;
+        return Outcome::Failed;
     for (int attempt = 0; attempt < kStartupWaitAttempts; ++attempt) {
         // tryLock also clears a lock left by a process that has died.
         if (m_lock.tryLock(0))
-            return Outcome::primary;
+            return Outcome::Primary;
         switch (forward(m_socketPath, request)) {
-        case Delivery::accepted:
-            return Outcome::forwarded;
-        case Delivery::refused:
-            return Outcome::refused;
-        case Delivery::unanswered:
-            return Outcome::unanswered;
-        case Delivery::unreachable:
+        case Delivery::Accepted:
+            return Outcome::Forwarded;
+        case Delivery::Refused:
+            return Outcome::Refused;
+        case Delivery::Unanswered:
+            return Outcome::Unanswered;
+        case Delivery::Unreachable:
             break;
         }
         QThread::msleep(kAttemptIntervalMs);
@@ -116,8 +116,8 @@ SingleInstance::Outcome SingleInstance::acquireOrForward(const QByteArray &reque
     // A live holder keeps an advisory lock on the file, so this removes the
     // lock only when its recorded process id now belongs to another program.
     if (m_lock.removeStaleLockFile() && m_lock.tryLock(0))
-        return Outcome::primary;
-    return Outcome::failed;
+        return Outcome::Primary;
+    return Outcome::Failed;
 }
 
 bool SingleInstance::listen(std::function<bool(const QString &)> handler)

@@ -18,11 +18,11 @@ class SingleInstance
 {
 public:
     enum class Outcome {
-        primary, // this process holds the lock and runs the program
-        forwarded, // the running instance accepted the request
-        refused, // the running instance answered that it cannot do it
-        unanswered, // the request went to the running instance, which did not answer in time
-        failed, // an instance holds the lock but takes no requests, or the folder is unusable
+        Primary, // this process holds the lock and runs the program
+        Forwarded, // the running instance accepted the request
+        Refused, // the running instance answered that it cannot do it
+        Unanswered, // the request went to the running instance, which did not answer in time
+        Failed, // an instance holds the lock but takes no requests, or the folder is unusable
     };
 
     // How long a start waits for the running instance's answer. The request

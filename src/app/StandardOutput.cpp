@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/StandardOutput.h"
 
+#include "app/StandardError.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -37,10 +39,9 @@ bool finish()
         noteFailure();
     if (g_failure == 0)
         return true;
-    if (g_failure > 0)
-        std::fprintf(stderr, "tarnwick: cannot write to standard output: %s\n", std::strerror(g_failure));
-    else
-        std::fputs("tarnwick: cannot write to standard output\n", stderr);
+    const QString reason =
+        g_failure > 0 ? QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(g_failure)) : QString();
+    StandardError::tell(QStringLiteral("tarnwick: cannot write to standard output") + reason);
     return false;
 }
 

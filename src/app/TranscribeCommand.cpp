@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/TranscribeCommand.h"
 
+#include "app/CommandOptions.h"
+#include "app/StandardError.h"
 #include "dictation/DictationTranscriber.h"
 #include "platform/InterruptNotifier.h"
 #include "platform/UserDefaults.h"
@@ -14,6 +16,8 @@
 #include <QTextStream>
 
 namespace {
+constexpr const char *kUsage =
+    "Usage: tarnwick transcribe [--engine gemini|openrouter|local|offline] [--language CODE] FILE.wav\n";
 constexpr qsizetype kLongestPcm = qsizetype(5) * 60 * AudioSource::sampleRate * 2;
 // WAV files hold at most 4 GiB; anything larger is not one.
 constexpr qint64 kLargestFile = qint64(4) * 1024 * 1024 * 1024;
@@ -23,9 +27,7 @@ int runTranscribeCommand(int &argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Writes down what is said in a WAV file."));
-    parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("transcribe"), QStringLiteral("The command."));
+    describeCommand(parser, QStringLiteral("transcribe"), QStringLiteral("Writes down what is said in a WAV file."));
     parser.addPositionalArgument(QStringLiteral("FILE.wav"), QStringLiteral("The recording (PCM or float WAV)."));
     const QCommandLineOption engineOption(
         QStringLiteral("engine"),
@@ -36,39 +38,25 @@ int runTranscribeCommand(int &argc, char **argv)
                                             QStringLiteral("The spoken language, such as en or de-AT."),
                                             QStringLiteral("CODE"));
     parser.addOptions({engineOption, languageOption});
-    QTextStream err(stderr);
-    if (!parser.parse(QCoreApplication::arguments())) {
-        err << parser.errorText() << "\n";
-        return 2;
-    }
-    if (parser.isSet(QStringLiteral("help")))
-        parser.showHelp(0);
+    if (const std::optional<int> status = parseCommandOptions(parser, kUsage))
+        return *status;
 
     const QStringList files = parser.positionalArguments().mid(1);
     const std::optional<DictationEngine> chosen =
         parser.isSet(engineOption) ? dictationEngineFromCommandName(parser.value(engineOption)) : std::nullopt;
-    if (files.size() != 1 || (parser.isSet(engineOption) && !chosen)) {
-        err << "Usage: tarnwick transcribe [--engine gemini|openrouter|local|offline] [--language CODE] FILE.wav\n";
-        return 2;
-    }
+    if (files.size() != 1 || (parser.isSet(engineOption) && !chosen))
+        return StandardError::fail(2, QLatin1String(kUsage).trimmed());
     QFile file(files.first());
-    if (file.size() > kLargestFile || !file.open(QIODevice::ReadOnly)) {
-        err << "Cannot read " << file.fileName() << ": " << file.errorString() << "\n";
-        return 2;
-    }
+    if (file.size() > kLargestFile || !file.open(QIODevice::ReadOnly))
+        return StandardError::fail(2, QStringLiteral("Cannot read %1: %2").arg(file.fileName(), file.errorString()));
     QByteArray pcm = WavAudio::toPcm(file.readAll());
-    if (pcm.isEmpty()) {
-        err << file.fileName() << " is not a PCM or float WAV file.\n";
-        return 2;
-    }
-    if (!SpeechPresence::holdsSpeech(pcm)) {
-        err << "No speech heard\n";
-        return 1;
-    }
+    if (pcm.isEmpty())
+        return StandardError::fail(2, file.fileName() + QStringLiteral(" is not a PCM or float WAV file."));
+    if (!SpeechPresence::holdsSpeech(pcm))
+        return StandardError::fail(1, QStringLiteral("No speech heard"));
     if (pcm.size() > kLongestPcm) {
         pcm.truncate(kLongestPcm);
-        err << "Only the first 5 minutes are transcribed, as in dictation.\n";
-        err.flush();
+        StandardError::tell(QStringLiteral("Only the first 5 minutes are transcribed, as in dictation."));
     }
 
     DictationSettings settings = DictationSettings::fromDefaults(UserDefaults::standard());
@@ -81,7 +69,7 @@ int runTranscribeCommand(int &argc, char **argv)
     int exitCode = 1;
     QObject::connect(&transcriber, &Transcriber::transcribed, &app, [&](const QString &text) {
         if (text.isEmpty()) {
-            err << "No speech heard\n";
+            StandardError::tell(QStringLiteral("No speech heard"));
         } else {
             QTextStream(stdout) << text << "\n";
             exitCode = 0;
@@ -89,7 +77,7 @@ int runTranscribeCommand(int &argc, char **argv)
         QCoreApplication::quit();
     });
     QObject::connect(&transcriber, &Transcriber::failed, &app, [&](const QString &reason) {
-        err << reason << "\n";
+        StandardError::tell(reason);
         QCoreApplication::quit();
     });
     InterruptNotifier interrupt;

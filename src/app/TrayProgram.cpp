@@ -4,6 +4,7 @@
 #include "app/AppDelegate.h"
 #include "app/InstanceRequest.h"
 #include "app/SingleInstance.h"
+#include "app/StandardError.h"
 #include "platform/AppPaths.h"
 #include "platform/InterruptNotifier.h"
 #include "platform/WindowActivation.h"
@@ -13,7 +14,6 @@
 #include <QTimer>
 
 #include <csignal>
-#include <cstdio>
 #include <cstring>
 #include <optional>
 
@@ -34,10 +34,10 @@ std::optional<QByteArray> requestFromArguments(int argc, char **argv)
         for (const char *candidate : kRequests)
             known = known || std::strcmp(name, candidate) == 0;
         if (!known || (!request.isEmpty() && request != name)) {
-            std::fprintf(stderr,
-                         "tarnwick: unknown or conflicting option %s\n"
-                         "Usage: tarnwick [--toggle | --open | --screenshot | --settings | --dictate]\n",
-                         argv[i]);
+            StandardError::tell(
+                QStringLiteral("tarnwick: unknown or conflicting option %1\n"
+                               "Usage: tarnwick [--toggle | --open | --screenshot | --settings | --dictate]")
+                    .arg(QString::fromLocal8Bit(argv[i])));
             return std::nullopt;
         }
         request = name;
@@ -59,25 +59,24 @@ int runTrayProgram(int &argc, char **argv)
     const InstanceRequest forwarded{QString::fromLatin1(request->isEmpty() ? QByteArray("open") : *request),
                                     qEnvironmentVariable("XDG_ACTIVATION_TOKEN")};
     switch (instance.acquireOrForward(forwarded.encode())) {
-    case SingleInstance::Outcome::forwarded:
+    case SingleInstance::Outcome::Forwarded:
         return 0;
-    case SingleInstance::Outcome::refused:
-        std::fprintf(stderr, "tarnwick: the running Tarnwick refused the request\n");
-        return 1;
-    case SingleInstance::Outcome::unanswered:
-        std::fprintf(stderr,
-                     "tarnwick: the running Tarnwick did not answer within %d seconds; "
-                     "it may still carry out the request when it recovers\n",
-                     SingleInstance::replyTimeoutMs / 1000);
-        return 1;
-    case SingleInstance::Outcome::failed:
-        if (!instance.problem().isEmpty())
-            std::fprintf(stderr, "tarnwick: cannot start: %s\nSet XDG_RUNTIME_DIR to a private folder of yours.\n",
-                         qPrintable(instance.problem()));
-        else
-            std::fprintf(stderr, "tarnwick: another Tarnwick is running but takes no requests\n");
-        return 1;
-    case SingleInstance::Outcome::primary:
+    case SingleInstance::Outcome::Refused:
+        return StandardError::fail(1, QStringLiteral("tarnwick: the running Tarnwick refused the request"));
+    case SingleInstance::Outcome::Unanswered:
+        return StandardError::fail(1,
+                                   QStringLiteral("tarnwick: the running Tarnwick did not answer within %1 seconds; "
+                                                  "it may still carry out the request when it recovers")
+                                       .arg(SingleInstance::replyTimeoutMs / 1000));
+    case SingleInstance::Outcome::Failed:
+        if (!instance.problem().isEmpty()) {
+            return StandardError::fail(
+                1,
+                QStringLiteral("tarnwick: cannot start: %1\nSet XDG_RUNTIME_DIR to a private folder of yours.")
+                    .arg(instance.problem()));
+        }
+        return StandardError::fail(1, QStringLiteral("tarnwick: another Tarnwick is running but takes no requests"));
+    case SingleInstance::Outcome::Primary:
         break;
     }
 
@@ -101,8 +100,8 @@ int runTrayProgram(int &argc, char **argv)
         return delegate.handleRequest(request.name);
     };
     if (!instance.listen(handle))
-        std::fprintf(stderr, "tarnwick: cannot listen on %s; later starts cannot reach this one\n",
-                     qPrintable(instance.socketPath()));
+        StandardError::tell(QStringLiteral("tarnwick: cannot listen on %1; later starts cannot reach this one")
+                                .arg(instance.socketPath()));
     const QString first = request->isEmpty() ? QStringLiteral("start") : QString::fromLatin1(*request);
     QTimer::singleShot(0, &delegate, [&delegate, first] { delegate.handleRequest(first); });
     return QApplication::exec();

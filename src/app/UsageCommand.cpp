@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/UsageCommand.h"
 
+#include "app/StandardError.h"
+
 #include <cstdio>
 
 namespace {
@@ -51,6 +53,7 @@ int runVersionCommand(int &, char **)
 
 int runUnknownCommand(const char *word)
 {
-    std::fprintf(stderr, "tarnwick: unknown command \"%s\"\n\n%s", word, kUsage);
-    return 2;
+    return StandardError::fail(2,
+                               QStringLiteral("tarnwick: unknown command \"%1\"\n\n%2")
+                                   .arg(QString::fromLocal8Bit(word), QLatin1String(kUsage).trimmed()));
 }

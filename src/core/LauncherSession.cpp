@@ -8,7 +8,6 @@
 #include "platform/AssignIfChanged.h"
 #include "platform/Logging.h"
 #include "presets/PresetStore.h"
-#include "services/KeyStore.h"
 #include "services/ScreenshotFlow.h"
 #include "services/SpeechManager.h"
 #include "services/TextGrabber.h"
@@ -18,24 +17,27 @@
 
 #include <algorithm>
 
-LauncherSession::LauncherSession(UserDefaults &defaults, const QString &historyFilePath, QObject *parent)
+LauncherSession::LauncherSession(UserDefaults &defaults, KeyStore &keys, PresetStore &presets,
+                                 const QString &historyFilePath, QObject *parent)
     : QObject(parent)
     , m_defaults(defaults)
+    , m_keys(keys)
+    , m_presets(presets)
     , m_store(std::make_unique<ConversationStore>(historyFilePath))
-    , m_vm(std::make_unique<LauncherViewModel>(defaults))
+    , m_vm(std::make_unique<LauncherViewModel>(defaults, keys))
 {
-    m_vm->setPresets(&PresetStore::standard());
+    m_vm->setPresets(&m_presets);
     connect(m_vm.get(), &LauncherViewModel::messagesChanged, this, &LauncherSession::autoSave);
     connect(m_store.get(), &ConversationStore::saveProblemChanged, this, &LauncherSession::historyNoticeChanged);
     // A presets file set aside, or one left alone, is told where the history's troubles are.
     const auto tellPresetNotice = [this] {
-        const QString notice = PresetStore::standard().notice();
+        const QString notice = m_presets.notice();
         if (!notice.isEmpty() && !m_setAsideNotices.contains(notice)) {
             m_setAsideNotices << notice;
             Q_EMIT historyNoticeChanged();
         }
     };
-    connect(&PresetStore::standard(), &PresetStore::noticeChanged, this, tellPresetNotice);
+    connect(&m_presets, &PresetStore::noticeChanged, this, tellPresetNotice);
     tellPresetNotice();
     connect(m_store.get(), &ConversationStore::fileSetAside, this, [this](const QString &movedTo) {
         m_setAsideNotices << tr("A history file could not be read and was moved to %1").arg(movedTo);
@@ -44,11 +46,6 @@ LauncherSession::LauncherSession(UserDefaults &defaults, const QString &historyF
 }
 
 LauncherSession::~LauncherSession() = default;
-
-PresetStore &LauncherSession::presets() const
-{
-    return PresetStore::standard();
-}
 
 SpeechManager &LauncherSession::speech() const
 {
@@ -60,7 +57,7 @@ SpeechManager &LauncherSession::speech() const
 DictationFlow &LauncherSession::dictation() const
 {
     if (!m_dictation)
-        m_dictation = std::make_unique<DictationFlow>(speech(), *m_vm, m_defaults, KeyStore::system());
+        m_dictation = std::make_unique<DictationFlow>(speech(), *m_vm, m_defaults, m_keys);
     return *m_dictation;
 }
 

@@ -10,6 +10,7 @@
 
 class ConversationStore;
 class DictationFlow;
+class KeyStore;
 class LauncherViewModel;
 class PresetStore;
 class ScreenshotFlow;
@@ -25,7 +26,8 @@ class LauncherSession : public QObject
     Q_OBJECT
 
 public:
-    LauncherSession(UserDefaults &defaults, const QString &historyFilePath, QObject *parent = nullptr);
+    LauncherSession(UserDefaults &defaults, KeyStore &keys, PresetStore &presets, const QString &historyFilePath,
+                    QObject *parent = nullptr);
     ~LauncherSession() override;
 
     UserDefaults &defaults() const { return m_defaults; }
@@ -34,7 +36,7 @@ public:
     // Made when first asked for: the tray program starts without them.
     SpeechManager &speech() const;
     DictationFlow &dictation() const;
-    PresetStore &presets() const;
+    PresetStore &presets() const { return m_presets; }
 
     QUuid activeConversationID() const { return m_activeConversationID; }
 
@@ -76,6 +78,8 @@ private:
     QString saveProblemNotice() const;
 
     UserDefaults &m_defaults;
+    KeyStore &m_keys;
+    PresetStore &m_presets;
     // Declared in the order they are built; they go in reverse.
     std::unique_ptr<ConversationStore> m_store;
     std::unique_ptr<LauncherViewModel> m_vm;

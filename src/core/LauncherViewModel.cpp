@@ -32,11 +32,6 @@ const QString kWarningPrefix = QStringLiteral("\u26A0\uFE0F ");
 
 } // namespace
 
-LauncherViewModel::LauncherViewModel(UserDefaults &defaults, QObject *parent)
-    : LauncherViewModel(defaults, KeyStore::system(), parent)
-{
-}
-
 LauncherViewModel::LauncherViewModel(UserDefaults &defaults, KeyStore &keys, QObject *parent)
     : QObject(parent)
     , m_defaults(defaults)

@@ -29,7 +29,6 @@ class LauncherViewModel : public QObject
     Q_OBJECT
 
 public:
-    explicit LauncherViewModel(UserDefaults &defaults, QObject *parent = nullptr);
     LauncherViewModel(UserDefaults &defaults, KeyStore &keys, QObject *parent = nullptr);
     ~LauncherViewModel() override;
 

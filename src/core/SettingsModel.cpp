@@ -56,17 +56,17 @@ SettingsModel::SettingsModel(UserDefaults &defaults, KeyStore &keys, HotkeyManag
     m_keyThread.setMaxThreadCount(1);
     for (LLMProvider provider : allLLMProviders())
         m_selectedModels.insert(provider, defaults.text(ProviderTable::traits(provider).selectedModel));
-    m_bindings.insert(HotkeyManager::Hotkey::launch,
+    m_bindings.insert(HotkeyManager::Hotkey::Launch,
                       HotkeyBinding::load(defaults, Preferences::hotkeyBinding, HotkeyBinding::builtInLaunch()));
     m_bindings.insert(
-        HotkeyManager::Hotkey::screenshot,
+        HotkeyManager::Hotkey::Screenshot,
         HotkeyBinding::load(defaults, Preferences::screenshotHotkeyBinding, HotkeyBinding::builtInScreenshot()));
     if (const QVariantMap dictate = defaults.dictionary(Preferences::dictateHotkeyBinding); !dictate.isEmpty())
-        m_bindings.insert(HotkeyManager::Hotkey::dictate,
+        m_bindings.insert(HotkeyManager::Hotkey::Dictate,
                           HotkeyBinding::load(defaults, Preferences::dictateHotkeyBinding, {}));
-    m_dictationTexts.insert(DictationField::language, defaults.text(Preferences::dictationLanguage));
-    m_dictationTexts.insert(DictationField::serverAddress, defaults.text(Preferences::transcriptionServerAddress));
-    m_dictationTexts.insert(DictationField::serverModel, defaults.text(Preferences::transcriptionModel));
+    m_dictationTexts.insert(DictationField::Language, defaults.text(Preferences::dictationLanguage));
+    m_dictationTexts.insert(DictationField::ServerAddress, defaults.text(Preferences::transcriptionServerAddress));
+    m_dictationTexts.insert(DictationField::ServerModel, defaults.text(Preferences::transcriptionModel));
     m_keyStoreCaption = QStringLiteral("Reading the keyring…");
 
     // A provider or theme picked elsewhere (the launcher's model switcher) shows here too.
@@ -238,7 +238,7 @@ void SettingsModel::setBinding(HotkeyManager::Hotkey hotkey, HotkeyBinding bindi
 
 void SettingsModel::clearBinding(HotkeyManager::Hotkey hotkey)
 {
-    if (hotkey != HotkeyManager::Hotkey::dictate)
+    if (hotkey != HotkeyManager::Hotkey::Dictate)
         return;
     m_bindings.remove(hotkey);
     Q_EMIT hotkeyStatusChanged();
@@ -270,17 +270,17 @@ QString SettingsModel::hotkeyMechanism(HotkeyManager::Hotkey hotkey) const
     if (!m_hotkeys || m_hotkeys->binding(hotkey) != binding(hotkey))
         return {};
     switch (m_hotkeys->mechanism(hotkey)) {
-    case HotkeyBackend::Mechanism::desktopShortcut:
+    case HotkeyBackend::Mechanism::DesktopShortcut:
         return QStringLiteral("Desktop shortcut: %1").arg(m_hotkeys->triggerText(hotkey));
-    case HotkeyBackend::Mechanism::ownGrab:
+    case HotkeyBackend::Mechanism::OwnGrab:
         return QStringLiteral("Grabbed by Tarnwick");
-    case HotkeyBackend::Mechanism::none:
+    case HotkeyBackend::Mechanism::None:
         break;
     }
     switch (m_hotkeys->status(hotkey)) {
-    case HotkeyManager::Status::pending:
+    case HotkeyManager::Status::Pending:
         return QStringLiteral("Waiting for the desktop to grant it…");
-    case HotkeyManager::Status::notRegistered:
+    case HotkeyManager::Status::NotRegistered:
         return {};
     default:
         return QStringLiteral("Not available");
@@ -350,11 +350,11 @@ void SettingsModel::save()
     }
     const QStringList failures = storePreferences();
     if (m_hotkeys) {
-        const HotkeyBinding launch = binding(HotkeyManager::Hotkey::launch);
-        const HotkeyBinding screenshot = binding(HotkeyManager::Hotkey::screenshot);
+        const HotkeyBinding launch = binding(HotkeyManager::Hotkey::Launch);
+        const HotkeyBinding screenshot = binding(HotkeyManager::Hotkey::Screenshot);
         m_hotkeys->update(launch.keyCode, launch.modifiers);
         m_hotkeys->updateScreenshot(screenshot.keyCode, screenshot.modifiers);
-        const HotkeyManager::Hotkey dictate = HotkeyManager::Hotkey::dictate;
+        const HotkeyManager::Hotkey dictate = HotkeyManager::Hotkey::Dictate;
         m_hotkeys->setBinding(dictate, isBound(dictate) ? std::optional(binding(dictate)) : std::nullopt);
     }
     Q_EMIT hotkeyStatusChanged();
@@ -368,20 +368,20 @@ QStringList SettingsModel::storePreferences()
     for (LLMProvider provider : allLLMProviders())
         stored = m_defaults.set(ProviderTable::traits(provider).selectedModel, selectedModel(provider)) && stored;
     stored = m_defaults.set(Preferences::localServerAddress, serverAddress()) && stored;
-    stored = binding(HotkeyManager::Hotkey::launch).store(m_defaults, Preferences::hotkeyBinding) && stored;
+    stored = binding(HotkeyManager::Hotkey::Launch).store(m_defaults, Preferences::hotkeyBinding) && stored;
     stored =
-        binding(HotkeyManager::Hotkey::screenshot).store(m_defaults, Preferences::screenshotHotkeyBinding) && stored;
-    if (isBound(HotkeyManager::Hotkey::dictate))
-        stored = binding(HotkeyManager::Hotkey::dictate).store(m_defaults, Preferences::dictateHotkeyBinding) && stored;
+        binding(HotkeyManager::Hotkey::Screenshot).store(m_defaults, Preferences::screenshotHotkeyBinding) && stored;
+    if (isBound(HotkeyManager::Hotkey::Dictate))
+        stored = binding(HotkeyManager::Hotkey::Dictate).store(m_defaults, Preferences::dictateHotkeyBinding) && stored;
     else
         stored = m_defaults.remove(Preferences::dictateHotkeyBinding) && stored;
     stored =
-        m_defaults.set(Preferences::dictationLanguage, dictationText(DictationField::language).trimmed()) && stored;
-    const QString server = dictationText(DictationField::serverAddress).trimmed();
+        m_defaults.set(Preferences::dictationLanguage, dictationText(DictationField::Language).trimmed()) && stored;
+    const QString server = dictationText(DictationField::ServerAddress).trimmed();
     stored = m_defaults.set(Preferences::transcriptionServerAddress,
                             server.isEmpty() ? Preferences::transcriptionServerAddress.fallback : server)
         && stored;
-    const QString model = dictationText(DictationField::serverModel).trimmed();
+    const QString model = dictationText(DictationField::ServerModel).trimmed();
     stored = m_defaults.set(Preferences::transcriptionModel,
                             model.isEmpty() ? Preferences::transcriptionModel.fallback : model)
         && stored;

@@ -82,7 +82,7 @@ public:
     // language and the transcription server's address and model by save().
     DictationEngine dictationEngine() const;
     Result<> setDictationEngine(DictationEngine engine);
-    enum class DictationField { language, serverAddress, serverModel };
+    enum class DictationField { Language, ServerAddress, ServerModel };
     QString dictationText(DictationField field) const { return m_dictationTexts.value(field); }
     void setDictationText(DictationField field, const QString &text) { m_dictationTexts.insert(field, text); }
     // What holds the binding in force and what is wrong with it; nothing

@@ -5,6 +5,9 @@
 #include "llm/LLMStream.h"
 #include "llm/ModelListFetch.h"
 #include "llm/ProviderTable.h"
+#include "platform/Logging.h"
+
+#include <QUrl>
 
 LLMClient::LLMClient(LLMProvider provider, QString apiKey, QString model, QString serverAddress)
     : m_provider(provider)
@@ -23,7 +26,14 @@ LLMStream *LLMClient::stream(const QList<LLMTurn> &turns, const QString &newMess
     const ProviderTraits &traits = ProviderTable::traits(m_provider);
     ProviderRequest request =
         traits.chatRequest(ProviderTable::baseUrl(m_provider, m_serverAddress), m_apiKey, m_model, prompt);
-    return new LLMStream(std::move(request), m_provider, parent);
+    // The host alone: some providers take the key in the address.
+    qCDebug(lcLlm).noquote() << traits.displayName << "answer from" << m_model << "at" << QUrl(request.url).host();
+    auto *stream = new LLMStream(std::move(request), m_provider, parent);
+    // Every failure reaches the user; the log sets it beside its request.
+    QObject::connect(stream, &LLMStream::failed, stream, [name = traits.displayName](const LLMError &error) {
+        qCDebug(lcLlm).noquote() << name << "answer failed:" << error.errorDescription();
+    });
+    return stream;
 }
 
 void LLMClient::fetchModels(LLMProvider provider, const QString &serverAddress, const QString &apiKey, QObject *context,
@@ -31,7 +41,16 @@ void LLMClient::fetchModels(LLMProvider provider, const QString &serverAddress, 
 {
     const ProviderTraits::ModelListRequest request = ProviderTable::traits(provider).modelListRequest;
     Q_ASSERT(request);
-    ModelListFetch::start(request(ProviderTable::baseUrl(provider, serverAddress), apiKey), context, std::move(done));
+    const QString name = ProviderTable::traits(provider).displayName;
+    qCDebug(lcLlm).noquote() << name << "model list requested";
+    ModelListFetch::start(request(ProviderTable::baseUrl(provider, serverAddress), apiKey), context,
+                          [name, done = std::move(done)](const ModelList &list) {
+        if (list.error)
+            qCDebug(lcLlm).noquote() << name << "model list failed:" << list.error->errorDescription();
+        else
+            qCDebug(lcLlm).noquote() << name << "listed" << list.models.size() << "models";
+        done(list);
+    });
 }
 
 void LLMClient::setIdleTimeout(std::chrono::milliseconds timeout)

@@ -20,18 +20,18 @@ HotkeyBackend::GrabResult ChainedHotkeyBackend::grab(int id, HotkeyBinding bindi
     m_fallback->release(id);
     m_refused.remove(id);
     const GrabResult first = m_first->grab(id, binding);
-    if (first != GrabResult::taken)
+    if (first != GrabResult::Taken)
         return first;
     m_refused.insert(id, first);
     const GrabResult second = m_fallback->grab(id, binding);
-    return second == GrabResult::unsupported ? first : second;
+    return second == GrabResult::Unsupported ? first : second;
 }
 
 void ChainedHotkeyBackend::onFallbackResult(int id, GrabResult result)
 {
     if (!m_refused.contains(id))
         return;
-    Q_EMIT resultChanged(id, result == GrabResult::unsupported ? m_refused.value(id) : result);
+    Q_EMIT resultChanged(id, result == GrabResult::Unsupported ? m_refused.value(id) : result);
 }
 
 void ChainedHotkeyBackend::release(int id)
@@ -44,11 +44,11 @@ void ChainedHotkeyBackend::release(int id)
 HotkeyBackend::Mechanism ChainedHotkeyBackend::mechanism(int id) const
 {
     const Mechanism first = m_first->mechanism(id);
-    return first != Mechanism::none ? first : m_fallback->mechanism(id);
+    return first != Mechanism::None ? first : m_fallback->mechanism(id);
 }
 
 QString ChainedHotkeyBackend::triggerDescription(int id) const
 {
-    return m_first->mechanism(id) != Mechanism::none ? m_first->triggerDescription(id)
+    return m_first->mechanism(id) != Mechanism::None ? m_first->triggerDescription(id)
                                                      : m_fallback->triggerDescription(id);
 }

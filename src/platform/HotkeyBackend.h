@@ -16,17 +16,17 @@ class HotkeyBackend : public QObject
 
 public:
     enum class GrabResult {
-        grabbed,
-        taken, // another program holds the combination
-        unknownKey, // the key code has no key on this desktop
-        unsupported, // no global grabs on this session (Wayland, offscreen)
-        pending, // the desktop was asked; resultChanged() tells its answer
-        declined, // the desktop, or the user in its dialog, refused it
+        Grabbed,
+        Taken, // another program holds the combination
+        UnknownKey, // the key code has no key on this desktop
+        Unsupported, // no global grabs on this session (Wayland, offscreen)
+        Pending, // the desktop was asked; resultChanged() tells its answer
+        Declined, // the desktop, or the user in its dialog, refused it
     };
     Q_ENUM(GrabResult)
 
     // Who holds a grab: the program itself (X11) or the desktop (its portal).
-    enum class Mechanism { none, ownGrab, desktopShortcut };
+    enum class Mechanism { None, OwnGrab, DesktopShortcut };
 
     // What the desktop's portal needs to know of each id.
     struct Named
@@ -40,7 +40,7 @@ public:
 
     virtual GrabResult grab(int id, HotkeyBinding binding) = 0;
     virtual void release(int id) = 0;
-    virtual Mechanism mechanism(int) const { return Mechanism::none; }
+    virtual Mechanism mechanism(int) const { return Mechanism::None; }
     // The desktop's own words for the trigger ("Alt+Space"); empty when the
     // program holds the grab itself.
     virtual QString triggerDescription(int) const { return {}; }

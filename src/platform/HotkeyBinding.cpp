@@ -27,23 +27,23 @@ quint32 entryOr(const QVariantMap &record, const QString &entry, quint32 fallbac
 // XDG shortcuts format spells them.
 struct ModifierName
 {
-    quint32 carbon;
+    quint32 stored;
     QLatin1StringView shown;
     QLatin1StringView xdg;
 };
 
 constexpr ModifierName kModifierNames[] = {
-    {KeyTable::carbonControl, QLatin1StringView("Ctrl"), QLatin1StringView("CTRL")},
-    {KeyTable::carbonOption, QLatin1StringView("Alt"), QLatin1StringView("ALT")},
-    {KeyTable::carbonShift, QLatin1StringView("Shift"), QLatin1StringView("SHIFT")},
-    {KeyTable::carbonCommand, QLatin1StringView("Super"), QLatin1StringView("LOGO")},
+    {KeyTable::storedControl, QLatin1StringView("Ctrl"), QLatin1StringView("CTRL")},
+    {KeyTable::storedAlt, QLatin1StringView("Alt"), QLatin1StringView("ALT")},
+    {KeyTable::storedShift, QLatin1StringView("Shift"), QLatin1StringView("SHIFT")},
+    {KeyTable::storedSuper, QLatin1StringView("Super"), QLatin1StringView("LOGO")},
 };
 
 QString withModifiers(quint32 modifiers, QLatin1StringView ModifierName::*name, const QString &key)
 {
     QString text;
     for (const ModifierName &modifier : kModifierNames) {
-        if (modifiers & modifier.carbon) {
+        if (modifiers & modifier.stored) {
             text += modifier.*name;
             text += QLatin1Char('+');
         }
@@ -85,7 +85,7 @@ QString HotkeyBinding::displayText() const
 
 QString HotkeyBinding::xdgTrigger() const
 {
-    const std::optional<quint8> x11Keycode = KeyTable::x11KeycodeForVirtualKey(keyCode);
+    const std::optional<quint8> x11Keycode = KeyTable::x11KeycodeForStoredKey(keyCode);
     const std::optional<QString> key = x11Keycode ? layoutKeysymName(*x11Keycode) : std::nullopt;
     if (!key)
         return {};

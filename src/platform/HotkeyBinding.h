@@ -6,8 +6,8 @@
 
 class UserDefaults;
 
-// A global hotkey as stored: the virtual key code of the main key and a Carbon
-// modifier mask (see KeyTable for their meaning on this desktop).
+// A global hotkey as stored: the stored key code of the main key and the
+// stored modifier bits (see KeyTable for their meaning on this desktop).
 struct HotkeyBinding
 {
     quint32 keyCode = 0;

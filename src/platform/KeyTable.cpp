@@ -13,7 +13,7 @@ namespace {
 
 struct PhysicalKey
 {
-    quint32 virtualKey;
+    quint32 storedKey;
     quint32 evdev;
     QKeyCombination qtKey;
 };
@@ -23,10 +23,9 @@ constexpr QKeyCombination keypad(Qt::Key key)
     return QKeyCombination(Qt::KeypadModifier, key);
 }
 
-// Virtual key codes of the original platform beside the Linux evdev codes of
-// the same key position (linux/input-event-codes.h). Cross-checked against
-// the per-key evdev and Mac columns of Chromium's
-// ui/events/keycodes/dom/dom_code_data.inc.
+// Stored key codes beside the Linux evdev codes of the same key position
+// (linux/input-event-codes.h), cross-checked against the per-key columns of
+// Chromium's ui/events/keycodes/dom/dom_code_data.inc.
 constexpr std::array kKeys = {
     PhysicalKey{0x00, 30, Qt::Key_A},
     PhysicalKey{0x01, 31, Qt::Key_S},
@@ -149,10 +148,10 @@ constexpr std::array kKeys = {
     PhysicalKey{0x7E, 103, Qt::Key_Up},
 };
 
-const PhysicalKey *byVirtualKey(quint32 virtualKey)
+const PhysicalKey *byStoredKey(quint32 storedKey)
 {
     for (const PhysicalKey &key : kKeys) {
-        if (key.virtualKey == virtualKey)
+        if (key.storedKey == storedKey)
             return &key;
     }
     return nullptr;
@@ -160,47 +159,47 @@ const PhysicalKey *byVirtualKey(quint32 virtualKey)
 
 } // namespace
 
-std::optional<quint32> evdevCodeForVirtualKey(quint32 virtualKey)
+std::optional<quint32> evdevCodeForStoredKey(quint32 storedKey)
 {
-    const PhysicalKey *key = byVirtualKey(virtualKey);
+    const PhysicalKey *key = byStoredKey(storedKey);
     return key ? std::optional(key->evdev) : std::nullopt;
 }
 
-std::optional<quint32> virtualKeyForEvdevCode(quint32 evdevCode)
+std::optional<quint32> storedKeyForEvdevCode(quint32 evdevCode)
 {
     for (const PhysicalKey &key : kKeys) {
         if (key.evdev == evdevCode)
-            return key.virtualKey;
+            return key.storedKey;
     }
     return std::nullopt;
 }
 
-std::optional<quint8> x11KeycodeForVirtualKey(quint32 virtualKey)
+std::optional<quint8> x11KeycodeForStoredKey(quint32 storedKey)
 {
-    const std::optional<quint32> evdev = evdevCodeForVirtualKey(virtualKey);
+    const std::optional<quint32> evdev = evdevCodeForStoredKey(storedKey);
     if (!evdev || *evdev + 8 > 255)
         return std::nullopt;
     return static_cast<quint8>(*evdev + 8);
 }
 
-std::optional<quint32> virtualKeyForX11Keycode(quint32 keycode)
+std::optional<quint32> storedKeyForX11Keycode(quint32 keycode)
 {
     if (keycode < 8 || keycode > 255)
         return std::nullopt;
-    return virtualKeyForEvdevCode(keycode - 8);
+    return storedKeyForEvdevCode(keycode - 8);
 }
 
-std::optional<QKeyCombination> qtKeyForVirtualKey(quint32 virtualKey)
+std::optional<QKeyCombination> qtKeyForStoredKey(quint32 storedKey)
 {
-    const PhysicalKey *key = byVirtualKey(virtualKey);
+    const PhysicalKey *key = byStoredKey(storedKey);
     return key ? std::optional(key->qtKey) : std::nullopt;
 }
 
-QString keyName(quint32 virtualKey)
+QString keyName(quint32 storedKey)
 {
-    const PhysicalKey *key = byVirtualKey(virtualKey);
+    const PhysicalKey *key = byStoredKey(storedKey);
     if (!key)
-        return QStringLiteral("Key%1").arg(virtualKey);
+        return QStringLiteral("Key%1").arg(storedKey);
     const Qt::Key qtKey = key->qtKey.key();
     // Letters, digits and punctuation follow the layout; named keys do not.
     const bool character = qtKey > Qt::Key_Space && qtKey < Qt::Key_Escape && !key->qtKey.keyboardModifiers();
@@ -211,66 +210,66 @@ QString keyName(quint32 virtualKey)
     return QKeySequence(key->qtKey).toString(QKeySequence::PortableText);
 }
 
-bool isModifierKey(quint32 virtualKey)
+bool isModifierKey(quint32 storedKey)
 {
-    return virtualKey >= 0x36 && virtualKey <= 0x3E;
+    return storedKey >= 0x36 && storedKey <= 0x3E;
 }
 
 namespace {
 
 struct ModifierBits
 {
-    quint32 carbon;
+    quint32 stored;
     quint16 x11;
 };
 
 constexpr ModifierBits kModifierBits[] = {
-    {carbonShift, x11Shift}, {carbonControl, x11Control}, {carbonOption, x11Alt}, {carbonCommand, x11Super}};
+    {storedShift, x11Shift}, {storedControl, x11Control}, {storedAlt, x11Alt}, {storedSuper, x11Super}};
 
 } // namespace
 
-quint16 x11ModifiersForCarbon(quint32 carbonModifiers)
+quint16 x11ModifiersFromStored(quint32 storedModifiers)
 {
     quint16 mask = 0;
     for (const ModifierBits &bits : kModifierBits)
-        mask |= (carbonModifiers & bits.carbon) ? bits.x11 : 0;
+        mask |= (storedModifiers & bits.stored) ? bits.x11 : 0;
     return mask;
 }
 
-quint32 carbonModifiersForX11(quint16 x11State)
+quint32 storedModifiersFromX11(quint16 x11State)
 {
-    quint32 carbon = 0;
+    quint32 stored = 0;
     for (const ModifierBits &bits : kModifierBits)
-        carbon |= (x11State & bits.x11) ? bits.carbon : 0;
-    return carbon;
+        stored |= (x11State & bits.x11) ? bits.stored : 0;
+    return stored;
 }
 
-Qt::KeyboardModifiers qtModifiersForCarbon(quint32 carbonModifiers)
+Qt::KeyboardModifiers qtModifiersFromStored(quint32 storedModifiers)
 {
     Qt::KeyboardModifiers modifiers;
-    if (carbonModifiers & carbonShift)
+    if (storedModifiers & storedShift)
         modifiers |= Qt::ShiftModifier;
-    if (carbonModifiers & carbonControl)
+    if (storedModifiers & storedControl)
         modifiers |= Qt::ControlModifier;
-    if (carbonModifiers & carbonOption)
+    if (storedModifiers & storedAlt)
         modifiers |= Qt::AltModifier;
-    if (carbonModifiers & carbonCommand)
+    if (storedModifiers & storedSuper)
         modifiers |= Qt::MetaModifier;
     return modifiers;
 }
 
-quint32 carbonModifiersForQt(Qt::KeyboardModifiers modifiers)
+quint32 storedModifiersFromQt(Qt::KeyboardModifiers modifiers)
 {
-    quint32 carbon = 0;
+    quint32 stored = 0;
     if (modifiers & Qt::ShiftModifier)
-        carbon |= carbonShift;
+        stored |= storedShift;
     if (modifiers & Qt::ControlModifier)
-        carbon |= carbonControl;
+        stored |= storedControl;
     if (modifiers & Qt::AltModifier)
-        carbon |= carbonOption;
+        stored |= storedAlt;
     if (modifiers & Qt::MetaModifier)
-        carbon |= carbonCommand;
-    return carbon;
+        stored |= storedSuper;
+    return stored;
 }
 
 } // namespace KeyTable

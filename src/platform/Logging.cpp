@@ -21,6 +21,7 @@ Q_LOGGING_CATEGORY(lcDesktop, "tarnwick.desktop", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcScreenshot, "tarnwick.screenshot", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcSpeech, "tarnwick.speech", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcMath, "tarnwick.math", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcLlm, "tarnwick.llm", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcTrace, "tarnwick.trace", traceThreshold())
 
 namespace EventTrace {

@@ -13,6 +13,7 @@ Q_DECLARE_LOGGING_CATEGORY(lcDesktop)
 Q_DECLARE_LOGGING_CATEGORY(lcScreenshot)
 Q_DECLARE_LOGGING_CATEGORY(lcSpeech)
 Q_DECLARE_LOGGING_CATEGORY(lcMath)
+Q_DECLARE_LOGGING_CATEGORY(lcLlm)
 // Timed events for system tests and benchmarks: on with TARNWICK_TRACE_EVENTS=1
 // (or the category's debug rule).
 Q_DECLARE_LOGGING_CATEGORY(lcTrace)

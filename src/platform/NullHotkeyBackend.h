@@ -11,6 +11,6 @@ class NullHotkeyBackend : public HotkeyBackend
 public:
     using HotkeyBackend::HotkeyBackend;
 
-    GrabResult grab(int, HotkeyBinding) override { return GrabResult::unsupported; }
+    GrabResult grab(int, HotkeyBinding) override { return GrabResult::Unsupported; }
     void release(int) override { }
 };

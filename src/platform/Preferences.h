@@ -61,12 +61,12 @@ inline const TextPreference transcriptionServerAddress{QStringLiteral("transcrip
 inline const TextPreference transcriptionModel{QStringLiteral("transcriptionModel"), QStringLiteral("whisper-1")};
 inline const QString cloudDictationNoticeShown = QStringLiteral("cloudDictationNoticeShown");
 
-// Binding records: {"keyCode": n, "modifiers": mask}; virtual key codes and Carbon modifier bits.
+// Binding records: {"keyCode": n, "modifiers": mask}; stored key codes and modifier bits (see KeyTable).
 inline const QString keyCodeEntry = QStringLiteral("keyCode");
 inline const QString modifiersEntry = QStringLiteral("modifiers");
 constexpr quint32 defaultLaunchKeyCode = 49; // Space
-constexpr quint32 defaultLaunchModifiers = 2048; // Option (Alt)
+constexpr quint32 defaultLaunchModifiers = 2048; // Alt
 constexpr quint32 defaultScreenshotKeyCode = 1; // S
-constexpr quint32 defaultScreenshotModifiers = 4352; // Control + Command (Ctrl + Super)
+constexpr quint32 defaultScreenshotModifiers = 4352; // Ctrl + Super
 
 } // namespace Preferences

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/Result.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -19,14 +21,13 @@ public:
     // Whether there is an input to listen to at all; none counts as a
     // refused permission.
     virtual bool isAvailable() const = 0;
-    // False when capture cannot begin; nothing is delivered then, and
-    // problem() says why in words for the user.
-    virtual bool start() = 0;
+    // Fails, saying why in words for the user, when capture cannot begin;
+    // nothing is delivered then.
+    virtual Result<> start() = 0;
     virtual void stop() = 0;
     virtual bool isActive() const = 0;
-    virtual QString problem() const = 0;
 
 Q_SIGNALS:
     void samples(const QByteArray &pcm);
-    void failed(); // the input broke off while capturing
+    void failed(const QString &problem); // the input broke off while capturing
 };

@@ -13,11 +13,11 @@ namespace {
 const QString &preferenceKey(HotkeyManager::Hotkey hotkey)
 {
     switch (hotkey) {
-    case HotkeyManager::Hotkey::launch:
+    case HotkeyManager::Hotkey::Launch:
         return Preferences::hotkeyBinding;
-    case HotkeyManager::Hotkey::screenshot:
+    case HotkeyManager::Hotkey::Screenshot:
         return Preferences::screenshotHotkeyBinding;
-    case HotkeyManager::Hotkey::dictate:
+    case HotkeyManager::Hotkey::Dictate:
         break;
     }
     return Preferences::dictateHotkeyBinding;
@@ -25,14 +25,11 @@ const QString &preferenceKey(HotkeyManager::Hotkey hotkey)
 
 } // namespace
 
-HotkeyManager::HotkeyManager(std::function<void()> callback, QObject *parent)
-    : HotkeyManager(std::move(callback), UserDefaults::standard(),
-                    HotkeyBackend::createForPlatform(
-                        {{int(Hotkey::launch), QStringLiteral("launch"), tr("Open or close the Tarnwick panel")},
-                         {int(Hotkey::screenshot), QStringLiteral("screenshot"), tr("Take a screenshot for Tarnwick")},
-                         {int(Hotkey::dictate), QStringLiteral("dictate"), tr("Dictate a prompt to Tarnwick")}}),
-                    parent)
+QList<HotkeyBackend::Named> HotkeyManager::namedHotkeys()
 {
+    return {{int(Hotkey::Launch), QStringLiteral("launch"), tr("Open or close the Tarnwick panel")},
+            {int(Hotkey::Screenshot), QStringLiteral("screenshot"), tr("Take a screenshot for Tarnwick")},
+            {int(Hotkey::Dictate), QStringLiteral("dictate"), tr("Dictate a prompt to Tarnwick")}};
 }
 
 HotkeyManager::HotkeyManager(std::function<void()> callback, UserDefaults &defaults,
@@ -42,15 +39,15 @@ HotkeyManager::HotkeyManager(std::function<void()> callback, UserDefaults &defau
     , m_defaults(defaults)
     , m_backend(std::move(backend))
 {
-    slot(Hotkey::launch).binding =
+    slot(Hotkey::Launch).binding =
         HotkeyBinding::load(defaults, Preferences::hotkeyBinding, HotkeyBinding::builtInLaunch());
-    slot(Hotkey::screenshot).binding =
+    slot(Hotkey::Screenshot).binding =
         HotkeyBinding::load(defaults, Preferences::screenshotHotkeyBinding, HotkeyBinding::builtInScreenshot());
     if (const QVariantMap record = defaults.dictionary(Preferences::dictateHotkeyBinding); !record.isEmpty())
-        slot(Hotkey::dictate).binding = HotkeyBinding::load(defaults, Preferences::dictateHotkeyBinding, {});
+        slot(Hotkey::Dictate).binding = HotkeyBinding::load(defaults, Preferences::dictateHotkeyBinding, {});
     connect(m_backend.get(), &HotkeyBackend::pressed, this, &HotkeyManager::onPressed);
     connect(m_backend.get(), &HotkeyBackend::resultChanged, this, [this](int id, HotkeyBackend::GrabResult result) {
-        if (id >= int(Hotkey::launch) && id <= int(Hotkey::dictate))
+        if (id >= int(Hotkey::Launch) && id <= int(Hotkey::Dictate))
             take(Hotkey(id), result);
     });
     connect(m_backend.get(), &HotkeyBackend::triggersChanged, this, [this] {
@@ -82,18 +79,18 @@ void HotkeyManager::registerHotkeys()
 
 void HotkeyManager::update(quint32 keyCode, quint32 modifiers)
 {
-    setBinding(Hotkey::launch, HotkeyBinding{keyCode, modifiers});
+    setBinding(Hotkey::Launch, HotkeyBinding{keyCode, modifiers});
 }
 
 void HotkeyManager::updateScreenshot(quint32 keyCode, quint32 modifiers)
 {
-    setBinding(Hotkey::screenshot, HotkeyBinding{keyCode, modifiers});
+    setBinding(Hotkey::Screenshot, HotkeyBinding{keyCode, modifiers});
 }
 
 void HotkeyManager::setBinding(Hotkey hotkey, std::optional<HotkeyBinding> binding)
 {
     // The launch and screenshot hotkeys always have a binding.
-    if (!binding && hotkey != Hotkey::dictate)
+    if (!binding && hotkey != Hotkey::Dictate)
         return;
     m_backend->release(int(hotkey));
     slot(hotkey).binding = binding;
@@ -104,7 +101,7 @@ void HotkeyManager::setBinding(Hotkey hotkey, std::optional<HotkeyBinding> bindi
     grab(hotkey);
     // A hotkey that lost out to this one may be free now.
     for (Hotkey other : allHotkeys) {
-        if (other != hotkey && slot(other).status == Status::sameAsOther)
+        if (other != hotkey && slot(other).status == Status::SameAsOther)
             grab(other);
     }
     Q_EMIT bindingChanged(hotkey);
@@ -114,7 +111,7 @@ void HotkeyManager::unregister()
 {
     for (Hotkey hotkey : allHotkeys) {
         m_backend->release(int(hotkey));
-        setStatus(hotkey, Status::notRegistered);
+        setStatus(hotkey, Status::NotRegistered);
     }
 }
 
@@ -123,7 +120,7 @@ std::optional<HotkeyManager::Hotkey> HotkeyManager::holderOfSameBinding(Hotkey h
     for (Hotkey other : allHotkeys) {
         if (other == hotkey)
             break;
-        const bool holds = slot(other).status == Status::active || slot(other).status == Status::pending;
+        const bool holds = slot(other).status == Status::Active || slot(other).status == Status::Pending;
         if (holds && slot(other).binding == slot(hotkey).binding)
             return other;
     }
@@ -134,19 +131,19 @@ void HotkeyManager::grab(Hotkey hotkey)
 {
     if (!slot(hotkey).binding) {
         m_backend->release(int(hotkey));
-        return setStatus(hotkey, Status::notRegistered);
+        return setStatus(hotkey, Status::NotRegistered);
     }
     // The X server lets one client grab a combination twice, which would fire
     // both; an earlier hotkey keeps it, and a later one holding it gives it up.
     if (holderOfSameBinding(hotkey)) {
         m_backend->release(int(hotkey));
-        return setStatus(hotkey, Status::sameAsOther);
+        return setStatus(hotkey, Status::SameAsOther);
     }
     for (Hotkey later : allHotkeys) {
         if (int(later) > int(hotkey) && slot(later).binding == slot(hotkey).binding
-            && (slot(later).status == Status::active || slot(later).status == Status::pending)) {
+            && (slot(later).status == Status::Active || slot(later).status == Status::Pending)) {
             m_backend->release(int(later));
-            setStatus(later, Status::sameAsOther);
+            setStatus(later, Status::SameAsOther);
         }
     }
     take(hotkey, m_backend->grab(int(hotkey), *slot(hotkey).binding));
@@ -155,24 +152,24 @@ void HotkeyManager::grab(Hotkey hotkey)
 void HotkeyManager::take(Hotkey hotkey, HotkeyBackend::GrabResult result)
 {
     switch (result) {
-    case HotkeyBackend::GrabResult::grabbed:
-        return setStatus(hotkey, Status::active);
-    case HotkeyBackend::GrabResult::taken:
-        return setStatus(hotkey, Status::taken);
-    case HotkeyBackend::GrabResult::unknownKey:
-        return setStatus(hotkey, Status::unknownKey);
-    case HotkeyBackend::GrabResult::unsupported:
-        return setStatus(hotkey, Status::unsupported);
-    case HotkeyBackend::GrabResult::pending:
-        return setStatus(hotkey, Status::pending);
-    case HotkeyBackend::GrabResult::declined:
-        return setStatus(hotkey, Status::declined);
+    case HotkeyBackend::GrabResult::Grabbed:
+        return setStatus(hotkey, Status::Active);
+    case HotkeyBackend::GrabResult::Taken:
+        return setStatus(hotkey, Status::Taken);
+    case HotkeyBackend::GrabResult::UnknownKey:
+        return setStatus(hotkey, Status::UnknownKey);
+    case HotkeyBackend::GrabResult::Unsupported:
+        return setStatus(hotkey, Status::Unsupported);
+    case HotkeyBackend::GrabResult::Pending:
+        return setStatus(hotkey, Status::Pending);
+    case HotkeyBackend::GrabResult::Declined:
+        return setStatus(hotkey, Status::Declined);
     }
 }
 
 HotkeyBackend::Mechanism HotkeyManager::mechanism(Hotkey hotkey) const
 {
-    return slot(hotkey).status == Status::active ? m_backend->mechanism(int(hotkey)) : HotkeyBackend::Mechanism::none;
+    return slot(hotkey).status == Status::Active ? m_backend->mechanism(int(hotkey)) : HotkeyBackend::Mechanism::None;
 }
 
 QString HotkeyManager::triggerText(Hotkey hotkey) const
@@ -209,27 +206,27 @@ QString HotkeyManager::statusText(Hotkey hotkey) const
 {
     const QString name = binding(hotkey).displayText();
     switch (slot(hotkey).status) {
-    case Status::active:
-    case Status::notRegistered:
+    case Status::Active:
+    case Status::NotRegistered:
         return {};
-    case Status::taken:
+    case Status::Taken:
         return tr("%1 is taken by another program, often the window manager: choose another combination.").arg(name);
-    case Status::sameAsOther:
-        return (holderOfSameBinding(hotkey) == Hotkey::screenshot
+    case Status::SameAsOther:
+        return (holderOfSameBinding(hotkey) == Hotkey::Screenshot
                     ? tr("%1 is already the screenshot hotkey: choose another combination.")
                     : tr("%1 is already the launch hotkey: choose another combination."))
             .arg(name);
-    case Status::unknownKey:
+    case Status::UnknownKey:
         return tr("%1 has no key on this keyboard: choose another combination.").arg(name);
-    case Status::unsupported:
+    case Status::Unsupported:
         return tr("Global hotkeys do not work in this session: bind \"tarnwick %1\" in your desktop's keyboard "
                   "settings.")
-            .arg(hotkey == Hotkey::launch           ? QStringLiteral("--toggle")
-                     : hotkey == Hotkey::screenshot ? QStringLiteral("--screenshot")
+            .arg(hotkey == Hotkey::Launch           ? QStringLiteral("--toggle")
+                     : hotkey == Hotkey::Screenshot ? QStringLiteral("--screenshot")
                                                     : QStringLiteral("--dictate"));
-    case Status::pending:
+    case Status::Pending:
         return {};
-    case Status::declined:
+    case Status::Declined:
         return tr("The desktop did not grant %1: choose another combination, or allow it in your desktop's keyboard "
                   "settings.")
             .arg(name);
@@ -240,15 +237,15 @@ QString HotkeyManager::statusText(Hotkey hotkey) const
 void HotkeyManager::onPressed(int id, const QString &activationToken)
 {
     WindowActivation::holdToken(activationToken);
-    if (id == int(Hotkey::launch)) {
+    if (id == int(Hotkey::Launch)) {
         if (m_callback)
             m_callback();
-    } else if (id == int(Hotkey::screenshot)) {
+    } else if (id == int(Hotkey::Screenshot)) {
         // Delivered after the key handler has returned.
         QMetaObject::invokeMethod(
             this, [] { NotificationCenter::defaultCenter().post(Notifications::takeTarnwickScreenshot); },
             Qt::QueuedConnection);
-    } else if (id == int(Hotkey::dictate)) {
+    } else if (id == int(Hotkey::Dictate)) {
         Q_EMIT dictatePressed();
     }
 }

@@ -23,26 +23,27 @@ class HotkeyManager : public QObject
     Q_OBJECT
 
 public:
-    enum class Hotkey { launch = 1, screenshot = 2, dictate = 3 };
-    static constexpr Hotkey allHotkeys[] = {Hotkey::launch, Hotkey::screenshot, Hotkey::dictate};
+    enum class Hotkey { Launch = 1, Screenshot = 2, Dictate = 3 };
+    static constexpr Hotkey allHotkeys[] = {Hotkey::Launch, Hotkey::Screenshot, Hotkey::Dictate};
 
     enum class Status {
-        notRegistered,
-        active,
-        taken, // another program holds the combination
-        sameAsOther, // bound like an earlier hotkey (launch, then screenshot), which keeps it
-        unknownKey, // the key code names no key on this desktop
-        unsupported, // this session offers no global grabs (Wayland)
-        pending, // asked the desktop, no answer yet
-        declined, // the desktop (or the user in its dialog) refused it
+        NotRegistered,
+        Active,
+        Taken, // another program holds the combination
+        SameAsOther, // bound like an earlier hotkey (launch, then screenshot), which keeps it
+        UnknownKey, // the key code names no key on this desktop
+        Unsupported, // this session offers no global grabs (Wayland)
+        Pending, // asked the desktop, no answer yet
+        Declined, // the desktop (or the user in its dialog) refused it
     };
     Q_ENUM(Status)
 
-    // The standard preferences and the desktop's own hotkey facility.
-    explicit HotkeyManager(std::function<void()> callback, QObject *parent = nullptr);
     HotkeyManager(std::function<void()> callback, UserDefaults &defaults, std::unique_ptr<HotkeyBackend> backend,
                   QObject *parent = nullptr);
     ~HotkeyManager() override;
+
+    // The hotkeys as the desktop's portal lists them, for its backend.
+    static QList<HotkeyBackend::Named> namedHotkeys();
 
     void registerHotkeys();
     void update(quint32 keyCode, quint32 modifiers);
@@ -72,7 +73,7 @@ private:
     struct Slot
     {
         std::optional<HotkeyBinding> binding;
-        Status status = Status::notRegistered;
+        Status status = Status::NotRegistered;
     };
 
     Slot &slot(Hotkey hotkey);

@@ -34,16 +34,16 @@ void HotkeyNotice::start()
 bool HotkeyNotice::failed() const
 {
     using Status = HotkeyManager::Status;
-    switch (m_hotkeys.status(HotkeyManager::Hotkey::launch)) {
-    case Status::active:
-    case Status::notRegistered:
-    case Status::pending:
+    switch (m_hotkeys.status(HotkeyManager::Hotkey::Launch)) {
+    case Status::Active:
+    case Status::NotRegistered:
+    case Status::Pending:
         return false;
-    case Status::taken:
-    case Status::sameAsOther:
-    case Status::unknownKey:
-    case Status::unsupported:
-    case Status::declined:
+    case Status::Taken:
+    case Status::SameAsOther:
+    case Status::UnknownKey:
+    case Status::Unsupported:
+    case Status::Declined:
         return true;
     }
     return false;
@@ -52,7 +52,7 @@ bool HotkeyNotice::failed() const
 void HotkeyNotice::check()
 {
     m_deadlinePassed = true;
-    const HotkeyBinding binding = m_hotkeys.binding(HotkeyManager::Hotkey::launch);
+    const HotkeyBinding binding = m_hotkeys.binding(HotkeyManager::Hotkey::Launch);
     if (failed() && !shownBindings().contains(bindingKey(binding))) {
         setShown(binding, true);
         Q_EMIT due();
@@ -62,10 +62,10 @@ void HotkeyNotice::check()
 
 void HotkeyNotice::onStatusChanged(HotkeyManager::Hotkey hotkey)
 {
-    if (hotkey != HotkeyManager::Hotkey::launch)
+    if (hotkey != HotkeyManager::Hotkey::Launch)
         return;
     // A binding that works is forgotten, so that its failing later is told again.
-    if (m_hotkeys.status(hotkey) == HotkeyManager::Status::active)
+    if (m_hotkeys.status(hotkey) == HotkeyManager::Status::Active)
         setShown(m_hotkeys.binding(hotkey), false);
     else if (m_deadlinePassed)
         check();
@@ -79,7 +79,7 @@ QString HotkeyNotice::summary() const
 QString HotkeyNotice::body() const
 {
     return tr("%1 Until then, open Tarnwick from its tray icon or with \"tarnwick --toggle\".")
-        .arg(m_hotkeys.statusText(HotkeyManager::Hotkey::launch));
+        .arg(m_hotkeys.statusText(HotkeyManager::Hotkey::Launch));
 }
 
 QStringList HotkeyNotice::shownBindings() const

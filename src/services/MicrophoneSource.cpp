@@ -20,15 +20,13 @@ bool MicrophoneSource::isAvailable() const
     return !QMediaDevices::defaultAudioInput().isNull();
 }
 
-bool MicrophoneSource::start()
+Result<> MicrophoneSource::start()
 {
     if (m_input)
-        return true;
+        return {};
     const QAudioDevice device = QMediaDevices::defaultAudioInput();
-    if (device.isNull()) {
-        m_problem = QStringLiteral("No microphone was found.");
-        return false;
-    }
+    if (device.isNull())
+        return Result<>::failure(QStringLiteral("No microphone was found."));
     QAudioFormat format;
     format.setSampleRate(sampleRate);
     format.setChannelCount(1);
@@ -38,9 +36,9 @@ bool MicrophoneSource::start()
         format = device.preferredFormat();
     m_converter = PcmConverter(format);
     if (!m_converter.isValid()) {
-        m_problem = QStringLiteral("The microphone \u201c%1\u201d offers no sound format dictation can use.")
-                        .arg(device.description());
-        return false;
+        return Result<>::failure(
+            QStringLiteral("The microphone \u201c%1\u201d offers no sound format dictation can use.")
+                .arg(device.description()));
     }
 
     m_input = new QAudioSource(device, format, this);
@@ -48,23 +46,20 @@ bool MicrophoneSource::start()
     m_input->setBufferSize(format.bytesForDuration(64000));
     m_stream = m_input->start();
     if (!m_stream || m_input->error() != QAudio::NoError) {
-        m_problem = QStringLiteral("The microphone \u201c%1\u201d could not be opened.").arg(device.description());
         stop();
-        return false;
+        return Result<>::failure(
+            QStringLiteral("The microphone \u201c%1\u201d could not be opened.").arg(device.description()));
     }
-    m_problem.clear();
     connect(m_stream, &QIODevice::readyRead, this, [this] {
         const QByteArray block = m_converter.convert(m_stream->readAll());
         if (!block.isEmpty())
             Q_EMIT samples(block);
     });
     connect(m_input, &QAudioSource::stateChanged, this, [this](QAudio::State state) {
-        if (state == QAudio::StoppedState && m_input->error() != QAudio::NoError) {
-            m_problem = QStringLiteral("The microphone stopped delivering sound.");
-            Q_EMIT failed();
-        }
+        if (state == QAudio::StoppedState && m_input->error() != QAudio::NoError)
+            Q_EMIT failed(QStringLiteral("The microphone stopped delivering sound."));
     });
-    return true;
+    return {};
 }
 
 void MicrophoneSource::stop()

@@ -21,14 +21,12 @@ public:
     ~MicrophoneSource() override;
 
     bool isAvailable() const override;
-    bool start() override;
+    Result<> start() override;
     void stop() override;
     bool isActive() const override { return m_input != nullptr; }
-    QString problem() const override { return m_problem; }
 
 private:
     QAudioSource *m_input = nullptr;
     QPointer<QIODevice> m_stream;
     PcmConverter m_converter;
-    QString m_problem;
 };

@@ -40,10 +40,9 @@ SpeechManager::SpeechManager(std::unique_ptr<AudioSource> source, SpeechModel mo
     connect(m_decoder, &SpeechDecoder::finalResult, this, &SpeechManager::onFinal);
     connect(m_decoder, &SpeechDecoder::failed, this, &SpeechManager::onFailed);
     connect(m_source.get(), &AudioSource::samples, this, &SpeechManager::record);
-    connect(m_source.get(), &AudioSource::failed, this, [this] {
+    connect(m_source.get(), &AudioSource::failed, this, [this](const QString &problem) {
         cleanup();
-        report(m_source->problem().isEmpty() ? QStringLiteral("The microphone stopped delivering sound.")
-                                             : m_source->problem());
+        report(problem);
     });
     m_thread->start();
 }
@@ -96,10 +95,9 @@ void SpeechManager::beginRecognition(std::function<void(const QString &)> onFini
 
     const quint64 run = ++m_run;
     QMetaObject::invokeMethod(m_decoder, [decoder = m_decoder, run] { decoder->begin(run); });
-    if (!m_source->start()) {
+    if (const Result<> started = m_source->start(); !started) {
         cleanup();
-        report(m_source->problem().isEmpty() ? QStringLiteral("The microphone could not be opened.")
-                                             : m_source->problem());
+        report(started.message());
         return;
     }
     m_problem.clear();

@@ -31,20 +31,17 @@ bool WavFileSource::isAvailable() const
     return QFileInfo(m_path).isFile();
 }
 
-bool WavFileSource::start()
+Result<> WavFileSource::start()
 {
     if (m_timer.isActive())
-        return true;
+        return {};
     m_pcm = readPcm(m_path);
-    if (m_pcm.isEmpty()) {
-        m_problem = QStringLiteral("The dictation input %1 is not a PCM or float WAV file.").arg(m_path);
-        return false;
-    }
-    m_problem.clear();
+    if (m_pcm.isEmpty())
+        return Result<>::failure(QStringLiteral("The dictation input %1 is not a PCM or float WAV file.").arg(m_path));
     m_sentBytes = 0;
     m_clock.start();
     m_timer.start();
-    return true;
+    return {};
 }
 
 void WavFileSource::stop()

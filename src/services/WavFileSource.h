@@ -21,16 +21,14 @@ public:
     static QByteArray readPcm(const QString &path);
 
     bool isAvailable() const override;
-    bool start() override;
+    Result<> start() override;
     void stop() override;
     bool isActive() const override { return m_timer.isActive(); }
-    QString problem() const override { return m_problem; }
 
 private:
     void deliver();
 
     QString m_path;
-    QString m_problem;
     QByteArray m_pcm;
     qint64 m_sentBytes = 0;
     QElapsedTimer m_clock;

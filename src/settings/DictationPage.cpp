@@ -38,10 +38,10 @@ DictationPage::DictationPage(SettingsModel &model, QWidget *parent)
     QLineEdit *language =
         addField(QStringLiteral("dictationLanguageField"), QStringLiteral("Language"),
                  system.isEmpty() ? QStringLiteral("As spoken") : QStringLiteral("System (%1)").arg(system));
-    language->setText(m_model.dictationText(SettingsModel::DictationField::language));
+    language->setText(m_model.dictationText(SettingsModel::DictationField::Language));
     language->setToolTip(QStringLiteral("A language code such as en, de or pt-BR; empty follows the desktop"));
     connect(language, &QLineEdit::textChanged, this,
-            [this](const QString &text) { m_model.setDictationText(SettingsModel::DictationField::language, text); });
+            [this](const QString &text) { m_model.setDictationText(SettingsModel::DictationField::Language, text); });
 
     const struct
     {
@@ -50,9 +50,9 @@ DictationPage::DictationPage(SettingsModel &model, QWidget *parent)
         QString label;
         QString placeholder;
     } serverFields[] = {
-        {SettingsModel::DictationField::serverAddress, "transcriptionServerField",
+        {SettingsModel::DictationField::ServerAddress, "transcriptionServerField",
          QStringLiteral("Transcription server"), Preferences::transcriptionServerAddress.fallback},
-        {SettingsModel::DictationField::serverModel, "transcriptionModelField", QStringLiteral("Server model"),
+        {SettingsModel::DictationField::ServerModel, "transcriptionModelField", QStringLiteral("Server model"),
          Preferences::transcriptionModel.fallback},
     };
     for (const auto &entry : serverFields) {

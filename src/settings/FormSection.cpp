@@ -28,7 +28,7 @@ QFont captionFont(const QWidget *widget)
 void useTone(QLabel *label, FormSection::Tone tone, const QWidget *section)
 {
     QPalette palette = label->palette();
-    const bool problem = tone == FormSection::Tone::problem;
+    const bool problem = tone == FormSection::Tone::Problem;
     palette.setColor(QPalette::WindowText,
                      problem ? SettingsColors::systemRed(section) : SettingsColors::secondaryLabel(section));
     label->setPalette(palette);
@@ -77,8 +77,8 @@ FormSection::FormSection(const QString &title, QWidget *parent)
     auto *header = new QLabel(title, this);
     header->setFont(headlineFont(this));
     header->setContentsMargins(kHorizontalPadding / 2, 0, 0, 0);
-    m_toned.append({header, Tone::secondary});
-    useTone(header, Tone::secondary, this);
+    m_toned.append({header, Tone::Secondary});
+    useTone(header, Tone::Secondary, this);
     layout->addWidget(header);
     layout->addWidget(m_group);
     m_rows->setContentsMargins(kHorizontalPadding, 0, kHorizontalPadding, 0);

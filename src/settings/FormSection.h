@@ -20,9 +20,9 @@ public:
 
     // A row with a label and a control; hide the returned row to drop it.
     QWidget *addRow(const QString &label, QWidget *control);
-    enum class Tone { secondary, problem };
+    enum class Tone { Secondary, Problem };
     // A row of caption text across the group, secondary or in the problem colour.
-    QLabel *addCaption(const QString &text, Tone tone = Tone::secondary);
+    QLabel *addCaption(const QString &text, Tone tone = Tone::Secondary);
 
 private:
     class Group;

@@ -14,14 +14,14 @@ HotkeyPage::HotkeyPage(SettingsModel &model, QWidget *parent)
     : FormSection(QStringLiteral("Hotkey"), parent)
     , m_model(model)
 {
-    m_launch = addHotkey(HotkeyManager::Hotkey::launch, QStringLiteral("launch"), QStringLiteral("Launch Hotkey"),
+    m_launch = addHotkey(HotkeyManager::Hotkey::Launch, QStringLiteral("launch"), QStringLiteral("Launch Hotkey"),
                          QStringLiteral("Click the hotkey field, then press your desired key combination (requires "
                                         "at least one of Ctrl, Alt, Shift or Super). Esc cancels."));
     m_screenshot =
-        addHotkey(HotkeyManager::Hotkey::screenshot, QStringLiteral("screenshot"), QStringLiteral("Screenshot Hotkey"),
+        addHotkey(HotkeyManager::Hotkey::Screenshot, QStringLiteral("screenshot"), QStringLiteral("Screenshot Hotkey"),
                   QStringLiteral("This hotkey works globally. Press it anywhere to hide Tarnwick, crop a "
                                  "region, then it reappears with the screenshot attached."));
-    m_dictate = addHotkey(HotkeyManager::Hotkey::dictate, QStringLiteral("dictate"), QStringLiteral("Dictate Hotkey"),
+    m_dictate = addHotkey(HotkeyManager::Hotkey::Dictate, QStringLiteral("dictate"), QStringLiteral("Dictate Hotkey"),
                           QStringLiteral("Opens Tarnwick and starts dictating; press it again to stop. Not set "
                                          "until you choose one."));
     connect(&m_model, &SettingsModel::hotkeyStatusChanged, this, &HotkeyPage::showStatus);
@@ -31,11 +31,11 @@ HotkeyPage::HotkeyPage(SettingsModel &model, QWidget *parent)
 HotkeyRecorderView *HotkeyPage::recorder(HotkeyManager::Hotkey hotkey) const
 {
     switch (hotkey) {
-    case HotkeyManager::Hotkey::launch:
+    case HotkeyManager::Hotkey::Launch:
         return m_launch.recorder;
-    case HotkeyManager::Hotkey::screenshot:
+    case HotkeyManager::Hotkey::Screenshot:
         return m_screenshot.recorder;
-    case HotkeyManager::Hotkey::dictate:
+    case HotkeyManager::Hotkey::Dictate:
         break;
     }
     return m_dictate.recorder;
@@ -57,11 +57,11 @@ HotkeyPage::Rows HotkeyPage::addHotkey(HotkeyManager::Hotkey hotkey, const QStri
         else
             m_model.clearBinding(hotkey);
     });
-    addRow(label, recorderControl(rows.recorder, hotkey == HotkeyManager::Hotkey::dictate));
+    addRow(label, recorderControl(rows.recorder, hotkey == HotkeyManager::Hotkey::Dictate));
     rows.mechanism = addCaption({});
     rows.mechanism->setObjectName(name + QStringLiteral("HotkeyMechanism"));
     rows.mechanism->hide();
-    rows.problem = addCaption({}, FormSection::Tone::problem);
+    rows.problem = addCaption({}, FormSection::Tone::Problem);
     rows.problem->setObjectName(name + QStringLiteral("HotkeyProblem"));
     rows.problem->hide();
     addCaption(caption);
@@ -102,9 +102,9 @@ QWidget *HotkeyPage::recorderControl(HotkeyRecorderView *recorder, bool clearabl
 
 void HotkeyPage::showStatus()
 {
-    for (const auto &[hotkey, rows] : {std::pair{HotkeyManager::Hotkey::launch, m_launch},
-                                       std::pair{HotkeyManager::Hotkey::screenshot, m_screenshot},
-                                       std::pair{HotkeyManager::Hotkey::dictate, m_dictate}}) {
+    for (const auto &[hotkey, rows] : {std::pair{HotkeyManager::Hotkey::Launch, m_launch},
+                                       std::pair{HotkeyManager::Hotkey::Screenshot, m_screenshot},
+                                       std::pair{HotkeyManager::Hotkey::Dictate, m_dictate}}) {
         const QString mechanism = m_model.hotkeyMechanism(hotkey);
         const QString problem = m_model.hotkeyProblem(hotkey);
         rows.mechanism->setText(mechanism);

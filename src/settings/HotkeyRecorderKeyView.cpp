@@ -106,12 +106,12 @@ void HotkeyRecorderKeyView::capture(quint32 x11Keycode, quint32 modifiers)
 {
     if (!m_isRecording)
         return;
-    const std::optional<quint32> keyCode = KeyTable::virtualKeyForX11Keycode(x11Keycode);
+    const std::optional<quint32> keyCode = KeyTable::storedKeyForX11Keycode(x11Keycode);
     // Modifier keys pressed on their own are not a combination yet.
     if (!keyCode || KeyTable::isModifierKey(*keyCode))
         return;
-    modifiers &= KeyTable::carbonModifierMask;
-    const bool escape = KeyTable::qtKeyForVirtualKey(*keyCode).value_or(QKeyCombination()).key() == Qt::Key_Escape;
+    modifiers &= KeyTable::storedModifierMask;
+    const bool escape = KeyTable::qtKeyForStoredKey(*keyCode).value_or(QKeyCombination()).key() == Qt::Key_Escape;
     if (escape && modifiers == 0) {
         Q_EMIT cancelled();
         update();
@@ -144,7 +144,7 @@ void HotkeyRecorderKeyView::keyPressEvent(QKeyEvent *event)
 {
     // Swallowed in both states, as a control that owns the keyboard does.
     event->accept();
-    capture(event->nativeScanCode(), KeyTable::carbonModifiersForQt(event->modifiers()));
+    capture(event->nativeScanCode(), KeyTable::storedModifiersFromQt(event->modifiers()));
 }
 
 void HotkeyRecorderKeyView::mousePressEvent(QMouseEvent *event)

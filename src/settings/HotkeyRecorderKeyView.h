@@ -8,8 +8,8 @@
 class X11KeyPressFilter;
 
 // Shows a hotkey binding and, while recording, turns the next key pressed
-// with at least one of Control, Option (Alt), Shift or Command (Super) into a
-// binding: a virtual key code and a Carbon modifier mask. Esc alone cancels.
+// with at least one of Ctrl, Alt, Shift or Super into a binding: a stored key
+// code and stored modifier bits. Esc alone cancels.
 // While recording it holds the keyboard, so that global hotkeys (our own
 // included) cannot take the combination being recorded.
 class HotkeyRecorderKeyView : public QWidget
@@ -42,7 +42,7 @@ protected:
     void focusInEvent(QFocusEvent *event) override;
 
 private:
-    // x11Keycode: the X11 key code (Linux evdev code + 8); modifiers: Carbon bits.
+    // x11Keycode: the X11 key code (Linux evdev code + 8); modifiers: stored bits.
     void capture(quint32 x11Keycode, quint32 modifiers);
     void holdKeyboard(bool hold);
     void grabIfX11();

@@ -6,7 +6,7 @@
 class HotkeyRecorderKeyView;
 
 // The hotkey recorder as the settings form places it: owns the binding shown
-// (key code, Carbon modifier mask) and the recording state, and keeps its
+// (stored key code and modifier bits) and the recording state, and keeps its
 // key-capturing view in step with them.
 class HotkeyRecorderView : public QWidget
 {

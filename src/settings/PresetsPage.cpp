@@ -72,7 +72,7 @@ PresetsPage::PresetsPage(PresetStore &store, QWidget *parent)
                   "the name), {selection} (the highlighted text), {clipboard} and {date}; without {input} the "
                   "typed text follows after a blank line."));
     addRow(QString(), buttons);
-    m_problem = addCaption(QString(), Tone::problem);
+    m_problem = addCaption(QString(), Tone::Problem);
 
     connect(m_list, &QListWidget::currentRowChanged, this, &PresetsPage::showChosen);
     connect(add, &QPushButton::clicked, this, &PresetsPage::addPreset);

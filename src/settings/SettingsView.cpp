@@ -44,7 +44,8 @@ QWidget *divider(QWidget *parent)
 
 } // namespace
 
-SettingsView::SettingsView(UserDefaults &defaults, KeyStore &keys, HotkeyManager *hotkeys, QWidget *parent)
+SettingsView::SettingsView(UserDefaults &defaults, KeyStore &keys, PresetStore &presets, HotkeyManager *hotkeys,
+                           QWidget *parent)
     : QWidget(parent)
     , m_model(std::make_unique<SettingsModel>(defaults, keys, hotkeys))
 {
@@ -54,7 +55,7 @@ SettingsView::SettingsView(UserDefaults &defaults, KeyStore &keys, HotkeyManager
     layout->setSpacing(0);
     layout->addWidget(buildHeader());
     layout->addWidget(divider(this));
-    layout->addWidget(buildPages(), 1);
+    layout->addWidget(buildPages(presets), 1);
     layout->addWidget(divider(this));
     layout->addWidget(buildFooter());
 
@@ -95,7 +96,7 @@ QWidget *SettingsView::buildHeader()
 }
 
 // The pages, one below the other; a new page is one more line here.
-QWidget *SettingsView::buildPages()
+QWidget *SettingsView::buildPages(PresetStore &presets)
 {
     auto *scroll = new QScrollArea(this);
     scroll->setFrameShape(QFrame::NoFrame);
@@ -117,7 +118,7 @@ QWidget *SettingsView::buildPages()
     connect(dictation, &DictationPage::storeFailed, this,
             [this](const QString &message) { m_saveStatus->showFailure(message); });
     layout->addWidget(dictation);
-    layout->addWidget(new PresetsPage(PresetStore::standard(), form));
+    layout->addWidget(new PresetsPage(presets, form));
     layout->addStretch(1);
     scroll->setWidget(form);
     scroll->viewport()->setAutoFillBackground(false);
@@ -183,12 +184,12 @@ QString SettingsView::saveStatusText() const
 
 HotkeyRecorderView *SettingsView::launchRecorder() const
 {
-    return m_hotkeyPage->recorder(HotkeyManager::Hotkey::launch);
+    return m_hotkeyPage->recorder(HotkeyManager::Hotkey::Launch);
 }
 
 HotkeyRecorderView *SettingsView::screenshotRecorder() const
 {
-    return m_hotkeyPage->recorder(HotkeyManager::Hotkey::screenshot);
+    return m_hotkeyPage->recorder(HotkeyManager::Hotkey::Screenshot);
 }
 
 void SettingsView::save()

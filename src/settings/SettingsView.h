@@ -8,6 +8,7 @@
 class HotkeyPage;
 class HotkeyRecorderView;
 class KeyStore;
+class PresetStore;
 class ProviderPage;
 class QPushButton;
 class SaveStatusView;
@@ -23,7 +24,8 @@ class SettingsView : public QWidget
 
 public:
     // hotkeys may be null: the bindings are then stored for the next start.
-    SettingsView(UserDefaults &defaults, KeyStore &keys, HotkeyManager *hotkeys, QWidget *parent = nullptr);
+    SettingsView(UserDefaults &defaults, KeyStore &keys, PresetStore &presets, HotkeyManager *hotkeys,
+                 QWidget *parent = nullptr);
     ~SettingsView() override;
 
     SettingsModel &model() const { return *m_model; }
@@ -44,7 +46,7 @@ protected:
 
 private:
     QWidget *buildHeader();
-    QWidget *buildPages();
+    QWidget *buildPages(PresetStore &presets);
     QWidget *buildFooter();
     void showKeyPageLink();
     void showSaved(const QStringList &failures);

@@ -5,13 +5,14 @@
 
 #include <QVBoxLayout>
 
-SettingsWindow::SettingsWindow(UserDefaults &defaults, KeyStore &keys, HotkeyManager *hotkeys, QWidget *parent)
+SettingsWindow::SettingsWindow(UserDefaults &defaults, KeyStore &keys, PresetStore &presets, HotkeyManager *hotkeys,
+                               QWidget *parent)
     // On top like the launcher panel, which would otherwise cover it when
     // Settings is opened from there.
     : QWidget(parent,
               Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                   | Qt::WindowMinimizeButtonHint | Qt::WindowStaysOnTopHint)
-    , m_view(new SettingsView(defaults, keys, hotkeys, this))
+    , m_view(new SettingsView(defaults, keys, presets, hotkeys, this))
 {
     setWindowTitle(QStringLiteral("Tarnwick Settings"));
     auto *layout = new QVBoxLayout(this);

@@ -5,6 +5,7 @@
 
 class HotkeyManager;
 class KeyStore;
+class PresetStore;
 class SettingsView;
 class UserDefaults;
 
@@ -16,7 +17,8 @@ class SettingsWindow : public QWidget
 
 public:
     // hotkeys: the running program's hotkeys, re-registered on Save; may be null.
-    SettingsWindow(UserDefaults &defaults, KeyStore &keys, HotkeyManager *hotkeys, QWidget *parent = nullptr);
+    SettingsWindow(UserDefaults &defaults, KeyStore &keys, PresetStore &presets, HotkeyManager *hotkeys,
+                   QWidget *parent = nullptr);
 
     SettingsView *view() const { return m_view; }
 

@@ -150,13 +150,6 @@ void appendMessage(QByteArray &out, const StoredMessage &message)
     out.append('}');
 }
 
-bool fail(QString *error, const QString &reason)
-{
-    if (error)
-        *error = reason;
-    return false;
-}
-
 } // namespace
 
 bool isCanonicalUuidText(const QString &text)
@@ -226,73 +219,73 @@ QList<FileAttachment> readAttachments(const QJsonValue &value)
     return files;
 }
 
-bool readMessage(const QJsonValue &value, StoredMessage *message, QString *error)
+Result<StoredMessage> readMessage(const QJsonValue &value)
 {
+    using Message = Result<StoredMessage>;
     if (!value.isObject())
-        return fail(error, QStringLiteral("a message is not an object"));
+        return Message::failure(QStringLiteral("a message is not an object"));
     const QJsonObject object = value.toObject();
-    if (!readString(object, QLatin1String("role"), &message->role))
-        return fail(error, QStringLiteral("a message lacks a text \"role\""));
-    if (!readString(object, QLatin1String("content"), &message->content))
-        return fail(error, QStringLiteral("a message lacks a text \"content\""));
-    if (!readString(object, QLatin1String("imageMIME"), &message->imageMIME))
-        return fail(error, QStringLiteral("a message lacks a text \"imageMIME\""));
+    StoredMessage message;
+    if (!readString(object, QLatin1String("role"), &message.role))
+        return Message::failure(QStringLiteral("a message lacks a text \"role\""));
+    if (!readString(object, QLatin1String("content"), &message.content))
+        return Message::failure(QStringLiteral("a message lacks a text \"content\""));
+    if (!readString(object, QLatin1String("imageMIME"), &message.imageMIME))
+        return Message::failure(QStringLiteral("a message lacks a text \"imageMIME\""));
     // Optional and newer than the format: anything but text reads as no error.
-    message->error = object.value(QLatin1String("error")).toString();
-    message->reasoning = object.value(QLatin1String("reasoning")).toString();
-    message->reasoningSeconds = readNumber(object.value(QLatin1String("reasoningSeconds")));
-    message->usage = readUsage(object.value(QLatin1String("usage")));
-    message->attachments = readAttachments(object.value(QLatin1String("attachments")));
+    message.error = object.value(QLatin1String("error")).toString();
+    message.reasoning = object.value(QLatin1String("reasoning")).toString();
+    message.reasoningSeconds = readNumber(object.value(QLatin1String("reasoningSeconds")));
+    message.usage = readUsage(object.value(QLatin1String("usage")));
+    message.attachments = readAttachments(object.value(QLatin1String("attachments")));
     const QJsonValue image = object.value(QLatin1String("imageData"));
-    if (image.isUndefined() || image.isNull()) {
-        message->imageData.reset();
-    } else if (image.isString()) {
-        std::optional<QByteArray> decoded = decodeBase64(image.toString());
-        if (!decoded)
-            return fail(error, QStringLiteral("a message's \"imageData\" is not Base64"));
-        message->imageData = std::move(decoded);
-    } else {
-        return fail(error, QStringLiteral("a message's \"imageData\" is not text"));
+    if (image.isString()) {
+        message.imageData = decodeBase64(image.toString());
+        if (!message.imageData)
+            return Message::failure(QStringLiteral("a message's \"imageData\" is not Base64"));
+    } else if (!image.isUndefined() && !image.isNull()) {
+        return Message::failure(QStringLiteral("a message's \"imageData\" is not text"));
     }
-    return true;
+    return message;
 }
 
-bool readConversation(const QJsonValue &value, Conversation *conversation, QString *error)
+} // namespace
+
+Result<Conversation> decodeConversation(const QJsonValue &value)
 {
+    using Read = Result<Conversation>;
     if (!value.isObject())
-        return fail(error, QStringLiteral("a conversation is not an object"));
+        return Read::failure(QStringLiteral("a conversation is not an object"));
     const QJsonObject object = value.toObject();
     QString idText;
     if (!readString(object, QLatin1String("id"), &idText) || !isCanonicalUuidText(idText))
-        return fail(error, QStringLiteral("a conversation lacks a UUID \"id\""));
-    conversation->id = QUuid::fromString(idText);
-    if (!readString(object, QLatin1String("title"), &conversation->title))
-        return fail(error, QStringLiteral("a conversation lacks a text \"title\""));
+        return Read::failure(QStringLiteral("a conversation lacks a UUID \"id\""));
+    Conversation conversation;
+    conversation.id = QUuid::fromString(idText);
+    if (!readString(object, QLatin1String("title"), &conversation.title))
+        return Read::failure(QStringLiteral("a conversation lacks a text \"title\""));
     const QJsonValue date = object.value(QLatin1String("date"));
     if (!date.isDouble() || !std::isfinite(date.toDouble()))
-        return fail(error, QStringLiteral("a conversation lacks a number \"date\""));
-    conversation->date = dateFromReferenceSeconds(date.toDouble());
+        return Read::failure(QStringLiteral("a conversation lacks a number \"date\""));
+    conversation.date = dateFromReferenceSeconds(date.toDouble());
     const QJsonValue messages = object.value(QLatin1String("messages"));
     if (!messages.isArray())
-        return fail(error, QStringLiteral("a conversation lacks an array \"messages\""));
+        return Read::failure(QStringLiteral("a conversation lacks an array \"messages\""));
     const QJsonArray array = messages.toArray();
-    conversation->messages.clear();
-    conversation->messages.reserve(array.size());
+    conversation.messages.reserve(array.size());
     for (const QJsonValue &item : array) {
-        StoredMessage message;
-        if (!readMessage(item, &message, error))
-            return false;
-        conversation->messages.append(std::move(message));
+        Result<StoredMessage> message = readMessage(item);
+        if (!message)
+            return Read::failure(message.message());
+        conversation.messages.append(std::move(message).value());
     }
     // Optional: older files have no instructions.
     const QJsonValue instructions = object.value(QLatin1String("instructions"));
     if (!instructions.isUndefined() && !instructions.isString())
-        return fail(error, QStringLiteral("a conversation's \"instructions\" is not text"));
-    conversation->instructions = instructions.toString();
-    return true;
+        return Read::failure(QStringLiteral("a conversation's \"instructions\" is not text"));
+    conversation.instructions = instructions.toString();
+    return conversation;
 }
-
-} // namespace
 
 double secondsSinceReferenceDate(const QDateTime &date)
 {
@@ -363,15 +356,6 @@ QByteArray encode(const QList<Conversation> &conversations)
     return encodeArray(items);
 }
 
-Result<Conversation> decodeConversation(const QJsonValue &value)
-{
-    Conversation conversation;
-    QString error;
-    if (!readConversation(value, &conversation, &error))
-        return Result<Conversation>::failure(error);
-    return conversation;
-}
-
 Result<QList<Conversation>> decode(QByteArray bytes)
 {
     using Conversations = Result<QList<Conversation>>;
@@ -387,12 +371,11 @@ Result<QList<Conversation>> decode(QByteArray bytes)
     const QJsonArray array = document.array();
     QList<Conversation> conversations;
     conversations.reserve(array.size());
-    QString error;
     for (const QJsonValue &item : array) {
-        Conversation conversation;
-        if (!readConversation(item, &conversation, &error))
-            return Conversations::failure(error);
-        conversations.append(std::move(conversation));
+        Result<Conversation> conversation = decodeConversation(item);
+        if (!conversation)
+            return Conversations::failure(conversation.message());
+        conversations.append(std::move(conversation).value());
     }
     return conversations;
 }

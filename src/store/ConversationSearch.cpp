@@ -3,11 +3,11 @@
 
 #include <QRegularExpression>
 
-#include <QSet>
-
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 #include <utility>
+#include <vector>
 
 namespace ConversationSearch {
 
@@ -208,21 +208,55 @@ Folded foldConversation(const Conversation &conversation)
 
 Folded compact(Folded folded)
 {
-    QSet<QByteArrayView> seen;
+    // Open addressing over the words already kept: each slot holds where a word
+    // starts in `words` plus one, and its length; far cheaper per word than a set of views.
     QByteArray words;
+    std::vector<std::pair<quint32, quint32>> slots(1024);
+    qsizetype used = 0;
+    const auto insert = [&](const char *word, qsizetype length) {
+        quint32 hash = 2166136261u;
+        for (qsizetype k = 0; k < length; ++k)
+            hash = (hash ^ quint8(word[k])) * 16777619u;
+        size_t mask = slots.size() - 1;
+        for (size_t at = hash & mask;; at = (at + 1) & mask) {
+            auto &[start, size] = slots[at];
+            if (start == 0) {
+                start = quint32(words.size() + 1);
+                size = quint32(length);
+                words.append(word, length);
+                words.append(' ');
+                break;
+            }
+            if (size == quint32(length) && std::memcmp(words.constData() + start - 1, word, size_t(length)) == 0)
+                return;
+        }
+        if (++used * 2 < qsizetype(slots.size()))
+            return;
+        std::vector<std::pair<quint32, quint32>> grown(slots.size() * 2);
+        mask = grown.size() - 1;
+        for (const auto &[start, size] : slots) {
+            if (start == 0)
+                continue;
+            quint32 again = 2166136261u;
+            for (quint32 k = 0; k < size; ++k)
+                again = (again ^ quint8(words.at(start - 1 + k))) * 16777619u;
+            size_t at = again & mask;
+            while (grown[at].first != 0)
+                at = (at + 1) & mask;
+            grown[at] = {start, size};
+        }
+        slots = std::move(grown);
+    };
     for (const QByteArray &message : std::as_const(folded.messages)) {
         const char *const data = message.constData();
+        const qsizetype size = message.size();
         qsizetype start = 0;
-        for (qsizetype i = 0; i <= message.size(); ++i) {
-            if (i < message.size() && !isAsciiSpace(data[i]))
+        for (qsizetype i = 0; i <= size; ++i) {
+            if (i < size && !isAsciiSpace(data[i]))
                 continue;
-            const QByteArrayView word(data + start, i - start);
+            if (i > start)
+                insert(data + start, i - start);
             start = i + 1;
-            if (word.isEmpty() || seen.contains(word))
-                continue;
-            seen.insert(word);
-            words.append(word);
-            words.append(' ');
         }
     }
     words.squeeze();

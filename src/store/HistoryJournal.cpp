@@ -49,39 +49,36 @@ HistoryJournal::~HistoryJournal()
     close();
 }
 
-bool HistoryJournal::open()
+Result<> HistoryJournal::open()
 {
     if (m_fd >= 0)
-        return true;
+        return {};
     // O_NONBLOCK keeps a FIFO at the path from stalling us; only a regular file is used.
     const int fd =
         ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0600);
-    if (fd < 0) {
-        m_error = QStringLiteral("could not open %1: %2").arg(m_path, systemError());
-        return false;
-    }
+    if (fd < 0)
+        return Result<>::failure(QStringLiteral("could not open %1: %2").arg(m_path, systemError()));
     struct stat info
     {
     };
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
-        m_error = QStringLiteral("could not open %1: not a regular file").arg(m_path);
-        return false;
+        return Result<>::failure(QStringLiteral("could not open %1: not a regular file").arg(m_path));
     }
     if (info.st_size == 0) {
         const QByteArray header = JournalRecord::header();
         if (!writeAll(fd, header.constData(), header.size())) {
-            m_error = QStringLiteral("could not write %1: %2").arg(m_path, systemError());
+            const QString why = QStringLiteral("could not write %1: %2").arg(m_path, systemError());
             ::ftruncate(fd, 0);
             ::close(fd);
-            return false;
+            return Result<>::failure(why);
         }
         info.st_size = header.size();
     }
     std::lock_guard lock(m_syncThread.mutex());
     m_fd = fd;
     m_size = info.st_size;
-    return true;
+    return {};
 }
 
 void HistoryJournal::close()
@@ -93,19 +90,19 @@ void HistoryJournal::close()
     m_size = 0;
 }
 
-bool HistoryJournal::append(const QByteArray &records)
+Result<> HistoryJournal::append(const QByteArray &records)
 {
-    if (!open())
-        return false;
+    if (Result<> opened = open(); !opened)
+        return opened;
     if (!writeAll(m_fd, records.constData(), records.size())) {
-        m_error = QStringLiteral("could not write %1: %2").arg(m_path, systemError());
+        const QString why = QStringLiteral("could not write %1: %2").arg(m_path, systemError());
         if (m_size <= JournalRecord::header().size()) {
             close(); // nothing but the header: no journal at all
             ::unlink(QFile::encodeName(m_path).constData());
         } else if (::ftruncate(m_fd, m_size) != 0) {
             close(); // left as it is; replaying it keeps every whole record
         }
-        return false;
+        return Result<>::failure(why);
     }
     m_size += records.size();
     {
@@ -113,24 +110,21 @@ bool HistoryJournal::append(const QByteArray &records)
         m_dirty = true;
     }
     m_syncThread.wake();
-    return true;
+    return {};
 }
 
-bool HistoryJournal::replace(const QByteArray &records)
+Result<> HistoryJournal::replace(const QByteArray &records)
 {
     close();
     if (records.isEmpty()) {
         if (::unlink(QFile::encodeName(m_path).constData()) == 0 || errno == ENOENT)
-            return true;
-        m_error = QStringLiteral("could not remove %1: %2").arg(m_path, systemError());
-        return false;
+            return {};
+        return Result<>::failure(QStringLiteral("could not remove %1: %2").arg(m_path, systemError()));
     }
     WholeFileWriter file(m_path);
     file.write(JournalRecord::header());
     file.write(records);
-    const Result<> committed = file.commit();
-    m_error = committed.message();
-    return committed.ok();
+    return file.commit();
 }
 
 void HistoryJournal::syncLoop()

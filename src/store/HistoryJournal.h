@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/Result.h"
 #include "platform/WorkerThread.h"
 
 #include <QByteArray>
@@ -22,25 +23,22 @@ public:
 
     // Appends whole records, starting the file with its header. On failure the
     // file is cut back to what it held, so no half record stays in it.
-    bool append(const QByteArray &records);
+    Result<> append(const QByteArray &records);
 
     // Starts the file over with the header and these records; with none, removes it.
-    bool replace(const QByteArray &records);
+    Result<> replace(const QByteArray &records);
 
     // Bytes in the file as this process last wrote it.
     qint64 size() const { return m_size; }
 
-    QString errorString() const { return m_error; }
-
 private:
-    bool open();
+    Result<> open();
     void close();
     void syncLoop();
 
     const QString m_path;
     int m_fd = -1;
     qint64 m_size = 0;
-    QString m_error;
 
     bool m_dirty = false;
     WorkerThread m_syncThread; // its lock guards m_fd and m_dirty

@@ -3,6 +3,7 @@
 
 #include "store/ConversationStore.h"
 
+#include <QtConcurrent/QtConcurrentMap>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace {
@@ -47,14 +48,19 @@ void SearchIndex::start(const QString &query)
         known.append(found == m_folded.cend() ? ConversationSearch::Folded() : *found);
     }
     m_watcher.setFuture(QtConcurrent::run([query, conversations, revisions, known, missing]() mutable {
+        QList<qsizetype> toFold;
         for (qsizetype i = 0; i < conversations.size(); ++i) {
-            if (!missing.at(i))
-                continue;
+            if (missing.at(i))
+                toFold.append(i);
+        }
+        // Conversations fold independently: on every core there is.
+        ConversationSearch::Folded *const slots = known.data();
+        QtConcurrent::blockingMap(toFold, [&conversations, slots](qsizetype i) {
             // A conversation the file no longer holds whole is found by its title alone.
             const ::Result<Conversation> whole = conversations.at(i).whole(Conversation::Parts::Texts);
-            known[i] = ConversationSearch::compact(
+            slots[i] = ConversationSearch::compact(
                 ConversationSearch::foldConversation(whole ? whole.value() : conversations.at(i)));
-        }
+        });
         Result result{query, ConversationSearch::search(conversations, known, query, kSnippetsAtOnce), revisions,
                       known};
         return result;

@@ -72,12 +72,12 @@ std::unique_ptr<HotkeyManager> TestHotkeyManager::makeManager()
 void TestHotkeyManager::updateFiresAtOnceAndSurvivesRestart()
 {
     auto manager = makeManager();
-    QCOMPARE(manager->status(Hotkey::launch), Status::active);
+    QCOMPARE(manager->status(Hotkey::Launch), Status::Active);
     QVERIFY(session->pressKeys(QStringLiteral("alt+space")));
     QTRY_COMPARE_WITH_TIMEOUT(m_launches, 1, kTimeout);
 
     manager->update(40, 256); // Command-K, that is Super+K
-    QCOMPARE(manager->status(Hotkey::launch), Status::active);
+    QCOMPARE(manager->status(Hotkey::Launch), Status::Active);
     QVERIFY(session->pressKeys(QStringLiteral("super+k")));
     QTRY_COMPARE_WITH_TIMEOUT(m_launches, 2, kTimeout);
     // The old combination is let go: only the new one counts.
@@ -97,7 +97,7 @@ void TestHotkeyManager::updateFiresAtOnceAndSurvivesRestart()
 void TestHotkeyManager::screenshotHotkeyPostsOncePerPress()
 {
     auto manager = makeManager();
-    QCOMPARE(manager->status(Hotkey::screenshot), Status::active);
+    QCOMPARE(manager->status(Hotkey::Screenshot), Status::Active);
     // Held down, the key repeats; that is still one press.
     session->run(QStringLiteral("xdotool"),
                  {QStringLiteral("keydown"), QStringLiteral("ctrl+super+s"), QStringLiteral("sleep"),
@@ -112,16 +112,16 @@ void TestHotkeyManager::bothHotkeysBoundAlike()
 {
     auto manager = makeManager();
     manager->updateScreenshot(49, 2048); // Option-Space, the launch hotkey's
-    QCOMPARE(manager->status(Hotkey::screenshot), Status::sameAsOther);
-    QVERIFY(!manager->statusText(Hotkey::screenshot).isEmpty());
+    QCOMPARE(manager->status(Hotkey::Screenshot), Status::SameAsOther);
+    QVERIFY(!manager->statusText(Hotkey::Screenshot).isEmpty());
     QVERIFY(session->pressKeys(QStringLiteral("alt+space")));
     QTRY_COMPARE_WITH_TIMEOUT(m_launches, 1, kTimeout);
 
     // Moving the launch hotkey away frees the combination for the screenshot.
     QSignalSpy changes(manager.get(), &HotkeyManager::statusChanged);
     manager->update(40, 2048);
-    QCOMPARE(manager->status(Hotkey::screenshot), Status::active);
-    QVERIFY(changes.contains({QVariant::fromValue(Hotkey::screenshot)}));
+    QCOMPARE(manager->status(Hotkey::Screenshot), Status::Active);
+    QVERIFY(changes.contains({QVariant::fromValue(Hotkey::Screenshot)}));
     QVERIFY(session->pressKeys(QStringLiteral("alt+space alt+k")));
     QTRY_COMPARE_WITH_TIMEOUT(m_launches, 2, kTimeout);
     QTRY_COMPARE_WITH_TIMEOUT(m_screenshotPosts, 1, kTimeout);
@@ -130,30 +130,30 @@ void TestHotkeyManager::bothHotkeysBoundAlike()
 void TestHotkeyManager::dictateHotkeyIsUnboundUntilChosen()
 {
     auto manager = makeManager();
-    QVERIFY(!manager->isBound(Hotkey::dictate));
-    QCOMPARE(manager->status(Hotkey::dictate), Status::notRegistered);
-    QVERIFY(manager->statusText(Hotkey::dictate).isEmpty());
+    QVERIFY(!manager->isBound(Hotkey::Dictate));
+    QCOMPARE(manager->status(Hotkey::Dictate), Status::NotRegistered);
+    QVERIFY(manager->statusText(Hotkey::Dictate).isEmpty());
 
     QSignalSpy dictations(manager.get(), &HotkeyManager::dictatePressed);
-    manager->setBinding(Hotkey::dictate, HotkeyBinding{2, 6144}); // Ctrl+Alt+D
-    QCOMPARE(manager->status(Hotkey::dictate), Status::active);
+    manager->setBinding(Hotkey::Dictate, HotkeyBinding{2, 6144}); // Ctrl+Alt+D
+    QCOMPARE(manager->status(Hotkey::Dictate), Status::Active);
     QVERIFY(session->pressKeys(QStringLiteral("ctrl+alt+d")));
     QTRY_COMPARE_WITH_TIMEOUT(dictations.size(), 1, kTimeout);
 
     // The screenshot hotkey keeps its combination; dictation is told whose it is.
-    manager->setBinding(Hotkey::dictate, HotkeyBinding{1, 4352});
-    QCOMPARE(manager->status(Hotkey::dictate), Status::sameAsOther);
-    QVERIFY(manager->statusText(Hotkey::dictate).contains(QStringLiteral("screenshot hotkey")));
+    manager->setBinding(Hotkey::Dictate, HotkeyBinding{1, 4352});
+    QCOMPARE(manager->status(Hotkey::Dictate), Status::SameAsOther);
+    QVERIFY(manager->statusText(Hotkey::Dictate).contains(QStringLiteral("screenshot hotkey")));
     QVERIFY(session->pressKeys(QStringLiteral("ctrl+super+s ctrl+alt+d")));
     QTRY_COMPARE_WITH_TIMEOUT(m_screenshotPosts, 1, kTimeout);
     QCOMPARE(dictations.size(), 1);
 
-    manager->setBinding(Hotkey::dictate, std::nullopt);
-    QCOMPARE(manager->status(Hotkey::dictate), Status::notRegistered);
+    manager->setBinding(Hotkey::Dictate, std::nullopt);
+    QCOMPARE(manager->status(Hotkey::Dictate), Status::NotRegistered);
     QVERIFY(!m_defaults->contains(Preferences::dictateHotkeyBinding));
     // A launch or screenshot hotkey cannot be left without a binding.
-    manager->setBinding(Hotkey::launch, std::nullopt);
-    QCOMPARE(manager->status(Hotkey::launch), Status::active);
+    manager->setBinding(Hotkey::Launch, std::nullopt);
+    QCOMPARE(manager->status(Hotkey::Launch), Status::Active);
 }
 
 int main(int argc, char **argv)

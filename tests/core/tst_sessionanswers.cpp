@@ -5,6 +5,8 @@
 #include "core/LauncherViewModel.h"
 #include "core/StoredChat.h"
 #include "platform/UserDefaults.h"
+#include "presets/PresetStore.h"
+#include "services/KeyStore.h"
 #include "services/KeychainHelper.h"
 #include "store/ConversationStore.h"
 #include "support/AnswerWait.h"
@@ -34,11 +36,13 @@ struct Session
 {
     explicit Session(const IsolatedHome &home)
         : defaults(home.preferencesFile())
-        , session(defaults, home.historyFile())
+        , presets(home.presetsFile())
+        , session(defaults, KeyStore::system(), presets, home.historyFile())
     {
     }
 
     UserDefaults defaults;
+    PresetStore presets;
     LauncherSession session;
     LauncherViewModel &vm = session.viewModel();
 };
@@ -471,7 +475,8 @@ private Q_SLOTS:
         damaged.close();
 
         UserDefaults defaults(m_home->preferencesFile());
-        LauncherSession session(defaults, path);
+        PresetStore presets(m_home->presetsFile());
+        LauncherSession session(defaults, KeyStore::system(), presets, path);
         QSignalSpy told(&session, &LauncherSession::historyNoticeChanged);
         QVERIFY(session.historyNotice().isEmpty());
         session.viewModel().setMessages({ChatMessage(Role::User, QStringLiteral("first"))});

@@ -4,6 +4,8 @@
 #include "history/ConversationSidebarView.h"
 #include "launcher/LauncherView.h"
 #include "platform/UserDefaults.h"
+#include "presets/PresetStore.h"
+#include "services/KeyStore.h"
 #include "store/ConversationFormat.h"
 #include "store/ConversationStore.h"
 #include "support/IsolatedHome.h"
@@ -158,7 +160,8 @@ void TestSidebarSearch::ctrlFOpensTheHistoryAtTheField()
 {
     IsolatedHome home;
     UserDefaults defaults{home.preferencesFile()};
-    LauncherSession session{defaults, home.historyFile()};
+    PresetStore presets{home.presetsFile()};
+    LauncherSession session{defaults, KeyStore::system(), presets, home.historyFile()};
     LauncherView view{session};
     view.resize(680, 480);
     view.show();

@@ -18,7 +18,7 @@ class UnpluggableSource : public WavFileSource
 {
 public:
     using WavFileSource::WavFileSource;
-    void unplug() { Q_EMIT failed(); }
+    void unplug() { Q_EMIT failed(QStringLiteral("The microphone stopped delivering sound.")); }
 };
 
 struct Deliveries

@@ -4,6 +4,7 @@
 #include "platform/HotkeyBinding.h"
 #include "platform/Preferences.h"
 #include "platform/UserDefaults.h"
+#include "presets/PresetStore.h"
 #include "services/HotkeyManager.h"
 #include "services/KeychainHelper.h"
 #include "platform/NullHotkeyBackend.h"
@@ -104,6 +105,7 @@ private:
 
     std::unique_ptr<IsolatedHome> m_home;
     std::unique_ptr<UserDefaults> m_defaults;
+    std::unique_ptr<PresetStore> m_presets;
     std::unique_ptr<LoopbackServer> m_server;
     ScriptedHotkeyBackend *m_backend = nullptr;
     std::unique_ptr<HotkeyManager> m_hotkeys;
@@ -114,6 +116,7 @@ void TestSettingsView::init()
 {
     m_home = std::make_unique<IsolatedHome>();
     m_defaults = std::make_unique<UserDefaults>(m_home->preferencesFile());
+    m_presets = std::make_unique<PresetStore>(m_home->presetsFile());
     m_server = std::make_unique<LoopbackServer>();
     qputenv("TARNWICK_OPENROUTER_BASE_URL", m_server->baseUrl().toUtf8());
     qunsetenv("TARNWICK_LOCAL_BASE_URL");
@@ -131,6 +134,7 @@ void TestSettingsView::cleanup()
     QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
     m_hotkeys.reset();
     m_server.reset();
+    m_presets.reset();
     m_defaults.reset();
     m_home.reset();
     clearKeyring();
@@ -138,7 +142,7 @@ void TestSettingsView::cleanup()
 
 std::unique_ptr<SettingsView> TestSettingsView::makeView()
 {
-    auto view = std::make_unique<SettingsView>(*m_defaults, KeyStore::system(), m_hotkeys.get());
+    auto view = std::make_unique<SettingsView>(*m_defaults, KeyStore::system(), *m_presets, m_hotkeys.get());
     view->show();
     if (!QTest::qWaitForWindowActive(view.get()))
         qWarning("the settings view did not become active");
@@ -218,7 +222,7 @@ void TestSettingsView::saveWritesEverythingAndReRegistersHotkeys()
     QCOMPARE(child<QPushButton>(*view, "launchRecorderButton")->text(), QStringLiteral("Click to change"));
     QCOMPARE(view->launchRecorder()->keyView()->displayText(), QStringLiteral("Shift+Super+K"));
     // Nothing is stored or grabbed before Save.
-    QCOMPARE(m_hotkeys->binding(HotkeyManager::Hotkey::launch), HotkeyBinding::builtInLaunch());
+    QCOMPARE(m_hotkeys->binding(HotkeyManager::Hotkey::Launch), HotkeyBinding::builtInLaunch());
     QVERIFY(!m_defaults->contains(Preferences::hotkeyBinding));
     QVERIFY(!KeychainHelper::load(KeychainHelper::geminiAccount));
 
@@ -239,8 +243,8 @@ void TestSettingsView::saveWritesEverythingAndReRegistersHotkeys()
     QVERIFY(!stored.contains(Preferences::selectedProvider));
     QVERIFY(!stored.contains(Preferences::appTheme));
 
-    QCOMPARE(m_hotkeys->binding(HotkeyManager::Hotkey::launch), (HotkeyBinding{40, 768}));
-    QCOMPARE(m_hotkeys->status(HotkeyManager::Hotkey::launch), HotkeyManager::Status::active);
+    QCOMPARE(m_hotkeys->binding(HotkeyManager::Hotkey::Launch), (HotkeyBinding{40, 768}));
+    QCOMPARE(m_hotkeys->status(HotkeyManager::Hotkey::Launch), HotkeyManager::Status::Active);
     QVERIFY(m_backend->grabbed.contains(HotkeyBinding{40, 768}));
 }
 
@@ -268,7 +272,7 @@ void TestSettingsView::dictationChoicesAndTheDictateHotkey()
     child<QLineEdit>(*view, "transcriptionKeyField")->clear();
     QTest::mouseClick(recorder->keyView(), Qt::LeftButton);
     pressX11Key(recorder->keyView(), x11Keycode(KEY_D), Qt::Key_D, Qt::ControlModifier | Qt::AltModifier);
-    QVERIFY(!m_hotkeys->isBound(HotkeyManager::Hotkey::dictate));
+    QVERIFY(!m_hotkeys->isBound(HotkeyManager::Hotkey::Dictate));
     QTest::mouseClick(child<QPushButton>(*view, "saveButton"), Qt::LeftButton);
     QTRY_COMPARE(view->saveStatusText(), QStringLiteral("Saved!"));
 
@@ -278,13 +282,13 @@ void TestSettingsView::dictationChoicesAndTheDictateHotkey()
     // An emptied model field stores the default, not nothing.
     QCOMPARE(stored.string(Preferences::transcriptionModel), Preferences::transcriptionModel.fallback);
     QCOMPARE(KeychainHelper::load(KeychainHelper::transcriptionAccount), QString());
-    QVERIFY(m_hotkeys->isBound(HotkeyManager::Hotkey::dictate));
-    QCOMPARE(m_hotkeys->binding(HotkeyManager::Hotkey::dictate), (HotkeyBinding{2, 6144}));
+    QVERIFY(m_hotkeys->isBound(HotkeyManager::Hotkey::Dictate));
+    QCOMPARE(m_hotkeys->binding(HotkeyManager::Hotkey::Dictate), (HotkeyBinding{2, 6144}));
 
     QTest::mouseClick(child<QPushButton>(*view, "dictateRecorderClear"), Qt::LeftButton);
     QCOMPARE(recorder->keyView()->displayText(), QStringLiteral("Not set"));
     QTest::mouseClick(child<QPushButton>(*view, "saveButton"), Qt::LeftButton);
-    QTRY_VERIFY(!m_hotkeys->isBound(HotkeyManager::Hotkey::dictate));
+    QTRY_VERIFY(!m_hotkeys->isBound(HotkeyManager::Hotkey::Dictate));
     QVERIFY(!UserDefaults(m_defaults->filePath()).contains(Preferences::dictateHotkeyBinding));
 }
 
@@ -299,7 +303,7 @@ void TestSettingsView::hotkeyThatCannotBeRegisteredIsShown()
     QVERIFY(!problem->isVisible());
 
     QTest::mouseClick(child<QPushButton>(*view, "saveButton"), Qt::LeftButton);
-    QCOMPARE(m_hotkeys->status(HotkeyManager::Hotkey::screenshot), HotkeyManager::Status::taken);
+    QCOMPARE(m_hotkeys->status(HotkeyManager::Hotkey::Screenshot), HotkeyManager::Status::Taken);
     QVERIFY(problem->isVisible());
     QCOMPARE(
         problem->text(),
@@ -318,7 +322,7 @@ void TestSettingsView::withoutGlobalGrabsTheDesktopShortcutIsSuggested()
 {
     HotkeyManager hotkeys([] {}, *m_defaults, std::make_unique<NullHotkeyBackend>());
     hotkeys.registerHotkeys();
-    SettingsView view(*m_defaults, KeyStore::system(), &hotkeys);
+    SettingsView view(*m_defaults, KeyStore::system(), *m_presets, &hotkeys);
     view.show();
     QCOMPARE(child<QLabel>(view, "launchHotkeyProblem")->text(),
              QStringLiteral("Global hotkeys do not work in this session: bind \"tarnwick --toggle\" in your desktop's "
@@ -372,7 +376,7 @@ void TestSettingsView::fetchSelectsFirstAndCaches()
 
 void TestSettingsView::unsavedEditsSurviveClosing()
 {
-    SettingsWindow window(*m_defaults, KeyStore::system(), m_hotkeys.get());
+    SettingsWindow window(*m_defaults, KeyStore::system(), *m_presets, m_hotkeys.get());
     SettingsView *view = window.view();
     QCOMPARE(window.size(), QSize(540, 460));
     window.show();
@@ -391,7 +395,7 @@ void TestSettingsView::unsavedEditsSurviveClosing()
     QCOMPARE(view->launchRecorder()->keyView()->displayText(), QStringLiteral("Ctrl+Alt+K"));
     QCOMPARE(view->screenshotRecorder()->keyView()->displayText(), QStringLiteral("Ctrl+Super+S"));
     QVERIFY(!KeychainHelper::load(KeychainHelper::geminiAccount));
-    QCOMPARE(m_hotkeys->binding(HotkeyManager::Hotkey::launch), HotkeyBinding::builtInLaunch());
+    QCOMPARE(m_hotkeys->binding(HotkeyManager::Hotkey::Launch), HotkeyBinding::builtInLaunch());
 }
 
 void TestSettingsView::savedConfirmationGoesAfterFirstPress()
@@ -502,11 +506,11 @@ void TestSettingsView::keyCapture_data()
     QTest::addColumn<int>("modifiers");
     QTest::addColumn<bool>("stillRecording");
     QTest::addColumn<quint32>("keyCode");
-    QTest::addColumn<quint32>("carbon");
+    QTest::addColumn<quint32>("stored");
     QTest::addColumn<QString>("shown");
 
     const int none = Qt::NoModifier;
-    // The old binding is Option-Space.
+    // The old binding is Alt+Space.
     QTest::newRow("K alone is ignored") << x11Keycode(KEY_K) << int(Qt::Key_K) << none << true << 49u << 2048u << "";
     QTest::newRow("Command-Shift-K records 40 with 768")
         << x11Keycode(KEY_K) << int(Qt::Key_K) << int(Qt::MetaModifier | Qt::ShiftModifier) << false << 40u << 768u
@@ -536,7 +540,7 @@ void TestSettingsView::keyCapture()
     QFETCH(int, modifiers);
     QFETCH(bool, stillRecording);
     QFETCH(quint32, keyCode);
-    QFETCH(quint32, carbon);
+    QFETCH(quint32, stored);
     QFETCH(QString, shown);
 
     HotkeyRecorderView recorder;
@@ -549,7 +553,7 @@ void TestSettingsView::keyCapture()
     QCOMPARE(recorder.isRecording(), stillRecording);
     QCOMPARE(recorder.keyView()->isRecording(), stillRecording);
     QCOMPARE(recorder.keyCode(), keyCode);
-    QCOMPARE(recorder.modifiers(), carbon);
+    QCOMPARE(recorder.modifiers(), stored);
     if (!stillRecording)
         QCOMPARE(recorder.keyView()->displayText(), shown);
 }

@@ -18,6 +18,7 @@ public:
     // Where the program keeps its preferences and its history in this home.
     QString preferencesFile() const { return configHome() + QStringLiteral("/Tarnwick/preferences.json"); }
     QString historyFile() const { return dataHome() + QStringLiteral("/Tarnwick/conversations.json"); }
+    QString presetsFile() const { return configHome() + QStringLiteral("/Tarnwick/presets.json"); }
 
 private:
     QTemporaryDir m_dir;

@@ -13,13 +13,13 @@ public:
     QList<HotkeyBinding> takenByOthers;
     QList<HotkeyBinding> grabbed;
     // The answer for a binding no other program holds.
-    GrabResult otherwise = GrabResult::grabbed;
+    GrabResult otherwise = GrabResult::Grabbed;
 
     GrabResult grab(int, HotkeyBinding binding) override
     {
         if (takenByOthers.contains(binding))
-            return GrabResult::taken;
-        if (otherwise == GrabResult::grabbed)
+            return GrabResult::Taken;
+        if (otherwise == GrabResult::Grabbed)
             grabbed << binding;
         return otherwise;
     }

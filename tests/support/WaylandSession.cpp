@@ -17,7 +17,7 @@ const QString kSocketName = QStringLiteral("tarnwick-test");
 
 bool WaylandSession::installed(Compositor compositor)
 {
-    if (compositor == Compositor::weston)
+    if (compositor == Compositor::Weston)
         return !QStandardPaths::findExecutable(QStringLiteral("weston")).isEmpty();
     return !QStandardPaths::findExecutable(QStringLiteral("sway")).isEmpty()
         && !QStandardPaths::findExecutable(QStringLiteral("wtype")).isEmpty();
@@ -25,7 +25,7 @@ bool WaylandSession::installed(Compositor compositor)
 
 WaylandSession::WaylandSession(Compositor headless)
 {
-    if (headless == Compositor::sway)
+    if (headless == Compositor::Sway)
         startSway();
     else
         startWeston(QProcessEnvironment::systemEnvironment(), {QStringLiteral("--backend=headless-backend.so")});
@@ -41,7 +41,7 @@ WaylandSession::WaylandSession(const XSession &display)
 void WaylandSession::startWeston(QProcessEnvironment env, const QStringList &backend)
 {
     m_socket = m_dir.filePath(kSocketName);
-    if (!installed(Compositor::weston)) {
+    if (!installed(Compositor::Weston)) {
         m_problem = QStringLiteral("weston is not installed");
         return;
     }
@@ -70,7 +70,7 @@ void WaylandSession::startWeston(QProcessEnvironment env, const QStringList &bac
 // folder of nobody's; root's clients reach its socket all the same.
 void WaylandSession::startSway()
 {
-    if (!installed(Compositor::sway)) {
+    if (!installed(Compositor::Sway)) {
         m_problem = QStringLiteral("sway or wtype is not installed");
         return;
     }

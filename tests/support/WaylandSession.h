@@ -17,7 +17,7 @@ class XSession;
 class WaylandSession
 {
 public:
-    enum class Compositor { weston, sway };
+    enum class Compositor { Weston, Sway };
 
     explicit WaylandSession(Compositor headless);
     explicit WaylandSession(const XSession &display);

@@ -42,14 +42,14 @@ DesktopColorScheme::Scheme DesktopColorScheme::fromPortalValue(const QVariant &v
     bool ok = false;
     const uint number = inner.toUInt(&ok);
     if (!ok || inner.metaType() == QMetaType::fromType<QString>())
-        return Scheme::noPreference;
+        return Scheme::NoPreference;
     switch (number) {
     case 1:
-        return Scheme::dark;
+        return Scheme::Dark;
     case 2:
-        return Scheme::light;
+        return Scheme::Light;
     default:
-        return Scheme::noPreference;
+        return Scheme::NoPreference;
     }
 }
 

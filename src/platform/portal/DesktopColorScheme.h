@@ -16,7 +16,7 @@ class DesktopColorScheme : public QObject
     Q_OBJECT
 
 public:
-    enum class Scheme { noPreference, dark, light };
+    enum class Scheme { NoPreference, Dark, Light };
 
     explicit DesktopColorScheme(QObject *parent = nullptr);
 
@@ -38,6 +38,6 @@ private:
     void onReadFinished(QDBusPendingCallWatcher *watcher);
     void setScheme(Scheme scheme);
 
-    Scheme m_scheme = Scheme::noPreference;
+    Scheme m_scheme = Scheme::NoPreference;
     bool m_heardChange = false;
 };

@@ -47,14 +47,14 @@ const HotkeyBackend::Named *PortalHotkeyBackend::named(const QString &name) cons
 
 HotkeyBackend::GrabResult PortalHotkeyBackend::grab(int id, HotkeyBinding binding)
 {
-    if (m_availability == Availability::unavailable || !QDBusConnection::sessionBus().isConnected())
-        return GrabResult::unsupported;
+    if (m_availability == Availability::Unavailable || !QDBusConnection::sessionBus().isConnected())
+        return GrabResult::Unsupported;
     if (binding.xdgTrigger().isEmpty())
-        return GrabResult::unknownKey;
+        return GrabResult::UnknownKey;
     m_wanted.insert(id, binding);
     m_triggers.remove(id);
     scheduleBind();
-    return GrabResult::pending;
+    return GrabResult::Pending;
 }
 
 void PortalHotkeyBackend::release(int id)
@@ -67,7 +67,7 @@ void PortalHotkeyBackend::release(int id)
 
 HotkeyBackend::Mechanism PortalHotkeyBackend::mechanism(int id) const
 {
-    return m_triggers.contains(id) ? Mechanism::desktopShortcut : Mechanism::none;
+    return m_triggers.contains(id) ? Mechanism::DesktopShortcut : Mechanism::None;
 }
 
 QString PortalHotkeyBackend::triggerDescription(int id) const
@@ -89,7 +89,7 @@ void PortalHotkeyBackend::scheduleBind()
 
 void PortalHotkeyBackend::probe()
 {
-    m_availability = Availability::asking;
+    m_availability = Availability::Asking;
     QDBusMessage call =
         QDBusMessage::createMethodCall(PortalRequest::service, PortalRequest::path,
                                        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
@@ -98,8 +98,8 @@ void PortalHotkeyBackend::probe()
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher] {
         watcher->deleteLater();
         const QDBusPendingReply<QDBusVariant> reply = *watcher;
-        m_availability = reply.isError() ? Availability::unavailable : Availability::available;
-        if (m_availability == Availability::available) {
+        m_availability = reply.isError() ? Availability::Unavailable : Availability::Available;
+        if (m_availability == Availability::Available) {
             QDBusConnection bus = QDBusConnection::sessionBus();
             bus.connect(PortalRequest::service, PortalRequest::path, kInterface, QStringLiteral("Activated"), this,
                         SLOT(onActivated(QDBusMessage)));
@@ -113,12 +113,12 @@ void PortalHotkeyBackend::probe()
 // A new set of bindings gets a new session: portals bind a session once.
 void PortalHotkeyBackend::bind()
 {
-    if (m_availability == Availability::unknown)
+    if (m_availability == Availability::Unknown)
         return probe();
-    if (m_availability == Availability::asking)
+    if (m_availability == Availability::Asking)
         return;
-    if (m_availability == Availability::unavailable)
-        return answerAll(GrabResult::unsupported);
+    if (m_availability == Availability::Unavailable)
+        return answerAll(GrabResult::Unsupported);
     closeSession();
     const int generation = ++m_generation;
     if (m_wanted.isEmpty())
@@ -136,7 +136,7 @@ void PortalHotkeyBackend::bind()
         m_session = handle.metaType() == QMetaType::fromType<QDBusObjectPath>() ? handle.value<QDBusObjectPath>().path()
                                                                                 : handle.toString();
         if (response != 0 || m_session.isEmpty())
-            return answerAll(response == 1 ? GrabResult::declined : GrabResult::unsupported);
+            return answerAll(response == 1 ? GrabResult::Declined : GrabResult::Unsupported);
         bindShortcuts(generation);
     });
     request->start();
@@ -171,7 +171,7 @@ void PortalHotkeyBackend::bindShortcuts(int generation)
 void PortalHotkeyBackend::takeAnswer(uint response, const QVariantMap &results, int)
 {
     if (response != 0)
-        return answerAll(GrabResult::declined);
+        return answerAll(GrabResult::Declined);
     const PortalShortcuts bound = portalShortcutsFrom(results.value(QStringLiteral("shortcuts")));
     for (auto it = m_wanted.cbegin(); it != m_wanted.cend(); ++it) {
         const auto entry =
@@ -181,14 +181,14 @@ void PortalHotkeyBackend::takeAnswer(uint response, const QVariantMap &results, 
         });
         if (match == bound.cend()) {
             m_triggers.remove(it.key());
-            Q_EMIT resultChanged(it.key(), GrabResult::declined);
+            Q_EMIT resultChanged(it.key(), GrabResult::Declined);
             continue;
         }
         QString description = match->properties.value(QStringLiteral("trigger_description")).toString();
         if (description.isEmpty())
             description = it.value().displayText();
         m_triggers.insert(it.key(), description);
-        Q_EMIT resultChanged(it.key(), GrabResult::grabbed);
+        Q_EMIT resultChanged(it.key(), GrabResult::Grabbed);
     }
 }
 

@@ -30,7 +30,7 @@ private Q_SLOTS:
     void onShortcutsChanged(const QDBusMessage &message);
 
 private:
-    enum class Availability { unknown, asking, available, unavailable };
+    enum class Availability { Unknown, Asking, Available, Unavailable };
 
     void probe();
     void scheduleBind();
@@ -42,7 +42,7 @@ private:
     const Named *named(const QString &name) const;
 
     QList<Named> m_names;
-    Availability m_availability = Availability::unknown;
+    Availability m_availability = Availability::Unknown;
     QMap<int, HotkeyBinding> m_wanted;
     QHash<int, QString> m_triggers; // bound ids and the desktop's description
     QString m_session;

@@ -93,12 +93,12 @@ HotkeyBackend::GrabResult X11HotkeyBackend::grab(int id, HotkeyBinding binding)
 {
     release(id);
 
-    const std::optional<quint8> keycode = KeyTable::x11KeycodeForVirtualKey(binding.keyCode);
+    const std::optional<quint8> keycode = KeyTable::x11KeycodeForStoredKey(binding.keyCode);
     const xcb_setup_t *setup = xcb_get_setup(m_connection);
     if (!keycode || *keycode < setup->min_keycode || *keycode > setup->max_keycode)
-        return GrabResult::unknownKey;
+        return GrabResult::UnknownKey;
 
-    const Grab grab{*keycode, KeyTable::x11ModifiersForCarbon(binding.modifiers)};
+    const Grab grab{*keycode, KeyTable::x11ModifiersFromStored(binding.modifiers)};
     // Without Num Lock on this keymap, the Num Lock variants equal the plain ones.
     const int variants = m_numLockMask ? kVariantCount : kVariantCount / 2;
     xcb_void_cookie_t cookies[kVariantCount];
@@ -117,15 +117,15 @@ HotkeyBackend::GrabResult X11HotkeyBackend::grab(int id, HotkeyBinding binding)
     if (taken) {
         ungrab(grab, variants);
         xcb_flush(m_connection);
-        return GrabResult::taken;
+        return GrabResult::Taken;
     }
     m_grabs.insert(id, grab);
-    return GrabResult::grabbed;
+    return GrabResult::Grabbed;
 }
 
 HotkeyBackend::Mechanism X11HotkeyBackend::mechanism(int id) const
 {
-    return m_grabs.contains(id) ? Mechanism::ownGrab : Mechanism::none;
+    return m_grabs.contains(id) ? Mechanism::OwnGrab : Mechanism::None;
 }
 
 void X11HotkeyBackend::release(int id)

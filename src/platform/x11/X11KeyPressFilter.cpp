@@ -36,5 +36,5 @@ bool X11KeyPressFilter::nativeEventFilter(const QByteArray &eventType, void *mes
     if ((event->response_type & 0x7f) != XCB_KEY_PRESS)
         return false;
     const auto *key = static_cast<const xcb_key_press_event_t *>(message);
-    return m_handler(key->detail, KeyTable::carbonModifiersForX11(key->state));
+    return m_handler(key->detail, KeyTable::storedModifiersFromX11(key->state));
 }

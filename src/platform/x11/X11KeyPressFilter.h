@@ -7,12 +7,12 @@
 
 // Sees X11 key presses before Qt turns them into key events, also those that
 // reach a window through an active keyboard grab. The handler gets the X11
-// key code and the Carbon modifier bits, and returns whether it took the key.
+// key code and the stored modifier bits, and returns whether it took the key.
 // Installed last, it runs before the filters installed earlier.
 class X11KeyPressFilter : public QAbstractNativeEventFilter
 {
 public:
-    using Handler = std::function<bool(quint32 x11Keycode, quint32 carbonModifiers)>;
+    using Handler = std::function<bool(quint32 x11Keycode, quint32 storedModifiers)>;
 
     explicit X11KeyPressFilter(Handler handler);
     ~X11KeyPressFilter() override;
