@@ -61,7 +61,6 @@ void TestLauncherRules::rawValuesMatchExactly_data()
     QTest::addColumn<bool>("isProvider");
     QTest::addColumn<bool>("isTheme");
     QTest::newRow("OpenRouter") << QStringLiteral("OpenRouter") << true << false;
-    QTest::newRow("Local") << QStringLiteral("Local") << true << false;
     QTest::newRow("lower-case gemini") << QStringLiteral("gemini") << false << false;
     QTest::newRow("Dark") << QStringLiteral("Dark") << false << true;
     QTest::newRow("lower-case dark") << QStringLiteral("dark") << false << false;

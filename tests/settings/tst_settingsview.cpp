@@ -522,7 +522,6 @@ void TestSettingsView::keyCapture_data()
         << x11Keycode(KEY_ESC) << int(Qt::Key_Escape) << none << false << 49u << 2048u << "Alt+Space";
     QTest::newRow("Command-Esc is recorded")
         << x11Keycode(KEY_ESC) << int(Qt::Key_Escape) << int(Qt::MetaModifier) << false << 53u << 256u << "Super+Esc";
-    QTest::newRow("F5 alone is ignored") << x11Keycode(KEY_F5) << int(Qt::Key_F5) << none << true << 49u << 2048u << "";
     QTest::newRow("the keypad flag is no modifier")
         << x11Keycode(KEY_F5) << int(Qt::Key_F5) << int(Qt::KeypadModifier) << true << 49u << 2048u << "";
     QTest::newRow("Control-F5 records 96 with 4096")
