@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FullSpeedProvider.h"
+#include "LoopbackListener.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -67,15 +68,7 @@ QByteArray finish(bool gemini)
 
 FullSpeedProvider::FullSpeedProvider()
 {
-    m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(m_listener, reinterpret_cast<sockaddr *>(&address), sizeof address);
-    ::listen(m_listener, 16);
-    ::getsockname(m_listener, reinterpret_cast<sockaddr *>(&address), &length);
-    m_port = ntohs(address.sin_port);
+    m_listener = listenOnLoopback(16, m_port);
     m_acceptor = std::thread(&FullSpeedProvider::acceptLoop, this);
 }
 

@@ -3,6 +3,7 @@
 // and peak resident memory of list, search and export, beside reading and
 // parsing the same file in one piece.
 //   bench_history_command [--scale F] [--runs N]
+#include "ChildRun.h"
 #include "SyntheticHistory.h"
 
 #include <QCoreApplication>
@@ -18,54 +19,19 @@
 #include <algorithm>
 #include <cstdio>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-
-extern char **environ;
-
 namespace {
-
-struct Run
-{
-    double ms = 0;
-    double peakMib = 0;
-    int exitCode = -1;
-};
 
 // Run from a fresh process of this program (--measure): a child's peak
 // memory as the kernel counts it includes the parent's at the spawn.
-Run measure(const QStringList &arguments)
+ChildRun measure(const QStringList &arguments)
 {
     QList<QByteArray> words{QByteArray(TARNWICK_BINARY), QByteArray("history")};
     for (const QString &argument : arguments)
         words.append(argument.toUtf8());
-    std::vector<char *> argv;
-    for (QByteArray &word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    QElapsedTimer clock;
-    clock.start();
-    pid_t pid = 0;
-    Run run;
-    const int spawned = posix_spawn(&pid, TARNWICK_BINARY, &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0)
-        return run;
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    run.ms = clock.nsecsElapsed() / 1e6;
-    run.peakMib = usage.ru_maxrss / 1024.0;
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return runChild(words, false);
 }
 
-Run runHistory(const QStringList &arguments)
+ChildRun runHistory(const QStringList &arguments)
 {
     QProcess helper;
     helper.start(QCoreApplication::applicationFilePath(), QStringList{QStringLiteral("--measure")} + arguments);
@@ -117,8 +83,8 @@ void figures(HistoryKind kind, double scale, int runs)
         double peak = 0;
         int exitCode = 0;
         for (int i = 0; i < runs; ++i) {
-            const Run run = runHistory(arguments);
-            times << run.ms;
+            const ChildRun run = runHistory(arguments);
+            times << run.seconds * 1e3;
             peak = std::max(peak, run.peakMib);
             exitCode = std::max(exitCode, run.exitCode);
         }
@@ -134,8 +100,8 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     if (app.arguments().value(1) == QLatin1String("--measure")) {
-        const Run run = measure(app.arguments().mid(2));
-        std::printf("%f %f %d\n", run.ms, run.peakMib, run.exitCode);
+        const ChildRun run = measure(app.arguments().mid(2));
+        std::printf("%f %f %d\n", run.seconds, run.peakMib, run.exitCode);
         return 0;
     }
     std::setvbuf(stdout, nullptr, _IOLBF, 0);

@@ -6,6 +6,7 @@
 //   bench_history_saving [--scale F] [--pace-us N]
 // --scale shrinks the history (1 = 1,000 conversations, about 100 MB);
 // --pace-us is the gap between fragments (default 1000 µs).
+#include "BenchClock.h"
 #include "SyntheticAnswer.h"
 #include "SyntheticHistory.h"
 
@@ -27,19 +28,6 @@
 namespace {
 
 QTextStream out(stdout);
-
-double millisSince(const QElapsedTimer &timer)
-{
-    return double(timer.nsecsElapsed()) / 1e6;
-}
-
-// CPU time of this thread: what the work costs when other processes preempt it.
-double threadCpuMillis()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
-}
 
 } // namespace
 

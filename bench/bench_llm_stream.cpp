@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Figures for the answer reading path: line-rule throughput against a plain
 // newline split, and the delay from a server's write to LLMStream::fragment.
+#include "LoopbackListener.h"
+
 #include "llm/AnswerReader.h"
 #include "llm/LLMClient.h"
 #include "llm/LLMStream.h"
@@ -147,15 +149,9 @@ void serveEvents(int listener, std::array<std::atomic<qint64>, kLatencyEvents> *
 
 void latency()
 {
-    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address);
-    ::listen(listener, 1);
-    ::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &length);
-    qputenv("TARNWICK_GEMINI_BASE_URL", QByteArray("http://127.0.0.1:") + QByteArray::number(ntohs(address.sin_port)));
+    quint16 port = 0;
+    const int listener = listenOnLoopback(1, port);
+    qputenv("TARNWICK_GEMINI_BASE_URL", QByteArray("http://127.0.0.1:") + QByteArray::number(port));
 
     static std::array<std::atomic<qint64>, kLatencyEvents> writtenAt;
     std::thread server(serveEvents, listener, &writtenAt);

@@ -5,6 +5,7 @@
 // Beside each wall-clock time, the processor time of the thread doing the
 // work: on a busy machine the wall clock counts waiting for a processor too.
 //   QT_QPA_PLATFORM=offscreen bench_math
+#include "BenchClock.h"
 #include "content/MessageContent.h"
 #include "math/MathImageCache.h"
 #include "math/MathTypesetter.h"
@@ -95,19 +96,6 @@ double residentMegabytes()
             return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
     }
     return 0;
-}
-
-double millisSince(const QElapsedTimer &timer)
-{
-    return double(timer.nsecsElapsed()) / 1e6;
-}
-
-// Milliseconds of processor time this thread has had.
-double threadCpuMillis()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
 }
 
 // Milliseconds of processor time the typesetter's thread has had, from the scheduler's account.

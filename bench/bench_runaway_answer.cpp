@@ -6,31 +6,24 @@
 // Run inside scripts/test-session (keyring, X server):
 //   bench_runaway_answer [ordinary-runs] [--no-panel]
 // A process past 6 GB is stopped there, to spare the machine.
+#include "ChildRun.h"
 #include "FullSpeedProvider.h"
 
 #include "services/KeychainHelper.h"
+#include "support/ProcessLifetime.h"
 #include "support/TarnwickProcess.h"
 #include "support/XSession.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QThread>
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
 
 #include <csignal>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-
-extern char **environ;
 
 namespace {
 
@@ -42,62 +35,10 @@ struct Provider
 };
 constexpr Provider kProviders[] = {{"Gemini"}, {"OpenRouter"}, {"Local"}};
 
-bool waitFor(const std::function<bool()> &condition, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(2);
-    }
-    return true;
-}
-
-double statusMib(qint64 pid, const QByteArray &field)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(field + ':'))
-            return line.mid(field.size() + 1).trimmed().split(' ').first().toDouble() / 1024.0;
-    }
-    return -1;
-}
-
-struct CommandRun
-{
-    double seconds = 0;
-    double peakMib = 0;
-    int exitCode = -1;
-};
-
 // Runs `tarnwick ask` with its output thrown away; peak memory from the kernel.
-CommandRun runAsk(const char *provider)
+ChildRun runAsk(const char *provider)
 {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    const char *argv[] = {TARNWICK_BINARY, "ask", "--provider", provider, "--model", "bench-model", "hi", nullptr};
-    QElapsedTimer clock;
-    clock.start();
-    pid_t pid = 0;
-    CommandRun run;
-    if (posix_spawn(&pid, TARNWICK_BINARY, &actions, nullptr, const_cast<char **>(argv), environ) != 0)
-        return run;
-    posix_spawn_file_actions_destroy(&actions);
-    const rlimit cap{rlim_t(kMemoryCap), rlim_t(kMemoryCap)};
-    prlimit(pid, RLIMIT_AS, &cap, nullptr);
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    run.seconds = clock.nsecsElapsed() / 1e9;
-    run.peakMib = usage.ru_maxrss / 1024.0;
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return runChild({TARNWICK_BINARY, "ask", "--provider", provider, "--model", "bench-model", "hi"}, true, kMemoryCap);
 }
 
 void writePreferences(const TarnwickProcess &tarnwick, const char *provider, const QString &baseUrl)
@@ -118,16 +59,16 @@ bool askInPanel(XSession &session, TarnwickProcess &tarnwick, FullSpeedProvider 
 {
     writePreferences(tarnwick, provider, server.baseUrl());
     tarnwick.start();
-    if (!waitFor([&] { return tarnwick.timeOf(QStringLiteral("launched")) > 0; }, 30000))
+    if (!waitUntil([&] { return tarnwick.timeOf(QStringLiteral("launched")) > 0; }, 30000, true))
         return false;
     const int shown = tarnwick.count(QStringLiteral("launcher-exposed"));
     session.pressKeys(QStringLiteral("alt+space"));
-    if (!waitFor([&] { return tarnwick.count(QStringLiteral("launcher-exposed")) > shown; }, 30000))
+    if (!waitUntil([&] { return tarnwick.count(QStringLiteral("launcher-exposed")) > shown; }, 30000, true))
         return false;
     const int before = server.started();
     session.xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), QStringLiteral("hi")});
     session.pressKeys(QStringLiteral("Return"));
-    return waitFor([&] { return server.started() > before; }, 30000);
+    return waitUntil([&] { return server.started() > before; }, 30000, true);
 }
 
 void panelFigures(XSession &session, FullSpeedProvider &server, const Provider &provider)
@@ -150,14 +91,14 @@ void panelFigures(XSession &session, FullSpeedProvider &server, const Provider &
         const int toggleExit = tarnwick.runCommand({QStringLiteral("--toggle")});
         const double toggleMs = toggleClock.nsecsElapsed() / 1e6;
         bool capped = false;
-        const bool stopped = waitFor(
+        const bool stopped = waitUntil(
             [&] {
             capped = statusMib(tarnwick.pid(), "VmRSS") * 1024 * 1024 > kMemoryCap;
             if (capped)
                 ::kill(pid_t(tarnwick.pid()), SIGKILL);
             return capped || server.ended() > ended;
             },
-            180000);
+            180000, true);
         const double seconds = clock.nsecsElapsed() / 1e9;
         std::printf("  panel       %-10s  peak %7.1f MiB (%5.1f MiB as it began)  %s after %5.1f s  --toggle answered "
                     "in %6.0f ms (exit %d)\n",
@@ -211,7 +152,7 @@ int main(int argc, char **argv)
 
     std::printf("An endless answer at full loopback speed, until the 16 MB limit stops it:\n");
     for (const Provider &provider : kProviders) {
-        const CommandRun run = runAsk(provider.name);
+        const ChildRun run = runAsk(provider.name);
         std::printf("  ask         %-10s  peak %7.1f MiB  exit %d after %5.1f s\n", provider.name, run.peakMib,
                     run.exitCode, run.seconds);
     }

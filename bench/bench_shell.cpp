@@ -4,7 +4,10 @@
 // Then a desktop shortcut's activation through the real xdg-desktop-portal to
 // the panel's first frame, on a second X server whose window manager holds
 // Alt+Space (so the portal holds the launch hotkey).
+#include "ChildRun.h"
+
 #include "support/PortalDesktop.h"
+#include "support/ProcessLifetime.h"
 #include "support/TarnwickProcess.h"
 #include "support/XSession.h"
 
@@ -28,19 +31,6 @@ double nowMs()
     return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
 }
 
-bool waitFor(const std::function<bool()> &condition, int timeoutMs = 30000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::usleep(500);
-    }
-    return true;
-}
-
 void printSeries(const char *what, QList<double> values)
 {
     if (values.isEmpty()) {
@@ -50,19 +40,6 @@ void printSeries(const char *what, QList<double> values)
     std::sort(values.begin(), values.end());
     std::printf("%-44s median %7.1f ms   min %7.1f   max %7.1f   (n=%lld)\n", what, values[values.size() / 2],
                 values.first(), values.last(), qlonglong(values.size()));
-}
-
-// Resident memory of the process, in MB.
-double residentMb(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    }
-    return -1;
 }
 
 // Context switches of all threads: each one is a wake-up.
@@ -100,16 +77,18 @@ BareFigures bareTrayFigures(const XSession &session, int starts)
         QByteArray trace;
         const double started = nowMs();
         bare.start(QStringLiteral(BARE_TRAY), {});
-        waitFor([&] {
+        waitUntil(
+            [&] {
             trace += bare.readAllStandardError();
             return trace.contains("tray-ready");
-        });
+            },
+            30000, true);
         const qsizetype at = trace.indexOf("tarnwick-trace ");
         if (i < starts)
             figures.toTray << trace.mid(at + 15).split(' ').first().toDouble() - started;
         else {
             QThread::sleep(2);
-            figures.idleMb = residentMb(bare.processId());
+            figures.idleMb = statusMib(bare.processId(), "VmRSS");
         }
         bare.terminate();
         bare.waitForFinished(5000);
@@ -134,7 +113,7 @@ int portalFigures()
     TarnwickProcess tarnwick(session);
     const double started = nowMs();
     tarnwick.start();
-    if (!waitFor([&] { return tarnwick.timeOf(QStringLiteral("hotkey-launch-active")) > 0; })) {
+    if (!waitUntil([&] { return tarnwick.timeOf(QStringLiteral("hotkey-launch-active")) > 0; }, 30000, true)) {
         std::fprintf(stderr, "the portal did not bind the launch hotkey\n");
         return 1;
     }
@@ -147,13 +126,13 @@ int portalFigures()
         const int before = tarnwick.count(exposed);
         const double activated = nowMs();
         desktop.activate(QStringLiteral("launch"), QStringLiteral("bench-token"));
-        if (!waitFor([&] { return tarnwick.count(exposed) > before; })) {
+        if (!waitUntil([&] { return tarnwick.count(exposed) > before; }, 30000, true)) {
             std::fprintf(stderr, "the panel did not show\n");
             return 1;
         }
         activationToFrame << tarnwick.timeOf(exposed, before) - activated;
         desktop.activate(QStringLiteral("launch"));
-        waitFor([&] { return tarnwick.timeOf(QStringLiteral("launcher-hidden"), i) > 0; });
+        waitUntil([&] { return tarnwick.timeOf(QStringLiteral("launcher-hidden"), i) > 0; }, 30000, true);
     }
     printSeries("portal activation to panel's first frame", activationToFrame);
     return 0;
@@ -179,10 +158,11 @@ int main(int argc, char **argv)
         TarnwickProcess tarnwick(session);
         const double started = nowMs();
         tarnwick.start();
-        if (!waitFor([&] {
-                return tarnwick.timeOf(QStringLiteral("launched")) > 0
-                    && tarnwick.timeOf(QStringLiteral("tray-ready")) > 0;
-            })) {
+        if (!waitUntil(
+                [&] {
+            return tarnwick.timeOf(QStringLiteral("launched")) > 0 && tarnwick.timeOf(QStringLiteral("tray-ready")) > 0;
+                },
+                30000, true)) {
             std::fprintf(stderr, "tarnwick did not start\n");
             return 1;
         }
@@ -198,9 +178,9 @@ int main(int argc, char **argv)
 
     TarnwickProcess tarnwick(session);
     tarnwick.start();
-    waitFor([&] { return tarnwick.timeOf(QStringLiteral("launched")) > 0; });
+    waitUntil([&] { return tarnwick.timeOf(QStringLiteral("launched")) > 0; }, 30000, true);
     QThread::sleep(2);
-    const double rssFresh = residentMb(tarnwick.pid());
+    const double rssFresh = statusMib(tarnwick.pid(), "VmRSS");
 
     QList<double> pressToMapped, handlerToMapped;
     const QString exposedEvent = QStringLiteral("launcher-exposed");
@@ -211,7 +191,7 @@ int main(int argc, char **argv)
         const int togglesBefore = tarnwick.count(toggleEvent);
         const double pressed = nowMs();
         session.pressKeys(QStringLiteral("alt+space"));
-        if (!waitFor([&] { return tarnwick.count(exposedEvent) > exposedBefore; })) {
+        if (!waitUntil([&] { return tarnwick.count(exposedEvent) > exposedBefore; }, 30000, true)) {
             std::fprintf(stderr, "the panel did not show\n");
             return 1;
         }
@@ -219,14 +199,14 @@ int main(int argc, char **argv)
         pressToMapped << exposed - pressed;
         handlerToMapped << exposed - tarnwick.timeOf(toggleEvent, togglesBefore);
         session.pressKeys(QStringLiteral("alt+space"));
-        waitFor([&] { return tarnwick.timeOf(QStringLiteral("launcher-hidden"), i) > 0; });
+        waitUntil([&] { return tarnwick.timeOf(QStringLiteral("launcher-hidden"), i) > 0; }, 30000, true);
     }
     printSeries("xdotool key to panel exposed", pressToMapped);
     printSeries("hotkey handler to panel exposed", handlerToMapped);
 
     QThread::sleep(2);
     std::printf("%-44s %7.1f MB before the first show, %.1f MB after %d shows\n", "idle resident memory (VmRSS)",
-                rssFresh, residentMb(tarnwick.pid()), kPresses);
+                rssFresh, statusMib(tarnwick.pid(), "VmRSS"), kPresses);
     std::printf("%-44s %7.1f MB idle\n", "bare Qt tray: resident memory", bare.idleMb);
     std::printf("%-44s start %.2fx, idle memory %.2fx (target 1.3x)\n", "tray program against the bare tray",
                 toTray[toTray.size() / 2] / bare.toTray[bare.toTray.size() / 2], rssFresh / bare.idleMb);

@@ -1,14 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QList>
-#include <QString>
-
-#include <optional>
+#include "platform/RawValue.h"
 
 // The appearance choice; the raw value is also its label.
 enum class AppTheme { System, Light, Dark };
 
-QString rawValue(AppTheme theme);
-std::optional<AppTheme> appThemeFromRawValue(const QString &raw);
-QList<AppTheme> allAppThemes();
+std::span<const RawValueName<AppTheme>> rawValueNames(AppTheme);

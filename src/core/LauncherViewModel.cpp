@@ -144,7 +144,7 @@ void LauncherViewModel::removeAttachedFile(qsizetype index)
 
 AppTheme LauncherViewModel::theme() const
 {
-    return appThemeFromRawValue(m_defaults.text(Preferences::appTheme)).value_or(AppTheme::System);
+    return fromRawValue<AppTheme>(m_defaults.text(Preferences::appTheme)).value_or(AppTheme::System);
 }
 
 // The key is read on a worker thread: a keyring may take seconds (an unlock

@@ -108,7 +108,7 @@ Result<> SettingsModel::setProvider(LLMProvider provider)
 
 AppTheme SettingsModel::theme() const
 {
-    return appThemeFromRawValue(m_defaults.text(Preferences::appTheme)).value_or(AppTheme::System);
+    return fromRawValue<AppTheme>(m_defaults.text(Preferences::appTheme)).value_or(AppTheme::System);
 }
 
 Result<> SettingsModel::setTheme(AppTheme theme)
@@ -246,7 +246,7 @@ void SettingsModel::clearBinding(HotkeyManager::Hotkey hotkey)
 
 DictationEngine SettingsModel::dictationEngine() const
 {
-    return dictationEngineFromRawValue(m_defaults.text(Preferences::dictationEngine))
+    return fromRawValue<DictationEngine>(m_defaults.text(Preferences::dictationEngine))
         .value_or(DictationEngine::Automatic);
 }
 

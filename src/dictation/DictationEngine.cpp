@@ -1,15 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dictation/DictationEngine.h"
 
-#include "platform/RawValue.h"
-
 namespace {
-
-constexpr RawValueName<DictationEngine> kEngines[] = {
-    {DictationEngine::Automatic, "Automatic"},   {DictationEngine::Gemini, "Gemini"},
-    {DictationEngine::OpenRouter, "OpenRouter"}, {DictationEngine::Server, "Server"},
-    {DictationEngine::Offline, "Offline"},
-};
 
 constexpr RawValueName<DictationEngine> kCommandNames[] = {
     {DictationEngine::Gemini, "gemini"},
@@ -20,19 +12,14 @@ constexpr RawValueName<DictationEngine> kCommandNames[] = {
 
 } // namespace
 
-QString rawValue(DictationEngine engine)
+std::span<const RawValueName<DictationEngine>> rawValueNames(DictationEngine)
 {
-    return rawValue(kEngines, engine);
-}
-
-std::optional<DictationEngine> dictationEngineFromRawValue(const QString &raw)
-{
-    return fromRawValue(kEngines, raw);
-}
-
-QList<DictationEngine> allDictationEngines()
-{
-    return allValues(kEngines);
+    static constexpr RawValueName<DictationEngine> kEngines[] = {
+        {DictationEngine::Automatic, "Automatic"},   {DictationEngine::Gemini, "Gemini"},
+        {DictationEngine::OpenRouter, "OpenRouter"}, {DictationEngine::Server, "Server"},
+        {DictationEngine::Offline, "Offline"},
+    };
+    return kEngines;
 }
 
 QString displayName(DictationEngine engine)
@@ -49,12 +36,12 @@ QString displayName(DictationEngine engine)
 
 QString commandName(DictationEngine engine)
 {
-    return rawValue(kCommandNames, engine);
+    return rawValue<DictationEngine>(kCommandNames, engine);
 }
 
 std::optional<DictationEngine> dictationEngineFromCommandName(const QString &name)
 {
-    return fromRawValue(kCommandNames, name.toLower());
+    return fromRawValue<DictationEngine>(kCommandNames, name.toLower());
 }
 
 bool sendsAudioAway(DictationEngine engine)

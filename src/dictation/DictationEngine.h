@@ -1,10 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QList>
-#include <QString>
-
-#include <optional>
+#include "platform/RawValue.h"
 
 // Who turns dictated audio into text. Automatic picks one of the others each
 // time: the chat provider when it is Gemini or OpenRouter and has a key, else
@@ -12,9 +9,7 @@
 enum class DictationEngine { Automatic, Gemini, OpenRouter, Server, Offline };
 
 // The stored form ("Automatic", "Gemini", "OpenRouter", "Server", "Offline").
-QString rawValue(DictationEngine engine);
-std::optional<DictationEngine> dictationEngineFromRawValue(const QString &raw);
-QList<DictationEngine> allDictationEngines();
+std::span<const RawValueName<DictationEngine>> rawValueNames(DictationEngine);
 
 // What Settings shows for it.
 QString displayName(DictationEngine engine);

@@ -11,7 +11,7 @@ DictationSettings DictationSettings::fromDefaults(const UserDefaults &defaults)
 {
     DictationSettings settings;
     settings.engine =
-        dictationEngineFromRawValue(defaults.text(Preferences::dictationEngine)).value_or(DictationEngine::Automatic);
+        fromRawValue<DictationEngine>(defaults.text(Preferences::dictationEngine)).value_or(DictationEngine::Automatic);
     settings.language = defaults.text(Preferences::dictationLanguage).trimmed();
     if (settings.language.isEmpty())
         settings.language = systemLanguage();

@@ -9,11 +9,15 @@
 
 namespace {
 
-// A body that is no JSON object: a sign-in page or a proxy's page says so.
+// The answer's object. A body that is no JSON object (a sign-in page or a
+// proxy's page says so) or that holds the provider's own error is none: some
+// failures of the model behind OpenRouter come inside a 200 answer.
 Result<QJsonObject> jsonObject(const QByteArray &body)
 {
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(body, &error);
+    if (document.isObject() && document.object().contains(QLatin1String("error")))
+        return Result<QJsonObject>::failure(providerErrorMessage(document.object()));
     if (document.isObject())
         return document.object();
     if (body.trimmed().startsWith('<'))
@@ -30,8 +34,6 @@ Result<QString> geminiTranscript(const QByteArray &body)
     const Result<QJsonObject> top = jsonObject(body);
     if (!top)
         return Result<QString>::failure(top.message());
-    if (top->contains(QLatin1String("error")))
-        return Result<QString>::failure(providerErrorMessage(*top));
     const QJsonArray candidates = top->value(QLatin1String("candidates")).toArray();
     if (candidates.isEmpty()) {
         const QString blocked =
@@ -60,9 +62,6 @@ Result<QString> chatCompletionTranscript(const QByteArray &body)
     const Result<QJsonObject> top = jsonObject(body);
     if (!top)
         return Result<QString>::failure(top.message());
-    // OpenRouter reports some failures of the model behind it inside a 200 answer.
-    if (top->contains(QLatin1String("error")))
-        return Result<QString>::failure(providerErrorMessage(*top));
     const QJsonArray choices = top->value(QLatin1String("choices")).toArray();
     if (choices.isEmpty())
         return Result<QString>::failure(QStringLiteral("The model sent no transcript."));
@@ -76,8 +75,6 @@ Result<QString> serverTranscript(const QByteArray &body)
     const Result<QJsonObject> top = jsonObject(body);
     if (!top)
         return Result<QString>::failure(top.message());
-    if (top->contains(QLatin1String("error")))
-        return Result<QString>::failure(providerErrorMessage(*top));
     const QJsonValue text = top->value(QLatin1String("text"));
     if (!text.isString())
         return Result<QString>::failure(QStringLiteral("The server's answer holds no \"text\"."));

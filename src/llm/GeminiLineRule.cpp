@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "llm/GeminiLineRule.h"
 
+#include "llm/EventLine.h"
 #include "llm/ProviderErrorBody.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 
 namespace {
@@ -44,31 +44,21 @@ QString reasonInWords(const QString &code)
 // Gemini repeats its running count on every event; the last one is the whole.
 std::optional<LLMUsage> usageIn(const QJsonObject &event)
 {
-    const QJsonValue metadata = event.value(QLatin1String("usageMetadata"));
-    if (!metadata.isObject())
+    const std::optional<QJsonObject> counts = objectMember(event, QLatin1String("usageMetadata"));
+    if (!counts)
         return std::nullopt;
-    const QJsonObject counts = metadata.toObject();
-    LLMUsage usage;
-    usage.promptTokens = counts.value(QLatin1String("promptTokenCount")).toInteger();
-    usage.answerTokens = counts.value(QLatin1String("candidatesTokenCount")).toInteger();
-    usage.thoughtTokens = counts.value(QLatin1String("thoughtsTokenCount")).toInteger();
-    return usage;
+    return LLMUsage{counts->value(QLatin1String("promptTokenCount")).toInteger(),
+                    counts->value(QLatin1String("candidatesTokenCount")).toInteger(),
+                    counts->value(QLatin1String("thoughtsTokenCount")).toInteger(), std::nullopt};
 }
 } // namespace
 
 LineOutcome geminiLineRule(const QString &line, bool answeredSoFar)
 {
-    static const QString prefix = QStringLiteral("data: ");
-    if (!line.startsWith(prefix))
-        return LineOutcome::ignored();
-    const QStringView payload = QStringView(line).mid(prefix.size());
-    if (payload == QLatin1String("[DONE]"))
-        return LineOutcome::done();
-
-    const QJsonDocument document = QJsonDocument::fromJson(payload.toUtf8());
-    if (!document.isObject())
-        return LineOutcome::ignored();
-    const QJsonObject event = document.object();
+    const EventLine read = readEventLine(line);
+    if (read.outcome)
+        return *read.outcome;
+    const QJsonObject &event = read.object;
 
     if (event.value(QLatin1String("error")).isObject())
         return LineOutcome::failure(providerErrorMessage(event));

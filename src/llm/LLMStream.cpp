@@ -44,22 +44,19 @@ void LLMStream::onFailed(const LLMError &error)
 
 void LLMStream::deliver(const LineOutcome &outcome)
 {
+    // A receiver may close or delete the stream from any of these signals.
     QPointer<LLMStream> self(this);
-    for (const QString &text : outcome.reasoning) {
-        if (m_closed)
-            return;
-        Q_EMIT reasoning(text);
-        if (!self)
-            return;
-    }
-    for (const QString &text : outcome.fragments) {
-        if (m_closed)
-            return;
-        Q_EMIT fragment(text);
-        if (!self)
-            return;
-    }
-    if (m_closed)
+    const auto emitEach = [&](const QStringList &texts, void (LLMStream::*signal)(const QString &)) {
+        for (const QString &text : texts) {
+            if (m_closed)
+                return false;
+            Q_EMIT(this->*signal)(text);
+            if (!self)
+                return false;
+        }
+        return !m_closed;
+    };
+    if (!emitEach(outcome.reasoning, &LLMStream::reasoning) || !emitEach(outcome.fragments, &LLMStream::fragment))
         return;
     if (outcome.usage) {
         Q_EMIT usage(*outcome.usage);

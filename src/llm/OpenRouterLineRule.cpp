@@ -1,19 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "llm/OpenRouterLineRule.h"
 
+#include "llm/EventLine.h"
 #include "llm/ProviderErrorBody.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 
 namespace {
-bool isBlank(QStringView text)
-{
-    return std::all_of(text.begin(), text.end(),
-                       [](QChar c) { return c == QLatin1Char('\t') || c.category() == QChar::Separator_Space; });
-}
-
 // OpenRouter names it "reasoning", local servers "reasoning_content" (some
 // "reasoning" too); OpenRouter also repeats it as structured details, which
 // count only when the plain field is missing.
@@ -36,10 +30,10 @@ QString reasoningIn(const QJsonObject &delta)
 // The final chunk's totals; reasoning tokens are part of the completion's.
 std::optional<LLMUsage> usageIn(const QJsonObject &chunk)
 {
-    const QJsonValue value = chunk.value(QLatin1String("usage"));
-    if (!value.isObject())
+    const std::optional<QJsonObject> found = objectMember(chunk, QLatin1String("usage"));
+    if (!found)
         return std::nullopt;
-    const QJsonObject counts = value.toObject();
+    const QJsonObject &counts = *found;
     LLMUsage usage;
     usage.promptTokens = counts.value(QLatin1String("prompt_tokens")).toInteger();
     usage.thoughtTokens = counts.value(QLatin1String("completion_tokens_details"))
@@ -57,19 +51,11 @@ std::optional<LLMUsage> usageIn(const QJsonObject &chunk)
 
 LineOutcome openRouterLineRule(const QString &line)
 {
-    static const QString prefix = QStringLiteral("data: ");
-    if (!line.startsWith(prefix))
-        return LineOutcome::ignored();
-    const QStringView payload = QStringView(line).mid(prefix.size());
-    if (payload == QLatin1String("[DONE]"))
-        return LineOutcome::done();
-    if (isBlank(payload))
-        return LineOutcome::ignored();
-
-    const QJsonDocument document = QJsonDocument::fromJson(payload.toUtf8());
-    if (!document.isObject())
-        return LineOutcome::ignored();
-    const QJsonObject chunk = document.object();
+    // A blank payload, as some servers send to keep the line open, is no object either.
+    const EventLine read = readEventLine(line);
+    if (read.outcome)
+        return *read.outcome;
+    const QJsonObject &chunk = read.object;
 
     LineOutcome outcome;
     outcome.usage = usageIn(chunk);

@@ -4,8 +4,9 @@
 #include <QList>
 #include <QString>
 
-#include <cstddef>
+#include <concepts>
 #include <optional>
+#include <span>
 
 // One case of an enumeration with its stored form, the raw value. A table of
 // these, one row per case in order, gives the enumeration's raw values, its
@@ -16,7 +17,7 @@ template<typename Enum> struct RawValueName
     const char *raw;
 };
 
-template<typename Enum, std::size_t N> QString rawValue(const RawValueName<Enum> (&table)[N], Enum value)
+template<typename Enum> QString rawValue(std::span<const RawValueName<Enum>> table, Enum value)
 {
     for (const RawValueName<Enum> &row : table) {
         if (row.value == value)
@@ -26,8 +27,7 @@ template<typename Enum, std::size_t N> QString rawValue(const RawValueName<Enum>
 }
 
 // The case whose raw value is the given text, case and all, if any.
-template<typename Enum, std::size_t N>
-std::optional<Enum> fromRawValue(const RawValueName<Enum> (&table)[N], const QString &raw)
+template<typename Enum> std::optional<Enum> fromRawValue(std::span<const RawValueName<Enum>> table, const QString &raw)
 {
     for (const RawValueName<Enum> &row : table) {
         if (raw == QLatin1String(row.raw))
@@ -36,11 +36,30 @@ std::optional<Enum> fromRawValue(const RawValueName<Enum> (&table)[N], const QSt
     return std::nullopt;
 }
 
-template<typename Enum, std::size_t N> QList<Enum> allValues(const RawValueName<Enum> (&table)[N])
+// An enumeration declares its stored table beside it as
+// `std::span<const RawValueName<E>> rawValueNames(E)`; these then serve it.
+template<typename Enum>
+concept HasRawValues = requires(Enum value)
+{
+    {
+        rawValueNames(value)
+        } -> std::same_as<std::span<const RawValueName<Enum>>>;
+};
+
+template<HasRawValues Enum> QString rawValue(Enum value)
+{
+    return rawValue(rawValueNames(value), value);
+}
+
+template<HasRawValues Enum> std::optional<Enum> fromRawValue(const QString &raw)
+{
+    return fromRawValue(rawValueNames(Enum{}), raw);
+}
+
+template<HasRawValues Enum> QList<Enum> allValues()
 {
     QList<Enum> values;
-    values.reserve(N);
-    for (const RawValueName<Enum> &row : table)
+    for (const RawValueName<Enum> &row : rawValueNames(Enum{}))
         values.append(row.value);
     return values;
 }

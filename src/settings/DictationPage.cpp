@@ -23,11 +23,11 @@ DictationPage::DictationPage(SettingsModel &model, QWidget *parent)
     m_enginePicker = new QComboBox(this);
     m_enginePicker->setObjectName(QStringLiteral("dictationEnginePicker"));
     m_enginePicker->setFixedWidth(kControlWidth);
-    for (DictationEngine engine : allDictationEngines())
+    for (DictationEngine engine : allValues<DictationEngine>())
         m_enginePicker->addItem(displayName(engine));
     addRow(QStringLiteral("Engine"), m_enginePicker);
     connect(m_enginePicker, &QComboBox::activated, this, [this](int index) {
-        const Result<> stored = m_model.setDictationEngine(allDictationEngines().value(index));
+        const Result<> stored = m_model.setDictationEngine(allValues<DictationEngine>().value(index));
         showEngine();
         if (!stored)
             Q_EMIT storeFailed(stored.message());
@@ -98,7 +98,7 @@ QLineEdit *DictationPage::addField(const QString &name, const QString &label, co
 void DictationPage::showEngine()
 {
     const DictationEngine engine = m_model.dictationEngine();
-    m_enginePicker->setCurrentIndex(allDictationEngines().indexOf(engine));
+    m_enginePicker->setCurrentIndex(allValues<DictationEngine>().indexOf(engine));
     const bool serverMayBeUsed = engine == DictationEngine::Automatic || engine == DictationEngine::Server;
     for (QWidget *row : std::as_const(m_serverRows))
         row->setVisible(serverMayBeUsed);

@@ -32,7 +32,7 @@ QStringList providerLabels()
 QStringList themeLabels()
 {
     QStringList labels;
-    for (AppTheme theme : allAppThemes())
+    for (AppTheme theme : allValues<AppTheme>())
         labels << rawValue(theme);
     return labels;
 }
@@ -62,7 +62,7 @@ ProviderPage::ProviderPage(SettingsModel &model, QWidget *parent)
 
     connect(&m_model, &SettingsModel::providerChanged, this, &ProviderPage::showProvider);
     connect(&m_model, &SettingsModel::themeChanged, this,
-            [this] { m_themePicker->setCurrentIndex(allAppThemes().indexOf(m_model.theme())); });
+            [this] { m_themePicker->setCurrentIndex(allValues<AppTheme>().indexOf(m_model.theme())); });
     connect(&m_model, &SettingsModel::modelsChanged, this, &ProviderPage::showModels);
     connect(&m_model, &SettingsModel::keyChanged, this, [this](LLMProvider provider, const QString &key) {
         QLineEdit *field = m_rows.value(provider).key;
@@ -72,7 +72,7 @@ ProviderPage::ProviderPage(SettingsModel &model, QWidget *parent)
         }
         showServerCaptions();
     });
-    m_themePicker->setCurrentIndex(allAppThemes().indexOf(m_model.theme()));
+    m_themePicker->setCurrentIndex(allValues<AppTheme>().indexOf(m_model.theme()));
     for (LLMProvider provider : allLLMProviders())
         showModels(provider);
     showProvider();
@@ -97,8 +97,8 @@ void ProviderPage::addPickers()
             Q_EMIT storeFailed(stored.message());
     });
     connect(m_themePicker, &SegmentedControl::activated, this, [this](int index) {
-        const Result<> stored = m_model.setTheme(allAppThemes().value(index));
-        m_themePicker->setCurrentIndex(allAppThemes().indexOf(m_model.theme()));
+        const Result<> stored = m_model.setTheme(allValues<AppTheme>().value(index));
+        m_themePicker->setCurrentIndex(allValues<AppTheme>().indexOf(m_model.theme()));
         if (!stored)
             Q_EMIT storeFailed(stored.message());
     });

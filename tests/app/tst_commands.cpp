@@ -6,6 +6,7 @@
 #include "store/JournalRecord.h"
 #include "support/IsolatedHome.h"
 #include "support/LoopbackServer.h"
+#include "support/PdfFixtures.h"
 #include "support/ProviderEvents.h"
 
 #include "ProgramRun.h"
@@ -13,6 +14,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -81,24 +85,33 @@ private:
     std::unique_ptr<IsolatedHome> m_home;
     std::unique_ptr<LoopbackServer> m_server;
     QString m_localAddress;
+    QTemporaryDir m_files;
 
     QProcessEnvironment environment() const
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        // Qt's network thread now and then leaves an unreachable cycle of its own
-        // objects at exit, which would turn the exit status into a leak report.
-        // Our own code paths are leak-checked in process by the view model and client tests.
-        env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
-        env.insert(QStringLiteral("TARNWICK_GEMINI_BASE_URL"), m_server->baseUrl());
-        env.insert(QStringLiteral("TARNWICK_OPENROUTER_BASE_URL"), m_server->baseUrl());
-        env.insert(QStringLiteral("TARNWICK_LOCAL_BASE_URL"),
-                   m_localAddress.isEmpty() ? m_server->baseUrl() + QStringLiteral("/v1") : m_localAddress);
+        QProcessEnvironment env = loopbackEnvironment(m_server->baseUrl());
+        if (!m_localAddress.isEmpty())
+            env.insert(QStringLiteral("TARNWICK_LOCAL_BASE_URL"), m_localAddress);
         return env;
     }
 
     ProgramRun run(const QStringList &args, const QByteArray &input = {})
     {
         return runProgram(args, environment(), input);
+    }
+
+    // Writes a file for `ask --file` and gives its path.
+    QString write(const QString &name, const QByteArray &bytes)
+    {
+        QFile file(m_files.filePath(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write a fixture");
+        return file.fileName();
+    }
+
+    ProgramRun askWithFiles(const QStringList &args)
+    {
+        return run(QStringList{QStringLiteral("ask"), QStringLiteral("--model"), QStringLiteral("m")} + args);
     }
 
     QString runtimeFolder() const { return m_home->path() + QStringLiteral("/runtime"); }
@@ -306,13 +319,7 @@ private Q_SLOTS:
 
     // A preset added on the command line: ask fills its template and sends its
     // instructions where each provider wants them, to its provider and model.
-    void askWithAPreset_data()
-    {
-        QTest::addColumn<QString>("provider");
-        QTest::newRow("Gemini") << "gemini";
-        QTest::newRow("OpenRouter") << "OpenRouter";
-        QTest::newRow("Local") << "local";
-    }
+    void askWithAPreset_data() { addProviderRows(); }
 
     void askWithAPreset()
     {
@@ -323,7 +330,7 @@ private Q_SLOTS:
         const ProgramRun added = run({"preset", "add", "tr", "--instructions", "Be terse.", "--template",
                                       "Translate: {input}", "--provider", provider, "--model", "m-1"});
         QVERIFY2(added.exitCode == 0, added.err.constData());
-        const bool gemini = provider == QLatin1String("gemini");
+        const bool gemini = provider == QLatin1String("Gemini");
         m_server->enqueue(ScriptedResponse::withBody(
             200, gemini ? geminiEvent("Kurz.") + geminiFinish() : chatChunk("Kurz.") + "data: [DONE]\n\n"));
         const ProgramRun asked = run({"ask", "--preset", "tr", "short"});
@@ -340,28 +347,17 @@ private Q_SLOTS:
         QVERIFY(!run({"preset", "list"}).out.contains("tr\t"));
     }
 
-    // A local server needs no key; one that is stored goes along.
-    void askLocalWithAndWithoutKey_data()
+    // A local server needs no key (the reasoning test asks without one); a stored one goes along.
+    void askLocalWithAStoredKey()
     {
-        QTest::addColumn<QByteArray>("key");
-        QTest::newRow("no key") << QByteArray();
-        QTest::newRow("a stored key") << QByteArray("llama-secret");
-    }
-
-    void askLocalWithAndWithoutKey()
-    {
-        QFETCH(QByteArray, key);
-        QVERIFY(KeychainHelper::save(KeychainHelper::localAccount, QString()));
-        if (!key.isEmpty())
-            QCOMPARE(run({"set-key", "local"}, key + "\n").exitCode, 0);
-        m_server->enqueue(ScriptedResponse::withBody(
-            200, "data: {\"choices\":[{\"delta\":{\"content\":\"Hello there\"}}]}\n\ndata: [DONE]\n\n", 5));
+        QCOMPARE(run({"set-key", "local"}, "llama-secret\n").exitCode, 0);
+        m_server->enqueue(ScriptedResponse::withBody(200, chatChunk("Hello there") + "data: [DONE]\n\n", 5));
         ProgramRun asked = run({"ask", "--provider", "local", "--model", "llama3.2:latest", "hello"});
         QVERIFY2(asked.exitCode == 0, asked.err.constData());
         QCOMPARE(asked.out, "Hello there");
         const RecordedRequest &request = m_server->requests().first();
         QCOMPARE(request.path, "/v1/chat/completions");
-        QCOMPARE(request.header("Authorization"), key.isEmpty() ? QByteArray() : "Bearer " + key);
+        QCOMPARE(request.header("Authorization"), "Bearer llama-secret");
         QVERIFY(request.body.contains("\"model\":\"llama3.2:latest\""));
     }
 
@@ -386,9 +382,7 @@ private Q_SLOTS:
     void modelsOfTheLocalServer()
     {
         m_server->enqueue(ScriptedResponse::withBody(
-            200,
-            R"({"object":"list","data":[{"id":"qwen3:8b","object":"model","created":1754524122,"owned_by":"library"},{"id":"llama3.2:latest","object":"model","created":1733486061,"owned_by":"library"}]})",
-            0, 0, "application/json"));
+            200, R"({"object":"list","data":[{"id":"qwen3:8b"},{"id":"llama3.2:latest"}]})", 0, 0, "application/json"));
         ProgramRun listed = run({"models", "--provider", "local"});
         QCOMPARE(listed.exitCode, 0);
         QCOMPARE(listed.out, "llama3.2:latest\nqwen3:8b\n");
@@ -843,7 +837,106 @@ sort(a)
         QCOMPARE(noCore, !allowDumps);
         QCOMPARE(process.state(), QProcess::Running);
     }
+
+    void eachProviderGetsTextAndPdfInItsShape_data() { addProviderRows(); }
+
+    // `ask --file`: each provider gets text and PDF in its own shape, and a
+    // file that may not go is refused before anything is sent.
+    void eachProviderGetsTextAndPdfInItsShape()
+    {
+        QFETCH(QString, provider);
+        QVERIFY(KeychainHelper::save(KeychainHelper::geminiAccount, QStringLiteral("g-key")));
+        QVERIFY(KeychainHelper::save(KeychainHelper::openRouterAccount, QStringLiteral("r-key")));
+        const QByteArray pdfBytes =
+            textPdf({QStringLiteral("Quarterly figures rose"), QStringLiteral("Costs fell sharply")});
+        const bool gemini = provider == QLatin1String("Gemini");
+        m_server->enqueue(
+            ScriptedResponse::withBody(200,
+                                       (gemini ? answerEvents(EventDialect::Gemini, {QStringLiteral("ok")}, true)
+                                               : answerEvents(EventDialect::OpenRouter, {QStringLiteral("ok")}, true))
+                                           .join()));
+        // A code file holding a fence of its own, named so that nothing guesses text from the name.
+        const QString code = write(QStringLiteral("fence.bin"), "say ```hi```\n");
+        const QString notes = write(QStringLiteral("notes.txt"), "caf\xc3\xa9 list");
+        const QString pdf = write(QStringLiteral("report.pdf"), pdfBytes);
+        const ProgramRun run =
+            askWithFiles({QStringLiteral("--provider"), provider, QStringLiteral("--file"), code,
+                          QStringLiteral("--file"), notes, QStringLiteral("--file"), pdf, QStringLiteral("Summarise")});
+        QVERIFY2(run.exitCode == 0, run.err.constData());
+        QCOMPARE(run.out, "ok");
+        QCOMPARE(m_server->requests().size(), 1);
+
+        const QJsonObject body = QJsonDocument::fromJson(m_server->requests().first().body).object();
+        const QJsonArray parts = gemini ? body.value("contents").toArray().last().toObject().value("parts").toArray()
+                                        : body.value("messages").toArray().last().toObject().value("content").toArray();
+        QCOMPARE(parts.size(), 4);
+        const auto text = [&](int i) { return parts.at(i).toObject().value("text").toString(); };
+        QCOMPARE(text(0), QStringLiteral("File: fence.bin\n````\nsay ```hi```\n````"));
+        QCOMPARE(text(1), QStringLiteral("File: notes.txt\n```\ncafé list\n```"));
+        QCOMPARE(text(3), QStringLiteral("Summarise"));
+        const QJsonObject pdfPart = parts.at(2).toObject();
+        if (gemini) {
+            const QJsonObject inlineData = pdfPart.value("inline_data").toObject();
+            QCOMPARE(inlineData.value("mime_type").toString(), QStringLiteral("application/pdf"));
+            QCOMPARE(QByteArray::fromBase64(inlineData.value("data").toString().toLatin1()), pdfBytes);
+        } else if (provider == QLatin1String("OpenRouter")) {
+            QCOMPARE(pdfPart.value("type").toString(), QStringLiteral("file"));
+            const QJsonObject file = pdfPart.value("file").toObject();
+            QCOMPARE(file.value("filename").toString(), QStringLiteral("report.pdf"));
+            const QString url = file.value("file_data").toString();
+            const QString prefix = QStringLiteral("data:application/pdf;base64,");
+            QVERIFY(url.startsWith(prefix));
+            QCOMPARE(QByteArray::fromBase64(url.mid(prefix.size()).toLatin1()), pdfBytes);
+        } else {
+            const QString pages = pdfPart.value("text").toString();
+            QVERIFY2(pages.startsWith(QStringLiteral("File: report.pdf (PDF, 2 pages)\n")), qPrintable(pages));
+            const qsizetype first = pages.indexOf(QStringLiteral("--- Page 1 ---\nQuarterly figures rose"));
+            const qsizetype second = pages.indexOf(QStringLiteral("--- Page 2 ---\nCosts fell sharply"));
+            QVERIFY2(first > 0 && second > first, qPrintable(pages));
+        }
+    }
+
+    void refusedFilesExitTwoAndSendNothing_data()
+    {
+        QTest::addColumn<QString>("provider");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("binary named .txt") << QStringLiteral("Gemini") << QStringList{QStringLiteral("data.txt")}
+                                           << QStringLiteral("\u201cdata.txt\u201d: it is neither UTF-8 text");
+        QTest::newRow("Latin-1 text") << QStringLiteral("Gemini") << QStringList{QStringLiteral("latin.txt")}
+                                      << QStringLiteral("\u201clatin.txt\u201d: it is neither UTF-8 text");
+        QTest::newRow("21 MB PDF") << QStringLiteral("OpenRouter") << QStringList{QStringLiteral("big.pdf")}
+                                   << QStringLiteral("\u201cbig.pdf\u201d: a PDF may be at most 20 MB");
+        QTest::newRow("sixth file") << QStringLiteral("Gemini")
+                                    << QStringList{"a.md", "b.md", "c.md", "d.md", "e.md", "f.md"}
+                                    << QStringLiteral("\u201cf.md\u201d: a prompt takes at most 5 files");
+        QTest::newRow("image-only PDF to Local")
+            << QStringLiteral("Local") << QStringList{QStringLiteral("scan.pdf")}
+            << QStringLiteral("\u201cscan.pdf\u201d to a local model: the PDF has no text");
+    }
+
+    void refusedFilesExitTwoAndSendNothing()
+    {
+        QFETCH(QString, provider);
+        QVERIFY(KeychainHelper::save(KeychainHelper::geminiAccount, QStringLiteral("g-key")));
+        QVERIFY(KeychainHelper::save(KeychainHelper::openRouterAccount, QStringLiteral("r-key")));
+        QFETCH(QStringList, names);
+        QFETCH(QString, reason);
+        const QHash<QString, QByteArray> contents{
+            {QStringLiteral("data.txt"), QByteArray("text\0more", 9)},
+            {QStringLiteral("latin.txt"), "caf\xe9"},
+            {QStringLiteral("big.pdf"), "%PDF-1.4\n" + QByteArray(21 * 1024 * 1024, ' ')},
+            {QStringLiteral("scan.pdf"), imageOnlyPdf()}};
+        QStringList args{QStringLiteral("--provider"), provider};
+        for (const QString &name : names)
+            args << QStringLiteral("--file") << write(name, contents.value(name, "words"));
+        const ProgramRun run = askWithFiles(args << QStringLiteral("hi"));
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY2(QString::fromUtf8(run.err).contains(reason), run.err.constData());
+        QVERIFY(run.out.isEmpty());
+        QVERIFY(m_server->requests().isEmpty());
+    }
 };
 
-QTEST_GUILESS_MAIN(TestCommands)
+QTEST_MAIN(TestCommands)
 #include "tst_commands.moc"

@@ -7,7 +7,6 @@
 #include "core/InputJoining.h"
 #include "core/ModelNames.h"
 #include "llm/LLMProvider.h"
-#include "llm/LLMTurn.h"
 #include "platform/Preferences.h"
 
 #include <QBuffer>
@@ -47,15 +46,10 @@ class TestLauncherRules : public QObject
 private Q_SLOTS:
     void rawValuesMatchExactly_data();
     void rawValuesMatchExactly();
-    void providersAndTurns();
-    void quotesJoinTheInput_data();
-    void quotesJoinTheInput();
-    void transcriptsJoinTheInput_data();
-    void transcriptsJoinTheInput();
-    void displayNames_data();
-    void displayNames();
-    void vendorLogos_data();
-    void vendorLogos();
+    void joinsTheInput_data();
+    void joinsTheInput();
+    void modelNamesAndLogos_data();
+    void modelNamesAndLogos();
     void pickerOffersOnlyReadableFormats();
     void readsTheImageOrSaysWhy_data();
     void readsTheImageOrSaysWhy();
@@ -67,7 +61,6 @@ void TestLauncherRules::rawValuesMatchExactly_data()
     QTest::addColumn<bool>("isProvider");
     QTest::addColumn<bool>("isTheme");
     QTest::newRow("OpenRouter") << QStringLiteral("OpenRouter") << true << false;
-    QTest::newRow("Local") << QStringLiteral("Local") << true << false;
     QTest::newRow("lower-case gemini") << QStringLiteral("gemini") << false << false;
     QTest::newRow("Dark") << QStringLiteral("Dark") << false << true;
     QTest::newRow("lower-case dark") << QStringLiteral("dark") << false << false;
@@ -83,7 +76,7 @@ void TestLauncherRules::rawValuesMatchExactly()
     QCOMPARE(provider.has_value(), isProvider);
     if (provider)
         QCOMPARE(rawValue(*provider), text);
-    const auto theme = appThemeFromRawValue(text);
+    const auto theme = fromRawValue<AppTheme>(text);
     QCOMPARE(theme.has_value(), isTheme);
     if (theme)
         QCOMPARE(rawValue(*theme), text);
@@ -92,94 +85,71 @@ void TestLauncherRules::rawValuesMatchExactly()
     QCOMPARE(Preferences::appTheme.choices.contains(text), isTheme);
 }
 
-// The providers in the order Settings lists them; a turn of text alone carries no image.
-void TestLauncherRules::providersAndTurns()
-{
-    QCOMPARE(allLLMProviders(), (QList<LLMProvider>{LLMProvider::Gemini, LLMProvider::OpenRouter, LLMProvider::Local}));
-    const LLMTurn turn{QStringLiteral("user"), QStringLiteral("hello")};
-    QVERIFY(!turn.imageData);
-    QCOMPARE(turn.imageMIME, QStringLiteral("image/png"));
-}
-
-void TestLauncherRules::quotesJoinTheInput_data()
+// Quotes go in as Markdown quotes, a transcript as typed words.
+void TestLauncherRules::joinsTheInput_data()
 {
     QTest::addColumn<QString>("input");
-    QTest::addColumn<QString>("grabbed");
+    QTest::addColumn<QString>("added");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("one line into an empty input") << QString() << QStringLiteral("A") << QStringLiteral("> A\n\n");
-    QTest::newRow("second quote after the first")
-        << QStringLiteral("> A\n\n") << QStringLiteral("B") << QStringLiteral("> A\n\n\n> B\n\n");
-    QTest::newRow("two lines") << QString() << QStringLiteral("line 1\nline 2")
-                               << QStringLiteral("> line 1\n> line 2\n\n");
-    QTest::newRow("after typed text") << QStringLiteral("Explain") << QStringLiteral("x")
-                                      << QStringLiteral("Explain\n> x\n\n");
+    QTest::addColumn<bool>("quote");
+    QTest::newRow("quote: one line into an empty input")
+        << QString() << QStringLiteral("A") << QStringLiteral("> A\n\n") << true;
+    QTest::newRow("quote: second quote after the first")
+        << QStringLiteral("> A\n\n") << QStringLiteral("B") << QStringLiteral("> A\n\n\n> B\n\n") << true;
+    QTest::newRow("quote: two lines") << QString() << QStringLiteral("line 1\nline 2")
+                                      << QStringLiteral("> line 1\n> line 2\n\n") << true;
+    QTest::newRow("quote: after typed text")
+        << QStringLiteral("Explain") << QStringLiteral("x") << QStringLiteral("Explain\n> x\n\n") << true;
+    QTest::newRow("transcript: empty input, no space")
+        << QString() << QStringLiteral("hello") << QStringLiteral("hello") << false;
+    QTest::newRow("transcript: after text, one space")
+        << QStringLiteral("say") << QStringLiteral("hello") << QStringLiteral("say hello") << false;
+    QTest::newRow("transcript: empty transcript ignored")
+        << QStringLiteral("say") << QString() << QStringLiteral("say") << false;
 }
 
-void TestLauncherRules::quotesJoinTheInput()
+void TestLauncherRules::joinsTheInput()
 {
     QFETCH(QString, input);
-    QFETCH(QString, grabbed);
+    QFETCH(QString, added);
     QFETCH(QString, expected);
-    QCOMPARE(inputWithQuote(input, grabbed), expected);
+    QFETCH(bool, quote);
+    QCOMPARE(quote ? inputWithQuote(input, added) : inputWithTranscript(input, added), expected);
 }
 
-void TestLauncherRules::transcriptsJoinTheInput_data()
-{
-    QTest::addColumn<QString>("input");
-    QTest::addColumn<QString>("transcript");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("empty input, no space") << QString() << QStringLiteral("hello") << QStringLiteral("hello");
-    QTest::newRow("after text, one space")
-        << QStringLiteral("say") << QStringLiteral("hello") << QStringLiteral("say hello");
-    QTest::newRow("empty transcript ignored") << QStringLiteral("say") << QString() << QStringLiteral("say");
-}
-
-void TestLauncherRules::transcriptsJoinTheInput()
-{
-    QFETCH(QString, input);
-    QFETCH(QString, transcript);
-    QFETCH(QString, expected);
-    QCOMPARE(inputWithTranscript(input, transcript), expected);
-}
-
-void TestLauncherRules::displayNames_data()
+// How a model is named in the header, and which vendor's mark it shows (none: empty).
+void TestLauncherRules::modelNamesAndLogos_data()
 {
     QTest::addColumn<QString>("model");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("known gemini") << QStringLiteral("gemini-3-flash-preview") << QStringLiteral("3 Flash ✦");
-    QTest::newRow("unlisted gemini unchanged")
-        << QStringLiteral("gemini-2.0-flash") << QStringLiteral("gemini-2.0-flash");
-    QTest::newRow("openai prefix") << QStringLiteral("openai/o3-mini") << QStringLiteral("o3-mini");
-    QTest::newRow("anthropic prefix") << QStringLiteral("anthropic/claude-x") << QStringLiteral("claude-x");
-    QTest::newRow("vendor text in the middle") << QStringLiteral("x-openai/y") << QStringLiteral("x-y");
-    QTest::newRow("other vendor kept") << QStringLiteral("mistralai/large") << QStringLiteral("mistralai/large");
-    QTest::newRow("case-sensitive removal") << QStringLiteral("OpenAI/o3") << QStringLiteral("OpenAI/o3");
+    QTest::addColumn<bool>("logo");
+    QTest::newRow("name: known gemini") << QStringLiteral("gemini-3-flash-preview") << QStringLiteral("3 Flash ✦")
+                                        << false;
+    QTest::newRow("name: unlisted gemini unchanged")
+        << QStringLiteral("gemini-2.0-flash") << QStringLiteral("gemini-2.0-flash") << false;
+    QTest::newRow("name: openai prefix") << QStringLiteral("openai/o3-mini") << QStringLiteral("o3-mini") << false;
+    QTest::newRow("name: anthropic prefix")
+        << QStringLiteral("anthropic/claude-x") << QStringLiteral("claude-x") << false;
+    QTest::newRow("name: vendor text in the middle") << QStringLiteral("x-openai/y") << QStringLiteral("x-y") << false;
+    QTest::newRow("name: other vendor kept")
+        << QStringLiteral("mistralai/large") << QStringLiteral("mistralai/large") << false;
+    QTest::newRow("name: case-sensitive removal")
+        << QStringLiteral("OpenAI/o3") << QStringLiteral("OpenAI/o3") << false;
+    QTest::newRow("logo: gemini in capitals")
+        << QStringLiteral("GEMINI-2.5-PRO") << QStringLiteral("gemini_logo") << true;
+    QTest::newRow("logo: google prefix") << QStringLiteral("google/gemma") << QStringLiteral("gemini_logo") << true;
+    QTest::newRow("logo: openai") << QStringLiteral("openai/o3-mini") << QStringLiteral("openai_logo") << true;
+    QTest::newRow("logo: meta") << QStringLiteral("meta-llama/llama-3") << QStringLiteral("meta_logo") << true;
+    QTest::newRow("logo: prefix only at the start") << QStringLiteral("x/openai/y") << QString() << true;
+    QTest::newRow("logo: unlisted vendor") << QStringLiteral("mistralai/large") << QString() << true;
 }
 
-void TestLauncherRules::displayNames()
+void TestLauncherRules::modelNamesAndLogos()
 {
     QFETCH(QString, model);
     QFETCH(QString, expected);
-    QCOMPARE(formatModelName(model), expected);
-}
-
-void TestLauncherRules::vendorLogos_data()
-{
-    QTest::addColumn<QString>("model");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("gemini in capitals") << QStringLiteral("GEMINI-2.5-PRO") << QStringLiteral("gemini_logo");
-    QTest::newRow("google prefix") << QStringLiteral("google/gemma") << QStringLiteral("gemini_logo");
-    QTest::newRow("openai") << QStringLiteral("openai/o3-mini") << QStringLiteral("openai_logo");
-    QTest::newRow("meta") << QStringLiteral("meta-llama/llama-3") << QStringLiteral("meta_logo");
-    QTest::newRow("prefix only at the start") << QStringLiteral("x/openai/y") << QString();
-    QTest::newRow("unlisted vendor") << QStringLiteral("mistralai/large") << QString();
-}
-
-void TestLauncherRules::vendorLogos()
-{
-    QFETCH(QString, model);
-    QFETCH(QString, expected);
-    QCOMPARE(providerImageName(model).value_or(QString()), expected);
+    QFETCH(bool, logo);
+    QCOMPARE(logo ? providerImageName(model).value_or(QString()) : formatModelName(model), expected);
 }
 
 void TestLauncherRules::pickerOffersOnlyReadableFormats()

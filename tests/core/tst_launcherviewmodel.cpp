@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/LauncherViewModel.h"
+#include "core/SettingsModel.h"
 #include "llm/LLMClient.h"
+#include "llm/ProviderTable.h"
 #include "platform/Preferences.h"
 #include "platform/UserDefaults.h"
 #include "presets/PresetStore.h"
@@ -13,6 +15,8 @@
 
 #include <QBuffer>
 #include <QClipboard>
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -23,7 +27,7 @@
 
 #include <memory>
 
-// The launcher state against a real loopback provider; keys come from memory.
+// The launcher's and Settings' models against a real loopback provider; keys come from memory.
 class TestLauncherViewModel : public QObject
 {
     Q_OBJECT
@@ -35,6 +39,20 @@ private:
     std::unique_ptr<MemoryKeyStore> m_keys;
     std::unique_ptr<LauncherViewModel> m_vm;
 
+    void clearKeys()
+    {
+        m_vm.reset();
+        m_keys = std::make_unique<MemoryKeyStore>();
+    }
+
+    std::unique_ptr<SettingsModel> makeModel()
+    {
+        auto model = std::make_unique<SettingsModel>(*m_defaults, *m_keys, nullptr);
+        if (!QTest::qWaitFor([&model] { return model->hasReadStoredKeys(); }, 10000))
+            qWarning("the stored keys were not read");
+        return model;
+    }
+
 private Q_SLOTS:
     void init()
     {
@@ -43,6 +61,7 @@ private Q_SLOTS:
         m_server = std::make_unique<LoopbackServer>();
         qputenv("TARNWICK_GEMINI_BASE_URL", m_server->baseUrl().toUtf8());
         qputenv("TARNWICK_OPENROUTER_BASE_URL", m_server->baseUrl().toUtf8());
+        qunsetenv("TARNWICK_LOCAL_BASE_URL");
         m_keys = std::make_unique<MemoryKeyStore>();
         m_keys->save(KeychainHelper::geminiAccount, QStringLiteral("gemini-key"));
         m_keys->save(KeychainHelper::openRouterAccount, QStringLiteral("router-key"));
@@ -58,14 +77,6 @@ private Q_SLOTS:
         m_keys.reset();
         m_defaults.reset();
         m_home.reset();
-    }
-
-    void firstRunReadsDefaultsAndWritesNothing()
-    {
-        QCOMPARE(m_vm->selectedProvider(), LLMProvider::Gemini);
-        QCOMPARE(m_vm->selectedModel(), QStringLiteral("gemini-3-flash-preview"));
-        QCOMPARE(m_vm->theme(), AppTheme::System);
-        QVERIFY(!QFile::exists(m_defaults->filePath()));
     }
 
     void storedChoicesAndWriteBack()
@@ -87,8 +98,10 @@ private Q_SLOTS:
         QCOMPARE(vm.selectedModel(), QStringLiteral("gemini-2.5-pro"));
     }
 
+    // Nothing is written before the user changes something.
     void blankInputChangesNothing()
     {
+        QVERIFY(!QFile::exists(m_defaults->filePath()));
         QSignalSpy spy(m_vm.get(), &LauncherViewModel::messagesChanged);
         m_vm->setInputText(QStringLiteral("  \n\t \n"));
         m_vm->send();
@@ -171,13 +184,7 @@ private Q_SLOTS:
     // "/name text" sends the filled template with the preset's provider and
     // model; its instructions go in the provider's own place, with this
     // request and every later one of the conversation.
-    void presetInstructionsInEachProvidersShape_data()
-    {
-        QTest::addColumn<QString>("provider");
-        QTest::newRow("Gemini") << "Gemini";
-        QTest::newRow("OpenRouter") << "OpenRouter";
-        QTest::newRow("Local") << "Local";
-    }
+    void presetInstructionsInEachProvidersShape_data() { addProviderRows(); }
 
     void presetInstructionsInEachProvidersShape()
     {
@@ -484,6 +491,108 @@ private Q_SLOTS:
         QVERIFY(m_vm->attachedImage());
         QCOMPARE(m_vm->attachedImage()->size(), QSize(5, 3));
         QVERIFY(m_vm->attachedImageData()->startsWith("\x89PNG"));
+    }
+
+    // Settings' model: what it stores and fetches, without its window.
+    void settingsFailedOrEmptyFetchChangesNothing()
+    {
+        clearKeys();
+        m_defaults->set(Preferences::cachedOpenRouterModels, QStringList{QStringLiteral("old/one")});
+        const auto model = makeModel();
+        // No key, no request.
+        model->fetchModels(LLMProvider::OpenRouter);
+        QVERIFY(!model->isLoadingModels(LLMProvider::OpenRouter));
+        QVERIFY(m_server->requests().isEmpty());
+
+        m_server->enqueue(ScriptedResponse::withBody(401, "{\"error\":{}}", 0, 0, "application/json"));
+        model->setKey(LLMProvider::OpenRouter, QStringLiteral("bad"));
+        QVERIFY(model->isLoadingModels(LLMProvider::OpenRouter));
+        QTRY_VERIFY(!model->isLoadingModels(LLMProvider::OpenRouter));
+
+        m_server->enqueue(ScriptedResponse::withBody(200, "{\"data\":[]}", 0, 0, "application/json"));
+        model->fetchModels(LLMProvider::OpenRouter);
+        QTRY_VERIFY(!model->isLoadingModels(LLMProvider::OpenRouter));
+        QCOMPARE(m_server->requests().size(), 2);
+
+        QVERIFY(model->models(LLMProvider::OpenRouter).isEmpty());
+        QCOMPARE(model->selectedModel(LLMProvider::OpenRouter), QStringLiteral("openai/o3-mini"));
+        QCOMPARE(UserDefaults(m_defaults->filePath()).stringList(Preferences::cachedOpenRouterModels),
+                 QStringList{QStringLiteral("old/one")});
+    }
+
+    void settingsTellUnreachableLocalServer()
+    {
+        clearKeys();
+        const QString address = m_server->baseUrl() + QStringLiteral("/v1");
+        m_server.reset();
+        const auto model = makeModel();
+        model->setServerAddressText(address);
+        model->fetchModels(LLMProvider::Local);
+        QTRY_VERIFY(!model->isLoadingModels(LLMProvider::Local));
+        QCOMPARE(model->modelsProblem(LLMProvider::Local),
+                 QStringLiteral("Cannot reach %1: connection refused. Is the server running?").arg(address));
+        QVERIFY(!m_defaults->contains(Preferences::cachedLocalModels));
+    }
+
+    // A save before the keys are read waits for them: a stored key is not
+    // replaced by a field that was empty only because it had not been filled yet.
+    void settingsSaveWaitsForTheStoredKeys()
+    {
+        clearKeys();
+        m_keys->save(ProviderTable::traits(LLMProvider::Gemini).keyAccount, QStringLiteral("stored"));
+        m_keys->hold();
+        SettingsModel model(*m_defaults, *m_keys, nullptr);
+        QSignalSpy saved(&model, &SettingsModel::saved);
+        model.save();
+        QTest::qWait(50);
+        QVERIFY(saved.isEmpty());
+        m_keys->release();
+        QTRY_COMPARE(saved.size(), 1);
+        QCOMPARE(saved.first().first().toStringList(), QStringList());
+        QCOMPARE(model.key(LLMProvider::Gemini), QStringLiteral("stored"));
+        QCOMPARE(m_keys->lookup(ProviderTable::traits(LLMProvider::Gemini).keyAccount).value, QStringLiteral("stored"));
+    }
+
+    // A key that could not be read is not wiped by its empty field; what can be stored is.
+    void settingsKeepUnreadableKeys()
+    {
+        clearKeys();
+        m_keys->save(ProviderTable::traits(LLMProvider::OpenRouter).keyAccount, QStringLiteral("kept"));
+        m_keys->setProblem(QStringLiteral("The keyring is locked."));
+        const auto model = makeModel();
+        QVERIFY(model->keyStoreCaption().endsWith(
+            QStringLiteral("The stored keys could not be read: The keyring is locked.")));
+        model->setKey(LLMProvider::Gemini, QStringLiteral("typed"));
+        QSignalSpy saved(model.get(), &SettingsModel::saved);
+        model->save();
+        QTRY_COMPARE(saved.size(), 1);
+        m_keys->setProblem({});
+        QCOMPARE(m_keys->lookup(ProviderTable::traits(LLMProvider::OpenRouter).keyAccount).value,
+                 QStringLiteral("kept"));
+        QCOMPARE(m_keys->lookup(ProviderTable::traits(LLMProvider::Gemini).keyAccount).value, QStringLiteral("typed"));
+    }
+
+    void settingsTellAFailedWriteAndStillStoreTheKeys()
+    {
+        clearKeys();
+        // A preferences folder that cannot be made: a file stands in its way
+        // (whatever the user's rights, root included).
+        QFile blocker(m_home->configHome() + QStringLiteral("/Tarnwick"));
+        QVERIFY(QDir().mkpath(m_home->configHome()));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        m_defaults = std::make_unique<UserDefaults>(blocker.fileName() + QStringLiteral("/preferences.json"));
+        const auto model = makeModel();
+        model->setKey(LLMProvider::Gemini, QStringLiteral("k"));
+        QVERIFY(!model->setProvider(LLMProvider::OpenRouter));
+        QSignalSpy saved(model.get(), &SettingsModel::saved);
+        model->save();
+        QTRY_COMPARE(saved.size(), 1);
+        const QStringList failures = saved.first().first().toStringList();
+        QCOMPARE(failures.size(), 1);
+        QVERIFY2(failures.first().startsWith(QStringLiteral("Could not write the preferences file")),
+                 qPrintable(failures.first()));
+        QCOMPARE(m_keys->lookup(ProviderTable::traits(LLMProvider::Gemini).keyAccount).value, QStringLiteral("k"));
     }
 };
 

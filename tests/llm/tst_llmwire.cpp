@@ -555,8 +555,6 @@ private Q_SLOTS:
         QTest::newRow("3 Flash") << "gemini-3-flash-preview" << true;
         QTest::newRow("2.5 Pro") << "gemini-2.5-pro" << true;
         QTest::newRow("2.5 Flash Lite") << "gemini-2.5-flash-lite" << false;
-        QTest::newRow("2.0 Flash") << "gemini-2.0-flash" << false;
-        QTest::newRow("1.5 Pro") << "gemini-1.5-pro" << false;
     }
 
     void geminiAsksThinkingModelsForThoughts()

@@ -36,51 +36,27 @@ class TestPresets : public QObject
 private Q_SLOTS:
     void fillsTemplates_data()
     {
-        QTest::addColumn<QString>("promptTemplate");
-        QTest::addColumn<QString>("input");
-        QTest::addColumn<QString>("selection");
-        QTest::addColumn<QString>("clipboard");
-        QTest::addColumn<QString>("filled");
-        QTest::newRow("every placeholder") << "{input}|{selection}|{clipboard}|{date}"
-                                           << "in"
-                                           << "sel"
-                                           << "clip"
-                                           << "in|sel|clip|2026-03-04";
-        QTest::newRow("missing values are empty") << "A{selection}B{clipboard}C"
-                                                  << ""
-                                                  << ""
-                                                  << ""
-                                                  << "ABC";
-        QTest::newRow("braces that are no placeholders") << "{name} {} { input } {{input}} {input"
-                                                         << "x"
-                                                         << ""
-                                                         << ""
-                                                         << "{name} {} { input } {x} {input";
-        QTest::newRow("typed text holding a placeholder") << "Say {input} to {selection}"
-                                                          << "{selection}"
-                                                          << "S"
-                                                          << ""
-                                                          << "Say {selection} to S";
-        QTest::newRow("no {input}: typed text after a blank line") << "Explain:\n{selection}\n"
-                                                                   << "briefly"
-                                                                   << "code"
-                                                                   << ""
-                                                                   << "Explain:\ncode\n\nbriefly";
-        QTest::newRow("no {input} and nothing typed") << "Explain {selection}"
-                                                      << ""
-                                                      << "code"
-                                                      << ""
-                                                      << "Explain code";
-        QTest::newRow("empty template") << ""
-                                        << "hello {date}"
-                                        << ""
-                                        << ""
-                                        << "hello {date}";
-        QTest::newRow("only empty values, typed text alone") << "{clipboard}"
-                                                             << "x"
-                                                             << ""
-                                                             << ""
-                                                             << "x";
+        for (const char *column : {"promptTemplate", "input", "selection", "clipboard", "filled"})
+            QTest::addColumn<QString>(column);
+        // Row name, template, typed input, selection, clipboard, filled template.
+        const char *const rows[][6] = {
+            {"every placeholder", "{input}|{selection}|{clipboard}|{date}", "in", "sel", "clip",
+             "in|sel|clip|2026-03-04"},
+            {"missing values are empty", "A{selection}B{clipboard}C", "", "", "", "ABC"},
+            {"braces that are no placeholders", "{name} {} { input } {{input}} {input", "x", "", "",
+             "{name} {} { input } {x} {input"},
+            {"typed text holding a placeholder", "Say {input} to {selection}", "{selection}", "S", "",
+             "Say {selection} to S"},
+            {"no {input}: typed text after a blank line", "Explain:\n{selection}\n", "briefly", "code", "",
+             "Explain:\ncode\n\nbriefly"},
+            {"no {input} and nothing typed", "Explain {selection}", "", "code", "", "Explain code"},
+            {"empty template", "", "hello {date}", "", "", "hello {date}"},
+            {"only empty values, typed text alone", "{clipboard}", "x", "", "", "x"},
+        };
+        for (const auto &row : rows) {
+            QTest::newRow(row[0]) << QString::fromUtf8(row[1]) << QString::fromUtf8(row[2]) << QString::fromUtf8(row[3])
+                                  << QString::fromUtf8(row[4]) << QString::fromUtf8(row[5]);
+        }
     }
 
     void fillsTemplates()
@@ -95,27 +71,20 @@ private Q_SLOTS:
 
     void readsInvocations_data()
     {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("name"); // empty: not an invocation
-        QTest::addColumn<QString>("input");
-        QTest::newRow("name and text") << "  /fix  some text "
-                                       << "fix"
-                                       << "some text";
-        QTest::newRow("name alone") << "/sum-up_2"
-                                    << "sum-up_2"
-                                    << "";
-        QTest::newRow("text on the next line") << "/tr\nline two"
-                                               << "tr"
-                                               << "line two";
-        QTest::newRow("a path") << "/usr/bin/ls is what?"
-                                << ""
-                                << "";
-        QTest::newRow("a slash alone") << "/ hello"
-                                       << ""
-                                       << "";
-        QTest::newRow("slash later") << "see /fix"
-                                     << ""
-                                     << "";
+        for (const char *column : {"typed", "name", "input"})
+            QTest::addColumn<QString>(column);
+        // Row name, typed prompt, preset name (empty: not an invocation), its input.
+        const char *const rows[][4] = {
+            {"name and text", "  /fix  some text ", "fix", "some text"},
+            {"name alone", "/sum-up_2", "sum-up_2", ""},
+            {"text on the next line", "/tr\nline two", "tr", "line two"},
+            {"a path", "/usr/bin/ls is what?", "", ""},
+            {"a slash alone", "/ hello", "", ""},
+            {"slash later", "see /fix", "", ""},
+        };
+        for (const auto &row : rows)
+            QTest::newRow(row[0]) << QString::fromUtf8(row[1]) << QString::fromUtf8(row[2])
+                                  << QString::fromUtf8(row[3]);
     }
 
     void readsInvocations()

@@ -12,7 +12,6 @@
 #include <memory>
 
 namespace {
-constexpr int kTimeout = 30000; // generous: a loaded machine and sanitizers
 constexpr quint16 kX11ControlAlt = KeyTable::x11Control | KeyTable::x11Alt;
 } // namespace
 
@@ -21,11 +20,55 @@ class TestSettingsSystem : public XSessionTest
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
+    void init() { m_tarnwick = std::make_unique<TarnwickProcess>(session()); }
 
-    void recordedLaunchHotkeyWorksAtOnce();
-    void hotkeyHeldByAnotherProgramIsShown();
+    void cleanup()
+    {
+        m_tarnwick.reset();
+        m_settings = 0;
+    }
+
+    void recordedLaunchHotkeyWorksAtOnce()
+    {
+        openSettings();
+        QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("hotkey-launch-active")), 1, kTimeout);
+        const quint32 panel = m_tarnwick->windowId(QStringLiteral("launcher-window"));
+
+        // Recording holds the keyboard: the current hotkey is recorded, not run.
+        clickControl(QStringLiteral("launchRecorder"));
+        QVERIFY(session().pressKeys(QStringLiteral("alt+space")));
+        clickControl(QStringLiteral("launchRecorder"));
+        QVERIFY(session().pressKeys(QStringLiteral("k super+shift+k")));
+        clickControl(QStringLiteral("saveButton"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("settings-saved")), 1, kTimeout);
+        QCOMPARE(m_tarnwick->count(QStringLiteral("toggle")), 0);
+
+        QVERIFY(session().pressKeys(QStringLiteral("super+shift+k")));
+        QTRY_VERIFY_WITH_TIMEOUT(session().isViewable(panel), kTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("toggle")), 1, kTimeout);
+
+        // The old hotkey is gone: only the new one after it toggles again.
+        QVERIFY(session().pressKeys(QStringLiteral("alt+space super+shift+k")));
+        QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("toggle")), 2, kTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(!session().isViewable(panel), kTimeout);
+        QCOMPARE(m_tarnwick->count(QStringLiteral("settings-hotkey-problem launchRecorder")), 0);
+    }
+
+    void hotkeyHeldByAnotherProgramIsShown()
+    {
+        QVERIFY(session().grabKey(x11Keycode(KEY_J), kX11ControlAlt));
+        const auto release = qScopeGuard([&] { session().releaseKey(x11Keycode(KEY_J), kX11ControlAlt); });
+        openSettings();
+
+        // Another program's grab does not stop the recording, only the hotkey.
+        clickControl(QStringLiteral("launchRecorder"));
+        QVERIFY(session().pressKeys(QStringLiteral("ctrl+alt+j")));
+        clickControl(QStringLiteral("saveButton"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("hotkey-launch-taken")), 1, kTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("settings-hotkey-problem launchRecorder")) >= 1,
+                                 kTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("settings-saved")), 1, kTimeout);
+    }
 
 private:
     void openSettings();
@@ -34,17 +77,6 @@ private:
     std::unique_ptr<TarnwickProcess> m_tarnwick;
     quint32 m_settings = 0;
 };
-
-void TestSettingsSystem::init()
-{
-    m_tarnwick = std::make_unique<TarnwickProcess>(session());
-}
-
-void TestSettingsSystem::cleanup()
-{
-    m_tarnwick.reset();
-    m_settings = 0;
-}
 
 void TestSettingsSystem::openSettings()
 {
@@ -64,48 +96,6 @@ void TestSettingsSystem::clickControl(const QString &name)
     QVERIFY2(x != 0 && y != 0, qPrintable(name));
     QVERIFY(session().xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), QString::number(m_settings),
                                QString::number(x), QString::number(y), QStringLiteral("click"), QStringLiteral("1")}));
-}
-
-void TestSettingsSystem::recordedLaunchHotkeyWorksAtOnce()
-{
-    openSettings();
-    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("hotkey-launch-active")), 1, kTimeout);
-    const quint32 panel = m_tarnwick->windowId(QStringLiteral("launcher-window"));
-
-    // Recording holds the keyboard: the current hotkey is recorded, not run.
-    clickControl(QStringLiteral("launchRecorder"));
-    QVERIFY(session().pressKeys(QStringLiteral("alt+space")));
-    clickControl(QStringLiteral("launchRecorder"));
-    QVERIFY(session().pressKeys(QStringLiteral("k super+shift+k")));
-    clickControl(QStringLiteral("saveButton"));
-    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("settings-saved")), 1, kTimeout);
-    QCOMPARE(m_tarnwick->count(QStringLiteral("toggle")), 0);
-
-    QVERIFY(session().pressKeys(QStringLiteral("super+shift+k")));
-    QTRY_VERIFY_WITH_TIMEOUT(session().isViewable(panel), kTimeout);
-    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("toggle")), 1, kTimeout);
-
-    // The old hotkey is gone: only the new one after it toggles again.
-    QVERIFY(session().pressKeys(QStringLiteral("alt+space super+shift+k")));
-    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("toggle")), 2, kTimeout);
-    QTRY_VERIFY_WITH_TIMEOUT(!session().isViewable(panel), kTimeout);
-    QCOMPARE(m_tarnwick->count(QStringLiteral("settings-hotkey-problem launchRecorder")), 0);
-}
-
-void TestSettingsSystem::hotkeyHeldByAnotherProgramIsShown()
-{
-    QVERIFY(session().grabKey(x11Keycode(KEY_J), kX11ControlAlt));
-    const auto release = qScopeGuard([&] { session().releaseKey(x11Keycode(KEY_J), kX11ControlAlt); });
-    openSettings();
-
-    // Another program's grab does not stop the recording, only the hotkey.
-    clickControl(QStringLiteral("launchRecorder"));
-    QVERIFY(session().pressKeys(QStringLiteral("ctrl+alt+j")));
-    clickControl(QStringLiteral("saveButton"));
-    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("hotkey-launch-taken")), 1, kTimeout);
-    QTRY_VERIFY_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("settings-hotkey-problem launchRecorder")) >= 1,
-                             kTimeout);
-    QTRY_COMPARE_WITH_TIMEOUT(m_tarnwick->count(QStringLiteral("settings-saved")), 1, kTimeout);
 }
 
 QTEST_MAIN(TestSettingsSystem)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QThread>
@@ -10,15 +11,18 @@
 // Start-up waits and shutdown for the helper processes a test runs (Xvfb,
 // Weston, the portal, the program itself): they run before any event loop does.
 
-// Polls until ready() holds; false when timeoutMs pass first.
-inline bool waitUntil(const std::function<bool()> &ready, int timeoutMs = 20000)
+// Polls until ready() holds; false when timeoutMs pass first. With
+// runEvents, the event loop runs between the polls (for a benchmark's timing).
+inline bool waitUntil(const std::function<bool()> &ready, int timeoutMs = 20000, bool runEvents = false)
 {
     QElapsedTimer clock;
     clock.start();
     while (!ready()) {
         if (clock.elapsed() > timeoutMs)
             return false;
-        QThread::msleep(50);
+        if (runEvents)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::usleep(runEvents ? 500 : 50000);
     }
     return true;
 }

@@ -9,6 +9,7 @@
 #include <QJsonObject>
 #include <QList>
 #include <QStringList>
+#include <QTest>
 
 // One Gemini server-sent event carrying a text part, as the service frames it (CRLF).
 inline QByteArray geminiEvent(const QByteArray &text)
@@ -83,4 +84,12 @@ inline ScriptedResponse eventStream(const QList<QByteArray> &events, int delayMs
 inline QByteArray providerErrorBody(int code, const QString &message)
 {
     return jsonText({{"error", QJsonObject{{"code", code}, {"message", message}}}});
+}
+
+// The rows of a test run once per provider: a "provider" column with each one's stored name.
+inline void addProviderRows()
+{
+    QTest::addColumn<QString>("provider");
+    for (const char *provider : {"Gemini", "OpenRouter", "Local"})
+        QTest::newRow(provider) << QString::fromLatin1(provider);
 }

@@ -21,6 +21,9 @@ public:
     ~XSessionTest() override;
 
 protected:
+    // How long the program may take to answer: generous, for a loaded machine and sanitizers.
+    static constexpr int kTimeout = 30000;
+
     XSession &session() const { return *m_session; }
 
 private Q_SLOTS:
