@@ -31,8 +31,8 @@ bool MultimediaAudioCapture::start(AudioInput::Handlers handlers)
                      [stream = m_stream, block = std::move(handlers.block)] { block(stream->readAll()); });
     QObject::connect(m_input, &QAudioSource::stateChanged, m_input,
                      [input = m_input, broken = std::move(handlers.broken)](QAudio::State state) {
-                         if (state == QAudio::StoppedState && input->error() != QAudio::NoError)
-                             broken();
-                     });
+        if (state == QAudio::StoppedState && input->error() != QAudio::NoError)
+            broken();
+    });
     return true;
 }

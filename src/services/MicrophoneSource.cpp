@@ -39,12 +39,12 @@ Result<> MicrophoneSource::start()
         return Result<>::failure(QStringLiteral("No microphone was found."));
     AudioInput::Handlers handlers{
         [this](const QByteArray &block) {
-            const QByteArray pcm = m_converter.convert(block);
-            if (!pcm.isEmpty())
-                Q_EMIT samples(pcm);
+        const QByteArray pcm = m_converter.convert(block);
+        if (!pcm.isEmpty())
+            Q_EMIT samples(pcm);
         },
         [this] { Q_EMIT failed(QStringLiteral("The microphone stopped delivering sound.")); },
-    };
+        };
     Result<std::unique_ptr<AudioCapture>> capture =
         input->start({sampleRate, 1, PcmFormat::Sample::Int16}, std::move(handlers));
     if (!capture)
