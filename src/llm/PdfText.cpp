@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "llm/PdfText.h"
 
-#include "llm/PdfReader.h"
 #include "platform/LoadableModule.h"
 
 namespace PdfText {

@@ -12,17 +12,10 @@ namespace {
 
 QAudioFormat::SampleFormat qtSample(PcmFormat::Sample sample)
 {
-    switch (sample) {
-    case PcmFormat::Sample::UInt8:
-        return QAudioFormat::UInt8;
-    case PcmFormat::Sample::Int16:
-        return QAudioFormat::Int16;
-    case PcmFormat::Sample::Int32:
-        return QAudioFormat::Int32;
-    case PcmFormat::Sample::Float:
-        return QAudioFormat::Float;
-    }
-    return QAudioFormat::Unknown;
+    // In the order of PcmFormat::Sample.
+    static constexpr QAudioFormat::SampleFormat formats[] = {QAudioFormat::UInt8, QAudioFormat::Int16,
+                                                             QAudioFormat::Int32, QAudioFormat::Float};
+    return formats[int(sample)];
 }
 
 std::optional<PcmFormat> pcmFormat(const QAudioFormat &format)

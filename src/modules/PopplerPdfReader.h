@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "llm/PdfReader.h"
+#include "llm/PdfText.h"
 
 #include <QObject>
 

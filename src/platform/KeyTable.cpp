@@ -93,7 +93,7 @@ constexpr std::array kKeys = {
     PhysicalKey{0x41, 83, keypad(Qt::Key_Period)},
     PhysicalKey{0x43, 55, keypad(Qt::Key_Asterisk)},
     PhysicalKey{0x45, 78, keypad(Qt::Key_Plus)},
-    PhysicalKey{0x47, 69, Qt::Key_NumLock}, // Clear on the original keypad
+    PhysicalKey{0x47, 69, Qt::Key_NumLock}, // Clear on keypads that have it
     PhysicalKey{0x48, 115, Qt::Key_VolumeUp},
     PhysicalKey{0x49, 114, Qt::Key_VolumeDown},
     PhysicalKey{0x4A, 113, Qt::Key_VolumeMute},

@@ -30,6 +30,18 @@ QString sizeText(qint64 bytes)
     return QLocale::c().formattedDataSize(bytes);
 }
 
+// One conversation's JSON object, read from `offset` in the file.
+Result<Conversation> decodeAt(const QByteArray &object, qint64 offset)
+{
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(object, &parseError);
+    if (parseError.error != QJsonParseError::NoError) {
+        return Result<Conversation>::failure(
+            QStringLiteral("not JSON (%1 at byte %2)").arg(parseError.errorString()).arg(offset + parseError.offset));
+    }
+    return ConversationFormat::decodeConversation(document.object());
+}
+
 } // namespace
 
 qint64 sizeLimitForMemory()
@@ -124,16 +136,7 @@ ReadResult readSummaries(const QString &filePath, const QSet<QUuid> &keepWhole)
         snapshot = std::make_shared<const HistorySnapshot>(::fcntl(reader.handle(), F_DUPFD_CLOEXEC, 0));
     try {
         while (const std::optional<QByteArray> object = reader.next()) {
-            QJsonParseError parseError;
-            const QJsonDocument document = QJsonDocument::fromJson(*object, &parseError);
-            if (parseError.error != QJsonParseError::NoError) {
-                result.status = Status::Unreadable;
-                result.error = QStringLiteral("not JSON (%1 at byte %2)")
-                                   .arg(parseError.errorString())
-                                   .arg(reader.offset() + parseError.offset);
-                return result;
-            }
-            Result<Conversation> decoded = ConversationFormat::decodeConversation(document.object());
+            Result<Conversation> decoded = decodeAt(*object, reader.offset());
             if (!decoded) {
                 result.status = Status::Unreadable;
                 result.error = decoded.message();
@@ -190,16 +193,7 @@ ScanResult scanWithJournal(const QString &filePath, const QString &journalPath, 
     qsizetype order = 0;
     try {
         while (const std::optional<QByteArray> object = reader.next()) {
-            QJsonParseError parseError;
-            const QJsonDocument document = QJsonDocument::fromJson(*object, &parseError);
-            if (parseError.error != QJsonParseError::NoError) {
-                result.status = Status::Unreadable;
-                result.error = QStringLiteral("not JSON (%1 at byte %2)")
-                                   .arg(parseError.errorString())
-                                   .arg(reader.offset() + parseError.offset);
-                return result;
-            }
-            Result<Conversation> conversation = ConversationFormat::decodeConversation(document.object());
+            Result<Conversation> conversation = decodeAt(*object, reader.offset());
             if (!conversation) {
                 result.status = Status::Unreadable;
                 result.error = conversation.message();

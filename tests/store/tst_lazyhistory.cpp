@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <memory>
 
 using namespace std::chrono_literals;
 
@@ -39,6 +40,16 @@ QList<Conversation> history()
     return conversations;
 }
 
+// A store over this home's history file, written with the conversations.
+std::unique_ptr<ConversationStore> storeOver(const QList<Conversation> &conversations)
+{
+    const QString path = ConversationStore::defaultFilePath();
+    writeAll(path, ConversationFormat::encode(conversations));
+    auto store = std::make_unique<ConversationStore>(path);
+    store->setSaveInterval(0ms);
+    return store;
+}
+
 // Each listed conversation with its messages, in list order.
 QList<Conversation> wholeList(const ConversationStore &store)
 {
@@ -61,24 +72,21 @@ void TestLazyHistory::rewritesKeepUntouchedConversations()
     IsolatedHome home;
     const QString path = ConversationStore::defaultFilePath();
     const QList<Conversation> original = history();
-    writeAll(path, ConversationFormat::encode(original));
+    const auto store = storeOver(original);
+    QCOMPARE(store->conversations().size(), 4);
+    QVERIFY(store->conversations().at(1).stored && store->conversations().at(1).messages.isEmpty());
 
-    ConversationStore store(path);
-    store.setSaveInterval(0ms);
-    QCOMPARE(store.conversations().size(), 4);
-    QVERIFY(store.conversations().at(1).stored && store.conversations().at(1).messages.isEmpty());
-
-    Conversation changed = store.whole(original.at(2).id).value();
+    Conversation changed = store->whole(original.at(2).id).value();
     changed.messages.append(StoredMessage(QStringLiteral("user"), QStringLiteral("more")));
-    store.upsert(changed);
-    store.upsert(
+    store->upsert(changed);
+    store->upsert(
         conversationDated(QStringLiteral("newest"), 500, QStringLiteral("longer than any before ").repeated(90)));
-    store.deleteConversation(original.at(0).id);
-    store.flush();
-    store.upsert(conversationDated(QStringLiteral("newer still"), 600));
-    store.flush();
+    store->deleteConversation(original.at(0).id);
+    store->flush();
+    store->upsert(conversationDated(QStringLiteral("newer still"), 600));
+    store->flush();
 
-    const QList<Conversation> now = wholeList(store);
+    const QList<Conversation> now = wholeList(*store);
     QCOMPARE(now.size(), 5);
     QCOMPARE(readAll(path), ConversationFormat::encode(now));
     for (const int kept : {1, 3}) {
@@ -99,12 +107,9 @@ void TestLazyHistory::rewritesKeepUntouchedConversations()
 void TestLazyHistory::damagedConversationSparesTheOthers()
 {
     IsolatedHome home;
-    const QString path = ConversationStore::defaultFilePath();
     const QList<Conversation> original = history();
-    writeAll(path, ConversationFormat::encode(original));
-
-    ConversationStore store(path);
-    store.setSaveInterval(0ms);
+    const auto store = storeOver(original);
+    const QString path = ConversationStore::defaultFilePath();
     {
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadWrite));
@@ -112,13 +117,13 @@ void TestLazyHistory::damagedConversationSparesTheOthers()
         QVERIFY(file.seek(at));
         file.write("\"}]}]");
     }
-    const Result<Conversation> damaged = store.whole(original.at(1).id);
+    const Result<Conversation> damaged = store->whole(original.at(1).id);
     QVERIFY(!damaged);
     QVERIFY2(damaged.message().contains(QStringLiteral("history file")), qPrintable(damaged.message()));
-    QCOMPARE(store.whole(original.at(2).id)->messages, original.at(2).messages);
+    QCOMPARE(store->whole(original.at(2).id)->messages, original.at(2).messages);
 
-    store.upsert(conversationDated(QStringLiteral("new"), 500));
-    store.flush();
+    store->upsert(conversationDated(QStringLiteral("new"), 500));
+    store->flush();
     const Result<QList<Conversation>> saved = ConversationFormat::decode(readAll(path));
     QVERIFY2(saved.ok(), qPrintable(saved.message()));
     QCOMPARE(saved->size(), 4);
