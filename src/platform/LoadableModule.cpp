@@ -3,6 +3,7 @@
 
 #include "platform/Logging.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -23,8 +24,11 @@ QObject *instance(const QString &name)
     const QString fileName = QStringLiteral("lib%1.so").arg(name);
     QStringList tried;
     QObject *object = nullptr;
-    for (const char *dir : {TARNWICK_BUILD_MODULE_DIR, TARNWICK_INSTALL_MODULE_DIR}) {
-        const QString path = QDir(QString::fromUtf8(dir)).filePath(fileName);
+    QStringList dirs{QStringLiteral(TARNWICK_BUILD_MODULE_DIR)};
+    if (QCoreApplication::instance())
+        dirs << QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(TARNWICK_MODULE_DIR_FROM_PROGRAM));
+    for (const QString &dir : std::as_const(dirs)) {
+        const QString path = QDir(dir).filePath(fileName);
         if (!QFileInfo::exists(path)) {
             tried << path;
             continue;

@@ -7,7 +7,7 @@
 // Parts that pull in large libraries (PDF reading, the offline recogniser)
 // are modules loaded on first use, so the tray does not carry them while it
 // waits for the hotkey. A module is looked for in the build tree first, then
-// where it is installed, and stays loaded once found.
+// where it is installed beside the program, and stays loaded once found.
 namespace LoadableModule {
 
 // The module's plugin object, or nullptr (told once in the log) when it is
