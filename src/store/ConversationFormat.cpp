@@ -20,14 +20,9 @@ namespace {
 // 2001-01-01 00:00:00 UTC in milliseconds since the Unix epoch.
 constexpr qint64 kReferenceMSecs = 978307200000LL;
 
-} // namespace
-
-void appendString(QByteArray &out, const QString &text)
+void appendEscaped(QByteArray &out, const QByteArray &utf8)
 {
     static const char hex[] = "0123456789abcdef";
-    const QByteArray utf8 = text.toUtf8();
-    out.reserve(out.size() + utf8.size() + 2);
-    out.append('"');
     const char *run = utf8.constData();
     const char *const end = run + utf8.size();
     for (const char *p = run; p != end; ++p) {
@@ -68,6 +63,25 @@ void appendString(QByteArray &out, const QString &text)
         }
     }
     out.append(run, end - run);
+}
+
+} // namespace
+
+void appendString(QByteArray &out, QStringView text)
+{
+    // In slices, so a long answer is not held a second time, at up to three
+    // bytes a character, while it is written.
+    constexpr qsizetype kSlice = 1 << 16;
+    if (text.size() > kSlice && out.capacity() < out.size() + text.size() + 2)
+        out.reserve(out.size() + text.size() + 2);
+    out.append('"');
+    while (!text.isEmpty()) {
+        qsizetype length = std::min(kSlice, text.size());
+        if (length < text.size() && text.at(length - 1).isHighSurrogate())
+            --length;
+        appendEscaped(out, text.first(length).toUtf8());
+        text = text.sliced(length);
+    }
     out.append('"');
 }
 

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringView>
 #include <QUuid>
 
 class QJsonValue;
@@ -37,7 +38,7 @@ QByteArray idText(const QUuid &id);
 bool isCanonicalUuidText(const QString &text);
 
 // A JSON string literal, forward slashes escaped.
-void appendString(QByteArray &out, const QString &text);
+void appendString(QByteArray &out, QStringView text);
 void appendNumber(QByteArray &out, double value);
 
 double secondsSinceReferenceDate(const QDateTime &date);

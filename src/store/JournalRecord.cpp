@@ -78,7 +78,7 @@ QByteArray textRecord(const Conversation &before, const Conversation &after, qsi
     out.append(",\"at\":");
     out.append(QByteArray::number(at));
     out.append(",\"text\":");
-    ConversationFormat::appendString(out, now.mid(at));
+    ConversationFormat::appendString(out, QStringView(now).sliced(at));
     out.append("}\n");
     return out;
 }

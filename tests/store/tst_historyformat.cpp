@@ -65,6 +65,16 @@ void TestHistoryFormat::writesExactBytes()
     whole.messages.clear();
     QVERIFY(ConversationFormat::encodeConversation(whole).contains(R"("date":800000000,)"));
     QCOMPARE(ConversationFormat::encode({}), QByteArray("[]"));
+
+    // A long answer is written in pieces: a character pair and escapes at the
+    // seams come out as in a short one.
+    const QString seam = QStringLiteral("😀/\"\n");
+    const QString longText = QString(65535, QLatin1Char('a')) + seam + QString(70000, QChar(0xe9)) + seam;
+    const QByteArray escapedSeam = QStringLiteral("😀").toUtf8() + R"(\/\"\n)";
+    const QByteArray longBytes = "\"" + QByteArray(65535, 'a') + escapedSeam
+        + QString(70000, QChar(0xe9)).toUtf8() + escapedSeam + "\"";
+    whole.messages = {StoredMessage(QStringLiteral("assistant"), longText)};
+    QVERIFY(ConversationFormat::encodeConversation(whole).contains("\"content\":" + longBytes + ","));
 }
 
 void TestHistoryFormat::roundTripsEveryField()
