@@ -108,7 +108,7 @@ void FullSpeedProvider::serve(int client)
     }
     ++m_started;
     const bool gemini = request.contains("streamGenerateContent");
-    const QByteArray one = event(gemini, "runaway words without end ");
+    const QByteArray one = event(gemini, m_oneWord ? "aaaaaaaaaaaaaaaaaaaaaaaaaa" : "runaway words without end ");
     QByteArray body;
     while (body.size() < kChunkBytes)
         body += one;

@@ -21,6 +21,9 @@ public:
     QString baseUrl() const;
     // Answers from now on carry this much text (0: endless).
     void setAnswerBytes(qsizetype bytes) { m_answerBytes = bytes; }
+    // Answers from now on are one endless word, as a model stuck on a letter
+    // sends, rather than words.
+    void setOneWord(bool oneWord) { m_oneWord = oneWord; }
     // Answers begun so far, and those the client has closed or that ended.
     int started() const { return m_started; }
     int ended() const { return m_ended; }
@@ -32,6 +35,7 @@ private:
     int m_listener = -1;
     quint16 m_port = 0;
     std::atomic<qsizetype> m_answerBytes{0};
+    std::atomic<bool> m_oneWord{false};
     std::atomic<int> m_started{0};
     std::atomic<int> m_ended{0};
     std::atomic<bool> m_stopping{false};

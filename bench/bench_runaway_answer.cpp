@@ -32,8 +32,10 @@ constexpr qint64 kMemoryCap = qint64(6) << 30;
 struct Provider
 {
     const char *name;
+    bool oneWord = false; // the answer is one endless word
 };
 constexpr Provider kProviders[] = {{"Gemini"}, {"OpenRouter"}, {"Local"}};
+constexpr Provider kOneWord{"Local", true};
 
 // Runs `tarnwick ask` with its output thrown away; peak memory from the kernel.
 ChildRun runAsk(const char *provider)
@@ -74,10 +76,12 @@ bool askInPanel(XSession &session, TarnwickProcess &tarnwick, FullSpeedProvider 
 void panelFigures(XSession &session, FullSpeedProvider &server, const Provider &provider)
 {
     server.setAnswerBytes(0);
+    server.setOneWord(provider.oneWord);
+    const char *label = provider.oneWord ? "one word" : provider.name;
     {
         TarnwickProcess tarnwick(session);
         if (!askInPanel(session, tarnwick, server, provider.name)) {
-            std::printf("  panel       %-10s  could not send the question\n", provider.name);
+            std::printf("  panel       %-10s  could not send the question\n", label);
             return;
         }
         // What the panel held as the answer began: the rest of the peak is the answer's.
@@ -102,7 +106,7 @@ void panelFigures(XSession &session, FullSpeedProvider &server, const Provider &
         const double seconds = clock.nsecsElapsed() / 1e9;
         std::printf("  panel       %-10s  peak %7.1f MiB (%5.1f MiB as it began)  %s after %5.1f s  --toggle answered "
                     "in %6.0f ms (exit %d)\n",
-                    provider.name, capped ? 6144.0 : statusMib(tarnwick.pid(), "VmHWM"), startMib,
+                    label, capped ? 6144.0 : statusMib(tarnwick.pid(), "VmHWM"), startMib,
                     capped        ? "KILLED AT THE CAP"
                         : stopped ? "stopped"
                                   : "STILL RUNNING",
@@ -116,7 +120,7 @@ void panelFigures(XSession &session, FullSpeedProvider &server, const Provider &
     clock.start();
     ::kill(pid_t(tarnwick.pid()), SIGTERM);
     const bool quit = tarnwick.process().waitForFinished(60000);
-    std::printf("  panel       %-10s  SIGTERM one second into the answer: %s in %.0f ms\n", provider.name,
+    std::printf("  panel       %-10s  SIGTERM one second into the answer: %s in %.0f ms\n", label,
                 quit ? "quit" : "STILL RUNNING", clock.nsecsElapsed() / 1e6);
 }
 
@@ -161,6 +165,7 @@ int main(int argc, char **argv)
         if (session.problem().isEmpty()) {
             for (const Provider &provider : kProviders)
                 panelFigures(session, server, provider);
+            panelFigures(session, server, kOneWord);
         } else {
             std::printf("  panel figures left out: %s\n", qPrintable(session.problem()));
         }

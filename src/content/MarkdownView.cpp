@@ -31,6 +31,12 @@ constexpr qsizetype kPieceLength = 2048;
 constexpr int kOpenLines = 2;
 constexpr int kFrozenLines = 4;
 
+// A piece this much longer than kPieceLength holds a run of characters with
+// no space or line break in it (a model stuck on one letter, a blob). Qt looks
+// for the run's end again on each of its lines, so the view breaks lines
+// anywhere from then on rather than take seconds per line.
+constexpr qsizetype kUnbrokenLength = 10000;
+
 constexpr int kIndentWidth = 26;
 constexpr int kQuoteIndent = 14;
 
@@ -150,6 +156,8 @@ void MarkdownView::setBlocks(std::span<const MarkdownBlock> blocks, int settled,
         m_pieceEnd = -1;
         m_splits.clear();
         m_hasSplits = false;
+        if (wordWrapMode() != QTextOption::WrapAtWordBoundaryOrAnywhere)
+            setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     }
     // Nothing new since the last time?
     if (int(blocks.size()) == m_doneCount + m_tail.size()
@@ -256,6 +264,7 @@ void MarkdownView::insertPieces(QTextCursor &cursor, const QString &text, qsizet
 {
     while (from < text.size()) {
         const qsizetype end = pieceEnd(text, from);
+        breakAnywhereAfter(end - from);
         const QList<InlineRun> runs = parseInlineMarkdown(text.sliced(from, end - from));
         insertInlineRuns(cursor, runs, 0, base);
         from = end;
@@ -275,6 +284,7 @@ void MarkdownView::growPieces(QTextCursor &cursor, const QString &text, bool tra
 {
     // The last piece changes only from where it reads differently now.
     const qsizetype end = pieceEnd(text, m_pieceRaw);
+    breakAnywhereAfter(end - m_pieceRaw);
     const QList<InlineRun> runs = parseInlineMarkdown(text.sliced(m_pieceRaw, end - m_pieceRaw));
     const qsizetype same = firstDifference(m_pieceRuns, runs);
     int at = piecePosition(same);
@@ -316,6 +326,12 @@ void MarkdownView::growPieces(QTextCursor &cursor, const QString &text, bool tra
         m_pieceEnd = -1;
         m_splits.clear();
     }
+}
+
+void MarkdownView::breakAnywhereAfter(qsizetype pieceLength)
+{
+    if (pieceLength > kPieceLength + kUnbrokenLength && wordWrapMode() != QTextOption::WrapAnywhere)
+        setWordWrapMode(QTextOption::WrapAnywhere);
 }
 
 // The document position of a character of the last piece, past the frozen lines' block ends in it.

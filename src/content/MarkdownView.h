@@ -48,6 +48,7 @@ private:
     void insertPieces(QTextCursor &cursor, const QString &text, qsizetype from, const QTextCharFormat &base,
                       bool trackPieces);
     void growPieces(QTextCursor &cursor, const QString &text, bool trackPieces);
+    void breakAnywhereAfter(qsizetype pieceLength);
     int piecePosition(qsizetype offset) const;
     void freezeLines();
     void removeFrom(int position);

@@ -7,15 +7,11 @@
 
 namespace UsageText {
 
-namespace {
-
 QString count(qint64 value)
 {
     static const QLocale grouped(QLocale::English, QLocale::UnitedStates);
     return grouped.toString(value);
 }
-
-} // namespace
 
 QString dollars(double cost)
 {

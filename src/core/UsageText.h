@@ -12,6 +12,9 @@
 // How the program writes what answers cost.
 namespace UsageText {
 
+// A count with its thousands grouped: "1,234".
+QString count(qint64 value);
+
 // US dollars, to two significant digits below a dollar: "$0.0031", "$1.25".
 QString dollars(double cost);
 

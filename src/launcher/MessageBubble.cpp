@@ -34,6 +34,22 @@ constexpr QMargins kDotsPadding(14, 14, 14, 14);
 constexpr int kErrorLineSpacing = 8;
 constexpr int kRadius = LauncherMetrics::bubbleRadius;
 const QString kWarningPrefix = QStringLiteral("\u26A0\uFE0F ");
+// An answer longer than this shows its beginning and says so: laying out
+// millions of characters would take the panel's memory and time. Copy, export
+// and the history keep the whole text.
+constexpr qsizetype kShownLength = 1'000'000;
+
+// How much of an answer is shown: all of it, or its beginning up to a line end
+// near the limit, so the cut does not fall inside a word or a character pair.
+qsizetype shownLength(QStringView text)
+{
+    if (text.size() <= kShownLength)
+        return text.size();
+    const qsizetype lineEnd = text.first(kShownLength).lastIndexOf(QLatin1Char('\n'));
+    if (lineEnd >= kShownLength / 2)
+        return lineEnd + 1;
+    return text.at(kShownLength - 1).isHighSurrogate() ? kShownLength - 1 : kShownLength;
+}
 
 } // namespace
 
@@ -132,7 +148,11 @@ void MessageBubble::syncChildren()
                 m_content->show();
             }
             m_content->setStreaming(m_message.isStreaming);
-            m_content->setRaw(m_message.content);
+            const QStringView shown = QStringView(m_message.content).first(shownLength(m_message.content));
+            if (shown.size() == m_message.content.size())
+                m_content->setRaw(m_message.content);
+            else if (shown != m_content->raw())
+                m_content->setRaw(shown.toString());
         }
     }
     if (m_userText)
@@ -186,7 +206,9 @@ void MessageBubble::syncUsageLine()
 
 void MessageBubble::syncErrorLine()
 {
-    const bool shown = !isUser() && !m_message.error.isEmpty() && m_content && !m_content->isHidden();
+    const qsizetype length = m_message.content.size();
+    const bool cut = !isUser() && shownLength(m_message.content) < length;
+    const bool shown = !isUser() && (cut || !m_message.error.isEmpty()) && m_content && !m_content->isHidden();
     if (shown && !m_errorLine) {
         m_errorLine = new MessageContent(QString(), false, this);
         connect(m_errorLine, &MessageContent::contentSizeChanged, this, &MessageBubble::contentChanged);
@@ -194,8 +216,15 @@ void MessageBubble::syncErrorLine()
     if (!m_errorLine)
         return;
     // The same words and looks as an answer that failed before any text.
-    if (shown)
-        m_errorLine->setRaw(kWarningPrefix + m_message.error);
+    if (shown) {
+        QStringList lines;
+        if (cut)
+            lines.append(tr("*Only the first %1 of its %2 characters are shown. Copy gives the whole answer.*")
+                             .arg(UsageText::count(shownLength(m_message.content)), UsageText::count(length)));
+        if (!m_message.error.isEmpty())
+            lines.append(kWarningPrefix + m_message.error);
+        m_errorLine->setRaw(lines.join(QStringLiteral("\n\n")));
+    }
     m_errorLine->setVisible(shown);
 }
 

@@ -44,7 +44,8 @@ public:
     bool showsTypingDots() const;
     QString statusText() const; // empty when there is no status line
     MessageContent *content() const { return m_content; }
-    // The line under a part answer that says why it stopped; null or hidden when none.
+    // The line under an answer that says why it stopped short, or that it is too
+    // long to show whole; null or hidden when neither.
     MessageContent *errorLine() const { return m_errorLine; }
     // The reasoning above an answer; null when it has none.
     ThinkingBlock *thinkingBlock() const { return m_thinking; }

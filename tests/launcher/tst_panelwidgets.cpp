@@ -298,6 +298,46 @@ private Q_SLOTS:
         QVERIFY(!list.bubbleAt(1)->errorLine());
     }
 
+    // A runaway answer shows its first million characters, cut at a line end,
+    // and says so under them while it grows and after the error; Copy takes all of it.
+    void hugeAnswerShowsItsBeginning()
+    {
+        using Role = ChatMessage::Role;
+        MessageListView list;
+        list.resize(420, 600);
+        const QString line = QString(98, QLatin1Char('w')) + QStringLiteral("\n\n");
+        ChatMessage answer(Role::Assistant, line.repeated(10'005), std::nullopt, QStringLiteral("image/png"), true);
+        list.setMessages({ChatMessage(Role::User, QStringLiteral("one")), answer});
+        list.show();
+        MessageBubble *bubble = list.bubbleAt(1);
+        QCOMPARE(bubble->content()->raw().size(), 1'000'000);
+        QVERIFY(bubble->content()->raw().endsWith(QLatin1Char('\n')));
+        QVERIFY(bubble->errorLine() && !bubble->errorLine()->isHidden());
+        QVERIFY(bubble->errorLine()->raw().contains(QStringLiteral("1,000,500")));
+
+        answer.content += line.repeated(50);
+        list.updateMessage(1, answer);
+        QCOMPARE(bubble->content()->raw().size(), 1'000'000);
+        QVERIFY(bubble->errorLine()->raw().contains(QStringLiteral("1,005,500")));
+
+        answer.isStreaming = false;
+        answer.error = QStringLiteral("The answer was too long.");
+        list.updateMessage(1, answer);
+        QVERIFY(bubble->errorLine()->raw().startsWith(QStringLiteral("*Only the first 1,000,000 of")));
+        QVERIFY(bubble->errorLine()->raw().endsWith(QStringLiteral("\u26A0\uFE0F The answer was too long.")));
+        bubble->copyText();
+        QCOMPARE(QApplication::clipboard()->text().size(), answer.content.size());
+
+        // One endless word is cut at the limit, never between a character pair,
+        // and its lines break anywhere: Qt would look for its end on every line.
+        answer.content = QString(999'999, QLatin1Char('x')) + QStringLiteral("😀 and more");
+        list.updateMessage(1, answer);
+        QCOMPARE(bubble->content()->raw().size(), 999'999);
+        auto *prose = qobject_cast<MarkdownView *>(bubble->content()->entries().constFirst());
+        QVERIFY(prose);
+        QCOMPARE(prose->wordWrapMode(), QTextOption::WrapAnywhere);
+    }
+
     // While only reasoning has come, its last lines grow in a "Thinking…" block
     // instead of the typing dots; the answer's first words fold it to one line
     // that a click or Enter opens; the usage shows once the answer is done.
