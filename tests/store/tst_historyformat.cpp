@@ -71,8 +71,8 @@ void TestHistoryFormat::writesExactBytes()
     const QString seam = QStringLiteral("😀/\"\n");
     const QString longText = QString(65535, QLatin1Char('a')) + seam + QString(70000, QChar(0xe9)) + seam;
     const QByteArray escapedSeam = QStringLiteral("😀").toUtf8() + R"(\/\"\n)";
-    const QByteArray longBytes = "\"" + QByteArray(65535, 'a') + escapedSeam
-        + QString(70000, QChar(0xe9)).toUtf8() + escapedSeam + "\"";
+    const QByteArray longBytes =
+        "\"" + QByteArray(65535, 'a') + escapedSeam + QString(70000, QChar(0xe9)).toUtf8() + escapedSeam + "\"";
     whole.messages = {StoredMessage(QStringLiteral("assistant"), longText)};
     QVERIFY(ConversationFormat::encodeConversation(whole).contains("\"content\":" + longBytes + ","));
 }
