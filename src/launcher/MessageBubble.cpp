@@ -56,6 +56,7 @@ qsizetype shownLength(QStringView text)
 MessageBubble::MessageBubble(const ChatMessage &message, QWidget *parent)
     : QWidget(parent)
     , m_message(message)
+    , m_contentLength(message.content.size())
 {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     if (m_message.imageData) {
@@ -92,7 +93,14 @@ void MessageBubble::setMessage(const ChatMessage &message)
         || message.reasoning != m_message.reasoning || message.reasoningSeconds != m_message.reasoningSeconds
         || message.usage != m_message.usage;
     const bool streamingChanged = message.isStreaming != m_message.isStreaming;
+    const QString kept = m_message.content;
     m_message = message;
+    m_contentLength = message.content.size();
+    // While a long answer streams, its shown beginning stays as it is: the
+    // bubble keeps the text it had rather than share the growing one, so the
+    // answer grows in place and is not copied whole at every change.
+    if (message.isStreaming && kept.size() > kShownLength && message.content.startsWith(kept))
+        m_message.content = kept;
     if (contentChanged || streamingChanged)
         syncChildren();
 }
@@ -206,7 +214,7 @@ void MessageBubble::syncUsageLine()
 
 void MessageBubble::syncErrorLine()
 {
-    const qsizetype length = m_message.content.size();
+    const qsizetype length = m_contentLength;
     const bool cut = !isUser() && shownLength(m_message.content) < length;
     const bool shown = !isUser() && (cut || !m_message.error.isEmpty()) && m_content && !m_content->isHidden();
     if (shown && !m_errorLine) {

@@ -76,6 +76,7 @@ private:
     void contentChanged();
 
     ChatMessage m_message;
+    qsizetype m_contentLength = 0; // of the answer, which m_message may hold only the start of while it streams
     QPixmap m_picture;
     QLabel *m_pictureLabel = nullptr;
     FileChipStrip *m_files = nullptr;
