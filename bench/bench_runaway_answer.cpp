@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Memory and responsiveness while a provider sends an endless answer as fast
 // as loopback allows, until the 16 MB limit stops it: peak resident memory of
-// `tarnwick ask` and of the panel per provider, how long the panel takes to
-// answer --toggle and SIGTERM meanwhile; then how long ordinary answers take.
+// `tarnwick ask` and of the panel per provider (and for the panel an answer
+// that is one endless word), how long the panel takes to answer --toggle and
+// SIGTERM meanwhile; then how long ordinary answers take.
 // Run inside scripts/test-session (keyring, X server):
 //   bench_runaway_answer [ordinary-runs] [--no-panel]
 // A process past 6 GB is stopped there, to spare the machine.
