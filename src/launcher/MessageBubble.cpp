@@ -215,7 +215,8 @@ void MessageBubble::syncUsageLine()
 void MessageBubble::syncErrorLine()
 {
     const qsizetype length = m_contentLength;
-    const bool cut = !isUser() && shownLength(m_message.content) < length;
+    const qsizetype shownPart = isUser() ? length : shownLength(m_message.content);
+    const bool cut = shownPart < length;
     const bool shown = !isUser() && (cut || !m_message.error.isEmpty()) && m_content && !m_content->isHidden();
     if (shown && !m_errorLine) {
         m_errorLine = new MessageContent(QString(), false, this);
@@ -228,7 +229,7 @@ void MessageBubble::syncErrorLine()
         QStringList lines;
         if (cut)
             lines.append(tr("*Only the first %1 of its %2 characters are shown. Copy gives the whole answer.*")
-                             .arg(UsageText::count(shownLength(m_message.content)), UsageText::count(length)));
+                             .arg(UsageText::count(shownPart), UsageText::count(length)));
         if (!m_message.error.isEmpty())
             lines.append(kWarningPrefix + m_message.error);
         m_errorLine->setRaw(lines.join(QStringLiteral("\n\n")));
